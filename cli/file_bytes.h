@@ -1,0 +1,12 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace mensuro::cli {
+
+// The bytes of the file at `path`, unchanged; or nothing, with the reason in `reason`.
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string& reason);
+
+}  // namespace mensuro::cli

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "core/analysis/report_text.h"
+#include "core/data/measurement_header.h"
+#include "core/data/project_processing.h"
+
+namespace mensuro::cli {
+
+// The results of a successful run as one JSON document: the header as the run left it, every
+// observation, every station pair, the fitted values, both verdicts and the report's lines.
+// Doubles keep every bit (shortest round-trip form); values that are not finite become null.
+nlohmann::json ResultsToJson(const MeasurementHeader& header, const ProjectRun& run,
+                             const ReportText& report);
+
+// Text of a JSON document for output. Bytes that are not UTF-8 (station names in a single-byte
+// code page) are replaced by U+FFFD rather than failing the output.
+std::string JsonText(const nlohmann::json& document);
+
+}  // namespace mensuro::cli

@@ -1,0 +1,53 @@
+#include "core/analysis/report_text.h"
+
+#include <cstddef>
+#include <fstream>
+#include <utility>
+
+namespace mensuro {
+
+void ClearReport(ReportText& report) { report.lines.clear(); }
+
+void StartReport(ReportText& report) {
+  ClearReport(report);
+  report.lines.reserve(256);
+}
+
+void AppendReportLine(ReportText& report, std::string line) {
+  report.lines.push_back(std::move(line));
+}
+
+std::string JoinReportLines(const ReportText& report) {
+  std::size_t size = 0;
+  for (const std::string& line : report.lines) {
+    size += line.size();
+  }
+  std::string text;
+  text.reserve(size);
+  for (const std::string& line : report.lines) {
+    text += line;
+  }
+  return text;
+}
+
+int WriteReportFile(const std::filesystem::path& path, const ReportText& report) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) {
+    return 1;
+  }
+  std::string crlf;
+  for (const std::string& line : report.lines) {
+    crlf.clear();
+    for (const char c : line) {
+      if (c == '\n') {
+        crlf += '\r';
+      }
+      crlf += c;
+    }
+    file.write(crlf.data(), static_cast<std::streamsize>(crlf.size()));
+  }
+  file.close();
+  return file ? 0 : 1;
+}
+
+}  // namespace mensuro

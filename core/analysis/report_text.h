@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace mensuro {
+
+// A report as a list of lines, each stored exactly as formatted: line ends are part of the text,
+// a line may start with a line feed, and a line may be empty or carry no line end at all.
+struct ReportText {
+  std::vector<std::string> lines;
+};
+
+void ClearReport(ReportText& report);
+
+// Empties the report and makes room for a report of usual size.
+void StartReport(ReportText& report);
+
+void AppendReportLine(ReportText& report, std::string line);
+
+// The lines one after another, exactly as stored.
+std::string JoinReportLines(const ReportText& report);
+
+// Writes the lines one after another to the file at `path`, creating or truncating it, with
+// every line feed written as CR LF so that a report file is the same on every platform.
+// Returns 0, or 1 when the file can't be opened or written.
+int WriteReportFile(const std::filesystem::path& path, const ReportText& report);
+
+}  // namespace mensuro

@@ -1,0 +1,56 @@
+#include "core/data/measured_text.h"
+
+#include <utility>
+
+#include "core/data/line_fields.h"
+#include "core/data/number_text.h"
+#include "core/data/text_lines.h"
+
+namespace mensuro {
+
+int ParseObservationLine(std::string& line, RecordTable& table) {
+  NormalizeSeparators(line);
+  ProjectRecord record;
+  record.kind = kObservationKind;
+  record.fromStation = GetField(line, 0);
+  record.toStation = GetField(line, 1);
+  record.observedDistance = ReadNumber(GetField(line, 2));
+  AddRecord(table, std::move(record));
+  return 0;
+}
+
+int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table) {
+  ClearRecords(table);
+  std::string work;
+  ForEachTextLine(text, [&](std::string_view line) {
+    const std::string_view value = line.substr(1);
+    switch (line.front()) {
+      case '%':
+        header.ppmError = ReadNumber(value);
+        break;
+      case '^':
+        header.constantError = ReadNumber(value);
+        break;
+      case '#':
+        header.comment = value;
+        break;
+      case '@':
+        header.edmDescription = value;
+        break;
+      case '$':
+        header.date = value;
+        break;
+      case '!':
+        header.time = value;
+        break;
+      default:
+        work.assign(line);
+        ParseObservationLine(work, table);
+        break;
+    }
+    return true;
+  });
+  return 0;
+}
+
+}  // namespace mensuro

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/data/measurement_header.h"
+#include "core/data/record_table.h"
+
+namespace mensuro {
+
+// Reads a measured data text: clears `table` and adds one observation per observation line, in
+// text order; header lines ("%", "^", "#", "@", "$", "!" in the first position) set their
+// header field, the last one of a kind winning. Fields that no line names keep the caller's
+// values. Nothing in a measured text is an error; returns 0.
+int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table);
+
+// Normalises one observation line in place and adds its observation to `table`. Returns 0.
+int ParseObservationLine(std::string& line, RecordTable& table);
+
+}  // namespace mensuro

@@ -1,0 +1,72 @@
+#include "core/data/number_text.h"
+
+#include <charconv>
+#include <cstddef>
+#include <system_error>
+
+namespace mensuro {
+namespace {
+
+// The C locale's white space, as isspace sees it there.
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+double ReadNumber(std::string_view text) {
+  const std::size_t size = text.size();
+  std::size_t i = 0;
+  while (i < size && IsSpace(text[i])) {
+    ++i;
+  }
+  bool negative = false;
+  if (i < size && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+
+  // Mantissa: digits, optionally a point and more digits; at least one digit in all.
+  const std::size_t start = i;
+  std::size_t digits = 0;
+  while (i < size && IsDigit(text[i])) {
+    ++i;
+    ++digits;
+  }
+  if (i < size && text[i] == '.') {
+    ++i;
+    while (i < size && IsDigit(text[i])) {
+      ++i;
+      ++digits;
+    }
+  }
+  if (digits == 0) {
+    return 0.0;
+  }
+
+  // An exponent counts only when at least one digit follows its letter and sign.
+  if (i < size && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < size && (text[j] == '+' || text[j] == '-')) {
+      ++j;
+    }
+    if (j < size && IsDigit(text[j])) {
+      while (j < size && IsDigit(text[j])) {
+        ++j;
+      }
+      i = j;
+    }
+  }
+
+  double value = 0.0;
+  const auto [end, error] =
+      std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::general);
+  if (error != std::errc{} || end != text.data() + i) {
+    return 0.0;  // beyond the range of a double
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace mensuro

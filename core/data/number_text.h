@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string_view>
+
+namespace mensuro {
+
+// Reads a decimal number the way the C library's atof does, but independently of the process
+// locale: leading white space skipped, an optional sign, digits with an optional point and
+// exponent, the longest valid prefix taken, trailing characters ignored. Text without such a
+// prefix reads as 0.0. Infinities, not-a-number, hexadecimal forms and values beyond the range
+// of a double also read as 0.0, so a distance or an accuracy read from a text is always finite.
+double ReadNumber(std::string_view text);
+
+}  // namespace mensuro

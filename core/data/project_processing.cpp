@@ -1,0 +1,33 @@
+#include "core/data/project_processing.h"
+
+#include "core/data/measured_text.h"
+#include "core/data/published_text.h"
+#include "core/data/station_pairs.h"
+
+namespace mensuro {
+
+int ProcessProject(ReportText& report, MeasurementHeader& header, std::string_view measuredText,
+                   std::string_view publishedText, std::string& message, ProjectRun& run) {
+  run = ProjectRun{};
+  ClearReport(report);
+  std::string errorText;
+
+  // Fixed order: published distances attach to observations already read, and the analysis
+  // needs both.
+  ParseMeasuredText(measuredText, header, run.records);
+  const StationPairs pairs = GroupStationPairs(run.records);
+  if (ParsePublishedText(publishedText, run.records, pairs, errorText) == 0 &&
+      AnalyseCalibration(report, header, run.records, pairs, run.analysis, errorText) == 0) {
+    return 0;
+  }
+  message = "Error processing project:\n" + errorText;
+  return 1;
+}
+
+int ProcessProject(ReportText& report, MeasurementHeader& header, std::string_view measuredText,
+                   std::string_view publishedText, std::string& message) {
+  ProjectRun run;
+  return ProcessProject(report, header, measuredText, publishedText, message, run);
+}
+
+}  // namespace mensuro

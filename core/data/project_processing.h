@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/analysis/calibration_adjustment.h"
+#include "core/analysis/report_text.h"
+#include "core/data/measurement_header.h"
+#include "core/data/record_table.h"
+
+namespace mensuro {
+
+// What one processing run leaves behind besides the report: the observations with their
+// published distances and pair marks, and the analysis.
+struct ProjectRun {
+  RecordTable records;
+  CalibrationAnalysis analysis;
+};
+
+// Runs one calibration from the measured text and the published text: reads the observations
+// (header lines of the measured text update `header`), attaches the published distances,
+// adjusts, and writes the report into `report`. Returns 0 on success. Returns 1 on failure with
+// "Error processing project:\n" and the reason in `message`, and `report` empty. Every run
+// starts afresh; `run` receives what this run found.
+int ProcessProject(ReportText& report, MeasurementHeader& header, std::string_view measuredText,
+                   std::string_view publishedText, std::string& message, ProjectRun& run);
+
+// The same, for a caller that needs the report alone.
+int ProcessProject(ReportText& report, MeasurementHeader& header, std::string_view measuredText,
+                   std::string_view publishedText, std::string& message);
+
+}  // namespace mensuro
