@@ -18,7 +18,9 @@ namespace {
 using namespace mensuro;
 using namespace mensuro::cli;
 
-void PrintOut(std::string_view text) { std::cout.write(text.data(), std::ssize(text)); }
+void PrintOut(std::string_view text) {
+  std::cout.write(text.data(), std::ssize(text));
+}
 
 // One line on standard error, as a script's log expects it.
 int Fail(int exitCode, std::string message) {
@@ -31,8 +33,7 @@ int Run(const CommandLine& line) {
   std::string reason;
   const auto measured = ReadFileBytes(line.measuredFile, reason);
   if (!measured) {
-    return Fail(kExitUsage,
-                "cannot read the measured file '" + line.measuredFile + "': " + reason);
+    return Fail(kExitUsage, "cannot read the measured file '" + line.measuredFile + "': " + reason);
   }
   const auto published = ReadFileBytes(line.publishedFile, reason);
   if (!published) {

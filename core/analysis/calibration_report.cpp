@@ -42,11 +42,11 @@ void AppendData(ReportText& report, const RecordTable& table) {
     if (record.kind != kObservationKind) {
       continue;
     }
-    AppendReportLine(report, fmt::sprintf("  %s  %s  %9.4f     %9.4f   %7.4f\n",
-                                          Column(record.fromStation, 15),
-                                          Column(record.toStation, 15), record.observedDistance,
-                                          record.publishedDistance,
-                                          record.publishedDistance - record.observedDistance));
+    AppendReportLine(
+        report,
+        fmt::sprintf("  %s  %s  %9.4f     %9.4f   %7.4f\n", Column(record.fromStation, 15),
+                     Column(record.toStation, 15), record.observedDistance,
+                     record.publishedDistance, record.publishedDistance - record.observedDistance));
   }
 }
 
@@ -78,8 +78,8 @@ void AppendStatistics(ReportText& report, const CalibrationResult& result) {
   AppendReportLine(report, fmt::sprintf("    Constant Error: %.4fm\n", result.constant));
   AppendReportLine(report, fmt::sprintf("\n    Standard Error of Scale: %.3f ppm\n",
                                         result.scaleStdError * 1000000.0));
-  AppendReportLine(report,
-                   fmt::sprintf("    Standard Error of Constant: %.4fm\n", result.constantStdError));
+  AppendReportLine(
+      report, fmt::sprintf("    Standard Error of Constant: %.4fm\n", result.constantStdError));
   AppendReportLine(report, fmt::sprintf("\n    Covariance: %f   Correlation: %f \n",
                                         result.covariance, result.correlation));
   AppendReportLine(report,
@@ -104,8 +104,7 @@ void AppendVerdicts(ReportText& report, const CalibrationAnalysis& analysis) {
                                           std::fabs(result.scaleT), result.criticalT));
   } else {
     AppendReportLine(
-        report,
-        "\n     ** Fails the t-test for the scale error. (The scale factor is not 0.0.)\n");
+        report, "\n     ** Fails the t-test for the scale error. (The scale factor is not 0.0.)\n");
     AppendReportLine(report, fmt::sprintf("          %.4f is greater than %.4f. \n",
                                           std::fabs(result.scaleT), result.criticalT));
   }
@@ -116,8 +115,7 @@ void AppendVerdicts(ReportText& report, const CalibrationAnalysis& analysis) {
                                           std::fabs(result.constantT), result.criticalT));
   } else {
     AppendReportLine(
-        report,
-        "\n     ***Fails the t-test for the constant error. (The constant is not 0.0.)\n");
+        report, "\n     ***Fails the t-test for the constant error. (The constant is not 0.0.)\n");
     AppendReportLine(report, fmt::sprintf("          %.4f is greater than %.4f. \n\n",
                                           std::fabs(result.constantT), result.criticalT));
   }

@@ -6,7 +6,9 @@
 
 namespace mensuro {
 
-void ClearReport(ReportText& report) { report.lines.clear(); }
+void ClearReport(ReportText& report) {
+  report.lines.clear();
+}
 
 void StartReport(ReportText& report) {
   ClearReport(report);

@@ -4,12 +4,16 @@
 
 namespace mensuro {
 
-void ClearRecords(RecordTable& table) { table.entries.clear(); }
+void ClearRecords(RecordTable& table) {
+  table.entries.clear();
+}
 
 void AddRecord(RecordTable& table, ProjectRecord record) {
   table.entries.push_back(std::move(record));
 }
 
-std::size_t CountRecords(const RecordTable& table) { return table.entries.size(); }
+std::size_t CountRecords(const RecordTable& table) {
+  return table.entries.size();
+}
 
 }  // namespace mensuro
