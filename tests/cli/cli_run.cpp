@@ -1,0 +1,134 @@
+#include "cli/cli_run.h"
+
+#include <atomic>
+#include <charconv>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+#include <system_error>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace mensuro::test {
+
+namespace {
+
+std::string Quote(const std::string& arg) {
+#ifdef _WIN32
+  return '"' + arg + '"';
+#else
+  // Single quotes keep every byte; a quote inside closes, escapes and reopens.
+  std::string quoted = "'";
+  for (const char c : arg) {
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  return quoted + "'";
+#endif
+}
+
+std::string DecimalText(unsigned long long value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  return {digits, end};
+}
+
+int ExitCode(int status) {
+#ifdef _WIN32
+  return status;
+#else
+  return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  const auto base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    auto candidate =
+        base / ("mensuro-cli-test-" + DecimalText(random()) + "-" + DecimalText(counter++));
+    if (std::filesystem::create_directory(candidate)) {
+      path_ = std::move(candidate);
+      return;
+    }
+  }
+  throw std::runtime_error("no temporary folder");
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path TempDir::Write(const std::string& name, std::string_view bytes) const {
+  const auto file = path_ / name;
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+  stream.write(bytes.data(), std::ssize(bytes));
+  if (!stream.flush()) {
+    throw std::runtime_error("cannot write " + file.string());
+  }
+  return file;
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream stream(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+CliRun RunShell(const TempDir& dir, const std::string& command) {
+  const auto outFile = dir.path() / ".stdout";
+  const auto errFile = dir.path() / ".stderr";
+#ifdef _WIN32
+  // cmd strips the outer quotes of the whole line; the inner ones then survive.
+  const std::string line = "\"cd /d " + Quote(dir.path().string()) + " && " + command + " > " +
+                           Quote(outFile.string()) + " 2> " + Quote(errFile.string()) + "\"";
+#else
+  const std::string line = "cd " + Quote(dir.path().string()) + " && " + command + " > " +
+                           Quote(outFile.string()) + " 2> " + Quote(errFile.string());
+#endif
+  CliRun run;
+  run.exitCode = ExitCode(std::system(line.c_str()));
+  run.out = ReadBytes(outFile);
+  run.err = ReadBytes(errFile);
+  std::error_code ignored;
+  std::filesystem::remove(outFile, ignored);
+  std::filesystem::remove(errFile, ignored);
+  return run;
+}
+
+CliRun RunCli(const TempDir& dir, const std::vector<std::string>& args,
+              const std::vector<std::pair<std::string, std::string>>& env) {
+  std::string command;
+  for (const auto& [name, value] : env) {
+#ifdef _WIN32
+    command += "set " + name + "=" + value + "&& ";
+#else
+    command += name + "=" + Quote(value) + " ";
+#endif
+  }
+  command += Quote(MENSURO_CLI);
+  for (const std::string& arg : args) {
+    command += " " + Quote(arg);
+  }
+  return RunShell(dir, command);
+}
+
+std::string WithCrLf(std::string_view text) {
+  std::string result;
+  for (const char c : text) {
+    if (c == '\n') {
+      result += '\r';
+    }
+    result += c;
+  }
+  return result;
+}
+
+}  // namespace mensuro::test
