@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Runs the processing benchmarks, then measures the command line's peak memory on the
+# 100,000-observation project, and checks both against the targets. Exits 1 when a target is
+# missed, so that `make bench` shows it.
+# Usage: bench/run.sh BUILD_DIR
+set -euo pipefail
+
+build=${1:?usage: bench/run.sh BUILD_DIR}
+bench="$build/bench/mensuro_bench"
+cli="$build/cli/mensuro-cli"
+observations=100000
+for program in "$bench" "$cli"; do
+  [ -x "$program" ] || { echo "run.sh: $program not built" >&2; exit 2; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Three repetitions, judged on the median: a shared 2-core machine has outliers. Takes about
+# half a minute.
+"$bench" --benchmark_min_time=0.5 --benchmark_repetitions=3 \
+  --benchmark_display_aggregates_only=true \
+  --benchmark_out="$work/bench.json" --benchmark_out_format=json
+
+"$bench" --write-project "$work/project" "$observations"
+status=0
+/usr/bin/time -v -o "$work/time.txt" "$cli" "$work/project/measured.txt" \
+  --published "$work/project/published.txt" >"$work/report.txt" || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "run.sh: mensuro-cli failed on the generated project (exit $status)" >&2
+  exit 2
+fi
+
+python3 - "$work/bench.json" "$work/time.txt" "$observations" <<'EOF'
+import json
+import re
+import sys
+
+bench_json, time_txt, cli_observations = sys.argv[1], sys.argv[2], int(sys.argv[3])
+to_seconds = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+
+# Median wall time of one run, by number of observations.
+with open(bench_json) as f:
+    runs = json.load(f)["benchmarks"]
+seconds = {}
+for run in runs:
+    if run.get("error_occurred"):
+        sys.exit(f"run.sh: {run['name']} failed: {run.get('error_message', '')}")
+    if run.get("run_type") == "aggregate" and run.get("aggregate_name") == "median":
+        seconds[int(run["observations"])] = run["real_time"] * to_seconds[run["time_unit"]]
+
+with open(time_txt) as f:
+    rss_kib = int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", f.read()).group(1))
+rss_mb = rss_kib * 1024 / 1e6
+
+per_obs = {n: t / n for n, t in seconds.items()}
+ratio = per_obs[100000] / per_obs[10000]
+
+print()
+for n in sorted(seconds):
+    print(f"{n:>7} observations: {seconds[n] * 1e3:10.3f} ms  "
+          f"({per_obs[n] * 1e6:.3f} us per observation)")
+print(f"per-observation time, 100,000 over 10,000: {ratio:.2f}")
+print(f"mensuro-cli peak RSS, {cli_observations} observations: {rss_mb:.1f} MB")
+print()
+
+checks = [
+    ("100 observations within 50 us", seconds[100] <= 50e-6,
+     f"{seconds[100] * 1e6:.1f} us"),
+    ("100,000 observations within 200 ms", seconds[100000] <= 200e-3,
+     f"{seconds[100000] * 1e3:.1f} ms"),
+    ("per-observation time at 100,000 at most 2x that at 10,000", ratio <= 2.0,
+     f"{ratio:.2f}x"),
+    ("mensuro-cli peak RSS at 100,000 observations within 100 MB", rss_mb <= 100.0,
+     f"{rss_mb:.1f} MB"),
+]
+for what, ok, figure in checks:
+    print(f"{'PASS' if ok else 'FAIL'}: {what} ({figure})")
+sys.exit(0 if all(ok for _, ok, _ in checks) else 1)
+EOF
