@@ -55,7 +55,7 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
   return text;
 }
 
-TEST(cli, SuccessPrintsTheReportOnStdoutAndExitsZero) {
+TEST(cli, success_prints_the_report_on_stdout_and_exits_zero) {
   const TempDir dir;
   const CliRun run = RunFiles(dir, kMeasured, kPublished);
   EXPECT_EQ(run.exitCode, 0);
@@ -72,7 +72,7 @@ TEST(cli, SuccessPrintsTheReportOnStdoutAndExitsZero) {
   }
 }
 
-TEST(cli, ProcessingFailuresGoToStderrAndExitOne) {
+TEST(cli, processing_failures_go_to_stderr_and_exit_one) {
   struct Case {
     std::string_view measured, published, message;
   };
@@ -93,7 +93,7 @@ TEST(cli, ProcessingFailuresGoToStderrAndExitOne) {
   }
 }
 
-TEST(cli, UsageErrorsPrintOneLineAndExitTwo) {
+TEST(cli, usage_errors_print_one_line_and_exit_two) {
   struct Case {
     std::vector<std::string> args;
     std::string_view mentions;
@@ -113,7 +113,7 @@ TEST(cli, UsageErrorsPrintOneLineAndExitTwo) {
   }
 }
 
-TEST(cli, UnreadableInputsNameThePathAndExitTwo) {
+TEST(cli, unreadable_inputs_name_the_path_and_exit_two) {
   const TempDir dir;
   dir.Write("m.txt", kMeasured);
   dir.Write("p.txt", kPublished);
@@ -124,14 +124,14 @@ TEST(cli, UnreadableInputsNameThePathAndExitTwo) {
   ExpectOneErrorLine(RunCli(dir, {"m.txt", "--published", "a folder"}), "a folder");
 }
 
-TEST(cli, UnwritableOutputExitsTwoAndCreatesNothing) {
+TEST(cli, unwritable_output_exits_two_and_creates_nothing) {
   const TempDir dir;
   const CliRun run = RunFiles(dir, kMeasured, kPublished, {"--output", "no-folder/report.txt"});
   ExpectOneErrorLine(run, "no-folder/report.txt");
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "no-folder"));
 }
 
-TEST(cli, HelpPrintsUsageOnStdoutAndExitsZero) {
+TEST(cli, help_prints_usage_on_stdout_and_exits_zero) {
   const TempDir dir;
   const CliRun run = RunCli(dir, {"--help"});
   EXPECT_EQ(run.exitCode, 0);
@@ -141,7 +141,7 @@ TEST(cli, HelpPrintsUsageOnStdoutAndExitsZero) {
   }
 }
 
-TEST(cli, ReportFileHoldsStdoutWithCrLf) {
+TEST(cli, report_file_holds_stdout_with_cr_lf) {
   const TempDir dir;
   // Longer than the report: what was there before must not survive.
   dir.Write("report.txt", std::string(20000, 'x'));
@@ -151,7 +151,7 @@ TEST(cli, ReportFileHoldsStdoutWithCrLf) {
   EXPECT_EQ(ReadBytes(dir.path() / "report.txt"), WithCrLf(run.out));
 }
 
-TEST(cli, FileNameLinesShowTheArgumentsAsGiven) {
+TEST(cli, file_name_lines_show_the_arguments_as_given) {
   const TempDir dir;
   dir.Write("in dir/measured.txt", kMeasured);
   const std::string published = dir.Write("p.txt", kPublished).string();
@@ -162,7 +162,7 @@ TEST(cli, FileNameLinesShowTheArgumentsAsGiven) {
   EXPECT_TRUE(Contains(run.out, "\nMeasured Calibration File Name: " + measured + "\n")) << run.out;
 }
 
-TEST(cli, HeaderLinesOfTheMeasuredFileSetTheReportHeader) {
+TEST(cli, header_lines_of_the_measured_file_set_the_report_header) {
   const TempDir dir;
   const CliRun run = RunFiles(
       dir,
@@ -176,7 +176,7 @@ TEST(cli, HeaderLinesOfTheMeasuredFileSetTheReportHeader) {
   }
 }
 
-TEST(cli, CrLfAndAMissingFinalLineFeedGiveTheSameReport) {
+TEST(cli, cr_lf_and_a_missing_final_line_feed_give_the_same_report) {
   const std::string measured = "#Check\n" + std::string(kMeasured);
   const TempDir dir;
   const CliRun lf = RunFiles(dir, measured, kPublished);
@@ -240,7 +240,7 @@ struct ShortestNumberCheck : nlohmann::json_sax<nlohmann::json> {
   }
 };
 
-TEST(cli, JsonHoldsTheRunAndTheReportOfTheTextOutput) {
+TEST(cli, json_holds_the_run_and_the_report_of_the_text_output) {
   const TempDir dir;
   const CliRun text = RunFiles(dir, kMeasured, kPublished);
   const CliRun run = RunFiles(dir, kMeasured, kPublished, {"--format", "json"});
@@ -296,14 +296,14 @@ TEST(cli, JsonHoldsTheRunAndTheReportOfTheTextOutput) {
   EXPECT_GT(numbers.checked, 30);
 }
 
-TEST(cli, JsonFailureIsAnErrorObjectOnStdout) {
+TEST(cli, json_failure_is_an_error_object_on_stdout) {
   const TempDir dir;
   const CliRun run = RunFiles(dir, kMeasured, kMissingD, {"--format", "json"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(nlohmann::json::parse(run.out), nlohmann::json({{"error", kNoPublishedD}}));
 }
 
-TEST(cli, GermanLocaleGivesTheSameBytesAsC) {
+TEST(cli, german_locale_gives_the_same_bytes_as_c) {
 #ifdef _WIN32
   GTEST_SKIP() << "locales are named differently on Windows";
 #else

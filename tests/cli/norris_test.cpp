@@ -56,7 +56,7 @@ std::string FourPlaces(long long tenThousandths) {
   return Digits(tenThousandths / 10000) + "." + fraction;
 }
 
-TEST(cli, NorrisUnweightedFitMatchesTheCertifiedValues) {
+TEST(cli, norris_unweighted_fit_matches_the_certified_values) {
   // Pair i is N(2i+1) - N(2i+2) with P = x and C = x - y/1000, so d = P - C = y/1000 and the
   // fit of d on P has B0/1000 and B1/1000 as constant and scale.
   std::string measured;
