@@ -2,6 +2,8 @@
 
 #include <fmt/printf.h>
 
+#include "core/analysis/fixed_point_text.h"
+
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -12,10 +14,10 @@ namespace {
 // A station name in a table column: left-justified, padded with blanks and cut to `width`
 // bytes. Names are single-byte texts, so the column is counted in bytes, not in characters of
 // some multi-byte encoding.
-std::string Column(std::string_view name, std::size_t width) {
-  std::string text(name.substr(0, width));
-  text.resize(width, ' ');
-  return text;
+void AppendColumn(std::string& out, std::string_view name, std::size_t width) {
+  const std::string_view shown = name.substr(0, width);
+  out.append(shown);
+  out.append(width - shown.size(), ' ');
 }
 
 void AppendHeader(ReportText& report, const MeasurementHeader& header) {
@@ -38,15 +40,26 @@ void AppendData(ReportText& report, const RecordTable& table) {
   AppendReportLine(report, "\n  From             To              Observed      Published\n");
   AppendReportLine(report,
                    "  Sta.             Sta.            Horiz. Dist.  Horiz. Dist.  Diff.\n");
+  // "  %-15.15s  %-15.15s  %9.4f     %9.4f   %7.4f\n", built piece by piece: with one line per
+  // observation this is the report's hot path.
   for (const ProjectRecord& record : table.entries) {
     if (record.kind != kObservationKind) {
       continue;
     }
-    AppendReportLine(
-        report,
-        fmt::sprintf("  %s  %s  %9.4f     %9.4f   %7.4f\n", Column(record.fromStation, 15),
-                     Column(record.toStation, 15), record.observedDistance,
-                     record.publishedDistance, record.publishedDistance - record.observedDistance));
+    std::string line;
+    line.reserve(80);
+    line += "  ";
+    AppendColumn(line, record.fromStation, 15);
+    line += "  ";
+    AppendColumn(line, record.toStation, 15);
+    line += "  ";
+    AppendFixed(line, record.observedDistance, 9, 4);
+    line += "     ";
+    AppendFixed(line, record.publishedDistance, 9, 4);
+    line += "   ";
+    AppendFixed(line, record.publishedDistance - record.observedDistance, 7, 4);
+    line += '\n';
+    AppendReportLine(report, std::move(line));
   }
 }
 
@@ -60,12 +73,28 @@ void AppendResults(ReportText& report, const CalibrationAnalysis& analysis) {
   AppendReportLine(
       report,
       "  Sta.           Sta.         Horiz. Dist.  Horiz. Dist.  Diff.  Residual  Residual\n");
+  // "  %-13.13s  %-14.14s  %9.4f    %9.4f   %7.4f  %7.4f    %s\n" with the flag text "*%.1f" or
+  // " %.1f", built piece by piece like the data lines.
   for (const AdjustmentEntry& entry : analysis.entries) {
-    const std::string flag =
-        fmt::sprintf(entry.flagged ? "*%.1f" : " %.1f", entry.standardizedDifference);
-    AppendReportLine(report, fmt::sprintf("  %s  %s  %9.4f    %9.4f   %7.4f  %7.4f    %s\n",
-                                          Column(entry.from, 13), Column(entry.to, 14), entry.C,
-                                          entry.P, entry.d, entry.r, flag));
+    std::string line;
+    line.reserve(96);
+    line += "  ";
+    AppendColumn(line, entry.from, 13);
+    line += "  ";
+    AppendColumn(line, entry.to, 14);
+    line += "  ";
+    AppendFixed(line, entry.C, 9, 4);
+    line += "    ";
+    AppendFixed(line, entry.P, 9, 4);
+    line += "   ";
+    AppendFixed(line, entry.d, 7, 4);
+    line += "  ";
+    AppendFixed(line, entry.r, 7, 4);
+    line += "    ";
+    line += entry.flagged ? '*' : ' ';
+    AppendFixed(line, entry.standardizedDifference, 0, 1);
+    line += '\n';
+    AppendReportLine(report, std::move(line));
   }
   // "RMS:" starts in column 55, its value stands under the Diff. column.
   AppendReportLine(report, fmt::sprintf("  %51.51c RMS:%7.4f\n", ' ', analysis.result.rms));

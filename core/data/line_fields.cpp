@@ -12,16 +12,15 @@ void TidyWhitespace(std::string& line) {
   const std::size_t firstKept = line.find_first_not_of('\t');
   line.erase(0, firstKept == std::string::npos ? line.size() : firstKept);
 
-  // A tab counts as dropped when the original next character is a blank.
-  std::string tidy;
-  tidy.reserve(line.size());
+  // Drop every tab whose next character is a blank, in place: the line never grows.
+  std::size_t kept = 0;
   for (std::size_t i = 0; i < line.size(); ++i) {
     const bool tabBeforeBlank = line[i] == '\t' && i + 1 < line.size() && line[i + 1] == ' ';
     if (!tabBeforeBlank) {
-      tidy.push_back(line[i]);
+      line[kept++] = line[i];
     }
   }
-  line = std::move(tidy);
+  line.resize(kept);
 }
 
 void NormalizeSeparators(std::string& line) {

@@ -1,5 +1,7 @@
 #include "core/data/measured_text.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "core/data/line_fields.h"
@@ -21,6 +23,8 @@ int ParseObservationLine(std::string& line, RecordTable& table) {
 
 int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table) {
   ClearRecords(table);
+  // At most one observation per line: room for all of them up front.
+  table.entries.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   std::string work;
   ForEachTextLine(text, [&](std::string_view line) {
     const std::string_view value = line.substr(1);
