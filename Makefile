@@ -11,8 +11,9 @@ all: build
 setup:
 	@bash scripts/install-deps.sh
 
+# Once configured, Ninja reruns CMake by itself when a CMakeLists.txt changes.
 configure: setup
-	@cmake -S . -B $(BUILD) -G Ninja
+	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) -G Ninja
 
 build: configure
 	@cmake --build $(BUILD)

@@ -20,22 +20,25 @@ done
 
 have_locale() { locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; }
 
-as_root() {
-  if [ "$(id -u)" -eq 0 ]; then
-    "$@"
-  else
-    echo "install-deps: please run as root:  $*" >&2
-    exit 1
-  fi
-}
+is_root() { [ "$(id -u)" -eq 0 ]; }
 
 if [ ${#missing[@]} -gt 0 ]; then
+  if ! is_root; then
+    echo "install-deps: missing packages; please run as root:" >&2
+    echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
   echo "install-deps: installing ${missing[*]}"
-  as_root env DEBIAN_FRONTEND=noninteractive sh -c \
-    "apt-get update -qq && apt-get install -y -qq --no-install-recommends ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 if ! have_locale; then
+  if ! is_root; then
+    echo "install-deps: the tests need the locale $test_locale; please run as root:" >&2
+    echo "  localedef -i de_DE -f UTF-8 $test_locale" >&2
+    exit 1
+  fi
   echo "install-deps: generating the locale $test_locale"
-  as_root localedef -i de_DE -f UTF-8 "$test_locale"
+  localedef -i de_DE -f UTF-8 "$test_locale"
 fi
