@@ -9,7 +9,6 @@ namespace mensuro {
 // Entry kinds follow the kind code table "INDTRFWECOATCNOB", two letters per kind from kind 0:
 // kind 7 is OB, an observation. The readers create observations only; every user of the table
 // skips any other kind.
-inline constexpr int kFreeKind = -1;
 inline constexpr int kObservationKind = 7;
 
 // Initial pair mean of every observation, before the analysis groups it into a station pair.
