@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace mensuro::test {
 
 struct CliRun {
@@ -16,28 +18,6 @@ struct CliRun {
   std::string out;  // standard output, bytes as written
   std::string err;  // standard error, bytes as written
 };
-
-// A fresh folder under the system's temporary folder, removed with everything in it on
-// destruction.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-
-  // Writes `bytes` unchanged to `name` (relative to the folder, sub folders created) and returns
-  // the full path.
-  std::filesystem::path Write(const std::string& name, std::string_view bytes) const;
-
- private:
-  std::filesystem::path path_;
-};
-
-// The bytes of a file, or the empty text when it can't be read.
-std::string ReadBytes(const std::filesystem::path& path);
 
 // Runs `command` through the shell with `dir` as working folder; its output streams go to files
 // in `dir`.

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/cli_expect.h"
 #include "cli/cli_run.h"
 
 namespace mensuro::test {
@@ -33,19 +34,6 @@ CliRun RunFiles(const TempDir& dir, std::string_view measured, std::string_view 
   std::vector<std::string> args = {"m.txt", "--published", "p.txt"};
   args.insert(args.end(), extra.begin(), extra.end());
   return RunCli(dir, args, env);
-}
-
-bool Contains(std::string_view text, std::string_view part) {
-  return text.find(part) != std::string_view::npos;
-}
-
-// Usage and file errors: exit 2, nothing on stdout, one stderr line mentioning `what`.
-void ExpectOneErrorLine(const CliRun& run, std::string_view what) {
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-  EXPECT_TRUE(run.err.ends_with('\n')) << run.err;
-  EXPECT_TRUE(Contains(run.err, what)) << run.err << " lacks " << what;
 }
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {

@@ -1,11 +1,11 @@
-#include "cli/file_bytes.h"
+#include "core/data/file_bytes.h"
 
 #include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
-namespace mensuro::cli {
+namespace mensuro {
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string& reason) {
   std::error_code status;
@@ -27,4 +27,4 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
   return bytes;
 }
 
-}  // namespace mensuro::cli
+}  // namespace mensuro

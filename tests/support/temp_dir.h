@@ -1,0 +1,33 @@
+#pragma once
+
+// A scratch folder for tests that read and write real files.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace mensuro::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it on
+// destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+  // Writes `bytes` unchanged to `name` (relative to the folder, sub folders created) and returns
+  // the full path.
+  std::filesystem::path Write(const std::string& name, std::string_view bytes) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The bytes of a file, or the empty text when it can't be read.
+std::string ReadBytes(const std::filesystem::path& path);
+
+}  // namespace mensuro::test
