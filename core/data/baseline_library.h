@@ -1,0 +1,42 @@
+#pragma once
+
+// The baseline library: a text file of predefined baselines, each a name line "1:NAME" followed
+// by the baseline's published distance lines "2:From,To,distance". Other lines are ignored.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mensuro {
+
+// Loading reads the library in pieces of at most this many bytes; the rest of a longer line is
+// read as a line of its own.
+inline constexpr std::size_t kLibraryPieceLength = 254;
+
+// The baseline names of the library's lines, in file order: the text after "1:" of every line
+// that begins with it, less trailing line feeds, carriage returns and blanks (tabs stay).
+std::vector<std::string> BaselineNames(const std::vector<std::string>& libraryLines);
+
+// The names of the library at `libraryPath` (BaselineNames); none when it can't be read.
+std::vector<std::string> ListBaselines(const std::filesystem::path& libraryPath);
+
+// What loading a baseline gathers from the library.
+struct CollectedBaseline {
+  // The distance texts under every name line equal to the name, in file order, each followed
+  // by CR LF: the published text of the baseline.
+  std::string publishedText;
+  // How many name lines carry the name; 0 when the library has no such baseline.
+  std::size_t nameLines = 0;
+};
+
+// Collects the baseline named `baselineName` from the library's bytes.
+CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_view baselineName);
+
+// Loads the baseline named `baselineName` from the library at `libraryPath` into `collected`
+// and returns 0; returns 1 with `collected` untouched when the library can't be read whole.
+int LoadBaseline(const std::filesystem::path& libraryPath, std::string_view baselineName,
+                 CollectedBaseline& collected);
+
+}  // namespace mensuro

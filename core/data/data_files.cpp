@@ -1,0 +1,26 @@
+#include "core/data/data_files.h"
+
+#include <system_error>
+
+namespace mensuro {
+
+std::filesystem::path LocateDataFile(const std::filesystem::path& executableDir,
+                                     std::string_view fileName) {
+  const std::filesystem::path name{std::string(fileName)};
+  std::filesystem::path beside = executableDir / name;
+  std::error_code status;
+  if (std::filesystem::exists(beside, status)) {
+    return beside;
+  }
+  std::filesystem::path installed = executableDir / ".." / "share" / "mensuro" / name;
+  if (std::filesystem::exists(installed, status)) {
+    return installed;
+  }
+  return beside;
+}
+
+std::filesystem::path BaselineLibraryPath(const std::filesystem::path& executableDir) {
+  return LocateDataFile(executableDir, kBaselineLibraryFileName);
+}
+
+}  // namespace mensuro
