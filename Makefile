@@ -1,8 +1,9 @@
 # Two commands from a fresh clone: `make run` and `make test`. Each installs what is missing
 # (scripts/install-deps.sh), configures CMake with Ninja and builds.
 BUILD ?= build
-CLI := $(BUILD)/cli/mensuro-cli
-EXAMPLE := examples/kellerby
+CLI := $(BUILD)/bin/mensuro-cli
+EXAMPLE := examples/seven-pillar-measured.txt
+EXAMPLE_BASELINE := Example seven-pillar line 600 m
 
 .PHONY: all setup configure build test run bench clean
 
@@ -21,8 +22,9 @@ build: configure
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure
 
+# The example measurements processed against a baseline of the library shipped with the program.
 run: build
-	@$(CLI) $(EXAMPLE)-measured.txt --published $(EXAMPLE)-published.txt
+	@$(CLI) $(EXAMPLE) --baseline "$(EXAMPLE_BASELINE)"
 
 bench: build
 	@bash bench/run.sh $(BUILD)

@@ -7,7 +7,7 @@ set -euo pipefail
 
 build=${1:?usage: bench/run.sh BUILD_DIR}
 bench="$build/bench/mensuro_bench"
-cli="$build/cli/mensuro-cli"
+cli="$build/bin/mensuro-cli"
 observations=100000
 for program in "$bench" "$cli"; do
   [ -x "$program" ] || { echo "run.sh: $program not built" >&2; exit 2; }

@@ -7,30 +7,56 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
       "Checks an electronic distance meter against a calibration baseline: pairs and averages the "
       "measured distances, fits published minus observed against distance, tests the scale and "
       "constant errors, and prints the EDM Calibration Report.");
-  app.add_option("MEASURED_FILE", line.measuredFile,
-                 "Measured data: header lines ($date, !time, #comment, @EDM, ^constant mm, "
-                 "%scale ppm) and From,To,distance lines");
-  app.add_option("--published", line.publishedFile,
-                 "Published distances: From,To,distance lines of the baseline")
-      ->type_name("PUBLISHED_FILE");
-  app.add_option("--output", line.outputFile, "Also write the report to this file (CR LF)")
-      ->type_name("REPORT_FILE");
-  app.add_option("--format", line.format,
-                 "text: the report; json: the header, observations, pairs, results, verdicts and "
-                 "report lines as one JSON document")
-      ->check(CLI::IsMember({"text", "json"}))
-      ->capture_default_str();
+  auto* measured =
+      app.add_option("MEASURED_FILE", line.measuredFile,
+                     "Measured data: header lines ($date, !time, #comment, @EDM, ^constant mm, "
+                     "%scale ppm) and From,To,distance lines");
+  auto* published = app.add_option("--published", line.publishedFile,
+                                   "Published distances: From,To,distance lines of the baseline")
+                        ->type_name("PUBLISHED_FILE");
+  // A callback rather than a plain string, so that an empty name still counts as given.
+  auto* baseline =
+      app.add_option_function<std::string>(
+             "--baseline", [&line](const std::string& name) { line.baselineName = name; },
+             "Take the published distances of this baseline from the library")
+          ->type_name("NAME")
+          ->excludes(published);
+  app.add_option("--library", line.libraryFile,
+                 "The baseline library to use instead of the one installed with the program")
+      ->type_name("LIBRARY_FILE");
+  auto* output =
+      app.add_option("--output", line.outputFile, "Also write the report to this file (CR LF)")
+          ->type_name("REPORT_FILE");
+  auto* format = app.add_option("--format", line.format,
+                                "text: the report; json: the header, observations, pairs, "
+                                "results, verdicts and report lines as one JSON document")
+                     ->check(CLI::IsMember({"text", "json"}))
+                     ->capture_default_str();
+  app.add_flag("--list-baselines", line.listBaselines,
+               "Print the names of the library's baselines, one per line, in file order")
+      ->excludes(measured)
+      ->excludes(published)
+      ->excludes(baseline)
+      ->excludes(output)
+      ->excludes(format);
   app.footer(
       "Exit status: 0 report produced, 1 the calibration could not be processed (message on "
-      "standard error), 2 wrong command line or a file that can't be read or written.");
+      "standard error), 2 wrong command line, a file that can't be read or written, or a "
+      "baseline that the library lacks.");
 }
 
-std::string MissingArguments(const CommandLine& line) {
+std::string CommandLineProblem(const CommandLine& line) {
+  if (line.listBaselines) {
+    return {};
+  }
   if (line.measuredFile.empty()) {
     return "MEASURED_FILE is required";
   }
-  if (line.publishedFile.empty()) {
-    return "--published PUBLISHED_FILE is required";
+  if (line.publishedFile.empty() && !line.baselineName) {
+    return "--published PUBLISHED_FILE or --baseline NAME is required";
+  }
+  if (!line.libraryFile.empty() && !line.baselineName) {
+    return "--library is used only with --baseline or --list-baselines";
   }
   return {};
 }

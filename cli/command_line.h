@@ -1,19 +1,23 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <optional>
 #include <string>
 
 namespace mensuro::cli {
 
 // Exit codes: a run that produced its report; a calibration that could not be processed; and a
-// wrong command line or a file that can't be read or written.
+// wrong command line, a file that can't be read or written, or a baseline the library lacks.
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitProcessingFailed = 1;
 inline constexpr int kExitUsage = 2;
 
 struct CommandLine {
   std::string measuredFile;
-  std::string publishedFile;
+  std::string publishedFile;                // empty: the published text comes from the library
+  std::optional<std::string> baselineName;  // the library baseline to process against
+  std::string libraryFile;                  // empty: the library shipped with the program
+  bool listBaselines = false;
   std::string outputFile;  // empty: no report file
   std::string format = "text";
 };
@@ -21,7 +25,8 @@ struct CommandLine {
 // Declares the options of `mensuro-cli` on `app`, bound to `line`.
 void DescribeCommandLine(CLI::App& app, CommandLine& line);
 
-// What is missing from a parsed command line, or the empty text when it is complete.
-std::string MissingArguments(const CommandLine& line);
+// What is missing from or wrong with a parsed command line, or the empty text when it is
+// complete.
+std::string CommandLineProblem(const CommandLine& line);
 
 }  // namespace mensuro::cli
