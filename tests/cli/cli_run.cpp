@@ -72,15 +72,4 @@ CliRun RunCli(const TempDir& dir, const std::vector<std::string>& args,
   return RunShell(dir, command);
 }
 
-std::string WithCrLf(std::string_view text) {
-  std::string result;
-  for (const char c : text) {
-    if (c == '\n') {
-      result += '\r';
-    }
-    result += c;
-  }
-  return result;
-}
-
 }  // namespace mensuro::test

@@ -28,7 +28,4 @@ CliRun RunShell(const TempDir& dir, const std::string& command);
 CliRun RunCli(const TempDir& dir, const std::vector<std::string>& args,
               const std::vector<std::pair<std::string, std::string>>& env = {});
 
-// Every line feed as CR LF, the way a report file stores it.
-std::string WithCrLf(std::string_view text);
-
 }  // namespace mensuro::test

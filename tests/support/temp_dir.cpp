@@ -56,4 +56,15 @@ std::string ReadBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
+std::string WithCrLf(std::string_view text) {
+  std::string result;
+  for (const char c : text) {
+    if (c == '\n') {
+      result += '\r';
+    }
+    result += c;
+  }
+  return result;
+}
+
 }  // namespace mensuro::test

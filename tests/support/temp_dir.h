@@ -30,4 +30,7 @@ class TempDir {
 // The bytes of a file, or the empty text when it can't be read.
 std::string ReadBytes(const std::filesystem::path& path);
 
+// Every line feed as CR LF, the way report files and CR LF texts store them.
+std::string WithCrLf(std::string_view text);
+
 }  // namespace mensuro::test

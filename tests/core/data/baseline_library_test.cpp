@@ -24,14 +24,6 @@ std::string Load(std::string_view library, std::string_view name) {
   return CollectBaseline(library, name).publishedText;
 }
 
-std::string WithCrLf(std::string_view text) {
-  std::string result;
-  for (const char c : text) {
-    result += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  }
-  return result;
-}
-
 constexpr std::string_view kTwoBaselines =
     "Kellerby calibration baselines\n"
     "2:X,Y,1.0000\n"  // above every name line: belongs to no baseline
@@ -43,7 +35,7 @@ constexpr std::string_view kTwoBaselines =
     "2:A,B,99.9987\n";
 
 TEST(baseline_library, lists_names_and_loads_each_baseline_alike_with_lf_or_cr_lf) {
-  for (const std::string& library : {std::string(kTwoBaselines), WithCrLf(kTwoBaselines)}) {
+  for (const std::string& library : {std::string(kTwoBaselines), test::WithCrLf(kTwoBaselines)}) {
     EXPECT_THAT(Names(library), ElementsAre("North", "South"));
     EXPECT_EQ(Load(library, "North"), "1,2,47.6831\r\n1,3,152.4127\r\n");
     EXPECT_EQ(Load(library, "South"), "A,B,99.9987\r\n");
@@ -140,7 +132,7 @@ TEST(baseline_library, a_library_without_name_lines_lists_and_loads_nothing) {
 
 TEST(baseline_library, reads_the_library_file_and_changes_nothing_when_it_cannot) {
   const test::TempDir dir;
-  const auto library = dir.Write("Baselines.dat", WithCrLf(kTwoBaselines));
+  const auto library = dir.Write("Baselines.dat", test::WithCrLf(kTwoBaselines));
   EXPECT_THAT(ListBaselines(library), ElementsAre("North", "South"));
   CollectedBaseline collected;
   EXPECT_EQ(LoadBaseline(library, "South", collected), 0);
