@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <fstream>
+#include <string_view>
 #include <utility>
 
 namespace mensuro {
@@ -30,6 +31,27 @@ std::string JoinReportLines(const ReportText& report) {
     text += line;
   }
   return text;
+}
+
+std::vector<std::string> ReportDisplayLines(const ReportText& report) {
+  std::vector<std::string> entries;
+  entries.reserve(report.lines.size());
+  for (const std::string& line : report.lines) {
+    std::string_view rest = line;
+    const std::size_t last = rest.find_last_not_of("\t\n\r");
+    if (last == std::string_view::npos) {
+      continue;
+    }
+    rest = rest.substr(0, last + 1);
+    for (std::size_t feed = rest.find('\n'); feed != std::string_view::npos;
+         feed = rest.find('\n')) {
+      entries.emplace_back(rest.substr(0, feed));
+      rest.remove_prefix(feed + 1);
+    }
+    // Never empty: the trimmed line ends in a character other than a line feed.
+    entries.emplace_back(rest);
+  }
+  return entries;
 }
 
 int WriteReportFile(const std::filesystem::path& path, const ReportText& report) {

@@ -22,6 +22,12 @@ void AppendReportLine(ReportText& report, std::string line);
 // The lines one after another, exactly as stored.
 std::string JoinReportLines(const ReportText& report);
 
+// The report as a list shows it, one entry per displayed line: tabs, line feeds and carriage
+// returns at the end of each report line are dropped, a line left empty adds nothing, and a line
+// feed inside a line starts a new entry (so "\nData:" gives an empty entry and then "Data:").
+// Lines are kept whole, however long.
+std::vector<std::string> ReportDisplayLines(const ReportText& report);
+
 // Writes the lines one after another to the file at `path`, creating or truncating it, with
 // every line feed written as CR LF so that a report file is the same on every platform.
 // Returns 0, or 1 when the file can't be opened or written.

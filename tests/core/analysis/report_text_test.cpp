@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace mensuro {
 namespace {
@@ -29,6 +30,22 @@ class report_file : public ::testing::Test {
 
   std::filesystem::path folder_;
 };
+
+TEST(report_text, display_lines_split_at_line_feeds_and_drop_line_ends) {
+  ReportText report;
+  for (const char* line : {"EDM Calibration Report\n", "\n", "a\nb\n", "\nData:\n", "x\n\ny\t\r\n",
+                           "\t\r", "tail", "end\r\n"}) {
+    AppendReportLine(report, line);
+  }
+  const std::vector<std::string> expected = {
+      "EDM Calibration Report", "a", "b", "", "Data:", "x", "", "y", "tail", "end"};
+  EXPECT_EQ(ReportDisplayLines(report), expected);
+
+  ReportText wide;
+  AppendReportLine(wide, std::string(600, 'w') + "\n");
+  ASSERT_EQ(ReportDisplayLines(wide).size(), 1u);
+  EXPECT_EQ(ReportDisplayLines(wide)[0].size(), 600u);
+}
 
 TEST(report_text, keeps_every_line_in_order) {
   ReportText report;
