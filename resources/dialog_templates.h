@@ -1,0 +1,10 @@
+#pragma once
+
+#include "ui/dialog_template.h"
+
+namespace mensuro {
+
+// The main window: template 102.
+const DialogTemplate& MainDialogTemplate();
+
+}  // namespace mensuro

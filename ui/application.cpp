@@ -1,0 +1,18 @@
+#include "ui/application.h"
+
+#include "ui/control_text.h"
+#include "ui/main_dialog.h"
+#include "ui/qt_dialog_services.h"
+
+namespace mensuro {
+
+CVerantApp::CVerantApp(int& argc, char** argv) : application_(argc, argv) {}
+
+bool CVerantApp::InitInstance() {
+  QtDialogServices services;
+  CVerantDlg dialog(services, PathFromText(QCoreApplication::applicationDirPath()));
+  dialog.exec();
+  return false;
+}
+
+}  // namespace mensuro

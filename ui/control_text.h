@@ -1,0 +1,28 @@
+#pragma once
+
+// The window's controls hold Qt strings with line feeds only; the core and the files deal in
+// single-byte texts whose lines end in CR LF. These convert between the two, byte for byte
+// (Latin-1), so every byte a file holds reaches the control and comes back unchanged.
+
+#include <QString>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace mensuro {
+
+// A single-line field's text as bytes. Characters beyond Latin-1 become '?'.
+std::string BytesFromField(const QString& text);
+QString FieldFromBytes(std::string_view bytes);
+
+// A multi-line text as bytes, every line feed written as CR LF.
+std::string BytesFromTextArea(const QString& text);
+// Bytes for a multi-line text control: CR LF and a lone carriage return each become the line
+// feed that the control keeps.
+QString TextAreaFromBytes(std::string_view bytes);
+
+// File paths as the platform spells them, whatever the characters.
+std::filesystem::path PathFromText(const QString& text);
+QString TextFromPath(const std::filesystem::path& path);
+
+}  // namespace mensuro

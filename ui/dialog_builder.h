@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <memory>
+#include <vector>
+
+#include "ui/dialog_template.h"
+
+class QDialog;
+class QWidget;
+
+namespace mensuro {
+
+// Pixels per four horizontal and per eight vertical dialog units.
+struct DialogBaseUnits {
+  double x = 0;
+  double y = 0;
+};
+
+// The base units of a font: its average character width over the letters, rounded, and its
+// character height.
+DialogBaseUnits FontBaseUnits(const QFont& font);
+
+// A rectangle in dialog units as pixels. Edges are converted one by one, so rectangles that
+// touch in dialog units touch in pixels and never overlap.
+QRect DialogRectToPixels(const DialogRect& rect, const DialogBaseUnits& units);
+
+// The controls of a dialog built from its template: children of the dialog, owned here, found by
+// id.
+class DialogControls {
+ public:
+  DialogControls() = default;
+  ~DialogControls();
+  DialogControls(const DialogControls&) = delete;
+  DialogControls& operator=(const DialogControls&) = delete;
+  DialogControls(DialogControls&&) = default;
+  DialogControls& operator=(DialogControls&&) = default;
+
+  void Add(int id, std::unique_ptr<QWidget> control);
+
+  // The control with `id`, or nullptr. Labels and frames share kStaticControlId.
+  QWidget* Find(int id) const;
+
+  // Every control in tab order.
+  std::vector<QWidget*> All() const;
+
+  DialogBaseUnits units;
+
+ private:
+  struct Entry {
+    int id;
+    std::unique_ptr<QWidget> control;
+  };
+  std::vector<Entry> entries_;
+};
+
+// Builds the controls of `dialogTemplate` in `dialog`: their kinds, captions, styles, accessible
+// names and tab order, laid out in the dialog units of the dialog's font. Where a caption would
+// be clipped at that font, the units are widened (or heightened) until every caption fits, so
+// the layout keeps its proportions. Sets the dialog's caption and fixes its size.
+DialogControls BuildDialog(const DialogTemplate& dialogTemplate, QDialog& dialog);
+
+}  // namespace mensuro

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace mensuro {
+
+// What a file dialog is asked for.
+struct FileDialogRequest {
+  bool forSaving = false;    // saving asks before an existing file is replaced
+  QString filter;            // "description|pattern|...||"
+  QString defaultExtension;  // without the dot; added when the user types a name without one
+  QString initialName;
+};
+
+// The modal things a window asks of the platform: choosing a file, showing a message, opening a
+// document in the program the desktop has for it. The window receives one; tests answer in
+// advance and check what would have been shown.
+class DialogServices {
+ public:
+  DialogServices() = default;
+  virtual ~DialogServices() = default;
+  DialogServices(const DialogServices&) = delete;
+  DialogServices& operator=(const DialogServices&) = delete;
+
+  // The full path the user chose, or nothing when the dialog was cancelled.
+  virtual std::optional<QString> ChooseFile(QWidget& owner, const FileDialogRequest& request) = 0;
+
+  // A message with an OK button, under the application's name.
+  virtual void ShowMessage(QWidget& owner, const QString& text) = 0;
+
+  // Asks the desktop to open the existing file at `path`; false when it couldn't.
+  virtual bool OpenDocument(const QString& path) = 0;
+};
+
+}  // namespace mensuro

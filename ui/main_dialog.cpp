@@ -1,0 +1,186 @@
+#include "ui/main_dialog.h"
+
+#include <fmt/printf.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <utility>
+
+#include "core/data/baseline_library.h"
+#include "core/data/data_files.h"
+#include "core/data/number_text.h"
+#include "resources/dialog_templates.h"
+#include "ui/control_ids.h"
+#include "ui/control_text.h"
+#include "ui/fixed_pitch_font.h"
+#include "ui/h_list_box.h"
+
+namespace mensuro {
+namespace {
+
+template <class Control>
+Control* Bind(const DialogControls& controls, int id) {
+  return qobject_cast<Control*>(controls.Find(id));
+}
+
+// An accuracy as its field shows it: two decimals, so 2.0 reads 2.00.
+QString ErrorFieldText(double value) {
+  return FieldFromBytes(fmt::sprintf("%-.2f", value));
+}
+
+}  // namespace
+
+CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executableDir,
+                       QWidget* parent)
+    : QDialog(parent),
+      services_(services),
+      executableDir_(std::move(executableDir)),
+      smallIcon_(QStringLiteral(":/icons/128.png")),
+      largeIcon_(QStringLiteral(":/icons/130.png")) {
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  controls_ = BuildDialog(MainDialogTemplate(), *this);
+  DoDataExchange();
+  ConnectCommands();
+  OnInitDialog();
+}
+
+CVerantDlg::~CVerantDlg() {
+  ClearReport(report_);
+}
+
+void CVerantDlg::DoDataExchange() {
+  auto* fromFile = Bind<QRadioButton>(controls_, kIdFromFile);
+  auto* predefined = Bind<QRadioButton>(controls_, kIdPredefined);
+  sourceGroup_.addButton(fromFile, 0);
+  sourceGroup_.addButton(predefined, 1);
+  sourceGroup_.button(sourceChoice_)->setChecked(true);
+
+  publishedFileLabel_ = Bind<QLabel>(controls_, kIdPublishedFileLabel);
+  publishedFileName_ = Bind<QLineEdit>(controls_, kIdPublishedFileName);
+  openPublished_ = Bind<QPushButton>(controls_, kIdOpenPublished);
+  baselineLabel_ = Bind<QLabel>(controls_, kIdBaselineLabel);
+  loadBaseline_ = Bind<QPushButton>(controls_, kIdLoadBaseline);
+  newPublished_ = Bind<QPushButton>(controls_, kIdNewPublished);
+  baselineList_ = Bind<QComboBox>(controls_, kIdBaselineList);
+  publishedText_ = Bind<QPlainTextEdit>(controls_, kIdPublishedText);
+  measuredText_ = Bind<QPlainTextEdit>(controls_, kIdMeasuredText);
+  savePublished_ = Bind<QPushButton>(controls_, kIdSavePublished);
+  savePublishedAs_ = Bind<QPushButton>(controls_, kIdSavePublishedAs);
+  saveMeasured_ = Bind<QPushButton>(controls_, kIdSaveMeasured);
+  saveMeasuredAs_ = Bind<QPushButton>(controls_, kIdSaveMeasuredAs);
+  newMeasured_ = Bind<QPushButton>(controls_, kIdNewMeasured);
+  resultList_ = Bind<CHListBox>(controls_, kIdResultList);
+  saveReportAs_ = Bind<QPushButton>(controls_, kIdSaveReportAs);
+  measuredFileName_ = Bind<QLineEdit>(controls_, kIdMeasuredFileName);
+  comment_ = Bind<QLineEdit>(controls_, kIdComment);
+  edmDescription_ = Bind<QLineEdit>(controls_, kIdEdmDescription);
+  constantError_ = Bind<QLineEdit>(controls_, kIdConstantError);
+  ppmError_ = Bind<QLineEdit>(controls_, kIdPpmError);
+  date_ = Bind<QLineEdit>(controls_, kIdDate);
+  time_ = Bind<QLineEdit>(controls_, kIdTime);
+}
+
+void CVerantDlg::ConnectCommands() {
+  const auto onClick = [this](int id, void (CVerantDlg::*command)()) {
+    connect(Bind<QPushButton>(controls_, id), &QPushButton::clicked, this, command);
+  };
+  onClick(kIdProcess, &CVerantDlg::OnProcess);
+  onClick(kIdCancel, &CVerantDlg::reject);
+  onClick(kIdSaveReportAs, &CVerantDlg::OnSaveReportAs);
+  onClick(kIdHelp, &CVerantDlg::OnShowHelp);
+  connect(&sourceGroup_, &QButtonGroup::idClicked, this, &CVerantDlg::OnSourceChanged);
+  for (QLineEdit* field : {date_, time_, edmDescription_, comment_, constantError_, ppmError_}) {
+    connect(field, &QLineEdit::textChanged, this, &CVerantDlg::OnHeaderChanged);
+  }
+}
+
+void CVerantDlg::OnInitDialog() {
+  resultList_->setFont(ReportFont());
+  resultList_->repaint();
+
+  QIcon windowIcon;
+  for (const QIcon* icon : {&largeIcon_, &smallIcon_}) {
+    for (const QSize& size : icon->availableSizes()) {
+      windowIcon.addPixmap(icon->pixmap(size));
+    }
+  }
+  setWindowIcon(windowIcon);
+
+  OnSourceChanged();
+  for (const std::string& name : ListBaselines(BaselineLibraryPath(executableDir_))) {
+    baselineList_->addItem(FieldFromBytes(name));
+  }
+  baselineList_->setCurrentIndex(baselineList_->count() > 0 ? 0 : -1);
+  ShowHeaderInEdits();
+  // Showing the header counted as a change of the measured data; nothing has changed yet.
+  saveMeasuredAs_->setEnabled(false);
+  saveMeasured_->setEnabled(false);
+  Control(kIdProcess)->setFocus();
+}
+
+void CVerantDlg::OnSourceChanged() {
+  sourceChoice_ = sourceGroup_.checkedId() == 0 ? 0 : 1;
+  const bool fromFile = sourceChoice_ == 0;
+  for (QWidget* control :
+       {static_cast<QWidget*>(publishedFileLabel_), static_cast<QWidget*>(publishedFileName_),
+        static_cast<QWidget*>(openPublished_), static_cast<QWidget*>(newPublished_)}) {
+    control->setEnabled(fromFile);
+  }
+  for (QWidget* control :
+       {static_cast<QWidget*>(baselineLabel_), static_cast<QWidget*>(baselineList_),
+        static_cast<QWidget*>(loadBaseline_)}) {
+    control->setEnabled(!fromFile);
+  }
+}
+
+void CVerantDlg::ReadHeaderFromEdits() {
+  header_.date = BytesFromField(date_->text());
+  header_.time = BytesFromField(time_->text());
+  header_.edmDescription = BytesFromField(edmDescription_->text());
+  header_.comment = BytesFromField(comment_->text());
+  header_.constantError = ReadNumber(BytesFromField(constantError_->text()));
+  header_.ppmError = ReadNumber(BytesFromField(ppmError_->text()));
+  header_.measuredFileName = BytesFromField(measuredFileName_->text());
+  if (sourceChoice_ != 0) {
+    header_.publishedSource = baselineList_->currentIndex() >= 0
+                                  ? BytesFromField(baselineList_->currentText())
+                                  : std::string();
+  } else {
+    header_.publishedSource = BytesFromField(publishedFileName_->text());
+  }
+}
+
+void CVerantDlg::ShowHeaderInEdits() {
+  // Every write reads the header back from all six fields, so the fields are written from a copy
+  // that those reads can't touch.
+  const MeasurementHeader shown = header_;
+  WriteHeaderField(*date_, FieldFromBytes(shown.date));
+  WriteHeaderField(*time_, FieldFromBytes(shown.time));
+  WriteHeaderField(*edmDescription_, FieldFromBytes(shown.edmDescription));
+  WriteHeaderField(*comment_, FieldFromBytes(shown.comment));
+  WriteHeaderField(*constantError_, ErrorFieldText(shown.constantError));
+  WriteHeaderField(*ppmError_, ErrorFieldText(shown.ppmError));
+}
+
+void CVerantDlg::WriteHeaderField(QLineEdit& field, const QString& text) {
+  {
+    const QSignalBlocker quiet(field);
+    field.setText(text);
+  }
+  OnHeaderChanged();
+}
+
+void CVerantDlg::OnHeaderChanged() {
+  saveMeasuredAs_->setEnabled(true);
+  saveMeasured_->setEnabled(true);
+  ReadHeaderFromEdits();
+}
+
+}  // namespace mensuro

@@ -1,0 +1,79 @@
+#include "ui/qt_dialog_services.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "core/data/text_file.h"
+
+namespace mensuro {
+namespace {
+
+// "*.RPT" as "*.[Rr][Pp][Tt]", so that a file dialog on a case-sensitive file system lists
+// report.rpt and REPORT.RPT alike. "*.*" means every file.
+QString CaseBlindPattern(const QString& pattern) {
+  if (pattern == QLatin1String("*.*")) {
+    return QStringLiteral("*");
+  }
+  QString blind;
+  for (const QChar c : pattern) {
+    if (c.isLetter() && c.toLower() != c.toUpper()) {
+      blind += QLatin1Char('[') + c.toUpper() + c.toLower() + QLatin1Char(']');
+    } else {
+      blind += c;
+    }
+  }
+  return blind;
+}
+
+}  // namespace
+
+QStringList QtNameFilters(const QString& filter) {
+  QStringList names;
+  for (const FileTypeFilter& entry : SplitFileDialogFilter(filter.toStdString())) {
+    QStringList patterns;
+    for (const QString& pattern : QString::fromStdString(entry.pattern).split(QLatin1Char(';'))) {
+      patterns << CaseBlindPattern(pattern.trimmed());
+    }
+    // Qt reads the patterns from the last parentheses and, with the details hidden, shows the
+    // description before them.
+    names << QString::fromStdString(entry.description) + QStringLiteral(" (") +
+                 patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+  }
+  return names;
+}
+
+std::optional<QString> QtDialogServices::ChooseFile(QWidget& owner,
+                                                    const FileDialogRequest& request) {
+  QFileDialog dialog(&owner);
+  dialog.setAcceptMode(request.forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setNameFilters(QtNameFilters(request.filter));
+  dialog.setDefaultSuffix(request.defaultExtension);
+  // A wildcard initial name ("*.txt") only repeats the filter; a Qt dialog would take it for a
+  // file name.
+  if (!request.initialName.contains(QLatin1Char('*')) &&
+      !request.initialName.contains(QLatin1Char('?'))) {
+    dialog.selectFile(request.initialName);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  return dialog.selectedFiles().constFirst();
+}
+
+void QtDialogServices::ShowMessage(QWidget& owner, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
+                  &owner);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+bool QtDialogServices::OpenDocument(const QString& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+}  // namespace mensuro
