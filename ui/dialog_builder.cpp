@@ -134,9 +134,9 @@ int NeededHeight(const QWidget& widget) {
   }
   if (qobject_cast<const QRadioButton*>(&widget) != nullptr) {
     // The indicator or the text, whichever is taller; the style's margins around them may go.
-    return std::max(QFontMetrics(widget.font()).height(),
-                    widget.style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr,
-                                                &widget));
+    return std::max(
+        QFontMetrics(widget.font()).height(),
+        widget.style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, &widget));
   }
   if (qobject_cast<const QLineEdit*>(&widget) != nullptr) {
     return widget.minimumSizeHint().height();

@@ -20,6 +20,12 @@
 #include "ui/fixed_pitch_font.h"
 #include "ui/h_list_box.h"
 
+// The icons are compiled into this library; a static library's resources are registered by
+// hand.
+static void RegisterResources() {
+  Q_INIT_RESOURCE(mensuro);
+}
+
 namespace mensuro {
 namespace {
 
@@ -37,11 +43,10 @@ QString ErrorFieldText(double value) {
 
 CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executableDir,
                        QWidget* parent)
-    : QDialog(parent),
-      services_(services),
-      executableDir_(std::move(executableDir)),
-      smallIcon_(QStringLiteral(":/icons/128.png")),
-      largeIcon_(QStringLiteral(":/icons/130.png")) {
+    : QDialog(parent), services_(services), executableDir_(std::move(executableDir)) {
+  RegisterResources();
+  smallIcon_ = QIcon(QStringLiteral(":/icons/128.png"));
+  largeIcon_ = QIcon(QStringLiteral(":/icons/130.png"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);

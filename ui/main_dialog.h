@@ -37,6 +37,7 @@ class CVerantDlg : public QDialog {
   CVerantDlg& operator=(const CVerantDlg&) = delete;
 
   QWidget* Control(int id) const { return controls_.Find(id); }
+  const DialogControls& Controls() const { return controls_; }
   MeasurementHeader& Header() { return header_; }
   const ReportText& Report() const { return report_; }
   int SourceChoice() const { return sourceChoice_; }

@@ -1,0 +1,82 @@
+#pragma once
+
+// The main window with scripted answers to its dialogs, in a scratch folder that stands for the
+// program's folder.
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QString>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "ui/control_ids.h"
+#include "ui/dialog_services.h"
+#include "ui/h_list_box.h"
+#include "ui/main_dialog.h"
+
+namespace mensuro::test {
+
+// Answers file dialogs with the paths of a queue (cancelled when it runs dry) and records everything the
+// window would have shown.
+class ScriptedDialogs final : public DialogServices {
+ public:
+  std::optional<QString> ChooseFile(QWidget&, const FileDialogRequest& request) override {
+    requests.push_back(request);
+    if (answers.empty()) {
+      return std::nullopt;
+    }
+    const QString answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void ShowMessage(QWidget&, const QString& text) override { messages.push_back(text); }
+  bool OpenDocument(const QString& path) override {
+    opened.push_back(path);
+    return openSucceeds;
+  }
+
+  std::deque<QString> answers;
+  bool openSucceeds = true;
+  std::vector<FileDialogRequest> requests;
+  std::vector<QString> messages;
+  std::vector<QString> opened;
+};
+
+// The window, shown (offscreen), with or without the shipped baseline library beside it.
+struct TestWindow {
+  explicit TestWindow(bool withLibrary = true) {
+    if (withLibrary) {
+      std::filesystem::copy_file(MENSURO_SHIPPED_LIBRARY, folder.path() / "Baselines.dat");
+    }
+    dialog = std::make_unique<CVerantDlg>(dialogs, folder.path());
+    dialog->show();
+  }
+
+  template <class Control = QWidget>
+  Control* Get(int id) const {
+    return qobject_cast<Control*>(dialog->Control(id));
+  }
+  QLineEdit* Field(int id) const { return Get<QLineEdit>(id); }
+  QPlainTextEdit* Text(int id) const { return Get<QPlainTextEdit>(id); }
+  QPushButton* Button(int id) const { return Get<QPushButton>(id); }
+  CHListBox* Results() const { return Get<CHListBox>(kIdResultList); }
+
+  std::vector<QString> ResultLines() const {
+    std::vector<QString> lines;
+    for (int row = 0; row < Results()->count(); ++row) {
+      lines.push_back(Results()->item(row)->text());
+    }
+    return lines;
+  }
+
+  TempDir folder;
+  ScriptedDialogs dialogs;
+  std::unique_ptr<CVerantDlg> dialog;
+};
+
+}  // namespace mensuro::test
