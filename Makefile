@@ -5,7 +5,7 @@ CLI := $(BUILD)/bin/mensuro-cli
 EXAMPLE := examples/seven-pillar-measured.txt
 EXAMPLE_BASELINE := Example seven-pillar line 600 m
 
-.PHONY: all setup configure build test run bench clean
+.PHONY: all setup configure build test run bench screenshot clean
 
 all: build
 
@@ -22,12 +22,27 @@ build: configure
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure
 
-# The example measurements processed against a baseline of the library shipped with the program.
+# Opens the window. Without a display, the example measurements are processed against a baseline
+# of the library shipped with the program, and the report printed.
 run: build
-	@$(CLI) $(EXAMPLE) --baseline "$(EXAMPLE_BASELINE)"
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD)/bin/mensuro; \
+	else \
+	  $(CLI) $(EXAMPLE) --baseline "$(EXAMPLE_BASELINE)"; \
+	  echo; \
+	  echo "No display found, so this is mensuro-cli's report of $(EXAMPLE)."; \
+	  echo "To open the window, run 'make run' on a desktop, or start $(BUILD)/bin/mensuro"; \
+	  echo "under X (for example: xvfb-run -a $(BUILD)/bin/mensuro)."; \
+	fi
 
 bench: build
 	@bash bench/run.sh $(BUILD)
+
+# The README's picture of the window after a Process of the Kellerby example.
+screenshot: configure
+	@cmake --build $(BUILD) --target mensuro-screenshot
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/mensuro-screenshot examples/kellerby-measured.txt \
+	  examples/kellerby-published.txt docs/mensuro-window.png
 
 clean:
 	rm -rf $(BUILD)

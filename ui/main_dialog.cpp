@@ -178,6 +178,8 @@ void CVerantDlg::WriteHeaderField(QLineEdit& field, const QString& text) {
   {
     const QSignalBlocker quiet(field);
     field.setText(text);
+    // The start of the text in view, as a field just filled shows it.
+    field.setCursorPosition(0);
   }
   OnHeaderChanged();
 }
