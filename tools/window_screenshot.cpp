@@ -12,7 +12,7 @@
 #include <string>
 
 #include "core/data/file_bytes.h"
-#include "core/data/number_text.h"
+#include "core/data/measured_text.h"
 #include "core/data/text_file.h"
 #include "ui/control_ids.h"
 #include "ui/control_text.h"
@@ -55,29 +55,8 @@ int main(int argc, char** argv) {
   MeasurementHeader& header = dialog.Header();
   std::string observations;
   for (const std::string& line : SplitFileLines(Read(argv[1]))) {
-    const char prefix = line.empty() ? '\0' : line[0];
-    const std::string value = line.empty() ? line : line.substr(1);
-    switch (prefix) {
-      case '$':
-        header.date = value;
-        break;
-      case '!':
-        header.time = value;
-        break;
-      case '#':
-        header.comment = value;
-        break;
-      case '@':
-        header.edmDescription = value;
-        break;
-      case '^':
-        header.constantError = ReadNumber(value);
-        break;
-      case '%':
-        header.ppmError = ReadNumber(value);
-        break;
-      default:
-        observations += line + "\n";
+    if (!ApplyHeaderLine(line, header)) {
+      observations += line + "\n";
     }
   }
   dialog.ShowHeaderInEdits();

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "core/data/text_lines.h"
+
 namespace mensuro {
 
 void ClearReport(ReportText& report) {
@@ -37,12 +39,10 @@ std::vector<std::string> ReportDisplayLines(const ReportText& report) {
   std::vector<std::string> entries;
   entries.reserve(report.lines.size());
   for (const std::string& line : report.lines) {
-    std::string_view rest = line;
-    const std::size_t last = rest.find_last_not_of("\t\n\r");
-    if (last == std::string_view::npos) {
+    std::string_view rest = TrimLineEnd(line);
+    if (rest.empty()) {
       continue;
     }
-    rest = rest.substr(0, last + 1);
     for (std::size_t feed = rest.find('\n'); feed != std::string_view::npos;
          feed = rest.find('\n')) {
       entries.emplace_back(rest.substr(0, feed));

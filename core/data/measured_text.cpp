@@ -21,36 +21,44 @@ int ParseObservationLine(std::string& line, RecordTable& table) {
   return 0;
 }
 
+bool ApplyHeaderLine(std::string_view line, MeasurementHeader& header) {
+  if (line.empty()) {
+    return false;
+  }
+  const std::string_view value = line.substr(1);
+  switch (line.front()) {
+    case '%':
+      header.ppmError = ReadNumber(value);
+      return true;
+    case '^':
+      header.constantError = ReadNumber(value);
+      return true;
+    case '#':
+      header.comment = value;
+      return true;
+    case '@':
+      header.edmDescription = value;
+      return true;
+    case '$':
+      header.date = value;
+      return true;
+    case '!':
+      header.time = value;
+      return true;
+    default:
+      return false;
+  }
+}
+
 int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table) {
   ClearRecords(table);
   // At most one observation per line: room for all of them up front.
   table.entries.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   std::string work;
   ForEachTextLine(text, [&](std::string_view line) {
-    const std::string_view value = line.substr(1);
-    switch (line.front()) {
-      case '%':
-        header.ppmError = ReadNumber(value);
-        break;
-      case '^':
-        header.constantError = ReadNumber(value);
-        break;
-      case '#':
-        header.comment = value;
-        break;
-      case '@':
-        header.edmDescription = value;
-        break;
-      case '$':
-        header.date = value;
-        break;
-      case '!':
-        header.time = value;
-        break;
-      default:
-        work.assign(line);
-        ParseObservationLine(work, table);
-        break;
+    if (!ApplyHeaderLine(line, header)) {
+      work.assign(line);
+      ParseObservationLine(work, table);
     }
     return true;
   });

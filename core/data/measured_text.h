@@ -14,6 +14,11 @@ namespace mensuro {
 // values. Nothing in a measured text is an error; returns 0.
 int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table);
 
+// Sets the header field that `line` names by its first character ("%" scale part, "^" constant
+// part, "#" comment, "@" EDM description, "$" date, "!" time) from the rest of the line. Returns
+// false, changing nothing, for any other line.
+bool ApplyHeaderLine(std::string_view line, MeasurementHeader& header);
+
 // Normalises one observation line in place and adds its observation to `table`. Returns 0.
 int ParseObservationLine(std::string& line, RecordTable& table);
 
