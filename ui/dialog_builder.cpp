@@ -200,7 +200,9 @@ DialogBaseUnits FontBaseUnits(const QFont& font) {
   const QFontMetrics metrics(font);
   const int letters = metrics.horizontalAdvance(
       QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-  return {static_cast<double>((letters / 26 + 1) / 2), static_cast<double>(metrics.height())};
+  // The average over the 52 letters, rounded to whole pixels.
+  const int average = (letters / 26 + 1) / 2;
+  return {static_cast<double>(average), static_cast<double>(metrics.height())};
 }
 
 QRect DialogRectToPixels(const DialogRect& rect, const DialogBaseUnits& units) {

@@ -313,6 +313,11 @@ TEST(main_dialog, enter_processes_except_in_the_texts_and_escape_closes) {
   QTest::mouseClick(other.Button(kIdCancel), Qt::LeftButton);
   EXPECT_FALSE(other.dialog->isVisible());
   EXPECT_TRUE(other.dialogs.messages.empty());
+
+  TestWindow closed;
+  closed.dialog->close();  // the close box
+  EXPECT_FALSE(closed.dialog->isVisible());
+  EXPECT_EQ(closed.dialog->result(), QDialog::Rejected);
 }
 
 }  // namespace
