@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <initializer_list>
 #include <utility>
 
 #include "core/data/baseline_library.h"
@@ -110,11 +111,10 @@ void CVerantDlg::OnInitDialog() {
   resultList_->setFont(ReportFont());
   resultList_->repaint();
 
-  QIcon windowIcon;
-  for (const QIcon* icon : {&largeIcon_, &smallIcon_}) {
-    for (const QSize& size : icon->availableSizes()) {
-      windowIcon.addPixmap(icon->pixmap(size));
-    }
+  // One window icon in both sizes: the desktop picks the one it needs.
+  QIcon windowIcon = largeIcon_;
+  for (const QSize& size : smallIcon_.availableSizes()) {
+    windowIcon.addPixmap(smallIcon_.pixmap(size));
   }
   setWindowIcon(windowIcon);
 
@@ -133,14 +133,12 @@ void CVerantDlg::OnInitDialog() {
 void CVerantDlg::OnSourceChanged() {
   sourceChoice_ = sourceGroup_.checkedId() == 0 ? 0 : 1;
   const bool fromFile = sourceChoice_ == 0;
-  for (QWidget* control :
-       {static_cast<QWidget*>(publishedFileLabel_), static_cast<QWidget*>(publishedFileName_),
-        static_cast<QWidget*>(openPublished_), static_cast<QWidget*>(newPublished_)}) {
+  for (QWidget* control : std::initializer_list<QWidget*>{publishedFileLabel_, publishedFileName_,
+                                                          openPublished_, newPublished_}) {
     control->setEnabled(fromFile);
   }
   for (QWidget* control :
-       {static_cast<QWidget*>(baselineLabel_), static_cast<QWidget*>(baselineList_),
-        static_cast<QWidget*>(loadBaseline_)}) {
+       std::initializer_list<QWidget*>{baselineLabel_, baselineList_, loadBaseline_}) {
     control->setEnabled(!fromFile);
   }
 }
