@@ -21,14 +21,13 @@
 namespace mensuro {
 namespace {
 
-// The text a control shows for its caption: an ampersand marks the access key.
-QString VisibleCaption(std::string_view caption) {
-  QString text = QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size()));
-  return text.remove(QLatin1Char('&'));
-}
-
 QString Caption(std::string_view caption) {
   return QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size()));
+}
+
+// The text a control shows for its caption: an ampersand marks the access key.
+QString VisibleCaption(std::string_view caption) {
+  return Caption(caption).remove(QLatin1Char('&'));
 }
 
 std::unique_ptr<QWidget> MakeControl(const ControlTemplate& control, QDialog& dialog) {
