@@ -29,6 +29,26 @@ void EnterWorkedExample(const TestWindow& window) {
           "A,B,99.997\nA,C,299.995\nA,D,599.991\n"));
 }
 
+template <class Lines>
+std::vector<QString> NonEmpty(const Lines& lines) {
+  std::vector<QString> kept;
+  for (const QString& line : lines) {
+    if (!line.isEmpty()) {
+      kept.push_back(line);
+    }
+  }
+  return kept;
+}
+
+std::vector<QString> HeaderFieldTexts(const TestWindow& window) {
+  std::vector<QString> texts;
+  for (const int id :
+       {kIdDate, kIdTime, kIdComment, kIdEdmDescription, kIdConstantError, kIdPpmError}) {
+    texts.push_back(window.Field(id)->text());
+  }
+  return texts;
+}
+
 TEST(process_command, shows_the_report_line_by_line_and_saves_it) {
   TestWindow window;
   EnterWorkedExample(window);
@@ -42,19 +62,7 @@ TEST(process_command, shows_the_report_line_by_line_and_saves_it) {
   ASSERT_GT(lines.size(), 40u);
   EXPECT_EQ(lines[0], QString());
   EXPECT_EQ(lines[1].trimmed(), QStringLiteral("EDM Calibration Report"));
-  std::vector<QString> nonEmpty;
-  for (const QString& line : lines) {
-    if (!line.isEmpty()) {
-      nonEmpty.push_back(line);
-    }
-  }
-  std::vector<QString> expectedNonEmpty;
-  for (const QString& line : FieldFromBytes(expected).split(QLatin1Char('\n'))) {
-    if (!line.isEmpty()) {
-      expectedNonEmpty.push_back(line);
-    }
-  }
-  EXPECT_EQ(nonEmpty, expectedNonEmpty);
+  EXPECT_EQ(NonEmpty(lines), NonEmpty(FieldFromBytes(expected).split(QLatin1Char('\n'))));
 
   const std::filesystem::path saved = window.folder.path() / "calibration.rpt";
   window.dialogs.answers.push_back(TextFromPath(saved));
@@ -118,22 +126,13 @@ TEST(process_command, a_failed_run_shows_its_message_and_leaves_the_fields) {
   TestWindow window;
   EnterWorkedExample(window);
   window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\n"));
-  std::vector<QString> fields;
-  for (const int id :
-       {kIdDate, kIdTime, kIdComment, kIdEdmDescription, kIdConstantError, kIdPpmError}) {
-    fields.push_back(window.Field(id)->text());
-  }
+  const std::vector<QString> fields = HeaderFieldTexts(window);
   window.dialog->OnProcess();
   ASSERT_EQ(window.dialogs.messages.size(), 1u);
   EXPECT_TRUE(window.dialogs.messages[0].startsWith(QStringLiteral("Error processing project:\n")));
   EXPECT_TRUE(window.dialogs.messages[0].contains(QStringLiteral("A")));
   EXPECT_EQ(window.Results()->count(), 0);
-  std::vector<QString> after;
-  for (const int id :
-       {kIdDate, kIdTime, kIdComment, kIdEdmDescription, kIdConstantError, kIdPpmError}) {
-    after.push_back(window.Field(id)->text());
-  }
-  EXPECT_EQ(after, fields);
+  EXPECT_EQ(HeaderFieldTexts(window), fields);
 }
 
 TEST(report_save_as, before_any_process_writes_an_empty_file) {
