@@ -1,10 +1,10 @@
 #include "core/analysis/report_text.h"
 
 #include <cstddef>
-#include <fstream>
 #include <string_view>
 #include <utility>
 
+#include "core/data/file_bytes.h"
 #include "core/data/text_lines.h"
 
 namespace mensuro {
@@ -55,23 +55,16 @@ std::vector<std::string> ReportDisplayLines(const ReportText& report) {
 }
 
 int WriteReportFile(const std::filesystem::path& path, const ReportText& report) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) {
-    return 1;
-  }
   std::string crlf;
   for (const std::string& line : report.lines) {
-    crlf.clear();
     for (const char c : line) {
       if (c == '\n') {
         crlf += '\r';
       }
       crlf += c;
     }
-    file.write(crlf.data(), static_cast<std::streamsize>(crlf.size()));
   }
-  file.close();
-  return file ? 0 : 1;
+  return WriteTextFile(path, crlf);
 }
 
 }  // namespace mensuro

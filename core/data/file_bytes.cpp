@@ -1,11 +1,51 @@
 #include "core/data/file_bytes.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <random>
 #include <system_error>
 
 namespace mensuro {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// The file a write replaces: the target of a symbolic link rather than the link itself.
+std::filesystem::path WriteTarget(const std::filesystem::path& path) {
+  std::error_code status;
+  if (std::filesystem::is_symlink(path, status)) {
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, status);
+    if (!status) {
+      return resolved;
+    }
+  }
+  return path;
+}
+
+// Creates a file of a fresh name beside `target`, never one that exists already ("x" mode).
+FileHandle CreateScratchFile(const std::filesystem::path& target, std::filesystem::path& scratch) {
+  std::random_device seed;
+  std::mt19937_64 names(seed());
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    scratch = target;
+    scratch += ".mensuro-" + std::to_string(names() % 1000000000U) + ".tmp";
+    if (FileHandle file{std::fopen(scratch.c_str(), "wbx")}) {
+      return file;
+    }
+    if (errno != EEXIST) {
+      break;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string& reason) {
   std::error_code status;
@@ -25,6 +65,35 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
     return std::nullopt;
   }
   return bytes;
+}
+
+int WriteTextFile(const std::filesystem::path& path, std::string_view bytes) {
+  const std::filesystem::path target = WriteTarget(path);
+  std::error_code status;
+  if (target.empty() || std::filesystem::is_directory(target, status)) {
+    return 1;
+  }
+  std::filesystem::path scratch;
+  FileHandle file = CreateScratchFile(target, scratch);
+  if (!file) {
+    return 1;
+  }
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
+                       std::fflush(file.get()) == 0;
+  const bool closed = std::fclose(file.release()) == 0;
+
+  const std::filesystem::file_status old = std::filesystem::status(target, status);
+  if (written && closed && std::filesystem::exists(old)) {
+    std::filesystem::permissions(scratch, old.permissions(), status);
+  }
+  if (written && closed) {
+    std::filesystem::rename(scratch, target, status);
+    if (!status) {
+      return 0;
+    }
+  }
+  std::filesystem::remove(scratch, status);
+  return 1;
 }
 
 }  // namespace mensuro
