@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 #include <cstddef>
 
 namespace mensuro {
@@ -26,6 +28,16 @@ std::string BytesFromTextArea(const QString& text) {
     bytes += c;
   }
   return bytes;
+}
+
+QString TextAreaText(const QPlainTextEdit& control) {
+  QString text = control.document()->toRawText();
+  for (QChar& c : text) {
+    if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
+      c = QLatin1Char('\n');
+    }
+  }
+  return text;
 }
 
 QString TextAreaFromBytes(std::string_view bytes) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+class QPlainTextEdit;
+
 namespace mensuro {
 
 // A single-line field's text as bytes. Characters beyond Latin-1 become '?'.
@@ -17,6 +19,9 @@ QString FieldFromBytes(std::string_view bytes);
 
 // A multi-line text as bytes, every line feed written as CR LF.
 std::string BytesFromTextArea(const QString& text);
+// The whole text of a multi-line text control exactly as typed or loaded: every line break as a
+// line feed, and non-breaking spaces kept (the control's plain text would make them blanks).
+QString TextAreaText(const QPlainTextEdit& control);
 // Bytes for a multi-line text control: CR LF and a lone carriage return each become the line
 // feed that the control keeps.
 QString TextAreaFromBytes(std::string_view bytes);

@@ -101,6 +101,17 @@ void CVerantDlg::ConnectCommands() {
   onClick(kIdCancel, &CVerantDlg::reject);
   onClick(kIdSaveReportAs, &CVerantDlg::OnSaveReportAs);
   onClick(kIdHelp, &CVerantDlg::OnShowHelp);
+  onClick(kIdOpenPublished, &CVerantDlg::OnOpenPublished);
+  onClick(kIdNewPublished, &CVerantDlg::OnNewPublished);
+  onClick(kIdLoadBaseline, &CVerantDlg::OnLoadBaseline);
+  onClick(kIdSavePublished, &CVerantDlg::OnSavePublished);
+  onClick(kIdSavePublishedAs, &CVerantDlg::OnSavePublishedAs);
+  onClick(kIdOpenMeasured, &CVerantDlg::OnOpenMeasured);
+  onClick(kIdNewMeasured, &CVerantDlg::OnNewMeasured);
+  onClick(kIdSaveMeasured, &CVerantDlg::OnSaveMeasured);
+  onClick(kIdSaveMeasuredAs, &CVerantDlg::OnSaveMeasuredAs);
+  connect(publishedText_, &QPlainTextEdit::textChanged, this, &CVerantDlg::OnPublishedChanged);
+  connect(measuredText_, &QPlainTextEdit::textChanged, this, &CVerantDlg::OnMeasuredChanged);
   connect(&sourceGroup_, &QButtonGroup::idClicked, this, &CVerantDlg::OnSourceChanged);
   for (QLineEdit* field : {date_, time_, edmDescription_, comment_, constantError_, ppmError_}) {
     connect(field, &QLineEdit::textChanged, this, &CVerantDlg::OnHeaderChanged);
@@ -164,12 +175,16 @@ void CVerantDlg::ShowHeaderInEdits() {
   // Every write reads the header back from all six fields, so the fields are written from a copy
   // that those reads can't touch.
   const MeasurementHeader shown = header_;
+  ShowHeaderTexts(shown);
+  WriteHeaderField(*constantError_, ErrorFieldText(shown.constantError));
+  WriteHeaderField(*ppmError_, ErrorFieldText(shown.ppmError));
+}
+
+void CVerantDlg::ShowHeaderTexts(const MeasurementHeader& shown) {
   WriteHeaderField(*date_, FieldFromBytes(shown.date));
   WriteHeaderField(*time_, FieldFromBytes(shown.time));
   WriteHeaderField(*edmDescription_, FieldFromBytes(shown.edmDescription));
   WriteHeaderField(*comment_, FieldFromBytes(shown.comment));
-  WriteHeaderField(*constantError_, ErrorFieldText(shown.constantError));
-  WriteHeaderField(*ppmError_, ErrorFieldText(shown.ppmError));
 }
 
 void CVerantDlg::WriteHeaderField(QLineEdit& field, const QString& text) {

@@ -5,8 +5,13 @@
 #include <QIcon>
 #include <QPixmap>
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/analysis/report_text.h"
+#include "core/data/data_file_text.h"
 #include "core/data/measurement_header.h"
 #include "ui/dialog_builder.h"
 
@@ -20,6 +25,13 @@ namespace mensuro {
 
 class CHListBox;
 class DialogServices;
+
+// How saving a text to its file went.
+enum class SaveResult {
+  kWritten,
+  kNothingToWrite,  // the text is empty: no file is written or created
+  kFailed,          // the file couldn't be written; the user has been told
+};
 
 // The main window: the source of the published distances, the published and measured texts, the
 // header fields, the result list and the commands. Built from its dialog template; every control
@@ -41,6 +53,9 @@ class CVerantDlg : public QDialog {
   MeasurementHeader& Header() { return header_; }
   const ReportText& Report() const { return report_; }
   int SourceChoice() const { return sourceChoice_; }
+  // The texts last put into the published and the measured text by a load, if any.
+  const std::optional<std::string>& StoredPublishedText() const { return storedPublishedText_; }
+  const std::optional<std::string>& StoredMeasuredText() const { return storedMeasuredText_; }
   const QIcon& SmallIcon() const { return smallIcon_; }
   const QIcon& LargeIcon() const { return largeIcon_; }
 
@@ -51,6 +66,28 @@ class CVerantDlg : public QDialog {
   // The header into the six header fields; the header then holds what they show.
   void ShowHeaderInEdits();
   void OnHeaderChanged();
+
+  // A file's lines into the measured or the published text: header lines go to the header and
+  // its fields, the other lines become the text, which is stored as loaded.
+  void LoadMeasuredFile(std::vector<std::string> fileLines);
+  void LoadPublishedFile(std::vector<std::string> fileLines);
+  // The header lines and the measured text, or the published text, into the file `fileName`.
+  SaveResult SaveMeasuredFile(const QString& fileName);
+  SaveResult SavePublishedFile(const QString& fileName);
+  // An empty measured text for a measurement starting now.
+  void StartMeasuredText();
+
+  void OnOpenPublished();
+  void OnNewPublished();
+  void OnLoadBaseline();
+  void OnPublishedChanged();
+  void OnSavePublished();
+  void OnSavePublishedAs();
+  void OnOpenMeasured();
+  void OnNewMeasured();
+  void OnMeasuredChanged();
+  void OnSaveMeasured();
+  void OnSaveMeasuredAs();
 
   void OnProcess();
   void FillResultList();
@@ -63,6 +100,18 @@ class CVerantDlg : public QDialog {
   void ConnectCommands();
   // Sets a header field's text; the change runs OnHeaderChanged even when the text is the same.
   void WriteHeaderField(QLineEdit& field, const QString& text);
+  // Date, time, EDM description and comment of `shown` into their fields.
+  void ShowHeaderTexts(const MeasurementHeader& shown);
+
+  // A text file to open or to save, from the file dialog; nothing when cancelled.
+  std::optional<QString> ChooseTextFile(bool forSaving);
+  // The lines of a file being opened; nothing, with the user told, when it can't be read.
+  std::optional<std::vector<std::string>> ReadOpenedFile(const QString& fileName);
+  // The loading steps both texts share; `breaks` tells what becomes of line breaks inside lines.
+  void LoadText(std::vector<std::string> fileLines, InnerLineBreaks breaks, QPlainTextEdit& control,
+                std::optional<std::string>& stored);
+  SaveResult WriteSavedFile(const QString& fileName, std::string_view bytes);
+  void ShowCouldNotWrite(const QString& fileName);
 
   DialogServices& services_;
   std::filesystem::path executableDir_;
@@ -99,6 +148,8 @@ class CVerantDlg : public QDialog {
 
   MeasurementHeader header_;
   ReportText report_;
+  std::optional<std::string> storedPublishedText_;
+  std::optional<std::string> storedMeasuredText_;
 };
 
 }  // namespace mensuro

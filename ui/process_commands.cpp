@@ -42,12 +42,12 @@ void CVerantDlg::OnProcess() {
   ClearReport(report_);
   resultList_->ClearLines();
 
-  const QString published = publishedText_->toPlainText();
+  const QString published = TextAreaText(*publishedText_);
   if (published.isEmpty()) {
     services_.ShowMessage(*this, QStringLiteral("No published baseline data found."));
     return;
   }
-  const QString measured = measuredText_->toPlainText();
+  const QString measured = TextAreaText(*measuredText_);
   if (measured.isEmpty()) {
     services_.ShowMessage(*this, QStringLiteral("No measured baseline data found."));
     return;
@@ -81,7 +81,7 @@ void CVerantDlg::OnSaveReportAs() {
     return;
   }
   if (WriteReportFile(PathFromText(*chosen), report_) != 0) {
-    services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + *chosen);
+    ShowCouldNotWrite(*chosen);
   }
 }
 

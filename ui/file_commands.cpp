@@ -1,0 +1,248 @@
+// The commands that move the published and measured texts between the window and their files:
+// Open, New, Save and Save As of both texts, and Load from the baseline library.
+//
+// A Save or Save As button that is enabled is the window's only record of unsaved changes: an
+// edit enables the buttons of its text, and a load, a new text or a successful save disables
+// them.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTextDocument>
+#include <utility>
+
+#include "core/data/baseline_library.h"
+#include "core/data/data_files.h"
+#include "core/data/file_bytes.h"
+#include "core/data/text_file.h"
+#include "ui/control_text.h"
+#include "ui/dialog_services.h"
+#include "ui/h_list_box.h"
+#include "ui/main_dialog.h"
+
+namespace mensuro {
+namespace {
+
+const QString kTextFileFilter =
+    QStringLiteral("Baseline Files (*.TXT)|*.TXT|Text Files (*.txt)|*.txt|All Files (*.*)|*.*||");
+
+// Replaces the whole text of a text control. The program's own write is no edit, so it leaves
+// the Save buttons alone.
+void SetWholeText(QPlainTextEdit& control, std::string_view bytes) {
+  const QSignalBlocker quiet(control);
+  control.setPlainText(TextAreaFromBytes(bytes));
+}
+
+}  // namespace
+
+std::optional<QString> CVerantDlg::ChooseTextFile(bool forSaving) {
+  return services_.ChooseFile(*this, {.forSaving = forSaving,
+                                      .filter = kTextFileFilter,
+                                      .defaultExtension = QStringLiteral("txt"),
+                                      .initialName = QStringLiteral("*.txt")});
+}
+
+std::optional<std::vector<std::string>> CVerantDlg::ReadOpenedFile(const QString& fileName) {
+  std::filesystem::path path = PathFromText(fileName);
+  std::vector<std::string> lines;
+  if (!CTextFile("txt").ReadLines(path, lines)) {
+    services_.ShowMessage(*this, QStringLiteral("Could not read the file ") + fileName);
+    return std::nullopt;
+  }
+  return lines;
+}
+
+void CVerantDlg::LoadText(std::vector<std::string> fileLines, InnerLineBreaks breaks,
+                          QPlainTextEdit& control, std::optional<std::string>& stored) {
+  stored = SplitLoadedFile(std::move(fileLines), breaks, header_);
+  SetWholeText(control, *stored);
+  control.repaint();
+  ShowHeaderInEdits();
+}
+
+void CVerantDlg::LoadMeasuredFile(std::vector<std::string> fileLines) {
+  LoadText(std::move(fileLines), InnerLineBreaks::kDelete, *measuredText_, storedMeasuredText_);
+}
+
+void CVerantDlg::LoadPublishedFile(std::vector<std::string> fileLines) {
+  LoadText(std::move(fileLines), InnerLineBreaks::kKeep, *publishedText_, storedPublishedText_);
+}
+
+void CVerantDlg::ShowCouldNotWrite(const QString& fileName) {
+  services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName);
+}
+
+SaveResult CVerantDlg::WriteSavedFile(const QString& fileName, std::string_view bytes) {
+  if (WriteTextFile(PathFromText(fileName), bytes) == 0) {
+    return SaveResult::kWritten;
+  }
+  ShowCouldNotWrite(fileName);
+  return SaveResult::kFailed;
+}
+
+SaveResult CVerantDlg::SaveMeasuredFile(const QString& fileName) {
+  // The file gets what the fields show.
+  ReadHeaderFromEdits();
+  const std::string text = BytesFromTextArea(TextAreaText(*measuredText_));
+  if (text.empty()) {
+    return SaveResult::kNothingToWrite;
+  }
+  return WriteSavedFile(fileName, MeasuredFileBytes(header_, text));
+}
+
+SaveResult CVerantDlg::SavePublishedFile(const QString& fileName) {
+  const std::string text = BytesFromTextArea(TextAreaText(*publishedText_));
+  if (text.empty()) {
+    return SaveResult::kNothingToWrite;
+  }
+  return WriteSavedFile(fileName, PublishedFileBytes(text));
+}
+
+void CVerantDlg::StartMeasuredText() {
+  StartMeasuredHeader(header_, LocalTimeNow());
+  SetWholeText(*measuredText_, {});
+  // The fields are written from a copy, since every write reads the header back from them.
+  const MeasurementHeader shown = header_;
+  ShowHeaderTexts(shown);
+}
+
+void CVerantDlg::OnOpenPublished() {
+  const std::optional<QString> chosen = ChooseTextFile(false);
+  if (!chosen) {
+    return;
+  }
+  std::optional<std::vector<std::string>> lines = ReadOpenedFile(*chosen);
+  if (!lines) {
+    return;
+  }
+  resultList_->ClearLines();
+  publishedFileName_->setText(*chosen);
+  LoadPublishedFile(std::move(*lines));
+}
+
+void CVerantDlg::OnNewPublished() {
+  const std::optional<QString> chosen = ChooseTextFile(true);
+  if (!chosen) {
+    return;
+  }
+  publishedFileName_->setText(*chosen);
+  resultList_->ClearLines();
+  // Deleted as an edit, so the user can take it back with Undo; the edit enables the Save
+  // buttons, which the new, unwritten file then disables.
+  publishedText_->selectAll();
+  publishedText_->ensureCursorVisible();
+  publishedText_->textCursor().removeSelectedText();
+  publishedText_->repaint();
+  savePublishedAs_->setEnabled(false);
+  savePublished_->setEnabled(false);
+}
+
+void CVerantDlg::OnLoadBaseline() {
+  const std::filesystem::path libraryPath = BaselineLibraryPath(executableDir_);
+  const std::string name =
+      baselineList_->currentIndex() >= 0 ? BytesFromField(baselineList_->currentText()) : "";
+  CollectedBaseline collected;
+  if (LoadBaseline(libraryPath, name, collected) == 0) {
+    storedPublishedText_ = collected.publishedText;
+    SetWholeText(*publishedText_, collected.publishedText);
+  }
+  // The loaded text has no file behind it.
+  publishedFileName_->clear();
+}
+
+void CVerantDlg::OnPublishedChanged() {
+  savePublishedAs_->setEnabled(true);
+  if (!publishedFileName_->text().isEmpty()) {
+    savePublished_->setEnabled(true);
+  }
+}
+
+void CVerantDlg::OnSavePublished() {
+  if (publishedText_->document()->isEmpty()) {
+    return;
+  }
+  // Without a file name there is nowhere to save: ask for one.
+  if (publishedFileName_->text().isEmpty()) {
+    OnSavePublishedAs();
+    return;
+  }
+  if (SavePublishedFile(publishedFileName_->text()) == SaveResult::kWritten) {
+    savePublishedAs_->setEnabled(false);
+    savePublished_->setEnabled(false);
+  }
+}
+
+void CVerantDlg::OnSavePublishedAs() {
+  const std::optional<QString> chosen = ChooseTextFile(true);
+  if (!chosen) {
+    return;
+  }
+  publishedFileName_->setText(*chosen);
+  if (SavePublishedFile(*chosen) == SaveResult::kWritten) {
+    savePublishedAs_->setEnabled(false);
+    savePublished_->setEnabled(false);
+  }
+}
+
+void CVerantDlg::OnOpenMeasured() {
+  const std::optional<QString> chosen = ChooseTextFile(false);
+  if (!chosen) {
+    return;
+  }
+  std::optional<std::vector<std::string>> lines = ReadOpenedFile(*chosen);
+  if (!lines) {
+    return;
+  }
+  resultList_->ClearLines();
+  measuredFileName_->setText(*chosen);
+  LoadMeasuredFile(std::move(*lines));
+  // Filling the header fields enabled them; the text is as it was loaded.
+  saveMeasuredAs_->setEnabled(false);
+  saveMeasured_->setEnabled(false);
+}
+
+void CVerantDlg::OnNewMeasured() {
+  const std::optional<QString> chosen = ChooseTextFile(true);
+  if (!chosen) {
+    return;
+  }
+  measuredFileName_->setText(*chosen);
+  StartMeasuredText();
+  saveMeasuredAs_->setEnabled(false);
+  saveMeasured_->setEnabled(false);
+  resultList_->ClearLines();
+}
+
+void CVerantDlg::OnMeasuredChanged() {
+  saveMeasuredAs_->setEnabled(true);
+  saveMeasured_->setEnabled(true);
+}
+
+void CVerantDlg::OnSaveMeasured() {
+  // Without a file name there is nowhere to save: ask for one.
+  if (measuredFileName_->text().isEmpty() && !measuredText_->document()->isEmpty()) {
+    OnSaveMeasuredAs();
+    return;
+  }
+  if (SaveMeasuredFile(measuredFileName_->text()) == SaveResult::kWritten) {
+    saveMeasuredAs_->setEnabled(false);
+    saveMeasured_->setEnabled(false);
+  }
+}
+
+void CVerantDlg::OnSaveMeasuredAs() {
+  const std::optional<QString> chosen = ChooseTextFile(true);
+  if (!chosen) {
+    return;
+  }
+  measuredFileName_->setText(*chosen);
+  // Also when the text is empty and nothing was written: the name chosen is now the file's.
+  if (SaveMeasuredFile(*chosen) != SaveResult::kFailed) {
+    saveMeasuredAs_->setEnabled(false);
+    saveMeasured_->setEnabled(false);
+  }
+}
+
+}  // namespace mensuro
