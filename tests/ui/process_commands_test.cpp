@@ -40,15 +40,6 @@ std::vector<QString> NonEmpty(const Lines& lines) {
   return kept;
 }
 
-std::vector<QString> HeaderFieldTexts(const TestWindow& window) {
-  std::vector<QString> texts;
-  for (const int id :
-       {kIdDate, kIdTime, kIdComment, kIdEdmDescription, kIdConstantError, kIdPpmError}) {
-    texts.push_back(window.Field(id)->text());
-  }
-  return texts;
-}
-
 TEST(process_command, shows_the_report_line_by_line_and_saves_it) {
   TestWindow window;
   EnterWorkedExample(window);
@@ -126,13 +117,13 @@ TEST(process_command, a_failed_run_shows_its_message_and_leaves_the_fields) {
   TestWindow window;
   EnterWorkedExample(window);
   window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\n"));
-  const std::vector<QString> fields = HeaderFieldTexts(window);
+  const std::vector<QString> fields = window.HeaderFieldTexts();
   window.dialog->OnProcess();
   ASSERT_EQ(window.dialogs.messages.size(), 1u);
   EXPECT_TRUE(window.dialogs.messages[0].startsWith(QStringLiteral("Error processing project:\n")));
   EXPECT_TRUE(window.dialogs.messages[0].contains(QStringLiteral("A")));
   EXPECT_EQ(window.Results()->count(), 0);
-  EXPECT_EQ(HeaderFieldTexts(window), fields);
+  EXPECT_EQ(window.HeaderFieldTexts(), fields);
 }
 
 TEST(report_save_as, before_any_process_writes_an_empty_file) {

@@ -21,8 +21,8 @@
 
 namespace mensuro::test {
 
-// Answers file dialogs with the paths of a queue (cancelled when it runs dry) and records everything the
-// window would have shown.
+// Answers file dialogs with the paths of a queue (cancelled when it runs dry) and records
+// everything the window would have shown.
 class ScriptedDialogs final : public DialogServices {
  public:
   std::optional<QString> ChooseFile(QWidget&, const FileDialogRequest& request) override {
@@ -65,6 +65,16 @@ struct TestWindow {
   QPlainTextEdit* Text(int id) const { return Get<QPlainTextEdit>(id); }
   QPushButton* Button(int id) const { return Get<QPushButton>(id); }
   CHListBox* Results() const { return Get<CHListBox>(kIdResultList); }
+
+  // Date, time, comment, EDM description, constant and scale error, as the fields show them.
+  std::vector<QString> HeaderFieldTexts() const {
+    std::vector<QString> texts;
+    for (const int id :
+         {kIdDate, kIdTime, kIdComment, kIdEdmDescription, kIdConstantError, kIdPpmError}) {
+      texts.push_back(Field(id)->text());
+    }
+    return texts;
+  }
 
   std::vector<QString> ResultLines() const {
     std::vector<QString> lines;
