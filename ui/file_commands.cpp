@@ -108,26 +108,38 @@ void CVerantDlg::StartMeasuredText() {
   ShowHeaderTexts(shown);
 }
 
-void CVerantDlg::OnOpenPublished() {
+std::optional<std::vector<std::string>> CVerantDlg::OpenTextFile(QLineEdit& fileNameField) {
   const std::optional<QString> chosen = ChooseTextFile(false);
   if (!chosen) {
-    return;
+    return std::nullopt;
   }
   std::optional<std::vector<std::string>> lines = ReadOpenedFile(*chosen);
-  if (!lines) {
-    return;
+  if (lines) {
+    resultList_->ClearLines();
+    fileNameField.setText(*chosen);
   }
-  resultList_->ClearLines();
-  publishedFileName_->setText(*chosen);
-  LoadPublishedFile(std::move(*lines));
+  return lines;
+}
+
+std::optional<QString> CVerantDlg::ChooseSaveName(QLineEdit& fileNameField) {
+  std::optional<QString> chosen = ChooseTextFile(true);
+  if (chosen) {
+    fileNameField.setText(*chosen);
+  }
+  return chosen;
+}
+
+void CVerantDlg::OnOpenPublished() {
+  if (std::optional<std::vector<std::string>> lines = OpenTextFile(*publishedFileName_)) {
+    LoadPublishedFile(std::move(*lines));
+  }
 }
 
 void CVerantDlg::OnNewPublished() {
-  const std::optional<QString> chosen = ChooseTextFile(true);
+  const std::optional<QString> chosen = ChooseSaveName(*publishedFileName_);
   if (!chosen) {
     return;
   }
-  publishedFileName_->setText(*chosen);
   resultList_->ClearLines();
   // Deleted as an edit, so the user can take it back with Undo; the edit enables the Save
   // buttons, which the new, unwritten file then disables.
@@ -135,8 +147,7 @@ void CVerantDlg::OnNewPublished() {
   publishedText_->ensureCursorVisible();
   publishedText_->textCursor().removeSelectedText();
   publishedText_->repaint();
-  savePublishedAs_->setEnabled(false);
-  savePublished_->setEnabled(false);
+  EnablePublishedSaves(false);
 }
 
 void CVerantDlg::OnLoadBaseline() {
@@ -169,55 +180,42 @@ void CVerantDlg::OnSavePublished() {
     return;
   }
   if (SavePublishedFile(publishedFileName_->text()) == SaveResult::kWritten) {
-    savePublishedAs_->setEnabled(false);
-    savePublished_->setEnabled(false);
+    EnablePublishedSaves(false);
   }
 }
 
 void CVerantDlg::OnSavePublishedAs() {
-  const std::optional<QString> chosen = ChooseTextFile(true);
+  const std::optional<QString> chosen = ChooseSaveName(*publishedFileName_);
   if (!chosen) {
     return;
   }
-  publishedFileName_->setText(*chosen);
   if (SavePublishedFile(*chosen) == SaveResult::kWritten) {
-    savePublishedAs_->setEnabled(false);
-    savePublished_->setEnabled(false);
+    EnablePublishedSaves(false);
   }
 }
 
 void CVerantDlg::OnOpenMeasured() {
-  const std::optional<QString> chosen = ChooseTextFile(false);
-  if (!chosen) {
-    return;
-  }
-  std::optional<std::vector<std::string>> lines = ReadOpenedFile(*chosen);
+  std::optional<std::vector<std::string>> lines = OpenTextFile(*measuredFileName_);
   if (!lines) {
     return;
   }
-  resultList_->ClearLines();
-  measuredFileName_->setText(*chosen);
   LoadMeasuredFile(std::move(*lines));
   // Filling the header fields enabled them; the text is as it was loaded.
-  saveMeasuredAs_->setEnabled(false);
-  saveMeasured_->setEnabled(false);
+  EnableMeasuredSaves(false);
 }
 
 void CVerantDlg::OnNewMeasured() {
-  const std::optional<QString> chosen = ChooseTextFile(true);
+  const std::optional<QString> chosen = ChooseSaveName(*measuredFileName_);
   if (!chosen) {
     return;
   }
-  measuredFileName_->setText(*chosen);
   StartMeasuredText();
-  saveMeasuredAs_->setEnabled(false);
-  saveMeasured_->setEnabled(false);
+  EnableMeasuredSaves(false);
   resultList_->ClearLines();
 }
 
 void CVerantDlg::OnMeasuredChanged() {
-  saveMeasuredAs_->setEnabled(true);
-  saveMeasured_->setEnabled(true);
+  EnableMeasuredSaves(true);
 }
 
 void CVerantDlg::OnSaveMeasured() {
@@ -227,21 +225,18 @@ void CVerantDlg::OnSaveMeasured() {
     return;
   }
   if (SaveMeasuredFile(measuredFileName_->text()) == SaveResult::kWritten) {
-    saveMeasuredAs_->setEnabled(false);
-    saveMeasured_->setEnabled(false);
+    EnableMeasuredSaves(false);
   }
 }
 
 void CVerantDlg::OnSaveMeasuredAs() {
-  const std::optional<QString> chosen = ChooseTextFile(true);
+  const std::optional<QString> chosen = ChooseSaveName(*measuredFileName_);
   if (!chosen) {
     return;
   }
-  measuredFileName_->setText(*chosen);
   // Also when the text is empty and nothing was written: the name chosen is now the file's.
   if (SaveMeasuredFile(*chosen) != SaveResult::kFailed) {
-    saveMeasuredAs_->setEnabled(false);
-    saveMeasured_->setEnabled(false);
+    EnableMeasuredSaves(false);
   }
 }
 

@@ -136,8 +136,7 @@ void CVerantDlg::OnInitDialog() {
   baselineList_->setCurrentIndex(baselineList_->count() > 0 ? 0 : -1);
   ShowHeaderInEdits();
   // Showing the header counted as a change of the measured data; nothing has changed yet.
-  saveMeasuredAs_->setEnabled(false);
-  saveMeasured_->setEnabled(false);
+  EnableMeasuredSaves(false);
   Control(kIdProcess)->setFocus();
 }
 
@@ -198,9 +197,18 @@ void CVerantDlg::WriteHeaderField(QLineEdit& field, const QString& text) {
 }
 
 void CVerantDlg::OnHeaderChanged() {
-  saveMeasuredAs_->setEnabled(true);
-  saveMeasured_->setEnabled(true);
+  EnableMeasuredSaves(true);
   ReadHeaderFromEdits();
+}
+
+void CVerantDlg::EnablePublishedSaves(bool enabled) {
+  savePublishedAs_->setEnabled(enabled);
+  savePublished_->setEnabled(enabled);
+}
+
+void CVerantDlg::EnableMeasuredSaves(bool enabled) {
+  saveMeasuredAs_->setEnabled(enabled);
+  saveMeasured_->setEnabled(enabled);
 }
 
 }  // namespace mensuro

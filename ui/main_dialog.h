@@ -107,6 +107,13 @@ class CVerantDlg : public QDialog {
   std::optional<QString> ChooseTextFile(bool forSaving);
   // The lines of a file being opened; nothing, with the user told, when it can't be read.
   std::optional<std::vector<std::string>> ReadOpenedFile(const QString& fileName);
+  // The first steps of both Open commands: a file chosen and read, the result list emptied and
+  // the file's name shown. Nothing changes when no file is chosen or it can't be read.
+  std::optional<std::vector<std::string>> OpenTextFile(QLineEdit& fileNameField);
+  // A file name chosen for saving, shown in `fileNameField`.
+  std::optional<QString> ChooseSaveName(QLineEdit& fileNameField);
+  void EnablePublishedSaves(bool enabled);
+  void EnableMeasuredSaves(bool enabled);
   // The loading steps both texts share; `breaks` tells what becomes of line breaks inside lines.
   void LoadText(std::vector<std::string> fileLines, InnerLineBreaks breaks, QPlainTextEdit& control,
                 std::optional<std::string>& stored);
