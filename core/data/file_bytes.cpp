@@ -20,7 +20,7 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 std::filesystem::path WriteTarget(const std::filesystem::path& path) {
   std::error_code status;
   if (std::filesystem::is_symlink(path, status)) {
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, status);
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, status);
     if (!status) {
       return resolved;
     }
