@@ -5,14 +5,12 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <cstdio>
 #include <string>
 
 #include "core/data/file_bytes.h"
-#include "core/data/measured_text.h"
 #include "core/data/text_file.h"
 #include "ui/control_ids.h"
 #include "ui/control_text.h"
@@ -51,19 +49,10 @@ int main(int argc, char** argv) {
   SetField(dialog, kIdPublishedFileName, argv[2]);
   SetField(dialog, kIdMeasuredFileName, argv[1]);
 
-  // Header lines go into the header, shown in its fields, as opening the file in the window does.
-  MeasurementHeader& header = dialog.Header();
-  std::string observations;
-  for (const std::string& line : SplitFileLines(Read(argv[1]))) {
-    if (!ApplyHeaderLine(line, header)) {
-      observations += line + "\n";
-    }
-  }
-  dialog.ShowHeaderInEdits();
-  qobject_cast<QPlainTextEdit*>(dialog.Control(kIdMeasuredText))
-      ->setPlainText(TextAreaFromBytes(observations));
-  qobject_cast<QPlainTextEdit*>(dialog.Control(kIdPublishedText))
-      ->setPlainText(TextAreaFromBytes(Read(argv[2])));
+  // As opening the two files in the window does: header lines to the header fields, the rest to
+  // the texts.
+  dialog.LoadPublishedFile(SplitFileLines(Read(argv[2])));
+  dialog.LoadMeasuredFile(SplitFileLines(Read(argv[1])));
   dialog.show();
   qobject_cast<QPushButton*>(dialog.Control(kIdProcess))->click();
   QApplication::processEvents();
