@@ -40,6 +40,10 @@ QString TextAreaText(const QPlainTextEdit& control) {
   return text;
 }
 
+std::string TextAreaBytes(const QPlainTextEdit& control) {
+  return BytesFromTextArea(TextAreaText(control));
+}
+
 QString TextAreaFromBytes(std::string_view bytes) {
   std::string lines;
   lines.reserve(bytes.size());

@@ -22,6 +22,8 @@ std::string BytesFromTextArea(const QString& text);
 // The whole text of a multi-line text control exactly as typed or loaded: every line break as a
 // line feed, and non-breaking spaces kept (the control's plain text would make them blanks).
 QString TextAreaText(const QPlainTextEdit& control);
+// That text as bytes (BytesFromTextArea).
+std::string TextAreaBytes(const QPlainTextEdit& control);
 // Bytes for a multi-line text control: CR LF and a lone carriage return each become the line
 // feed that the control keeps.
 QString TextAreaFromBytes(std::string_view bytes);

@@ -85,7 +85,7 @@ SaveResult CVerantDlg::WriteSavedFile(const QString& fileName, std::string_view 
 SaveResult CVerantDlg::SaveMeasuredFile(const QString& fileName) {
   // The file gets what the fields show.
   ReadHeaderFromEdits();
-  const std::string text = BytesFromTextArea(TextAreaText(*measuredText_));
+  const std::string text = TextAreaBytes(*measuredText_);
   if (text.empty()) {
     return SaveResult::kNothingToWrite;
   }
@@ -93,7 +93,7 @@ SaveResult CVerantDlg::SaveMeasuredFile(const QString& fileName) {
 }
 
 SaveResult CVerantDlg::SavePublishedFile(const QString& fileName) {
-  const std::string text = BytesFromTextArea(TextAreaText(*publishedText_));
+  const std::string text = TextAreaBytes(*publishedText_);
   if (text.empty()) {
     return SaveResult::kNothingToWrite;
   }

@@ -42,20 +42,19 @@ void CVerantDlg::OnProcess() {
   ClearReport(report_);
   resultList_->ClearLines();
 
-  const QString published = TextAreaText(*publishedText_);
-  if (published.isEmpty()) {
+  const std::string published = TextAreaBytes(*publishedText_);
+  if (published.empty()) {
     services_.ShowMessage(*this, QStringLiteral("No published baseline data found."));
     return;
   }
-  const QString measured = TextAreaText(*measuredText_);
-  if (measured.isEmpty()) {
+  const std::string measured = TextAreaBytes(*measuredText_);
+  if (measured.empty()) {
     services_.ShowMessage(*this, QStringLiteral("No measured baseline data found."));
     return;
   }
 
   std::string message;
-  if (ProcessProject(report_, header_, BytesFromTextArea(measured), BytesFromTextArea(published),
-                     message) != 0) {
+  if (ProcessProject(report_, header_, measured, published, message) != 0) {
     services_.ShowMessage(*this, FieldFromBytes(message));
     return;
   }

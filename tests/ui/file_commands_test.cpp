@@ -45,10 +45,6 @@ std::vector<QString> Snapshot(const TestWindow& window) {
   return state;
 }
 
-QString PathText(const fs::path& path) {
-  return TextFromPath(path);
-}
-
 void Click(const TestWindow& window, int id) {
   QTest::mouseClick(window.Get(id), Qt::LeftButton);
 }
@@ -61,7 +57,7 @@ struct FileWindow : TestWindow {
   }
   // Clicks `id` with `path` as the answer of its file dialog.
   void ClickWith(int id, const fs::path& path) {
-    dialogs.answers.push_back(PathText(path));
+    dialogs.answers.push_back(TextFromPath(path));
     Click(*this, id);
   }
 };
@@ -96,7 +92,7 @@ TEST(text_editing, open_published_replaces_the_text_and_the_header) {
 
     EXPECT_EQ(window.Text(kIdPublishedText)->toPlainText(), QStringLiteral("A,B,100\nA,C,300\n"));
     EXPECT_EQ(window.dialog->StoredPublishedText(), "A,B,100\r\nA,C,300\r\n");
-    EXPECT_EQ(window.Field(kIdPublishedFileName)->text(), PathText(file));
+    EXPECT_EQ(window.Field(kIdPublishedFileName)->text(), TextFromPath(file));
     EXPECT_TRUE(window.ResultLines().empty());
     // The header starts afresh and takes the file's header line; the fields show it.
     EXPECT_EQ(window.HeaderFieldTexts(), (std::vector<QString>{QStringLiteral("01-02-2015"),
@@ -148,13 +144,13 @@ TEST(text_editing, open_measured_takes_the_header_lines_into_the_fields) {
 
     EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QStringLiteral("A,B,100.0\nB,C,50.0\n"));
     EXPECT_EQ(window.dialog->StoredMeasuredText(), "A,B,100.0\r\nB,C,50.0\r\n");
-    EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), PathText(file));
+    EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), TextFromPath(file));
     EXPECT_EQ(window.HeaderFieldTexts(),
               (std::vector<QString>{QStringLiteral("01-02-2015"), QStringLiteral("10:00:00"),
                                     QStringLiteral("Sunny"), QStringLiteral("EDM 5"),
                                     QStringLiteral("3.00"), QStringLiteral("1.50")}));
     EXPECT_EQ(window.dialog->Header().ppmError, 1.5);
-    EXPECT_EQ(window.dialog->Header().measuredFileName, BytesFromField(PathText(file)));
+    EXPECT_EQ(window.dialog->Header().measuredFileName, BytesFromField(TextFromPath(file)));
     EXPECT_EQ(EnabledSaves(window), "");
     EXPECT_TRUE(window.ResultLines().empty());
   }
@@ -166,7 +162,7 @@ TEST(text_editing, new_texts_start_empty_and_create_no_file) {
   const fs::path published = window.folder.path() / "new-published.txt";
   window.ClickWith(kIdNewPublished, published);
   EXPECT_EQ(window.Text(kIdPublishedText)->toPlainText(), QString());
-  EXPECT_EQ(window.Field(kIdPublishedFileName)->text(), PathText(published));
+  EXPECT_EQ(window.Field(kIdPublishedFileName)->text(), TextFromPath(published));
   EXPECT_EQ(EnabledSaves(window), "");
   EXPECT_TRUE(window.ResultLines().empty());
   EXPECT_FALSE(fs::exists(published));
@@ -185,7 +181,7 @@ TEST(text_editing, new_texts_start_empty_and_create_no_file) {
   StartMeasuredHeader(after, LocalTimeNow());
 
   EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QString());
-  EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), PathText(measured));
+  EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), TextFromPath(measured));
   const std::vector<QString> fields = window.HeaderFieldTexts();
   EXPECT_TRUE(fields[0] == FieldFromBytes(before.date) || fields[0] == FieldFromBytes(after.date));
   EXPECT_TRUE(fields[1] == FieldFromBytes(before.time) || fields[1] == FieldFromBytes(after.time))
@@ -222,7 +218,7 @@ TEST(text_editing, saving_the_measured_data_writes_the_fields_as_shown) {
   window.ClickWith(kIdSaveMeasuredAs, copy);
   EXPECT_EQ(ReadBytes(copy),
             "$02-02-2015\r\n!10:00:00\r\n#c\r\n@e\r\n^3.0000\r\n%2.0000\r\nA,B,100.0\r\nA,C,1");
-  EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), PathText(copy));
+  EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), TextFromPath(copy));
   EXPECT_EQ(EnabledSaves(window), "");
   EXPECT_TRUE(window.dialogs.messages.empty());
 }
@@ -236,7 +232,7 @@ TEST(text_editing, saving_the_published_text_writes_it_byte_for_byte) {
   window.ClickWith(kIdSavePublishedAs, file);
   // The dialog adds the default extension, not the window: the answer is used as given.
   EXPECT_EQ(ReadBytes(file), "A,B,100\r\nA,C,300\xa0");
-  EXPECT_EQ(window.Field(kIdPublishedFileName)->text(), PathText(file));
+  EXPECT_EQ(window.Field(kIdPublishedFileName)->text(), TextFromPath(file));
   EXPECT_EQ(EnabledSaves(window), "");
 
   QTest::keyClick(window.Text(kIdPublishedText), Qt::Key_Return);
@@ -249,7 +245,7 @@ TEST(text_editing, saving_the_published_text_writes_it_byte_for_byte) {
 TEST(text_editing, empty_texts_write_no_file) {
   FileWindow window;
   const fs::path measured = window.folder.path() / "measured.txt";
-  QTest::keyClicks(window.Field(kIdMeasuredFileName), PathText(measured));
+  QTest::keyClicks(window.Field(kIdMeasuredFileName), TextFromPath(measured));
   QTest::keyClicks(window.Field(kIdComment), QStringLiteral("c"));
   Click(window, kIdSaveMeasured);
   EXPECT_FALSE(fs::exists(measured));
@@ -258,7 +254,7 @@ TEST(text_editing, empty_texts_write_no_file) {
   const fs::path other = window.folder.path() / "other.txt";
   window.ClickWith(kIdSaveMeasuredAs, other);
   EXPECT_FALSE(fs::exists(other));
-  EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), PathText(other));
+  EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), TextFromPath(other));
   EXPECT_EQ(EnabledSaves(window), "");
 
   // The published text: emptied by the user, an edit that enables Save As, which then writes
@@ -268,7 +264,7 @@ TEST(text_editing, empty_texts_write_no_file) {
   const fs::path published = window.folder.path() / "published.txt";
   window.ClickWith(kIdSavePublishedAs, published);
   EXPECT_FALSE(fs::exists(published));
-  EXPECT_EQ(window.Field(kIdPublishedFileName)->text(), PathText(published));
+  EXPECT_EQ(window.Field(kIdPublishedFileName)->text(), TextFromPath(published));
   EXPECT_EQ(EnabledSaves(window), "published-save-as");
   Click(window, kIdSavePublished);
   EXPECT_FALSE(fs::exists(published));
@@ -317,7 +313,7 @@ TEST(text_editing, save_without_a_file_name_asks_for_one) {
   ASSERT_EQ(window.dialogs.requests.size(), 1u);
   EXPECT_TRUE(window.dialogs.requests[0].forSaving);
   EXPECT_TRUE(ReadBytes(file).ends_with("A,B,1"));
-  EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), PathText(file));
+  EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), TextFromPath(file));
   EXPECT_EQ(EnabledSaves(window), "");
 }
 
@@ -330,7 +326,7 @@ TEST(text_editing, a_file_that_cannot_be_written_is_named_and_the_edits_stay_uns
   window.ClickWith(kIdSavePublishedAs, nowhere);
   window.ClickWith(kIdSaveMeasuredAs, nowhere);
   Click(window, kIdSaveMeasured);  // the field now names the same place
-  const QString message = QStringLiteral("Could not write the file ") + PathText(nowhere);
+  const QString message = QStringLiteral("Could not write the file ") + TextFromPath(nowhere);
   EXPECT_EQ(window.dialogs.messages, (std::vector<QString>{message, message, message}));
   EXPECT_EQ(EnabledSaves(window), "published-save-as measured-save measured-save-as");
   EXPECT_FALSE(fs::exists(nowhere.parent_path()));
@@ -347,8 +343,8 @@ TEST(text_editing, an_open_that_cannot_read_its_file_is_named_and_changes_nothin
   window.ClickWith(kIdOpenMeasured, window.folder.path());  // a folder is no text file
   EXPECT_EQ(window.dialogs.messages,
             (std::vector<QString>{
-                QStringLiteral("Could not read the file ") + PathText(missing),
-                QStringLiteral("Could not read the file ") + PathText(window.folder.path())}));
+                QStringLiteral("Could not read the file ") + TextFromPath(missing),
+                QStringLiteral("Could not read the file ") + TextFromPath(window.folder.path())}));
   EXPECT_EQ(Snapshot(window), before);
 }
 
