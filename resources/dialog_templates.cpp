@@ -79,10 +79,31 @@ constexpr std::array kMainControls = {
 constexpr DialogTemplate kMainDialog{
     102, "Halvard, PC Mensuro, (EDM Calibration)", 485, 411, "MS Shell Dlg", 8, kMainControls};
 
+// The copyright, licence and contact lines are static texts that no code refers to.
+constexpr std::array kAboutControls = {
+    Entry(kIdOk, kDefaultPushButton, "OK", {168, 114, 50, 14}, kButton),
+    Entry(kIdProductLabel, kLabel, "Mensuro (EDM Calibration)", {9, 14, 182, 11}),
+    Entry(kStaticControlId, kLabel, "Copyright \xA9 2026 the Mensuro team", {17, 30, 174, 8}),
+    Entry(kStaticControlId, kLabel, "All rights reserved.", {17, 41, 62, 8}),
+    Entry(kStaticControlId, kLabel, "Contact:", {11, 65, 29, 8}),
+    Entry(kStaticControlId, kLabel, "Mensuro project team", {15, 79, 112, 8}),
+    Entry(kStaticControlId, kLabel, "www.mensuro.org", {15, 89, 73, 8}),
+    Entry(kStaticControlId, kLabel, "help@mensuro.org", {15, 99, 62, 8}),
+    Entry(kStaticControlId, kLabel, "IRC #mensuro", {15, 109, 46, 8}),
+    Entry(kIdPicture, kPicture, "", {136, 51, 75, 56}, kStyleNone, 0, "Total station on a tripod"),
+};
+
+constexpr DialogTemplate kAboutDialog{
+    129, "About Mensuro (EDM Calibration)", 225, 135, "MS Shell Dlg", 8, kAboutControls};
+
 }  // namespace
 
 const DialogTemplate& MainDialogTemplate() {
   return kMainDialog;
+}
+
+const DialogTemplate& AboutDialogTemplate() {
+  return kAboutDialog;
 }
 
 }  // namespace mensuro

@@ -1,6 +1,7 @@
 #pragma once
 
-// Ids of the main window's controls, as its dialog template gives them.
+// Ids of the controls of the main window and of the About box, as their dialog templates give
+// them.
 
 namespace mensuro {
 
@@ -36,6 +37,12 @@ enum MainControlId : int {
   kIdTime = 1030,
   kIdAbout = 1031,
   kIdHelp = 1032,
+};
+
+enum AboutControlId : int {
+  kIdOk = 1,
+  kIdPicture = 1034,
+  kIdProductLabel = 1035,
 };
 
 }  // namespace mensuro

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "ui/h_list_box.h"
+#include "ui/picture_ctrl.h"
 
 namespace mensuro {
 namespace {
@@ -90,6 +91,8 @@ std::unique_ptr<QWidget> MakeControl(const ControlTemplate& control, QDialog& di
       combo->setInsertPolicy(QComboBox::NoInsert);
       return combo;
     }
+    case ControlKind::kPicture:
+      return std::make_unique<CPictureCtrl>(&dialog);
   }
   return std::make_unique<QWidget>(&dialog);
 }

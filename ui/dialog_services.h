@@ -3,6 +3,7 @@
 #include <QString>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace mensuro {
@@ -16,8 +17,8 @@ struct FileDialogRequest {
 };
 
 // The modal things a window asks of the platform: choosing a file, showing a message, opening a
-// document in the program the desktop has for it. The window receives one; tests answer in
-// advance and check what would have been shown.
+// document in the program the desktop has for it, running a dialog of its own. The window
+// receives one; tests answer in advance and check what would have been shown.
 class DialogServices {
  public:
   DialogServices() = default;
@@ -33,6 +34,9 @@ class DialogServices {
 
   // Asks the desktop to open the existing file at `path`; false when it couldn't.
   virtual bool OpenDocument(const QString& path) = 0;
+
+  // Shows `dialog` modally and returns when it has closed.
+  virtual void RunModal(QDialog& dialog) = 0;
 };
 
 }  // namespace mensuro

@@ -22,6 +22,7 @@ enum class ControlKind {
   kMultiLineEdit,
   kListBox,
   kDropDownList,  // a fixed list to choose from; no typing
+  kPicture,       // an image file drawn to fill the control
 };
 
 // Style bits of a control.

@@ -101,6 +101,7 @@ void CVerantDlg::ConnectCommands() {
   onClick(kIdCancel, &CVerantDlg::reject);
   onClick(kIdSaveReportAs, &CVerantDlg::OnSaveReportAs);
   onClick(kIdHelp, &CVerantDlg::OnShowHelp);
+  onClick(kIdAbout, &CVerantDlg::OnAbout);
   onClick(kIdOpenPublished, &CVerantDlg::OnOpenPublished);
   onClick(kIdNewPublished, &CVerantDlg::OnNewPublished);
   onClick(kIdLoadBaseline, &CVerantDlg::OnLoadBaseline);

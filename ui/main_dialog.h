@@ -93,6 +93,7 @@ class CVerantDlg : public QDialog {
   void FillResultList();
   void OnSaveReportAs();
   void OnShowHelp();
+  void OnAbout();
 
  private:
   void DoDataExchange();

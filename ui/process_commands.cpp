@@ -1,4 +1,4 @@
-// The commands of the main window's bottom row: Process, report Save As and Help.
+// The commands of the main window's bottom row: Process, report Save As, Help and About.
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -6,6 +6,8 @@
 
 #include "core/data/data_files.h"
 #include "core/data/project_processing.h"
+#include "resources/version_info.h"
+#include "ui/about_box.h"
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
 #include "ui/h_list_box.h"
@@ -100,6 +102,11 @@ void CVerantDlg::OnShowHelp() {
       services_.ShowMessage(*this, QStringLiteral("Error displaying: ") + TextFromPath(helpPath));
       return;
   }
+}
+
+void CVerantDlg::OnAbout() {
+  CDlgAbout about(executableDir_, ProgramVersionStrings(), this);
+  services_.RunModal(about);
 }
 
 }  // namespace mensuro

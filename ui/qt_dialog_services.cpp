@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
@@ -74,6 +75,10 @@ void QtDialogServices::ShowMessage(QWidget& owner, const QString& text) {
 
 bool QtDialogServices::OpenDocument(const QString& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtDialogServices::RunModal(QDialog& dialog) {
+  dialog.exec();
 }
 
 }  // namespace mensuro

@@ -18,6 +18,7 @@ class QtDialogServices final : public DialogServices {
   std::optional<QString> ChooseFile(QWidget& owner, const FileDialogRequest& request) override;
   void ShowMessage(QWidget& owner, const QString& text) override;
   bool OpenDocument(const QString& path) override;
+  void RunModal(QDialog& dialog) override;
 };
 
 }  // namespace mensuro

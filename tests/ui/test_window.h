@@ -3,12 +3,14 @@
 // The main window with scripted answers to its dialogs, in a scratch folder that stands for the
 // program's folder.
 
+#include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -39,12 +41,23 @@ class ScriptedDialogs final : public DialogServices {
     opened.push_back(path);
     return openSucceeds;
   }
+  // The dialog is shown (offscreen) and handed to `whileShown` instead of being run modally.
+  void RunModal(QDialog& dialog) override {
+    dialog.show();
+    ++modalRuns;
+    if (whileShown) {
+      whileShown(dialog);
+    }
+    dialog.close();
+  }
 
   std::deque<QString> answers;
   bool openSucceeds = true;
   std::vector<FileDialogRequest> requests;
   std::vector<QString> messages;
   std::vector<QString> opened;
+  std::function<void(QDialog&)> whileShown;
+  int modalRuns = 0;
 };
 
 // The window, shown (offscreen), with or without the shipped baseline library beside it.
