@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include "resources/version_info.h"
+
 namespace mensuro::cli {
 
 void DescribeCommandLine(CLI::App& app, CommandLine& line) {
@@ -39,6 +41,10 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
       ->excludes(baseline)
       ->excludes(output)
       ->excludes(format);
+  const std::optional<VersionInfo> version = ReadVersionInfo();
+  app.set_version_flag("--version",
+                       "mensuro-cli " + (version ? version->productVersion : std::string("?")),
+                       "Print the program's version and exit");
   app.footer(
       "Exit status: 0 report produced, 1 the calibration could not be processed (message on "
       "standard error), 2 wrong command line, a file that can't be read or written, or a "

@@ -152,6 +152,9 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp&) {
     PrintOut(app.help());
     return kExitSuccess;
+  } catch (const CLI::CallForVersion& version) {
+    PrintOut(std::string(version.what()) + "\n");
+    return kExitSuccess;
   } catch (const CLI::ParseError& error) {
     return Fail(kExitUsage, std::string(error.what()) + " (see --help)");
   }

@@ -129,6 +129,14 @@ TEST(cli, help_prints_usage_on_stdout_and_exits_zero) {
   }
 }
 
+TEST(cli, version_is_the_one_the_build_was_given) {
+  const TempDir dir;
+  const CliRun run = RunCli(dir, {"--version"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "mensuro-cli " MENSURO_PROJECT_VERSION "\n");
+  EXPECT_EQ(run.err, "");
+}
+
 TEST(cli, report_file_holds_stdout_with_cr_lf) {
   const TempDir dir;
   // Longer than the report: what was there before must not survive.
