@@ -5,7 +5,7 @@ CLI := $(BUILD)/bin/mensuro-cli
 EXAMPLE := examples/seven-pillar-measured.txt
 EXAMPLE_BASELINE := Example seven-pillar line 600 m
 
-.PHONY: all setup configure build test run bench screenshot clean
+.PHONY: all setup configure build test run bench screenshot package install clean
 
 all: build
 
@@ -34,6 +34,16 @@ run: build
 	  echo "To open the window, run 'make run' on a desktop, or start $(BUILD)/bin/mensuro"; \
 	  echo "under X (for example: xvfb-run -a $(BUILD)/bin/mensuro)."; \
 	fi
+
+# The Debian package of the programs and their files, in $(BUILD)/package/.
+package: build
+	@cmake --build $(BUILD) --target package
+	@ls $(BUILD)/package/*.deb
+
+# Installs under PREFIX (default /usr/local; run as root for a system folder).
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 bench: build
 	@bash bench/run.sh $(BUILD)

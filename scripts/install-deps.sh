@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   locales time
-  poppler-utils
+  poppler-utils desktop-file-utils dpkg-dev
 )
 # The tests prove that numbers are read and written alike in a comma-decimal locale.
 test_locale=de_DE.UTF-8

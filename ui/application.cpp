@@ -6,7 +6,10 @@
 
 namespace mensuro {
 
-CVerantApp::CVerantApp(int& argc, char** argv) : application_(argc, argv) {}
+CVerantApp::CVerantApp(int& argc, char** argv) : application_(argc, argv) {
+  // Lets the desktop match the window to the installed menu entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("mensuro"));
+}
 
 bool CVerantApp::InitInstance() {
   QtDialogServices services;

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and checks what a user gets: the tree, the desktop
+# entry, and that the installed command line finds the installed baseline library from wherever
+# it is started.
+set -euo pipefail
+build="$1"
+examples="$2"
+
+prefix="$(mktemp -d)"
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail() {
+  echo "install layout: $*" >&2
+  exit 1
+}
+
+expected="bin/mensuro
+bin/mensuro-cli
+share/applications/mensuro.desktop
+share/icons/hicolor/256x256/apps/mensuro.png
+share/icons/hicolor/scalable/apps/mensuro.svg
+share/mensuro/Baselines.dat
+share/mensuro/MensuroHelp.pdf
+share/mensuro/totalStas_cropped.png"
+actual="$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)"
+diff -u <(echo "$expected") <(echo "$actual") || fail "the installed files differ (above)"
+
+for program in mensuro mensuro-cli; do
+  [ -x "$prefix/bin/$program" ] || fail "bin/$program is not executable"
+done
+
+entry="$prefix/share/applications/mensuro.desktop"
+desktop-file-validate "$entry" || fail "the desktop entry is not valid"
+grep -qx 'Exec=mensuro' "$entry" || fail "the desktop entry does not start mensuro"
+grep -qx 'Icon=mensuro' "$entry" || fail "the desktop entry does not name the installed icon"
+
+# Started from another folder, by its installed path: the library comes from share/mensuro/.
+listed="$(cd / && "$prefix/bin/mensuro-cli" --list-baselines)"
+grep -q 'Example seven-pillar line 600 m' <<<"$listed" ||
+  fail "the installed mensuro-cli did not list the installed library: $listed"
+report="$(cd / && "$prefix/bin/mensuro-cli" "$examples/seven-pillar-measured.txt" \
+  --baseline 'Example seven-pillar line 600 m')"
+grep -q 'EDM Calibration Report' <<<"$report" ||
+  fail "the installed mensuro-cli gave no report: $report"
+
+# Without the library in place, the message names where it was looked for.
+rm "$prefix/share/mensuro/Baselines.dat"
+if message="$(cd / && "$prefix/bin/mensuro-cli" --list-baselines 2>&1)"; then
+  fail "listing succeeded without a library"
+fi
+grep -qF "$prefix/bin/Baselines.dat" <<<"$message" || fail "unclear message: $message"
+echo "install layout: OK"
