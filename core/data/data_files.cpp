@@ -12,7 +12,9 @@ std::filesystem::path LocateDataFile(const std::filesystem::path& executableDir,
   if (std::filesystem::exists(beside, status)) {
     return beside;
   }
-  std::filesystem::path installed = executableDir / ".." / "share" / "mensuro" / name;
+  // Spelled without the "..", as a message naming it should read.
+  std::filesystem::path installed =
+      (executableDir / ".." / "share" / "mensuro" / name).lexically_normal();
   if (std::filesystem::exists(installed, status)) {
     return installed;
   }
