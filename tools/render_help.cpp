@@ -94,6 +94,16 @@ QString DocumentTitle(const QTextDocument& document) {
   return title.isEmpty() ? QStringLiteral("Mensuro User Guide") : title;
 }
 
+// The document's blocks, collected before any is changed: changing formats while walking them
+// may split fragments.
+std::vector<QTextBlock> Blocks(const QTextDocument& document) {
+  std::vector<QTextBlock> blocks;
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    blocks.push_back(block);
+  }
+  return blocks;
+}
+
 bool IsCodeBlock(const QTextBlock& block) {
   const QTextBlockFormat format = block.blockFormat();
   return format.hasProperty(QTextFormat::BlockCodeFence) ||
@@ -130,11 +140,7 @@ void ChangeFragments(QTextDocument& document, const QTextBlock& block, Change ch
 // top-level heading but the title's starting a new page.
 void StyleBlocks(QTextDocument& document) {
   const QFont code = CodeFont();
-  // Blocks are collected first: changing formats while walking may split fragments.
-  std::vector<QTextBlock> blocks;
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    blocks.push_back(block);
-  }
+  const std::vector<QTextBlock> blocks = Blocks(document);
   bool titleSeen = false;
   for (const QTextBlock& block : blocks) {
     QTextCursor cursor(block);
@@ -241,10 +247,7 @@ QImage LoadPicture(QTextDocument& document, const QString& name) {
 // which the layout scales to the page). A picture that can't be loaded fails the run: the guide
 // would otherwise show an empty box where the text refers to it.
 std::optional<QString> FitPictures(QTextDocument& document, qreal maxWidth) {
-  std::vector<QTextBlock> blocks;
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    blocks.push_back(block);
-  }
+  const std::vector<QTextBlock> blocks = Blocks(document);
   std::optional<QString> missing;
   for (const QTextBlock& block : blocks) {
     ChangeFragments(document, block, [&](QTextCharFormat& format) {

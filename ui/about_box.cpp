@@ -18,16 +18,15 @@ CDlgAbout::CDlgAbout(const std::filesystem::path& executableDir,
                  Qt::WindowCloseButtonHint);
   controls_ = BuildDialog(AboutDialogTemplate(), *this);
   DoDataExchange();
-  connect(qobject_cast<QPushButton*>(controls_.Find(kIdOk)), &QPushButton::clicked, this,
-          &QDialog::accept);
+  connect(controls_.Get<QPushButton>(kIdOk), &QPushButton::clicked, this, &QDialog::accept);
   OnInitDialog(executableDir, versionStrings);
 }
 
 CDlgAbout::~CDlgAbout() = default;
 
 void CDlgAbout::DoDataExchange() {
-  productLabel_ = qobject_cast<QLabel*>(controls_.Find(kIdProductLabel));
-  picture_ = qobject_cast<CPictureCtrl*>(controls_.Find(kIdPicture));
+  productLabel_ = controls_.Get<QLabel>(kIdProductLabel);
+  picture_ = controls_.Get<CPictureCtrl>(kIdPicture);
 }
 
 void CDlgAbout::OnInitDialog(const std::filesystem::path& executableDir,

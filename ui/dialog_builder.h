@@ -2,13 +2,13 @@
 
 #include <QFont>
 #include <QRect>
+#include <QWidget>
 #include <memory>
 #include <vector>
 
 #include "ui/dialog_template.h"
 
 class QDialog;
-class QWidget;
 
 namespace mensuro {
 
@@ -41,6 +41,11 @@ class DialogControls {
 
   // The control with `id`, or nullptr. Labels and frames share kStaticControlId.
   QWidget* Find(int id) const;
+  // The control with `id` as a `Control`, or nullptr when it is none or of another kind.
+  template <class Control>
+  Control* Get(int id) const {
+    return qobject_cast<Control*>(Find(id));
+  }
 
   // Every control in tab order.
   std::vector<QWidget*> All() const;

@@ -30,11 +30,6 @@ static void RegisterResources() {
 namespace mensuro {
 namespace {
 
-template <class Control>
-Control* Bind(const DialogControls& controls, int id) {
-  return qobject_cast<Control*>(controls.Find(id));
-}
-
 // An accuracy as its field shows it: two decimals, so 2.0 reads 2.00.
 QString ErrorFieldText(double value) {
   return FieldFromBytes(fmt::sprintf("%-.2f", value));
@@ -62,40 +57,40 @@ CVerantDlg::~CVerantDlg() {
 }
 
 void CVerantDlg::DoDataExchange() {
-  auto* fromFile = Bind<QRadioButton>(controls_, kIdFromFile);
-  auto* predefined = Bind<QRadioButton>(controls_, kIdPredefined);
+  auto* fromFile = controls_.Get<QRadioButton>(kIdFromFile);
+  auto* predefined = controls_.Get<QRadioButton>(kIdPredefined);
   sourceGroup_.addButton(fromFile, 0);
   sourceGroup_.addButton(predefined, 1);
   sourceGroup_.button(sourceChoice_)->setChecked(true);
 
-  publishedFileLabel_ = Bind<QLabel>(controls_, kIdPublishedFileLabel);
-  publishedFileName_ = Bind<QLineEdit>(controls_, kIdPublishedFileName);
-  openPublished_ = Bind<QPushButton>(controls_, kIdOpenPublished);
-  baselineLabel_ = Bind<QLabel>(controls_, kIdBaselineLabel);
-  loadBaseline_ = Bind<QPushButton>(controls_, kIdLoadBaseline);
-  newPublished_ = Bind<QPushButton>(controls_, kIdNewPublished);
-  baselineList_ = Bind<QComboBox>(controls_, kIdBaselineList);
-  publishedText_ = Bind<QPlainTextEdit>(controls_, kIdPublishedText);
-  measuredText_ = Bind<QPlainTextEdit>(controls_, kIdMeasuredText);
-  savePublished_ = Bind<QPushButton>(controls_, kIdSavePublished);
-  savePublishedAs_ = Bind<QPushButton>(controls_, kIdSavePublishedAs);
-  saveMeasured_ = Bind<QPushButton>(controls_, kIdSaveMeasured);
-  saveMeasuredAs_ = Bind<QPushButton>(controls_, kIdSaveMeasuredAs);
-  newMeasured_ = Bind<QPushButton>(controls_, kIdNewMeasured);
-  resultList_ = Bind<CHListBox>(controls_, kIdResultList);
-  saveReportAs_ = Bind<QPushButton>(controls_, kIdSaveReportAs);
-  measuredFileName_ = Bind<QLineEdit>(controls_, kIdMeasuredFileName);
-  comment_ = Bind<QLineEdit>(controls_, kIdComment);
-  edmDescription_ = Bind<QLineEdit>(controls_, kIdEdmDescription);
-  constantError_ = Bind<QLineEdit>(controls_, kIdConstantError);
-  ppmError_ = Bind<QLineEdit>(controls_, kIdPpmError);
-  date_ = Bind<QLineEdit>(controls_, kIdDate);
-  time_ = Bind<QLineEdit>(controls_, kIdTime);
+  publishedFileLabel_ = controls_.Get<QLabel>(kIdPublishedFileLabel);
+  publishedFileName_ = controls_.Get<QLineEdit>(kIdPublishedFileName);
+  openPublished_ = controls_.Get<QPushButton>(kIdOpenPublished);
+  baselineLabel_ = controls_.Get<QLabel>(kIdBaselineLabel);
+  loadBaseline_ = controls_.Get<QPushButton>(kIdLoadBaseline);
+  newPublished_ = controls_.Get<QPushButton>(kIdNewPublished);
+  baselineList_ = controls_.Get<QComboBox>(kIdBaselineList);
+  publishedText_ = controls_.Get<QPlainTextEdit>(kIdPublishedText);
+  measuredText_ = controls_.Get<QPlainTextEdit>(kIdMeasuredText);
+  savePublished_ = controls_.Get<QPushButton>(kIdSavePublished);
+  savePublishedAs_ = controls_.Get<QPushButton>(kIdSavePublishedAs);
+  saveMeasured_ = controls_.Get<QPushButton>(kIdSaveMeasured);
+  saveMeasuredAs_ = controls_.Get<QPushButton>(kIdSaveMeasuredAs);
+  newMeasured_ = controls_.Get<QPushButton>(kIdNewMeasured);
+  resultList_ = controls_.Get<CHListBox>(kIdResultList);
+  saveReportAs_ = controls_.Get<QPushButton>(kIdSaveReportAs);
+  measuredFileName_ = controls_.Get<QLineEdit>(kIdMeasuredFileName);
+  comment_ = controls_.Get<QLineEdit>(kIdComment);
+  edmDescription_ = controls_.Get<QLineEdit>(kIdEdmDescription);
+  constantError_ = controls_.Get<QLineEdit>(kIdConstantError);
+  ppmError_ = controls_.Get<QLineEdit>(kIdPpmError);
+  date_ = controls_.Get<QLineEdit>(kIdDate);
+  time_ = controls_.Get<QLineEdit>(kIdTime);
 }
 
 void CVerantDlg::ConnectCommands() {
   const auto onClick = [this](int id, void (CVerantDlg::*command)()) {
-    connect(Bind<QPushButton>(controls_, id), &QPushButton::clicked, this, command);
+    connect(controls_.Get<QPushButton>(id), &QPushButton::clicked, this, command);
   };
   onClick(kIdProcess, &CVerantDlg::OnProcess);
   onClick(kIdCancel, &CVerantDlg::reject);
