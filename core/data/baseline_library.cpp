@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/data/file_bytes.h"
+#include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
 #include "core/data/text_lines.h"
 
@@ -64,11 +64,11 @@ CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_vie
 int LoadBaseline(const std::filesystem::path& libraryPath, std::string_view baselineName,
                  CollectedBaseline& collected) {
   std::string reason;
-  const auto bytes = ReadFileBytes(libraryPath, reason);
-  if (!bytes) {
+  const auto text = ReadTextFile(libraryPath, reason);
+  if (!text) {
     return 1;
   }
-  collected = CollectBaseline(*bytes, baselineName);
+  collected = CollectBaseline(*text, baselineName);
   return 0;
 }
 

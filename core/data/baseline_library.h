@@ -19,7 +19,8 @@ inline constexpr std::size_t kLibraryPieceLength = 254;
 // that begins with it, less trailing line feeds, carriage returns and blanks (tabs stay).
 std::vector<std::string> BaselineNames(const std::vector<std::string>& libraryLines);
 
-// The names of the library at `libraryPath` (BaselineNames); none when it can't be read.
+// The names of the library at `libraryPath` (BaselineNames of CTextFile's lines); none when
+// it can't be read.
 std::vector<std::string> ListBaselines(const std::filesystem::path& libraryPath);
 
 // What loading a baseline gathers from the library.
@@ -34,8 +35,9 @@ struct CollectedBaseline {
 // Collects the baseline named `baselineName` from the library's bytes.
 CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_view baselineName);
 
-// Loads the baseline named `baselineName` from the library at `libraryPath` into `collected`
-// and returns 0; returns 1 with `collected` untouched when the library can't be read whole.
+// Loads the baseline named `baselineName` from the library's text at `libraryPath`
+// (ReadTextFile) into `collected` and returns 0; returns 1 with `collected` untouched when the
+// library can't be read whole or isn't single-byte text.
 int LoadBaseline(const std::filesystem::path& libraryPath, std::string_view baselineName,
                  CollectedBaseline& collected);
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/data/file_bytes.h"
+#include "core/data/text_encoding.h"
 
 namespace mensuro {
 
@@ -61,11 +61,11 @@ bool CTextFile::ReadLines(std::filesystem::path& fileName, std::vector<std::stri
   // The file is read whole before the list changes, so a read that fails half-way leaves the
   // caller's lines as they were rather than a truncated file's.
   std::string reason;
-  const auto bytes = ReadFileBytes(fileName, reason);
-  if (!bytes) {
+  const auto text = ReadTextFile(fileName, reason);
+  if (!text) {
     return false;
   }
-  lines = SplitFileLines(*bytes);
+  lines = SplitFileLines(*text);
   return true;
 }
 

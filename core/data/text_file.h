@@ -38,9 +38,10 @@ class CTextFile {
   CTextFile(CTextFile&&) = default;
   CTextFile& operator=(CTextFile&&) = default;
 
-  // Replaces `lines` with the lines of the file (SplitFileLines) and returns true. An empty
-  // `fileName` is first chosen with ChooseFileName. Returns false, with `lines` untouched, when
-  // no name was chosen or the file can't be read whole.
+  // Replaces `lines` with the lines of the file's text (ReadTextFile, then SplitFileLines) and
+  // returns true. An empty `fileName` is first chosen with ChooseFileName. Returns false, with
+  // `lines` untouched, when no name was chosen, the file can't be read whole or it isn't
+  // single-byte text.
   bool ReadLines(std::filesystem::path& fileName, std::vector<std::string>& lines);
 
   // Lets the user pick a file to open (`forSaving` false) or to save; true with its full path in
