@@ -68,7 +68,8 @@ double ReadNumber(std::string_view text) {
   if (error != std::errc{} || end != text.data() + i) {
     return 0.0;  // beyond the range of a double
   }
-  return negative ? -value : value;
+  // "-0" is zero: a negative zero accuracy would turn the flagging of differences upside down.
+  return negative && value != 0.0 ? -value : value;
 }
 
 }  // namespace mensuro

@@ -8,7 +8,8 @@ namespace mensuro {
 // locale: leading white space skipped, an optional sign, digits with an optional point and
 // exponent, the longest valid prefix taken, trailing characters ignored. Text without such a
 // prefix reads as 0.0. Infinities, not-a-number, hexadecimal forms and values beyond the range
-// of a double also read as 0.0, so a distance or an accuracy read from a text is always finite.
+// of a double also read as 0.0, so a distance or an accuracy read from a text is always finite;
+// a negative zero ("-0", "-0.000") reads as 0.0 too.
 double ReadNumber(std::string_view text);
 
 }  // namespace mensuro
