@@ -1,11 +1,76 @@
 #include "cli/json_output.h"
 
-namespace mensuro::cli {
+#include <optional>
+#include <string_view>
 
-nlohmann::json ResultsToJson(const MeasurementHeader& header, const ProjectRun& run,
-                             const ReportText& report) {
-  nlohmann::json document;
-  document["header"] = {
+namespace mensuro::cli {
+namespace {
+
+constexpr int kIndent = 2;
+
+// The text of `value` as it stands at `depth` levels inside the document: the lines after its
+// first are indented by the enclosing levels (JSON strings hold no raw line feeds, so every
+// line feed of the text is the layout's).
+std::string NestedText(const nlohmann::json& value, int depth) {
+  const std::string text =
+      value.dump(kIndent, ' ', false, nlohmann::json::error_handler_t::replace);
+  const std::string margin(static_cast<std::size_t>(depth * kIndent), ' ');
+  if (margin.empty()) {
+    return text;
+  }
+  std::string nested;
+  nested.reserve(text.size() + text.size() / 4);
+  std::size_t start = 0;
+  for (std::size_t end = text.find('\n'); end != std::string::npos;
+       start = end + 1, end = text.find('\n', start)) {
+    nested.append(text, start, end + 1 - start).append(margin);
+  }
+  return nested.append(text, start);
+}
+
+// Writes the members of the top-level object one at a time, as the whole document's text would
+// show them.
+class DocumentWriter {
+ public:
+  explicit DocumentWriter(std::ostream& out) : out_(out) { out_ << '{'; }
+
+  void Member(std::string_view name, const nlohmann::json& value) {
+    Key(name);
+    out_ << NestedText(value, 1);
+  }
+
+  // An array member written element by element: `toJson` gives the JSON of an item, or nothing
+  // for an item the array leaves out.
+  template <typename Range, typename ToJson>
+  void ArrayMember(std::string_view name, const Range& range, ToJson&& toJson) {
+    Key(name);
+    bool empty = true;
+    for (const auto& item : range) {
+      const std::optional<nlohmann::json> element = toJson(item);
+      if (!element) {
+        continue;
+      }
+      out_ << (empty ? "[\n" : ",\n") << std::string(2 * kIndent, ' ') << NestedText(*element, 2);
+      empty = false;
+    }
+    out_ << (empty ? "[]" : "\n" + std::string(kIndent, ' ') + "]");
+  }
+
+  void Close() { out_ << "\n}\n"; }
+
+ private:
+  void Key(std::string_view name) {
+    out_ << (first_ ? "\n" : ",\n") << std::string(kIndent, ' ') << nlohmann::json(name).dump()
+         << ": ";
+    first_ = false;
+  }
+
+  std::ostream& out_;
+  bool first_ = true;
+};
+
+nlohmann::json HeaderJson(const MeasurementHeader& header) {
+  return {
       {"constantError", header.constantError},
       {"ppmError", header.ppmError},
       {"comment", header.comment},
@@ -15,38 +80,35 @@ nlohmann::json ResultsToJson(const MeasurementHeader& header, const ProjectRun& 
       {"publishedSource", header.publishedSource},
       {"measuredFileName", header.measuredFileName},
   };
+}
 
-  nlohmann::json observations = nlohmann::json::array();
-  for (const ProjectRecord& record : run.records.entries) {
-    if (record.kind != kObservationKind) {
-      continue;
-    }
-    observations.push_back({
-        {"fromStation", record.fromStation},
-        {"toStation", record.toStation},
-        {"observedDistance", record.observedDistance},
-        {"publishedDistance", record.publishedDistance},
-    });
+std::optional<nlohmann::json> ObservationJson(const ProjectRecord& record) {
+  if (record.kind != kObservationKind) {
+    return std::nullopt;
   }
-  document["observations"] = std::move(observations);
+  return nlohmann::json{
+      {"fromStation", record.fromStation},
+      {"toStation", record.toStation},
+      {"observedDistance", record.observedDistance},
+      {"publishedDistance", record.publishedDistance},
+  };
+}
 
-  nlohmann::json pairs = nlohmann::json::array();
-  for (const AdjustmentEntry& entry : run.analysis.entries) {
-    pairs.push_back({
-        {"from", entry.from},
-        {"to", entry.to},
-        {"C", entry.C},
-        {"P", entry.P},
-        {"d", entry.d},
-        {"r", entry.r},
-        {"standardizedDifference", entry.standardizedDifference},
-        {"flagged", entry.flagged},
-    });
-  }
-  document["pairs"] = std::move(pairs);
+std::optional<nlohmann::json> PairJson(const AdjustmentEntry& entry) {
+  return nlohmann::json{
+      {"from", entry.from},
+      {"to", entry.to},
+      {"C", entry.C},
+      {"P", entry.P},
+      {"d", entry.d},
+      {"r", entry.r},
+      {"standardizedDifference", entry.standardizedDifference},
+      {"flagged", entry.flagged},
+  };
+}
 
-  const CalibrationResult& result = run.analysis.result;
-  document["result"] = {
+nlohmann::json ResultJson(const CalibrationResult& result) {
+  return {
       {"scale", result.scale},
       {"constant", result.constant},
       {"scaleStdError", result.scaleStdError},
@@ -60,16 +122,29 @@ nlohmann::json ResultsToJson(const MeasurementHeader& header, const ProjectRun& 
       {"correlation", result.correlation},
       {"rms", result.rms},
   };
-  document["verdicts"] = {
-      {"scaleTestPassed", run.analysis.scaleTestPassed},
-      {"constantTestPassed", run.analysis.constantTestPassed},
-  };
-  document["report"] = report.lines;
-  return document;
+}
+
+}  // namespace
+
+void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const ProjectRun& run,
+                      const ReportText& report) {
+  // Members in the order of the keys, as a whole document orders them.
+  DocumentWriter document(out);
+  document.Member("header", HeaderJson(header));
+  document.ArrayMember("observations", run.records.entries, ObservationJson);
+  document.ArrayMember("pairs", run.analysis.entries, PairJson);
+  document.ArrayMember("report", report.lines,
+                       [](const std::string& line) { return std::optional<nlohmann::json>(line); });
+  document.Member("result", ResultJson(run.analysis.result));
+  document.Member("verdicts", {
+                                  {"scaleTestPassed", run.analysis.scaleTestPassed},
+                                  {"constantTestPassed", run.analysis.constantTestPassed},
+                              });
+  document.Close();
 }
 
 std::string JsonText(const nlohmann::json& document) {
-  return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  return NestedText(document, 0) + "\n";
 }
 
 }  // namespace mensuro::cli

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
 
 #include "core/analysis/report_text.h"
 #include "core/data/measurement_header.h"
@@ -8,14 +10,17 @@
 
 namespace mensuro::cli {
 
-// The results of a successful run as one JSON document: the header as the run left it, every
-// observation, every station pair, the fitted values, both verdicts and the report's lines.
-// Doubles keep every bit (shortest round-trip form); values that are not finite become null.
-nlohmann::json ResultsToJson(const MeasurementHeader& header, const ProjectRun& run,
-                             const ReportText& report);
+// Writes the results of a successful run as one JSON document to `out`: the header as the run
+// left it, every observation, every station pair, the fitted values, both verdicts and the
+// report's lines. Doubles keep every bit (shortest round-trip form); values that are not finite
+// become null. The document is written member by member, so a run of a million observations
+// never holds a second copy of them as JSON; the text is that of JsonText on the whole document.
+void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const ProjectRun& run,
+                      const ReportText& report);
 
-// Text of a JSON document for output. Bytes that are not UTF-8 (station names in a single-byte
-// code page) are replaced by U+FFFD rather than failing the output.
+// Text of a JSON document for output, indented by two blanks and ending in a line feed. Bytes
+// that are not UTF-8 (station names in a single-byte code page) are replaced by U+FFFD rather
+// than failing the output.
 std::string JsonText(const nlohmann::json& document);
 
 }  // namespace mensuro::cli

@@ -10,14 +10,17 @@
 #include <string_view>
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "cli/command_line.h"
 #include "cli/executable_dir.h"
 #include "cli/json_output.h"
 #include "core/analysis/report_text.h"
 #include "core/data/baseline_library.h"
 #include "core/data/data_files.h"
-#include "core/data/file_bytes.h"
 #include "core/data/project_processing.h"
+#include "core/data/station_pairs.h"
+#include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
 
 namespace {
@@ -29,10 +32,36 @@ void PrintOut(std::string_view text) {
   std::cout.write(text.data(), std::ssize(text));
 }
 
+// A message for the terminal: control characters that come from a file (a station name of binary
+// garbage, say) are shown as \xNN, so they can't move the cursor or change the terminal's state.
+// Line feeds and tabs are the message's own layout and stay.
+std::string TerminalText(std::string_view message) {
+  std::string shown;
+  shown.reserve(message.size());
+  for (const char c : message) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7F) {
+      shown += fmt::format("\\x{:02X}", byte);
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+// What was read when the run failed for want of station pairs.
+std::string TooFewPairsText(const RecordTable& records) {
+  const std::size_t pairs = GroupStationPairs(records).members.size();
+  return fmt::format(
+      "mensuro-cli: the measured file gives {} observation(s) of {} station pair(s); at least "
+      "three different pairs are needed",
+      CountRecords(records), pairs);
+}
+
 // One line on standard error, as a script's log expects it.
 void PrintErrorLine(std::string message) {
   std::replace(message.begin(), message.end(), '\n', ' ');
-  std::cerr << message << '\n';
+  std::cerr << TerminalText(message) << '\n';
 }
 
 int Fail(int exitCode, const std::string& message) {
@@ -54,17 +83,17 @@ std::filesystem::path LibraryPath(const CommandLine& line, const char* argv0) {
 
 std::optional<std::string> ReadLibrary(const std::filesystem::path& library) {
   std::string reason;
-  auto bytes = ReadFileBytes(library, reason);
-  if (!bytes) {
+  auto text = ReadTextFile(library, reason);
+  if (!text) {
     Fail(kExitUsage, "cannot read the baseline library '" + library.string() + "': " + reason);
   }
-  return bytes;
+  return text;
 }
 
 PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
   std::string reason;
   if (!line.baselineName) {
-    auto published = ReadFileBytes(line.publishedFile, reason);
+    auto published = ReadTextFile(line.publishedFile, reason);
     if (!published) {
       return {{},
               {},
@@ -104,7 +133,7 @@ int ListNames(const CommandLine& line, const char* argv0) {
 
 int Run(const CommandLine& line, const char* argv0) {
   std::string reason;
-  const auto measured = ReadFileBytes(line.measuredFile, reason);
+  const auto measured = ReadTextFile(line.measuredFile, reason);
   if (!measured) {
     return Fail(kExitUsage, "cannot read the measured file '" + line.measuredFile + "': " + reason);
   }
@@ -124,7 +153,10 @@ int Run(const CommandLine& line, const char* argv0) {
     if (json) {
       PrintOut(JsonText({{"error", message}}));
     } else {
-      std::cerr << message << '\n';
+      std::cerr << TerminalText(message);
+      // The core gives no reason when there are too few pairs to fit; say what was read.
+      std::cerr << (message == kProcessingFailurePrefix ? TooFewPairsText(run.records) : "")
+                << '\n';
     }
     return kExitProcessingFailed;
   }
@@ -132,7 +164,14 @@ int Run(const CommandLine& line, const char* argv0) {
   if (!line.outputFile.empty() && WriteReportFile(line.outputFile, report) != 0) {
     return Fail(kExitUsage, "cannot write the report file '" + line.outputFile + "'");
   }
-  PrintOut(json ? JsonText(ResultsToJson(header, run, report)) : JoinReportLines(report));
+  // Line by line rather than joined: a report of a million observations is big enough.
+  if (json) {
+    WriteResultsJson(std::cout, header, run, report);
+  } else {
+    for (const std::string& reportLine : report.lines) {
+      PrintOut(reportLine);
+    }
+  }
   std::cout.flush();
   return std::cout ? kExitSuccess : Fail(kExitUsage, "cannot write to standard output");
 }
@@ -143,6 +182,8 @@ int main(int argc, char** argv) {
   // Like any program, run in the user's locale; the core reads and writes numbers the same
   // whatever it is.
   std::setlocale(LC_ALL, "");
+  // The streams alone write the output, so they needn't keep in step with C's stdio.
+  std::ios::sync_with_stdio(false);
 
   CLI::App app{"", "mensuro-cli"};
   CommandLine line;

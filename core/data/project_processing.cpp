@@ -20,7 +20,7 @@ int ProcessProject(ReportText& report, MeasurementHeader& header, std::string_vi
       AnalyseCalibration(report, header, run.records, pairs, run.analysis, errorText) == 0) {
     return 0;
   }
-  message = "Error processing project:\n" + errorText;
+  message = std::string(kProcessingFailurePrefix) + errorText;
   return 1;
 }
 

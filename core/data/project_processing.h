@@ -10,6 +10,10 @@
 
 namespace mensuro {
 
+// How the message of a failed run begins; the reason follows, and is empty when there were
+// fewer than three station pairs to fit.
+inline constexpr std::string_view kProcessingFailurePrefix = "Error processing project:\n";
+
 // What one processing run leaves behind besides the report: the observations with their
 // published distances and pair marks, and the analysis.
 struct ProjectRun {
@@ -20,7 +24,7 @@ struct ProjectRun {
 // Runs one calibration from the measured text and the published text: reads the observations
 // (header lines of the measured text update `header`), attaches the published distances,
 // adjusts, and writes the report into `report`. Returns 0 on success. Returns 1 on failure with
-// "Error processing project:\n" and the reason in `message`, and `report` empty. Every run
+// kProcessingFailurePrefix and the reason in `message`, and `report` empty. Every run
 // starts afresh; `run` receives what this run found.
 int ProcessProject(ReportText& report, MeasurementHeader& header, std::string_view measuredText,
                    std::string_view publishedText, std::string& message, ProjectRun& run);

@@ -66,8 +66,11 @@ TEST(cli, processing_failures_go_to_stderr_and_exit_one) {
   };
   const Case cases[] = {
       {kMeasured, kMissingD, kNoPublishedD},
-      // Three observations but two distinct pairs: the message has no reason.
-      {"A,B,99.997\nA,C,299.995\nA,B,99.998\n", kPublished, "Error processing project:\n"},
+      // Three observations but two distinct pairs: the core gives no reason, so the command
+      // line says what it read.
+      {"A,B,99.997\nA,C,299.995\nA,B,99.998\n", kPublished,
+       "Error processing project:\nmensuro-cli: the measured file gives 3 observation(s) of 2 "
+       "station pair(s); at least three different pairs are needed"},
       {kMeasured, "A,B,100\nA,B,100.1\nA,C,300\nA,D,600\n",
        "Error processing project:\nMultiple published distances found between:\tA - B"},
   };
