@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "cli/cli_run.h"
 
@@ -22,6 +25,25 @@ inline void ExpectOneErrorLine(const CliRun& run, std::string_view what) {
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   EXPECT_TRUE(run.err.ends_with('\n')) << run.err;
   EXPECT_TRUE(Contains(run.err, what)) << run.err << " lacks " << what;
+}
+
+using Env = std::vector<std::pair<std::string, std::string>>;
+
+// Writes m.txt and p.txt into `dir` and runs `m.txt --published p.txt` plus `extra`.
+inline CliRun RunFiles(const TempDir& dir, std::string_view measured, std::string_view published,
+                       std::vector<std::string> extra = {}, const Env& env = {}) {
+  dir.Write("m.txt", measured);
+  dir.Write("p.txt", published);
+  std::vector<std::string> args = {"m.txt", "--published", "p.txt"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  return RunCli(dir, args, env);
+}
+
+inline std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
+  for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
 }
 
 }  // namespace mensuro::test

@@ -17,31 +17,12 @@
 namespace mensuro::test {
 namespace {
 
-using Env = std::vector<std::pair<std::string, std::string>>;
-
 // The worked example: a = 2 mm, b = 2 ppm, three pairs.
 constexpr std::string_view kMeasured = "A,B,99.997\nA,C,299.995\nA,D,599.991\n";
 constexpr std::string_view kPublished = "A,B,100\nA,C,300\nA,D,600\n";
 constexpr std::string_view kMissingD = "A,B,100\nA,C,300\n";
 constexpr std::string_view kNoPublishedD =
     "Error processing project:\nNo published distance between A and D.";
-
-// Writes m.txt and p.txt into `dir` and runs `m.txt --published p.txt` plus `extra`.
-CliRun RunFiles(const TempDir& dir, std::string_view measured, std::string_view published,
-                std::vector<std::string> extra = {}, const Env& env = {}) {
-  dir.Write("m.txt", measured);
-  dir.Write("p.txt", published);
-  std::vector<std::string> args = {"m.txt", "--published", "p.txt"};
-  args.insert(args.end(), extra.begin(), extra.end());
-  return RunCli(dir, args, env);
-}
-
-std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
-  for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
 
 TEST(cli, success_prints_the_report_on_stdout_and_exits_zero) {
   const TempDir dir;
@@ -175,7 +156,7 @@ TEST(cli, header_lines_of_the_measured_file_set_the_report_header) {
   }
 }
 
-TEST(cli, cr_lf_and_a_missing_final_line_feed_give_the_same_report) {
+TEST(cli, other_line_ends_a_byte_order_mark_and_a_missing_final_line_feed_give_the_same_report) {
   const std::string measured = "#Check\n" + std::string(kMeasured);
   const TempDir dir;
   const CliRun lf = RunFiles(dir, measured, kPublished);
@@ -191,6 +172,10 @@ TEST(cli, cr_lf_and_a_missing_final_line_feed_give_the_same_report) {
       {withoutLast(measured), withoutLast(kPublished)},
       {crlfMeasured.substr(0, crlfMeasured.size() - 2),
        crlfPublished.substr(0, crlfPublished.size() - 2)},
+      // Carriage returns alone, as old Macintosh editors end lines.
+      {ReplaceAll(measured, "\n", "\r"), ReplaceAll(std::string(kPublished), "\n", "\r")},
+      // A UTF-8 byte-order mark in front of a header line and of a distance line.
+      {"\xEF\xBB\xBF" + crlfMeasured, "\xEF\xBB\xBF" + std::string(kPublished)},
   };
   for (const auto& [m, p] : variants) {
     SCOPED_TRACE(m);
