@@ -45,8 +45,10 @@ PREFIX ?= /usr/local
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
+# The processing benchmarks, then mensuro-cli's memory and time on hostile files of growing size.
 bench: build
-	@bash bench/run.sh $(BUILD)
+	@status=0; bash bench/run.sh $(BUILD) || status=1; \
+	echo; python3 bench/hostile_input.py $(BUILD) || status=1; exit $$status
 
 # The README's picture of the window after a Process of the Kellerby example.
 screenshot: configure

@@ -9,7 +9,8 @@ packages=(
   libfmt-dev libboost-dev libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  locales time
+  clang libclang-rt-14-dev
+  locales time python3
   poppler-utils desktop-file-utils dpkg-dev
 )
 # The tests prove that numbers are read and written alike in a comma-decimal locale.
