@@ -133,13 +133,18 @@ TEST(text_editing, cancelled_file_dialogs_change_nothing) {
 }
 
 TEST(text_editing, open_measured_takes_the_header_lines_into_the_fields) {
-  for (const std::string lineEnd : {"\n", "\r\n"}) {
+  // Also with carriage returns alone, and behind a UTF-8 byte-order mark that would otherwise
+  // hide the date line.
+  for (const auto& [mark, lineEnd] : {std::pair<std::string, std::string>{"", "\n"},
+                                      {"", "\r\n"},
+                                      {"", "\r"},
+                                      {"\xEF\xBB\xBF", "\r\n"}}) {
     FileWindow window;
     QTest::keyClicks(window.Text(kIdMeasuredText), QStringLiteral("typed"));
     const fs::path file = window.folder.Write(
-        "measured.txt", "$01-02-2015" + lineEnd + "A,B,100.0" + lineEnd + "#Sunny" + lineEnd +
-                            "@EDM 5" + lineEnd + "!10:00:00" + lineEnd + "%1.5" + lineEnd +
-                            lineEnd + "^3" + lineEnd + "B,C,50.0" + lineEnd);
+        "measured.txt", mark + "$01-02-2015" + lineEnd + "A,B,100.0" + lineEnd + "#Sunny" +
+                            lineEnd + "@EDM 5" + lineEnd + "!10:00:00" + lineEnd + "%1.5" +
+                            lineEnd + lineEnd + "^3" + lineEnd + "B,C,50.0" + lineEnd);
     window.ClickWith(kIdOpenMeasured, file);
 
     EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QStringLiteral("A,B,100.0\nB,C,50.0\n"));
@@ -341,10 +346,15 @@ TEST(text_editing, an_open_that_cannot_read_its_file_is_named_and_changes_nothin
   const fs::path missing = window.folder.path() / "missing.txt";
   window.ClickWith(kIdOpenPublished, missing);
   window.ClickWith(kIdOpenMeasured, window.folder.path());  // a folder is no text file
+  const fs::path wide = window.folder.Write("wide.txt", std::string("\xFF\xFE"
+                                                                    "A\0,\0B\0",
+                                                                    8));
+  window.ClickWith(kIdOpenMeasured, wide);  // nor is UTF-16 text
   EXPECT_EQ(window.dialogs.messages,
             (std::vector<QString>{
                 QStringLiteral("Could not read the file ") + TextFromPath(missing),
-                QStringLiteral("Could not read the file ") + TextFromPath(window.folder.path())}));
+                QStringLiteral("Could not read the file ") + TextFromPath(window.folder.path()),
+                QStringLiteral("Could not read the file ") + TextFromPath(wide)}));
   EXPECT_EQ(Snapshot(window), before);
 }
 
