@@ -346,9 +346,7 @@ TEST(text_editing, an_open_that_cannot_read_its_file_is_named_and_changes_nothin
   const fs::path missing = window.folder.path() / "missing.txt";
   window.ClickWith(kIdOpenPublished, missing);
   window.ClickWith(kIdOpenMeasured, window.folder.path());  // a folder is no text file
-  const fs::path wide = window.folder.Write("wide.txt", std::string("\xFF\xFE"
-                                                                    "A\0,\0B\0",
-                                                                    8));
+  const fs::path wide = window.folder.Write("wide.txt", "\xFF\xFE" + std::string("A\0,\0B\0", 6));
   window.ClickWith(kIdOpenMeasured, wide);  // nor is UTF-16 text
   EXPECT_EQ(window.dialogs.messages,
             (std::vector<QString>{
