@@ -55,16 +55,23 @@ std::vector<std::string> ReportDisplayLines(const ReportText& report) {
 }
 
 int WriteReportFile(const std::filesystem::path& path, const ReportText& report) {
-  std::string crlf;
-  for (const std::string& line : report.lines) {
-    for (const char c : line) {
-      if (c == '\n') {
-        crlf += '\r';
+  // Line by line: a report of a million observations is written without a second copy.
+  return WriteFileWith(path, [&report](const WriteBytes& write) {
+    std::string crlf;
+    for (const std::string& line : report.lines) {
+      crlf.clear();
+      for (const char c : line) {
+        if (c == '\n') {
+          crlf += '\r';
+        }
+        crlf += c;
       }
-      crlf += c;
+      if (!write(crlf)) {
+        return false;
+      }
     }
-  }
-  return WriteTextFile(path, crlf);
+    return true;
+  });
 }
 
 }  // namespace mensuro

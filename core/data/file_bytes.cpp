@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <random>
@@ -67,7 +68,8 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
   return bytes;
 }
 
-int WriteTextFile(const std::filesystem::path& path, std::string_view bytes) {
+int WriteFileWith(const std::filesystem::path& path,
+                  const std::function<bool(const WriteBytes&)>& writeContent) {
   const std::filesystem::path target = WriteTarget(path);
   std::error_code status;
   if (target.empty() || std::filesystem::is_directory(target, status)) {
@@ -78,8 +80,10 @@ int WriteTextFile(const std::filesystem::path& path, std::string_view bytes) {
   if (!file) {
     return 1;
   }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
-                       std::fflush(file.get()) == 0;
+  const WriteBytes write = [&file](std::string_view bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+  };
+  const bool written = writeContent(write) && std::fflush(file.get()) == 0;
   const bool closed = std::fclose(file.release()) == 0;
 
   const std::filesystem::file_status old = std::filesystem::status(target, status);
@@ -94,6 +98,10 @@ int WriteTextFile(const std::filesystem::path& path, std::string_view bytes) {
   }
   std::filesystem::remove(scratch, status);
   return 1;
+}
+
+int WriteTextFile(const std::filesystem::path& path, std::string_view bytes) {
+  return WriteFileWith(path, [bytes](const WriteBytes& write) { return write(bytes); });
 }
 
 }  // namespace mensuro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,5 +17,14 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
 // permissions, and a symbolic link keeps pointing where it did. Returns 0 when written, 1 when
 // the file can't be written; nothing is left behind then.
 int WriteTextFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Writes bytes to the file, true when all of them were written.
+using WriteBytes = std::function<bool(std::string_view)>;
+
+// Writes the file at `path` as WriteTextFile does, with the content that `writeContent` writes
+// piece by piece; a content too big to hold twice needn't be put together first. Returns 0 when
+// written, 1 when the file can't be written or `writeContent` returns false.
+int WriteFileWith(const std::filesystem::path& path,
+                  const std::function<bool(const WriteBytes&)>& writeContent);
 
 }  // namespace mensuro
