@@ -12,35 +12,28 @@ namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-// How much of the start of a file tells its encoding.
-constexpr std::size_t kSniffLength = 256;
-
 bool HasWideByteOrderMark(std::string_view bytes) {
   // UTF-32 LE starts like UTF-16 LE (FF FE), so both are covered.
   return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
          bytes.starts_with(std::string_view("\0\0\xFE\xFF", 4));
 }
 
-// Text in UTF-16 or UTF-32 without a byte-order mark: Latin letters, digits and punctuation
-// have NUL high bytes, so most bytes of one parity are NUL and few of the other. A single-byte
-// file with a stray NUL or two is nothing like it.
+// Text in UTF-16 or UTF-32 without a byte-order mark, as far as it can be told for sure: Latin
+// letters, digits, punctuation and line ends have NUL high bytes, so every byte of one parity is
+// NUL and the other bytes are not all NUL. A file that holds CR LF anywhere never looks like
+// this, so a measured file Mensuro saved (its header lines end in CR LF) is never refused.
 bool LooksWide(std::string_view bytes) {
-  const std::string_view head =
-      bytes.substr(0, std::min(bytes.size(), kSniffLength) & ~std::size_t{1});
-  if (head.size() < 4) {
+  if (bytes.empty() || bytes.size() % 2 != 0) {
     return false;
   }
-  std::size_t nulAtEven = 0;
-  std::size_t nulAtOdd = 0;
-  for (std::size_t i = 0; i < head.size(); ++i) {
-    if (head[i] == '\0') {
-      ++(i % 2 == 0 ? nulAtEven : nulAtOdd);
+  bool nulAtEveryEven = true;
+  bool nulAtEveryOdd = true;
+  for (std::size_t i = 0; i < bytes.size() && (nulAtEveryEven || nulAtEveryOdd); ++i) {
+    if (bytes[i] != '\0') {
+      (i % 2 == 0 ? nulAtEveryEven : nulAtEveryOdd) = false;
     }
   }
-  const std::size_t half = head.size() / 2;
-  const auto most = [half](std::size_t count) { return count * 4 >= half * 3; };
-  const auto few = [half](std::size_t count) { return count * 4 < half; };
-  return (most(nulAtOdd) && few(nulAtEven)) || (most(nulAtEven) && few(nulAtOdd));
+  return nulAtEveryEven != nulAtEveryOdd;
 }
 
 }  // namespace

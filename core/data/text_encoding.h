@@ -12,8 +12,8 @@ namespace mensuro {
 
 // The text of a file's bytes: a UTF-8 byte-order mark at the start is dropped, and when no line
 // feed is present at all, every carriage return becomes a line feed (lines ended the old
-// Macintosh way). Nothing, with the reason in `reason`, when the bytes are UTF-16 or UTF-32 text
-// (by their byte-order mark, or by NUL bytes between the characters of their first line).
+// Macintosh way). Nothing, with the reason in `reason`, when the bytes are UTF-16 or UTF-32 text:
+// by their byte-order mark, or by a NUL in every other byte (text of Latin characters alone).
 std::optional<std::string> TextFileText(std::string bytes, std::string& reason);
 
 // The text of the file at `path` (ReadFileBytes, then TextFileText); or nothing, with the reason.

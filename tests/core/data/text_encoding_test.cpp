@@ -33,8 +33,11 @@ std::string Utf16(std::string_view ascii, bool littleEndian) {
 }
 
 TEST(text_encoding, single_byte_text_passes_unchanged) {
-  for (const std::string& bytes : {""s, "1,2,47.6831\r\n1,3,152.4127\n"s, "A\0B,C,1.0\n"s,
-                                   "caf\xE9,\xFC,1\n"s, "\xEF\xBB\xBF"s.substr(1), "x\r\ny\r"s}) {
+  // NUL bytes too, even in every other byte of a line, as long as a line end breaks the pattern
+  // (as the CR LF of every saved measured file does).
+  for (const std::string& bytes :
+       {""s, "1,2,47.6831\r\n1,3,152.4127\n"s, "A\0B,C,1.0\n"s, "caf\xE9,\xFC,1\n"s,
+        "\xEF\xBB\xBF"s.substr(1), "x\r\ny\r"s, "$\0a\0a\0\r\n1,2,3\r\n"s, "\0a\0"s}) {
     EXPECT_EQ(Text(bytes), bytes);
   }
 }
