@@ -56,5 +56,13 @@ screenshot: configure
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/mensuro-screenshot examples/kellerby-measured.txt \
 	  examples/kellerby-published.txt docs/mensuro-window.png
 
+# The whole test suite under AddressSanitizer, UBSan and LeakSanitizer (a gcc build of
+# everything in $(DEEP)/asan), and the command line tests with every mensuro-cli run under
+# valgrind's memcheck (an ordinary build in $(DEEP)/memcheck). See scripts/check-deep.sh.
+DEEP ?= $(BUILD)-deep
+.PHONY: check-deep
+check-deep: setup
+	@bash scripts/check-deep.sh $(DEEP)
+
 clean:
 	rm -rf $(BUILD)

@@ -1,5 +1,7 @@
 #include "cli/cli_run.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <system_error>
 
@@ -57,19 +59,43 @@ CliRun RunShell(const TempDir& dir, const std::string& command) {
 
 CliRun RunCli(const TempDir& dir, const std::vector<std::string>& args,
               const std::vector<std::pair<std::string, std::string>>& env) {
+  // A checker such as valgrind may run the program: the variable holds the command words to put
+  // in front. Whatever the checker writes to the log file it is given is a finding, so it fails
+  // the test whatever the exit status (1 is also an ordinary "processing failed").
+  const char* const wrapper = std::getenv(kCliWrapperVariable);
+  const bool wrapped = wrapper != nullptr && *wrapper != '\0';
+  const auto log = dir.path() / ".wrapper-log";
+  auto variables = env;
+  if (wrapped) {
+    variables.emplace_back(kCliWrapperLogVariable, log.string());
+  }
+
   std::string command;
-  for (const auto& [name, value] : env) {
+  for (const auto& [name, value] : variables) {
 #ifdef _WIN32
     command += "set " + name + "=" + value + "&& ";
 #else
     command += name + "=" + Quote(value) + " ";
 #endif
   }
+  if (wrapped) {
+    command += std::string(wrapper) + " ";
+  }
   command += Quote(MENSURO_CLI);
   for (const std::string& arg : args) {
     command += " " + Quote(arg);
   }
-  return RunShell(dir, command);
+  CliRun run = RunShell(dir, command);
+
+  if (wrapped) {
+    const std::string findings = ReadBytes(log);
+    if (!findings.empty()) {
+      ADD_FAILURE() << "The checker reports on " << command << ":\n" << findings;
+    }
+    std::error_code ignored;
+    std::filesystem::remove(log, ignored);
+  }
+  return run;
 }
 
 }  // namespace mensuro::test

@@ -23,8 +23,16 @@ struct CliRun {
 // in `dir`.
 CliRun RunShell(const TempDir& dir, const std::string& command);
 
+// Names a checker that runs mensuro-cli in RunCli, such as valgrind: the command words put in
+// front of the program, for the shell to split. RunCli gives the checker the path of a log file
+// in the variable MENSURO_CLI_WRAPPER_LOG (valgrind: --log-file=%q{MENSURO_CLI_WRAPPER_LOG}); a
+// log that is not empty afterwards fails the test. Unset or empty, mensuro-cli runs by itself.
+inline constexpr const char* kCliWrapperVariable = "MENSURO_CLI_WRAPPER";
+inline constexpr const char* kCliWrapperLogVariable = "MENSURO_CLI_WRAPPER_LOG";
+
 // Runs mensuro-cli with `args` (each passed as one argument, exactly as given) in `dir`, with
-// the variables `env` set for the child alone.
+// the variables `env` set for the child alone; under the checker that MENSURO_CLI_WRAPPER names,
+// if any.
 CliRun RunCli(const TempDir& dir, const std::vector<std::string>& args,
               const std::vector<std::pair<std::string, std::string>>& env = {});
 
