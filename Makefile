@@ -56,6 +56,22 @@ screenshot: configure
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/mensuro-screenshot examples/kellerby-measured.txt \
 	  examples/kellerby-published.txt docs/mensuro-window.png
 
+# Runs every fuzz target (tests/fuzz) for FUZZ_SECONDS each, or those named in FUZZ_TARGETS.
+# What a run finds goes to $(BUILD)/fuzz/scratch/NAME/; FUZZ_MERGE=1 adds the new inputs that
+# reach more code to the seed corpus tests/fuzz/corpus/NAME/.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= $(patsubst tests/fuzz/%_fuzzer.cpp,%,$(wildcard tests/fuzz/*_fuzzer.cpp))
+FUZZ_MERGE ?= 0
+.PHONY: fuzz
+fuzz: configure
+	@cmake --build $(BUILD) --target mensuro_fuzzers
+	@failed=; for name in $(FUZZ_TARGETS); do \
+	  bash tests/fuzz/run_fuzzer.sh $(if $(filter 1,$(FUZZ_MERGE)),--merge) \
+	    $(BUILD)/fuzz/bin/$${name}_fuzzer tests/fuzz/corpus/$$name $(FUZZ_SECONDS) \
+	    $(BUILD)/fuzz/scratch/$$name || failed="$$failed $$name"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "make fuzz: failed:$$failed"; exit 1; fi
+
 # The whole test suite under AddressSanitizer, UBSan and LeakSanitizer (a gcc build of
 # everything in $(DEEP)/asan), and the command line tests with every mensuro-cli run under
 # valgrind's memcheck (an ordinary build in $(DEEP)/memcheck). See scripts/check-deep.sh.
@@ -65,4 +81,4 @@ check-deep: setup
 	@bash scripts/check-deep.sh $(DEEP)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(DEEP)

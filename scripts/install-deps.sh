@@ -9,7 +9,7 @@ packages=(
   libfmt-dev libboost-dev libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev valgrind
   locales time python3
   poppler-utils desktop-file-utils dpkg-dev
 )
