@@ -17,6 +17,7 @@
 #include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/header_check.h"
 
 namespace mensuro {
 namespace {
@@ -84,16 +85,7 @@ void CheckParse(std::string_view text) {
       MENSURO_FUZZ_CHECK(name->find_first_of(", \n") == std::string::npos, Shown(*name));
     }
   }
-  MENSURO_FUZZ_CHECK(SameBits(header.ppmError, expected.ppmError), Printf("%a", header.ppmError));
-  MENSURO_FUZZ_CHECK(SameBits(header.constantError, expected.constantError),
-                     Printf("%a", header.constantError));
-  MENSURO_FUZZ_CHECK(header.comment == expected.comment, Shown(header.comment));
-  MENSURO_FUZZ_CHECK(header.edmDescription == expected.edmDescription,
-                     Shown(header.edmDescription));
-  MENSURO_FUZZ_CHECK(header.date == expected.date, Shown(header.date));
-  MENSURO_FUZZ_CHECK(header.time == expected.time, Shown(header.time));
-  MENSURO_FUZZ_CHECK(header.publishedSource == expected.publishedSource, "");
-  MENSURO_FUZZ_CHECK(header.measuredFileName == expected.measuredFileName, "");
+  fuzz::CheckSameHeader(header, expected);
 }
 
 // A measured file's text and header as the program loads them from the file's bytes; false

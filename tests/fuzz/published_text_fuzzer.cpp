@@ -15,6 +15,7 @@
 #include "core/data/record_table.h"
 #include "core/data/station_pairs.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/temp_dir.h"
 
 namespace mensuro {
 namespace {
@@ -74,17 +75,6 @@ Attached Attach(std::string_view measured, std::string_view published) {
   return attached;
 }
 
-std::string WithCrLf(std::string_view text) {
-  std::string crlf;
-  for (const char c : text) {
-    if (c == '\n') {
-      crlf += '\r';
-    }
-    crlf += c;
-  }
-  return crlf;
-}
-
 }  // namespace
 }  // namespace mensuro
 
@@ -95,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view published = texts.split ? texts.second : texts.first;
 
   const Attached lf = Attach(measured, published);
-  const Attached crlf = Attach(measured, WithCrLf(published));
+  const Attached crlf = Attach(measured, test::WithCrLf(published));
   MENSURO_FUZZ_CHECK(crlf.result == lf.result && crlf.errorText == lf.errorText,
                      "with CR LF line ends: " + Shown(crlf.errorText));
   for (std::size_t i = 0; i < lf.table.entries.size(); ++i) {

@@ -15,6 +15,7 @@
 #include "core/data/measured_text.h"
 #include "core/data/text_file.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/header_check.h"
 
 namespace mensuro {
 namespace {
@@ -74,16 +75,7 @@ void CheckSplit(const std::vector<std::string>& fileLines, InnerLineBreaks break
     }
   }
 
-  MENSURO_FUZZ_CHECK(SameBits(header.ppmError, expected.ppmError), Printf("%a", header.ppmError));
-  MENSURO_FUZZ_CHECK(SameBits(header.constantError, expected.constantError),
-                     Printf("%a", header.constantError));
-  MENSURO_FUZZ_CHECK(header.comment == expected.comment, Shown(header.comment));
-  MENSURO_FUZZ_CHECK(header.edmDescription == expected.edmDescription,
-                     Shown(header.edmDescription));
-  MENSURO_FUZZ_CHECK(header.date == expected.date, Shown(header.date));
-  MENSURO_FUZZ_CHECK(header.time == expected.time, Shown(header.time));
-  MENSURO_FUZZ_CHECK(header.publishedSource == expected.publishedSource, "");
-  MENSURO_FUZZ_CHECK(header.measuredFileName == expected.measuredFileName, "");
+  fuzz::CheckSameHeader(header, expected);
 }
 
 }  // namespace
