@@ -123,7 +123,7 @@ TEST(hostile_input, wide_character_files_are_refused_naming_the_file) {
 TEST(hostile_input, numbers_are_read_as_far_as_they_are_decimal) {
   struct Case {
     std::string header;
-    std::string_view specifications;
+    std::string_view accuracyLine;
   };
   // Infinities, not-a-number and overflow read as 0, like text without a number; so does a
   // hexadecimal number after its 0; a comma is no decimal point.
@@ -137,7 +137,7 @@ TEST(hostile_input, numbers_are_read_as_far_as_they_are_decimal) {
     SCOPED_TRACE(c.header);
     const CliRun run = RunFiles(dir, c.header + std::string(kMeasured), kPublished);
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "\nEDM Specifications: " + std::string(c.specifications) + "\n"))
+    EXPECT_TRUE(Contains(run.out, "\nEDM Specifications: " + std::string(c.accuracyLine) + "\n"))
         << run.out;
     // Without an accuracy every difference is infinitely many accuracies: flagged, never -inf.
     EXPECT_FALSE(Contains(run.out, "-inf")) << run.out;
