@@ -103,11 +103,11 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
     return {std::move(*published), line.publishedFile};
   }
   const auto library = LibraryPath(line, argv0);
-  const auto bytes = ReadLibrary(library);
-  if (!bytes) {
+  const auto text = ReadLibrary(library);
+  if (!text) {
     return {{}, {}, kExitUsage};
   }
-  CollectedBaseline baseline = CollectBaseline(*bytes, *line.baselineName);
+  CollectedBaseline baseline = CollectBaseline(*text, *line.baselineName);
   if (baseline.nameLines == 0) {
     // Without the program's prefix: the message as a script matches it.
     PrintErrorLine("No baseline named " + *line.baselineName + " in " + library.string());
@@ -117,12 +117,12 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
 }
 
 int ListNames(const CommandLine& line, const char* argv0) {
-  const auto bytes = ReadLibrary(LibraryPath(line, argv0));
-  if (!bytes) {
+  const auto text = ReadLibrary(LibraryPath(line, argv0));
+  if (!text) {
     return kExitUsage;
   }
   std::string names;
-  for (const std::string& name : BaselineNames(SplitFileLines(*bytes))) {
+  for (const std::string& name : BaselineNames(SplitFileLines(*text))) {
     names += name;
     names += '\n';
   }

@@ -37,14 +37,6 @@ std::size_t DataLineCount(std::string_view report) {
   return static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n'));
 }
 
-std::string Utf16(std::string_view ascii, bool littleEndian) {
-  std::string wide;
-  for (const char c : ascii) {
-    wide += littleEndian ? std::string{c, '\0'} : std::string{'\0', c};
-  }
-  return wide;
-}
-
 bool HasControlBytes(std::string_view text) {
   return std::any_of(text.begin(), text.end(), [](char c) {
     const auto byte = static_cast<unsigned char>(c);

@@ -67,4 +67,12 @@ std::string WithCrLf(std::string_view text) {
   return result;
 }
 
+std::string Utf16(std::string_view ascii, bool littleEndian) {
+  std::string wide;
+  for (const char c : ascii) {
+    wide += littleEndian ? std::string{c, '\0'} : std::string{'\0', c};
+  }
+  return wide;
+}
+
 }  // namespace mensuro::test

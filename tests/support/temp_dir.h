@@ -33,4 +33,7 @@ std::string ReadBytes(const std::filesystem::path& path);
 // Every line feed as CR LF, the way report files and CR LF texts store them.
 std::string WithCrLf(std::string_view text);
 
+// ASCII text as UTF-16, little- or big-endian, without a byte-order mark.
+std::string Utf16(std::string_view ascii, bool littleEndian);
+
 }  // namespace mensuro::test

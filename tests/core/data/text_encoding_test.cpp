@@ -15,21 +15,13 @@ namespace {
 
 using ::testing::ElementsAre;
 using namespace std::string_literals;
+using test::Utf16;
 
 // The text, or "refused: " and the reason.
 std::string Text(std::string bytes) {
   std::string reason;
   const auto text = TextFileText(std::move(bytes), reason);
   return text ? *text : "refused: " + reason;
-}
-
-// ASCII text as UTF-16, little- or big-endian, without a byte-order mark.
-std::string Utf16(std::string_view ascii, bool littleEndian) {
-  std::string wide;
-  for (const char c : ascii) {
-    wide += littleEndian ? std::string{c, '\0'} : std::string{'\0', c};
-  }
-  return wide;
 }
 
 TEST(text_encoding, single_byte_text_passes_unchanged) {
