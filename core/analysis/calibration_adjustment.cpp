@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstddef>
 
-#include "core/analysis/calibration_report.h"
 #include "core/analysis/critical_t.h"
 
 namespace mensuro {
@@ -137,7 +136,7 @@ double RootMeanSquareDifference(const AdjustmentTable& entries) {
 
 }  // namespace
 
-int AnalyseCalibration(ReportText& report, const MeasurementHeader& header, RecordTable& table,
+int AnalyseCalibration(const MeasurementHeader& header, RecordTable& table,
                        const StationPairs& pairs, CalibrationAnalysis& analysis,
                        std::string& errorText) {
   const std::size_t pairCount = MarkStationPairs(table, pairs);
@@ -168,8 +167,6 @@ int AnalyseCalibration(ReportText& report, const MeasurementHeader& header, Reco
   // A t-value equal to the critical value, or not a number, passes.
   analysis.scaleTestPassed = !(std::fabs(result.scaleT) > result.criticalT);
   analysis.constantTestPassed = !(std::fabs(result.constantT) > result.criticalT);
-
-  WriteCalibrationReport(report, header, table, analysis);
   return 0;
 }
 

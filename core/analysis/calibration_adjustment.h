@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "core/analysis/report_text.h"
 #include "core/data/measurement_header.h"
 #include "core/data/record_table.h"
 #include "core/data/station_pairs.h"
@@ -52,12 +51,12 @@ struct CalibrationAnalysis {
 };
 
 // Groups and averages the observations of `table` by station pair (`pairs`), fits published
-// minus observed against the published distance, tests scale and constant error against zero,
-// and writes the report into `report`. Returns 0 on success. Returns 1, with `report` untouched,
-// for fewer than three station pairs (leaving `errorText` as it is) and when every pair has the
-// same published distance (with the reason in `errorText`): scale and constant can't be
-// separated then.
-int AnalyseCalibration(ReportText& report, const MeasurementHeader& header, RecordTable& table,
+// minus observed against the published distance and tests scale and constant error against
+// zero, into `analysis`; writing the report is left to WriteCalibrationReport. Returns 0 on
+// success. Returns 1, with `analysis` untouched, for fewer than three station pairs (leaving
+// `errorText` as it is) and when every pair has the same published distance (with the reason in
+// `errorText`): scale and constant can't be separated then.
+int AnalyseCalibration(const MeasurementHeader& header, RecordTable& table,
                        const StationPairs& pairs, CalibrationAnalysis& analysis,
                        std::string& errorText);
 
