@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "documents/plot_export.h"
 #include "resources/version_info.h"
 
 namespace mensuro::cli {
@@ -34,13 +35,22 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
                                 "results, verdicts and report lines as one JSON document")
                      ->check(CLI::IsMember({"text", "json"}))
                      ->capture_default_str();
+  auto* certificate = app.add_option("--certificate", line.certificateFile,
+                                     "Also write the PDF calibration certificate to this file")
+                          ->type_name("FILE.pdf");
+  auto* plot = app.add_option("--plot", line.plotFile,
+                              "Also draw the calibration plot into this file, as SVG, PNG or PDF "
+                              "by its extension")
+                   ->type_name("FILE.svg|.png|.pdf");
   app.add_flag("--list-baselines", line.listBaselines,
                "Print the names of the library's baselines, one per line, in file order")
       ->excludes(measured)
       ->excludes(published)
       ->excludes(baseline)
       ->excludes(output)
-      ->excludes(format);
+      ->excludes(format)
+      ->excludes(certificate)
+      ->excludes(plot);
   const std::optional<VersionInfo> version = ReadVersionInfo();
   app.set_version_flag("--version",
                        "mensuro-cli " + (version ? version->productVersion : std::string("?")),
@@ -63,6 +73,9 @@ std::string CommandLineProblem(const CommandLine& line) {
   }
   if (!line.libraryFile.empty() && !line.baselineName) {
     return "--library is used only with --baseline or --list-baselines";
+  }
+  if (!line.plotFile.empty() && !PlotFileTypeOf(QString::fromLocal8Bit(line.plotFile))) {
+    return "--plot needs a file name ending in .svg, .png or .pdf";
   }
   return {};
 }

@@ -20,6 +20,8 @@ struct CommandLine {
   bool listBaselines = false;
   std::string outputFile;  // empty: no report file
   std::string format = "text";
+  std::string certificateFile;  // empty: no PDF certificate
+  std::string plotFile;         // empty: no plot; SVG, PNG or PDF by its extension
 };
 
 // Declares the options of `mensuro-cli` on `app`, bound to `line`.

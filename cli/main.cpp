@@ -12,6 +12,9 @@
 
 #include <fmt/format.h>
 
+#include <QApplication>
+#include <QString>
+
 #include "cli/command_line.h"
 #include "cli/executable_dir.h"
 #include "cli/json_output.h"
@@ -22,6 +25,10 @@
 #include "core/data/station_pairs.h"
 #include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
+#include "documents/calibration_certificate.h"
+#include "documents/calibration_plot_data.h"
+#include "documents/headless_platform.h"
+#include "documents/plot_export.h"
 
 namespace {
 
@@ -131,31 +138,73 @@ int ListNames(const CommandLine& line, const char* argv0) {
   return std::cout ? kExitSuccess : Fail(kExitUsage, "cannot write to standard output");
 }
 
+// Qt's own notes (a missing runtime folder, say) would mix with the messages a script reads.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::cerr << message.toLocal8Bit().toStdString() << '\n';
+  }
+}
+
+// The plot and the certificate the command line asks for. Qt is started only for them, on its
+// offscreen platform when no display is present.
+int WriteDocuments(const CommandLine& line, const ProcessedCalibration& calibration) {
+  if (line.plotFile.empty() && line.certificateFile.empty()) {
+    return kExitSuccess;
+  }
+  qInstallMessageHandler(QuietQtMessages);
+  ChooseOffscreenPlatformWithoutDisplay();
+  int argc = 1;
+  char name[] = "mensuro-cli";
+  char* argv[] = {name, nullptr};
+  const QApplication application(argc, argv);
+
+  QString reason;
+  if (!line.plotFile.empty()) {
+    const QString path = QString::fromLocal8Bit(line.plotFile);
+    if (!SavePlot(path, PlotFileTypeOf(path).value_or(PlotFileType::kPdf),
+                  MakeCalibrationPlotData(calibration.header, calibration.run), reason)) {
+      return Fail(kExitUsage, "cannot write the plot file '" + line.plotFile +
+                                  "': " + reason.toLocal8Bit().toStdString());
+    }
+  }
+  if (!line.certificateFile.empty() &&
+      !SaveCertificate(QString::fromLocal8Bit(line.certificateFile), calibration, reason)) {
+    return Fail(kExitUsage, "cannot write the certificate file '" + line.certificateFile +
+                                "': " + reason.toLocal8Bit().toStdString());
+  }
+  return kExitSuccess;
+}
+
 int Run(const CommandLine& line, const char* argv0) {
   std::string reason;
-  const auto measured = ReadTextFile(line.measuredFile, reason);
+  std::optional<std::string> measured = ReadTextFile(line.measuredFile, reason);
   if (!measured) {
     return Fail(kExitUsage, "cannot read the measured file '" + line.measuredFile + "': " + reason);
   }
-  const PublishedSource published = ReadPublished(line, argv0);
+  PublishedSource published = ReadPublished(line, argv0);
   if (published.failure != kExitSuccess) {
     return published.failure;
   }
 
-  MeasurementHeader header;
+  // The texts move into the calibration rather than being copied: they may be large.
+  ProcessedCalibration calibration;
+  calibration.measuredText = std::move(*measured);
+  calibration.publishedText = std::move(published.text);
+  MeasurementHeader& header = calibration.header;
   header.publishedSource = published.name;
   header.measuredFileName = line.measuredFile;
   ReportText report;
-  ProjectRun run;
   std::string message;
   const bool json = line.format == "json";
-  if (ProcessProject(report, header, *measured, published.text, message, run) != 0) {
+  if (ProcessProject(report, header, calibration.measuredText, calibration.publishedText, message,
+                     calibration.run) != 0) {
     if (json) {
       PrintOut(JsonText({{"error", message}}));
     } else {
       std::cerr << TerminalText(message);
       // The core gives no reason when there are too few pairs to fit; say what was read.
-      std::cerr << (message == kProcessingFailurePrefix ? TooFewPairsText(run.records) : "")
+      std::cerr << (message == kProcessingFailurePrefix ? TooFewPairsText(calibration.run.records)
+                                                        : "")
                 << '\n';
     }
     return kExitProcessingFailed;
@@ -164,9 +213,12 @@ int Run(const CommandLine& line, const char* argv0) {
   if (!line.outputFile.empty() && WriteReportFile(line.outputFile, report) != 0) {
     return Fail(kExitUsage, "cannot write the report file '" + line.outputFile + "'");
   }
+  if (const int written = WriteDocuments(line, calibration); written != kExitSuccess) {
+    return written;
+  }
   // Line by line rather than joined: a report of a million observations is big enough.
   if (json) {
-    WriteResultsJson(std::cout, header, run, report);
+    WriteResultsJson(std::cout, header, calibration.run, report);
   } else {
     for (const std::string& reportLine : report.lines) {
       PrintOut(reportLine);

@@ -1,0 +1,277 @@
+#include "documents/calibration_certificate.h"
+
+#include <fmt/format.h>
+
+#include <QAbstractTextDocumentLayout>
+#include <QCryptographicHash>
+#include <QFont>
+#include <QIODevice>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextObjectInterface>
+#include <cmath>
+#include <optional>
+
+#include "documents/calibration_chart.h"
+#include "documents/calibration_plot_data.h"
+#include "documents/document_file.h"
+#include "documents/document_fonts.h"
+#include "resources/version_info.h"
+
+namespace mensuro {
+namespace {
+
+constexpr int kResolution = 600;  // dots per inch of the PDF's page coordinates
+constexpr int kPlotObjectType = QTextFormat::UserObject + 1;
+constexpr double kPlotAspect = 1.0;         // width to height: the plot has a page of its own
+constexpr double kPlotLayoutWidth = 650.0;  // lettering of the plot about as large as the text's
+const QString kTitle = QStringLiteral("EDM Calibration Certificate");
+
+QString Html(const std::string& bytes) {
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toHtmlEscaped();
+}
+
+QString Html(const char* text) {
+  return QString::fromUtf8(text).toHtmlEscaped();
+}
+
+QString Row(std::initializer_list<QString> cells, const char* tag = "td") {
+  QString row = QStringLiteral("<tr>");
+  for (const QString& cell : cells) {
+    row += QStringLiteral("<%1>%2</%1>").arg(QLatin1String(tag), cell);
+  }
+  return row + QStringLiteral("</tr>");
+}
+
+// A table row whose cells from `firstNumber` on are numbers, aligned on the right.
+QString NumberRow(std::initializer_list<QString> cells, int firstNumber) {
+  QString row = QStringLiteral("<tr>");
+  int column = 0;
+  for (const QString& cell : cells) {
+    row += column++ < firstNumber ? QStringLiteral("<td>%1</td>").arg(cell)
+                                  : QStringLiteral("<td align=\"right\">%1</td>").arg(cell);
+  }
+  return row + QStringLiteral("</tr>");
+}
+
+const QString kGridTable =
+    QStringLiteral("<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
+
+QString Number(double value, int decimals) {
+  return QString::fromStdString(fmt::format("{:.{}f}", value, decimals));
+}
+
+// The verdict of one t-test in words.
+QString Verdict(const char* error, bool passed, double t, double critical) {
+  const QString comparison =
+      QStringLiteral("|t| = %1 is %2 %3")
+          .arg(Number(std::fabs(t), 4),
+               passed ? QStringLiteral("less than") : QStringLiteral("greater than"),
+               Number(critical, 4));
+  return passed ? QStringLiteral(
+                      "The %1 passes the t-test: %2, so it does not differ "
+                      "significantly from zero.")
+                      .arg(QLatin1String(error), comparison)
+                : QStringLiteral(
+                      "The %1 fails the t-test: %2, so it differs significantly "
+                      "from zero.")
+                      .arg(QLatin1String(error), comparison);
+}
+
+QString HeaderSections(const MeasurementHeader& header) {
+  QString html = QStringLiteral("<h1>%1</h1>").arg(kTitle);
+  html += QStringLiteral("<h3>Instrument and measurements</h3><table cellpadding=\"2\">");
+  html += Row({Html("Instrument (EDM):"), Html(header.edmDescription)});
+  html += Row({Html("Date of measurements:"), Html(header.date)});
+  html += Row({Html("Time of measurements:"), Html(header.time)});
+  html += Row({Html("Comment:"), Html(header.comment)});
+  html += QStringLiteral("</table><h3>Baseline</h3><table cellpadding=\"2\">");
+  html += Row({Html("Published baseline:"), Html(header.publishedSource)});
+  html += Row({Html("Measured calibration file:"), Html(header.measuredFileName)});
+  html += QStringLiteral("</table><h3>Specified accuracy of the instrument</h3>");
+  html += QStringLiteral("<p>\u00b1 %1 mm + %2 ppm</p>")
+              .arg(Number(header.constantError, 1), Number(header.ppmError, 1));
+  return html;
+}
+
+QString ResultSection(const CalibrationAnalysis& analysis) {
+  const CalibrationResult& result = analysis.result;
+  QString html = QStringLiteral("<h3>Results</h3>") + kGridTable;
+  html += QStringLiteral("<thead>") +
+          Row({QString(), Html("Value"), Html("Standard error"), Html("t-value")}, "th") +
+          QStringLiteral("</thead>");
+  html += NumberRow(
+      {Html("Scale error"), Number(result.scale * 1e6, 3) + QStringLiteral(" ppm"),
+       Number(result.scaleStdError * 1e6, 3) + QStringLiteral(" ppm"), Number(result.scaleT, 4)},
+      1);
+  html +=
+      NumberRow({Html("Constant error"), Number(result.constant * 1e3, 1) + QStringLiteral(" mm"),
+                 Number(result.constantStdError * 1e3, 1) + QStringLiteral(" mm"),
+                 Number(result.constantT, 4)},
+                1);
+  html += QStringLiteral("</table>");
+  html += QStringLiteral(
+              "<p>Degrees of freedom: %1<br>Critical t-value at the 5 percent "
+              "significance level: %2</p>")
+              .arg(result.degreesOfFreedom)
+              .arg(Number(result.criticalT, 4));
+  html +=
+      QStringLiteral("<p>%1</p><p>%2</p>")
+          .arg(Verdict("scale error", analysis.scaleTestPassed, result.scaleT, result.criticalT),
+               Verdict("constant error", analysis.constantTestPassed, result.constantT,
+                       result.criticalT));
+  return html;
+}
+
+QString PairSection(const CalibrationAnalysis& analysis) {
+  // The header row is repeated on every page the table runs over.
+  QString html = QStringLiteral("<h3>Station pairs</h3>") + kGridTable;
+  html += QStringLiteral("<thead>") +
+          Row({Html("From"), Html("To"), Html("Published P (m)"), Html("Observed C (m)"),
+               Html("d (mm)"), Html("Residual (mm)"), Html("Std. diff."), Html("Flag")},
+              "th") +
+          QStringLiteral("</thead>");
+  for (const AdjustmentEntry& entry : analysis.entries) {
+    html += NumberRow(
+        {Html(entry.from), Html(entry.to), Number(entry.P, 4), Number(entry.C, 4),
+         Number(entry.d * 1e3, 1), Number(entry.r * 1e3, 1),
+         Number(entry.standardizedDifference, 1), entry.flagged ? QStringLiteral("*") : QString()},
+        2);
+  }
+  html += QStringLiteral(
+      "</table><p>d = P \u2212 C. A flag (*) marks a difference of three "
+      "times the specified accuracy or more.</p>");
+  return html;
+}
+
+QString ClosingSections(const CalibrationResult& result) {
+  QString html = QStringLiteral("<h3>Correction</h3>");
+  html += QStringLiteral(
+              "<p>To a distance measured with this instrument, add %1 mm + %2 ppm "
+              "\u00d7 distance.</p>")
+              .arg(Number(result.constant * 1e3, 1), Number(result.scale * 1e6, 3));
+  html += QStringLiteral("<p><br>Calibrated by: ______________________________</p>");
+  html += QStringLiteral("<p><br>Checked by: ______________________________</p>");
+  html += QStringLiteral("<p><br>Date: ______________________________</p>");
+  return html;
+}
+
+// Draws the calibration plot where the certificate's plot object stands.
+class PlotObject final : public QObject, public QTextObjectInterface {
+  Q_OBJECT
+  Q_INTERFACES(QTextObjectInterface)
+
+ public:
+  PlotObject(CalibrationPlotData data, double width)
+      : data_(std::move(data)), size_(width, width / kPlotAspect) {}
+
+  QSizeF intrinsicSize(QTextDocument*, int, const QTextFormat&) override { return size_; }
+  void drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
+                  const QTextFormat&) override {
+    DrawCalibrationCharts(*painter, rect, data_, kPlotLayoutWidth);
+  }
+
+ private:
+  CalibrationPlotData data_;
+  QSizeF size_;
+};
+
+void DrawFooter(QPainter& painter, const QRectF& area, const QString& left, int page, int pages) {
+  painter.save();
+  painter.setFont(WithoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 7)));
+  painter.setPen(Qt::black);
+  painter.drawLine(area.topLeft(), area.topRight());
+  const QRectF text = area.adjusted(0, area.height() * 0.1, 0, 0);
+  painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, left);
+  painter.drawText(text, Qt::AlignRight | Qt::AlignTop,
+                   QStringLiteral("Page %1 of %2").arg(page).arg(pages));
+  painter.restore();
+}
+
+// "Mensuro 1.0.0.3": the program that wrote a certificate.
+QString ProgramVersion() {
+  const std::optional<VersionInfo> version = ReadVersionInfo();
+  return version ? QString::fromStdString(version->productName + " " + version->productVersion)
+                 : QStringLiteral("Mensuro");
+}
+
+bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration) {
+  const QString programVersion = ProgramVersion();
+  QPdfWriter pdf(&device);
+  pdf.setResolution(kResolution);
+  pdf.setTitle(kTitle);
+  pdf.setCreator(programVersion);
+  pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                QMarginsF(20, 15, 20, 15), QPageLayout::Millimeter));
+  const double width = pdf.width();
+  const double footerHeight = kResolution * 0.45;  // inches to dots: two lines of 7 points
+  const double bodyHeight = pdf.height() - footerHeight;
+
+  QTextDocument document;
+  document.documentLayout()->setPaintDevice(&pdf);
+  document.setDefaultFont(WithoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 9)));
+  document.setPageSize(QSizeF(width, bodyHeight));
+  PlotObject plot(MakeCalibrationPlotData(calibration.header, calibration.run), width);
+  document.documentLayout()->registerHandler(kPlotObjectType, &plot);
+
+  const CalibrationAnalysis& analysis = calibration.run.analysis;
+  document.setHtml(HeaderSections(calibration.header) + ResultSection(analysis) +
+                   PairSection(analysis) +
+                   QStringLiteral("<h3 style=\"page-break-before: always\">Calibration plot</h3>"));
+  QTextCursor cursor(&document);
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());  // the plot's own paragraph
+  QTextCharFormat plotFormat;
+  plotFormat.setObjectType(kPlotObjectType);
+  cursor.insertText(QString(QChar::ObjectReplacementCharacter), plotFormat);
+  cursor.insertHtml(ClosingSections(analysis.result));
+
+  const QString footer =
+      QStringLiteral("%1\nMeasured text SHA-256: %2\nPublished text SHA-256: %3")
+          .arg(programVersion, QString::fromStdString(Sha256Hex(calibration.measuredText)),
+               QString::fromStdString(Sha256Hex(calibration.publishedText)));
+  const int pages = document.pageCount();
+  QPainter painter;
+  if (!painter.begin(&pdf)) {
+    return false;
+  }
+  painter.setRenderHint(QPainter::Antialiasing);
+  for (int page = 0; page < pages; ++page) {
+    if (page > 0 && !pdf.newPage()) {
+      return false;
+    }
+    const QRectF body(0, page * bodyHeight, width, bodyHeight);
+    painter.save();
+    painter.translate(0, -body.top());
+    painter.setClipRect(body);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = body;
+    document.documentLayout()->draw(&painter, context);
+    painter.restore();
+    DrawFooter(painter, QRectF(0, bodyHeight, width, footerHeight), footer, page + 1, pages);
+  }
+  return painter.end();
+}
+
+}  // namespace
+
+std::string Sha256Hex(const std::string& bytes) {
+  return QCryptographicHash::hash(QByteArrayView(bytes.data(), std::ssize(bytes)),
+                                  QCryptographicHash::Sha256)
+      .toHex()
+      .toStdString();
+}
+
+bool SaveCertificate(const QString& path, const ProcessedCalibration& calibration,
+                     QString& reason) {
+  return WriteDocumentFile(
+      path, [&](QIODevice& device) { return WriteCertificate(device, calibration); }, reason);
+}
+
+}  // namespace mensuro
+
+#include "calibration_certificate.moc"

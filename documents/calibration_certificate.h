@@ -1,0 +1,21 @@
+#pragma once
+
+// The PDF calibration certificate: A4 pages with the instrument, the baseline, the results and
+// verdicts, every station pair, the plot and the correction to apply, each page footed with the
+// program's version and the SHA-256 of the two texts, so it can be traced to its data.
+
+#include <QString>
+#include <string>
+
+#include "core/data/project_processing.h"
+
+namespace mensuro {
+
+// The SHA-256 of `bytes` as 64 lower-case hexadecimal digits.
+std::string Sha256Hex(const std::string& bytes);
+
+// Writes the certificate of `calibration` to `path`. Returns false with the reason in `reason`;
+// an existing file is then left as it was.
+bool SaveCertificate(const QString& path, const ProcessedCalibration& calibration, QString& reason);
+
+}  // namespace mensuro

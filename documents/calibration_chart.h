@@ -1,0 +1,37 @@
+#pragma once
+
+// The two charts of a calibration, built once here for every place that shows them: the plot
+// window, the exported pictures and the certificate.
+
+#include <QRectF>
+#include <memory>
+
+#include "documents/calibration_plot_data.h"
+
+class QChart;
+class QPainter;
+class QScatterSeries;
+
+namespace mensuro {
+
+// Published minus observed against the published distance: every observation as a dot, every
+// pair's mean as a marker (flagged pairs in their own shape and colour, named), the fitted line
+// and the dashed flag limits, with legend, axis titles and the title of `data`.
+std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data);
+
+// The residuals of the unweighted fit against the published distance, with a zero line.
+std::unique_ptr<QChart> MakeResidualChart(const CalibrationPlotData& data);
+
+// The pair whose marker `series` shows at `point`, or nullptr when `series` marks no pair there.
+// The series of both charts mark pairs by their published distance and their value in mm.
+const PlotPair* PairAtMarker(const CalibrationPlotData& data, const QScatterSeries& series,
+                             const QPointF& point);
+
+// The calibration chart above the residual chart, drawn into `target` of `painter`: on a
+// widget, an image, an SVG or a PDF page alike. The charts are laid out `layoutWidth` pixels
+// wide whatever the target, so that fonts and markers keep their proportions to the charts; a
+// smaller width gives larger lettering.
+void DrawCalibrationCharts(QPainter& painter, const QRectF& target, const CalibrationPlotData& data,
+                           double layoutWidth = 900.0);
+
+}  // namespace mensuro

@@ -1,0 +1,68 @@
+#include "documents/calibration_plot_data.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+
+namespace mensuro {
+namespace {
+
+constexpr double kMillimetresPerMetre = 1000.0;
+
+// The flag limit 3 (a + b P) in millimetres: a in mm, b in ppm, P in metres.
+double FlagLimitMm(const MeasurementHeader& header, double P) {
+  return 3.0 * (header.constantError + header.ppmError * P / 1000.0);
+}
+
+std::string PlotTitle(const MeasurementHeader& header) {
+  if (header.edmDescription.empty()) {
+    return header.date.empty() ? std::string("EDM calibration") : "EDM calibration, " + header.date;
+  }
+  return header.date.empty() ? header.edmDescription : header.edmDescription + ", " + header.date;
+}
+
+}  // namespace
+
+CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header,
+                                            const ProjectRun& run) {
+  CalibrationPlotData data;
+  data.title = PlotTitle(header);
+  for (const ProjectRecord& record : run.records.entries) {
+    if (record.kind == kObservationKind) {
+      data.observations.push_back(
+          {record.publishedDistance,
+           (record.publishedDistance - record.observedDistance) * kMillimetresPerMetre});
+    }
+  }
+  for (const AdjustmentEntry& entry : run.analysis.entries) {
+    data.pairs.push_back({entry.from, entry.to, entry.P, entry.C, entry.d * kMillimetresPerMetre,
+                          entry.r * kMillimetresPerMetre, entry.standardizedDifference,
+                          entry.flagged});
+    data.largestDistance = std::max(data.largestDistance, entry.P);
+  }
+
+  const CalibrationResult& result = run.analysis.result;
+  const auto fitted = [&](double P) {
+    return PlotPoint{P, (result.constant + result.scale * P) * kMillimetresPerMetre};
+  };
+  const double end = data.largestDistance;
+  data.fitStart = fitted(0.0);
+  data.fitEnd = fitted(end);
+  data.upperLimitStart = {0.0, FlagLimitMm(header, 0.0)};
+  data.upperLimitEnd = {end, FlagLimitMm(header, end)};
+  data.lowerLimitStart = {0.0, -FlagLimitMm(header, 0.0)};
+  data.lowerLimitEnd = {end, -FlagLimitMm(header, end)};
+  return data;
+}
+
+std::string PairName(const PlotPair& pair) {
+  return pair.from + "-" + pair.to;
+}
+
+std::string PairDescription(const PlotPair& pair) {
+  return fmt::format("{}\nP = {:.4f} m\nC = {:.4f} m\nd = {:.1f} mm\nStd. residual {}{:.1f}",
+                     PairName(pair), pair.P, pair.C, pair.differenceMm, pair.flagged ? "*" : "",
+                     pair.standardizedDifference);
+}
+
+}  // namespace mensuro

@@ -1,0 +1,57 @@
+#pragma once
+
+// What the calibration plot shows, taken from a successful run: plain numbers in metres along
+// the baseline and millimetres across it, so that every drawing of the plot (window, exported
+// picture, certificate) draws the same points.
+
+#include <string>
+#include <vector>
+
+#include "core/data/measurement_header.h"
+#include "core/data/project_processing.h"
+
+namespace mensuro {
+
+struct PlotPoint {
+  double x = 0.0;  // published distance, metres
+  double y = 0.0;  // millimetres
+};
+
+// One station pair as the plot marks it.
+struct PlotPair {
+  std::string from;
+  std::string to;
+  double P = 0.0;             // published distance, metres
+  double C = 0.0;             // mean observed distance, metres
+  double differenceMm = 0.0;  // d = P - C
+  double residualMm = 0.0;    // of the unweighted fit
+  double standardizedDifference = 0.0;
+  bool flagged = false;
+};
+
+struct CalibrationPlotData {
+  std::string title;                    // EDM description and date
+  std::vector<PlotPoint> observations;  // P minus every single observed distance
+  std::vector<PlotPair> pairs;          // in the report's order
+  // The fitted line constant + scale * P and the flag limits +-3 (a + b P) from 0 to the
+  // largest published distance.
+  PlotPoint fitStart;
+  PlotPoint fitEnd;
+  PlotPoint upperLimitStart;
+  PlotPoint upperLimitEnd;
+  PlotPoint lowerLimitStart;
+  PlotPoint lowerLimitEnd;
+  double largestDistance = 0.0;  // metres
+};
+
+// The plot of the analysis in `run`, under the header the run used.
+CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header, const ProjectRun& run);
+
+// "P1-P4" for the pair from P1 to P4.
+std::string PairName(const PlotPair& pair);
+
+// What hovering a pair's marker tells: its pair, P, C, d and standardized difference, one per
+// line.
+std::string PairDescription(const PlotPair& pair);
+
+}  // namespace mensuro

@@ -1,0 +1,97 @@
+#include "documents/plot_export.h"
+
+#include <QFileInfo>
+#include <QIODevice>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include "documents/calibration_chart.h"
+#include "documents/document_file.h"
+
+namespace mensuro {
+namespace {
+
+// Width to height of the two charts together.
+constexpr double kPlotAspect = 6.0 / 5.0;
+const QString kPlotTitle = QStringLiteral("EDM calibration plot");
+
+bool DrawOn(QPaintDevice& device, const QRectF& target, const CalibrationPlotData& data) {
+  QPainter painter;
+  if (!painter.begin(&device)) {
+    return false;
+  }
+  painter.setRenderHint(QPainter::Antialiasing);
+  DrawCalibrationCharts(painter, target, data);
+  return painter.end();
+}
+
+bool WriteSvg(QIODevice& device, const CalibrationPlotData& data) {
+  const QSize size(1200, static_cast<int>(1200 / kPlotAspect));
+  QSvgGenerator svg;
+  svg.setOutputDevice(&device);
+  svg.setSize(size);
+  svg.setViewBox(QRect(QPoint(0, 0), size));
+  svg.setTitle(kPlotTitle);
+  return DrawOn(svg, QRectF(QPointF(0, 0), size), data);
+}
+
+bool WritePng(QIODevice& device, const CalibrationPlotData& data) {
+  QImage image(kPlotPictureWidth, static_cast<int>(kPlotPictureWidth / kPlotAspect),
+               QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
+  return DrawOn(image, QRectF(image.rect()), data) && image.save(&device, "PNG");
+}
+
+bool WritePdf(QIODevice& device, const CalibrationPlotData& data) {
+  QPdfWriter pdf(&device);
+  pdf.setTitle(kPlotTitle);
+  pdf.setCreator(QStringLiteral("Mensuro"));
+  pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+  // The charts in their own proportions, centred on the page.
+  const QRectF page(0, 0, pdf.width(), pdf.height());
+  QSizeF size(page.width(), page.width() / kPlotAspect);
+  size.scale(page.size(), Qt::KeepAspectRatio);
+  const QRectF target(page.center() - QPointF(size.width() / 2, size.height() / 2), size);
+  return DrawOn(pdf, target, data);
+}
+
+}  // namespace
+
+std::optional<PlotFileType> PlotFileTypeOf(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix == QLatin1String("svg")) {
+    return PlotFileType::kSvg;
+  }
+  if (suffix == QLatin1String("png")) {
+    return PlotFileType::kPng;
+  }
+  if (suffix == QLatin1String("pdf")) {
+    return PlotFileType::kPdf;
+  }
+  return std::nullopt;
+}
+
+bool SavePlot(const QString& path, PlotFileType type, const CalibrationPlotData& data,
+              QString& reason) {
+  return WriteDocumentFile(
+      path,
+      [&](QIODevice& device) {
+        switch (type) {
+          case PlotFileType::kSvg:
+            return WriteSvg(device, data);
+          case PlotFileType::kPng:
+            return WritePng(device, data);
+          case PlotFileType::kPdf:
+            return WritePdf(device, data);
+        }
+        return false;
+      },
+      reason);
+}
+
+}  // namespace mensuro
