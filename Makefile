@@ -50,11 +50,15 @@ bench: build
 	@status=0; bash bench/run.sh $(BUILD) || status=1; \
 	echo; python3 bench/hostile_input.py $(BUILD) || status=1; exit $$status
 
-# The README's picture of the window after a Process of the Kellerby example.
+# The README's pictures after a Process of the Kellerby example: the window, the plot window and
+# the first page of the certificate.
 screenshot: configure
 	@cmake --build $(BUILD) --target mensuro-screenshot
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/mensuro-screenshot examples/kellerby-measured.txt \
-	  examples/kellerby-published.txt docs/mensuro-window.png
+	  examples/kellerby-published.txt docs/mensuro-window.png docs/mensuro-plot.png \
+	  $(BUILD)/mensuro-certificate.pdf
+	@pdftoppm -png -r 60 -f 1 -l 1 -singlefile $(BUILD)/mensuro-certificate.pdf \
+	  docs/mensuro-certificate
 
 # Runs every fuzz target (tests/fuzz) for FUZZ_SECONDS each, or those named in FUZZ_TARGETS.
 # What a run finds goes to $(BUILD)/fuzz/scratch/NAME/; FUZZ_MERGE=1 adds the new inputs that

@@ -1,5 +1,6 @@
-// Draws the main window after a Process of the bundled example into a PNG, for the README:
-//   mensuro-screenshot MEASURED_FILE PUBLISHED_FILE OUTPUT_PNG
+// Draws the main window after a Process of the bundled example into a PNG, for the README, and
+// with two more arguments the plot window into a PNG and the certificate into a PDF:
+//   mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG CERTIFICATE_PDF]
 // Runs on any Qt platform, the offscreen one included.
 
 #include <QApplication>
@@ -12,9 +13,11 @@
 
 #include "core/data/file_bytes.h"
 #include "core/data/text_file.h"
+#include "documents/calibration_certificate.h"
 #include "ui/control_ids.h"
 #include "ui/control_text.h"
 #include "ui/main_dialog.h"
+#include "ui/plot_window.h"
 #include "ui/qt_dialog_services.h"
 
 namespace {
@@ -39,8 +42,10 @@ void SetField(const CVerantDlg& dialog, int id, const std::string& text) {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: mensuro-screenshot MEASURED_FILE PUBLISHED_FILE OUTPUT_PNG\n");
+  if (argc != 4 && argc != 6) {
+    std::fprintf(stderr,
+                 "usage: mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG "
+                 "CERTIFICATE_PDF]\n");
     return 2;
   }
   QtDialogServices services;
@@ -58,6 +63,23 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   if (!dialog.grab().save(QString::fromLocal8Bit(argv[3]))) {
     std::fprintf(stderr, "mensuro-screenshot: could not write %s\n", argv[3]);
+    return 1;
+  }
+  if (argc == 4) {
+    return 0;
+  }
+
+  qobject_cast<QPushButton*>(dialog.Control(kIdPlot))->click();
+  CPlotWindow& plot = *dialog.PlotWindow();
+  QApplication::processEvents();
+  if (!plot.grab().save(QString::fromLocal8Bit(argv[4]))) {
+    std::fprintf(stderr, "mensuro-screenshot: could not write %s\n", argv[4]);
+    return 1;
+  }
+  QString reason;
+  if (!SaveCertificate(QString::fromLocal8Bit(argv[5]), *dialog.Calibration(), reason)) {
+    std::fprintf(stderr, "mensuro-screenshot: could not write %s: %s\n", argv[5],
+                 reason.toLocal8Bit().constData());
     return 1;
   }
   return 0;

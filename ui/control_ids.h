@@ -37,6 +37,7 @@ enum MainControlId : int {
   kIdTime = 1030,
   kIdAbout = 1031,
   kIdHelp = 1032,
+  kIdPlot = 1033,
 };
 
 enum AboutControlId : int {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 class QDialog;
 class QWidget;
@@ -14,6 +15,9 @@ struct FileDialogRequest {
   QString filter;            // "description|pattern|...||"
   QString defaultExtension;  // without the dot; added when the user types a name without one
   QString initialName;
+  // Per entry of the filter, the extension a name typed without one gets while that entry is
+  // chosen, so that the chosen file type decides the file's type; empty: defaultExtension.
+  std::vector<QString> filterExtensions = {};
 };
 
 // The modal things a window asks of the platform: choosing a file, showing a message, opening a

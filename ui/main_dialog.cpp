@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 #include "core/data/baseline_library.h"
 #include "core/data/data_files.h"
@@ -20,6 +21,7 @@
 #include "ui/control_text.h"
 #include "ui/fixed_pitch_font.h"
 #include "ui/h_list_box.h"
+#include "ui/plot_window.h"
 
 // The icons are compiled into this library; a static library's resources are registered by
 // hand.
@@ -47,6 +49,15 @@ CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executabl
                  Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);
   controls_ = BuildDialog(MainDialogTemplate(), *this);
+  // The window may grow from its laid-out size: the result list takes the room.
+  const QSize laidOut = size();
+  setMinimumSize(laidOut);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  std::vector<QWidget*> bottomRow;
+  for (const int id : {kIdProcess, kIdCancel, kIdPlot, kIdSaveReportAs, kIdAbout, kIdHelp}) {
+    bottomRow.push_back(Control(id));
+  }
+  growingLayout_.emplace(laidOut, *controls_.Find(kIdResultList), bottomRow);
   DoDataExchange();
   ConnectCommands();
   OnInitDialog();
@@ -54,6 +65,11 @@ CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executabl
 
 CVerantDlg::~CVerantDlg() {
   ClearReport(report_);
+}
+
+void CVerantDlg::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  growingLayout_->Apply(size());
 }
 
 void CVerantDlg::DoDataExchange() {
@@ -95,6 +111,7 @@ void CVerantDlg::ConnectCommands() {
   onClick(kIdProcess, &CVerantDlg::OnProcess);
   onClick(kIdCancel, &CVerantDlg::reject);
   onClick(kIdSaveReportAs, &CVerantDlg::OnSaveReportAs);
+  onClick(kIdPlot, &CVerantDlg::OnPlot);
   onClick(kIdHelp, &CVerantDlg::OnShowHelp);
   onClick(kIdAbout, &CVerantDlg::OnAbout);
   onClick(kIdOpenPublished, &CVerantDlg::OnOpenPublished);

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,7 +14,9 @@
 #include "core/analysis/report_text.h"
 #include "core/data/data_file_text.h"
 #include "core/data/measurement_header.h"
+#include "core/data/project_processing.h"
 #include "ui/dialog_builder.h"
+#include "ui/growing_layout.h"
 
 class QComboBox;
 class QLabel;
@@ -24,6 +27,7 @@ class QPushButton;
 namespace mensuro {
 
 class CHListBox;
+class CPlotWindow;
 class DialogServices;
 
 // How saving a text to its file went.
@@ -58,6 +62,12 @@ class CVerantDlg : public QDialog {
   const std::optional<std::string>& StoredMeasuredText() const { return storedMeasuredText_; }
   const QIcon& SmallIcon() const { return smallIcon_; }
   const QIcon& LargeIcon() const { return largeIcon_; }
+  // The last successful Process, or nothing before the first and after a failed one.
+  const std::optional<ProcessedCalibration>& Calibration() const { return calibration_; }
+  // The message of the last failed Process; empty after a successful one.
+  const QString& ProcessFailure() const { return processFailure_; }
+  // The plot window, once Plot has opened it.
+  CPlotWindow* PlotWindow() const { return plotWindow_.get(); }
 
   // The source of the published distances: 0 a published file, 1 the baseline library.
   void OnSourceChanged();
@@ -92,8 +102,16 @@ class CVerantDlg : public QDialog {
   void OnProcess();
   void FillResultList();
   void OnSaveReportAs();
+  void OnPlot();
   void OnShowHelp();
   void OnAbout();
+
+ signals:
+  // Every Process ends with this: Calibration() and ProcessFailure() tell how it went.
+  void CalibrationChanged();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void DoDataExchange();
@@ -120,6 +138,12 @@ class CVerantDlg : public QDialog {
                 std::optional<std::string>& stored);
   SaveResult WriteSavedFile(const QString& fileName, std::string_view bytes);
   void ShowCouldNotWrite(const QString& fileName);
+  // A Process ended: keeps its calibration, or forgets the last one and keeps the failure's
+  // message; tells the views either way.
+  void KeepCalibration(std::optional<ProcessedCalibration> calibration, const QString& failure);
+  // Shows `message` as the reason a Process failed.
+  void FailProcess(const QString& message);
+  void SaveCertificateAs(const QString& fileName);
 
   DialogServices& services_;
   std::filesystem::path executableDir_;
@@ -154,8 +178,13 @@ class CVerantDlg : public QDialog {
   QLineEdit* date_ = nullptr;
   QLineEdit* time_ = nullptr;
 
+  std::optional<GrowingLayout> growingLayout_;
+  std::unique_ptr<CPlotWindow> plotWindow_;
+
   MeasurementHeader header_;
   ReportText report_;
+  std::optional<ProcessedCalibration> calibration_;
+  QString processFailure_;
   std::optional<std::string> storedPublishedText_;
   std::optional<std::string> storedMeasuredText_;
 };

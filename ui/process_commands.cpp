@@ -1,17 +1,21 @@
-// The commands of the main window's bottom row: Process, report Save As, Help and About.
+// The commands of the main window's bottom row: Process, Plot, report Save As, Help and About.
 
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <string>
+#include <utility>
 
 #include "core/data/data_files.h"
 #include "core/data/project_processing.h"
+#include "documents/calibration_certificate.h"
+#include "documents/plot_export.h"
 #include "resources/version_info.h"
 #include "ui/about_box.h"
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
 #include "ui/h_list_box.h"
 #include "ui/main_dialog.h"
+#include "ui/plot_window.h"
 
 namespace mensuro {
 namespace {
@@ -22,8 +26,10 @@ constexpr std::string_view kHelpFileName = "MensuroHelp.pdf";
 constexpr std::string_view kHelpFallbackPath =
     R"(C:\HALVARD_V8_WORKSPACE\LOCATION_STDS\Standards\help\MensuroHelp.pdf)";
 
-const QString kReportFilter =
-    QStringLiteral("Report Files (*.RPT)|*.RPT|Report Files (*.rpt)|*.txt|All Files (*.*)|*.*||");
+// Reports, and the certificate of the same calibration as a second type.
+const QString kReportFilter = QStringLiteral(
+    "Report Files (*.RPT)|*.RPT|Report Files (*.rpt)|*.txt|PDF certificate (*.pdf)|*.pdf|All Files "
+    "(*.*)|*.*||");
 
 enum class OpenResult { kOpened, kNotFound, kFailed };
 
@@ -44,24 +50,55 @@ void CVerantDlg::OnProcess() {
   ClearReport(report_);
   resultList_->ClearLines();
 
-  const std::string published = TextAreaBytes(*publishedText_);
+  std::string published = TextAreaBytes(*publishedText_);
   if (published.empty()) {
-    services_.ShowMessage(*this, QStringLiteral("No published baseline data found."));
+    FailProcess(QStringLiteral("No published baseline data found."));
     return;
   }
-  const std::string measured = TextAreaBytes(*measuredText_);
+  std::string measured = TextAreaBytes(*measuredText_);
   if (measured.empty()) {
-    services_.ShowMessage(*this, QStringLiteral("No measured baseline data found."));
+    FailProcess(QStringLiteral("No measured baseline data found."));
     return;
   }
 
+  ProcessedCalibration calibration;
   std::string message;
-  if (ProcessProject(report_, header_, measured, published, message) != 0) {
-    services_.ShowMessage(*this, FieldFromBytes(message));
+  if (ProcessProject(report_, header_, measured, published, message, calibration.run) != 0) {
+    FailProcess(FieldFromBytes(message));
     return;
   }
   FillResultList();
   saveReportAs_->setEnabled(true);
+  calibration.header = header_;
+  calibration.measuredText = std::move(measured);
+  calibration.publishedText = std::move(published);
+  KeepCalibration(std::move(calibration), QString());
+}
+
+void CVerantDlg::FailProcess(const QString& message) {
+  KeepCalibration(std::nullopt, message);
+  services_.ShowMessage(*this, message);
+}
+
+void CVerantDlg::KeepCalibration(std::optional<ProcessedCalibration> calibration,
+                                 const QString& failure) {
+  calibration_ = std::move(calibration);
+  processFailure_ = failure;
+  emit CalibrationChanged();
+}
+
+void CVerantDlg::OnPlot() {
+  if (!plotWindow_) {
+    plotWindow_ = std::make_unique<CPlotWindow>(services_, this);
+    connect(this, &CVerantDlg::CalibrationChanged, plotWindow_.get(),
+            [this] { plotWindow_->ShowCalibration(calibration_, processFailure_); });
+    if (calibration_ || !processFailure_.isEmpty()) {
+      plotWindow_->ShowCalibration(calibration_, processFailure_);
+    }
+  }
+  plotWindow_->show();
+  plotWindow_->raise();
+  plotWindow_->activateWindow();
 }
 
 void CVerantDlg::FillResultList() {
@@ -73,16 +110,35 @@ void CVerantDlg::FillResultList() {
 }
 
 void CVerantDlg::OnSaveReportAs() {
-  const std::optional<QString> chosen =
-      services_.ChooseFile(*this, {.forSaving = true,
-                                   .filter = kReportFilter,
-                                   .defaultExtension = QStringLiteral("rpt"),
-                                   .initialName = QStringLiteral("*.rpt")});
+  const std::optional<QString> chosen = services_.ChooseFile(
+      *this,
+      {.forSaving = true,
+       .filter = kReportFilter,
+       .defaultExtension = QStringLiteral("rpt"),
+       .initialName = QStringLiteral("*.rpt"),
+       .filterExtensions = {QStringLiteral("rpt"), QStringLiteral("rpt"), QStringLiteral("pdf")}});
   if (!chosen) {
+    return;
+  }
+  if (PlotFileTypeOf(*chosen) == PlotFileType::kPdf) {
+    SaveCertificateAs(*chosen);
     return;
   }
   if (WriteReportFile(PathFromText(*chosen), report_) != 0) {
     ShowCouldNotWrite(*chosen);
+  }
+}
+
+void CVerantDlg::SaveCertificateAs(const QString& fileName) {
+  if (!calibration_) {
+    services_.ShowMessage(*this, QStringLiteral("There is no calibration to certify: press "
+                                                "Process first, then save the certificate."));
+    return;
+  }
+  QString reason;
+  if (!SaveCertificate(fileName, *calibration_, reason)) {
+    services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName +
+                                     QStringLiteral(": ") + reason);
   }
 }
 

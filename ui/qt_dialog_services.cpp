@@ -52,8 +52,15 @@ std::optional<QString> QtDialogServices::ChooseFile(QWidget& owner,
   dialog.setAcceptMode(request.forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
-  dialog.setNameFilters(QtNameFilters(request.filter));
+  const QStringList names = QtNameFilters(request.filter);
+  dialog.setNameFilters(names);
   dialog.setDefaultSuffix(request.defaultExtension);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& name) {
+    const auto entry = static_cast<std::size_t>(names.indexOf(name));
+    const bool given =
+        entry < request.filterExtensions.size() && !request.filterExtensions[entry].isEmpty();
+    dialog.setDefaultSuffix(given ? request.filterExtensions[entry] : request.defaultExtension);
+  });
   // A wildcard initial name ("*.txt") only repeats the filter; a Qt dialog would take it for a
   // file name.
   if (!request.initialName.contains(QLatin1Char('*')) &&

@@ -64,8 +64,8 @@ TEST(process_command, shows_the_report_line_by_line_and_saves_it) {
   EXPECT_EQ(request.defaultExtension, QStringLiteral("rpt"));
   EXPECT_EQ(request.initialName, QStringLiteral("*.rpt"));
   EXPECT_EQ(request.filter,
-            QStringLiteral(
-                "Report Files (*.RPT)|*.RPT|Report Files (*.rpt)|*.txt|All Files (*.*)|*.*||"));
+            QStringLiteral("Report Files (*.RPT)|*.RPT|Report Files (*.rpt)|*.txt|PDF certificate "
+                           "(*.pdf)|*.pdf|All Files (*.*)|*.*||"));
   EXPECT_EQ(ReadBytes(saved), WithCrLf(expected));
   EXPECT_TRUE(window.dialogs.messages.empty());
 
