@@ -18,6 +18,7 @@ fail() {
 expected="bin/mensuro
 bin/mensuro-cli
 share/applications/mensuro.desktop
+share/doc/mensuro/copyright
 share/icons/hicolor/256x256/apps/mensuro.png
 share/icons/hicolor/scalable/apps/mensuro.svg
 share/mensuro/Baselines.dat

@@ -19,14 +19,18 @@ deb="$out/mensuro_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no $(basename "$deb") in: $(ls "$out")"
 
 depends="$(dpkg-deb --field "$deb" Depends)"
-for needed in libqt6widgets6 libqt6gui6 libqt6core6 libfmt libstdc++6 qt6-qpa-plugins; do
+for needed in libqt6widgets6 libqt6gui6 libqt6core6 libqt6charts6 libqt6svg6 libfmt libstdc++6 \
+  qt6-qpa-plugins; do
   grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
 contents="$(dpkg-deb --contents "$deb" | awk '{print $NF}')"
 for path in ./usr/bin/mensuro ./usr/bin/mensuro-cli ./usr/share/mensuro/Baselines.dat \
   ./usr/share/mensuro/MensuroHelp.pdf ./usr/share/mensuro/totalStas_cropped.png \
-  ./usr/share/applications/mensuro.desktop ./usr/share/icons/hicolor/256x256/apps/mensuro.png; do
+  ./usr/share/applications/mensuro.desktop ./usr/share/icons/hicolor/256x256/apps/mensuro.png \
+  ./usr/share/doc/mensuro/copyright; do
   grep -qx "$path" <<<"$contents" || fail "the package lacks $path"
 done
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/mensuro/copyright |
+  grep -q '^License: GPL-3.0-or-later$' || fail "the copyright file names no GPL-3.0-or-later"
 echo "package: OK ($(basename "$deb"))"
