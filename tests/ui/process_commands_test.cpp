@@ -15,20 +15,6 @@ std::string TestData(const std::string& name) {
   return ReadBytes(std::filesystem::path(MENSURO_TEST_DATA_DIR) / name);
 }
 
-// The worked example as a user would prepare it in the window; its report is
-// tests/data/worked-example.rpt.
-void EnterWorkedExample(const TestWindow& window) {
-  QTest::mouseClick(window.Get(kIdFromFile), Qt::LeftButton);
-  QTest::keyClicks(window.Field(kIdPublishedFileName),
-                   QStringLiteral("Kellerby Calibration Baseline"));
-  QTest::keyClicks(window.Field(kIdMeasuredFileName), QStringLiteral("edm/2026-12-07.txt"));
-  window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\nA,D,600\n"));
-  window.Text(kIdMeasuredText)
-      ->setPlainText(QStringLiteral(
-          "$07-12-2026\n!09:05:03\n#Overcast, 8 C, 1012 hPa\n@Total station 2 mm + 2 ppm\n"
-          "A,B,99.997\nA,C,299.995\nA,D,599.991\n"));
-}
-
 template <class Lines>
 std::vector<QString> NonEmpty(const Lines& lines) {
   std::vector<QString> kept;

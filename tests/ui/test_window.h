@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
+#include <QTest>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -101,5 +102,19 @@ struct TestWindow {
   ScriptedDialogs dialogs;
   std::unique_ptr<CVerantDlg> dialog;
 };
+
+// The worked example as a user would prepare it in the window; its report is
+// tests/data/worked-example.rpt.
+inline void EnterWorkedExample(const TestWindow& window) {
+  QTest::mouseClick(window.Get(kIdFromFile), Qt::LeftButton);
+  QTest::keyClicks(window.Field(kIdPublishedFileName),
+                   QStringLiteral("Kellerby Calibration Baseline"));
+  QTest::keyClicks(window.Field(kIdMeasuredFileName), QStringLiteral("edm/2026-12-07.txt"));
+  window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\nA,D,600\n"));
+  window.Text(kIdMeasuredText)
+      ->setPlainText(QStringLiteral(
+          "$07-12-2026\n!09:05:03\n#Overcast, 8 C, 1012 hPa\n@Total station 2 mm + 2 ppm\n"
+          "A,B,99.997\nA,C,299.995\nA,D,599.991\n"));
+}
 
 }  // namespace mensuro::test

@@ -1,0 +1,282 @@
+// The plot's data and charts, the exported pictures and the certificate, drawn on Qt's offscreen
+// platform from a small project whose figures are worked out by hand below.
+
+#include <gtest/gtest.h>
+
+#include <QChart>
+#include <QImage>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <iterator>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_run.h"
+#include "core/data/project_processing.h"
+#include "documents/calibration_certificate.h"
+#include "documents/calibration_chart.h"
+#include "documents/calibration_plot_data.h"
+#include "documents/plot_export.h"
+#include "support/temp_dir.h"
+#include "ui/control_text.h"
+
+namespace mensuro::test {
+namespace {
+
+// a = 1 mm, b = 2 ppm; A-B measured twice (mean 99.998), so four observations of three pairs.
+// Differences in mm: A-C 5, A-B 2, A-D 9. The fit of d against P gives
+// scale 5300 / 380000 mm per m and constant 260000 / 380000 mm. Standardized: A-C
+// 5 / (1 + 0.59999) = 3.1, A-B 2 / 1.199996 = 1.7, A-D 9 / 2.199982 = 4.1.
+constexpr std::string_view kMeasured =
+    "^1\n%2\n@Rangefinder R1\n$07-12-2026\nA,B,99.997\nA,C,299.995\nB,A,99.999\nA,D,599.991\n";
+constexpr std::string_view kPublished = "A,B,100\nA,C,300\nA,D,600\n";
+constexpr double kScaleMmPerM = 5300.0 / 380000.0;
+constexpr double kConstantMm = 260000.0 / 380000.0;
+
+ProcessedCalibration SmallCalibration() {
+  ProcessedCalibration calibration;
+  calibration.measuredText = kMeasured;
+  calibration.publishedText = kPublished;
+  calibration.header.publishedSource = "Example line";
+  calibration.header.measuredFileName = "small.txt";
+  std::string message;
+  EXPECT_EQ(AnalyseProject(calibration.header, calibration.measuredText, calibration.publishedText,
+                           message, calibration.run),
+            0)
+      << message;
+  return calibration;
+}
+
+CalibrationPlotData SmallPlot() {
+  const ProcessedCalibration calibration = SmallCalibration();
+  return MakeCalibrationPlotData(calibration.header, calibration.run);
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The blank-separated words of every line of `text`.
+std::vector<std::vector<std::string>> WordsOfLines(const std::string& text) {
+  std::vector<std::vector<std::string>> lines;
+  for (const std::string& line : LinesOf(text)) {
+    std::istringstream words(line);
+    lines.emplace_back(std::istream_iterator<std::string>(words),
+                       std::istream_iterator<std::string>());
+  }
+  return lines;
+}
+
+template <class Series>
+std::vector<Series*> SeriesNamed(const QChart& chart, const QString& name) {
+  std::vector<Series*> found;
+  for (QAbstractSeries* series : chart.series()) {
+    if (auto* typed = qobject_cast<Series*>(series); typed != nullptr && series->name() == name) {
+      found.push_back(typed);
+    }
+  }
+  return found;
+}
+
+TEST(calibration_plot, data_of_a_small_project) {
+  const CalibrationPlotData data = SmallPlot();
+  EXPECT_EQ(data.title, "Rangefinder R1, 07-12-2026");
+
+  // Every observation, not the means.
+  const std::vector<std::pair<double, double>> observations = {
+      {100, 3.0}, {300, 5.0}, {100, 1.0}, {600, 9.0}};
+  ASSERT_EQ(data.observations.size(), observations.size());
+  for (std::size_t i = 0; i < observations.size(); ++i) {
+    EXPECT_EQ(data.observations[i].x, observations[i].first);
+    EXPECT_NEAR(data.observations[i].y, observations[i].second, 1e-9);
+  }
+
+  // Pairs in the report's order: by their closing observation.
+  ASSERT_EQ(data.pairs.size(), 3u);
+  const char* names[] = {"A-C", "B-A", "A-D"};
+  const double differences[] = {5.0, 2.0, 9.0};
+  const bool flagged[] = {true, false, true};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const PlotPair& pair = data.pairs[i];
+    EXPECT_EQ(PairName(pair), names[i]);
+    EXPECT_NEAR(pair.differenceMm, differences[i], 1e-9);
+    EXPECT_NEAR(pair.residualMm, differences[i] - kConstantMm - kScaleMmPerM * pair.P, 1e-9);
+    EXPECT_EQ(pair.flagged, flagged[i]) << names[i];
+  }
+  EXPECT_NEAR(data.pairs[1].C, 99.998, 1e-9);
+  EXPECT_NEAR(data.pairs[2].standardizedDifference, 9.0 / 2.199982, 1e-9);
+
+  EXPECT_EQ(data.largestDistance, 600.0);
+  EXPECT_NEAR(data.fitStart.y, kConstantMm, 1e-9);
+  EXPECT_NEAR(data.fitEnd.y, kConstantMm + 600 * kScaleMmPerM, 1e-9);
+  EXPECT_EQ(data.fitEnd.x, 600.0);
+  // +-3 (1 mm + 2 ppm * P): 3 mm at 0, 6.6 mm at 600 m.
+  EXPECT_NEAR(data.upperLimitStart.y, 3.0, 1e-12);
+  EXPECT_NEAR(data.upperLimitEnd.y, 6.6, 1e-12);
+  EXPECT_NEAR(data.lowerLimitEnd.y, -6.6, 1e-12);
+
+  EXPECT_EQ(PairDescription(data.pairs[2]),
+            "A-D\nP = 600.0000 m\nC = 599.9910 m\nd = 9.0 mm\nStd. residual *4.1");
+}
+
+TEST(calibration_plot, charts_draw_the_data) {
+  const CalibrationPlotData data = SmallPlot();
+  const std::unique_ptr<QChart> chart = MakeCalibrationChart(data);
+  EXPECT_EQ(chart->title(), QStringLiteral("Rangefinder R1, 07-12-2026"));
+
+  ASSERT_EQ(SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Observations")).size(), 1u);
+  EXPECT_EQ(SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Observations"))[0]->count(), 4);
+  const auto means = SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Pair means"));
+  ASSERT_EQ(means.size(), 1u);
+  EXPECT_EQ(means[0]->points(), (QList<QPointF>{{100.0, data.pairs[1].differenceMm}}));
+  // Each flagged pair in a shape of its own, labelled with its stations.
+  const auto flagged =
+      SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Flagged pairs (3 or more)"));
+  ASSERT_EQ(flagged.size(), 2u);
+  EXPECT_EQ(flagged[0]->pointLabelsFormat(), QStringLiteral("A-C"));
+  EXPECT_EQ(flagged[1]->pointLabelsFormat(), QStringLiteral("A-D"));
+  EXPECT_NE(flagged[0]->markerShape(), means[0]->markerShape());
+  EXPECT_NE(flagged[0]->color(), means[0]->color());
+
+  const auto fit = SeriesNamed<QLineSeries>(*chart, QStringLiteral("Fitted line"));
+  ASSERT_EQ(fit.size(), 1u);
+  EXPECT_EQ(fit[0]->points(), (QList<QPointF>{{0.0, data.fitStart.y}, {600.0, data.fitEnd.y}}));
+  std::vector<QLineSeries*> limits =
+      SeriesNamed<QLineSeries>(*chart, QStringLiteral("Flag limit \u00b13 (a + b\u00b7P)"));
+  const std::vector<QLineSeries*> lower = SeriesNamed<QLineSeries>(*chart, QString());
+  limits.insert(limits.end(), lower.begin(), lower.end());
+  ASSERT_EQ(limits.size(), 2u);
+  EXPECT_EQ(limits[1]->points(), (QList<QPointF>{{0.0, -3.0}, {600.0, -6.6}}));
+  EXPECT_EQ(limits[0]->pen().style(), Qt::DashLine);
+
+  const auto* xAxis = qobject_cast<QValueAxis*>(chart->axes(Qt::Horizontal).value(0));
+  ASSERT_NE(xAxis, nullptr);
+  EXPECT_EQ(xAxis->min(), 0.0);
+  EXPECT_GE(xAxis->max(), 600.0);
+
+  // Hovering finds the pair behind a marker of either chart, and nothing behind a dot.
+  const PlotPair* found =
+      PairAtMarker(data, *flagged[1], QPointF(600.0, data.pairs[2].differenceMm));
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(PairName(*found), "A-D");
+  const std::unique_ptr<QChart> residuals = MakeResidualChart(data);
+  const auto residualMarkers = SeriesNamed<QScatterSeries>(*residuals, QStringLiteral("Residuals"));
+  ASSERT_EQ(residualMarkers.size(), 1u);
+  ASSERT_EQ(residualMarkers[0]->count(), 3);
+  const QPointF residual = residualMarkers[0]->at(1);
+  ASSERT_NE(PairAtMarker(data, *residualMarkers[0], residual), nullptr);
+  EXPECT_EQ(PairName(*PairAtMarker(data, *residualMarkers[0], residual)), "B-A");
+  EXPECT_EQ(
+      PairAtMarker(data, *SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Observations"))[0],
+                   QPointF(100.0, 3.0)),
+      nullptr);
+}
+
+TEST(plot_export, writes_svg_png_and_pdf_by_extension) {
+  EXPECT_EQ(PlotFileTypeOf(QStringLiteral("a/plot.SVG")), PlotFileType::kSvg);
+  EXPECT_EQ(PlotFileTypeOf(QStringLiteral("plot.png")), PlotFileType::kPng);
+  EXPECT_EQ(PlotFileTypeOf(QStringLiteral("plot.pdf")), PlotFileType::kPdf);
+  EXPECT_EQ(PlotFileTypeOf(QStringLiteral("plot.gif")), std::nullopt);
+  EXPECT_EQ(PlotFileTypeOf(QStringLiteral("svg")), std::nullopt);
+
+  const TempDir dir;
+  const CalibrationPlotData data = SmallPlot();
+  QString reason;
+  for (const char* name : {"plot.svg", "plot.png", "plot.pdf"}) {
+    const QString path = TextFromPath(dir.path() / name);
+    ASSERT_TRUE(SavePlot(path, *PlotFileTypeOf(path), data, reason))
+        << name << ": " << reason.toStdString();
+  }
+  EXPECT_TRUE(ReadBytes(dir.path() / "plot.svg").find("<svg") != std::string::npos);
+  EXPECT_TRUE(ReadBytes(dir.path() / "plot.pdf").starts_with("%PDF-"));
+  const QImage png(TextFromPath(dir.path() / "plot.png"));
+  EXPECT_GE(png.width(), 2000);
+
+  // A file that can't be written says why and leaves nothing behind.
+  const QString missing = TextFromPath(dir.path() / "missing" / "plot.png");
+  EXPECT_FALSE(SavePlot(missing, PlotFileType::kPng, data, reason));
+  EXPECT_FALSE(reason.isEmpty());
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
+}
+
+TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
+  // The SHA-256 of "abc" as FIPS 180-2 gives it.
+  EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+
+  const TempDir dir;
+  const ProcessedCalibration calibration = SmallCalibration();
+  QString reason;
+  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
+      << reason.toStdString();
+
+  const CliRun info = RunShell(dir, "pdfinfo c.pdf");
+  ASSERT_EQ(info.exitCode, 0) << info.err;
+  EXPECT_TRUE(info.out.find("595 x 842 pts (A4)") != std::string::npos) << info.out;
+  // Every font embedded: pdffonts' "emb" column, the first of three yes/no columns.
+  const CliRun fonts = RunShell(dir, "pdffonts c.pdf");
+  const std::regex fontLine(R"(\s(yes|no)\s+(yes|no)\s+(yes|no)\s+\d+\s+\d+$)");
+  int fontCount = 0;
+  for (const std::string& line : LinesOf(fonts.out)) {
+    std::smatch match;
+    if (std::regex_search(line, match, fontLine)) {
+      ++fontCount;
+      EXPECT_EQ(match[1], "yes") << line;
+    }
+  }
+  EXPECT_GT(fontCount, 0) << fonts.out;
+  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  const std::string& pdf = text.out;
+  const auto has = [&pdf](const std::string& part) {
+    EXPECT_NE(pdf.find(part), std::string::npos) << "missing: " << part;
+  };
+  has("EDM Calibration Certificate");
+  has("Rangefinder R1");
+  has("07-12-2026");
+  has("Example line");
+  has("small.txt");
+  has("\u00b1 1.0 mm + 2.0 ppm");
+  // Scale 13.947 ppm, constant 0.7 mm, one degree of freedom, critical t 12.7050.
+  has("13.947 ppm");
+  has("0.7 mm");
+  has("Degrees of freedom: 1");
+  has("12.7050");
+  has("add 0.7 mm + 13.947 ppm \u00d7 distance");
+  // Every pair's row whole: from, to, P, C, d, residual, standardized difference, flag.
+  const std::vector<std::vector<std::string>> rows = {
+      {"A", "C", "300.0000", "299.9950", "5.0", "0.1", "3.1", "*"},
+      {"B", "A", "100.0000", "99.9980", "2.0", "-0.1", "1.7"},
+      {"A", "D", "600.0000", "599.9910", "9.0", "-0.1", "4.1", "*"}};
+  const std::vector<std::vector<std::string>> lines = WordsOfLines(pdf);
+  for (const std::vector<std::string>& row : rows) {
+    EXPECT_NE(std::find(lines.begin(), lines.end(), row), lines.end()) << "no row " << row[2];
+  }
+
+  const std::size_t pages = std::stoul(info.out.substr(info.out.find("Pages:") + 6));
+  ASSERT_GE(pages, 2u);
+  for (std::size_t page = 1; page <= pages; ++page) {
+    has("Page " + std::to_string(page) + " of " + std::to_string(pages));
+  }
+  const auto count = [&pdf](const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = pdf.find(part); at != std::string::npos; at = pdf.find(part, at + 1)) {
+      ++n;
+    }
+    return n;
+  };
+  EXPECT_EQ(count("Measured text SHA-256: " + Sha256Hex(std::string(kMeasured))), pages);
+  EXPECT_EQ(count("Published text SHA-256: " + Sha256Hex(std::string(kPublished))), pages);
+  EXPECT_EQ(count("Mensuro " MENSURO_PROJECT_VERSION), pages);
+}
+
+}  // namespace
+}  // namespace mensuro::test

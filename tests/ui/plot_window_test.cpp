@@ -1,0 +1,130 @@
+// The plot window, the certificate from the report Save As, and the window that grows.
+
+#include <gtest/gtest.h>
+
+#include <QScatterSeries>
+#include <QTest>
+
+#include "test_window.h"
+#include "ui/control_text.h"
+#include "ui/plot_window.h"
+
+namespace mensuro::test {
+namespace {
+
+CPlotWindow& OpenPlot(TestWindow& window) {
+  QTest::mouseClick(window.Button(kIdPlot), Qt::LeftButton);
+  CPlotWindow* plot = window.dialog->PlotWindow();
+  EXPECT_NE(plot, nullptr);
+  return *plot;
+}
+
+TEST(plot_window, follows_every_process) {
+  TestWindow window;
+  CPlotWindow& plot = OpenPlot(window);
+  EXPECT_EQ(plot.windowTitle(), QStringLiteral("Calibration Plot"));
+  EXPECT_TRUE(plot.isVisible());
+  EXPECT_FALSE(plot.isModal());
+  EXPECT_FALSE(plot.Data().has_value());
+  EXPECT_FALSE(plot.SaveAsButton().isEnabled());
+
+  EnterWorkedExample(window);
+  QTest::mouseClick(window.Button(kIdProcess), Qt::LeftButton);
+  ASSERT_TRUE(window.dialog->Calibration().has_value());
+  ASSERT_TRUE(plot.Data().has_value());
+  EXPECT_EQ(plot.Data()->pairs.size(), 3u);
+  EXPECT_EQ(plot.Data()->title, "Total station 2 mm + 2 ppm, 07-12-2026");
+  EXPECT_FALSE(plot.Message().isVisible());
+  EXPECT_TRUE(plot.CalibrationView().isVisible());
+  EXPECT_EQ(plot.CalibrationView().chart()->title(),
+            QStringLiteral("Total station 2 mm + 2 ppm, 07-12-2026"));
+
+  // Hovering a pair's marker tells its figures.
+  QScatterSeries* markers = nullptr;
+  for (QAbstractSeries* series : plot.ResidualView().chart()->series()) {
+    markers = markers != nullptr ? markers : qobject_cast<QScatterSeries*>(series);
+  }
+  ASSERT_NE(markers, nullptr);
+  const std::optional<QString> text = plot.MarkerText(*markers, markers->at(0));
+  ASSERT_TRUE(text.has_value());
+  EXPECT_TRUE(text->startsWith(QStringLiteral("A-B\nP = 100.0000 m\nC = 99.9970 m\nd = 3.0 mm")))
+      << text->toStdString();
+
+  // A failed Process: its message instead of a stale plot.
+  window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\n"));
+  window.dialog->OnProcess();
+  EXPECT_FALSE(window.dialog->Calibration().has_value());
+  EXPECT_FALSE(plot.Data().has_value());
+  EXPECT_TRUE(plot.Message().isVisible());
+  EXPECT_EQ(plot.Message().text(), window.dialogs.messages.back());
+  EXPECT_TRUE(plot.CalibrationView().chart()->series().isEmpty());
+  EXPECT_FALSE(plot.SaveAsButton().isEnabled());
+
+  // Closing it changes nothing else; Plot opens it again on the latest run.
+  plot.close();
+  window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\nA,D,600\n"));
+  window.dialog->OnProcess();
+  EXPECT_GT(window.Results()->count(), 0);
+  EXPECT_TRUE(OpenPlot(window).Data().has_value());
+}
+
+TEST(plot_window, save_as_writes_the_chosen_type_or_says_why_not) {
+  TestWindow window;
+  EnterWorkedExample(window);
+  window.dialog->OnProcess();
+  CPlotWindow& plot = OpenPlot(window);
+
+  const std::filesystem::path png = window.folder.path() / "plot.png";
+  const QString missing = TextFromPath(window.folder.path() / "missing" / "plot.svg");
+  window.dialogs.answers = {TextFromPath(png), missing};
+  plot.OnSaveAs();
+  EXPECT_TRUE(ReadBytes(png).starts_with("\x89PNG"));
+  const FileDialogRequest& request = window.dialogs.requests.back();
+  EXPECT_EQ(
+      request.filterExtensions,
+      (std::vector<QString>{QStringLiteral("svg"), QStringLiteral("png"), QStringLiteral("pdf")}));
+  EXPECT_TRUE(window.dialogs.messages.empty());
+
+  plot.OnSaveAs();
+  ASSERT_EQ(window.dialogs.messages.size(), 1u);
+  EXPECT_TRUE(window.dialogs.messages[0].startsWith(QStringLiteral("Could not write the file ") +
+                                                    missing + QStringLiteral(": ")));
+}
+
+TEST(report_save_as, a_pdf_name_writes_the_certificate_of_the_last_process) {
+  TestWindow window;
+  const std::filesystem::path pdf = window.folder.path() / "certificate.pdf";
+  window.dialogs.answers = {TextFromPath(pdf)};
+  window.dialog->OnSaveReportAs();
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+  ASSERT_EQ(window.dialogs.messages.size(), 1u);
+  EXPECT_TRUE(window.dialogs.messages[0].startsWith(QStringLiteral("There is no calibration")));
+
+  EnterWorkedExample(window);
+  window.dialog->OnProcess();
+  window.dialogs.answers = {TextFromPath(pdf)};
+  window.dialog->OnSaveReportAs();
+  EXPECT_TRUE(ReadBytes(pdf).starts_with("%PDF-"));
+  EXPECT_EQ(window.dialogs.messages.size(), 1u);
+}
+
+TEST(main_dialog, grows_with_the_result_list_and_the_bottom_row_at_the_bottom) {
+  TestWindow window;
+  const QRect list = window.Results()->geometry();
+  const QRect process = window.Button(kIdProcess)->geometry();
+  const QRect plot = window.Button(kIdPlot)->geometry();
+  const QRect comment = window.Field(kIdComment)->geometry();
+
+  window.dialog->resize(window.dialog->size() + QSize(200, 120));
+  EXPECT_EQ(window.Results()->geometry(), list.adjusted(0, 0, 200, 120));
+  EXPECT_EQ(window.Button(kIdProcess)->geometry(), process.translated(0, 120));
+  EXPECT_EQ(window.Button(kIdPlot)->geometry(), plot.translated(0, 120));
+  EXPECT_EQ(window.Field(kIdComment)->geometry(), comment);
+
+  window.dialog->resize(window.dialog->minimumSize());
+  EXPECT_EQ(window.Results()->geometry(), list);
+  EXPECT_EQ(window.Button(kIdProcess)->geometry(), process);
+}
+
+}  // namespace
+}  // namespace mensuro::test
