@@ -1,5 +1,6 @@
 // mensuro-cli: processes a measured data file against published distances, from a file or from
-// the baseline library, into the EDM Calibration Report, for scripts and batch checks.
+// the baseline library, into the EDM Calibration Report, and on request the calibration plot
+// and the PDF certificate, for scripts and batch checks.
 
 #include <algorithm>
 #include <clocale>
