@@ -222,8 +222,8 @@ void DrawCalibrationCharts(QPainter& painter, const QRectF& target, const Calibr
   lower->setGeometry(0.0, 0.62 * sceneHeight, layoutWidth, 0.38 * sceneHeight);
   scene.addItem(upper.release());  // the scene owns its items
   scene.addItem(lower.release());
-  // The charts lay themselves out on posted events.
-  QCoreApplication::sendPostedEvents();
+  // Any layout the charts left pending is done before they are drawn, and nothing else.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   scene.render(&painter, target, scene.sceneRect());
 }
 
