@@ -20,6 +20,7 @@
 #include "documents/calibration_plot_data.h"
 #include "documents/document_file.h"
 #include "documents/document_fonts.h"
+#include "documents/report_numbers.h"
 #include "resources/version_info.h"
 
 namespace mensuro {
@@ -60,6 +61,10 @@ QString NumberRow(std::initializer_list<QString> cells, int firstNumber) {
 
 const QString kGridTable =
     QStringLiteral("<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
+
+QString Text(const std::string& ascii) {
+  return QString::fromStdString(ascii);
+}
 
 QString Number(double value, int decimals) {
   return QString::fromStdString(fmt::format("{:.{}f}", value, decimals));
@@ -105,14 +110,14 @@ QString ResultSection(const CalibrationAnalysis& analysis) {
           Row({QString(), Html("Value"), Html("Standard error"), Html("t-value")}, "th") +
           QStringLiteral("</thead>");
   html += NumberRow(
-      {Html("Scale error"), Number(result.scale * 1e6, 3) + QStringLiteral(" ppm"),
-       Number(result.scaleStdError * 1e6, 3) + QStringLiteral(" ppm"), Number(result.scaleT, 4)},
+      {Html("Scale error"), Text(PpmText(result.scale)) + QStringLiteral(" ppm"),
+       Text(PpmText(result.scaleStdError)) + QStringLiteral(" ppm"), Number(result.scaleT, 4)},
       1);
-  html +=
-      NumberRow({Html("Constant error"), Number(result.constant * 1e3, 1) + QStringLiteral(" mm"),
-                 Number(result.constantStdError * 1e3, 1) + QStringLiteral(" mm"),
-                 Number(result.constantT, 4)},
-                1);
+  html += NumberRow(
+      {Html("Constant error"), Text(MillimetresText(result.constant)) + QStringLiteral(" mm"),
+       Text(MillimetresText(result.constantStdError)) + QStringLiteral(" mm"),
+       Number(result.constantT, 4)},
+      1);
   html += QStringLiteral("</table>");
   html += QStringLiteral(
               "<p>Degrees of freedom: %1<br>Critical t-value at the 5 percent "
@@ -138,7 +143,7 @@ QString PairSection(const CalibrationAnalysis& analysis) {
   for (const AdjustmentEntry& entry : analysis.entries) {
     html += NumberRow(
         {Html(entry.from), Html(entry.to), Number(entry.P, 4), Number(entry.C, 4),
-         Number(entry.d * 1e3, 1), Number(entry.r * 1e3, 1),
+         Text(MillimetresText(entry.d)), Text(MillimetresText(entry.r)),
          Number(entry.standardizedDifference, 1), entry.flagged ? QStringLiteral("*") : QString()},
         2);
   }
@@ -153,7 +158,7 @@ QString ClosingSections(const CalibrationResult& result) {
   html += QStringLiteral(
               "<p>To a distance measured with this instrument, add %1 mm + %2 ppm "
               "\u00d7 distance.</p>")
-              .arg(Number(result.constant * 1e3, 1), Number(result.scale * 1e6, 3));
+              .arg(Text(MillimetresText(result.constant)), Text(PpmText(result.scale)));
   html += QStringLiteral("<p><br>Calibrated by: ______________________________</p>");
   html += QStringLiteral("<p><br>Checked by: ______________________________</p>");
   html += QStringLiteral("<p><br>Date: ______________________________</p>");

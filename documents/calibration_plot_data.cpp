@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "documents/report_numbers.h"
+
 namespace mensuro {
 namespace {
 
@@ -35,9 +37,9 @@ CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header,
     }
   }
   for (const AdjustmentEntry& entry : run.analysis.entries) {
-    data.pairs.push_back({entry.from, entry.to, entry.P, entry.C, entry.d * kMillimetresPerMetre,
-                          entry.r * kMillimetresPerMetre, entry.standardizedDifference,
-                          entry.flagged});
+    data.pairs.push_back({entry.from, entry.to, entry.P, entry.C, entry.d,
+                          entry.d * kMillimetresPerMetre, entry.r * kMillimetresPerMetre,
+                          entry.standardizedDifference, entry.flagged});
     data.largestDistance = std::max(data.largestDistance, entry.P);
   }
 
@@ -60,9 +62,9 @@ std::string PairName(const PlotPair& pair) {
 }
 
 std::string PairDescription(const PlotPair& pair) {
-  return fmt::format("{}\nP = {:.4f} m\nC = {:.4f} m\nd = {:.1f} mm\nStd. residual {}{:.1f}",
-                     PairName(pair), pair.P, pair.C, pair.differenceMm, pair.flagged ? "*" : "",
-                     pair.standardizedDifference);
+  return fmt::format("{}\nP = {:.4f} m\nC = {:.4f} m\nd = {} mm\nStd. residual {}{:.1f}",
+                     PairName(pair), pair.P, pair.C, MillimetresText(pair.d),
+                     pair.flagged ? "*" : "", pair.standardizedDifference);
 }
 
 }  // namespace mensuro

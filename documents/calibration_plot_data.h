@@ -23,7 +23,8 @@ struct PlotPair {
   std::string to;
   double P = 0.0;             // published distance, metres
   double C = 0.0;             // mean observed distance, metres
-  double differenceMm = 0.0;  // d = P - C
+  double d = 0.0;             // P - C, metres, as the report holds it
+  double differenceMm = 0.0;  // d in millimetres
   double residualMm = 0.0;    // of the unweighted fit
   double standardizedDifference = 0.0;
   bool flagged = false;

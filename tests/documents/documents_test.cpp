@@ -21,6 +21,7 @@
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
 #include "documents/plot_export.h"
+#include "documents/report_numbers.h"
 #include "support/temp_dir.h"
 #include "ui/control_text.h"
 
@@ -126,6 +127,21 @@ TEST(calibration_plot, data_of_a_small_project) {
 
   EXPECT_EQ(PairDescription(data.pairs[2]),
             "A-D\nP = 600.0000 m\nC = 599.9910 m\nd = 9.0 mm\nStd. residual *4.1");
+}
+
+// Millimetres are the report's metres with the point moved, rounded once, as the report rounds.
+TEST(report_numbers, millimetres_keep_the_reports_digits) {
+  const std::pair<double, const char*> cases[] = {
+      {0.0022, "2.2"},      {-0.0004, "-0.4"}, {0.0, "0.0"},     {-0.00001, "-0.0"},
+      {12.3456, "12345.6"}, {0.1234, "123.4"}, {0.00215, "2.2"},  // held as 0.0021500...01 m,
+                                                                  // printed 0.0022; 2.15 mm as such
+                                                                  // prints 2.1 0.0021499..., which
+                                                                  // the report prints 0.0021
+  };
+  for (const auto& [metres, text] : cases) {
+    EXPECT_EQ(MillimetresText(metres), text) << metres;
+  }
+  EXPECT_EQ(PpmText(0.721e-6), "0.721");
 }
 
 TEST(calibration_plot, charts_draw_the_data) {
