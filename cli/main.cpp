@@ -147,13 +147,13 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 }
 
 // The plot and the certificate the command line asks for. Qt is started only for them, on its
-// offscreen platform when no display is present.
+// offscreen platform: they are files, so no display is needed, even where one is present.
 int WriteDocuments(const CommandLine& line, const ProcessedCalibration& calibration) {
   if (line.plotFile.empty() && line.certificateFile.empty()) {
     return kExitSuccess;
   }
   qInstallMessageHandler(QuietQtMessages);
-  ChooseOffscreenPlatformWithoutDisplay();
+  UseOffscreenPlatformUnlessChosen();
   int argc = 1;
   char name[] = "mensuro-cli";
   char* argv[] = {name, nullptr};

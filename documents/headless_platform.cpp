@@ -5,14 +5,10 @@
 
 namespace mensuro {
 
-void ChooseOffscreenPlatformWithoutDisplay() {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-  // Windows and macOS always have their own platform; elsewhere X11 or Wayland may be missing.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+void UseOffscreenPlatformUnlessChosen() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
   }
-#endif
 }
 
 }  // namespace mensuro

@@ -2,9 +2,10 @@
 
 namespace mensuro {
 
-// Chooses Qt's offscreen platform when no display is present and the user named no platform,
-// so that a program run from a script or over SSH can still draw plots and certificates. Call
-// before the application object is made.
-void ChooseOffscreenPlatformWithoutDisplay();
+// Chooses Qt's offscreen platform unless the user named one in QT_QPA_PLATFORM. A program that
+// only draws into files needs no display: it then works on a server, over SSH or with a display
+// that has gone away, and draws the same pictures whatever the screen. Call before the
+// application object is made.
+void UseOffscreenPlatformUnlessChosen();
 
 }  // namespace mensuro

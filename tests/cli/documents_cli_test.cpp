@@ -15,6 +15,8 @@ constexpr std::string_view kMeasured = "A,B,99.997\nA,C,299.995\nA,D,599.991\n";
 constexpr std::string_view kPublished = "A,B,100\nA,C,300\nA,D,600\n";
 // No display and no platform chosen: the program must choose Qt's offscreen platform itself.
 const Env kNoDisplay = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}};
+// A display that isn't there must not matter either.
+const Env kGoneDisplay = {{"DISPLAY", ":97"}, {"QT_QPA_PLATFORM", ""}};
 
 TEST(cli_documents, plot_and_certificate_leave_the_report_as_it_is) {
   const TempDir dir;
@@ -33,6 +35,9 @@ TEST(cli_documents, plot_and_certificate_leave_the_report_as_it_is) {
     EXPECT_FALSE(ReadBytes(dir.path() / plot).empty());
   }
   EXPECT_TRUE(ReadBytes(dir.path() / "plot.PNG").starts_with("\x89PNG"));
+  const CliRun gone = RunFiles(dir, kMeasured, kPublished, {"--plot", "gone.png"}, kGoneDisplay);
+  EXPECT_EQ(gone.exitCode, 0) << gone.err;
+  EXPECT_EQ(gone.out, plain.out);
   EXPECT_TRUE(Contains(ReadBytes(dir.path() / "plot.svg"), "<svg"));
 }
 
