@@ -57,7 +57,7 @@ screenshot: configure
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/mensuro-screenshot examples/kellerby-measured.txt \
 	  examples/kellerby-published.txt docs/mensuro-window.png docs/mensuro-plot.png \
 	  $(BUILD)/mensuro-certificate.pdf
-	@pdftoppm -png -r 60 -f 1 -l 1 -singlefile $(BUILD)/mensuro-certificate.pdf \
+	@pdftoppm -png -r 75 -f 1 -l 1 -singlefile $(BUILD)/mensuro-certificate.pdf \
 	  docs/mensuro-certificate
 
 # Runs every fuzz target (tests/fuzz) for FUZZ_SECONDS each, or those named in FUZZ_TARGETS.
