@@ -5,6 +5,7 @@
 #include <QChart>
 #include <QCoreApplication>
 #include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
@@ -14,6 +15,8 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <utility>
+#include <vector>
 
 namespace mensuro {
 namespace {
@@ -44,16 +47,47 @@ std::unique_ptr<QChart> PlainChart(const QString& title) {
   return chart;
 }
 
-QScatterSeries* AddMarkers(QChart& chart, const QString& name, QScatterSeries::MarkerShape shape,
-                           double size, const QColor& colour) {
+struct MarkerStyle {
+  QString name;  // in the legend
+  QScatterSeries::MarkerShape shape;
+  double size;
+  QColor colour;
+  QString role;  // kDifferenceSeries, kResidualSeries or nothing: what the markers stand for
+};
+
+QScatterSeries* AddMarkerSeries(QChart& chart, const MarkerStyle& style) {
   auto series = std::make_unique<QScatterSeries>();
-  series->setName(name);
-  series->setMarkerShape(shape);
-  series->setMarkerSize(size);
-  series->setColor(colour);
-  series->setBorderColor(colour.darker(130));
+  series->setName(style.name);
+  series->setObjectName(style.role);
+  series->setMarkerShape(style.shape);
+  series->setMarkerSize(style.size);
+  series->setColor(style.colour);
+  series->setBorderColor(style.colour.darker(130));
   chart.addSeries(series.get());
   return series.release();  // the chart owns its series
+}
+
+void HideFromLegend(QChart& chart, QAbstractSeries& series) {
+  for (QLegendMarker* marker : chart.legend()->markers(&series)) {
+    marker->setVisible(false);
+  }
+}
+
+// Qt Charts takes time in the square of a scatter series' points to draw it, so many markers
+// are spread over series of at most this many points each.
+constexpr qsizetype kMarkersPerSeries = 200;
+
+// Markers at `points`, named once in the legend (also when there are none).
+void AddMarkers(QChart& chart, const MarkerStyle& style, const QList<QPointF>& points) {
+  qsizetype first = 0;
+  do {
+    QScatterSeries* series = AddMarkerSeries(chart, style);
+    series->append(points.mid(first, kMarkersPerSeries));
+    if (first > 0) {
+      HideFromLegend(chart, *series);
+    }
+    first += kMarkersPerSeries;
+  } while (first < points.size());
 }
 
 QLineSeries* AddLine(QChart& chart, const QString& name, const QColor& colour, Qt::PenStyle style,
@@ -68,12 +102,6 @@ QLineSeries* AddLine(QChart& chart, const QString& name, const QColor& colour, Q
   series->append(end.x, end.y);
   chart.addSeries(series.get());
   return series.release();
-}
-
-void HideFromLegend(QChart& chart, QAbstractSeries& series) {
-  for (QLegendMarker* marker : chart.legend()->markers(&series)) {
-    marker->setVisible(false);
-  }
 }
 
 // A tick interval of 1, 2 or 5 times a power of ten that divides `span` into about six parts.
@@ -132,43 +160,59 @@ void AddAxes(QChart& chart, double largestDistance, const QString& yTitle) {
   yAxis.release();
 }
 
+// The names of the flagged pairs above their markers. A chart gives the points of a series one
+// label format for all, so the names are text items of their own, placed again whenever the
+// plot area changes.
+void AddPairLabels(QChart& chart, const CalibrationPlotData& data) {
+  std::vector<std::pair<QGraphicsSimpleTextItem*, QPointF>> labels;
+  for (const PlotPair& pair : data.pairs) {
+    if (pair.flagged) {
+      auto label = std::make_unique<QGraphicsSimpleTextItem>(Latin1(PairName(pair)), &chart);
+      label->setBrush(kFlaggedColour);
+      label->setFont(WithoutLigatures(chart.font()));
+      labels.emplace_back(label.release(), QPointF(pair.P, pair.differenceMm));  // chart owns it
+    }
+  }
+  QObject::connect(&chart, &QChart::plotAreaChanged, &chart, [&chart, labels] {
+    for (const auto& [label, value] : labels) {
+      const QPointF marker = chart.mapToPosition(value);
+      const QRectF box = label->boundingRect();
+      label->setPos(marker - QPointF(box.width() / 2, box.height() + 8));
+      label->setVisible(chart.plotArea().contains(marker));
+    }
+  });
+}
+
 }  // namespace
 
 std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data) {
   auto chart = PlainChart(Latin1(data.title));
 
-  QScatterSeries* pairs = AddMarkers(*chart, QStringLiteral("Pair means"),
-                                     QScatterSeries::MarkerShapeCircle, 10.0, kPairColour);
-  pairs->setObjectName(kDifferenceSeries);
-  bool flaggedInLegend = false;
+  QList<QPointF> unflagged;
+  QList<QPointF> flagged;
   for (const PlotPair& pair : data.pairs) {
-    if (!pair.flagged) {
-      pairs->append(pair.P, pair.differenceMm);
-      continue;
-    }
-    // A series of its own per flagged pair, so that its label can name the pair.
-    QScatterSeries* flagged = AddMarkers(*chart, QStringLiteral("Flagged pairs (3 or more)"),
-                                         QScatterSeries::MarkerShapeTriangle, 13.0, kFlaggedColour);
-    flagged->setObjectName(kDifferenceSeries);
-    flagged->append(pair.P, pair.differenceMm);
-    QString label = Latin1(PairName(pair));
-    label.replace(QLatin1Char('@'), QStringLiteral("@ "));  // no place holders of the chart
-    flagged->setPointLabelsFormat(label);
-    flagged->setPointLabelsColor(kFlaggedColour);
-    flagged->setPointLabelsVisible(true);
-    flagged->setPointLabelsClipping(false);
-    if (flaggedInLegend) {
-      HideFromLegend(*chart, *flagged);
-    }
-    flaggedInLegend = true;
+    (pair.flagged ? flagged : unflagged).append(QPointF(pair.P, pair.differenceMm));
+  }
+  AddMarkers(*chart,
+             {QStringLiteral("Pair means"), QScatterSeries::MarkerShapeCircle, 10.0, kPairColour,
+              kDifferenceSeries},
+             unflagged);
+  if (!flagged.isEmpty()) {
+    AddMarkers(*chart,
+               {QStringLiteral("Flagged pairs (3 or more)"), QScatterSeries::MarkerShapeTriangle,
+                13.0, kFlaggedColour, kDifferenceSeries},
+               flagged);
+    AddPairLabels(*chart, data);
   }
 
-  QScatterSeries* observations =
-      AddMarkers(*chart, QStringLiteral("Observations"), QScatterSeries::MarkerShapeCircle, 5.0,
-                 kObservationColour);
+  QList<QPointF> observations;
   for (const PlotPoint& point : data.observations) {
-    observations->append(point.x, point.y);
+    observations.append(QPointF(point.x, point.y));
   }
+  AddMarkers(*chart,
+             {QStringLiteral("Observations"), QScatterSeries::MarkerShapeCircle, 5.0,
+              kObservationColour, QString()},
+             observations);
   AddLine(*chart, QStringLiteral("Fitted line"), kFitColour, Qt::SolidLine, data.fitStart,
           data.fitEnd);
   AddLine(*chart, QStringLiteral("Flag limit \u00b13 (a + b\u00b7P)"), kLimitColour, Qt::DashLine,
@@ -183,12 +227,14 @@ std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data) {
 
 std::unique_ptr<QChart> MakeResidualChart(const CalibrationPlotData& data) {
   auto chart = PlainChart(QStringLiteral("Residuals of the fit"));
-  QScatterSeries* residuals = AddMarkers(*chart, QStringLiteral("Residuals"),
-                                         QScatterSeries::MarkerShapeCircle, 10.0, kPairColour);
-  residuals->setObjectName(kResidualSeries);
+  QList<QPointF> residuals;
   for (const PlotPair& pair : data.pairs) {
-    residuals->append(pair.P, pair.residualMm);
+    residuals.append(QPointF(pair.P, pair.residualMm));
   }
+  AddMarkers(*chart,
+             {QStringLiteral("Residuals"), QScatterSeries::MarkerShapeCircle, 10.0, kPairColour,
+              kResidualSeries},
+             residuals);
   QLineSeries* zero =
       AddLine(*chart, QString(), Qt::black, Qt::SolidLine, {0.0, 0.0}, {data.largestDistance, 0.0});
   HideFromLegend(*chart, *zero);

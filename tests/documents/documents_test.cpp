@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QChart>
+#include <QGraphicsSimpleTextItem>
 #include <QImage>
 #include <QLineSeries>
 #include <QScatterSeries>
@@ -153,14 +154,21 @@ TEST(calibration_plot, charts_draw_the_data) {
   const auto means = SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Pair means"));
   ASSERT_EQ(means.size(), 1u);
   EXPECT_EQ(means[0]->points(), (QList<QPointF>{{100.0, data.pairs[1].differenceMm}}));
-  // Each flagged pair in a shape of its own, labelled with its stations.
+  // Flagged pairs in a shape and colour of their own, each named by its stations.
   const auto flagged =
       SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Flagged pairs (3 or more)"));
-  ASSERT_EQ(flagged.size(), 2u);
-  EXPECT_EQ(flagged[0]->pointLabelsFormat(), QStringLiteral("A-C"));
-  EXPECT_EQ(flagged[1]->pointLabelsFormat(), QStringLiteral("A-D"));
+  ASSERT_EQ(flagged.size(), 1u);
+  EXPECT_EQ(flagged[0]->points(), (QList<QPointF>{{300.0, data.pairs[0].differenceMm},
+                                                  {600.0, data.pairs[2].differenceMm}}));
   EXPECT_NE(flagged[0]->markerShape(), means[0]->markerShape());
   EXPECT_NE(flagged[0]->color(), means[0]->color());
+  QStringList labels;
+  for (const QGraphicsItem* item : chart->childItems()) {
+    if (const auto* label = dynamic_cast<const QGraphicsSimpleTextItem*>(item)) {
+      labels << label->text();
+    }
+  }
+  EXPECT_EQ(labels, (QStringList{QStringLiteral("A-C"), QStringLiteral("A-D")}));
 
   const auto fit = SeriesNamed<QLineSeries>(*chart, QStringLiteral("Fitted line"));
   ASSERT_EQ(fit.size(), 1u);
@@ -180,7 +188,7 @@ TEST(calibration_plot, charts_draw_the_data) {
 
   // Hovering finds the pair behind a marker of either chart, and nothing behind a dot.
   const PlotPair* found =
-      PairAtMarker(data, *flagged[1], QPointF(600.0, data.pairs[2].differenceMm));
+      PairAtMarker(data, *flagged[0], QPointF(600.0, data.pairs[2].differenceMm));
   ASSERT_NE(found, nullptr);
   EXPECT_EQ(PairName(*found), "A-D");
   const std::unique_ptr<QChart> residuals = MakeResidualChart(data);
@@ -194,6 +202,25 @@ TEST(calibration_plot, charts_draw_the_data) {
       PairAtMarker(data, *SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Observations"))[0],
                    QPointF(100.0, 3.0)),
       nullptr);
+}
+
+// Many markers are spread over several series, every point drawn once.
+TEST(calibration_plot, many_observations_keep_every_point) {
+  CalibrationPlotData data = SmallPlot();
+  data.observations.clear();
+  for (int i = 0; i < 450; ++i) {
+    data.observations.push_back({static_cast<double>(i), 1.0});
+  }
+  const std::unique_ptr<QChart> chart = MakeCalibrationChart(data);
+  QList<QPointF> drawn;
+  for (QScatterSeries* series :
+       SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Observations"))) {
+    drawn += series->points();
+  }
+  ASSERT_EQ(drawn.size(), 450);
+  for (int i = 0; i < 450; ++i) {
+    EXPECT_EQ(drawn[i].x(), i);
+  }
 }
 
 TEST(plot_export, writes_svg_png_and_pdf_by_extension) {
