@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Runs the processing benchmarks, then measures the command line's peak memory on the
-# 100,000-observation project, and checks both against the targets. Exits 1 when a target is
+# Runs the processing benchmarks and those of drawing the plot, then measures the command line's
+# peak memory on the 100,000-observation project, and checks all against the targets. Exits 1 when a target is
 # missed, so that `make bench` shows it.
 # Usage: bench/run.sh BUILD_DIR
 set -euo pipefail
 
 build=${1:?usage: bench/run.sh BUILD_DIR}
 bench="$build/bench/mensuro_bench"
+plot_bench="$build/bench/mensuro_plot_bench"
 cli="$build/bin/mensuro-cli"
 observations=100000
-for program in "$bench" "$cli"; do
+for program in "$bench" "$plot_bench" "$cli"; do
   [ -x "$program" ] || { echo "run.sh: $program not built" >&2; exit 2; }
 done
 
@@ -22,6 +23,10 @@ trap 'rm -rf "$work"' EXIT
   --benchmark_display_aggregates_only=true \
   --benchmark_out="$work/bench.json" --benchmark_out_format=json
 
+# Drawing the plot, at 2,000 and 8,000 observations.
+"$plot_bench" --benchmark_repetitions=3 --benchmark_display_aggregates_only=true \
+  --benchmark_out="$work/plot.json" --benchmark_out_format=json
+
 "$bench" --write-project "$work/project" "$observations"
 status=0
 /usr/bin/time -v -o "$work/time.txt" "$cli" "$work/project/measured.txt" \
@@ -31,23 +36,30 @@ if [ "$status" -ne 0 ]; then
   exit 2
 fi
 
-python3 - "$work/bench.json" "$work/time.txt" "$observations" <<'EOF'
+python3 - "$work/bench.json" "$work/time.txt" "$observations" "$work/plot.json" <<'EOF'
 import json
 import re
 import sys
 
 bench_json, time_txt, cli_observations = sys.argv[1], sys.argv[2], int(sys.argv[3])
+plot_json = sys.argv[4]
 to_seconds = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 # Median wall time of one run, by number of observations.
-with open(bench_json) as f:
-    runs = json.load(f)["benchmarks"]
-seconds = {}
-for run in runs:
-    if run.get("error_occurred"):
-        sys.exit(f"run.sh: {run['name']} failed: {run.get('error_message', '')}")
-    if run.get("run_type") == "aggregate" and run.get("aggregate_name") == "median":
-        seconds[int(run["observations"])] = run["real_time"] * to_seconds[run["time_unit"]]
+def median_seconds(path):
+    with open(path) as f:
+        runs = json.load(f)["benchmarks"]
+    seconds = {}
+    for run in runs:
+        if run.get("error_occurred"):
+            sys.exit(f"run.sh: {run['name']} failed: {run.get('error_message', '')}")
+        if run.get("run_type") == "aggregate" and run.get("aggregate_name") == "median":
+            seconds[int(run["observations"])] = run["real_time"] * to_seconds[run["time_unit"]]
+    return seconds
+
+seconds = median_seconds(bench_json)
+plot_seconds = median_seconds(plot_json)
+plot_ratio = plot_seconds[8000] / plot_seconds[2000]
 
 with open(time_txt) as f:
     rss_kib = int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", f.read()).group(1))
@@ -62,6 +74,8 @@ for n in sorted(seconds):
           f"({per_obs[n] * 1e6:.3f} us per observation)")
 print(f"per-observation time, 100,000 over 10,000: {ratio:.2f}")
 print(f"mensuro-cli peak RSS, {cli_observations} observations: {rss_mb:.1f} MB")
+for n in sorted(plot_seconds):
+    print(f"plot of {n:>5} observations: {plot_seconds[n] * 1e3:8.1f} ms")
 print()
 
 checks = [
@@ -73,6 +87,9 @@ checks = [
      f"{ratio:.2f}x"),
     ("mensuro-cli peak RSS at 100,000 observations within 100 MB", rss_mb <= 100.0,
      f"{rss_mb:.1f} MB"),
+    # Linear growth gives 4; the square of the points would give 16.
+    ("plot of 8,000 observations at most 6x the time of 2,000", plot_ratio <= 6.0,
+     f"{plot_ratio:.2f}x"),
 ]
 for what, ok, figure in checks:
     print(f"{'PASS' if ok else 'FAIL'}: {what} ({figure})")
