@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the processing benchmarks and those of drawing the plot, then measures the command line's
-# peak memory on the 100,000-observation project, and checks all against the targets. Exits 1 when a target is
-# missed, so that `make bench` shows it.
+# peak memory on the 100,000-observation project, and checks all against the targets. Exits 1
+# when a target is missed, so that `make bench` shows it.
 # Usage: bench/run.sh BUILD_DIR
 set -euo pipefail
 
