@@ -23,8 +23,10 @@ test: build
 	@ctest --test-dir $(BUILD) --output-on-failure
 
 # Opens the window. Without a display, the example measurements are processed against a baseline
-# of the library shipped with the program, and the report printed.
-run: build
+# of the library shipped with the program, and the report printed. Builds the programs and their
+# files only: the tests, the sanitized core and the fuzzers wait for `make test`.
+run: configure
+	@cmake --build $(BUILD) --target mensuro_programs
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  $(BUILD)/bin/mensuro; \
 	else \
