@@ -23,7 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.mensuro.org")
 # themselves; Qt's platform plugins are loaded at run time, so the window needs them named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# Help opens the guide through the desktop (xdg-open); the certificate is set in DejaVu Sans.
+# Help opens the guide through the desktop (xdg-open), else in our own viewer; the certificate
+# is set in DejaVu Sans.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xdg-utils")
 
 # The licence, GPL-3.0-or-later, where Debian keeps a package's copyright file.

@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make
   libfmt-dev libboost-dev libcli11-dev nlohmann-json3-dev
-  qt6-base-dev qt6-qpa-plugins qt6-charts-dev libqt6opengl6-dev qt6-svg-dev fonts-dejavu-core
+  qt6-base-dev qt6-qpa-plugins qt6-charts-dev libqt6opengl6-dev qt6-svg-dev qt6-pdf-dev
+  fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev valgrind
   locales time python3

@@ -21,8 +21,8 @@ struct FileDialogRequest {
 };
 
 // The modal things a window asks of the platform: choosing a file, showing a message, opening a
-// document in the program the desktop has for it, running a dialog of its own. The window
-// receives one; tests answer in advance and check what would have been shown.
+// document in the program the desktop has for it (or in our own viewer), running a dialog of its
+// own. The window receives one; tests answer in advance and check what would have been shown.
 class DialogServices {
  public:
   DialogServices() = default;
@@ -38,6 +38,10 @@ class DialogServices {
 
   // Asks the desktop to open the existing file at `path`; false when it couldn't.
   virtual bool OpenDocument(const QString& path) = 0;
+
+  // Shows the PDF document at `path` in the program's own viewer, a window that stays open beside
+  // `owner`; false when the document can't be read.
+  virtual bool ShowDocumentInViewer(QWidget& owner, const QString& path) = 0;
 
   // Shows `dialog` modally and returns when it has closed.
   virtual void RunModal(QDialog& dialog) = 0;

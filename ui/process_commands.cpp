@@ -155,7 +155,10 @@ void CVerantDlg::OnShowHelp() {
       return;
     }
     case OpenResult::kFailed:
-      services_.ShowMessage(*this, QStringLiteral("Error displaying: ") + TextFromPath(helpPath));
+      // A desktop without a PDF viewer still gets the guide, in a window of ours.
+      if (!services_.ShowDocumentInViewer(*this, TextFromPath(helpPath))) {
+        services_.ShowMessage(*this, QStringLiteral("Error displaying: ") + TextFromPath(helpPath));
+      }
       return;
   }
 }

@@ -6,8 +6,10 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
+#include <memory>
 
 #include "core/data/text_file.h"
+#include "ui/help_viewer.h"
 
 namespace mensuro {
 namespace {
@@ -82,6 +84,26 @@ void QtDialogServices::ShowMessage(QWidget& owner, const QString& text) {
 
 bool QtDialogServices::OpenDocument(const QString& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtDialogServices::ShowDocumentInViewer(QWidget& owner, const QString& path) {
+  // Asking again brings the window already showing the document to the front.
+  for (CHelpViewer* open : owner.findChildren<CHelpViewer*>(Qt::FindDirectChildrenOnly)) {
+    if (open->Path() == path) {
+      open->show();
+      open->raise();
+      open->activateWindow();
+      return true;
+    }
+  }
+  auto viewer = std::make_unique<CHelpViewer>(&owner);
+  if (!viewer->Load(path)) {
+    return false;
+  }
+  viewer->setAttribute(Qt::WA_DeleteOnClose);
+  viewer->show();
+  viewer.release();  // `owner` deletes it, unless closing it does first
+  return true;
 }
 
 void QtDialogServices::RunModal(QDialog& dialog) {

@@ -12,12 +12,13 @@ namespace mensuro {
 // case as the filter's authors expect ("*.*" selects every file).
 QStringList QtNameFilters(const QString& filter);
 
-// The desktop's own file dialogs, message boxes and document opening.
+// The desktop's own file dialogs, message boxes and document opening, and our PDF viewer.
 class QtDialogServices final : public DialogServices {
  public:
   std::optional<QString> ChooseFile(QWidget& owner, const FileDialogRequest& request) override;
   void ShowMessage(QWidget& owner, const QString& text) override;
   bool OpenDocument(const QString& path) override;
+  bool ShowDocumentInViewer(QWidget& owner, const QString& path) override;
   void RunModal(QDialog& dialog) override;
 };
 

@@ -136,6 +136,7 @@ TEST(help_command, opens_the_document_beside_the_program) {
   QTest::mouseClick(window.Button(kIdHelp), Qt::LeftButton);
   EXPECT_EQ(window.dialogs.opened,
             std::vector<QString>{TextFromPath(window.folder.path() / "MensuroHelp.pdf")});
+  EXPECT_TRUE(window.dialogs.viewed.empty());
   EXPECT_TRUE(window.dialogs.messages.empty());
 }
 
@@ -149,13 +150,25 @@ TEST(help_command, a_missing_document_tries_the_fixed_path) {
                 "C:\\HALVARD_V8_WORKSPACE\\LOCATION_STDS\\Standards\\help\\MensuroHelp.pdf")});
 }
 
-TEST(help_command, a_document_that_cannot_be_opened_names_it) {
+TEST(help_command, without_a_desktop_viewer_shows_the_document_in_its_own) {
   TestWindow window;
-  window.folder.Write("MensuroHelp.pdf", "not really a PDF");
+  window.folder.Write("MensuroHelp.pdf", "%PDF-1.4\n");
   window.dialogs.openSucceeds = false;
   window.dialog->OnShowHelp();
   const QString beside = TextFromPath(window.folder.path() / "MensuroHelp.pdf");
   EXPECT_EQ(window.dialogs.opened, std::vector<QString>{beside});
+  EXPECT_EQ(window.dialogs.viewed, std::vector<QString>{beside});
+  EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
+TEST(help_command, a_document_that_neither_viewer_can_show_names_it) {
+  TestWindow window;
+  window.folder.Write("MensuroHelp.pdf", "not really a PDF");
+  window.dialogs.openSucceeds = false;
+  window.dialogs.viewerSucceeds = false;
+  window.dialog->OnShowHelp();
+  const QString beside = TextFromPath(window.folder.path() / "MensuroHelp.pdf");
+  EXPECT_EQ(window.dialogs.viewed, std::vector<QString>{beside});
   EXPECT_EQ(window.dialogs.messages,
             std::vector<QString>{QStringLiteral("Error displaying: ") + beside});
 }

@@ -42,6 +42,10 @@ class ScriptedDialogs final : public DialogServices {
     opened.push_back(path);
     return openSucceeds;
   }
+  bool ShowDocumentInViewer(QWidget&, const QString& path) override {
+    viewed.push_back(path);
+    return viewerSucceeds;
+  }
   // The dialog is shown (offscreen) and handed to `whileShown` instead of being run modally.
   void RunModal(QDialog& dialog) override {
     dialog.show();
@@ -54,9 +58,11 @@ class ScriptedDialogs final : public DialogServices {
 
   std::deque<QString> answers;
   bool openSucceeds = true;
+  bool viewerSucceeds = true;
   std::vector<FileDialogRequest> requests;
   std::vector<QString> messages;
   std::vector<QString> opened;
+  std::vector<QString> viewed;
   std::function<void(QDialog&)> whileShown;
   int modalRuns = 0;
 };
