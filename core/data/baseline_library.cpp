@@ -23,6 +23,16 @@ std::string_view NextPiece(std::string_view& bytes) {
   return piece;
 }
 
+// The name a name line gives: the text after "1:" less the line feeds, carriage returns and
+// blanks at its end. Listing and loading both take names this way, so every name listed loads.
+std::string_view NameOfLine(std::string_view nameLine) {
+  const std::size_t lastKept = nameLine.find_last_not_of("\n\r ");
+  return nameLine.substr(kNamePrefix.size(),
+                         lastKept == std::string_view::npos || lastKept < kNamePrefix.size()
+                             ? 0
+                             : lastKept + 1 - kNamePrefix.size());
+}
+
 }  // namespace
 
 std::vector<std::string> BaselineNames(const std::vector<std::string>& libraryLines) {
@@ -31,8 +41,7 @@ std::vector<std::string> BaselineNames(const std::vector<std::string>& libraryLi
     if (!std::string_view(line).starts_with(kNamePrefix)) {
       continue;
     }
-    const std::size_t lastKept = line.find_last_not_of("\n\r ");
-    names.push_back(line.substr(kNamePrefix.size(), lastKept + 1 - kNamePrefix.size()));
+    names.emplace_back(NameOfLine(line));
   }
   return names;
 }
@@ -44,19 +53,43 @@ std::vector<std::string> ListBaselines(const std::filesystem::path& libraryPath)
   return BaselineNames(lines);
 }
 
+std::optional<std::string> SimilarBaselineName(const std::vector<std::string>& names,
+                                               std::string_view asked) {
+  const auto trimmed = [](std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    return first == std::string_view::npos
+               ? std::string_view()
+               : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+  };
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  const std::string_view wanted = trimmed(asked);
+  for (const std::string& name : names) {
+    const std::string_view candidate = trimmed(name);
+    if (std::equal(candidate.begin(), candidate.end(), wanted.begin(), wanted.end(),
+                   [&](char a, char b) { return lower(a) == lower(b); })) {
+      return name;
+    }
+  }
+  return std::nullopt;
+}
+
 CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_view baselineName) {
   CollectedBaseline collected;
   bool collecting = false;
+  std::size_t lineNumber = 1;
   while (!libraryBytes.empty()) {
-    const std::string_view piece = TrimLineEnd(NextPiece(libraryBytes));
+    const std::string_view whole = NextPiece(libraryBytes);
+    const std::string_view piece = TrimLineEnd(whole);
     if (piece.starts_with(kNamePrefix)) {
       // Every name line switches collecting on or off, so a repeated name joins its groups.
-      collecting = piece.substr(kNamePrefix.size()) == baselineName;
+      collecting = NameOfLine(whole) == baselineName;
       collected.nameLines += collecting ? 1 : 0;
     } else if (collecting && piece.starts_with(kDistancePrefix)) {
       collected.publishedText += piece.substr(kDistancePrefix.size());
       collected.publishedText += "\r\n";
+      collected.libraryLines.push_back(lineNumber);
     }
+    lineNumber += whole.ends_with('\n') ? 1 : 0;
   }
   return collected;
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +17,8 @@ namespace mensuro {
 inline constexpr std::size_t kLibraryPieceLength = 254;
 
 // The baseline names of the library's lines, in file order: the text after "1:" of every line
-// that begins with it, less trailing line feeds, carriage returns and blanks (tabs stay).
+// that begins with it, less trailing line feeds, carriage returns and blanks (tabs stay). Loading
+// compares names taken the same way.
 std::vector<std::string> BaselineNames(const std::vector<std::string>& libraryLines);
 
 // The names of the library at `libraryPath` (BaselineNames of CTextFile's lines); none when
@@ -30,7 +32,14 @@ struct CollectedBaseline {
   std::string publishedText;
   // How many name lines carry the name; 0 when the library has no such baseline.
   std::size_t nameLines = 0;
+  // For every line of the published text, the library line it came from, counted from 1.
+  std::vector<std::size_t> libraryLines;
 };
+
+// The first of `names` that `asked` matches once blanks around both are dropped and letter case
+// is ignored (ASCII), for a name typed slightly differently; nothing when none does.
+std::optional<std::string> SimilarBaselineName(const std::vector<std::string>& names,
+                                               std::string_view asked);
 
 // Collects the baseline named `baselineName` from the library's bytes.
 CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_view baselineName);
