@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "core/analysis/critical_t.h"
 
@@ -52,6 +53,43 @@ AdjustmentTable BuildAdjustmentTable(const RecordTable& table) {
     entries.push_back(std::move(entry));
   }
   return entries;
+}
+
+// Count, standard deviation and spread of the observations of every pair. `pairs` lists the
+// pairs by their first observation, the entries by their closing one.
+void DescribeObservations(AdjustmentTable& entries, const RecordTable& table,
+                          const StationPairs& pairs) {
+  std::vector<const std::vector<std::size_t>*> byClosing;
+  byClosing.reserve(pairs.members.size());
+  for (const std::vector<std::size_t>& members : pairs.members) {
+    byClosing.push_back(&members);
+  }
+  std::sort(byClosing.begin(), byClosing.end(),
+            [](const auto* a, const auto* b) { return a->back() < b->back(); });
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    const std::vector<std::size_t>& members = *byClosing[k];
+    AdjustmentEntry& entry = entries[k];
+    double sum = 0.0;
+    double smallest = table.entries[members.front()].observedDistance;
+    double largest = smallest;
+    for (const std::size_t i : members) {
+      const double observed = table.entries[i].observedDistance;
+      sum += observed;
+      smallest = std::min(smallest, observed);
+      largest = std::max(largest, observed);
+    }
+    const double n = static_cast<double>(members.size());
+    const double mean = sum / n;
+    double squares = 0.0;
+    for (const std::size_t i : members) {
+      const double deviation = table.entries[i].observedDistance - mean;
+      squares += deviation * deviation;
+    }
+    entry.observations = static_cast<int>(members.size());
+    entry.observationStdDev = members.size() > 1 ? std::sqrt(squares / (n - 1.0)) : 0.0;
+    entry.observationSpread = largest - smallest;
+    entry.firstLine = table.entries[members.front()].line;
+  }
 }
 
 bool AllPublishedDistancesEqual(const AdjustmentTable& entries) {
@@ -154,6 +192,13 @@ int AnalyseCalibration(const MeasurementHeader& header, RecordTable& table,
 
   const double a = header.constantError;
   const double b = header.ppmError;
+  if (a == 0.0 && b == 0.0) {
+    errorText =
+        "The instrument's specified accuracy is 0 mm + 0 ppm, so no difference can be judged "
+        "against it.";
+    return 1;
+  }
+  DescribeObservations(entries, table, pairs);
   CalibrationResult result;
   FitWeighted(entries, a, b, result);
   FitUnweighted(entries, result);

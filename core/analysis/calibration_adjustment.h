@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct AdjustmentEntry {
   // |d| in units of the instrument's specified accuracy at distance C; flagged from 3 on.
   double standardizedDifference = 0.0;
   bool flagged = false;
+  // The observations averaged into C: how many, the standard deviation of one of them (n - 1 in
+  // the denominator; 0 for a single observation) and the largest minus the smallest, metres.
+  int observations = 0;
+  double observationStdDev = 0.0;
+  double observationSpread = 0.0;
+  std::size_t firstLine = 0;  // measured text line of the pair's first observation
 };
 
 using AdjustmentTable = std::vector<AdjustmentEntry>;
@@ -55,7 +62,8 @@ struct CalibrationAnalysis {
 // zero, into `analysis`; writing the report is left to WriteCalibrationReport. Returns 0 on
 // success. Returns 1, with `analysis` untouched, for fewer than three station pairs (leaving
 // `errorText` as it is) and when every pair has the same published distance (with the reason in
-// `errorText`): scale and constant can't be separated then.
+// `errorText`): scale and constant can't be separated then; and, with the reason, when the
+// specified accuracy is 0 mm + 0 ppm, against which no difference can be judged.
 int AnalyseCalibration(const MeasurementHeader& header, RecordTable& table,
                        const StationPairs& pairs, CalibrationAnalysis& analysis,
                        std::string& errorText);

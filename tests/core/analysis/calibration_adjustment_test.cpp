@@ -130,13 +130,20 @@ TEST(calibration_adjustment, beyond_thirty_degrees_of_freedom_uses_the_exact_qua
   EXPECT_EQ(outcome.run.analysis.result.criticalT, 2.021);
 }
 
-TEST(calibration_adjustment, no_specified_accuracy_gives_values_that_are_not_finite) {
-  const test::Outcome outcome =
+TEST(calibration_adjustment, no_specified_accuracy_is_refused) {
+  const test::Outcome none =
       RunProject("^0\n%0\n" + std::string(test::kExampleMeasured), test::kExamplePublished);
-  ASSERT_EQ(outcome.result, 0);
-  EXPECT_FALSE(std::isfinite(outcome.run.analysis.result.unitWeightVariance));
-  EXPECT_FALSE(std::isfinite(outcome.run.analysis.entries[0].standardizedDifference));
-  EXPECT_TRUE(std::isfinite(outcome.run.analysis.result.scale));
+  EXPECT_EQ(none.result, 1);
+  EXPECT_EQ(none.message,
+            "Error processing project:\nThe instrument's specified accuracy is 0 mm + 0 ppm, so no "
+            "difference can be judged against it.");
+  // A constant part alone, or a scale part alone, is an accuracy to judge by.
+  for (const char* accuracy : {"^0\n%1\n", "^1\n%0\n"}) {
+    const test::Outcome some =
+        RunProject(accuracy + std::string(test::kExampleMeasured), test::kExamplePublished);
+    ASSERT_EQ(some.result, 0) << accuracy;
+    EXPECT_TRUE(std::isfinite(some.run.analysis.entries[0].standardizedDifference));
+  }
 }
 
 }  // namespace

@@ -129,14 +129,5 @@ TEST(calibration_report, both_tests_passing_end_with_the_empty_line) {
   EXPECT_NE(lines[lines.size() - 2].find(" is less than 4.3030. "), std::string::npos);
 }
 
-TEST(calibration_report, values_that_are_not_finite_are_spelled_out) {
-  const test::Outcome outcome =
-      RunProject("^0\n%0\n" + std::string(test::kExampleMeasured), test::kExamplePublished);
-  ASSERT_EQ(outcome.result, 0);
-  const std::string text = outcome.Text();
-  EXPECT_NE(text.find("    Variance of Unit Weight: -nan\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("    0.0030   0.0002    *inf\n"), std::string::npos) << text;
-}
-
 }  // namespace
 }  // namespace mensuro
