@@ -54,24 +54,33 @@ std::vector<std::string> ReportDisplayLines(const ReportText& report) {
   return entries;
 }
 
-int WriteReportFile(const std::filesystem::path& path, const ReportText& report) {
+int WriteReportFile(const std::filesystem::path& path, const ReportText& report,
+                    std::string& reason) {
   // Line by line: a report of a million observations is written without a second copy.
-  return WriteFileWith(path, [&report](const WriteBytes& write) {
-    std::string crlf;
-    for (const std::string& line : report.lines) {
-      crlf.clear();
-      for (const char c : line) {
-        if (c == '\n') {
-          crlf += '\r';
+  return WriteFileWith(
+      path,
+      [&report](const WriteBytes& write) {
+        std::string crlf;
+        for (const std::string& line : report.lines) {
+          crlf.clear();
+          for (const char c : line) {
+            if (c == '\n') {
+              crlf += '\r';
+            }
+            crlf += c;
+          }
+          if (!write(crlf)) {
+            return false;
+          }
         }
-        crlf += c;
-      }
-      if (!write(crlf)) {
-        return false;
-      }
-    }
-    return true;
-  });
+        return true;
+      },
+      reason);
+}
+
+int WriteReportFile(const std::filesystem::path& path, const ReportText& report) {
+  std::string reason;
+  return WriteReportFile(path, report, reason);
 }
 
 }  // namespace mensuro

@@ -33,4 +33,8 @@ std::vector<std::string> ReportDisplayLines(const ReportText& report);
 // Returns 0, or 1 when the file can't be opened or written.
 int WriteReportFile(const std::filesystem::path& path, const ReportText& report);
 
+// The same, with the reason of a failure in `reason`.
+int WriteReportFile(const std::filesystem::path& path, const ReportText& report,
+                    std::string& reason);
+
 }  // namespace mensuro

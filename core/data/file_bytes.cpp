@@ -69,22 +69,31 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
 }
 
 int WriteFileWith(const std::filesystem::path& path,
-                  const std::function<bool(const WriteBytes&)>& writeContent) {
+                  const std::function<bool(const WriteBytes&)>& writeContent, std::string& reason) {
   const std::filesystem::path target = WriteTarget(path);
   std::error_code status;
-  if (target.empty() || std::filesystem::is_directory(target, status)) {
+  if (target.empty()) {
+    reason = "the file name is empty";
+    return 1;
+  }
+  if (std::filesystem::is_directory(target, status)) {
+    reason = "it is a folder";
     return 1;
   }
   std::filesystem::path scratch;
+  errno = 0;
   FileHandle file = CreateScratchFile(target, scratch);
   if (!file) {
+    reason = errno != 0 ? std::generic_category().message(errno) : "it can't be created";
     return 1;
   }
   const WriteBytes write = [&file](std::string_view bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
   };
+  errno = 0;
   const bool written = writeContent(write) && std::fflush(file.get()) == 0;
   const bool closed = std::fclose(file.release()) == 0;
+  const int writeError = errno;
 
   const std::filesystem::file_status old = std::filesystem::status(target, status);
   if (written && closed && std::filesystem::exists(old)) {
@@ -95,9 +104,18 @@ int WriteFileWith(const std::filesystem::path& path,
     if (!status) {
       return 0;
     }
+    reason = status.message();
+  } else {
+    reason = writeError != 0 ? std::generic_category().message(writeError) : "writing it failed";
   }
   std::filesystem::remove(scratch, status);
   return 1;
+}
+
+int WriteFileWith(const std::filesystem::path& path,
+                  const std::function<bool(const WriteBytes&)>& writeContent) {
+  std::string reason;
+  return WriteFileWith(path, writeContent, reason);
 }
 
 int WriteTextFile(const std::filesystem::path& path, std::string_view bytes) {

@@ -27,4 +27,8 @@ using WriteBytes = std::function<bool(std::string_view)>;
 int WriteFileWith(const std::filesystem::path& path,
                   const std::function<bool(const WriteBytes&)>& writeContent);
 
+// The same, with the reason of a failure in `reason`.
+int WriteFileWith(const std::filesystem::path& path,
+                  const std::function<bool(const WriteBytes&)>& writeContent, std::string& reason);
+
 }  // namespace mensuro
