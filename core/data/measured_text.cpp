@@ -50,19 +50,37 @@ bool ApplyHeaderLine(std::string_view line, MeasurementHeader& header) {
   }
 }
 
-int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table) {
+namespace {
+
+int ReadMeasuredLines(std::string_view text, MeasurementHeader& header, RecordTable& table,
+                      InputNotices* notices) {
   ClearRecords(table);
   // At most one observation per line: room for all of them up front.
   table.entries.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   std::string work;
-  ForEachTextLine(text, [&](std::string_view line) {
+  ForEachNumberedTextLine(text, [&](std::string_view line, std::size_t number) {
     if (!ApplyHeaderLine(line, header)) {
       work.assign(line);
       ParseObservationLine(work, table);
+      table.entries.back().line = number;
+      if (notices != nullptr) {
+        CheckLineFields(work, {InputText::kMeasured, number}, line, *notices);
+      }
     }
     return true;
   });
   return 0;
+}
+
+}  // namespace
+
+int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table) {
+  return ReadMeasuredLines(text, header, table, nullptr);
+}
+
+int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table,
+                      InputNotices& notices) {
+  return ReadMeasuredLines(text, header, table, &notices);
 }
 
 }  // namespace mensuro

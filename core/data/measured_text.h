@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/data/input_notices.h"
 #include "core/data/measurement_header.h"
 #include "core/data/record_table.h"
 
@@ -13,6 +14,10 @@ namespace mensuro {
 // header field, the last one of a kind winning. Fields that no line names keep the caller's
 // values. Nothing in a measured text is an error; returns 0.
 int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table);
+
+// The same, also noting each observation's line and warning about its fields (CheckLineFields).
+int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table,
+                      InputNotices& notices);
 
 // Sets the header field that `line` names by its first character ("%" scale part, "^" constant
 // part, "#" comment, "@" EDM description, "$" date, "!" time) from the rest of the line. Returns

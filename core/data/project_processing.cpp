@@ -1,12 +1,51 @@
 #include "core/data/project_processing.h"
 
+#include <fmt/format.h>
+#include <algorithm>
+#include <vector>
+
 #include "core/analysis/calibration_report.h"
 #include "core/data/measured_text.h"
 #include "core/data/published_text.h"
 #include "core/data/station_pairs.h"
+#include "core/data/text_lines.h"
 
 namespace mensuro {
 namespace {
+
+// A pair measured more than once whose observations spread more than three times the specified
+// accuracy at its distance, the limit the flags use, was probably misread or mistyped.
+void WarnOfSpreadObservations(const MeasurementHeader& header, std::string_view measuredText,
+                              const AdjustmentTable& entries, InputNotices& notices) {
+  std::vector<InputNotice> found;
+  for (const AdjustmentEntry& entry : entries) {
+    const double limit = 3.0 * (header.constantError * 1e-3 + header.ppmError * 1e-6 * entry.C);
+    if (entry.observations > 1 && entry.observationSpread > limit) {
+      found.push_back(
+          {{InputText::kMeasured, entry.firstLine},
+           NoticeLevel::kWarning,
+           fmt::format("observations of {}-{} spread {:.1f} mm (limit {:.1f} mm)", entry.from,
+                       entry.to, entry.observationSpread * 1e3, limit * 1e3),
+           {}});
+    }
+  }
+  if (found.empty()) {
+    return;
+  }
+  // The lines themselves, in one pass over the text.
+  std::sort(found.begin(), found.end(),
+            [](const InputNotice& a, const InputNotice& b) { return a.where.line < b.where.line; });
+  auto next = found.begin();
+  ForEachNumberedTextLine(measuredText, [&](std::string_view line, std::size_t number) {
+    for (; next != found.end() && next->where.line == number; ++next) {
+      next->content = line;
+    }
+    return next != found.end();
+  });
+  for (InputNotice& notice : found) {
+    AddNotice(notices, std::move(notice));
+  }
+}
 
 // The steps of one run, and the report's writing when `report` is given. The report is written
 // while the station pairs still exist: letting go of their many small blocks first and then
@@ -19,10 +58,21 @@ int RunCalibration(MeasurementHeader& header, std::string_view measuredText,
 
   // Fixed order: published distances attach to observations already read, and the analysis
   // needs both.
-  ParseMeasuredText(measuredText, header, run.records);
+  ParseMeasuredText(measuredText, header, run.records, run.notices);
   const StationPairs pairs = GroupStationPairs(run.records);
-  if (ParsePublishedText(publishedText, run.records, pairs, errorText) == 0 &&
-      AnalyseCalibration(header, run.records, pairs, run.analysis, errorText) == 0) {
+  InputLocation failedAt;
+  const bool published =
+      ParsePublishedText(publishedText, run.records, pairs, errorText, run.notices, failedAt) == 0;
+  if (!published) {
+    run.failedAt = failedAt;
+  }
+  const bool analysed =
+      published && AnalyseCalibration(header, run.records, pairs, run.analysis, errorText) == 0;
+  if (analysed) {
+    WarnOfSpreadObservations(header, measuredText, run.analysis.entries, run.notices);
+  }
+  SortNotices(run.notices);
+  if (analysed) {
     if (report != nullptr) {
       WriteCalibrationReport(*report, header, run.records, run.analysis);
     }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/analysis/calibration_adjustment.h"
 #include "core/analysis/report_text.h"
+#include "core/data/input_notices.h"
 #include "core/data/measurement_header.h"
 #include "core/data/record_table.h"
 
@@ -19,6 +21,11 @@ inline constexpr std::string_view kProcessingFailurePrefix = "Error processing p
 struct ProjectRun {
   RecordTable records;
   CalibrationAnalysis analysis;
+  // What reading the texts noticed, on success and on failure alike; after a successful
+  // analysis also the pairs whose observations spread more than the flags allow.
+  InputNotices notices;
+  // The line a failure names, when it names one.
+  std::optional<InputLocation> failedAt;
 };
 
 // A successful calibration as the views of it need it after the run: the header the run used,

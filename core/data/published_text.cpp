@@ -8,15 +8,19 @@
 
 namespace mensuro {
 
-int AttachPublishedDistance(std::string_view line, RecordTable& table, const StationPairs& pairs,
-                            std::string& errorText) {
-  std::string work(line);
-  NormalizeSeparators(work);
+namespace {
+
+// AttachPublishedDistance of a line already normalised; `used` tells whether any observation
+// has its station pair.
+int AttachFields(std::string_view work, RecordTable& table, const StationPairs& pairs,
+                 std::string& errorText, bool& used) {
   const std::string_view from = GetField(work, 0);
   const std::string_view to = GetField(work, 1);
   const double distance = ReadNumber(GetField(work, 2));
 
-  for (const std::size_t i : FindPairMembers(pairs, from, to)) {
+  const std::span<const std::size_t> members = FindPairMembers(pairs, from, to);
+  used = !members.empty();
+  for (const std::size_t i : members) {
     ProjectRecord& record = table.entries[i];
     // A distance of 0.0 or less was attached but does not count: a later line replaces it.
     if (record.publishedDistance > 0.0) {
@@ -29,11 +33,32 @@ int AttachPublishedDistance(std::string_view line, RecordTable& table, const Sta
   return 0;
 }
 
-int ParsePublishedText(std::string_view text, RecordTable& table, const StationPairs& pairs,
-                       std::string& errorText) {
-  const bool allAttached = ForEachTextLine(text, [&](std::string_view line) {
-    return AttachPublishedDistance(line, table, pairs, errorText) == 0;
-  });
+int ReadPublishedLines(std::string_view text, RecordTable& table, const StationPairs& pairs,
+                       std::string& errorText, InputNotices* notices, InputLocation* failedAt) {
+  std::string work;
+  const bool allAttached =
+      ForEachNumberedTextLine(text, [&](std::string_view line, std::size_t number) {
+        work.assign(line);
+        NormalizeSeparators(work);
+        bool used = false;
+        const InputLocation where{InputText::kPublished, number};
+        if (AttachFields(work, table, pairs, errorText, used) != 0) {
+          if (failedAt != nullptr) {
+            *failedAt = where;
+          }
+          return false;
+        }
+        if (notices != nullptr) {
+          CheckLineFields(work, where, line, *notices);
+          if (!used) {
+            AddNotice(*notices, {where, NoticeLevel::kNote,
+                                 fmt::format("no observation of {}-{}; the distance is not used",
+                                             GetField(work, 0), GetField(work, 1)),
+                                 std::string(line)});
+          }
+        }
+        return true;
+      });
   if (!allAttached) {
     return 1;
   }
@@ -41,10 +66,33 @@ int ParsePublishedText(std::string_view text, RecordTable& table, const StationP
     if (record.kind == kObservationKind && record.publishedDistance == 0.0) {
       errorText = fmt::sprintf("No published distance between %s and %s.", record.fromStation,
                                record.toStation);
+      if (failedAt != nullptr) {
+        *failedAt = {InputText::kMeasured, record.line};
+      }
       return 1;
     }
   }
   return 0;
+}
+
+}  // namespace
+
+int AttachPublishedDistance(std::string_view line, RecordTable& table, const StationPairs& pairs,
+                            std::string& errorText) {
+  std::string work(line);
+  NormalizeSeparators(work);
+  bool used = false;
+  return AttachFields(work, table, pairs, errorText, used);
+}
+
+int ParsePublishedText(std::string_view text, RecordTable& table, const StationPairs& pairs,
+                       std::string& errorText) {
+  return ReadPublishedLines(text, table, pairs, errorText, nullptr, nullptr);
+}
+
+int ParsePublishedText(std::string_view text, RecordTable& table, const StationPairs& pairs,
+                       std::string& errorText, InputNotices& notices, InputLocation& failedAt) {
+  return ReadPublishedLines(text, table, pairs, errorText, &notices, &failedAt);
 }
 
 }  // namespace mensuro

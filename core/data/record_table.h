@@ -26,6 +26,7 @@ struct ProjectRecord {
   int pairLast = 0;                // 1 on the last observation of its pair in table order
   int pairCount = 0;               // observations of the pair, on the closing record
   int pairGrouped = 0;             // 1 once assigned to a station pair
+  std::size_t line = 0;            // line of the measured text it was read from, from 1
 };
 
 // The observations of one processing run, in the order of the lines of the measured text.

@@ -1,0 +1,82 @@
+#include "core/data/input_notices.h"
+
+#include <fmt/format.h>
+#include <algorithm>
+
+#include "core/data/line_fields.h"
+#include "core/data/number_text.h"
+
+namespace mensuro {
+namespace {
+
+bool AllDigits(std::string_view field) {
+  return !field.empty() &&
+         std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void Warn(InputNotices& notices, InputLocation where, std::string reason,
+          std::string_view content) {
+  AddNotice(notices, {where, NoticeLevel::kWarning, std::move(reason), std::string(content)});
+}
+
+}  // namespace
+
+std::string_view InputTextName(InputText text) {
+  return text == InputText::kMeasured ? "measured" : "published";
+}
+
+void AddNotice(InputNotices& notices, InputNotice notice) {
+  ++(notice.level == NoticeLevel::kWarning ? notices.warnings : notices.notes);
+  if (notices.listed.size() < kListedNoticeLimit) {
+    notices.listed.push_back(std::move(notice));
+  }
+}
+
+void SortNotices(InputNotices& notices) {
+  std::stable_sort(
+      notices.listed.begin(), notices.listed.end(), [](const InputNotice& a, const InputNotice& b) {
+        return std::pair(a.where.text, a.where.line) < std::pair(b.where.text, b.where.line);
+      });
+}
+
+void CheckLineFields(std::string_view normalised, InputLocation where, std::string_view content,
+                     InputNotices& notices) {
+  const std::string_view names[] = {GetField(normalised, 0), GetField(normalised, 1)};
+  if (names[0].empty() || names[1].empty()) {
+    Warn(notices, where, "an empty station name", content);
+  }
+  for (const std::string_view name : names) {
+    if (name.find('\t') != std::string_view::npos) {
+      Warn(notices, where, fmt::format("a tab inside the station name \"{}\"", name), content);
+    }
+  }
+  const std::string_view distanceField = GetField(normalised, 2);
+  const double distance = ReadNumber(distanceField);
+  const bool fourFields = std::count(normalised.begin(), normalised.end(), ',') >= 3;
+  if (fourFields && AllDigits(GetField(normalised, 3))) {
+    Warn(notices, where, fmt::format("a decimal comma? the distance is read as {}", distance),
+         content);
+  } else if (distance == 0.0) {
+    Warn(notices, where, fmt::format("the distance \"{}\" is read as 0", distanceField), content);
+  } else if (distance < 0.0) {
+    Warn(notices, where, fmt::format("the distance {} is less than 0", distanceField), content);
+  }
+}
+
+std::string VisibleText(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\t') {
+      shown += "\\t";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      shown += fmt::format("\\x{:02X}", byte);
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+}  // namespace mensuro

@@ -1,0 +1,59 @@
+#pragma once
+
+// What reading the two texts noticed that the report doesn't show: lines that were read
+// differently from what the surveyor probably meant (warnings), and published distances no
+// observation uses (notes). They never change the run or its report.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mensuro {
+
+enum class InputText { kMeasured, kPublished };
+
+// "measured" or "published".
+std::string_view InputTextName(InputText text);
+
+// A line of one of the two texts, counted from 1 as an editor counts lines.
+struct InputLocation {
+  InputText text = InputText::kMeasured;
+  std::size_t line = 0;
+};
+
+enum class NoticeLevel { kWarning, kNote };
+
+struct InputNotice {
+  InputLocation where;
+  NoticeLevel level = NoticeLevel::kWarning;
+  std::string reason;
+  std::string content;  // the line as it stands in its text
+};
+
+// A text of nonsense can hold a warning on every line; past this many only the counts grow.
+inline constexpr std::size_t kListedNoticeLimit = 1000;
+
+struct InputNotices {
+  std::vector<InputNotice> listed;  // the first kListedNoticeLimit, by text and line
+  std::size_t warnings = 0;         // all warnings found, listed or not
+  std::size_t notes = 0;            // all notes found, listed or not
+};
+
+void AddNotice(InputNotices& notices, InputNotice notice);
+
+// Puts the listed notices in the order of their texts (measured first) and lines.
+void SortNotices(InputNotices& notices);
+
+// Adds the warnings about the fields of one observation or published distance line:
+// `normalised` is the line after NormalizeSeparators, `content` the line as it stands. Warned
+// about: a fourth field of digits alone (a decimal comma), a distance read as 0 or less, an empty
+// station name and a tab inside a station name.
+void CheckLineFields(std::string_view normalised, InputLocation where, std::string_view content,
+                     InputNotices& notices);
+
+// `text` with every control character shown as \xNN and every tab as \t, so that a notice can
+// be shown on one line of a terminal or a list.
+std::string VisibleText(std::string_view text);
+
+}  // namespace mensuro
