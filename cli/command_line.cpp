@@ -1,9 +1,32 @@
 #include "cli/command_line.h"
 
+#include <memory>
+
 #include "documents/plot_export.h"
 #include "resources/version_info.h"
 
 namespace mensuro::cli {
+namespace {
+
+// Help that shows each option's value and default but not the options it can't be used with:
+// the descriptions and the usage errors say that where it matters.
+class HelpFormatter : public CLI::Formatter {
+ public:
+  std::string make_option_opts(const CLI::Option* option) const override {
+    std::string opts;
+    if (option->get_type_size() != 0) {
+      if (!option->get_type_name().empty()) {
+        opts += " " + get_label(option->get_type_name());
+      }
+      if (!option->get_default_str().empty()) {
+        opts += "=" + option->get_default_str();
+      }
+    }
+    return opts;
+  }
+};
+
+}  // namespace
 
 void DescribeCommandLine(CLI::App& app, CommandLine& line) {
   app.description(
@@ -55,6 +78,7 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
   app.set_version_flag("--version",
                        "mensuro-cli " + (version ? version->productVersion : std::string("?")),
                        "Print the program's version and exit");
+  app.formatter(std::make_shared<HelpFormatter>());
   app.footer(
       "Exit status: 0 report produced, 1 the calibration could not be processed (message on "
       "standard error), 2 wrong command line, a file that can't be read or written, or a "

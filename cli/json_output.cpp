@@ -104,6 +104,12 @@ std::optional<nlohmann::json> PairJson(const AdjustmentEntry& entry) {
       {"r", entry.r},
       {"standardizedDifference", entry.standardizedDifference},
       {"flagged", entry.flagged},
+      {"observations", entry.observations},
+      // Of a pair measured once there is nothing to spread.
+      {"observationStdDev",
+       entry.observations > 1 ? nlohmann::json(entry.observationStdDev) : nlohmann::json()},
+      {"observationSpread",
+       entry.observations > 1 ? nlohmann::json(entry.observationSpread) : nlohmann::json()},
   };
 }
 
@@ -127,19 +133,34 @@ nlohmann::json ResultJson(const CalibrationResult& result) {
 }  // namespace
 
 void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const ProjectRun& run,
-                      const ReportText& report) {
-  // Members in the order of the keys, as a whole document orders them.
+                      const ReportText& report, const nlohmann::json& input) {
+  // Members in the order of the keys, as a whole document orders them; those of `input` go
+  // between the run's own.
   DocumentWriter document(out);
+  const auto items = input.items();
+  auto extra = items.begin();
+  const auto inputBefore = [&](std::string_view name) {
+    for (; extra != items.end() && extra.key() < name; ++extra) {
+      document.Member(extra.key(), extra.value());
+    }
+  };
+  inputBefore("header");
   document.Member("header", HeaderJson(header));
+  inputBefore("observations");
   document.ArrayMember("observations", run.records.entries, ObservationJson);
+  inputBefore("pairs");
   document.ArrayMember("pairs", run.analysis.entries, PairJson);
+  inputBefore("report");
   document.ArrayMember("report", report.lines,
                        [](const std::string& line) { return std::optional<nlohmann::json>(line); });
+  inputBefore("result");
   document.Member("result", ResultJson(run.analysis.result));
+  inputBefore("verdicts");
   document.Member("verdicts", {
                                   {"scaleTestPassed", run.analysis.scaleTestPassed},
                                   {"constantTestPassed", run.analysis.constantTestPassed},
                               });
+  inputBefore("\x7f");
   document.Close();
 }
 

@@ -12,11 +12,12 @@ namespace mensuro::cli {
 
 // Writes the results of a successful run as one JSON document to `out`: the header as the run
 // left it, every observation, every station pair, the fitted values, both verdicts and the
-// report's lines. Doubles keep every bit (shortest round-trip form); values that are not finite
-// become null. The document is written member by member, so a run of a million observations
-// never holds a second copy of them as JSON; the text is that of JsonText on the whole document.
+// report's lines, followed by the members of `input` (what reading the texts noticed). Doubles keep
+// every bit (shortest round-trip form); values that are not finite become null. The document is
+// written member by member, so a run of a million observations never holds a second copy of them as
+// JSON; the text is that of JsonText on the whole document.
 void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const ProjectRun& run,
-                      const ReportText& report);
+                      const ReportText& report, const nlohmann::json& input);
 
 // Text of a JSON document for output, indented by two blanks and ending in a line feed. Bytes
 // that are not UTF-8 (station names in a single-byte code page) are replaced by U+FFFD rather

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -22,6 +23,7 @@
 #include "core/analysis/report_text.h"
 #include "core/data/baseline_library.h"
 #include "core/data/data_files.h"
+#include "core/data/input_notices.h"
 #include "core/data/project_processing.h"
 #include "core/data/station_pairs.h"
 #include "core/data/text_encoding.h"
@@ -61,8 +63,8 @@ std::string TerminalText(std::string_view message) {
 std::string TooFewPairsText(const RecordTable& records) {
   const std::size_t pairs = GroupStationPairs(records).members.size();
   return fmt::format(
-      "mensuro-cli: the measured file gives {} observation(s) of {} station pair(s); at least "
-      "three different pairs are needed",
+      "the measured file gives {} observation(s) of {} station pair(s); at least three different "
+      "pairs are needed",
       CountRecords(records), pairs);
 }
 
@@ -82,7 +84,33 @@ struct PublishedSource {
   std::string text;
   std::string name;
   int failure = kExitSuccess;
+  std::string fileName;  // the file its lines come from: the published file or the library
+  // For a baseline of the library, the library line of every line of the text.
+  std::vector<std::size_t> libraryLines;
 };
+
+// Where a line of one of the two texts is in its file: the library's line for a baseline of the
+// library, so that an editor opened there shows it.
+struct FileLine {
+  std::string_view fileName;
+  std::size_t line = 0;
+};
+
+PublishedSource Refused(int exitCode) {
+  PublishedSource refused;
+  refused.failure = exitCode;
+  return refused;
+}
+
+FileLine LocateLine(const InputLocation& where, const CommandLine& line,
+                    const PublishedSource& published) {
+  if (where.text == InputText::kMeasured) {
+    return {line.measuredFile, where.line};
+  }
+  const std::vector<std::size_t>& lines = published.libraryLines;
+  const bool mapped = line.baselineName && where.line >= 1 && where.line <= lines.size();
+  return {published.fileName, mapped ? lines[where.line - 1] : where.line};
+}
 
 std::filesystem::path LibraryPath(const CommandLine& line, const char* argv0) {
   return line.libraryFile.empty() ? BaselineLibraryPath(ExecutableDirectory(argv0))
@@ -103,25 +131,27 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
   if (!line.baselineName) {
     auto published = ReadTextFile(line.publishedFile, reason);
     if (!published) {
-      return {{},
-              {},
-              Fail(kExitUsage,
-                   "cannot read the published file '" + line.publishedFile + "': " + reason)};
+      return Refused(Fail(
+          kExitUsage, "cannot read the published file '" + line.publishedFile + "': " + reason));
     }
-    return {std::move(*published), line.publishedFile};
+    return {std::move(*published), line.publishedFile, kExitSuccess, line.publishedFile, {}};
   }
   const auto library = LibraryPath(line, argv0);
   const auto text = ReadLibrary(library);
   if (!text) {
-    return {{}, {}, kExitUsage};
+    return Refused(kExitUsage);
   }
   CollectedBaseline baseline = CollectBaseline(*text, *line.baselineName);
   if (baseline.nameLines == 0) {
-    // Without the program's prefix: the message as a script matches it.
-    PrintErrorLine("No baseline named " + *line.baselineName + " in " + library.string());
-    return {{}, {}, kExitUsage};
+    const std::optional<std::string> similar =
+        SimilarBaselineName(BaselineNames(SplitFileLines(*text)), *line.baselineName);
+    const std::string hint = similar ? "; did you mean \"" + *similar + "\"?" : "";
+    return Refused(Fail(kExitUsage, "No baseline named " + *line.baselineName + " in " +
+                                        library.string() + hint +
+                                        " (--list-baselines lists them)"));
   }
-  return {std::move(baseline.publishedText), *line.baselineName};
+  return {std::move(baseline.publishedText), *line.baselineName, kExitSuccess, library.string(),
+          std::move(baseline.libraryLines)};
 }
 
 int ListNames(const CommandLine& line, const char* argv0) {
@@ -137,6 +167,59 @@ int ListNames(const CommandLine& line, const char* argv0) {
   PrintOut(names);
   std::cout.flush();
   return std::cout ? kExitSuccess : Fail(kExitUsage, "cannot write to standard output");
+}
+
+// Every listed warning and note as a compiler gives them, FILE:LINE: warning: REASON, so that
+// an editor can jump to the line.
+void PrintNotices(const InputNotices& notices, const CommandLine& line,
+                  const PublishedSource& published) {
+  std::string text;
+  for (const InputNotice& notice : notices.listed) {
+    const FileLine at = LocateLine(notice.where, line, published);
+    text += VisibleText(fmt::format("{}:{}: {}: {}", at.fileName, at.line,
+                                    notice.level == NoticeLevel::kWarning ? "warning" : "note",
+                                    notice.reason));
+    text += '\n';
+  }
+  const std::size_t unlisted = notices.warnings + notices.notes - notices.listed.size();
+  if (unlisted > 0) {
+    text += fmt::format("mensuro-cli: {} more warnings and notes not listed\n", unlisted);
+  }
+  std::cerr << text;
+}
+
+// The listed warnings or notes as JSON members, with lines counted in their files as the
+// messages count them.
+nlohmann::json NoticesJson(const InputNotices& notices, NoticeLevel level, const CommandLine& line,
+                           const PublishedSource& published) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const InputNotice& notice : notices.listed) {
+    if (notice.level == level) {
+      list.push_back({{"text", InputTextName(notice.where.text)},
+                      {"line", LocateLine(notice.where, line, published).line},
+                      {"reason", notice.reason},
+                      {"content", notice.content}});
+    }
+  }
+  return list;
+}
+
+nlohmann::json InputJson(const ProjectRun& run, const CommandLine& line,
+                         const PublishedSource& published) {
+  nlohmann::json input = {
+      {"warnings", NoticesJson(run.notices, NoticeLevel::kWarning, line, published)},
+      {"notes", NoticesJson(run.notices, NoticeLevel::kNote, line, published)},
+  };
+  const std::size_t unlisted = run.notices.warnings + run.notices.notes - run.notices.listed.size();
+  if (unlisted > 0) {
+    input["noticesNotListed"] = unlisted;
+  }
+  return input;
+}
+
+// The message of a failed calibration: the core's reason, and what was read when it gives none.
+std::string FailureText(const std::string& message, const ProjectRun& run) {
+  return message == kProcessingFailurePrefix ? message + TooFewPairsText(run.records) : message;
 }
 
 // Qt's own notes (a missing runtime folder, say) would mix with the messages a script reads.
@@ -197,29 +280,39 @@ int Run(const CommandLine& line, const char* argv0) {
   ReportText report;
   std::string message;
   const bool json = line.format == "json";
-  if (ProcessProject(report, header, calibration.measuredText, calibration.publishedText, message,
-                     calibration.run) != 0) {
+  const bool processed = ProcessProject(report, header, calibration.measuredText,
+                                        calibration.publishedText, message, calibration.run) == 0;
+  const ProjectRun& run = calibration.run;
+  PrintNotices(run.notices, line, published);
+  if (!processed) {
+    const std::string failure = FailureText(message, run);
+    const InputLocation failedAt = run.failedAt.value_or(InputLocation{});
+    const FileLine at = LocateLine(failedAt, line, published);
     if (json) {
-      PrintOut(JsonText({{"error", message}}));
+      nlohmann::json document = {{"error", failure}};
+      if (run.failedAt) {
+        document["errorAt"] = {{"text", InputTextName(failedAt.text)}, {"line", at.line}};
+      }
+      document.update(InputJson(run, line, published));
+      PrintOut(JsonText(document));
     } else {
-      std::cerr << TerminalText(message);
-      // The core gives no reason when there are too few pairs to fit; say what was read.
-      std::cerr << (message == kProcessingFailurePrefix ? TooFewPairsText(calibration.run.records)
-                                                        : "")
-                << '\n';
+      // The line the failure names, as an editor finds it.
+      PrintErrorLine(
+          "mensuro-cli: " + failure +
+          (run.failedAt ? fmt::format(" ({}:{})", at.fileName, at.line) : std::string()));
     }
     return kExitProcessingFailed;
   }
 
-  if (!line.outputFile.empty() && WriteReportFile(line.outputFile, report) != 0) {
-    return Fail(kExitUsage, "cannot write the report file '" + line.outputFile + "'");
+  if (!line.outputFile.empty() && WriteReportFile(line.outputFile, report, reason) != 0) {
+    return Fail(kExitUsage, "cannot write the report file '" + line.outputFile + "': " + reason);
   }
   if (const int written = WriteDocuments(line, calibration); written != kExitSuccess) {
     return written;
   }
   // Line by line rather than joined: a report of a million observations is big enough.
   if (json) {
-    WriteResultsJson(std::cout, header, calibration.run, report);
+    WriteResultsJson(std::cout, header, run, report, InputJson(run, line, published));
   } else {
     for (const std::string& reportLine : report.lines) {
       PrintOut(reportLine);

@@ -76,22 +76,37 @@ TEST(cli_baselines, the_library_baseline_is_processed_like_a_published_text) {
   // An empty name is a name: the "1:" line's group, which holds the pair A, B alone.
   const CliRun empty = RunCli(dir, {"m.txt", "--baseline", "", "--library", "lib.dat"});
   EXPECT_EQ(empty.exitCode, 1);
-  EXPECT_EQ(empty.err, "Error processing project:\nNo published distance between A and C.\n");
+  EXPECT_EQ(empty.err,
+            "mensuro-cli: Error processing project: No published distance between A and C. "
+            "(m.txt:2)\n");
+  // A line of the baseline is named by its line in the library.
+  dir.Write("ab.txt", "A,B,99.997\n");
+  const CliRun unused =
+      RunCli(dir, {"ab.txt", "--baseline", "Worked example", "--library", "lib.dat"});
+  EXPECT_TRUE(
+      unused.err.starts_with("lib.dat:5: note: no observation of A-C; the distance is not used\n"))
+      << unused.err;
 }
 
-TEST(cli_baselines, a_name_no_name_line_carries_is_named_on_stderr) {
+TEST(cli_baselines, every_listed_name_loads_and_a_near_miss_is_named) {
   const TempDir dir;
   dir.Write("m.txt", kMeasured);
   dir.Write("lib.dat", kLibrary);
-  // "Short" is listed, but its name line ends in blanks, so no name line carries "Short"; the
-  // listed "Tabbed\t" loses its tab when loading.
-  for (const std::string name : {"Short", "Tabbed\t", "worked example"}) {
-    SCOPED_TRACE(name);
+  // Listed as "Short" and "Tabbed\t": both load, though neither holds all pairs measured.
+  for (const std::string name : {"Short", "Tabbed\t"}) {
+    const CliRun run = RunCli(dir, {"m.txt", "--baseline", name, "--library", "lib.dat"});
+    EXPECT_EQ(run.exitCode, 1) << name;
+    EXPECT_TRUE(Contains(run.err, "No published distance between A and B.")) << run.err;
+  }
+  const std::string hint = "; did you mean \"Worked example\"? (--list-baselines lists them)\n";
+  for (const std::string name : {"worked example", " Worked example "}) {
     const CliRun run = RunCli(dir, {"m.txt", "--baseline", name, "--library", "lib.dat"});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "No baseline named " + name + " in lib.dat\n");
+    EXPECT_EQ(run.err, "mensuro-cli: No baseline named " + name + " in lib.dat" + hint);
   }
+  const CliRun unknown = RunCli(dir, {"m.txt", "--baseline", "North", "--library", "lib.dat"});
+  EXPECT_EQ(unknown.err,
+            "mensuro-cli: No baseline named North in lib.dat (--list-baselines lists them)\n");
 }
 
 TEST(cli_baselines, an_unreadable_library_is_named_and_exits_two) {

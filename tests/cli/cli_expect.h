@@ -24,7 +24,15 @@ inline void ExpectOneErrorLine(const CliRun& run, std::string_view what) {
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   EXPECT_TRUE(run.err.ends_with('\n')) << run.err;
+  EXPECT_TRUE(run.err.starts_with("mensuro-cli: ")) << run.err;
   EXPECT_TRUE(Contains(run.err, what)) << run.err << " lacks " << what;
+}
+
+// The last line of `err` with its line feed: a failure's message, after any warnings and notes.
+inline std::string LastLine(const std::string& err) {
+  const std::size_t end = err.ends_with('\n') ? err.size() - 1 : err.size();
+  const std::size_t start = err.rfind('\n', end == 0 ? 0 : end - 1);
+  return err.substr(start == std::string::npos || start >= end ? 0 : start + 1);
 }
 
 using Env = std::vector<std::pair<std::string, std::string>>;

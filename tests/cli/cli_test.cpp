@@ -23,6 +23,9 @@ constexpr std::string_view kPublished = "A,B,100\nA,C,300\nA,D,600\n";
 constexpr std::string_view kMissingD = "A,B,100\nA,C,300\n";
 constexpr std::string_view kNoPublishedD =
     "Error processing project:\nNo published distance between A and D.";
+constexpr std::string_view kTooFewPairs =
+    "Error processing project:\nthe measured file gives 3 observation(s) of 2 station pair(s); at "
+    "least three different pairs are needed";
 
 TEST(cli, success_prints_the_report_on_stdout_and_exits_zero) {
   const TempDir dir;
@@ -45,15 +48,19 @@ TEST(cli, processing_failures_go_to_stderr_and_exit_one) {
   struct Case {
     std::string_view measured, published, message;
   };
+  // On one line, with the line the failure names: the pair's first observation, or its second
+  // published distance.
   const Case cases[] = {
-      {kMeasured, kMissingD, kNoPublishedD},
+      {kMeasured, kMissingD,
+       "mensuro-cli: Error processing project: No published distance between A and D. (m.txt:3)"},
       // Three observations but two distinct pairs: the core gives no reason, so the command
       // line says what it read.
       {"A,B,99.997\nA,C,299.995\nA,B,99.998\n", kPublished,
-       "Error processing project:\nmensuro-cli: the measured file gives 3 observation(s) of 2 "
+       "mensuro-cli: Error processing project: the measured file gives 3 observation(s) of 2 "
        "station pair(s); at least three different pairs are needed"},
-      {kMeasured, "A,B,100\nA,B,100.1\nA,C,300\nA,D,600\n",
-       "Error processing project:\nMultiple published distances found between:\tA - B"},
+      {kMeasured, "A,B,100\n\nA,B,100.1\nA,C,300\nA,D,600\n",
+       "mensuro-cli: Error processing project: Multiple published distances found between:\tA - "
+       "B (p.txt:3)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -61,7 +68,8 @@ TEST(cli, processing_failures_go_to_stderr_and_exit_one) {
     const CliRun run = RunFiles(dir, c.measured, c.published);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, std::string(c.message) + "\n");
+    // After any warnings and notes.
+    EXPECT_TRUE(run.err.ends_with(std::string(c.message) + "\n")) << run.err;
   }
 }
 
@@ -99,7 +107,7 @@ TEST(cli, unreadable_inputs_name_the_path_and_exit_two) {
 TEST(cli, unwritable_output_exits_two_and_creates_nothing) {
   const TempDir dir;
   const CliRun run = RunFiles(dir, kMeasured, kPublished, {"--output", "no-folder/report.txt"});
-  ExpectOneErrorLine(run, "no-folder/report.txt");
+  ExpectOneErrorLine(run, "'no-folder/report.txt': No such file or directory");
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "no-folder"));
 }
 
@@ -284,7 +292,16 @@ TEST(cli, json_failure_is_an_error_object_on_stdout) {
   const TempDir dir;
   const CliRun run = RunFiles(dir, kMeasured, kMissingD, {"--format", "json"});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(nlohmann::json::parse(run.out), nlohmann::json({{"error", kNoPublishedD}}));
+  EXPECT_EQ(nlohmann::json::parse(run.out),
+            nlohmann::json({{"error", kNoPublishedD},
+                            {"errorAt", {{"text", "measured"}, {"line", 3}}},
+                            {"warnings", nlohmann::json::array()},
+                            {"notes", nlohmann::json::array()}}));
+  // Too few pairs: the counts, as the text says them.
+  const CliRun few =
+      RunFiles(dir, "A,B,99.997\nA,C,299.995\nA,B,99.998\n", kPublished, {"--format", "json"});
+  EXPECT_EQ(few.exitCode, 1);
+  EXPECT_EQ(nlohmann::json::parse(few.out)["error"], kTooFewPairs);
 }
 
 TEST(cli, german_locale_gives_the_same_bytes_as_c) {
