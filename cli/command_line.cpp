@@ -55,7 +55,8 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
           ->type_name("REPORT_FILE");
   auto* format = app.add_option("--format", line.format,
                                 "text: the report; json: the header, observations, pairs, "
-                                "results, verdicts and report lines as one JSON document")
+                                "results, verdicts, report lines, warnings and notes as one JSON "
+                                "document")
                      ->check(CLI::IsMember({"text", "json"}))
                      ->capture_default_str();
   auto* certificate = app.add_option("--certificate", line.certificateFile,
@@ -82,7 +83,8 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
   app.footer(
       "Exit status: 0 report produced, 1 the calibration could not be processed (message on "
       "standard error), 2 wrong command line, a file that can't be read or written, or a "
-      "baseline that the library lacks.");
+      "baseline that the library lacks. Lines of the input that were probably misread are named "
+      "on standard error as FILE:LINE: warning: REASON; the run goes on.");
 }
 
 std::string CommandLineProblem(const CommandLine& line) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -119,6 +120,7 @@ TEST(cli, help_prints_usage_on_stdout_and_exits_zero) {
   for (const std::string_view word : {"MEASURED_FILE", "--published", "--output", "--format"}) {
     EXPECT_TRUE(Contains(run.out, word)) << "missing: " << word;
   }
+  EXPECT_FALSE(Contains(run.out, "Excludes")) << run.out;
 }
 
 TEST(cli, version_is_the_one_the_build_was_given) {
@@ -286,6 +288,34 @@ TEST(cli, json_holds_the_run_and_the_report_of_the_text_output) {
   ShortestNumberCheck numbers;
   EXPECT_TRUE(nlohmann::json::sax_parse(run.out, &numbers));
   EXPECT_GT(numbers.checked, 30);
+}
+
+TEST(cli, input_warnings_name_file_and_line_and_the_run_goes_on) {
+  // A decimal comma on line 2; A-B measured twice, 7.0 mm apart.
+  constexpr std::string_view kOdd = "A,B,99.997\nA,C,299,995\nA,D,599.991\nA,B,99.990\n";
+  const TempDir dir;
+  const CliRun text = RunFiles(dir, kOdd, kPublished);
+  EXPECT_EQ(text.exitCode, 0);
+  EXPECT_EQ(text.err,
+            "m.txt:1: warning: observations of A-B spread 7.0 mm (limit 6.6 mm)\n"
+            "m.txt:2: warning: a decimal comma? the distance is read as 299\n");
+
+  const CliRun json = RunFiles(dir, kOdd, kPublished, {"--format", "json"});
+  ASSERT_EQ(json.exitCode, 0);
+  const nlohmann::json document = nlohmann::json::parse(json.out);
+  EXPECT_EQ(document["warnings"][1], nlohmann::json({{"text", "measured"},
+                                                     {"line", 2},
+                                                     {"reason",
+                                                      "a decimal comma? the distance is "
+                                                      "read as 299"},
+                                                     {"content", "A,C,299,995"}}));
+  // A-C was measured once and closes first; A-B twice and closes last.
+  const nlohmann::json& pairs = document["pairs"];
+  EXPECT_EQ(pairs[0]["observations"], 1);
+  EXPECT_TRUE(pairs[0]["observationSpread"].is_null());
+  EXPECT_EQ(pairs[2]["observations"], 2);
+  EXPECT_NEAR(pairs[2]["observationSpread"].get<double>(), 0.007, 1e-12);
+  EXPECT_NEAR(pairs[2]["observationStdDev"].get<double>(), 0.007 / std::sqrt(2.0), 1e-12);
 }
 
 TEST(cli, json_failure_is_an_error_object_on_stdout) {
