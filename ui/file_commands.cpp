@@ -54,20 +54,21 @@ std::optional<std::vector<std::string>> CVerantDlg::ReadOpenedFile(const QString
   return lines;
 }
 
-void CVerantDlg::LoadText(std::vector<std::string> fileLines, InnerLineBreaks breaks,
-                          QPlainTextEdit& control, std::optional<std::string>& stored) {
-  stored = SplitLoadedFile(std::move(fileLines), breaks, header_);
-  SetWholeText(control, *stored);
-  control.repaint();
+void CVerantDlg::LoadMeasuredFile(std::vector<std::string> fileLines) {
+  storedMeasuredText_ = SplitLoadedFile(std::move(fileLines), InnerLineBreaks::kDelete, header_);
+  SetWholeText(*measuredText_, *storedMeasuredText_);
+  measuredText_->repaint();
   ShowHeaderInEdits();
 }
 
-void CVerantDlg::LoadMeasuredFile(std::vector<std::string> fileLines) {
-  LoadText(std::move(fileLines), InnerLineBreaks::kDelete, *measuredText_, storedMeasuredText_);
-}
-
 void CVerantDlg::LoadPublishedFile(std::vector<std::string> fileLines) {
-  LoadText(std::move(fileLines), InnerLineBreaks::kKeep, *publishedText_, storedPublishedText_);
+  // Header lines in a published file still leave its text, but the header they would set is
+  // thrown away: the measured header belongs to the measured data alone.
+  MeasurementHeader discarded;
+  storedPublishedText_ =
+      SplitLoadedFile(std::move(fileLines), InnerLineBreaks::kKeep, discarded);
+  SetWholeText(*publishedText_, *storedPublishedText_);
+  publishedText_->repaint();
 }
 
 void CVerantDlg::ShowCouldNotWrite(const QString& fileName) {

@@ -200,13 +200,17 @@ void CVerantDlg::ShowHeaderTexts(const MeasurementHeader& shown) {
 }
 
 void CVerantDlg::WriteHeaderField(QLineEdit& field, const QString& text) {
+  const bool changed = field.text() != text;
   {
     const QSignalBlocker quiet(field);
     field.setText(text);
     // The start of the text in view, as a field just filled shows it.
     field.setCursorPosition(0);
   }
-  OnHeaderChanged();
+  if (changed) {
+    EnableMeasuredSaves(true);
+  }
+  ReadHeaderFromEdits();
 }
 
 void CVerantDlg::OnHeaderChanged() {

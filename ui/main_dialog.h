@@ -117,7 +117,8 @@ class CVerantDlg : public QDialog {
   void DoDataExchange();
   void OnInitDialog();
   void ConnectCommands();
-  // Sets a header field's text; the change runs OnHeaderChanged even when the text is the same.
+  // Sets a header field's text. A new text enables the measured Save buttons, as an edit does;
+  // the header is read back from the fields either way.
   void WriteHeaderField(QLineEdit& field, const QString& text);
   // Date, time, EDM description and comment of `shown` into their fields.
   void ShowHeaderTexts(const MeasurementHeader& shown);
@@ -133,9 +134,6 @@ class CVerantDlg : public QDialog {
   std::optional<QString> ChooseSaveName(QLineEdit& fileNameField);
   void EnablePublishedSaves(bool enabled);
   void EnableMeasuredSaves(bool enabled);
-  // The loading steps both texts share; `breaks` tells what becomes of line breaks inside lines.
-  void LoadText(std::vector<std::string> fileLines, InnerLineBreaks breaks, QPlainTextEdit& control,
-                std::optional<std::string>& stored);
   SaveResult WriteSavedFile(const QString& fileName, std::string_view bytes);
   void ShowCouldNotWrite(const QString& fileName);
   // A Process ended: keeps its calibration, or forgets the last one and keeps the failure's
