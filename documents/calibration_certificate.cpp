@@ -136,20 +136,27 @@ QString PairSection(const CalibrationAnalysis& analysis) {
   // The header row is repeated on every page the table runs over.
   QString html = QStringLiteral("<h3>Station pairs</h3>") + kGridTable;
   html += QStringLiteral("<thead>") +
-          Row({Html("From"), Html("To"), Html("Published P (m)"), Html("Observed C (m)"),
-               Html("d (mm)"), Html("Residual (mm)"), Html("Std. diff."), Html("Flag")},
+          Row({Html("From"), Html("To"), Html("Published P (m)"), Html("Observed C (m)"), Html("n"),
+               Html("s (mm)"), Html("Spread (mm)"), Html("d (mm)"), Html("Residual (mm)"),
+               Html("Std. diff."), Html("Flag")},
               "th") +
           QStringLiteral("</thead>");
   for (const AdjustmentEntry& entry : analysis.entries) {
+    // A pair measured once has no spread to show.
+    const bool repeated = entry.observations > 1;
     html += NumberRow(
         {Html(entry.from), Html(entry.to), Number(entry.P, 4), Number(entry.C, 4),
+         QString::number(entry.observations),
+         repeated ? Number(entry.observationStdDev * 1000.0, 1) : QString(),
+         repeated ? Number(entry.observationSpread * 1000.0, 1) : QString(),
          Text(MillimetresText(entry.d)), Text(MillimetresText(entry.r)),
          Number(entry.standardizedDifference, 1), entry.flagged ? QStringLiteral("*") : QString()},
         2);
   }
   html += QStringLiteral(
-      "</table><p>d = P \u2212 C. A flag (*) marks a difference of three "
-      "times the specified accuracy or more.</p>");
+      "</table><p>d = P \u2212 C. n observations were averaged into C; s is the standard "
+      "deviation of one of them and the spread their largest minus their smallest. A flag (*) "
+      "marks a difference of three times the specified accuracy or more.</p>");
   return html;
 }
 

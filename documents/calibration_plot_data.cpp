@@ -39,7 +39,9 @@ CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header,
   for (const AdjustmentEntry& entry : run.analysis.entries) {
     data.pairs.push_back({entry.from, entry.to, entry.P, entry.C, entry.d,
                           entry.d * kMillimetresPerMetre, entry.r * kMillimetresPerMetre,
-                          entry.standardizedDifference, entry.flagged});
+                          entry.standardizedDifference, entry.flagged, entry.observations,
+                          entry.observationStdDev * kMillimetresPerMetre,
+                          entry.observationSpread * kMillimetresPerMetre});
     data.largestDistance = std::max(data.largestDistance, entry.P);
   }
 
@@ -62,9 +64,14 @@ std::string PairName(const PlotPair& pair) {
 }
 
 std::string PairDescription(const PlotPair& pair) {
-  return fmt::format("{}\nP = {:.4f} m\nC = {:.4f} m\nd = {} mm\nStd. residual {}{:.1f}",
-                     PairName(pair), pair.P, pair.C, MillimetresText(pair.d),
-                     pair.flagged ? "*" : "", pair.standardizedDifference);
+  std::string text = fmt::format(
+      "{}\nP = {:.4f} m\nC = {:.4f} m\nd = {} mm\nStd. residual {}{:.1f}", PairName(pair), pair.P,
+      pair.C, MillimetresText(pair.d), pair.flagged ? "*" : "", pair.standardizedDifference);
+  if (pair.observations > 1) {
+    text += fmt::format("\n{} observations, s = {:.1f} mm, spread {:.1f} mm", pair.observations,
+                        pair.stdDevMm, pair.spreadMm);
+  }
+  return text;
 }
 
 }  // namespace mensuro

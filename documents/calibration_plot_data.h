@@ -28,6 +28,9 @@ struct PlotPair {
   double residualMm = 0.0;    // of the unweighted fit
   double standardizedDifference = 0.0;
   bool flagged = false;
+  int observations = 0;   // averaged into C
+  double stdDevMm = 0.0;  // of one observation
+  double spreadMm = 0.0;  // largest minus smallest observation
 };
 
 struct CalibrationPlotData {
@@ -52,7 +55,8 @@ CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header, con
 std::string PairName(const PlotPair& pair);
 
 // What hovering a pair's marker tells: its pair, P, C, d and standardized difference, one per
-// line.
+// line, and for a pair measured more than once its observations' count, standard deviation and
+// spread.
 std::string PairDescription(const PlotPair& pair);
 
 }  // namespace mensuro

@@ -26,6 +26,7 @@ constexpr std::array kMainControls = {
     Entry(kIdProcess, kDefaultPushButton, "Process", {375, 390, 50, 14}, kButton),
     Entry(kIdCancel, kPushButton, "Cancel", {429, 390, 50, 14}, kButton),
     Entry(kIdPlot, kPushButton, "Plot", {7, 390, 50, 14}, kButton),
+    Entry(kIdNoticeSummary, kLabel, "", {61, 390, 64, 14}),
     Entry(kIdSourceGroup, kGroupBox, "Source for Published Baseline Distances", {7, 7, 471, 50}),
     Entry(kIdPredefined, kRadioButton, "Predefined:", {14, 40, 50, 10}),
     Entry(kIdPublishedFileName, kLineEdit, "", {139, 18, 263, 14}, kField),

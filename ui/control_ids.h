@@ -38,6 +38,7 @@ enum MainControlId : int {
   kIdAbout = 1031,
   kIdHelp = 1032,
   kIdPlot = 1033,
+  kIdNoticeSummary = 1036,
 };
 
 enum AboutControlId : int {

@@ -65,8 +65,7 @@ void CVerantDlg::LoadPublishedFile(std::vector<std::string> fileLines) {
   // Header lines in a published file still leave its text, but the header they would set is
   // thrown away: the measured header belongs to the measured data alone.
   MeasurementHeader discarded;
-  storedPublishedText_ =
-      SplitLoadedFile(std::move(fileLines), InnerLineBreaks::kKeep, discarded);
+  storedPublishedText_ = SplitLoadedFile(std::move(fileLines), InnerLineBreaks::kKeep, discarded);
   SetWholeText(*publishedText_, *storedPublishedText_);
   publishedText_->repaint();
 }

@@ -54,7 +54,8 @@ CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executabl
   setMinimumSize(laidOut);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   std::vector<QWidget*> bottomRow;
-  for (const int id : {kIdProcess, kIdCancel, kIdPlot, kIdSaveReportAs, kIdAbout, kIdHelp}) {
+  for (const int id :
+       {kIdProcess, kIdCancel, kIdPlot, kIdNoticeSummary, kIdSaveReportAs, kIdAbout, kIdHelp}) {
     bottomRow.push_back(Control(id));
   }
   growingLayout_.emplace(laidOut, *controls_.Find(kIdResultList), bottomRow);
@@ -102,6 +103,8 @@ void CVerantDlg::DoDataExchange() {
   ppmError_ = controls_.Get<QLineEdit>(kIdPpmError);
   date_ = controls_.Get<QLineEdit>(kIdDate);
   time_ = controls_.Get<QLineEdit>(kIdTime);
+  noticeSummary_ = controls_.Get<QLabel>(kIdNoticeSummary);
+  noticeSummary_->setWordWrap(true);
 }
 
 void CVerantDlg::ConnectCommands() {

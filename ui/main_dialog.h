@@ -66,6 +66,8 @@ class CVerantDlg : public QDialog {
   const std::optional<ProcessedCalibration>& Calibration() const { return calibration_; }
   // The message of the last failed Process; empty after a successful one.
   const QString& ProcessFailure() const { return processFailure_; }
+  // What reading the texts of the last Process noticed.
+  const InputNotices& Notices() const { return notices_; }
   // The plot window, once Plot has opened it.
   CPlotWindow* PlotWindow() const { return plotWindow_.get(); }
 
@@ -138,9 +140,12 @@ class CVerantDlg : public QDialog {
   void ShowCouldNotWrite(const QString& fileName);
   // A Process ended: keeps its calibration, or forgets the last one and keeps the failure's
   // message; tells the views either way.
-  void KeepCalibration(std::optional<ProcessedCalibration> calibration, const QString& failure);
+  void KeepCalibration(std::optional<ProcessedCalibration> calibration, const QString& failure,
+                       InputNotices notices);
+  // One short line beside Plot when the last Process warned of its input; none otherwise.
+  void ShowNoticeSummary();
   // Shows `message` as the reason a Process failed.
-  void FailProcess(const QString& message);
+  void FailProcess(const QString& message, InputNotices notices = {});
   void SaveCertificateAs(const QString& fileName);
 
   DialogServices& services_;
@@ -175,6 +180,7 @@ class CVerantDlg : public QDialog {
   QLineEdit* ppmError_ = nullptr;
   QLineEdit* date_ = nullptr;
   QLineEdit* time_ = nullptr;
+  QLabel* noticeSummary_ = nullptr;
 
   std::optional<GrowingLayout> growingLayout_;
   std::unique_ptr<CPlotWindow> plotWindow_;
@@ -183,6 +189,7 @@ class CVerantDlg : public QDialog {
   ReportText report_;
   std::optional<ProcessedCalibration> calibration_;
   QString processFailure_;
+  InputNotices notices_;
   std::optional<std::string> storedPublishedText_;
   std::optional<std::string> storedMeasuredText_;
 };

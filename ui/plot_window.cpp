@@ -1,5 +1,6 @@
 #include "ui/plot_window.h"
 
+#include <fmt/format.h>
 #include <QChart>
 #include <QCursor>
 #include <QHBoxLayout>
@@ -36,27 +37,49 @@ CPlotWindow::CPlotWindow(DialogServices& services, QWidget* parent)
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumHeight(160);
   }
+  noticeTitle_.setText(QStringLiteral("Warnings and notes on the input:"));
+  noticeList_.setMaximumHeight(120);
   saveAs_.setText(QStringLiteral("Save As"));
   connect(&saveAs_, &QPushButton::clicked, this, &CPlotWindow::OnSaveAs);
 
   layout_.addWidget(&message_, 1);
   layout_.addWidget(&calibrationView_, 3);
   layout_.addWidget(&residualView_, 2);
+  layout_.addWidget(&noticeTitle_);
+  layout_.addWidget(&noticeList_);
   auto buttons = std::make_unique<QHBoxLayout>();
   buttons->addStretch();
   buttons->addWidget(&saveAs_);
   layout_.addLayout(buttons.release());  // the window's layout owns it
   resize(820, 760);
   ShowMessage(QStringLiteral("Press Process to see the calibration plot."));
+  ShowNotices({});
 }
 
 void CPlotWindow::ShowCalibration(const std::optional<ProcessedCalibration>& calibration,
-                                  const QString& failure) {
+                                  const QString& failure, const InputNotices& notices) {
   if (calibration) {
     ShowCharts(MakeCalibrationPlotData(calibration->header, calibration->run));
   } else {
     ShowMessage(failure);
   }
+  ShowNotices(notices);
+}
+
+void CPlotWindow::ShowNotices(const InputNotices& notices) {
+  noticeList_.clear();
+  for (const InputNotice& notice : notices.listed) {
+    noticeList_.addItem(FieldFromBytes(VisibleText(
+        fmt::format("{} line {}: {}: {}    {}", InputTextName(notice.where.text), notice.where.line,
+                    notice.level == NoticeLevel::kWarning ? "warning" : "note", notice.reason,
+                    notice.content))));
+  }
+  const std::size_t unlisted = notices.warnings + notices.notes - notices.listed.size();
+  if (unlisted > 0) {
+    noticeList_.addItem(QStringLiteral("%1 more not listed").arg(unlisted));
+  }
+  noticeTitle_.setVisible(noticeList_.count() > 0);
+  noticeList_.setVisible(noticeList_.count() > 0);
 }
 
 void CPlotWindow::ShowCharts(const CalibrationPlotData& data) {

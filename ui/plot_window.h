@@ -2,6 +2,7 @@
 
 #include <QChartView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QString>
 #include <QVBoxLayout>
@@ -26,9 +27,10 @@ class CPlotWindow : public QWidget {
  public:
   CPlotWindow(DialogServices& services, QWidget* parent = nullptr);
 
-  // Shows `calibration`, or `failure` in place of the charts when there is no calibration.
+  // Shows `calibration`, or `failure` in place of the charts when there is no calibration, and
+  // below them what reading the texts noticed.
   void ShowCalibration(const std::optional<ProcessedCalibration>& calibration,
-                       const QString& failure);
+                       const QString& failure, const InputNotices& notices);
 
   // What the charts show, or nothing while a message stands in their place.
   const std::optional<CalibrationPlotData>& Data() const { return data_; }
@@ -36,6 +38,8 @@ class CPlotWindow : public QWidget {
   QChartView& CalibrationView() { return calibrationView_; }
   QChartView& ResidualView() { return residualView_; }
   QPushButton& SaveAsButton() { return saveAs_; }
+  // The warnings and notes of the run shown, one line each; hidden when there are none.
+  const QListWidget& NoticeList() const { return noticeList_; }
 
   void OnSaveAs();
   // The text a pair's marker shows while hovered, or nothing when `point` marks no pair.
@@ -45,6 +49,7 @@ class CPlotWindow : public QWidget {
   void ShowCharts(const CalibrationPlotData& data);
   void ShowMessage(const QString& text);
   void ConnectHovering(QChart& chart);
+  void ShowNotices(const InputNotices& notices);
 
   DialogServices& services_;
   std::optional<CalibrationPlotData> data_;
@@ -52,6 +57,8 @@ class CPlotWindow : public QWidget {
   QLabel message_;
   QChartView calibrationView_;
   QChartView residualView_;
+  QLabel noticeTitle_;
+  QListWidget noticeList_;
   QPushButton saveAs_;
 };
 

@@ -64,7 +64,7 @@ void CVerantDlg::OnProcess() {
   ProcessedCalibration calibration;
   std::string message;
   if (ProcessProject(report_, header_, measured, published, message, calibration.run) != 0) {
-    FailProcess(FieldFromBytes(message));
+    FailProcess(FieldFromBytes(message), std::move(calibration.run.notices));
     return;
   }
   FillResultList();
@@ -72,28 +72,38 @@ void CVerantDlg::OnProcess() {
   calibration.header = header_;
   calibration.measuredText = std::move(measured);
   calibration.publishedText = std::move(published);
-  KeepCalibration(std::move(calibration), QString());
+  InputNotices notices = calibration.run.notices;
+  KeepCalibration(std::move(calibration), QString(), std::move(notices));
 }
 
-void CVerantDlg::FailProcess(const QString& message) {
-  KeepCalibration(std::nullopt, message);
+void CVerantDlg::FailProcess(const QString& message, InputNotices notices) {
+  KeepCalibration(std::nullopt, message, std::move(notices));
   services_.ShowMessage(*this, message);
 }
 
 void CVerantDlg::KeepCalibration(std::optional<ProcessedCalibration> calibration,
-                                 const QString& failure) {
+                                 const QString& failure, InputNotices notices) {
   calibration_ = std::move(calibration);
   processFailure_ = failure;
+  notices_ = std::move(notices);
+  ShowNoticeSummary();
   emit CalibrationChanged();
+}
+
+void CVerantDlg::ShowNoticeSummary() {
+  const std::size_t warnings = notices_.warnings;
+  noticeSummary_->setText(warnings == 0   ? QString()
+                          : warnings == 1 ? QStringLiteral("1 warning: see Plot")
+                                          : QStringLiteral("%1 warnings: see Plot").arg(warnings));
 }
 
 void CVerantDlg::OnPlot() {
   if (!plotWindow_) {
     plotWindow_ = std::make_unique<CPlotWindow>(services_, this);
     connect(this, &CVerantDlg::CalibrationChanged, plotWindow_.get(),
-            [this] { plotWindow_->ShowCalibration(calibration_, processFailure_); });
+            [this] { plotWindow_->ShowCalibration(calibration_, processFailure_, notices_); });
     if (calibration_ || !processFailure_.isEmpty()) {
-      plotWindow_->ShowCalibration(calibration_, processFailure_);
+      plotWindow_->ShowCalibration(calibration_, processFailure_, notices_);
     }
   }
   plotWindow_->show();

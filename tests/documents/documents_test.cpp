@@ -127,6 +127,10 @@ TEST(calibration_plot, data_of_a_small_project) {
 
   EXPECT_EQ(PairDescription(data.pairs[2]),
             "A-D\nP = 600.0000 m\nC = 599.9910 m\nd = 9.0 mm\nStd. residual *4.1");
+  // B-A was measured twice, 2 mm apart.
+  EXPECT_TRUE(PairDescription(data.pairs[1])
+                  .ends_with("\nStd. residual 1.7\n2 observations, s = 1.4 mm, spread 2.0 mm"))
+      << PairDescription(data.pairs[1]);
 }
 
 // Millimetres are the report's metres with the point moved, rounded once, as the report rounds.
@@ -293,11 +297,12 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   has("Degrees of freedom: 1");
   has("12.7050");
   has("add 0.7 mm + 13.947 ppm \u00d7 distance");
-  // Every pair's row whole: from, to, P, C, d, residual, standardized difference, flag.
+  // Every pair's row whole: from, to, P, C, observations (with standard deviation and spread
+  // when more than one), d, residual, standardized difference, flag.
   const std::vector<std::vector<std::string>> rows = {
-      {"A", "C", "300.0000", "299.9950", "5.0", "0.1", "3.1", "*"},
-      {"B", "A", "100.0000", "99.9980", "2.0", "-0.1", "1.7"},
-      {"A", "D", "600.0000", "599.9910", "9.0", "-0.1", "4.1", "*"}};
+      {"A", "C", "300.0000", "299.9950", "1", "5.0", "0.1", "3.1", "*"},
+      {"B", "A", "100.0000", "99.9980", "2", "1.4", "2.0", "2.0", "-0.1", "1.7"},
+      {"A", "D", "600.0000", "599.9910", "1", "9.0", "-0.1", "4.1", "*"}};
   const std::vector<std::vector<std::string>> lines = WordsOfLines(pdf);
   for (const std::vector<std::string>& row : rows) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), row), lines.end()) << "no row " << row[2];

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QScatterSeries>
 #include <QTest>
 
@@ -66,6 +67,32 @@ TEST(plot_window, follows_every_process) {
   window.dialog->OnProcess();
   EXPECT_GT(window.Results()->count(), 0);
   EXPECT_TRUE(OpenPlot(window).Data().has_value());
+}
+
+TEST(plot_window, lists_the_warnings_that_the_main_window_counts) {
+  TestWindow window;
+  EnterWorkedExample(window);
+  CPlotWindow& plot = OpenPlot(window);
+  QLabel* summary = window.Get<QLabel>(kIdNoticeSummary);
+  window.dialog->OnProcess();
+  EXPECT_EQ(summary->text(), QString());
+  EXPECT_FALSE(plot.NoticeList().isVisible());
+
+  // A decimal comma, and a line with a tab in a name that stops the run: the list shows both,
+  // also after the failure, and no message box beyond the failure's own.
+  window.Text(kIdMeasuredText)
+      ->setPlainText(QStringLiteral("A,B,99.997\nA,C,299,995\nA,D,599.991\nA\tX,B,1\n"));
+  window.dialog->OnProcess();
+  EXPECT_EQ(summary->text(), QStringLiteral("2 warnings: see Plot"));
+  ASSERT_EQ(plot.NoticeList().count(), 2);
+  EXPECT_TRUE(plot.NoticeList().isVisible());
+  EXPECT_EQ(plot.NoticeList().item(0)->text(),
+            QStringLiteral("measured line 2: warning: a decimal comma? the distance is read as "
+                           "299    A,C,299,995"));
+  EXPECT_EQ(plot.NoticeList().item(1)->text(),
+            QStringLiteral("measured line 4: warning: a tab inside the station name \"A\\tX\"    "
+                           "A\\tX,B,1"));
+  EXPECT_EQ(window.dialogs.messages.size(), 1u);
 }
 
 TEST(plot_window, save_as_writes_the_chosen_type_or_says_why_not) {
