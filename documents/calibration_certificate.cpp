@@ -136,7 +136,7 @@ QString PairSection(const CalibrationAnalysis& analysis) {
   // The header row is repeated on every page the table runs over.
   QString html = QStringLiteral("<h3>Station pairs</h3>") + kGridTable;
   html += QStringLiteral("<thead>") +
-          Row({Html("From"), Html("To"), Html("Published P (m)"), Html("Observed C (m)"), Html("n"),
+          Row({Html("From"), Html("To"), Html("P (m)"), Html("C (m)"), Html("n"),
                Html("s (mm)"), Html("Spread (mm)"), Html("d (mm)"), Html("Residual (mm)"),
                Html("Std. diff."), Html("Flag")},
               "th") +
@@ -154,9 +154,10 @@ QString PairSection(const CalibrationAnalysis& analysis) {
         2);
   }
   html += QStringLiteral(
-      "</table><p>d = P \u2212 C. n observations were averaged into C; s is the standard "
-      "deviation of one of them and the spread their largest minus their smallest. A flag (*) "
-      "marks a difference of three times the specified accuracy or more.</p>");
+      "</table><p>P is the published distance and C the mean of the n observed distances; s is "
+      "the standard deviation of one observation and the spread the largest minus the smallest "
+      "observation. d = P \u2212 C. A flag (*) marks a difference of three times the specified "
+      "accuracy or more.</p>");
   return html;
 }
 

@@ -105,6 +105,7 @@ void CVerantDlg::DoDataExchange() {
   time_ = controls_.Get<QLineEdit>(kIdTime);
   noticeSummary_ = controls_.Get<QLabel>(kIdNoticeSummary);
   noticeSummary_->setWordWrap(true);
+  noticeSummary_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 void CVerantDlg::ConnectCommands() {
