@@ -225,7 +225,7 @@ std::string FailureText(const std::string& message, const ProjectRun& run) {
 // Qt's own notes (a missing runtime folder, say) would mix with the messages a script reads.
 void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtCriticalMsg || type == QtFatalMsg) {
-    std::cerr << message.toLocal8Bit().toStdString() << '\n';
+    PrintErrorLine("mensuro-cli: " + message.toLocal8Bit().toStdString());
   }
 }
 

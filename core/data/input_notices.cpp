@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "core/data/line_fields.h"
-#include "core/data/number_text.h"
 
 namespace mensuro {
 namespace {
@@ -39,8 +38,8 @@ void SortNotices(InputNotices& notices) {
       });
 }
 
-void CheckLineFields(std::string_view normalised, InputLocation where, std::string_view content,
-                     InputNotices& notices) {
+void CheckLineFields(std::string_view normalised, double distance, InputLocation where,
+                     std::string_view content, InputNotices& notices) {
   const std::string_view names[] = {GetField(normalised, 0), GetField(normalised, 1)};
   if (names[0].empty() || names[1].empty()) {
     Warn(notices, where, "an empty station name", content);
@@ -50,16 +49,19 @@ void CheckLineFields(std::string_view normalised, InputLocation where, std::stri
       Warn(notices, where, fmt::format("a tab inside the station name \"{}\"", name), content);
     }
   }
-  const std::string_view distanceField = GetField(normalised, 2);
-  const double distance = ReadNumber(distanceField);
-  const bool fourFields = std::count(normalised.begin(), normalised.end(), ',') >= 3;
+  // The line is read once; a distance that needs no warning costs no more than that.
+  const bool fourFields =
+      normalised.size() > names[0].size() + names[1].size() + 2 &&
+      normalised.find(',', names[0].size() + names[1].size() + 2) != std::string_view::npos;
   if (fourFields && AllDigits(GetField(normalised, 3))) {
     Warn(notices, where, fmt::format("a decimal comma? the distance is read as {}", distance),
          content);
   } else if (distance == 0.0) {
-    Warn(notices, where, fmt::format("the distance \"{}\" is read as 0", distanceField), content);
+    Warn(notices, where, fmt::format("the distance \"{}\" is read as 0", GetField(normalised, 2)),
+         content);
   } else if (distance < 0.0) {
-    Warn(notices, where, fmt::format("the distance {} is less than 0", distanceField), content);
+    Warn(notices, where, fmt::format("the distance {} is less than 0", GetField(normalised, 2)),
+         content);
   }
 }
 

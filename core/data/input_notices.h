@@ -46,11 +46,11 @@ void AddNotice(InputNotices& notices, InputNotice notice);
 void SortNotices(InputNotices& notices);
 
 // Adds the warnings about the fields of one observation or published distance line:
-// `normalised` is the line after NormalizeSeparators, `content` the line as it stands. Warned
-// about: a fourth field of digits alone (a decimal comma), a distance read as 0 or less, an empty
-// station name and a tab inside a station name.
-void CheckLineFields(std::string_view normalised, InputLocation where, std::string_view content,
-                     InputNotices& notices);
+// `normalised` is the line after NormalizeSeparators, `distance` the distance read from it and
+// `content` the line as it stands. Warned about: a fourth field of digits alone (a decimal
+// comma), a distance read as 0 or less, an empty station name and a tab inside a station name.
+void CheckLineFields(std::string_view normalised, double distance, InputLocation where,
+                     std::string_view content, InputNotices& notices);
 
 // `text` with every control character shown as \xNN and every tab as \t, so that a notice can
 // be shown on one line of a terminal or a list.

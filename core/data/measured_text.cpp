@@ -62,9 +62,11 @@ int ReadMeasuredLines(std::string_view text, MeasurementHeader& header, RecordTa
     if (!ApplyHeaderLine(line, header)) {
       work.assign(line);
       ParseObservationLine(work, table);
-      table.entries.back().line = number;
+      ProjectRecord& record = table.entries.back();
+      record.line = number;
       if (notices != nullptr) {
-        CheckLineFields(work, {InputText::kMeasured, number}, line, *notices);
+        CheckLineFields(work, record.observedDistance, {InputText::kMeasured, number}, line,
+                        *notices);
       }
     }
     return true;

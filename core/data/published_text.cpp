@@ -13,10 +13,10 @@ namespace {
 // AttachPublishedDistance of a line already normalised; `used` tells whether any observation
 // has its station pair.
 int AttachFields(std::string_view work, RecordTable& table, const StationPairs& pairs,
-                 std::string& errorText, bool& used) {
+                 std::string& errorText, bool& used, double& distance) {
   const std::string_view from = GetField(work, 0);
   const std::string_view to = GetField(work, 1);
-  const double distance = ReadNumber(GetField(work, 2));
+  distance = ReadNumber(GetField(work, 2));
 
   const std::span<const std::size_t> members = FindPairMembers(pairs, from, to);
   used = !members.empty();
@@ -41,15 +41,16 @@ int ReadPublishedLines(std::string_view text, RecordTable& table, const StationP
         work.assign(line);
         NormalizeSeparators(work);
         bool used = false;
+        double distance = 0.0;
         const InputLocation where{InputText::kPublished, number};
-        if (AttachFields(work, table, pairs, errorText, used) != 0) {
+        if (AttachFields(work, table, pairs, errorText, used, distance) != 0) {
           if (failedAt != nullptr) {
             *failedAt = where;
           }
           return false;
         }
         if (notices != nullptr) {
-          CheckLineFields(work, where, line, *notices);
+          CheckLineFields(work, distance, where, line, *notices);
           if (!used) {
             AddNotice(*notices, {where, NoticeLevel::kNote,
                                  fmt::format("no observation of {}-{}; the distance is not used",
@@ -82,7 +83,8 @@ int AttachPublishedDistance(std::string_view line, RecordTable& table, const Sta
   std::string work(line);
   NormalizeSeparators(work);
   bool used = false;
-  return AttachFields(work, table, pairs, errorText, used);
+  double distance = 0.0;
+  return AttachFields(work, table, pairs, errorText, used, distance);
 }
 
 int ParsePublishedText(std::string_view text, RecordTable& table, const StationPairs& pairs,
