@@ -17,6 +17,7 @@
 
 #include "core/analysis/report_text.h"
 #include "core/data/project_processing.h"
+#include "core/data/text_lines.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace mensuro {
@@ -264,6 +265,39 @@ void CheckFailure(const Outcome& outcome) {
   }
 }
 
+// Every listed warning or note names a line of its text that holds what it shows, in the order
+// of texts and lines, and the counts agree with the list.
+void CheckNotices(const Outcome& outcome, const fuzz::TwoTexts& texts) {
+  const InputNotices& notices = outcome.run.notices;
+  MENSURO_FUZZ_CHECK(
+      notices.listed.size() == std::min(kListedNoticeLimit, notices.warnings + notices.notes),
+      Printf("%zu listed of %zu", notices.listed.size(), notices.warnings + notices.notes));
+  std::vector<std::string_view> lines[2];
+  for (const int i : {0, 1}) {
+    std::string_view text = i == 0 ? texts.first : texts.second;
+    while (!text.empty()) {
+      const std::size_t end = std::min(text.find('\n'), text.size());
+      lines[i].push_back(TrimLineEnd(text.substr(0, end)));
+      text.remove_prefix(std::min(end + 1, text.size()));
+    }
+  }
+  const InputNotice* previous = nullptr;
+  for (const InputNotice& notice : notices.listed) {
+    const auto& ofText = lines[notice.where.text == InputText::kMeasured ? 0 : 1];
+    MENSURO_FUZZ_CHECK(notice.where.line >= 1 && notice.where.line <= ofText.size(),
+                       Printf("line %zu of %zu", notice.where.line, ofText.size()));
+    MENSURO_FUZZ_CHECK(ofText[notice.where.line - 1] == notice.content,
+                       Printf("line %zu: ", notice.where.line) + Shown(notice.content));
+    if (previous != nullptr) {
+      MENSURO_FUZZ_CHECK(
+          std::pair(previous->where.text, previous->where.line) <=
+              std::pair(notice.where.text, notice.where.line),
+          Printf("line %zu after line %zu", notice.where.line, previous->where.line));
+    }
+    previous = &notice;
+  }
+}
+
 }  // namespace
 }  // namespace mensuro
 
@@ -278,6 +312,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     CheckFailure(first);
   }
+  CheckNotices(first, texts);
   // Fewer than three pairs can never be fitted.
   if (DistinctPairs(first.run.records) < 3) {
     MENSURO_FUZZ_CHECK(first.result == 1, "a report from fewer than three station pairs");
