@@ -136,9 +136,9 @@ QString PairSection(const CalibrationAnalysis& analysis) {
   // The header row is repeated on every page the table runs over.
   QString html = QStringLiteral("<h3>Station pairs</h3>") + kGridTable;
   html += QStringLiteral("<thead>") +
-          Row({Html("From"), Html("To"), Html("P (m)"), Html("C (m)"), Html("n"),
-               Html("s (mm)"), Html("Spread (mm)"), Html("d (mm)"), Html("Residual (mm)"),
-               Html("Std. diff."), Html("Flag")},
+          Row({Html("From"), Html("To"), Html("P (m)"), Html("C (m)"), Html("n"), Html("s (mm)"),
+               Html("Spread (mm)"), Html("d (mm)"), Html("Residual (mm)"), Html("Std. diff."),
+               Html("Flag")},
               "th") +
           QStringLiteral("</thead>");
   for (const AdjustmentEntry& entry : analysis.entries) {
