@@ -177,11 +177,10 @@ void PrintNotices(const InputNotices& notices, const CommandLine& line,
   for (const InputNotice& notice : notices.listed) {
     const FileLine at = LocateLine(notice.where, line, published);
     text += VisibleText(fmt::format("{}:{}: {}: {}", at.fileName, at.line,
-                                    notice.level == NoticeLevel::kWarning ? "warning" : "note",
-                                    notice.reason));
+                                    NoticeLevelName(notice.level), notice.reason));
     text += '\n';
   }
-  const std::size_t unlisted = notices.warnings + notices.notes - notices.listed.size();
+  const std::size_t unlisted = UnlistedNotices(notices);
   if (unlisted > 0) {
     text += fmt::format("mensuro-cli: {} more warnings and notes not listed\n", unlisted);
   }
@@ -210,7 +209,7 @@ nlohmann::json InputJson(const ProjectRun& run, const CommandLine& line,
       {"warnings", NoticesJson(run.notices, NoticeLevel::kWarning, line, published)},
       {"notes", NoticesJson(run.notices, NoticeLevel::kNote, line, published)},
   };
-  const std::size_t unlisted = run.notices.warnings + run.notices.notes - run.notices.listed.size();
+  const std::size_t unlisted = UnlistedNotices(run.notices);
   if (unlisted > 0) {
     input["noticesNotListed"] = unlisted;
   }

@@ -71,10 +71,9 @@ void CPlotWindow::ShowNotices(const InputNotices& notices) {
   for (const InputNotice& notice : notices.listed) {
     noticeList_.addItem(FieldFromBytes(VisibleText(
         fmt::format("{} line {}: {}: {}    {}", InputTextName(notice.where.text), notice.where.line,
-                    notice.level == NoticeLevel::kWarning ? "warning" : "note", notice.reason,
-                    notice.content))));
+                    NoticeLevelName(notice.level), notice.reason, notice.content))));
   }
-  const std::size_t unlisted = notices.warnings + notices.notes - notices.listed.size();
+  const std::size_t unlisted = UnlistedNotices(notices);
   if (unlisted > 0) {
     noticeList_.addItem(QStringLiteral("%1 more not listed").arg(unlisted));
   }

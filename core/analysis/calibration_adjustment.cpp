@@ -69,24 +69,21 @@ void DescribeObservations(AdjustmentTable& entries, const RecordTable& table,
   for (std::size_t k = 0; k < entries.size(); ++k) {
     const std::vector<std::size_t>& members = *byClosing[k];
     AdjustmentEntry& entry = entries[k];
-    double sum = 0.0;
-    double smallest = table.entries[members.front()].observedDistance;
+    // The pair's mean and count, as marking the pairs left them on the closing observation.
+    const ProjectRecord& closing = table.entries[members.back()];
+    const double mean = closing.pairMean;
+    double smallest = closing.observedDistance;
     double largest = smallest;
-    for (const std::size_t i : members) {
-      const double observed = table.entries[i].observedDistance;
-      sum += observed;
-      smallest = std::min(smallest, observed);
-      largest = std::max(largest, observed);
-    }
-    const double n = static_cast<double>(members.size());
-    const double mean = sum / n;
     double squares = 0.0;
     for (const std::size_t i : members) {
-      const double deviation = table.entries[i].observedDistance - mean;
-      squares += deviation * deviation;
+      const double observed = table.entries[i].observedDistance;
+      smallest = std::min(smallest, observed);
+      largest = std::max(largest, observed);
+      squares += (observed - mean) * (observed - mean);
     }
-    entry.observations = static_cast<int>(members.size());
-    entry.observationStdDev = members.size() > 1 ? std::sqrt(squares / (n - 1.0)) : 0.0;
+    entry.observations = closing.pairCount;
+    entry.observationStdDev =
+        closing.pairCount > 1 ? std::sqrt(squares / (closing.pairCount - 1.0)) : 0.0;
     entry.observationSpread = largest - smallest;
     entry.firstLine = table.entries[members.front()].line;
   }

@@ -31,6 +31,14 @@ void AddNotice(InputNotices& notices, InputNotice notice) {
   }
 }
 
+std::size_t UnlistedNotices(const InputNotices& notices) {
+  return notices.warnings + notices.notes - notices.listed.size();
+}
+
+std::string_view NoticeLevelName(NoticeLevel level) {
+  return level == NoticeLevel::kWarning ? "warning" : "note";
+}
+
 void SortNotices(InputNotices& notices) {
   std::stable_sort(
       notices.listed.begin(), notices.listed.end(), [](const InputNotice& a, const InputNotice& b) {

@@ -42,6 +42,12 @@ struct InputNotices {
 
 void AddNotice(InputNotices& notices, InputNotice notice);
 
+// How many warnings and notes were found beyond those listed.
+std::size_t UnlistedNotices(const InputNotices& notices);
+
+// "warning" or "note".
+std::string_view NoticeLevelName(NoticeLevel level);
+
 // Puts the listed notices in the order of their texts (measured first) and lines.
 void SortNotices(InputNotices& notices);
 
