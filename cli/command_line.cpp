@@ -1,6 +1,8 @@
 #include "cli/command_line.h"
 
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "documents/plot_export.h"
 #include "resources/version_info.h"
@@ -25,6 +27,26 @@ class HelpFormatter : public CLI::Formatter {
     return opts;
   }
 };
+
+// An option whose value the core reads as it is parsed, so that a malformed one is a usage
+// error naming the option before anything is processed.
+template <typename Value>
+CLI::Option* AddReadOption(CLI::App& app, const std::string& name, std::optional<Value>& target,
+                           std::optional<Value> (*read)(std::string_view, std::string&),
+                           const std::string& typeName, const std::string& description) {
+  return app
+      .add_option_function<std::string>(
+          name,
+          [name, &target, read](const std::string& text) {
+            std::string reason;
+            target = read(text, reason);
+            if (!target) {
+              throw CLI::ValidationError(name, reason);
+            }
+          },
+          description)
+      ->type_name(typeName);
+}
 
 }  // namespace
 
@@ -55,8 +77,9 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
           ->type_name("REPORT_FILE");
   auto* format = app.add_option("--format", line.format,
                                 "text: the report; json: the header, observations, pairs, "
-                                "results, verdicts, report lines, warnings and notes as one JSON "
-                                "document")
+                                "results, verdicts, report lines, warnings and notes, the "
+                                "correction's uncertainty and the ISO 17123-4 full test as one "
+                                "JSON document")
                      ->check(CLI::IsMember({"text", "json"}))
                      ->capture_default_str();
   auto* certificate = app.add_option("--certificate", line.certificateFile,
@@ -66,6 +89,21 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
                               "Also draw the calibration plot into this file, as SVG, PNG or PDF "
                               "by its extension")
                    ->type_name("FILE.svg|.png|.pdf");
+  UncertaintyInputs& inputs = line.uncertainty;
+  auto* baselineUncertainty = AddReadOption(
+      app, "--baseline-uncertainty", inputs.baseline, ParseBaselineUncertainty, "A,B[,K[,DOF]]",
+      "Expanded uncertainty of the published distances, A mm + B ppm at coverage factor K "
+      "(default 2) with DOF degrees of freedom (default inf); replaces the library baseline's");
+  auto* sensorUncertainty = AddReadOption(
+      app, "--sensor-uncertainty", inputs.sensors, ParseSensorUncertainty, "T,P,RH",
+      "Standard uncertainties of the thermometer (K), barometer (hPa) and hygrometer (%)");
+  auto* resolution = AddReadOption(app, "--resolution", inputs.resolution, ParseMillimetres, "MM",
+                                   "The last digit the EDM displays, mm");
+  auto* centring = AddReadOption(app, "--centring", inputs.centring, ParseMillimetres, "MM",
+                                 "Half-width of the centring error at each end of a distance, mm");
+  auto* acceptance =
+      AddReadOption(app, "--acceptance", inputs.acceptance, ParseMmPlusPpm, "A,B",
+                    "Maximum permissible error A mm + B ppm that the correction is judged against");
   app.add_flag("--list-baselines", line.listBaselines,
                "Print the names of the library's baselines, one per line, in file order")
       ->excludes(measured)
@@ -74,7 +112,12 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
       ->excludes(output)
       ->excludes(format)
       ->excludes(certificate)
-      ->excludes(plot);
+      ->excludes(plot)
+      ->excludes(baselineUncertainty)
+      ->excludes(sensorUncertainty)
+      ->excludes(resolution)
+      ->excludes(centring)
+      ->excludes(acceptance);
   const std::optional<VersionInfo> version = ReadVersionInfo();
   app.set_version_flag("--version",
                        "mensuro-cli " + (version ? version->productVersion : std::string("?")),
@@ -83,8 +126,11 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
   app.footer(
       "Exit status: 0 report produced, 1 the calibration could not be processed (message on "
       "standard error), 2 wrong command line, a file that can't be read or written, or a "
-      "baseline that the library lacks. Lines of the input that were probably misread are named "
-      "on standard error as FILE:LINE: warning: REASON; the run goes on.");
+      "baseline that the library lacks or whose uncertainty line is malformed. The uncertainty "
+      "options feed the correction's uncertainty and conformity, shown in the JSON, the plot and "
+      "the certificate; the text report is the same with them as without. Lines of the input "
+      "that were probably misread are named on standard error as FILE:LINE: warning: REASON; the "
+      "run goes on.");
 }
 
 std::string CommandLineProblem(const CommandLine& line) {

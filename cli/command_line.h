@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "core/analysis/calibration_uncertainty.h"
+
 namespace mensuro::cli {
 
 // Exit codes: a run that produced its report; a calibration that could not be processed; and a
@@ -22,9 +24,13 @@ struct CommandLine {
   std::string format = "text";
   std::string certificateFile;  // empty: no PDF certificate
   std::string plotFile;         // empty: no plot; SVG, PNG or PDF by its extension
+  // The inputs of the correction's uncertainty budget, read from their options as they are
+  // parsed; a baseline uncertainty not given here may come from the library.
+  UncertaintyInputs uncertainty;
 };
 
-// Declares the options of `mensuro-cli` on `app`, bound to `line`.
+// Declares the options of `mensuro-cli` on `app`, bound to `line`. A malformed value of an
+// uncertainty option fails the parse with a CLI::ValidationError naming the option and why.
 void DescribeCommandLine(CLI::App& app, CommandLine& line);
 
 // What is missing from or wrong with a parsed command line, or the empty text when it is

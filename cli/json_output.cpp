@@ -130,7 +130,86 @@ nlohmann::json ResultJson(const CalibrationResult& result) {
   };
 }
 
+template <typename Value, typename ToJson>
+nlohmann::json OrNull(const std::optional<Value>& value, ToJson&& toJson) {
+  return value ? toJson(*value) : nlohmann::json();
+}
+
+nlohmann::json OrNull(const std::optional<double>& value) {
+  return value ? nlohmann::json(*value) : nlohmann::json();
+}
+
+nlohmann::json ConformityJson(const std::optional<Conformity>& conformity) {
+  return OrNull(conformity, [](Conformity c) { return nlohmann::json(ConformityName(c)); });
+}
+
+nlohmann::json MmPlusPpmJson(const MmPlusPpm& length) {
+  return {{"a_mm", length.mm}, {"b_ppm", length.ppm}};
+}
+
+nlohmann::json InputsJson(const UncertaintyInputs& inputs) {
+  return {
+      {"baseline", OrNull(inputs.baseline,
+                          [](const BaselineUncertainty& baseline) {
+                            nlohmann::json json = MmPlusPpmJson(baseline.expanded);
+                            json["k"] = baseline.k;
+                            json["dof"] = OrNull(baseline.dof);
+                            return json;
+                          })},
+      {"sensors", OrNull(inputs.sensors,
+                         [](const SensorUncertainty& sensors) {
+                           return nlohmann::json{{"temperature_k", sensors.temperature},
+                                                 {"pressure_hpa", sensors.pressure},
+                                                 {"humidity_percent", sensors.humidity}};
+                         })},
+      {"resolution_mm", OrNull(inputs.resolution)},
+      {"centring_mm", OrNull(inputs.centring)},
+      {"acceptance", OrNull(inputs.acceptance, MmPlusPpmJson)},
+  };
+}
+
+nlohmann::json CorrectionRowJson(const CorrectionRow& row) {
+  return {
+      {"distance", row.distance},
+      {"correction", row.correction},
+      {"standard_uncertainty", row.standardUncertainty},
+      {"effective_dof", OrNull(row.effectiveDof)},
+      {"coverage_factor", row.coverageFactor},
+      {"expanded_uncertainty", row.expandedUncertainty},
+      {"conformity", ConformityJson(row.conformity)},
+  };
+}
+
 }  // namespace
+
+nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
+                               const CorrectionUncertainty& budget) {
+  nlohmann::json table = nlohmann::json::array();
+  for (const CorrectionRow& row : budget.table) {
+    table.push_back(CorrectionRowJson(row));
+  }
+  return {
+      {"covariance", budget.covariance},
+      {"correlation", budget.correlation},
+      {"inputs", InputsJson(inputs)},
+      {"table", std::move(table)},
+      {"conformity", ConformityJson(budget.conformity)},
+  };
+}
+
+nlohmann::json FullTestJson(const std::optional<FullTestResult>& test) {
+  return OrNull(test, [](const FullTestResult& result) {
+    return nlohmann::json{
+        {"stations", result.stations},
+        {"dof", result.dof},
+        {"s", result.s},
+        {"delta", result.delta},
+        {"s_delta", result.sDelta},
+        {"test_a", {{"sigma", result.sigma}, {"limit", result.limitA}, {"passed", result.passedA}}},
+        {"test_c", {{"limit", result.limitC}, {"passed", result.passedC}}},
+    };
+  });
+}
 
 void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const ProjectRun& run,
                       const ReportText& report, const nlohmann::json& input) {

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 #include <string>
 
+#include "core/analysis/calibration_uncertainty.h"
+#include "core/analysis/full_test.h"
 #include "core/analysis/report_text.h"
 #include "core/data/measurement_header.h"
 #include "core/data/project_processing.h"
@@ -18,6 +21,15 @@ namespace mensuro::cli {
 // JSON; the text is that of JsonText on the whole document.
 void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const ProjectRun& run,
                       const ReportText& report, const nlohmann::json& input);
+
+// The correction's uncertainty budget: covariance and correlation of constant and scale, the
+// inputs as given (in their own units), the correction table (metres) and the overall
+// conformity. Infinite degrees of freedom and a conformity without an acceptance limit are null.
+nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
+                               const CorrectionUncertainty& budget);
+
+// The ISO 17123-4 full test (lengths in metres), or null where it does not apply.
+nlohmann::json FullTestJson(const std::optional<FullTestResult>& test);
 
 // Text of a JSON document for output, indented by two blanks and ending in a line feed. Bytes
 // that are not UTF-8 (station names in a single-byte code page) are replaced by U+FFFD rather

@@ -20,6 +20,8 @@
 #include "cli/command_line.h"
 #include "cli/executable_dir.h"
 #include "cli/json_output.h"
+#include "core/analysis/calibration_uncertainty.h"
+#include "core/analysis/full_test.h"
 #include "core/analysis/report_text.h"
 #include "core/data/baseline_library.h"
 #include "core/data/data_files.h"
@@ -85,8 +87,10 @@ struct PublishedSource {
   std::string name;
   int failure = kExitSuccess;
   std::string fileName;  // the file its lines come from: the published file or the library
-  // For a baseline of the library, the library line of every line of the text.
+  // For a baseline of the library, the library line of every line of the text, and its
+  // uncertainty line if it has one.
   std::vector<std::size_t> libraryLines;
+  std::optional<BaselineProperty> uncertainty;
 };
 
 // Where a line of one of the two texts is in its file: the library's line for a baseline of the
@@ -134,7 +138,7 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
       return Refused(Fail(
           kExitUsage, "cannot read the published file '" + line.publishedFile + "': " + reason));
     }
-    return {std::move(*published), line.publishedFile, kExitSuccess, line.publishedFile, {}};
+    return {std::move(*published), line.publishedFile, kExitSuccess, line.publishedFile, {}, {}};
   }
   const auto library = LibraryPath(line, argv0);
   const auto text = ReadLibrary(library);
@@ -150,8 +154,29 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
                                         library.string() + hint +
                                         " (--list-baselines lists them)"));
   }
-  return {std::move(baseline.publishedText), *line.baselineName, kExitSuccess, library.string(),
-          std::move(baseline.libraryLines)};
+  std::optional<BaselineProperty> uncertainty = FindBaselineProperty(baseline, "uncertainty");
+  return {std::move(baseline.publishedText), *line.baselineName,    kExitSuccess, library.string(),
+          std::move(baseline.libraryLines),  std::move(uncertainty)};
+}
+
+// The inputs of the uncertainty budget: the options', and the baseline uncertainty of the
+// library baseline's own line unless --baseline-uncertainty replaces it. Nothing when that line
+// is malformed, after saying where.
+std::optional<UncertaintyInputs> BudgetInputs(const CommandLine& line,
+                                              const PublishedSource& published) {
+  UncertaintyInputs inputs = line.uncertainty;
+  if (inputs.baseline || !published.uncertainty) {
+    return inputs;
+  }
+  const BaselineProperty& property = *published.uncertainty;
+  std::string reason;
+  inputs.baseline = ParseBaselineUncertainty(property.value, reason);
+  if (!inputs.baseline) {
+    Fail(kExitUsage, fmt::format("{}:{}: the baseline's uncertainty: {}", published.fileName,
+                                 property.line, reason));
+    return std::nullopt;
+  }
+  return inputs;
 }
 
 int ListNames(const CommandLine& line, const char* argv0) {
@@ -268,9 +293,14 @@ int Run(const CommandLine& line, const char* argv0) {
   if (published.failure != kExitSuccess) {
     return published.failure;
   }
+  std::optional<UncertaintyInputs> inputs = BudgetInputs(line, published);
+  if (!inputs) {
+    return kExitUsage;
+  }
 
   // The texts move into the calibration rather than being copied: they may be large.
   ProcessedCalibration calibration;
+  calibration.conditions = std::move(*inputs);
   calibration.measuredText = std::move(*measured);
   calibration.publishedText = std::move(published.text);
   MeasurementHeader& header = calibration.header;
@@ -311,7 +341,12 @@ int Run(const CommandLine& line, const char* argv0) {
   }
   // Line by line rather than joined: a report of a million observations is big enough.
   if (json) {
-    WriteResultsJson(std::cout, header, run, report, InputJson(run, line, published));
+    nlohmann::json members = InputJson(run, line, published);
+    members["uncertainty"] = UncertaintyJson(
+        calibration.conditions, AnalyseUncertainty(run.analysis, calibration.conditions));
+    members["iso17123_4"] =
+        FullTestJson(RunFullTest(run.analysis.entries, header.constantError, header.ppmError));
+    WriteResultsJson(std::cout, header, run, report, members);
   } else {
     for (const std::string& reportLine : report.lines) {
       PrintOut(reportLine);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/analysis/calibration_adjustment.h"
+#include "core/analysis/calibration_uncertainty.h"
 #include "core/analysis/report_text.h"
 #include "core/data/input_notices.h"
 #include "core/data/measurement_header.h"
@@ -29,12 +30,13 @@ struct ProjectRun {
 };
 
 // A successful calibration as the views of it need it after the run: the header the run used,
-// what it found, and the two texts it was run on.
+// what it found, the two texts it was run on, and the conditions of the uncertainty budget.
 struct ProcessedCalibration {
   MeasurementHeader header;
   ProjectRun run;
   std::string measuredText;
   std::string publishedText;
+  UncertaintyInputs conditions;
 };
 
 // Analyses one calibration from the measured text and the published text, without writing a

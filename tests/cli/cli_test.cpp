@@ -117,7 +117,9 @@ TEST(cli, help_prints_usage_on_stdout_and_exits_zero) {
   const CliRun run = RunCli(dir, {"--help"});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.err, "");
-  for (const std::string_view word : {"MEASURED_FILE", "--published", "--output", "--format"}) {
+  for (const std::string_view word :
+       {"MEASURED_FILE", "--published", "--output", "--format", "--baseline-uncertainty",
+        "--sensor-uncertainty", "--resolution", "--centring", "--acceptance"}) {
     EXPECT_TRUE(Contains(run.out, word)) << "missing: " << word;
   }
   EXPECT_FALSE(Contains(run.out, "Excludes")) << run.out;

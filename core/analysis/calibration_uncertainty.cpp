@@ -1,0 +1,278 @@
+#include "core/analysis/calibration_uncertainty.h"
+
+#include <fmt/format.h>
+#include <algorithm>
+#include <boost/math/distributions/students_t.hpp>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "core/analysis/quantile_policy.h"
+
+namespace mensuro {
+namespace {
+
+constexpr double kMm = 1e-3;
+constexpr double kPpm = 1e-6;
+// The 0.975 quantile of the normal distribution: the coverage factor for infinite degrees of
+// freedom.
+constexpr double kNormalCoverage = 1.959963984540054;
+// Beyond this many effective degrees of freedom the t distribution is taken as normal.
+constexpr double kLargestFiniteDof = 1e6;
+// The refractivity's sensitivities to temperature, pressure and humidity, ppm per K, hPa, %.
+constexpr double kPpmPerKelvin = 0.95;
+constexpr double kPpmPerHectopascal = 0.275;
+constexpr double kPpmPerPercent = 0.009;
+
+double Length(const MmPlusPpm& length, double distance) {
+  return length.mm * kMm + length.ppm * kPpm * distance;
+}
+
+double MeanPublishedDistance(const AdjustmentTable& entries) {
+  double sum = 0.0;
+  for (const AdjustmentEntry& entry : entries) {
+    sum += entry.P;
+  }
+  return entries.empty() ? 0.0 : sum / static_cast<double>(entries.size());
+}
+
+// The covariance of constant and scale in the unweighted fit.
+double FitCovariance(const CalibrationAnalysis& analysis) {
+  const double scaleError = analysis.result.scaleStdError;
+  return -MeanPublishedDistance(analysis.entries) * scaleError * scaleError;
+}
+
+Conformity RowConformity(double correction, double expanded, double limit) {
+  if (std::fabs(correction) + expanded <= limit) {
+    return Conformity::kConforms;
+  }
+  if (std::fabs(correction) - expanded > limit) {
+    return Conformity::kDoesNotConform;
+  }
+  return Conformity::kInconclusive;
+}
+
+// The numbers of a comma-separated text, each with blanks around it allowed; "inf" only where
+// `infinityAllowed`. Nothing, with the reason, when a field is not a non-negative number.
+std::optional<std::vector<double>> ReadFields(std::string_view text, std::size_t fewest,
+                                              std::size_t most, std::string_view form,
+                                              std::string& reason, bool infinityAllowed = false) {
+  std::vector<double> numbers;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = text.find(',', start);
+    std::string_view field =
+        text.substr(start, comma == std::string_view::npos ? comma : comma - start);
+    const std::size_t first = field.find_first_not_of(" \t");
+    field = first == std::string_view::npos
+                ? std::string_view()
+                : field.substr(first, field.find_last_not_of(" \t") + 1 - first);
+    double value = 0.0;
+    if (infinityAllowed && field == "inf") {
+      value = std::numeric_limits<double>::infinity();
+    } else {
+      const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+      if (field.empty() || error != std::errc() || end != field.data() + field.size() ||
+          !std::isfinite(value)) {
+        reason = fmt::format("\"{}\" is not a number (expected {})", field, form);
+        return std::nullopt;
+      }
+      if (value < 0.0) {
+        reason = fmt::format("{} is negative (expected {})", field, form);
+        return std::nullopt;
+      }
+    }
+    numbers.push_back(value + 0.0);  // a negative zero shows as 0
+    if (comma == std::string_view::npos) {
+      break;
+    }
+    start = comma + 1;
+  }
+  if (numbers.size() < fewest || numbers.size() > most) {
+    reason = fmt::format("\"{}\" is not of the form {}", text, form);
+    return std::nullopt;
+  }
+  return numbers;
+}
+
+}  // namespace
+
+std::string_view ConformityName(Conformity conformity) {
+  switch (conformity) {
+    case Conformity::kConforms:
+      return "conforms";
+    case Conformity::kDoesNotConform:
+      return "does not conform";
+    case Conformity::kInconclusive:
+      break;
+  }
+  return "inconclusive";
+}
+
+double CoverageFactor(std::optional<double> dof) {
+  if (!dof) {
+    return kNormalCoverage;
+  }
+  const boost::math::students_t_distribution<double, QuietQuantilePolicy> distribution(*dof);
+  return boost::math::quantile(distribution, 0.975);
+}
+
+CorrectionRow CorrectionAt(const CalibrationAnalysis& analysis, const UncertaintyInputs& inputs,
+                           double distance) {
+  const CalibrationResult& fit = analysis.result;
+  const double D = distance;
+  CorrectionRow row;
+  row.distance = D;
+  row.correction = fit.constant + fit.scale * D;
+
+  // Type A, from the fit: constant and scale are correlated through the mean distance.
+  const double uA2 = std::max(0.0, fit.constantStdError * fit.constantStdError +
+                                       D * D * fit.scaleStdError * fit.scaleStdError +
+                                       2.0 * D * FitCovariance(analysis));
+  const double fitDof = static_cast<double>(analysis.entries.size()) - 2.0;
+  double combined2 = uA2;
+  // Welch-Satterthwaite: only the components with finite degrees of freedom count.
+  double dofDenominator = fitDof > 0.0 ? uA2 * uA2 / fitDof : 0.0;
+
+  if (inputs.baseline) {
+    const double uBl = Length(inputs.baseline->expanded, D) / inputs.baseline->k;
+    combined2 += uBl * uBl;
+    if (inputs.baseline->dof && std::isfinite(*inputs.baseline->dof)) {
+      dofDenominator += uBl * uBl * uBl * uBl / *inputs.baseline->dof;
+    }
+  }
+  if (inputs.sensors) {
+    const SensorUncertainty& u = *inputs.sensors;
+    const double t = kPpmPerKelvin * u.temperature;
+    const double p = kPpmPerHectopascal * u.pressure;
+    const double h = kPpmPerPercent * u.humidity;
+    const double uAtm = D * kPpm * std::sqrt(t * t + p * p + h * h);
+    combined2 += uAtm * uAtm;
+  }
+  if (inputs.resolution) {
+    const double uRes = *inputs.resolution * kMm / (2.0 * std::sqrt(3.0));
+    combined2 += uRes * uRes;
+  }
+  if (inputs.centring) {
+    // Rectangular at each of the two ends.
+    const double uCen = std::sqrt(2.0) * *inputs.centring * kMm / std::sqrt(3.0);
+    combined2 += uCen * uCen;
+  }
+
+  row.standardUncertainty = std::sqrt(combined2);
+  if (dofDenominator > 0.0) {
+    const double dof = combined2 * combined2 / dofDenominator;
+    if (dof <= kLargestFiniteDof) {
+      row.effectiveDof = dof;
+    }
+  }
+  row.coverageFactor = CoverageFactor(row.effectiveDof);
+  row.expandedUncertainty = row.coverageFactor * row.standardUncertainty;
+  if (inputs.acceptance) {
+    row.conformity =
+        RowConformity(row.correction, row.expandedUncertainty, Length(*inputs.acceptance, D));
+  }
+  return row;
+}
+
+std::vector<double> CorrectionTableDistances(double largestDistance) {
+  constexpr int kMostSteps = 10;
+  // 10, 20, 50, 100, ... m: the first step that reaches the largest distance in ten.
+  double step = 10.0;
+  for (int i = 0; largestDistance > kMostSteps * step; ++i) {
+    step *= i % 3 == 1 ? 2.5 : 2.0;
+  }
+  std::vector<double> distances{0.0};
+  if (!(largestDistance > 0.0)) {
+    return distances;
+  }
+  for (int i = 1; i <= kMostSteps; ++i) {
+    distances.push_back(i * step);
+    if (i * step >= largestDistance) {
+      break;
+    }
+  }
+  return distances;
+}
+
+CorrectionUncertainty AnalyseUncertainty(const CalibrationAnalysis& analysis,
+                                         const UncertaintyInputs& inputs) {
+  CorrectionUncertainty budget;
+  budget.covariance = FitCovariance(analysis);
+  budget.correlation =
+      budget.covariance / (analysis.result.constantStdError * analysis.result.scaleStdError);
+  double largest = 0.0;
+  for (const AdjustmentEntry& entry : analysis.entries) {
+    largest = std::max(largest, entry.P);
+  }
+  for (const double distance : CorrectionTableDistances(largest)) {
+    budget.table.push_back(CorrectionAt(analysis, inputs, distance));
+  }
+  if (inputs.acceptance) {
+    const auto any = [&](Conformity wanted) {
+      return std::any_of(budget.table.begin(), budget.table.end(),
+                         [wanted](const CorrectionRow& row) { return row.conformity == wanted; });
+    };
+    budget.conformity = any(Conformity::kDoesNotConform) ? Conformity::kDoesNotConform
+                        : any(Conformity::kInconclusive) ? Conformity::kInconclusive
+                                                         : Conformity::kConforms;
+  }
+  return budget;
+}
+
+std::optional<BaselineUncertainty> ParseBaselineUncertainty(std::string_view text,
+                                                            std::string& reason) {
+  const auto numbers = ReadFields(text, 2, 4, "A,B[,K[,DOF]]", reason, true);
+  if (!numbers) {
+    return std::nullopt;
+  }
+  const std::vector<double>& n = *numbers;
+  if (!std::isfinite(n[0]) || !std::isfinite(n[1])) {
+    reason = "A and B must be finite (expected A,B[,K[,DOF]])";
+    return std::nullopt;
+  }
+  BaselineUncertainty baseline;
+  baseline.expanded = {n[0], n[1]};
+  if (n.size() > 2) {
+    if (!(n[2] > 0.0) || !std::isfinite(n[2])) {
+      reason = "the coverage factor K must be greater than 0";
+      return std::nullopt;
+    }
+    baseline.k = n[2];
+  }
+  if (n.size() > 3 && std::isfinite(n[3])) {
+    if (!(n[3] > 0.0)) {
+      reason = "the degrees of freedom DOF must be greater than 0 (or inf)";
+      return std::nullopt;
+    }
+    baseline.dof = n[3];
+  }
+  return baseline;
+}
+
+std::optional<SensorUncertainty> ParseSensorUncertainty(std::string_view text,
+                                                        std::string& reason) {
+  const auto n = ReadFields(text, 3, 3, "T,P,RH", reason);
+  if (!n) {
+    return std::nullopt;
+  }
+  return SensorUncertainty{(*n)[0], (*n)[1], (*n)[2]};
+}
+
+std::optional<MmPlusPpm> ParseMmPlusPpm(std::string_view text, std::string& reason) {
+  const auto n = ReadFields(text, 2, 2, "A,B", reason);
+  if (!n) {
+    return std::nullopt;
+  }
+  return MmPlusPpm{(*n)[0], (*n)[1]};
+}
+
+std::optional<double> ParseMillimetres(std::string_view text, std::string& reason) {
+  const auto n = ReadFields(text, 1, 1, "a length in mm", reason);
+  if (!n) {
+    return std::nullopt;
+  }
+  return (*n)[0];
+}
+
+}  // namespace mensuro

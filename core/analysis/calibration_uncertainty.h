@@ -1,0 +1,103 @@
+#pragma once
+
+// The correction a calibration gives for a measured distance, IC(D) = c + s D, with its
+// uncertainty budget after the GUM (the fit's type A part, the baseline, the weather sensors,
+// the display's resolution and the centring), and, against an acceptance limit, the decision
+// rule of ISO 14253-1: a verdict is given only where the uncertainty leaves no doubt.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/analysis/calibration_adjustment.h"
+
+namespace mensuro {
+
+// A distance-dependent length a mm + b ppm.
+struct MmPlusPpm {
+  double mm = 0.0;
+  double ppm = 0.0;
+};
+
+// The expanded uncertainty of the published distances, as the baseline's own certificate
+// states it: U_bl(D) = a + b D at coverage factor `k`, with `dof` degrees of freedom (none:
+// infinite).
+struct BaselineUncertainty {
+  MmPlusPpm expanded;
+  double k = 2.0;
+  std::optional<double> dof;
+};
+
+// Standard uncertainties of the thermometer (K), barometer (hPa) and hygrometer (%).
+struct SensorUncertainty {
+  double temperature = 0.0;
+  double pressure = 0.0;
+  double humidity = 0.0;
+};
+
+// What the budget takes besides the fit. Every input is optional; one not given leaves its
+// component out.
+struct UncertaintyInputs {
+  std::optional<BaselineUncertainty> baseline;
+  std::optional<SensorUncertainty> sensors;
+  std::optional<double> resolution;     // the display's last digit, mm
+  std::optional<double> centring;       // half-width of forced centring at each end, mm
+  std::optional<MmPlusPpm> acceptance;  // maximum permissible error MPE(D)
+};
+
+enum class Conformity { kConforms, kDoesNotConform, kInconclusive };
+
+// "conforms", "does not conform" or "inconclusive".
+std::string_view ConformityName(Conformity conformity);
+
+// One distance of the correction table.
+struct CorrectionRow {
+  double distance = 0.0;                 // D, metres
+  double correction = 0.0;               // IC(D), metres
+  double standardUncertainty = 0.0;      // u_c(D), metres
+  std::optional<double> effectiveDof;    // Welch-Satterthwaite; none: infinite
+  double coverageFactor = 0.0;           // k for 95 percent
+  double expandedUncertainty = 0.0;      // U(D) = k u_c(D), metres
+  std::optional<Conformity> conformity;  // only with an acceptance limit
+};
+
+struct CorrectionUncertainty {
+  double covariance = 0.0;   // of constant and scale in the unweighted fit, metres
+  double correlation = 0.0;  // of constant and scale (NaN when either is known exactly)
+  std::vector<CorrectionRow> table;
+  std::optional<Conformity> conformity;  // over every row; only with an acceptance limit
+};
+
+// The correction, its uncertainty and its conformity at distance `distance` (metres).
+CorrectionRow CorrectionAt(const CalibrationAnalysis& analysis, const UncertaintyInputs& inputs,
+                           double distance);
+
+// The distances of the correction table: 0, D, 2D, ... up to the first multiple of D at or
+// beyond the largest published distance, D being the smallest of 10, 20, 50, 100, 200, 500 and
+// 1000 m that needs at most ten steps. Beyond 10 km the series goes on (2, 5, 10, 20 km...), so
+// the table never has more than eleven rows.
+std::vector<double> CorrectionTableDistances(double largestDistance);
+
+// The budget of a successful analysis.
+CorrectionUncertainty AnalyseUncertainty(const CalibrationAnalysis& analysis,
+                                         const UncertaintyInputs& inputs);
+
+// The coverage factor for 95 percent: Student's t quantile 0.975 for `dof` degrees of freedom,
+// the normal distribution's for none.
+double CoverageFactor(std::optional<double> dof);
+
+// Reading the inputs from text, as the command line and the baseline library give them:
+// numbers separated by commas, in the units above, none negative. Each returns nothing with
+// the reason in `reason` when the text is not of its form.
+// "A,B[,K[,DOF]]"; DOF may be "inf".
+std::optional<BaselineUncertainty> ParseBaselineUncertainty(std::string_view text,
+                                                            std::string& reason);
+// "T,P,RH".
+std::optional<SensorUncertainty> ParseSensorUncertainty(std::string_view text, std::string& reason);
+// "A,B".
+std::optional<MmPlusPpm> ParseMmPlusPpm(std::string_view text, std::string& reason);
+// One length in mm.
+std::optional<double> ParseMillimetres(std::string_view text, std::string& reason);
+
+}  // namespace mensuro

@@ -1,0 +1,196 @@
+#include "core/analysis/full_test.h"
+
+#include <algorithm>
+#include <boost/math/distributions/chi_squared.hpp>
+#include <boost/math/distributions/students_t.hpp>
+#include <cmath>
+#include <cstddef>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/analysis/quantile_policy.h"
+
+namespace mensuro {
+namespace {
+
+constexpr int kFewestStations = 4;
+
+// A symmetric positive definite matrix, row by row.
+struct SquareMatrix {
+  explicit SquareMatrix(std::size_t size) : n(size), values(size * size, 0.0) {}
+  double& at(std::size_t row, std::size_t column) { return values[row * n + column]; }
+  double at(std::size_t row, std::size_t column) const { return values[row * n + column]; }
+  std::size_t n;
+  std::vector<double> values;
+};
+
+// Factors `matrix` into L L^T in place (the lower triangle); false when it is not positive
+// definite.
+bool CholeskyFactor(SquareMatrix& matrix) {
+  const std::size_t n = matrix.n;
+  for (std::size_t j = 0; j < n; ++j) {
+    double diagonal = matrix.at(j, j);
+    for (std::size_t k = 0; k < j; ++k) {
+      diagonal -= matrix.at(j, k) * matrix.at(j, k);
+    }
+    if (!(diagonal > 0.0)) {
+      return false;
+    }
+    matrix.at(j, j) = std::sqrt(diagonal);
+    for (std::size_t i = j + 1; i < n; ++i) {
+      double value = matrix.at(i, j);
+      for (std::size_t k = 0; k < j; ++k) {
+        value -= matrix.at(i, k) * matrix.at(j, k);
+      }
+      matrix.at(i, j) = value / matrix.at(j, j);
+    }
+  }
+  return true;
+}
+
+// Solves L L^T x = b with the factor of CholeskyFactor.
+std::vector<double> CholeskySolve(const SquareMatrix& factor, std::vector<double> b) {
+  const std::size_t n = factor.n;
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t k = 0; k < i; ++k) {
+      b[i] -= factor.at(i, k) * b[k];
+    }
+    b[i] /= factor.at(i, i);
+  }
+  for (std::size_t i = n; i-- > 0;) {
+    for (std::size_t k = i + 1; k < n; ++k) {
+      b[i] -= factor.at(k, i) * b[k];
+    }
+    b[i] /= factor.at(i, i);
+  }
+  return b;
+}
+
+// The stations numbered as the full test numbers them: the origin first (the station of the
+// longest pair whose name sorts first), the others by their distance from it, ties by name.
+// Nothing when the pairs are not all pairs of at least four stations.
+std::optional<std::vector<std::string>> OrderedStations(const AdjustmentTable& entries,
+                                                        std::map<std::string, double>& position) {
+  std::set<std::string> names;
+  std::set<std::pair<std::string, std::string>> pairs;
+  for (const AdjustmentEntry& entry : entries) {
+    if (entry.from == entry.to) {
+      return std::nullopt;
+    }
+    names.insert(entry.from);
+    names.insert(entry.to);
+    pairs.insert(std::minmax(entry.from, entry.to));
+  }
+  const std::size_t m = names.size();
+  if (m < kFewestStations || pairs.size() != entries.size() || entries.size() != m * (m - 1) / 2) {
+    return std::nullopt;
+  }
+  const auto longest = std::max_element(
+      entries.begin(), entries.end(),
+      [](const AdjustmentEntry& a, const AdjustmentEntry& b) { return a.C < b.C; });
+  const std::string origin = std::min(longest->from, longest->to);
+  position[origin] = 0.0;
+  for (const AdjustmentEntry& entry : entries) {
+    if (entry.from == origin || entry.to == origin) {
+      position[entry.from == origin ? entry.to : entry.from] = entry.C;
+    }
+  }
+  std::vector<std::string> ordered(names.begin(), names.end());
+  std::stable_sort(ordered.begin(), ordered.end(), [&](const std::string& a, const std::string& b) {
+    return position[a] < position[b];
+  });
+  // The origin stands first even if another station's distance from it reads as 0.
+  std::stable_partition(ordered.begin(), ordered.end(),
+                        [&](const std::string& name) { return name == origin; });
+  return ordered;
+}
+
+}  // namespace
+
+std::optional<FullTestResult> RunFullTest(const AdjustmentTable& entries, double accuracyMm,
+                                          double accuracyPpm) {
+  std::map<std::string, double> position;
+  const auto stations = OrderedStations(entries, position);
+  if (!stations) {
+    return std::nullopt;
+  }
+  const std::size_t m = stations->size();
+  std::map<std::string, std::size_t> number;
+  for (std::size_t i = 0; i < m; ++i) {
+    number[(*stations)[i]] = i;
+  }
+
+  // Unknowns: the distances of stations 2..m from station 1, then delta. Each pair i < k
+  // observes D_k - D_i - delta = C_ik. Solved for the corrections to the approximate
+  // positions, so that the normal equations carry millimetres rather than whole distances.
+  const std::size_t deltaColumn = m - 1;
+  SquareMatrix normal(m);
+  std::vector<double> rightHandSide(m, 0.0);
+  struct Row {
+    std::vector<std::pair<std::size_t, double>> coefficients;
+    double reduced = 0.0;  // observed minus computed from the approximate positions
+  };
+  std::vector<Row> rows;
+  rows.reserve(entries.size());
+  double sumC = 0.0;
+  for (const AdjustmentEntry& entry : entries) {
+    std::size_t i = number[entry.from];
+    std::size_t k = number[entry.to];
+    if (i > k) {
+      std::swap(i, k);
+    }
+    Row row;
+    row.coefficients.emplace_back(k - 1, 1.0);
+    if (i > 0) {
+      row.coefficients.emplace_back(i - 1, -1.0);
+    }
+    row.coefficients.emplace_back(deltaColumn, -1.0);
+    row.reduced = entry.C - (position[(*stations)[k]] - position[(*stations)[i]]);
+    for (const auto& [column, a] : row.coefficients) {
+      for (const auto& [other, b] : row.coefficients) {
+        normal.at(column, other) += a * b;
+      }
+      rightHandSide[column] += a * row.reduced;
+    }
+    rows.push_back(std::move(row));
+    sumC += entry.C;
+  }
+  if (!CholeskyFactor(normal)) {
+    return std::nullopt;
+  }
+  const std::vector<double> solution = CholeskySolve(normal, rightHandSide);
+  std::vector<double> unitDelta(m, 0.0);
+  unitDelta[deltaColumn] = 1.0;
+  const double qDeltaDelta = CholeskySolve(normal, unitDelta)[deltaColumn];
+
+  double sumSquares = 0.0;
+  for (const Row& row : rows) {
+    double computed = 0.0;
+    for (const auto& [column, a] : row.coefficients) {
+      computed += a * solution[column];
+    }
+    const double residual = computed - row.reduced;
+    sumSquares += residual * residual;
+  }
+
+  FullTestResult test;
+  test.stations = static_cast<int>(m);
+  test.dof = static_cast<int>(entries.size() - m);
+  const double dof = test.dof;
+  test.s = std::sqrt(sumSquares / dof);
+  test.delta = solution[deltaColumn];
+  test.sDelta = test.s * std::sqrt(qDeltaDelta);
+  const double meanDistance = sumC / static_cast<double>(entries.size());
+  test.sigma = accuracyMm * 1e-3 + accuracyPpm * 1e-6 * meanDistance;
+  const boost::math::chi_squared_distribution<double, QuietQuantilePolicy> chiSquared(dof);
+  test.limitA = test.sigma * std::sqrt(boost::math::quantile(chiSquared, 0.95) / dof);
+  test.passedA = test.s <= test.limitA;
+  const boost::math::students_t_distribution<double, QuietQuantilePolicy> t(dof);
+  test.limitC = test.sDelta * boost::math::quantile(t, 0.975);
+  test.passedC = std::fabs(test.delta) <= test.limitC;
+  return test;
+}
+
+}  // namespace mensuro

@@ -1,0 +1,168 @@
+#include "core/analysis/calibration_uncertainty.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace mensuro {
+namespace {
+
+// A fit of four pairs at 100 to 400 m (mean 250 m): constant 0.5 mm, scale 3 ppm, standard
+// errors 1 mm and 2 ppm.
+CalibrationAnalysis SmallFit(double constant = 0.5e-3, double scale = 3e-6) {
+  CalibrationAnalysis analysis;
+  for (const double P : {100.0, 200.0, 300.0, 400.0}) {
+    AdjustmentEntry entry;
+    entry.P = P;
+    analysis.entries.push_back(entry);
+  }
+  analysis.result.constant = constant;
+  analysis.result.scale = scale;
+  analysis.result.constantStdError = 1e-3;
+  analysis.result.scaleStdError = 2e-6;
+  return analysis;
+}
+
+UncertaintyInputs EveryComponent() {
+  UncertaintyInputs inputs;
+  inputs.baseline = BaselineUncertainty{{1.0, 2.0}, 2.0, 10.0};
+  inputs.sensors = SensorUncertainty{0.2, 0.5, 2.0};
+  inputs.resolution = 0.1;
+  inputs.centring = 0.3;
+  return inputs;
+}
+
+void ExpectRelative(double actual, double expected) {
+  EXPECT_NEAR(actual, expected, std::fabs(expected) * 1e-12) << "expected " << expected;
+}
+
+// Worked by hand at D = 100 m:
+//   u_A^2 = 1e-6 + 100^2 (2e-6)^2 + 2 * 100 * (-250 * (2e-6)^2) = 8.4e-7, 2 degrees of freedom
+//   u_bl = (1 mm + 2 ppm * 100 m) / 2 = 0.6 mm, 10 degrees of freedom
+//   u_atm = 100 m * 1e-6 * sqrt(0.19^2 + 0.1375^2 + 0.018^2)
+//   u_res = 0.1 mm / (2 sqrt 3); u_cen = sqrt 2 * 0.3 mm / sqrt 3
+//   nu_eff = u_c^4 / (u_A^4 / 2 + u_bl^4 / 10)
+TEST(calibration_uncertainty, budget_with_every_component) {
+  const CalibrationAnalysis fit = SmallFit();
+  const CorrectionUncertainty budget = AnalyseUncertainty(fit, EveryComponent());
+  ExpectRelative(budget.covariance, -1e-9);
+  ExpectRelative(budget.correlation, -0.5);
+
+  ASSERT_EQ(budget.table.size(), 9u);  // 0 to 400 m in steps of 50 m
+  const CorrectionRow& row = budget.table[2];
+  EXPECT_EQ(row.distance, 100.0);
+  ExpectRelative(row.correction, 0.8e-3);
+  const double uc2 = 8.4e-7 + 3.6e-7 + 1e-8 * 0.05533025 + 1e-8 / 12 + 6e-8;
+  ExpectRelative(row.standardUncertainty, std::sqrt(uc2));
+  ExpectRelative(row.standardUncertainty, 0.0011231147028836071);
+  ASSERT_TRUE(row.effectiveDof);
+  ExpectRelative(*row.effectiveDof, uc2 * uc2 / (8.4e-7 * 8.4e-7 / 2 + 3.6e-7 * 3.6e-7 / 10));
+  ExpectRelative(row.coverageFactor, CoverageFactor(*row.effectiveDof));
+  ExpectRelative(row.expandedUncertainty, row.coverageFactor * row.standardUncertainty);
+  EXPECT_FALSE(row.conformity);
+  EXPECT_FALSE(budget.conformity);
+
+  ExpectRelative(budget.table.front().standardUncertainty, 0.0011449162997063729);
+  ExpectRelative(*budget.table.back().effectiveDof, 7.0679967848613652);
+}
+
+TEST(calibration_uncertainty, coverage_factor_is_students_t) {
+  ExpectRelative(CoverageFactor(4.0), 2.7764451051977987);
+  ExpectRelative(CoverageFactor(10.0), 2.2281388519862744);
+  const double between = CoverageFactor(4.35);
+  EXPECT_LT(between, CoverageFactor(4.0));
+  EXPECT_GT(between, CoverageFactor(5.0));
+  EXPECT_EQ(CoverageFactor(std::nullopt), 1.959963984540054);
+  EXPECT_TRUE(std::isinf(CoverageFactor(1e-300)));  // no exception for absurd inputs
+}
+
+TEST(calibration_uncertainty, effective_dof_infinite_without_finite_terms_or_beyond_a_million) {
+  CalibrationAnalysis exact = SmallFit();
+  exact.result.constantStdError = 0.0;
+  exact.result.scaleStdError = 0.0;
+  UncertaintyInputs inputs;
+  inputs.resolution = 1.0;
+  const CorrectionRow row = CorrectionAt(exact, inputs, 100.0);
+  EXPECT_FALSE(row.effectiveDof);
+  EXPECT_EQ(row.coverageFactor, 1.959963984540054);
+
+  // A fit far smaller than an infinitely known baseline: nu_eff beyond 1e6.
+  inputs.baseline = BaselineUncertainty{{100.0, 0.0}, 2.0, std::nullopt};
+  CalibrationAnalysis tiny = SmallFit();
+  tiny.result.constantStdError = 1e-9;
+  tiny.result.scaleStdError = 1e-15;
+  EXPECT_FALSE(CorrectionAt(tiny, inputs, 0.0).effectiveDof);
+}
+
+TEST(calibration_uncertainty, table_steps) {
+  using Distances = std::vector<double>;
+  EXPECT_EQ(CorrectionTableDistances(600.0), (Distances{0, 100, 200, 300, 400, 500, 600}));
+  EXPECT_EQ(CorrectionTableDistances(95.0).back(), 100.0);
+  EXPECT_EQ(CorrectionTableDistances(95.0).size(), 11u);
+  EXPECT_EQ(CorrectionTableDistances(1400.0).back(), 1400.0);  // step 200 m
+  EXPECT_EQ(CorrectionTableDistances(2001.0), (Distances{0, 500, 1000, 1500, 2000, 2500}));
+  EXPECT_EQ(CorrectionTableDistances(10001.0)[1], 2000.0);  // the series goes on
+  EXPECT_EQ(CorrectionTableDistances(1e300).size(), 11u);
+  EXPECT_EQ(CorrectionTableDistances(0.0), (Distances{0}));
+}
+
+// With U = 2.4 mm at 0 m for 2 degrees of freedom and a correction of 0.5 mm at 0 m, the
+// limit decides.
+TEST(calibration_uncertainty, decision_rule) {
+  const CalibrationAnalysis fit = SmallFit();
+  UncertaintyInputs inputs;
+  const auto overall = [&](MmPlusPpm limit) {
+    inputs.acceptance = limit;
+    return AnalyseUncertainty(fit, inputs);
+  };
+  const double correctionPlusU = 0.5e-3 + AnalyseUncertainty(fit, {}).table[0].expandedUncertainty;
+
+  const CorrectionUncertainty wide = overall({20.0, 20.0});
+  EXPECT_EQ(wide.conformity, Conformity::kConforms);
+  EXPECT_EQ(wide.table[0].conformity, Conformity::kConforms);
+
+  // Just below |IC| + U at 0 m: that row can't be decided, the others conform.
+  const CorrectionUncertainty narrow = overall({correctionPlusU * 1e3 - 1e-6, 100.0});
+  EXPECT_EQ(narrow.table[0].conformity, Conformity::kInconclusive);
+  EXPECT_EQ(narrow.table[1].conformity, Conformity::kConforms);
+  EXPECT_EQ(narrow.conformity, Conformity::kInconclusive);
+
+  // A 10 mm correction far beyond 1 mm even with its uncertainty.
+  const CalibrationAnalysis off = SmallFit(10e-3);
+  inputs.acceptance = MmPlusPpm{1.0, 0.0};
+  const CorrectionUncertainty failed = AnalyseUncertainty(off, inputs);
+  EXPECT_EQ(failed.table[0].conformity, Conformity::kDoesNotConform);
+  EXPECT_EQ(failed.conformity, Conformity::kDoesNotConform);
+  EXPECT_EQ(ConformityName(*failed.conformity), "does not conform");
+}
+
+TEST(calibration_uncertainty, parsing_inputs) {
+  std::string reason;
+  const auto baseline = ParseBaselineUncertainty(" 1.5, 2 ,2.5, inf", reason);
+  ASSERT_TRUE(baseline) << reason;
+  EXPECT_EQ(baseline->expanded.mm, 1.5);
+  EXPECT_EQ(baseline->k, 2.5);
+  EXPECT_FALSE(baseline->dof);
+  const auto defaults = ParseBaselineUncertainty("1,2", reason);
+  ASSERT_TRUE(defaults);
+  EXPECT_EQ(defaults->k, 2.0);
+  EXPECT_EQ(ParseBaselineUncertainty("1,2,2,30", reason)->dof, 30.0);
+  EXPECT_EQ(ParseSensorUncertainty("0.2,0.5,3", reason)->humidity, 3.0);
+  EXPECT_EQ(ParseMmPlusPpm("2,2", reason)->ppm, 2.0);
+  EXPECT_EQ(ParseMillimetres("0.1", reason), 0.1);
+
+  for (const char* bad : {"", "1", "1,2,3,4,5", "1,,2", "1,-2", "1,2,0", "1,2,2,0", "1,x", "inf,2",
+                          "1,2,inf", "1;2", "nan,1", "1,2 mm"}) {
+    reason.clear();
+    EXPECT_FALSE(ParseBaselineUncertainty(bad, reason)) << bad;
+    EXPECT_FALSE(reason.empty()) << bad;
+  }
+  EXPECT_FALSE(ParseSensorUncertainty("0.2,0.5", reason));
+  EXPECT_FALSE(ParseMmPlusPpm("2", reason));
+  EXPECT_FALSE(ParseMillimetres("-0.1", reason));
+  EXPECT_FALSE(ParseMillimetres("1,2", reason));
+}
+
+}  // namespace
+}  // namespace mensuro
