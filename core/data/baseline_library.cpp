@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::string_view kNamePrefix = "1:";
 constexpr std::string_view kDistancePrefix = "2:";
+constexpr std::string_view kPropertyPrefix = "3:";
 
 // The next piece of the library: the next line with its line end, but at most
 // kLibraryPieceLength bytes.
@@ -88,10 +89,25 @@ CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_vie
       collected.publishedText += piece.substr(kDistancePrefix.size());
       collected.publishedText += "\r\n";
       collected.libraryLines.push_back(lineNumber);
+    } else if (collecting && piece.starts_with(kPropertyPrefix)) {
+      const std::string_view property = piece.substr(kPropertyPrefix.size());
+      const std::size_t equals = property.find('=');
+      if (equals != std::string_view::npos) {
+        collected.properties.push_back({std::string(property.substr(0, equals)),
+                                        std::string(property.substr(equals + 1)), lineNumber});
+      }
     }
     lineNumber += whole.ends_with('\n') ? 1 : 0;
   }
   return collected;
+}
+
+std::optional<BaselineProperty> FindBaselineProperty(const CollectedBaseline& baseline,
+                                                     std::string_view key) {
+  const auto found =
+      std::find_if(baseline.properties.rbegin(), baseline.properties.rend(),
+                   [key](const BaselineProperty& property) { return property.key == key; });
+  return found == baseline.properties.rend() ? std::nullopt : std::optional(*found);
 }
 
 int LoadBaseline(const std::filesystem::path& libraryPath, std::string_view baselineName,

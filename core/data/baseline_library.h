@@ -1,7 +1,8 @@
 #pragma once
 
 // The baseline library: a text file of predefined baselines, each a name line "1:NAME" followed
-// by the baseline's published distance lines "2:From,To,distance". Other lines are ignored.
+// by the baseline's published distance lines "2:From,To,distance", and optionally properties of
+// the baseline, "3:KEY=VALUE" (its uncertainty, say). Other lines are ignored.
 
 #include <cstddef>
 #include <filesystem>
@@ -25,6 +26,13 @@ std::vector<std::string> BaselineNames(const std::vector<std::string>& libraryLi
 // it can't be read.
 std::vector<std::string> ListBaselines(const std::filesystem::path& libraryPath);
 
+// A "3:KEY=VALUE" line under a baseline's name line.
+struct BaselineProperty {
+  std::string key;
+  std::string value;
+  std::size_t line = 0;  // library line, counted from 1
+};
+
 // What loading a baseline gathers from the library.
 struct CollectedBaseline {
   // The distance texts under every name line equal to the name, in file order, each followed
@@ -34,7 +42,13 @@ struct CollectedBaseline {
   std::size_t nameLines = 0;
   // For every line of the published text, the library line it came from, counted from 1.
   std::vector<std::size_t> libraryLines;
+  // Its property lines, in file order.
+  std::vector<BaselineProperty> properties;
 };
+
+// The last of the baseline's properties named `key`: a later line overrides an earlier one.
+std::optional<BaselineProperty> FindBaselineProperty(const CollectedBaseline& baseline,
+                                                     std::string_view key);
 
 // The first of `names` that `asked` matches once blanks around both are dropped and letter case
 // is ignored (ASCII), for a name typed slightly differently; nothing when none does.

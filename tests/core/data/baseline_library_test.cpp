@@ -123,6 +123,24 @@ TEST(baseline_library, lines_longer_than_a_piece_are_read_in_pieces) {
   EXPECT_EQ(Load(library, longName), "");
 }
 
+TEST(baseline_library, property_lines_belong_to_their_baseline_and_leave_its_distances) {
+  const std::string library =
+      "3:uncertainty=9,9\n1:A\n2:P1,P2,100\n3:uncertainty=1,2,2,50\r\n3:no equals sign\n"
+      "3:uncertainty=0.5,1\n1:B\n3:uncertainty=7,7\n";
+  const CollectedBaseline a = CollectBaseline(library, "A");
+  EXPECT_EQ(a.publishedText, "P1,P2,100\r\n");
+  ASSERT_EQ(a.properties.size(), 2u);
+  EXPECT_EQ(a.properties[0].value, "1,2,2,50");
+  EXPECT_EQ(a.properties[0].line, 4u);
+  // A later line overrides an earlier one.
+  const auto uncertainty = FindBaselineProperty(a, "uncertainty");
+  ASSERT_TRUE(uncertainty);
+  EXPECT_EQ(uncertainty->value, "0.5,1");
+  EXPECT_EQ(uncertainty->line, 6u);
+  EXPECT_FALSE(FindBaselineProperty(a, "height"));
+  EXPECT_THAT(Names(library), ElementsAre("A", "B"));
+}
+
 TEST(baseline_library, a_library_without_name_lines_lists_and_loads_nothing) {
   EXPECT_THAT(Names("2:A,B,1\nsome text\n"), ElementsAre());
   EXPECT_EQ(Load("2:A,B,1\nsome text\n", ""), "");
