@@ -2,6 +2,7 @@
 
 #include "documents/document_fonts.h"
 
+#include <QAreaSeries>
 #include <QChart>
 #include <QCoreApplication>
 #include <QGraphicsScene>
@@ -131,15 +132,47 @@ std::unique_ptr<QValueAxis> MakeAxis(const QString& title, double low, double hi
   return axis;
 }
 
+// The series that hold the points of `series`: itself, or an area's two edges.
+std::vector<const QXYSeries*> PointSeries(const QAbstractSeries* series) {
+  if (const auto* area = qobject_cast<const QAreaSeries*>(series)) {
+    return {area->upperSeries(), area->lowerSeries()};
+  }
+  return {qobject_cast<const QXYSeries*>(series)};
+}
+
+// IC(D) +- U(D) as a shaded band, its edges owned by the band.
+void AddBand(QChart& chart, const CalibrationPlotData& data) {
+  if (data.bandUpper.empty()) {
+    return;
+  }
+  auto upper = std::make_unique<QLineSeries>();
+  auto lower = std::make_unique<QLineSeries>();
+  for (std::size_t i = 0; i < data.bandUpper.size(); ++i) {
+    upper->append(data.bandUpper[i].x, data.bandUpper[i].y);
+    lower->append(data.bandLower[i].x, data.bandLower[i].y);
+  }
+  auto band = std::make_unique<QAreaSeries>(upper.get(), lower.get());
+  upper.release()->setParent(band.get());
+  lower.release()->setParent(band.get());
+  band->setName(QStringLiteral("Correction \u00b1 U (95 %)"));
+  QColor fill = kFitColour;
+  fill.setAlphaF(0.18);
+  band->setBrush(fill);
+  band->setPen(Qt::NoPen);
+  chart.addSeries(band.release());  // the chart owns its series
+}
+
 // Value axes from 0 to a little past the largest distance, and around every y value shown.
 void AddAxes(QChart& chart, double largestDistance, const QString& yTitle) {
   double low = 0.0;
   double high = 0.0;
-  for (QAbstractSeries* series : chart.series()) {
-    for (const QPointF& point : qobject_cast<QXYSeries*>(series)->points()) {
-      if (std::isfinite(point.y())) {
-        low = std::min(low, point.y());
-        high = std::max(high, point.y());
+  for (const QAbstractSeries* series : chart.series()) {
+    for (const QXYSeries* points : PointSeries(series)) {
+      for (const QPointF& point : points->points()) {
+        if (std::isfinite(point.y())) {
+          low = std::min(low, point.y());
+          high = std::max(high, point.y());
+        }
       }
     }
   }
@@ -187,6 +220,7 @@ void AddPairLabels(QChart& chart, const CalibrationPlotData& data) {
 
 std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data) {
   auto chart = PlainChart(Latin1(data.title));
+  AddBand(*chart, data);  // first, so that everything else is drawn over it
 
   QList<QPointF> unflagged;
   QList<QPointF> flagged;

@@ -10,6 +10,8 @@ namespace mensuro {
 namespace {
 
 constexpr double kMillimetresPerMetre = 1000.0;
+// Points along the band: enough for its curve to look smooth at any size.
+constexpr int kBandSegments = 60;
 
 // The flag limit 3 (a + b P) in millimetres: a in mm, b in ppm, P in metres.
 double FlagLimitMm(const MeasurementHeader& header, double P) {
@@ -25,8 +27,8 @@ std::string PlotTitle(const MeasurementHeader& header) {
 
 }  // namespace
 
-CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header,
-                                            const ProjectRun& run) {
+CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header, const ProjectRun& run,
+                                            const UncertaintyInputs& conditions) {
   CalibrationPlotData data;
   data.title = PlotTitle(header);
   for (const ProjectRecord& record : run.records.entries) {
@@ -56,6 +58,15 @@ CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header,
   data.upperLimitEnd = {end, FlagLimitMm(header, end)};
   data.lowerLimitStart = {0.0, -FlagLimitMm(header, 0.0)};
   data.lowerLimitEnd = {end, -FlagLimitMm(header, end)};
+  if (!run.analysis.entries.empty()) {
+    for (int i = 0; i <= kBandSegments; ++i) {
+      const CorrectionRow row = CorrectionAt(run.analysis, conditions, end * i / kBandSegments);
+      const double middle = row.correction * kMillimetresPerMetre;
+      const double halfWidth = row.expandedUncertainty * kMillimetresPerMetre;
+      data.bandUpper.push_back({row.distance, middle + halfWidth});
+      data.bandLower.push_back({row.distance, middle - halfWidth});
+    }
+  }
   return data;
 }
 

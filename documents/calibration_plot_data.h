@@ -45,11 +45,17 @@ struct CalibrationPlotData {
   PlotPoint upperLimitEnd;
   PlotPoint lowerLimitStart;
   PlotPoint lowerLimitEnd;
+  // The correction IC(D) plus and minus its expanded uncertainty U(D), from 0 to the largest
+  // published distance: a band around the fitted line, narrowest near the mean distance.
+  std::vector<PlotPoint> bandUpper;
+  std::vector<PlotPoint> bandLower;
   double largestDistance = 0.0;  // metres
 };
 
-// The plot of the analysis in `run`, under the header the run used.
-CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header, const ProjectRun& run);
+// The plot of the analysis in `run`, under the header the run used, with the uncertainty band
+// of the budget under `conditions`.
+CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header, const ProjectRun& run,
+                                            const UncertaintyInputs& conditions = {});
 
 // "P1-P4" for the pair from P1 to P4.
 std::string PairName(const PlotPair& pair);

@@ -1,0 +1,144 @@
+#include "documents/uncertainty_summary.h"
+
+#include <fmt/format.h>
+
+#include <cmath>
+
+namespace mensuro {
+namespace {
+
+constexpr double kMillimetresPerMetre = 1000.0;
+
+std::string Millimetres(double metres) {
+  return fmt::format("{:.2f}", metres * kMillimetresPerMetre);
+}
+
+std::string MmPlusPpmText(const MmPlusPpm& length) {
+  return fmt::format("{} mm + {} ppm", length.mm, length.ppm);
+}
+
+std::string DofText(std::optional<double> dof) {
+  return dof ? fmt::format("{:.1f}", *dof) : std::string("inf");
+}
+
+// The distances of the rows with `conformity`, "100, 200 m".
+std::string DistancesWith(const CorrectionUncertainty& budget, Conformity conformity) {
+  std::string distances;
+  for (const CorrectionRow& row : budget.table) {
+    if (row.conformity == conformity) {
+      distances += (distances.empty() ? "" : ", ") + fmt::format("{:.0f}", row.distance);
+    }
+  }
+  return distances + " m";
+}
+
+std::string Verdict(bool passed) {
+  return passed ? "passed" : "failed";
+}
+
+}  // namespace
+
+std::string FitUncertaintyLine(const CalibrationAnalysis& analysis,
+                               const CorrectionUncertainty& budget) {
+  const std::string correlation =
+      std::isfinite(budget.correlation) ? fmt::format("{:.3f}", budget.correlation) : "-";
+  return fmt::format("Fit (type A): {} degrees of freedom; correlation of constant and scale {}",
+                     static_cast<long long>(analysis.entries.size()) - 2, correlation);
+}
+
+std::vector<std::string> UncertaintyInputLines(const UncertaintyInputs& inputs) {
+  std::vector<std::string> lines;
+  if (const auto& baseline = inputs.baseline) {
+    lines.push_back(fmt::format("Baseline: U = {} (k = {}, {} degrees of freedom)",
+                                MmPlusPpmText(baseline->expanded), baseline->k,
+                                baseline->dof ? fmt::format("{}", *baseline->dof) : "infinite"));
+  } else {
+    lines.emplace_back("Baseline: not given");
+  }
+  if (const auto& sensors = inputs.sensors) {
+    lines.push_back(fmt::format("Sensors: u(t) = {} K, u(p) = {} hPa, u(RH) = {} %",
+                                sensors->temperature, sensors->pressure, sensors->humidity));
+  } else {
+    lines.emplace_back("Sensors: not given");
+  }
+  lines.push_back(inputs.resolution ? fmt::format("Display resolution: {} mm", *inputs.resolution)
+                                    : std::string("Display resolution: not given"));
+  lines.push_back(inputs.centring ? fmt::format("Centring: +/- {} mm at each end", *inputs.centring)
+                                  : std::string("Centring: not given"));
+  lines.push_back(inputs.acceptance ? "Acceptance limit: MPE = " + MmPlusPpmText(*inputs.acceptance)
+                                    : std::string("Acceptance limit: not given"));
+  return lines;
+}
+
+std::vector<std::string> CorrectionTableHeadings(const UncertaintyInputs& inputs) {
+  std::vector<std::string> headings = {"D (m)", "IC (mm)", "u (mm)", "DOF", "k", "U (mm)"};
+  if (inputs.acceptance) {
+    headings.emplace_back("Conformity");
+  }
+  return headings;
+}
+
+std::vector<std::vector<std::string>> CorrectionTableCells(const UncertaintyInputs& inputs,
+                                                           const CorrectionUncertainty& budget) {
+  std::vector<std::vector<std::string>> rows;
+  for (const CorrectionRow& row : budget.table) {
+    std::vector<std::string> cells = {
+        fmt::format("{:.0f}", row.distance),       Millimetres(row.correction),
+        Millimetres(row.standardUncertainty),      DofText(row.effectiveDof),
+        fmt::format("{:.3f}", row.coverageFactor), Millimetres(row.expandedUncertainty)};
+    if (inputs.acceptance) {
+      cells.emplace_back(row.conformity ? ConformityName(*row.conformity) : "");
+    }
+    rows.push_back(std::move(cells));
+  }
+  return rows;
+}
+
+std::vector<std::string> ConformityLines(const UncertaintyInputs& inputs,
+                                         const CorrectionUncertainty& budget) {
+  if (!inputs.acceptance || !budget.conformity) {
+    return {};
+  }
+  std::vector<std::string> lines = {
+      "Decision rule (ISO 14253-1): at a distance D the instrument conforms when |IC(D)| + "
+      "U(D) <= MPE(D), does not conform when |IC(D)| - U(D) > MPE(D), and the result is "
+      "inconclusive otherwise.",
+  };
+  const std::string limit = MmPlusPpmText(*inputs.acceptance);
+  switch (*budget.conformity) {
+    case Conformity::kConforms:
+      lines.push_back("Statement: the instrument conforms to MPE = " + limit +
+                      " at every distance of the table.");
+      break;
+    case Conformity::kDoesNotConform:
+      lines.push_back("Statement: the instrument does not conform to MPE = " + limit + " at " +
+                      DistancesWith(budget, Conformity::kDoesNotConform) + ".");
+      break;
+    case Conformity::kInconclusive:
+      lines.push_back("Statement: inconclusive against MPE = " + limit + " at " +
+                      DistancesWith(budget, Conformity::kInconclusive) +
+                      ": there the uncertainty of the correction straddles the limit.");
+      break;
+  }
+  return lines;
+}
+
+std::vector<std::string> FullTestLines(const std::optional<FullTestResult>& test) {
+  if (!test) {
+    return {
+        "ISO 17123-4 full test: not applicable (it needs every pair of four or more stations "
+        "measured)."};
+  }
+  return {
+      fmt::format("ISO 17123-4 full test: {} stations, {} degrees of freedom", test->stations,
+                  test->dof),
+      fmt::format("s = {} mm; zero-point correction delta = {} mm, s(delta) = {} mm",
+                  Millimetres(test->s), Millimetres(test->delta), Millimetres(test->sDelta)),
+      fmt::format("Test A (s within the specified accuracy, sigma = {} mm): s <= {} mm: {}",
+                  Millimetres(test->sigma), Millimetres(test->limitA), Verdict(test->passedA)),
+      fmt::format("Test C (zero-point correction is zero): |delta| <= {} mm: {}",
+                  Millimetres(test->limitC), Verdict(test->passedC)),
+  };
+}
+
+}  // namespace mensuro

@@ -1,0 +1,40 @@
+#pragma once
+
+// The uncertainty analysis as texts, so that the plot window's panel and the certificate say
+// the same in the same words. Lengths are shown in millimetres, distances in metres; the texts
+// are ASCII.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/analysis/calibration_uncertainty.h"
+#include "core/analysis/full_test.h"
+
+namespace mensuro {
+
+// The fit's part of the budget: its degrees of freedom and the correlation of constant and
+// scale.
+std::string FitUncertaintyLine(const CalibrationAnalysis& analysis,
+                               const CorrectionUncertainty& budget);
+
+// One line per input of the budget, "Baseline: U = 1.0 mm + 2.0 ppm (k = 2, 50 degrees of
+// freedom)", those not given saying so.
+std::vector<std::string> UncertaintyInputLines(const UncertaintyInputs& inputs);
+
+// The correction table's column headings; the conformity column only with an acceptance limit.
+std::vector<std::string> CorrectionTableHeadings(const UncertaintyInputs& inputs);
+
+// The correction table's cells, one row per distance, in the headings' order.
+std::vector<std::vector<std::string>> CorrectionTableCells(const UncertaintyInputs& inputs,
+                                                           const CorrectionUncertainty& budget);
+
+// The conformity statement with its decision rule, one sentence per line; empty without an
+// acceptance limit.
+std::vector<std::string> ConformityLines(const UncertaintyInputs& inputs,
+                                         const CorrectionUncertainty& budget);
+
+// The full test's results, one line each, or why it does not apply.
+std::vector<std::string> FullTestLines(const std::optional<FullTestResult>& test);
+
+}  // namespace mensuro
