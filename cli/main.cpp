@@ -269,8 +269,10 @@ int WriteDocuments(const CommandLine& line, const ProcessedCalibration& calibrat
   QString reason;
   if (!line.plotFile.empty()) {
     const QString path = QString::fromLocal8Bit(line.plotFile);
-    if (!SavePlot(path, PlotFileTypeOf(path).value_or(PlotFileType::kPdf),
-                  MakeCalibrationPlotData(calibration.header, calibration.run), reason)) {
+    if (!SavePlot(
+            path, PlotFileTypeOf(path).value_or(PlotFileType::kPdf),
+            MakeCalibrationPlotData(calibration.header, calibration.run, calibration.conditions),
+            reason)) {
       return Fail(kExitUsage, "cannot write the plot file '" + line.plotFile +
                                   "': " + reason.toLocal8Bit().toStdString());
     }
