@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/analysis/calibration_uncertainty.h"
+#include "core/analysis/full_test.h"
 #include "core/analysis/report_text.h"
 #include "core/data/project_processing.h"
 #include "core/data/text_lines.h"
@@ -298,6 +300,43 @@ void CheckNotices(const Outcome& outcome, const fuzz::TwoTexts& texts) {
   }
 }
 
+// The budget of any fitted run: at most eleven rows from 0 m in equal steps reaching the longest
+// published distance, and an expanded uncertainty no smaller than the standard one wherever
+// the fit's standard errors are numbers. The full test, where it applies, has its degrees of
+// freedom.
+void CheckUncertainty(const Outcome& outcome) {
+  const CalibrationAnalysis& analysis = outcome.run.analysis;
+  UncertaintyInputs inputs;
+  inputs.baseline = BaselineUncertainty{{0.5, 1.0}, 2.0, 20.0};
+  inputs.resolution = 0.1;
+  inputs.acceptance = MmPlusPpm{2.0, 2.0};
+  const CorrectionUncertainty budget = AnalyseUncertainty(analysis, inputs);
+  MENSURO_FUZZ_CHECK(!budget.table.empty() && budget.table.size() <= 11,
+                     Printf("%zu rows", budget.table.size()));
+  MENSURO_FUZZ_CHECK(budget.table.front().distance == 0.0, "the table starts away from 0");
+  double longest = 0.0;
+  for (const AdjustmentEntry& entry : analysis.entries) {
+    longest = std::max(longest, entry.P);
+  }
+  MENSURO_FUZZ_CHECK(budget.table.back().distance >= longest, "the table stops short");
+  const bool known = std::isfinite(analysis.result.constantStdError) &&
+                     std::isfinite(analysis.result.scaleStdError);
+  for (const CorrectionRow& row : budget.table) {
+    MENSURO_FUZZ_CHECK(row.conformity.has_value(), "a row without a verdict");
+    if (known && std::isfinite(row.standardUncertainty)) {
+      MENSURO_FUZZ_CHECK(row.coverageFactor >= 1.959963984540054 &&
+                             row.expandedUncertainty >= row.standardUncertainty,
+                         Printf("k %.17g", row.coverageFactor));
+    }
+  }
+  if (const auto test =
+          RunFullTest(analysis.entries, outcome.header.constantError, outcome.header.ppmError)) {
+    MENSURO_FUZZ_CHECK(test->stations >= 4 &&
+                           test->dof == static_cast<int>(analysis.entries.size()) - test->stations,
+                       Printf("%d stations, %d dof", test->stations, test->dof));
+  }
+}
+
 }  // namespace
 }  // namespace mensuro
 
@@ -309,6 +348,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MENSURO_FUZZ_CHECK(first.result == 0 || first.result == 1, Printf("%d", first.result));
   if (first.result == 0) {
     CheckReport(first);
+    CheckUncertainty(first);
   } else {
     CheckFailure(first);
   }
