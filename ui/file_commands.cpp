@@ -1,5 +1,7 @@
 // The commands that move the published and measured texts between the window and their files:
-// Open, New, Save and Save As of both texts, and Load from the baseline library.
+// Open, New, Save and Save As of both texts, and Load from the baseline library (which also
+// brings the baseline's uncertainty, when the library gives one, into the calibration
+// conditions).
 //
 // A Save or Save As button that is enabled is the window's only record of unsaved changes: an
 // edit enables the buttons of its text, and a load, a new text or a successful save disables
@@ -21,6 +23,7 @@
 #include "ui/dialog_services.h"
 #include "ui/h_list_box.h"
 #include "ui/main_dialog.h"
+#include "ui/remembered_conditions.h"
 
 namespace mensuro {
 namespace {
@@ -161,6 +164,29 @@ void CVerantDlg::OnLoadBaseline() {
   }
   // The loaded text has no file behind it.
   publishedFileName_->clear();
+  RememberLibraryUncertainty(collected, TextFromPath(libraryPath));
+}
+
+void CVerantDlg::RememberLibraryUncertainty(const CollectedBaseline& collected,
+                                            const QString& libraryName) {
+  const std::optional<BaselineProperty> property = FindBaselineProperty(collected, "uncertainty");
+  if (!property) {
+    return;
+  }
+  std::string reason;
+  const std::optional<BaselineUncertainty> uncertainty =
+      ParseBaselineUncertainty(property->value, reason);
+  if (uncertainty) {
+    RememberBaselineUncertainty(*uncertainty);
+    return;
+  }
+  services_.ShowMessage(
+      *this, QStringLiteral("%1, line %2: the baseline's uncertainty \"%3\" can't be read: %4.\n"
+                            "The uncertainty of the published distances stays as it was; the "
+                            "distances are loaded.")
+                 .arg(libraryName)
+                 .arg(property->line)
+                 .arg(FieldFromBytes(property->value), FieldFromBytes(reason)));
 }
 
 void CVerantDlg::OnPublishedChanged() {

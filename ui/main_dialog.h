@@ -26,6 +26,7 @@ class QPushButton;
 
 namespace mensuro {
 
+struct CollectedBaseline;
 class CHListBox;
 class CPlotWindow;
 class DialogServices;
@@ -105,6 +106,8 @@ class CVerantDlg : public QDialog {
   void FillResultList();
   void OnSaveReportAs();
   void OnPlot();
+  // New calibration conditions, remembered already, for the calibration kept and its plot.
+  void OnConditionsChanged(const UncertaintyInputs& conditions);
   void OnShowHelp();
   void OnAbout();
 
@@ -147,6 +150,9 @@ class CVerantDlg : public QDialog {
   // Shows `message` as the reason a Process failed.
   void FailProcess(const QString& message, InputNotices notices = {});
   void SaveCertificateAs(const QString& fileName);
+  // The `3:uncertainty=` line of a baseline loaded from the library `libraryName`, when it has
+  // one, as the remembered baseline uncertainty; one that doesn't read is told and left out.
+  void RememberLibraryUncertainty(const CollectedBaseline& collected, const QString& libraryName);
 
   DialogServices& services_;
   std::filesystem::path executableDir_;

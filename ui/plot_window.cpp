@@ -4,14 +4,24 @@
 #include <QChart>
 #include <QCursor>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QScatterSeries>
+#include <QStringList>
+#include <QTableWidgetItem>
 #include <QToolTip>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "core/analysis/calibration_uncertainty.h"
+#include "core/analysis/full_test.h"
 #include "documents/calibration_chart.h"
 #include "documents/plot_export.h"
+#include "documents/uncertainty_summary.h"
+#include "ui/calibration_conditions_dialog.h"
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
+#include "ui/remembered_conditions.h"
 
 namespace mensuro {
 namespace {
@@ -25,10 +35,23 @@ void ReplaceChart(QChartView& view, std::unique_ptr<QChart> chart) {
   view.setChart(chart.release());
 }
 
+// The summary's texts, which the program writes itself, as one text of lines.
+QString Lines(const std::vector<std::string>& lines) {
+  QStringList joined;
+  for (const std::string& line : lines) {
+    joined << QString::fromStdString(line);
+  }
+  return joined.join(QLatin1Char('\n'));
+}
+
 }  // namespace
 
 CPlotWindow::CPlotWindow(DialogServices& services, QWidget* parent)
-    : QWidget(parent, Qt::Window), services_(services), layout_(this) {
+    : QWidget(parent, Qt::Window),
+      services_(services),
+      layout_(this),
+      chartLayout_(&chartColumn_),
+      panelLayout_(&panel_) {
   setWindowTitle(QStringLiteral("Calibration Plot"));
   message_.setAlignment(Qt::AlignCenter);
   message_.setWordWrap(true);
@@ -41,17 +64,53 @@ CPlotWindow::CPlotWindow(DialogServices& services, QWidget* parent)
   noticeList_.setMaximumHeight(120);
   saveAs_.setText(QStringLiteral("Save As"));
   connect(&saveAs_, &QPushButton::clicked, this, &CPlotWindow::OnSaveAs);
+  conditions_.setText(QStringLiteral("Calibration Conditions..."));
+  connect(&conditions_, &QPushButton::clicked, this, &CPlotWindow::OnCalibrationConditions);
 
-  layout_.addWidget(&message_, 1);
-  layout_.addWidget(&calibrationView_, 3);
-  layout_.addWidget(&residualView_, 2);
-  layout_.addWidget(&noticeTitle_);
-  layout_.addWidget(&noticeList_);
+  chartLayout_.setContentsMargins(0, 0, 0, 0);
+  chartLayout_.addWidget(&message_, 1);
+  chartLayout_.addWidget(&calibrationView_, 3);
+  chartLayout_.addWidget(&residualView_, 2);
+  chartLayout_.addWidget(&noticeTitle_);
+  chartLayout_.addWidget(&noticeList_);
+
+  panelTitle_.setText(QStringLiteral("<b>Uncertainty of the correction</b>"));
+  for (QLabel* text : {&inputs_, &conformity_, &fullTest_}) {
+    text->setTextFormat(Qt::PlainText);
+    text->setWordWrap(true);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  }
+  correctionTable_.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  correctionTable_.verticalHeader()->hide();
+  // The whole table shows, so the panel is as wide as its columns need.
+  correctionTable_.setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+  correctionTable_.setToolTip(
+      QStringLiteral("IC: the correction to add to a distance D measured with the instrument; "
+                     "u: its combined standard uncertainty, with its effective degrees of "
+                     "freedom (DOF); U = k u: its expanded uncertainty for about 95 percent."));
+  fullTestTitle_.setText(QStringLiteral("<b>ISO 17123-4 full test</b>"));
+  panelLayout_.setContentsMargins(0, 0, 0, 0);
+  panelLayout_.addWidget(&panelTitle_);
+  panelLayout_.addWidget(&inputs_);
+  panelLayout_.addWidget(&correctionTable_);
+  panelLayout_.addWidget(&conformity_);
+  panelLayout_.addSpacing(8);
+  panelLayout_.addWidget(&fullTestTitle_);
+  panelLayout_.addWidget(&fullTest_);
+  panelLayout_.addStretch(1);
+
+  splitter_.addWidget(&chartColumn_);
+  splitter_.addWidget(&panel_);
+  splitter_.setChildrenCollapsible(false);
+  splitter_.setStretchFactor(0, 1);
+  splitter_.setStretchFactor(1, 0);
+  layout_.addWidget(&splitter_, 1);
   auto buttons = std::make_unique<QHBoxLayout>();
+  buttons->addWidget(&conditions_);
   buttons->addStretch();
   buttons->addWidget(&saveAs_);
   layout_.addLayout(buttons.release());  // the window's layout owns it
-  resize(820, 760);
+  resize(1300, 760);
   ShowMessage(QStringLiteral("Press Process to see the calibration plot."));
   ShowNotices({});
 }
@@ -59,7 +118,9 @@ CPlotWindow::CPlotWindow(DialogServices& services, QWidget* parent)
 void CPlotWindow::ShowCalibration(const std::optional<ProcessedCalibration>& calibration,
                                   const QString& failure, const InputNotices& notices) {
   if (calibration) {
-    ShowCharts(MakeCalibrationPlotData(calibration->header, calibration->run));
+    ShowCharts(
+        MakeCalibrationPlotData(calibration->header, calibration->run, calibration->conditions));
+    ShowUncertainty(*calibration);
   } else {
     ShowMessage(failure);
   }
@@ -79,6 +140,45 @@ void CPlotWindow::ShowNotices(const InputNotices& notices) {
   }
   noticeTitle_.setVisible(noticeList_.count() > 0);
   noticeList_.setVisible(noticeList_.count() > 0);
+}
+
+void CPlotWindow::ShowUncertainty(const ProcessedCalibration& calibration) {
+  const UncertaintyInputs& inputs = calibration.conditions;
+  const CalibrationAnalysis& analysis = calibration.run.analysis;
+  const CorrectionUncertainty budget = AnalyseUncertainty(analysis, inputs);
+  std::vector<std::string> inputLines = {FitUncertaintyLine(analysis, budget)};
+  for (std::string& line : UncertaintyInputLines(inputs)) {
+    inputLines.push_back(std::move(line));
+  }
+  inputs_.setText(Lines(inputLines));
+
+  const std::vector<std::string> headings = CorrectionTableHeadings(inputs);
+  const std::vector<std::vector<std::string>> rows = CorrectionTableCells(inputs, budget);
+  correctionTable_.clear();
+  correctionTable_.setColumnCount(static_cast<int>(headings.size()));
+  correctionTable_.setRowCount(static_cast<int>(rows.size()));
+  QStringList labels;
+  for (const std::string& heading : headings) {
+    labels << QString::fromStdString(heading);
+  }
+  correctionTable_.setHorizontalHeaderLabels(labels);
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    for (std::size_t column = 0; column < rows[row].size(); ++column) {
+      auto item = std::make_unique<QTableWidgetItem>(QString::fromStdString(rows[row][column]));
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      correctionTable_.setItem(static_cast<int>(row), static_cast<int>(column),
+                               item.release());  // the table owns it
+    }
+  }
+  correctionTable_.resizeColumnsToContents();
+  correctionTable_.resizeRowsToContents();
+
+  const std::vector<std::string> conformity = ConformityLines(inputs, budget);
+  conformity_.setText(Lines(conformity));
+  conformity_.setVisible(!conformity.empty());
+  fullTest_.setText(Lines(FullTestLines(RunFullTest(
+      analysis.entries, calibration.header.constantError, calibration.header.ppmError))));
+  panel_.show();
 }
 
 void CPlotWindow::ShowCharts(const CalibrationPlotData& data) {
@@ -105,6 +205,7 @@ void CPlotWindow::ShowMessage(const QString& text) {
   message_.setText(text);
   message_.show();
   saveAs_.setEnabled(false);
+  panel_.hide();
 }
 
 void CPlotWindow::ConnectHovering(QChart& chart) {
@@ -135,6 +236,16 @@ std::optional<QString> CPlotWindow::MarkerText(const QScatterSeries& series,
     return std::nullopt;
   }
   return FieldFromBytes(PairDescription(*pair));
+}
+
+void CPlotWindow::OnCalibrationConditions() {
+  CCalibrationConditionsDlg dialog(services_, RememberedConditions(), this);
+  services_.RunModal(dialog);
+  if (dialog.result() != QDialog::Accepted) {
+    return;
+  }
+  RememberConditions(dialog.Conditions());
+  emit ConditionsChanged(dialog.Conditions());
 }
 
 void CPlotWindow::OnSaveAs() {

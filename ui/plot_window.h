@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
 #include <QString>
+#include <QTableWidget>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <optional>
@@ -19,8 +21,9 @@ namespace mensuro {
 class DialogServices;
 
 // The non-modal "Calibration Plot" window: the calibration chart above the residual chart of the
-// latest successful Process, or the message of a failed one. Hovering a pair's marker tells its
-// figures; Save As writes both charts as SVG, PNG or PDF.
+// latest successful Process, or the message of a failed one, and beside them the uncertainty of
+// the correction as the certificate gives it. Hovering a pair's marker tells its figures; Save As
+// writes both charts as SVG, PNG or PDF; Calibration Conditions sets what the uncertainty takes.
 class CPlotWindow : public QWidget {
   Q_OBJECT
 
@@ -38,27 +41,55 @@ class CPlotWindow : public QWidget {
   QChartView& CalibrationView() { return calibrationView_; }
   QChartView& ResidualView() { return residualView_; }
   QPushButton& SaveAsButton() { return saveAs_; }
+  QPushButton& ConditionsButton() { return conditions_; }
   // The warnings and notes of the run shown, one line each; hidden when there are none.
   const QListWidget& NoticeList() const { return noticeList_; }
+  // The uncertainty of the correction of the calibration shown; hidden while there is none.
+  const QWidget& UncertaintyPanel() const { return panel_; }
+  const QLabel& UncertaintyInputsText() const { return inputs_; }
+  const QTableWidget& CorrectionTable() const { return correctionTable_; }
+  const QLabel& ConformityText() const { return conformity_; }
+  const QLabel& FullTestText() const { return fullTest_; }
 
   void OnSaveAs();
+  // Runs the Calibration Conditions dialog on the remembered conditions; OK remembers them and
+  // tells ConditionsChanged.
+  void OnCalibrationConditions();
   // The text a pair's marker shows while hovered, or nothing when `point` marks no pair.
   std::optional<QString> MarkerText(const QScatterSeries& series, const QPointF& point) const;
+
+ signals:
+  // The user accepted new calibration conditions.
+  void ConditionsChanged(const UncertaintyInputs& conditions);
 
  private:
   void ShowCharts(const CalibrationPlotData& data);
   void ShowMessage(const QString& text);
   void ConnectHovering(QChart& chart);
   void ShowNotices(const InputNotices& notices);
+  void ShowUncertainty(const ProcessedCalibration& calibration);
 
   DialogServices& services_;
   std::optional<CalibrationPlotData> data_;
+  // Containers come before what they hold, which is then destroyed first.
   QVBoxLayout layout_;
+  QSplitter splitter_;
+  QWidget chartColumn_;
+  QVBoxLayout chartLayout_;
   QLabel message_;
   QChartView calibrationView_;
   QChartView residualView_;
   QLabel noticeTitle_;
   QListWidget noticeList_;
+  QWidget panel_;
+  QVBoxLayout panelLayout_;
+  QLabel panelTitle_;
+  QLabel inputs_;
+  QTableWidget correctionTable_;
+  QLabel conformity_;
+  QLabel fullTestTitle_;
+  QLabel fullTest_;
+  QPushButton conditions_;
   QPushButton saveAs_;
 };
 

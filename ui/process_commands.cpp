@@ -16,6 +16,7 @@
 #include "ui/h_list_box.h"
 #include "ui/main_dialog.h"
 #include "ui/plot_window.h"
+#include "ui/remembered_conditions.h"
 
 namespace mensuro {
 namespace {
@@ -72,6 +73,7 @@ void CVerantDlg::OnProcess() {
   calibration.header = header_;
   calibration.measuredText = std::move(measured);
   calibration.publishedText = std::move(published);
+  calibration.conditions = RememberedConditions();
   InputNotices notices = calibration.run.notices;
   KeepCalibration(std::move(calibration), QString(), std::move(notices));
 }
@@ -102,6 +104,8 @@ void CVerantDlg::OnPlot() {
     plotWindow_ = std::make_unique<CPlotWindow>(services_, this);
     connect(this, &CVerantDlg::CalibrationChanged, plotWindow_.get(),
             [this] { plotWindow_->ShowCalibration(calibration_, processFailure_, notices_); });
+    connect(plotWindow_.get(), &CPlotWindow::ConditionsChanged, this,
+            &CVerantDlg::OnConditionsChanged);
     if (calibration_ || !processFailure_.isEmpty()) {
       plotWindow_->ShowCalibration(calibration_, processFailure_, notices_);
     }
@@ -109,6 +113,14 @@ void CVerantDlg::OnPlot() {
   plotWindow_->show();
   plotWindow_->raise();
   plotWindow_->activateWindow();
+}
+
+void CVerantDlg::OnConditionsChanged(const UncertaintyInputs& conditions) {
+  // A failed Process has no calibration to take them; the next Process will.
+  if (calibration_) {
+    calibration_->conditions = conditions;
+    plotWindow_->ShowCalibration(calibration_, processFailure_, notices_);
+  }
 }
 
 void CVerantDlg::FillResultList() {

@@ -13,16 +13,9 @@
 namespace mensuro::test {
 namespace {
 
-CPlotWindow& OpenPlot(TestWindow& window) {
-  QTest::mouseClick(window.Button(kIdPlot), Qt::LeftButton);
-  CPlotWindow* plot = window.dialog->PlotWindow();
-  EXPECT_NE(plot, nullptr);
-  return *plot;
-}
-
 TEST(plot_window, follows_every_process) {
   TestWindow window;
-  CPlotWindow& plot = OpenPlot(window);
+  CPlotWindow& plot = window.OpenPlot();
   EXPECT_EQ(plot.windowTitle(), QStringLiteral("Calibration Plot"));
   EXPECT_TRUE(plot.isVisible());
   EXPECT_FALSE(plot.isModal());
@@ -66,13 +59,13 @@ TEST(plot_window, follows_every_process) {
   window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\nA,D,600\n"));
   window.dialog->OnProcess();
   EXPECT_GT(window.Results()->count(), 0);
-  EXPECT_TRUE(OpenPlot(window).Data().has_value());
+  EXPECT_TRUE(window.OpenPlot().Data().has_value());
 }
 
 TEST(plot_window, lists_the_warnings_that_the_main_window_counts) {
   TestWindow window;
   EnterWorkedExample(window);
-  CPlotWindow& plot = OpenPlot(window);
+  CPlotWindow& plot = window.OpenPlot();
   QLabel* summary = window.Get<QLabel>(kIdNoticeSummary);
   window.dialog->OnProcess();
   EXPECT_EQ(summary->text(), QString());
@@ -95,11 +88,35 @@ TEST(plot_window, lists_the_warnings_that_the_main_window_counts) {
   EXPECT_EQ(window.dialogs.messages.size(), 1u);
 }
 
+TEST(plot_window, shows_the_uncertainty_of_the_correction_of_a_successful_process) {
+  TestWindow window;
+  CPlotWindow& plot = window.OpenPlot();
+  EXPECT_FALSE(plot.UncertaintyPanel().isVisible());
+
+  EnterWorkedExample(window);
+  window.dialog->OnProcess();
+  EXPECT_TRUE(plot.UncertaintyPanel().isVisible());
+  // The table runs from 0 in steps of 100 m to the longest pair, 600 m.
+  const QTableWidget& table = plot.CorrectionTable();
+  ASSERT_EQ(table.rowCount(), 7);
+  EXPECT_EQ(table.item(0, 0)->text(), QStringLiteral("0"));
+  EXPECT_EQ(table.item(6, 0)->text(), QStringLiteral("600"));
+  EXPECT_TRUE(plot.UncertaintyInputsText().text().startsWith(
+      QStringLiteral("Fit (type A): 1 degrees of freedom; correlation of constant and scale ")));
+  // Without an acceptance limit there is no verdict; the full test needs every pair measured.
+  EXPECT_FALSE(plot.ConformityText().isVisible());
+  EXPECT_FALSE(plot.FullTestText().text().isEmpty());
+
+  window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\n"));
+  window.dialog->OnProcess();
+  EXPECT_FALSE(plot.UncertaintyPanel().isVisible());
+}
+
 TEST(plot_window, save_as_writes_the_chosen_type_or_says_why_not) {
   TestWindow window;
   EnterWorkedExample(window);
   window.dialog->OnProcess();
-  CPlotWindow& plot = OpenPlot(window);
+  CPlotWindow& plot = window.OpenPlot();
 
   const std::filesystem::path png = window.folder.path() / "plot.png";
   const QString missing = TextFromPath(window.folder.path() / "missing" / "plot.svg");

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -21,6 +22,8 @@
 #include "ui/dialog_services.h"
 #include "ui/h_list_box.h"
 #include "ui/main_dialog.h"
+#include "ui/plot_window.h"
+#include "ui/remembered_conditions.h"
 
 namespace mensuro::test {
 
@@ -67,14 +70,22 @@ class ScriptedDialogs final : public DialogServices {
   int modalRuns = 0;
 };
 
-// The window, shown (offscreen), with or without the shipped baseline library beside it.
+// The window, shown (offscreen), with or without the shipped baseline library beside it, and with
+// no calibration conditions remembered.
 struct TestWindow {
   explicit TestWindow(bool withLibrary = true) {
     if (withLibrary) {
       std::filesystem::copy_file(MENSURO_SHIPPED_LIBRARY, folder.path() / "Baselines.dat");
     }
-    dialog = std::make_unique<CVerantDlg>(dialogs, folder.path());
-    dialog->show();
+    Open();
+  }
+  // With a library of its own.
+  struct Library {
+    std::string_view bytes;
+  };
+  explicit TestWindow(Library library) {
+    folder.Write("Baselines.dat", library.bytes);
+    Open();
   }
 
   template <class Control = QWidget>
@@ -104,9 +115,22 @@ struct TestWindow {
     return lines;
   }
 
+  // Plot, and the plot window it opened.
+  CPlotWindow& OpenPlot() const {
+    QTest::mouseClick(Button(kIdPlot), Qt::LeftButton);
+    return *dialog->PlotWindow();
+  }
+
   TempDir folder;
   ScriptedDialogs dialogs;
   std::unique_ptr<CVerantDlg> dialog;
+
+ private:
+  void Open() {
+    RememberConditions({});
+    dialog = std::make_unique<CVerantDlg>(dialogs, folder.path());
+    dialog->show();
+  }
 };
 
 // The worked example as a user would prepare it in the window; its report is

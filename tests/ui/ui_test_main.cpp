@@ -1,13 +1,25 @@
 // Window tests drive real widgets on Qt's offscreen platform unless another one is asked for, so
-// they need no display.
+// they need no display. What the window remembers between runs goes to a scratch folder, never
+// to the user's settings.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  const QTemporaryDir settingsFolder;
+  if (!settingsFolder.isValid()) {
+    return 1;
+  }
+  for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+    for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) {
+      QSettings::setPath(format, scope, settingsFolder.path());
+    }
   }
   const QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,177 @@
+// The Calibration Conditions dialog, what it remembers, and the baseline uncertainty that a
+// library baseline brings.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLocale>
+#include <QTest>
+#include <utility>
+#include <vector>
+
+#include "test_window.h"
+#include "ui/calibration_conditions_dialog.h"
+#include "ui/control_text.h"
+
+namespace mensuro::test {
+namespace {
+
+using Group = ConditionGroup;
+using Field = ConditionField;
+
+CCalibrationConditionsDlg& Conditions(QDialog& shown) {
+  return dynamic_cast<CCalibrationConditionsDlg&>(shown);
+}
+
+void Type(const CCalibrationConditionsDlg& dialog, Field field, const QString& text) {
+  dialog.Field(field).clear();
+  QTest::keyClicks(&dialog.Field(field), text);
+}
+
+void ClickOk(const CCalibrationConditionsDlg& dialog) {
+  QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                    Qt::LeftButton);
+}
+
+TEST(calibration_conditions, ok_gives_them_to_the_calibration_and_remembers_them) {
+  // Figures read the same whatever the desktop's language.
+  const QLocale desktop;
+  QLocale::setDefault(QLocale(QLocale::German));
+  TestWindow window;
+  EnterWorkedExample(window);
+  window.dialog->OnProcess();
+  CPlotWindow& plot = window.OpenPlot();
+  const int columns = plot.CorrectionTable().columnCount();
+
+  window.dialogs.whileShown = [](QDialog& shown) {
+    const CCalibrationConditionsDlg& dialog = Conditions(shown);
+    EXPECT_FALSE(dialog.Group(Group::kBaseline).isChecked());
+    EXPECT_EQ(dialog.Field(Field::kCoverageFactor).text(), QStringLiteral("2"));
+    dialog.Group(Group::kBaseline).setChecked(true);
+    dialog.Group(Group::kAcceptance).setChecked(true);
+    Type(dialog, Field::kBaselineConstant, QStringLiteral("0.5"));
+    Type(dialog, Field::kBaselineScale, QStringLiteral(" 1.25 "));
+    Type(dialog, Field::kAcceptanceConstant, QStringLiteral("3"));
+    Type(dialog, Field::kAcceptanceScale, QStringLiteral("3e0"));
+    ClickOk(dialog);
+    EXPECT_FALSE(dialog.isVisible());
+  };
+  QTest::mouseClick(&plot.ConditionsButton(), Qt::LeftButton);
+
+  // The calibration kept takes them at once, and its plot window shows their effect.
+  const UncertaintyInputs& taken = window.dialog->Calibration()->conditions;
+  ASSERT_TRUE(taken.baseline.has_value() && taken.acceptance.has_value());
+  EXPECT_EQ(taken.baseline->expanded.ppm, 1.25);
+  EXPECT_FALSE(taken.baseline->dof.has_value() || taken.sensors.has_value());
+  EXPECT_EQ(taken.acceptance->ppm, 3.0);
+  EXPECT_EQ(plot.CorrectionTable().columnCount(), columns + 1);
+  EXPECT_TRUE(plot.ConformityText().isVisible());
+
+  // Opened again from the settings, it shows them as typed; Cancel changes nothing.
+  window.dialogs.whileShown = [](QDialog& shown) {
+    const CCalibrationConditionsDlg& dialog = Conditions(shown);
+    EXPECT_TRUE(dialog.Group(Group::kBaseline).isChecked());
+    EXPECT_FALSE(dialog.Group(Group::kSensors).isChecked());
+    std::vector<QString> texts;
+    for (const Field field : {Field::kBaselineConstant, Field::kBaselineScale,
+                              Field::kCoverageFactor, Field::kDegreesOfFreedom, Field::kThermometer,
+                              Field::kCentring, Field::kAcceptanceScale}) {
+      texts.push_back(dialog.Field(field).text());
+    }
+    EXPECT_EQ(texts, (std::vector<QString>{QStringLiteral("0.5"), QStringLiteral("1.25"),
+                                           QStringLiteral("2"), QString(), QString(), QString(),
+                                           QStringLiteral("3")}));
+    Type(dialog, Field::kBaselineConstant, QStringLiteral("9"));
+  };
+  QTest::mouseClick(&plot.ConditionsButton(), Qt::LeftButton);
+  EXPECT_EQ(RememberedConditions().baseline->expanded.mm, 0.5);
+
+  // The next Process takes the remembered conditions.
+  window.dialog->OnProcess();
+  EXPECT_TRUE(window.dialog->Calibration()->conditions.acceptance.has_value());
+  QLocale::setDefault(desktop);
+}
+
+TEST(calibration_conditions, a_figure_that_does_not_read_is_named_and_kept_for_mending) {
+  struct Case {
+    Group group;
+    std::vector<std::pair<Field, QString>> typed;  // the last one doesn't read
+    QString message;
+  };
+  const std::vector<Case> cases = {
+      {Group::kResolution,
+       {{Field::kResolution, QStringLiteral("0,5")}},
+       QStringLiteral("Display resolution (mm): \"0,5\" is not a number. Write decimals with a "
+                      "point, as in 0.5.")},
+      {Group::kCentring,
+       {{Field::kCentring, QStringLiteral("-0.2")}},
+       QStringLiteral("Centring half-width (mm): -0.2 is negative; enter 0 or more.")},
+      {Group::kBaseline,
+       {{Field::kBaselineConstant, QStringLiteral("1")},
+        {Field::kBaselineScale, QStringLiteral("1")},
+        {Field::kCoverageFactor, QStringLiteral("0")}},
+       QStringLiteral("Coverage factor k: 0 is not greater than 0.")},
+      {Group::kAcceptance,
+       {{Field::kAcceptanceConstant, QStringLiteral("")}},
+       QStringLiteral("Acceptance limit, constant part (mm): enter a number, or clear the tick of "
+                      "its group to leave it out.")},
+  };
+  for (const Case& tried : cases) {
+    TestWindow window;
+    CPlotWindow& plot = window.OpenPlot();
+    window.dialogs.whileShown = [&tried](QDialog& shown) {
+      const CCalibrationConditionsDlg& dialog = Conditions(shown);
+      dialog.Group(tried.group).setChecked(true);
+      for (const auto& [field, text] : tried.typed) {
+        Type(dialog, field, text);
+      }
+      ClickOk(dialog);
+      EXPECT_TRUE(dialog.isVisible()) << tried.message.toStdString();
+      for (const auto& [field, text] : tried.typed) {
+        EXPECT_EQ(dialog.Field(field).text(), text);
+      }
+    };
+    QTest::mouseClick(&plot.ConditionsButton(), Qt::LeftButton);
+    EXPECT_EQ(window.dialogs.messages, std::vector<QString>{tried.message});
+    // Closing the dialog then leaves the conditions as they were.
+    EXPECT_FALSE(RememberedConditions().resolution || RememberedConditions().baseline);
+  }
+}
+
+TEST(calibration_conditions, a_library_baseline_brings_its_uncertainty) {
+  TestWindow window(
+      TestWindow::Library{"1:Certified\r\n2:A,B,100\r\n3:uncertainty=0.6,1.5,2.5,40\r\n"
+                          "1:Uncertified\r\n2:A,B,200\r\n"
+                          "1:Misprinted\r\n2:A,B,300\r\n3:uncertainty=0.6;1.5\r\n"});
+  const auto load = [&window](const QString& name) {
+    auto* list = window.Get<QComboBox>(kIdBaselineList);
+    list->setCurrentIndex(list->findText(name));
+    QTest::mouseClick(window.Button(kIdLoadBaseline), Qt::LeftButton);
+  };
+
+  load(QStringLiteral("Certified"));
+  const std::optional<BaselineUncertainty> remembered = RememberedConditions().baseline;
+  ASSERT_TRUE(remembered.has_value());
+  EXPECT_EQ(remembered->expanded.ppm, 1.5);
+  EXPECT_EQ(remembered->k, 2.5);
+  EXPECT_EQ(remembered->dof, 40.0);
+
+  // A baseline without the line, and one whose line doesn't read, leave it as it is; the
+  // distances load all the same.
+  load(QStringLiteral("Uncertified"));
+  EXPECT_EQ(RememberedConditions().baseline->expanded.mm, 0.6);
+  EXPECT_TRUE(window.dialogs.messages.empty());
+  load(QStringLiteral("Misprinted"));
+  EXPECT_EQ(RememberedConditions().baseline->expanded.mm, 0.6);
+  EXPECT_EQ(window.Text(kIdPublishedText)->toPlainText(), QStringLiteral("A,B,300\n"));
+  ASSERT_EQ(window.dialogs.messages.size(), 1u);
+  EXPECT_TRUE(window.dialogs.messages[0].startsWith(
+      TextFromPath(window.folder.path() / "Baselines.dat") +
+      QStringLiteral(", line 8: the baseline's uncertainty \"0.6;1.5\" can't be read: ")))
+      << window.dialogs.messages[0].toStdString();
+}
+
+}  // namespace
+}  // namespace mensuro::test
