@@ -15,12 +15,15 @@
 #include <QTextObjectInterface>
 #include <cmath>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
 #include "documents/document_file.h"
 #include "documents/document_fonts.h"
 #include "documents/report_numbers.h"
+#include "documents/uncertainty_summary.h"
 #include "resources/version_info.h"
 
 namespace mensuro {
@@ -161,12 +164,57 @@ QString PairSection(const CalibrationAnalysis& analysis) {
   return html;
 }
 
-QString ClosingSections(const CalibrationResult& result) {
+QString Paragraphs(const std::vector<std::string>& lines) {
+  QString html;
+  for (const std::string& line : lines) {
+    html += QStringLiteral("<p>%1</p>").arg(Html(line));
+  }
+  return html;
+}
+
+// The correction at the table's distances with its expanded uncertainty, what the budget took
+// into account, and the conformity statement when there is an acceptance limit.
+QString UncertaintySection(const ProcessedCalibration& calibration) {
+  const CalibrationAnalysis& analysis = calibration.run.analysis;
+  const UncertaintyInputs& inputs = calibration.conditions;
+  const CorrectionUncertainty budget = AnalyseUncertainty(analysis, inputs);
+  QString html = QStringLiteral("<h3>Uncertainty of the correction</h3>");
+  html += QStringLiteral(
+      "<p>IC(D) is the correction to add to a measured distance D, u its combined standard "
+      "uncertainty (GUM) with its effective degrees of freedom (DOF, Welch-Satterthwaite), and "
+      "U = k u its expanded uncertainty for a coverage probability of about 95 percent.</p>");
+  html += QStringLiteral("<p>%1<br>").arg(Html(FitUncertaintyLine(analysis, budget)));
+  for (const std::string& line : UncertaintyInputLines(inputs)) {
+    html += Html(line) + QStringLiteral("<br>");
+  }
+  html += QStringLiteral("</p>") + kGridTable + QStringLiteral("<thead><tr>");
+  for (const std::string& heading : CorrectionTableHeadings(inputs)) {
+    html += QStringLiteral("<th>%1</th>").arg(Html(heading));
+  }
+  html += QStringLiteral("</tr></thead>");
+  for (const std::vector<std::string>& cells : CorrectionTableCells(inputs, budget)) {
+    html += QStringLiteral("<tr>");
+    for (const std::string& cell : cells) {
+      html += QStringLiteral("<td align=\"right\">%1</td>").arg(Html(cell));
+    }
+    html += QStringLiteral("</tr>");
+  }
+  html += QStringLiteral("</table>");
+  html += Paragraphs(ConformityLines(inputs, budget));
+  html += QStringLiteral("<h3>ISO 17123-4 full test</h3>");
+  html += Paragraphs(FullTestLines(RunFullTest(analysis.entries, calibration.header.constantError,
+                                               calibration.header.ppmError)));
+  return html;
+}
+
+QString ClosingSections(const ProcessedCalibration& calibration) {
+  const CalibrationResult& result = calibration.run.analysis.result;
   QString html = QStringLiteral("<h3>Correction</h3>");
   html += QStringLiteral(
               "<p>To a distance measured with this instrument, add %1 mm + %2 ppm "
               "\u00d7 distance.</p>")
               .arg(Text(MillimetresText(result.constant)), Text(PpmText(result.scale)));
+  html += UncertaintySection(calibration);
   html += QStringLiteral("<p><br>Calibrated by: ______________________________</p>");
   html += QStringLiteral("<p><br>Checked by: ______________________________</p>");
   html += QStringLiteral("<p><br>Date: ______________________________</p>");
@@ -228,7 +276,8 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
   document.documentLayout()->setPaintDevice(&pdf);
   document.setDefaultFont(WithoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 9)));
   document.setPageSize(QSizeF(width, bodyHeight));
-  PlotObject plot(MakeCalibrationPlotData(calibration.header, calibration.run), width);
+  PlotObject plot(
+      MakeCalibrationPlotData(calibration.header, calibration.run, calibration.conditions), width);
   document.documentLayout()->registerHandler(kPlotObjectType, &plot);
 
   const CalibrationAnalysis& analysis = calibration.run.analysis;
@@ -241,7 +290,7 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
   QTextCharFormat plotFormat;
   plotFormat.setObjectType(kPlotObjectType);
   cursor.insertText(QString(QChar::ObjectReplacementCharacter), plotFormat);
-  cursor.insertHtml(ClosingSections(analysis.result));
+  cursor.insertHtml(ClosingSections(calibration));
 
   const QString footer =
       QStringLiteral("%1\nMeasured text SHA-256: %2\nPublished text SHA-256: %3")

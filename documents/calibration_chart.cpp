@@ -154,7 +154,7 @@ void AddBand(QChart& chart, const CalibrationPlotData& data) {
   auto band = std::make_unique<QAreaSeries>(upper.get(), lower.get());
   upper.release()->setParent(band.get());
   lower.release()->setParent(band.get());
-  band->setName(QStringLiteral("Correction \u00b1 U (95 %)"));
+  band->setName(QStringLiteral("Correction \u00b1 U"));
   QColor fill = kFitColour;
   fill.setAlphaF(0.18);
   band->setBrush(fill);

@@ -32,6 +32,11 @@ std::string DistancesWith(const CorrectionUncertainty& budget, Conformity confor
   return distances + " m";
 }
 
+// "1 degree of freedom", "19 degrees of freedom", "infinite degrees of freedom".
+std::string DegreesOfFreedom(const std::string& count) {
+  return count + (count == "1" ? " degree of freedom" : " degrees of freedom");
+}
+
 std::string Verdict(bool passed) {
   return passed ? "passed" : "failed";
 }
@@ -42,16 +47,18 @@ std::string FitUncertaintyLine(const CalibrationAnalysis& analysis,
                                const CorrectionUncertainty& budget) {
   const std::string correlation =
       std::isfinite(budget.correlation) ? fmt::format("{:.3f}", budget.correlation) : "-";
-  return fmt::format("Fit (type A): {} degrees of freedom; correlation of constant and scale {}",
-                     static_cast<long long>(analysis.entries.size()) - 2, correlation);
+  return fmt::format(
+      "Fit (type A): {}; correlation of constant and scale {}",
+      DegreesOfFreedom(std::to_string(static_cast<long long>(analysis.entries.size()) - 2)),
+      correlation);
 }
 
 std::vector<std::string> UncertaintyInputLines(const UncertaintyInputs& inputs) {
   std::vector<std::string> lines;
   if (const auto& baseline = inputs.baseline) {
-    lines.push_back(fmt::format("Baseline: U = {} (k = {}, {} degrees of freedom)",
-                                MmPlusPpmText(baseline->expanded), baseline->k,
-                                baseline->dof ? fmt::format("{}", *baseline->dof) : "infinite"));
+    lines.push_back(fmt::format(
+        "Baseline: U = {} (k = {}, {})", MmPlusPpmText(baseline->expanded), baseline->k,
+        DegreesOfFreedom(baseline->dof ? fmt::format("{}", *baseline->dof) : "infinite")));
   } else {
     lines.emplace_back("Baseline: not given");
   }
@@ -130,8 +137,8 @@ std::vector<std::string> FullTestLines(const std::optional<FullTestResult>& test
         "measured)."};
   }
   return {
-      fmt::format("ISO 17123-4 full test: {} stations, {} degrees of freedom", test->stations,
-                  test->dof),
+      fmt::format("ISO 17123-4 full test: {} stations, {}", test->stations,
+                  DegreesOfFreedom(std::to_string(test->dof))),
       fmt::format("s = {} mm; zero-point correction delta = {} mm, s(delta) = {} mm",
                   Millimetres(test->s), Millimetres(test->delta), Millimetres(test->sDelta)),
       fmt::format("Test A (s within the specified accuracy, sigma = {} mm): s <= {} mm: {}",

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAreaSeries>
 #include <QChart>
 #include <QGraphicsSimpleTextItem>
 #include <QImage>
@@ -22,6 +23,7 @@
 #include "documents/calibration_plot_data.h"
 #include "documents/plot_export.h"
 #include "documents/report_numbers.h"
+#include "documents/uncertainty_summary.h"
 #include "support/temp_dir.h"
 #include "ui/control_text.h"
 
@@ -208,6 +210,36 @@ TEST(calibration_plot, charts_draw_the_data) {
       nullptr);
 }
 
+// The band is IC(D) +- U(D) of the budget under the calibration's conditions, drawn under the
+// markers and inside the value axis.
+TEST(calibration_plot, uncertainty_band_around_the_fitted_line) {
+  const ProcessedCalibration calibration = SmallCalibration();
+  UncertaintyInputs conditions;
+  conditions.resolution = 1.0;
+  const CalibrationPlotData data =
+      MakeCalibrationPlotData(calibration.header, calibration.run, conditions);
+  ASSERT_EQ(data.bandUpper.size(), data.bandLower.size());
+  ASSERT_GT(data.bandUpper.size(), 10u);
+  EXPECT_EQ(data.bandUpper.back().x, 600.0);
+  for (const double D : {0.0, 600.0}) {
+    const CorrectionRow row = CorrectionAt(calibration.run.analysis, conditions, D);
+    const PlotPoint upper = D == 0.0 ? data.bandUpper.front() : data.bandUpper.back();
+    const PlotPoint lower = D == 0.0 ? data.bandLower.front() : data.bandLower.back();
+    EXPECT_NEAR(upper.y, (row.correction + row.expandedUncertainty) * 1000.0, 1e-9);
+    EXPECT_NEAR(lower.y, (row.correction - row.expandedUncertainty) * 1000.0, 1e-9);
+  }
+  EXPECT_NEAR(data.bandUpper.front().y + data.bandLower.front().y, 2 * data.fitStart.y, 1e-9);
+
+  const std::unique_ptr<QChart> chart = MakeCalibrationChart(data);
+  const auto bands = SeriesNamed<QAreaSeries>(*chart, QStringLiteral("Correction \u00b1 U"));
+  ASSERT_EQ(bands.size(), 1u);
+  EXPECT_EQ(chart->series().front(), bands[0]);
+  const auto* yAxis = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+  ASSERT_NE(yAxis, nullptr);
+  EXPECT_LT(yAxis->min(), data.bandLower.front().y);
+  EXPECT_GT(yAxis->max(), data.bandUpper.back().y);
+}
+
 // Many markers are spread over several series, every point drawn once.
 TEST(calibration_plot, many_observations_keep_every_point) {
   CalibrationPlotData data = SmallPlot();
@@ -323,6 +355,45 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   EXPECT_EQ(count("Measured text SHA-256: " + Sha256Hex(std::string(kMeasured))), pages);
   EXPECT_EQ(count("Published text SHA-256: " + Sha256Hex(std::string(kPublished))), pages);
   EXPECT_EQ(count("Mensuro " MENSURO_PROJECT_VERSION), pages);
+}
+
+// The correction table with U and k, the budget's inputs, the statement with its decision rule,
+// and why the full test does not apply to three pairs.
+TEST(certificate, holds_the_correction_with_its_uncertainty_and_conformity) {
+  const TempDir dir;
+  ProcessedCalibration calibration = SmallCalibration();
+  calibration.conditions.acceptance = MmPlusPpm{30.0, 0.0};
+  calibration.conditions.centring = 0.5;
+  QString reason;
+  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
+      << reason.toStdString();
+  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  const std::string& pdf = text.out;
+  for (const char* part :
+       {"Uncertainty of the correction", "Centring: +/- 0.5 mm at each end", "Baseline: not given",
+        "Acceptance limit: MPE = 30 mm + 0 ppm", "Decision rule (ISO 14253-1)",
+        "ISO 17123-4 full test: not applicable"}) {
+    EXPECT_NE(pdf.find(part), std::string::npos) << "missing: " << part;
+  }
+  const CorrectionUncertainty budget =
+      AnalyseUncertainty(calibration.run.analysis, calibration.conditions);
+  ASSERT_EQ(budget.table.size(), 7u);
+  const std::vector<std::vector<std::string>> lines = WordsOfLines(pdf);
+  std::vector<std::string> last = CorrectionTableCells(calibration.conditions, budget).back();
+  EXPECT_EQ(last[0], "600");
+  // "does not conform" and the like are three words in the text.
+  const std::string verdict = last.back();
+  last.pop_back();
+  const auto row = std::find_if(lines.begin(), lines.end(), [&](const auto& words) {
+    return words.size() > last.size() && std::equal(last.begin(), last.end(), words.begin());
+  });
+  ASSERT_NE(row, lines.end()) << pdf;
+  EXPECT_EQ(row->at(last.size()), verdict.substr(0, verdict.find(' ')));
+  const std::string statement = budget.conformity == Conformity::kConforms
+                                    ? "Statement: the instrument conforms"
+                                    : "Statement: inconclusive";
+  EXPECT_NE(pdf.find(statement), std::string::npos) << pdf;
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ TEST(plot_window, shows_the_uncertainty_of_the_correction_of_a_successful_proces
   EXPECT_EQ(table.item(0, 0)->text(), QStringLiteral("0"));
   EXPECT_EQ(table.item(6, 0)->text(), QStringLiteral("600"));
   EXPECT_TRUE(plot.UncertaintyInputsText().text().startsWith(
-      QStringLiteral("Fit (type A): 1 degrees of freedom; correlation of constant and scale ")));
+      QStringLiteral("Fit (type A): 1 degree of freedom; correlation of constant and scale ")));
   // Without an acceptance limit there is no verdict; the full test needs every pair measured.
   EXPECT_FALSE(plot.ConformityText().isVisible());
   EXPECT_FALSE(plot.FullTestText().text().isEmpty());
