@@ -132,13 +132,10 @@ std::vector<std::string> ConformityLines(const UncertaintyInputs& inputs,
 
 std::vector<std::string> FullTestLines(const std::optional<FullTestResult>& test) {
   if (!test) {
-    return {
-        "ISO 17123-4 full test: not applicable (it needs every pair of four or more stations "
-        "measured)."};
+    return {"Not applicable: the full test needs every pair of four or more stations measured."};
   }
   return {
-      fmt::format("ISO 17123-4 full test: {} stations, {}", test->stations,
-                  DegreesOfFreedom(std::to_string(test->dof))),
+      fmt::format("{} stations, {}", test->stations, DegreesOfFreedom(std::to_string(test->dof))),
       fmt::format("s = {} mm; zero-point correction delta = {} mm, s(delta) = {} mm",
                   Millimetres(test->s), Millimetres(test->delta), Millimetres(test->sDelta)),
       fmt::format("Test A (s within the specified accuracy, sigma = {} mm): s <= {} mm: {}",

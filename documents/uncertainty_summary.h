@@ -34,7 +34,8 @@ std::vector<std::vector<std::string>> CorrectionTableCells(const UncertaintyInpu
 std::vector<std::string> ConformityLines(const UncertaintyInputs& inputs,
                                          const CorrectionUncertainty& budget);
 
-// The full test's results, one line each, or why it does not apply.
+// The full test's results, one line each, or why it does not apply, for under a heading that
+// names the test.
 std::vector<std::string> FullTestLines(const std::optional<FullTestResult>& test);
 
 }  // namespace mensuro

@@ -1,13 +1,16 @@
 // Draws the main window after a Process of the bundled example into a PNG, for the README, and
 // with two more arguments the plot window into a PNG and the certificate into a PDF:
 //   mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG CERTIFICATE_PDF]
-// Runs on any Qt platform, the offscreen one included.
+// Runs on any Qt platform, the offscreen one included, with example calibration conditions in
+// settings of its own.
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <string>
 
@@ -19,6 +22,7 @@
 #include "ui/main_dialog.h"
 #include "ui/plot_window.h"
 #include "ui/qt_dialog_services.h"
+#include "ui/remembered_conditions.h"
 
 namespace {
 
@@ -48,6 +52,17 @@ int main(int argc, char** argv) {
                  "CERTIFICATE_PDF]\n");
     return 2;
   }
+  // The pictures show the same calibration conditions whoever draws them: settings of their own,
+  // not the user's.
+  const QTemporaryDir settingsFolder;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
+  UncertaintyInputs conditions;
+  conditions.baseline = BaselineUncertainty{{0.3, 1.5}, 2.0, std::nullopt};
+  conditions.sensors = SensorUncertainty{0.2, 0.5, 2.0};
+  conditions.resolution = 0.1;
+  conditions.acceptance = MmPlusPpm{2.0, 2.0};
+  RememberConditions(conditions);
+
   QtDialogServices services;
   CVerantDlg dialog(services, PathFromText(QCoreApplication::applicationDirPath()));
   qobject_cast<QRadioButton*>(dialog.Control(kIdFromFile))->click();
