@@ -73,7 +73,7 @@ TEST(text_encoding, readers_of_files_take_the_text_and_refuse_wide_files) {
 
   const auto wide = dir.Write("wide.dat", "\xFF\xFE" + Utf16("1:North\r\n", true));
   EXPECT_THAT(ListBaselines(wide), ElementsAre());
-  CollectedBaseline untouched{"kept", 7, {}};
+  CollectedBaseline untouched{"kept", 7, {}, {}};
   EXPECT_EQ(LoadBaseline(wide, "North", untouched), 1);
   EXPECT_EQ(untouched.publishedText, "kept");
 
