@@ -59,8 +59,11 @@ CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header, con
   data.lowerLimitStart = {0.0, -FlagLimitMm(header, 0.0)};
   data.lowerLimitEnd = {end, -FlagLimitMm(header, end)};
   if (!run.analysis.entries.empty()) {
+    std::vector<double> distances;
     for (int i = 0; i <= kBandSegments; ++i) {
-      const CorrectionRow row = CorrectionAt(run.analysis, conditions, end * i / kBandSegments);
+      distances.push_back(end * i / kBandSegments);
+    }
+    for (const CorrectionRow& row : CorrectionsAt(run.analysis, conditions, distances)) {
       const double middle = row.correction * kMillimetresPerMetre;
       const double halfWidth = row.expandedUncertainty * kMillimetresPerMetre;
       data.bandUpper.push_back({row.distance, middle + halfWidth});

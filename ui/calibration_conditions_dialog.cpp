@@ -88,18 +88,14 @@ std::optional<double> ReadFigure(const QString& text, Need need, QString& proble
     problem = QStringLiteral("enter a number, or clear the tick of its group to leave it out.");
     return std::nullopt;
   }
-  std::string reason;
-  // ParseMillimetres reads any one number that is not negative.
-  const std::optional<double> value = ParseMillimetres(bytes, reason);
-  const bool negative = !value && bytes.starts_with('-') &&
-                        ParseMillimetres(std::string_view(bytes).substr(1), reason);
-  if (value && (need == Need::kZeroOrMore || *value > 0.0)) {
-    return value;
+  const std::optional<double> value = ReadWholeNumber(bytes);
+  if (value && (need == Need::kZeroOrMore ? *value >= 0.0 : *value > 0.0)) {
+    return *value + 0.0;  // a negative zero shows as 0
   }
   const QString shown = text.trimmed();
-  if (value || (negative && need == Need::kAboveZero)) {
+  if (value && need == Need::kAboveZero) {
     problem = QStringLiteral("%1 is not greater than 0.").arg(shown);
-  } else if (negative) {
+  } else if (value) {
     problem = QStringLiteral("%1 is negative; enter 0 or more.").arg(shown);
   } else {
     problem = QStringLiteral("\"%1\" is not a number.").arg(shown);

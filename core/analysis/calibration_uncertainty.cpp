@@ -52,6 +52,13 @@ Conformity RowConformity(double correction, double expanded, double limit) {
   return Conformity::kInconclusive;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  return first == std::string_view::npos
+             ? std::string_view()
+             : text.substr(first, text.find_last_not_of(" \t") + 1 - first);
+}
+
 // The numbers of a comma-separated text, each with blanks around it allowed; "inf" only where
 // `infinityAllowed`. Nothing, with the reason, when a field is not a non-negative number.
 std::optional<std::vector<double>> ReadFields(std::string_view text, std::size_t fewest,
@@ -61,22 +68,18 @@ std::optional<std::vector<double>> ReadFields(std::string_view text, std::size_t
   std::size_t start = 0;
   while (true) {
     const std::size_t comma = text.find(',', start);
-    std::string_view field =
-        text.substr(start, comma == std::string_view::npos ? comma : comma - start);
-    const std::size_t first = field.find_first_not_of(" \t");
-    field = first == std::string_view::npos
-                ? std::string_view()
-                : field.substr(first, field.find_last_not_of(" \t") + 1 - first);
+    const std::string_view field =
+        TrimBlanks(text.substr(start, comma == std::string_view::npos ? comma : comma - start));
     double value = 0.0;
     if (infinityAllowed && field == "inf") {
       value = std::numeric_limits<double>::infinity();
     } else {
-      const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-      if (field.empty() || error != std::errc() || end != field.data() + field.size() ||
-          !std::isfinite(value)) {
+      const std::optional<double> number = ReadWholeNumber(field);
+      if (!number) {
         reason = fmt::format("\"{}\" is not a number (expected {})", field, form);
         return std::nullopt;
       }
+      value = *number;
       if (value < 0.0) {
         reason = fmt::format("{} is negative (expected {})", field, form);
         return std::nullopt;
@@ -96,6 +99,17 @@ std::optional<std::vector<double>> ReadFields(std::string_view text, std::size_t
 }
 
 }  // namespace
+
+std::optional<double> ReadWholeNumber(std::string_view text) {
+  const std::string_view number = TrimBlanks(text);
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (number.empty() || error != std::errc() || end != number.data() + number.size() ||
+      !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
 
 std::string_view ConformityName(Conformity conformity) {
   switch (conformity) {
@@ -117,8 +131,11 @@ double CoverageFactor(std::optional<double> dof) {
   return boost::math::quantile(distribution, 0.975);
 }
 
-CorrectionRow CorrectionAt(const CalibrationAnalysis& analysis, const UncertaintyInputs& inputs,
-                           double distance) {
+namespace {
+
+// The row at `distance`, the covariance of constant and scale given.
+CorrectionRow CorrectionWith(const CalibrationAnalysis& analysis, double covariance,
+                             const UncertaintyInputs& inputs, double distance) {
   const CalibrationResult& fit = analysis.result;
   const double D = distance;
   CorrectionRow row;
@@ -126,9 +143,9 @@ CorrectionRow CorrectionAt(const CalibrationAnalysis& analysis, const Uncertaint
   row.correction = fit.constant + fit.scale * D;
 
   // Type A, from the fit: constant and scale are correlated through the mean distance.
-  const double uA2 = std::max(0.0, fit.constantStdError * fit.constantStdError +
-                                       D * D * fit.scaleStdError * fit.scaleStdError +
-                                       2.0 * D * FitCovariance(analysis));
+  const double uA2 =
+      std::max(0.0, fit.constantStdError * fit.constantStdError +
+                        D * D * fit.scaleStdError * fit.scaleStdError + 2.0 * D * covariance);
   const double fitDof = static_cast<double>(analysis.entries.size()) - 2.0;
   double combined2 = uA2;
   // Welch-Satterthwaite: only the components with finite degrees of freedom count.
@@ -175,6 +192,25 @@ CorrectionRow CorrectionAt(const CalibrationAnalysis& analysis, const Uncertaint
   return row;
 }
 
+}  // namespace
+
+std::vector<CorrectionRow> CorrectionsAt(const CalibrationAnalysis& analysis,
+                                         const UncertaintyInputs& inputs,
+                                         const std::vector<double>& distances) {
+  const double covariance = FitCovariance(analysis);  // once: it runs over every pair
+  std::vector<CorrectionRow> rows;
+  rows.reserve(distances.size());
+  for (const double distance : distances) {
+    rows.push_back(CorrectionWith(analysis, covariance, inputs, distance));
+  }
+  return rows;
+}
+
+CorrectionRow CorrectionAt(const CalibrationAnalysis& analysis, const UncertaintyInputs& inputs,
+                           double distance) {
+  return CorrectionsAt(analysis, inputs, {distance}).front();
+}
+
 std::vector<double> CorrectionTableDistances(double largestDistance) {
   constexpr int kMostSteps = 10;
   // 10, 20, 50, 100, ... m: the first step that reaches the largest distance in ten.
@@ -205,9 +241,7 @@ CorrectionUncertainty AnalyseUncertainty(const CalibrationAnalysis& analysis,
   for (const AdjustmentEntry& entry : analysis.entries) {
     largest = std::max(largest, entry.P);
   }
-  for (const double distance : CorrectionTableDistances(largest)) {
-    budget.table.push_back(CorrectionAt(analysis, inputs, distance));
-  }
+  budget.table = CorrectionsAt(analysis, inputs, CorrectionTableDistances(largest));
   if (inputs.acceptance) {
     const auto any = [&](Conformity wanted) {
       return std::any_of(budget.table.begin(), budget.table.end(),

@@ -73,6 +73,11 @@ struct CorrectionUncertainty {
 CorrectionRow CorrectionAt(const CalibrationAnalysis& analysis, const UncertaintyInputs& inputs,
                            double distance);
 
+// The same at each of `distances`, the fit's share worked out once for all of them.
+std::vector<CorrectionRow> CorrectionsAt(const CalibrationAnalysis& analysis,
+                                         const UncertaintyInputs& inputs,
+                                         const std::vector<double>& distances);
+
 // The distances of the correction table: 0, D, 2D, ... up to the first multiple of D at or
 // beyond the largest published distance, D being the smallest of 10, 20, 50, 100, 200, 500 and
 // 1000 m that needs at most ten steps. Beyond 10 km the series goes on (2, 5, 10, 20 km...), so
@@ -99,5 +104,8 @@ std::optional<SensorUncertainty> ParseSensorUncertainty(std::string_view text, s
 std::optional<MmPlusPpm> ParseMmPlusPpm(std::string_view text, std::string& reason);
 // One length in mm.
 std::optional<double> ParseMillimetres(std::string_view text, std::string& reason);
+// The whole of `text`, blanks around it allowed, as one finite decimal number of either sign,
+// whatever the locale; nothing when it is anything else.
+std::optional<double> ReadWholeNumber(std::string_view text);
 
 }  // namespace mensuro
