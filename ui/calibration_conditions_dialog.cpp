@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "core/data/number_text.h"
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
 

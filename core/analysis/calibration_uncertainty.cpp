@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "core/analysis/quantile_policy.h"
+#include "core/data/number_text.h"
 
 namespace mensuro {
 namespace {
@@ -52,13 +53,6 @@ Conformity RowConformity(double correction, double expanded, double limit) {
   return Conformity::kInconclusive;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  return first == std::string_view::npos
-             ? std::string_view()
-             : text.substr(first, text.find_last_not_of(" \t") + 1 - first);
-}
-
 // The numbers of a comma-separated text, each with blanks around it allowed; "inf" only where
 // `infinityAllowed`. Nothing, with the reason, when a field is not a non-negative number.
 std::optional<std::vector<double>> ReadFields(std::string_view text, std::size_t fewest,
@@ -99,17 +93,6 @@ std::optional<std::vector<double>> ReadFields(std::string_view text, std::size_t
 }
 
 }  // namespace
-
-std::optional<double> ReadWholeNumber(std::string_view text) {
-  const std::string_view number = TrimBlanks(text);
-  double value = 0.0;
-  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (number.empty() || error != std::errc() || end != number.data() + number.size() ||
-      !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
-}
 
 std::string_view ConformityName(Conformity conformity) {
   switch (conformity) {

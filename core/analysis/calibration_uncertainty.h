@@ -104,8 +104,5 @@ std::optional<SensorUncertainty> ParseSensorUncertainty(std::string_view text, s
 std::optional<MmPlusPpm> ParseMmPlusPpm(std::string_view text, std::string& reason);
 // One length in mm.
 std::optional<double> ParseMillimetres(std::string_view text, std::string& reason);
-// The whole of `text`, blanks around it allowed, as one finite decimal number of either sign,
-// whatever the locale; nothing when it is anything else.
-std::optional<double> ReadWholeNumber(std::string_view text);
 
 }  // namespace mensuro

@@ -1,6 +1,7 @@
 #include "core/data/number_text.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <system_error>
 
@@ -70,6 +71,24 @@ double ReadNumber(std::string_view text) {
   }
   // "-0" is zero: a negative zero accuracy would turn the flagging of differences upside down.
   return negative && value != 0.0 ? -value : value;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  return first == std::string_view::npos
+             ? std::string_view()
+             : text.substr(first, text.find_last_not_of(" \t") + 1 - first);
+}
+
+std::optional<double> ReadWholeNumber(std::string_view text) {
+  const std::string_view number = TrimBlanks(text);
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (number.empty() || error != std::errc() || end != number.data() + number.size() ||
+      !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
 }
 
 }  // namespace mensuro
