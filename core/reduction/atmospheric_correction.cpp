@@ -9,7 +9,7 @@
 namespace mensuro {
 namespace {
 
-constexpr double kZeroCelsius = 273.15;  // K
+constexpr double kZeroCelsius = 273.15;        // K
 constexpr double kStandardPressure = 1013.25;  // hPa
 
 // The comma-separated numbers of `text`; nothing, with the reason, unless there are `count`.
@@ -19,9 +19,8 @@ std::optional<std::vector<double>> ReadNumbers(std::string_view text, std::size_
   std::size_t start = 0;
   while (true) {
     const std::size_t comma = text.find(',', start);
-    const std::string_view field =
-        text.substr(start, comma == std::string_view::npos ? std::string_view::npos
-                                                           : comma - start);
+    const std::string_view field = text.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
     const std::optional<double> number = ReadWholeNumber(field);
     if (!number) {
       reason = fmt::format("\"{}\" is not a number (expected {})", TrimBlanks(field), form);
@@ -71,9 +70,9 @@ double ReferenceRefractivity(const EdmCarrier& carrier) {
     return (*index - 1.0) * 1e6;
   }
   const auto& atmosphere = std::get<ReferenceAtmosphere>(carrier.reference);
-  return AirRefractivity(
-      GroupRefractivity(carrier.wavelength), atmosphere.temperature, atmosphere.pressure,
-      VapourPressureFromHumidity(atmosphere.temperature, atmosphere.humidity));
+  return AirRefractivity(GroupRefractivity(carrier.wavelength), atmosphere.temperature,
+                         atmosphere.pressure,
+                         VapourPressureFromHumidity(atmosphere.temperature, atmosphere.humidity));
 }
 
 double DistanceWithoutSetting(double displayed, double ppmSet) {

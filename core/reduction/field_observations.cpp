@@ -1,6 +1,7 @@
 #include "core/reduction/field_observations.h"
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 #include <functional>
 
 #include "core/reduction/atmospheric_correction.h"
@@ -42,13 +43,18 @@ class ObservationReader {
   std::optional<FieldColumn> Column(std::string_view name, bool required) {
     std::optional<FieldColumn> column = FindFieldColumn(table_, name);
     if (!column && required) {
-      error_ = {table_.headerLine, 0, {}, fmt::format("the column \"{}\" is missing", name)};
-      missing_ = true;
+      missing_.push_back(fmt::format("\"{}\"", name));
+      error_ = {table_.headerLine,
+                0,
+                {},
+                missing_.size() == 1
+                    ? fmt::format("the column {} is missing", missing_.front())
+                    : fmt::format("the columns {} are missing", fmt::join(missing_, ", "))};
     }
     return column;
   }
 
-  bool Missing() const { return missing_; }
+  bool Missing() const { return !missing_.empty(); }
 
   // The number of the row's cell in `column` into `into`; false, with the error, when it is
   // unreadable or `problem` finds it out of range.
@@ -66,7 +72,7 @@ class ObservationReader {
  private:
   const FieldTable& table_;
   FieldFileError& error_;
-  bool missing_ = false;
+  std::vector<std::string> missing_;
 };
 
 // The columns of a slope file.
@@ -84,12 +90,18 @@ std::optional<SlopeColumns> FindSlopeColumns(ObservationReader& reader, const Fi
   if (reader.Missing()) {
     return std::nullopt;
   }
-  SlopeColumns columns{slope,        *instrument,
-                       *reflector,   *temperature,
-                       *pressure,    reader.Column("humidity", false),
-                       reader.Column("wet_bulb", false), reader.Column("ppm_set", false)};
+  SlopeColumns columns{slope,
+                       *instrument,
+                       *reflector,
+                       *temperature,
+                       *pressure,
+                       reader.Column("humidity", false),
+                       reader.Column("wet_bulb", false),
+                       reader.Column("ppm_set", false)};
   if (columns.humidity.has_value() == columns.wetBulb.has_value()) {
-    error = {headerLine, 0, {},
+    error = {headerLine,
+             0,
+             {},
              columns.humidity ? "the columns \"humidity\" and \"wet_bulb\" are both given; keep one"
                               : "the column \"humidity\" or \"wet_bulb\" is missing"};
     return std::nullopt;
@@ -156,7 +168,9 @@ std::optional<FieldObservations> ReadFieldObservations(std::string_view text,
   const auto slope = reader.Column("slope_distance", false);
   const auto horizontal = reader.Column("horizontal_distance", false);
   if (slope.has_value() == horizontal.has_value()) {
-    error = {table->headerLine, 0, {},
+    error = {table->headerLine,
+             0,
+             {},
              slope ? "the columns \"slope_distance\" and \"horizontal_distance\" are both given; "
                      "keep one"
                    : "the column \"slope_distance\" (or \"horizontal_distance\") is missing"};

@@ -21,14 +21,14 @@ enum class FieldDistanceKind { kSlope, kHorizontal };
 
 // The air along the line as measured with it.
 struct FieldWeather {
-  double temperature = 0.0;          // °C
-  double pressure = 0.0;             // hPa
-  std::optional<double> humidity;    // %, or
-  std::optional<double> wetBulb;     // °C
+  double temperature = 0.0;        // °C
+  double pressure = 0.0;           // hPa
+  std::optional<double> humidity;  // %, or
+  std::optional<double> wetBulb;   // °C
 };
 
 struct FieldObservation {
-  std::size_t line = 0;  // the file's line, for messages and the log
+  std::size_t line = 0;     // the file's line, for messages and the log
   std::string fromStation;  // single-byte (Latin-1) text, as the measured text holds it
   std::string toStation;
   double distance = 0.0;  // the slope distance displayed, or the horizontal distance

@@ -18,7 +18,9 @@ std::optional<double> MarkHeight(const StationHeights& heights, const FieldObser
                                  const std::string& station, FieldFileError& error) {
   const std::optional<double> height = heights.Find(station);
   if (!height) {
-    error = {observation.line, 0, {},
+    error = {observation.line,
+             0,
+             {},
              fmt::format("no height is known for the station \"{}\"", Latin1ToUtf8(station))};
   }
   return height;
@@ -41,8 +43,8 @@ bool ReduceSlope(const StationHeights& heights, const ReductionSettings& setting
   const FieldWeather& weather = observation.weather;
   row.withoutSetting = DistanceWithoutSetting(observation.distance, observation.ppmSet);
   row.vapourPressure = VapourPressure(weather);
-  row.airRefractivity = AirRefractivity(groupRefractivity, weather.temperature, weather.pressure,
-                                        row.vapourPressure);
+  row.airRefractivity =
+      AirRefractivity(groupRefractivity, weather.temperature, weather.pressure, row.vapourPressure);
   row.referenceRefractivity = referenceRefractivity;
   row.corrected =
       FirstVelocityCorrected(row.withoutSetting, referenceRefractivity, row.airRefractivity);
@@ -53,7 +55,9 @@ bool ReduceSlope(const StationHeights& heights, const ReductionSettings& setting
   const std::optional<double> chord =
       ChordAtZero(row.corrected, row.instrumentPoint, row.reflectorPoint);
   if (!chord) {
-    error = {observation.line, 0, {},
+    error = {observation.line,
+             0,
+             {},
              fmt::format("the height difference between instrument and reflector, {:.4f} m, is "
                          "larger than the distance, {:.4f} m",
                          row.reflectorPoint - row.instrumentPoint, row.corrected)};
@@ -72,8 +76,7 @@ bool ReduceSlope(const StationHeights& heights, const ReductionSettings& setting
 // A station name as a CSV cell: quoted when it holds a quote, a comma or a blank at either end.
 std::string CsvName(const std::string& name) {
   const std::string utf8 = Latin1ToUtf8(name);
-  if (utf8.find_first_of("\",") == std::string::npos && utf8.front() != ' ' &&
-      utf8.back() != ' ') {
+  if (utf8.find_first_of("\",") == std::string::npos && utf8.front() != ' ' && utf8.back() != ' ') {
     return utf8;
   }
   std::string quoted = "\"";
@@ -98,7 +101,8 @@ std::optional<FieldReduction> ReduceFieldObservations(const FieldObservations& o
   reduction.target = settings.target;
   const bool slope = NeedsReduction(observations);
   if (slope && !settings.carrier) {
-    error = {observations.observations.empty() ? 1 : observations.observations.front().line, 0,
+    error = {observations.observations.empty() ? 1 : observations.observations.front().line,
+             0,
              {},
              "the file gives slope distances, which need the instrument's carrier wavelength "
              "and reference refractive index or conditions"};
@@ -124,8 +128,8 @@ std::optional<FieldReduction> ReduceFieldObservations(const FieldObservations& o
 std::string ReducedObservationLines(const FieldReduction& reduction) {
   std::string lines;
   for (const ReducedObservation& row : reduction.rows) {
-    lines += fmt::format("{},{},{:.5f}\r\n", row.observation.fromStation,
-                         row.observation.toStation, row.reduced);
+    lines += fmt::format("{},{},{:.5f}\r\n", row.observation.fromStation, row.observation.toStation,
+                         row.reduced);
   }
   return lines;
 }
@@ -141,12 +145,12 @@ std::string ReductionLogCsv(const FieldReduction& reduction) {
     log += fmt::format("{},{},{},{:.6f},", observation.line, CsvName(observation.fromStation),
                        CsvName(observation.toStation), observation.distance);
     if (slope) {
-      log += fmt::format("{:.3f},{:.6f},{:.4f},{:.4f},{:.4f},{:.6f},{:.4f},{:.4f},{:.4f},{:.4f},"
-                         "{:.6f},",
-                         observation.ppmSet, row.withoutSetting, row.vapourPressure,
-                         row.airRefractivity, row.referenceRefractivity, row.corrected,
-                         row.fromMark, row.toMark, row.instrumentPoint, row.reflectorPoint,
-                         row.chord);
+      log += fmt::format(
+          "{:.3f},{:.6f},{:.4f},{:.4f},{:.4f},{:.6f},{:.4f},{:.4f},{:.4f},{:.4f},"
+          "{:.6f},",
+          observation.ppmSet, row.withoutSetting, row.vapourPressure, row.airRefractivity,
+          row.referenceRefractivity, row.corrected, row.fromMark, row.toMark, row.instrumentPoint,
+          row.reflectorPoint, row.chord);
       log += horizontal ? fmt::format("{:.4f},", row.referenceHeight) : ",";
     } else {
       log += ",,,,,,,,,,,,";

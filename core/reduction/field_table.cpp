@@ -103,7 +103,8 @@ class CsvReader {
         ++position_;
         break;
       }
-      if (c == '\n' || (c == '\r' && (position_ + 1 >= text_.size() || text_[position_ + 1] != '\n'))) {
+      if (c == '\n' ||
+          (c == '\r' && (position_ + 1 >= text_.size() || text_[position_ + 1] != '\n'))) {
         ++line_;
       }
       cell += c;

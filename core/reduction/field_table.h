@@ -33,7 +33,7 @@ struct FieldTable {
   char separator = ',';
   std::vector<std::string> columns;  // the header row's cells, blanks around them dropped
   std::size_t headerLine = 1;
-  std::vector<FieldTableRow> rows;   // rows of blank cells only are left out
+  std::vector<FieldTableRow> rows;  // rows of blank cells only are left out
 };
 
 // The table of a CSV text (UTF-8, a byte-order mark allowed): cells separated by the header

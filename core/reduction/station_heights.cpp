@@ -86,7 +86,9 @@ std::optional<StationHeights> ReadHeightsFile(std::string_view text, FieldFileEr
     station = FieldColumn{0, "station"};
     height = FieldColumn{1, "height"};
   } else if (!station || !height) {
-    error = {table->headerLine, 0, {},
+    error = {table->headerLine,
+             0,
+             {},
              fmt::format("the column \"{}\" is missing", station ? "height" : "station")};
     return std::nullopt;
   }
