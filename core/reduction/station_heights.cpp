@@ -54,7 +54,7 @@ std::string MarkHeightProblem(double height) {
 }
 
 std::optional<StationHeights> BaselineHeights(const CollectedBaseline& baseline,
-                                              std::string& reason) {
+                                              FieldFileError& error) {
   StationHeights heights;
   for (const BaselineProperty& property : baseline.properties) {
     if (property.key != "height") {
@@ -64,7 +64,7 @@ std::optional<StationHeights> BaselineHeights(const CollectedBaseline& baseline,
     double height = 0.0;
     std::string why;
     if (!ReadLibraryHeight(property.value, station, height, why)) {
-      reason = fmt::format("line {}: the mark's height: {}", property.line, why);
+      error = {property.line, 0, {}, "the mark's height: " + why};
       return std::nullopt;
     }
     heights.Set(station, height);
@@ -128,7 +128,7 @@ std::string_view PublishedDistanceKindName(PublishedDistanceKind kind) {
 }
 
 std::optional<PublishedDistanceKind> BaselineDistanceKind(const CollectedBaseline& baseline,
-                                                          std::string& reason) {
+                                                          FieldFileError& error) {
   const std::optional<BaselineProperty> property = FindBaselineProperty(baseline, "distances");
   if (!property) {
     return PublishedDistanceKind::kHorizontal;
@@ -136,7 +136,7 @@ std::optional<PublishedDistanceKind> BaselineDistanceKind(const CollectedBaselin
   std::string why;
   const auto kind = ParsePublishedDistanceKind(property->value, why);
   if (!kind) {
-    reason = fmt::format("line {}: the published distances' kind: {}", property->line, why);
+    error = {property->line, 0, {}, "the published distances' kind: " + why};
   }
   return kind;
 }

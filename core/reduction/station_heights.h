@@ -30,9 +30,9 @@ class StationHeights {
 std::string MarkHeightProblem(double height);
 
 // The heights of the baseline's "3:height=STATION,H" lines; a later line for a station replaces
-// an earlier one. Nothing, with the reason naming the library line, for a malformed line.
+// an earlier one. Nothing, with the error at the library line, for a malformed line.
 std::optional<StationHeights> BaselineHeights(const CollectedBaseline& baseline,
-                                              std::string& reason);
+                                              FieldFileError& error);
 
 // The heights of a heights file: CSV with the columns station and height, the header row
 // optional (a file without one gives the station in the first column and the height in the
@@ -49,8 +49,8 @@ std::optional<PublishedDistanceKind> ParsePublishedDistanceKind(std::string_view
 std::string_view PublishedDistanceKindName(PublishedDistanceKind kind);
 
 // The kind a baseline's "3:distances=" line gives, horizontal without one. Nothing, with the
-// reason naming the library line, for a malformed line.
+// error at the library line, for a malformed line.
 std::optional<PublishedDistanceKind> BaselineDistanceKind(const CollectedBaseline& baseline,
-                                                          std::string& reason);
+                                                          FieldFileError& error);
 
 }  // namespace mensuro

@@ -219,22 +219,21 @@ TEST(station_heights, from_the_library_and_from_a_heights_file) {
       "1:Line\n3:height=P 1, 101.5\n3:height=P2,98\n3:distances=mark-to-mark\n3:height=P2,99\n"
       "1:Other\n3:height=P3,5\n",
       "Line");
-  std::string reason;
-  const std::optional<StationHeights> heights = BaselineHeights(baseline, reason);
-  ASSERT_TRUE(heights) << reason;
+  FieldFileError error;
+  const std::optional<StationHeights> heights = BaselineHeights(baseline, error);
+  ASSERT_TRUE(heights) << error.reason;
   EXPECT_EQ(heights->Find("P1"), 101.5);  // blanks in names count as the texts' readers see them
   EXPECT_EQ(heights->Find("P2"), 99.0);   // a later line wins
   EXPECT_FALSE(heights->Find("P3"));
-  EXPECT_EQ(BaselineDistanceKind(baseline, reason), PublishedDistanceKind::kMarkToMark);
+  EXPECT_EQ(BaselineDistanceKind(baseline, error), PublishedDistanceKind::kMarkToMark);
 
-  EXPECT_FALSE(BaselineHeights(CollectBaseline("1:L\n3:height=P1;101\n", "L"), reason));
-  EXPECT_EQ(reason, "line 2: the mark's height: \"P1;101\" is not of the form STATION,H");
-  EXPECT_FALSE(BaselineDistanceKind(CollectBaseline("1:L\n3:distances=slope\n", "L"), reason));
-  EXPECT_EQ(reason,
-            "line 2: the published distances' kind: \"slope\" is neither horizontal nor "
-            "mark-to-mark");
+  EXPECT_FALSE(BaselineHeights(CollectBaseline("1:L\n3:height=P1;101\n", "L"), error));
+  EXPECT_EQ(FieldFileErrorText("Baselines.dat", error),
+            "Baselines.dat:2: the mark's height: \"P1;101\" is not of the form STATION,H");
+  EXPECT_FALSE(BaselineDistanceKind(CollectBaseline("1:L\n3:distances=slope\n", "L"), error));
+  EXPECT_EQ(error.reason,
+            "the published distances' kind: \"slope\" is neither horizontal nor mark-to-mark");
 
-  FieldFileError error;
   const auto withHeader = ReadHeightsFile("Height;Station\n12,5;P1\n", error);
   ASSERT_TRUE(withHeader);
   EXPECT_EQ(withHeader->Find("P1"), 12.5);
