@@ -18,8 +18,9 @@
 #include <QString>
 
 #include "cli/command_line.h"
-#include "cli/executable_dir.h"
 #include "cli/json_output.h"
+#include "cli/library_baseline.h"
+#include "cli/terminal_output.h"
 #include "core/analysis/calibration_uncertainty.h"
 #include "core/analysis/full_test.h"
 #include "core/analysis/report_text.h"
@@ -40,27 +41,6 @@ namespace {
 using namespace mensuro;
 using namespace mensuro::cli;
 
-void PrintOut(std::string_view text) {
-  std::cout.write(text.data(), std::ssize(text));
-}
-
-// A message for the terminal: control characters that come from a file (a station name of binary
-// garbage, say) are shown as \xNN, so they can't move the cursor or change the terminal's state.
-// Line feeds and tabs are the message's own layout and stay.
-std::string TerminalText(std::string_view message) {
-  std::string shown;
-  shown.reserve(message.size());
-  for (const char c : message) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7F) {
-      shown += fmt::format("\\x{:02X}", byte);
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
-
 // What was read when the run failed for want of station pairs.
 std::string TooFewPairsText(const RecordTable& records) {
   const std::size_t pairs = GroupStationPairs(records).members.size();
@@ -68,17 +48,6 @@ std::string TooFewPairsText(const RecordTable& records) {
       "the measured file gives {} observation(s) of {} station pair(s); at least three different "
       "pairs are needed",
       CountRecords(records), pairs);
-}
-
-// One line on standard error, as a script's log expects it.
-void PrintErrorLine(std::string message) {
-  std::replace(message.begin(), message.end(), '\n', ' ');
-  std::cerr << TerminalText(message) << '\n';
-}
-
-int Fail(int exitCode, const std::string& message) {
-  PrintErrorLine("mensuro-cli: " + message);
-  return exitCode;
 }
 
 // The published text and the name it goes by in the report, or the exit code of the failure.
@@ -116,20 +85,6 @@ FileLine LocateLine(const InputLocation& where, const CommandLine& line,
   return {published.fileName, mapped ? lines[where.line - 1] : where.line};
 }
 
-std::filesystem::path LibraryPath(const CommandLine& line, const char* argv0) {
-  return line.libraryFile.empty() ? BaselineLibraryPath(ExecutableDirectory(argv0))
-                                  : std::filesystem::path(line.libraryFile);
-}
-
-std::optional<std::string> ReadLibrary(const std::filesystem::path& library) {
-  std::string reason;
-  auto text = ReadTextFile(library, reason);
-  if (!text) {
-    Fail(kExitUsage, "cannot read the baseline library '" + library.string() + "': " + reason);
-  }
-  return text;
-}
-
 PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
   std::string reason;
   if (!line.baselineName) {
@@ -140,20 +95,12 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
     }
     return {std::move(*published), line.publishedFile, kExitSuccess, line.publishedFile, {}, {}};
   }
-  const auto library = LibraryPath(line, argv0);
-  const auto text = ReadLibrary(library);
-  if (!text) {
+  const auto library = LibraryPath(line.libraryFile, argv0);
+  std::optional<CollectedBaseline> found = LibraryBaseline(library, *line.baselineName);
+  if (!found) {
     return Refused(kExitUsage);
   }
-  CollectedBaseline baseline = CollectBaseline(*text, *line.baselineName);
-  if (baseline.nameLines == 0) {
-    const std::optional<std::string> similar =
-        SimilarBaselineName(BaselineNames(SplitFileLines(*text)), *line.baselineName);
-    const std::string hint = similar ? "; did you mean \"" + *similar + "\"?" : "";
-    return Refused(Fail(kExitUsage, "No baseline named " + *line.baselineName + " in " +
-                                        library.string() + hint +
-                                        " (--list-baselines lists them)"));
-  }
+  CollectedBaseline& baseline = *found;
   std::optional<BaselineProperty> uncertainty = FindBaselineProperty(baseline, "uncertainty");
   return {std::move(baseline.publishedText), *line.baselineName,    kExitSuccess, library.string(),
           std::move(baseline.libraryLines),  std::move(uncertainty)};
@@ -180,7 +127,7 @@ std::optional<UncertaintyInputs> BudgetInputs(const CommandLine& line,
 }
 
 int ListNames(const CommandLine& line, const char* argv0) {
-  const auto text = ReadLibrary(LibraryPath(line, argv0));
+  const auto text = ReadLibrary(LibraryPath(line.libraryFile, argv0));
   if (!text) {
     return kExitUsage;
   }
