@@ -28,26 +28,6 @@ class HelpFormatter : public CLI::Formatter {
   }
 };
 
-// An option whose value the core reads as it is parsed, so that a malformed one is a usage
-// error naming the option before anything is processed.
-template <typename Value>
-CLI::Option* AddReadOption(CLI::App& app, const std::string& name, std::optional<Value>& target,
-                           std::optional<Value> (*read)(std::string_view, std::string&),
-                           const std::string& typeName, const std::string& description) {
-  return app
-      .add_option_function<std::string>(
-          name,
-          [name, &target, read](const std::string& text) {
-            std::string reason;
-            target = read(text, reason);
-            if (!target) {
-              throw CLI::ValidationError(name, reason);
-            }
-          },
-          description)
-      ->type_name(typeName);
-}
-
 }  // namespace
 
 void DescribeCommandLine(CLI::App& app, CommandLine& line) {

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/analysis/calibration_uncertainty.h"
 
@@ -28,6 +29,26 @@ struct CommandLine {
   // parsed; a baseline uncertainty not given here may come from the library.
   UncertaintyInputs uncertainty;
 };
+
+// An option whose value the core reads as it is parsed, so that a malformed one is a usage
+// error naming the option before anything is processed.
+template <typename Value>
+CLI::Option* AddReadOption(CLI::App& app, const std::string& name, std::optional<Value>& target,
+                           std::optional<Value> (*read)(std::string_view, std::string&),
+                           const std::string& typeName, const std::string& description) {
+  return app
+      .add_option_function<std::string>(
+          name,
+          [name, &target, read](const std::string& text) {
+            std::string reason;
+            target = read(text, reason);
+            if (!target) {
+              throw CLI::ValidationError(name, reason);
+            }
+          },
+          description)
+      ->type_name(typeName);
+}
 
 // Declares the options of `mensuro-cli` on `app`, bound to `line`. A malformed value of an
 // uncertainty option fails the parse with a CLI::ValidationError naming the option and why.

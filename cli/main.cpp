@@ -20,6 +20,7 @@
 #include "cli/command_line.h"
 #include "cli/json_output.h"
 #include "cli/library_baseline.h"
+#include "cli/reduce_command.h"
 #include "cli/terminal_output.h"
 #include "core/analysis/calibration_uncertainty.h"
 #include "core/analysis/full_test.h"
@@ -317,6 +318,8 @@ int main(int argc, char** argv) {
   CLI::App app{"", "mensuro-cli"};
   CommandLine line;
   DescribeCommandLine(app, line);
+  ReduceCommandLine reduceLine;
+  const CLI::App* reduce = DescribeReduceCommand(app, reduceLine);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -327,6 +330,9 @@ int main(int argc, char** argv) {
     return kExitSuccess;
   } catch (const CLI::ParseError& error) {
     return Fail(kExitUsage, std::string(error.what()) + " (see --help)");
+  }
+  if (reduce->parsed()) {
+    return RunReduce(reduceLine, argv[0]);
   }
   if (const std::string problem = CommandLineProblem(line); !problem.empty()) {
     return Fail(kExitUsage, problem + " (see --help)");
