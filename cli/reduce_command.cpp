@@ -142,8 +142,9 @@ CLI::App* DescribeReduceCommand(CLI::App& app, ReduceCommandLine& line) {
       "atmosphere (IAG 1999) and reduced to the marks, horizontal or mark to mark");
   reduce->add_option("FIELD_FILE", line.fieldFile, "The field observations, a CSV file")
       ->required();
-  auto* heights = reduce->add_option("--heights", line.heightsFile,
-                                     "The marks' heights, a CSV file of station,height")
+  auto* heights = reduce
+                      ->add_option("--heights", line.heightsFile,
+                                   "The marks' heights, a CSV file of station,height")
                       ->type_name("FILE");
   reduce
       ->add_option_function<std::string>(
@@ -158,9 +159,9 @@ CLI::App* DescribeReduceCommand(CLI::App& app, ReduceCommandLine& line) {
       ->type_name("LIBRARY_FILE");
   AddReadOption(*reduce, "--wavelength", line.wavelength, ParseWavelength, "UM",
                 "The instrument's carrier wavelength, µm (from its manual)");
-  auto* index = AddReadOption(*reduce, "--reference-index", line.referenceIndex,
-                              ParseReferenceIndex, "N",
-                              "The refractive index the instrument's frequency is set for");
+  auto* index =
+      AddReadOption(*reduce, "--reference-index", line.referenceIndex, ParseReferenceIndex, "N",
+                    "The refractive index the instrument's frequency is set for");
   AddReadOption(*reduce, "--reference-conditions", line.referenceConditions,
                 ParseReferenceAtmosphere, "T,P,RH",
                 "Or the atmosphere it is set for: °C, hPa and % relative humidity")

@@ -23,8 +23,8 @@ struct ReduceCommandLine {
   std::optional<ReferenceAtmosphere> referenceConditions;
   std::optional<double> horizontalAt;
   std::optional<PublishedDistanceKind> distances;  // nothing: the baseline's, else horizontal
-  std::string outputFile;  // empty: standard output
-  std::string logFile;     // empty: no log
+  std::string outputFile;                          // empty: standard output
+  std::string logFile;                             // empty: no log
   // The measured text's header lines, each written only when given.
   std::optional<std::string> date, time, comment, edm;
   std::optional<double> constant, ppm;
