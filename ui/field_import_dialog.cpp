@@ -1,0 +1,470 @@
+#include "ui/field_import_dialog.h"
+
+#include <fmt/format.h>
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "core/data/file_bytes.h"
+#include "core/data/number_text.h"
+#include "core/data/text_encoding.h"
+#include "core/reduction/station_heights.h"
+#include "ui/control_text.h"
+#include "ui/dialog_services.h"
+#include "ui/fixed_pitch_font.h"
+
+namespace mensuro {
+namespace {
+
+constexpr std::size_t kPreviewLines = 10;
+
+const QString kHeightsFilter = QStringLiteral("CSV files (*.csv)|*.csv|All Files (*.*)|*.*||");
+const QString kLogFilter = QStringLiteral("CSV files (*.csv)|*.csv||");
+
+// How the labels and messages name the inputs.
+const QString kWavelengthName = QStringLiteral("Carrier wavelength (µm)");
+const QString kIndexName = QStringLiteral("Reference refractive index n_REF");
+const QString kConditionsName = QStringLiteral("Reference conditions (°C, hPa, %)");
+const QString kHeightsFileName = QStringLiteral("Heights file");
+const QString kHorizontalAtName = QStringLiteral("Horizontal at height (m)");
+
+// A widget or layout whose parent, given among `arguments` or set when it is added, owns it.
+template <typename Owned, typename... Arguments>
+Owned& Make(Arguments&&... arguments) {
+  return *std::make_unique<Owned>(std::forward<Arguments>(arguments)...).release();
+}
+
+constexpr std::size_t Index(ImportField field) {
+  return static_cast<std::size_t>(field);
+}
+
+constexpr std::size_t Index(ImportChoice choice) {
+  return static_cast<std::size_t>(choice);
+}
+
+QString Figure(double value) {
+  return QString::fromStdString(fmt::format("{}", value));
+}
+
+QString Label(const QString& name) {
+  return name + QLatin1Char(':');
+}
+
+// Read by the core as the command line reads it, a decimal point whatever the desktop's
+// language; a decimal comma gets a hint.
+template <typename Value>
+std::optional<Value> ReadInput(const QString& name, const QString& text, const char* example,
+                               std::optional<Value> (*read)(std::string_view, std::string&),
+                               QString& problem) {
+  std::string reason;
+  std::optional<Value> value = read(text.toStdString(), reason);
+  if (!value) {
+    problem = name + QStringLiteral(": ") + QString::fromUtf8(reason) + QLatin1Char('.');
+    if (text.contains(QLatin1Char(','))) {
+      problem +=
+          QStringLiteral(" Write decimals with a point, as in %1.").arg(QLatin1String(example));
+    }
+  }
+  return value;
+}
+
+// A height of the horizontal distances, read as a mark's height is.
+std::optional<double> ParseHeight(std::string_view text, std::string& reason) {
+  const std::optional<double> height = ReadWholeNumber(text);
+  reason =
+      height ? MarkHeightProblem(*height) : fmt::format("\"{}\" is not a number", TrimBlanks(text));
+  return reason.empty() ? height : std::nullopt;
+}
+
+QString Entered(const QString& name, const QString& what) {
+  return name + QStringLiteral(": enter ") + what + QLatin1Char('.');
+}
+
+QString ContentText(const FieldObservations& observations) {
+  const std::size_t count = observations.observations.size();
+  if (NeedsReduction(observations)) {
+    return count == 1 ? QStringLiteral("1 slope distance")
+                      : QStringLiteral("%1 slope distances").arg(count);
+  }
+  return (count == 1 ? QStringLiteral("1 horizontal distance")
+                     : QStringLiteral("%1 horizontal distances").arg(count)) +
+         QStringLiteral(" (no reduction needed)");
+}
+
+}  // namespace
+
+CFieldImportDlg::CFieldImportDlg(DialogServices& services, FieldImport import, QWidget* owner)
+    : QDialog(owner), services_(services), import_(std::move(import)) {
+  setWindowTitle(QStringLiteral("Import Field Observations"));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  if (import_.baselineName) {
+    CollectedBaseline collected;
+    if (LoadBaseline(import_.libraryPath, *import_.baselineName, collected) == 0 &&
+        collected.nameLines > 0) {
+      baseline_ = std::move(collected);
+    }
+  }
+
+  auto& layout = Make<QVBoxLayout>(this);
+  auto& summary =
+      Make<QLabel>(import_.fileName + QLatin1Char('\n') + ContentText(import_.observations), this);
+  summary.setTextFormat(Qt::PlainText);
+  summary.setWordWrap(true);
+  layout.addWidget(&summary);
+  layout.addWidget(&BuildInstrumentGroup());
+  layout.addWidget(&BuildHeightsGroup());
+  layout.addWidget(&BuildDistancesGroup());
+
+  auto& previewGroup = Make<QGroupBox>(QStringLiteral("Preview"), this);
+  preview_ = &Make<QPlainTextEdit>(&previewGroup);
+  preview_->setReadOnly(true);
+  preview_->setFont(ReportFont());
+  // The lines shown and the count of the others, without scrolling.
+  preview_->setMinimumHeight(preview_->fontMetrics().lineSpacing() *
+                             static_cast<int>(kPreviewLines + 2));
+  Make<QVBoxLayout>(&previewGroup).addWidget(preview_);
+  layout.addWidget(&previewGroup, 1);
+
+  buttons_ = &Make<QDialogButtonBox>(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  saveLog_ = buttons_->addButton(QStringLiteral("Save Log..."), QDialogButtonBox::ActionRole);
+  layout.addWidget(buttons_);
+
+  // The library's heights when it gives them; its distances' kind with them.
+  Choice(baseline_ ? ImportChoice::kLibraryHeights : ImportChoice::kFileHeights).setChecked(true);
+  OnLibraryHeightsChosen(baseline_.has_value());
+  ShowCarrier(std::nullopt);
+  Connect();
+  Update();
+}
+
+QGroupBox& CFieldImportDlg::BuildInstrumentGroup() {
+  instrument_ = &Make<QGroupBox>(QStringLiteral("Instrument"), this);
+  QGroupBox& box = *instrument_;
+  for (std::size_t field = 0; field < kImportFieldCount; ++field) {
+    fields_[field] = &Make<QLineEdit>(this);
+  }
+  auto& grid = Make<QGridLayout>(&box);
+  grid.addWidget(&Make<QLabel>(Label(kWavelengthName), &box), 0, 0);
+  grid.addWidget(&Field(ImportField::kWavelength), 0, 1);
+  choices_[Index(ImportChoice::kReferenceIndex)] = &Make<QRadioButton>(Label(kIndexName), &box);
+  grid.addWidget(&Choice(ImportChoice::kReferenceIndex), 1, 0);
+  grid.addWidget(&Field(ImportField::kReferenceIndex), 1, 1);
+  choices_[Index(ImportChoice::kReferenceConditions)] =
+      &Make<QRadioButton>(Label(kConditionsName), &box);
+  grid.addWidget(&Choice(ImportChoice::kReferenceConditions), 2, 0);
+  auto& conditions = Make<QHBoxLayout>();
+  for (const ImportField field :
+       {ImportField::kReferenceTemperature, ImportField::kReferencePressure,
+        ImportField::kReferenceHumidity}) {
+    conditions.addWidget(&Field(field));
+  }
+  grid.addLayout(&conditions, 2, 1);
+  return box;
+}
+
+QGroupBox& CFieldImportDlg::BuildHeightsGroup() {
+  heights_ = &Make<QGroupBox>(QStringLiteral("Heights of the marks"), this);
+  QGroupBox& box = *heights_;
+  const QString baseline = import_.baselineName ? FieldFromBytes(*import_.baselineName)
+                                                : QStringLiteral("none selected");
+  choices_[Index(ImportChoice::kLibraryHeights)] =
+      &Make<QRadioButton>(QStringLiteral("Library baseline: ") + baseline, &box);
+  choices_[Index(ImportChoice::kFileHeights)] = &Make<QRadioButton>(Label(kHeightsFileName), &box);
+  browse_ = &Make<QPushButton>(QStringLiteral("Browse..."), &box);
+  auto& grid = Make<QGridLayout>(&box);
+  grid.addWidget(&Choice(ImportChoice::kLibraryHeights), 0, 0, 1, 3);
+  grid.addWidget(&Choice(ImportChoice::kFileHeights), 1, 0);
+  grid.addWidget(&Field(ImportField::kHeightsFile), 1, 1);
+  grid.addWidget(browse_, 1, 2);
+  return box;
+}
+
+QGroupBox& CFieldImportDlg::BuildDistancesGroup() {
+  distances_ = &Make<QGroupBox>(QStringLiteral("Published distances are"), this);
+  QGroupBox& box = *distances_;
+  choices_[Index(ImportChoice::kHorizontal)] =
+      &Make<QRadioButton>(QStringLiteral("Horizontal"), &box);
+  choices_[Index(ImportChoice::kMarkToMark)] =
+      &Make<QRadioButton>(QStringLiteral("Mark to mark"), &box);
+  Field(ImportField::kHorizontalAt)
+      .setPlaceholderText(QStringLiteral("mean height of the two marks"));
+  auto& grid = Make<QGridLayout>(&box);
+  grid.addWidget(&Choice(ImportChoice::kHorizontal), 0, 0);
+  grid.addWidget(&Choice(ImportChoice::kMarkToMark), 0, 1);
+  grid.addWidget(&Make<QLabel>(Label(kHorizontalAtName), &box), 1, 0);
+  grid.addWidget(&Field(ImportField::kHorizontalAt), 1, 1);
+  return box;
+}
+
+void CFieldImportDlg::Connect() {
+  for (QLineEdit* field : fields_) {
+    connect(field, &QLineEdit::textChanged, this, &CFieldImportDlg::Update);
+  }
+  for (QRadioButton* choice : choices_) {
+    connect(choice, &QRadioButton::toggled, this, &CFieldImportDlg::Update);
+  }
+  connect(&Choice(ImportChoice::kLibraryHeights), &QRadioButton::toggled, this,
+          &CFieldImportDlg::OnLibraryHeightsChosen);
+  connect(browse_, &QPushButton::clicked, this, &CFieldImportDlg::OnBrowse);
+  connect(saveLog_, &QPushButton::clicked, this, &CFieldImportDlg::OnSaveLog);
+  connect(buttons_, &QDialogButtonBox::accepted, this, &CFieldImportDlg::accept);
+  connect(buttons_, &QDialogButtonBox::rejected, this, &CFieldImportDlg::reject);
+}
+
+QLineEdit& CFieldImportDlg::Field(ImportField field) const {
+  return *fields_[Index(field)];
+}
+
+QRadioButton& CFieldImportDlg::Choice(ImportChoice choice) const {
+  return *choices_[Index(choice)];
+}
+
+QPushButton& CFieldImportDlg::OkButton() const {
+  return *buttons_->button(QDialogButtonBox::Ok);
+}
+
+std::string CFieldImportDlg::ReducedLines() const {
+  return reduction_ ? ReducedObservationLines(*reduction_) : std::string();
+}
+
+std::string CFieldImportDlg::Log() const {
+  return reduction_ ? ReductionLogCsv(*reduction_) : std::string();
+}
+
+void CFieldImportDlg::ShowCarrier(const std::optional<EdmCarrier>& carrier) {
+  const auto* index = carrier ? std::get_if<double>(&carrier->reference) : nullptr;
+  const auto* atmosphere =
+      carrier ? std::get_if<ReferenceAtmosphere>(&carrier->reference) : nullptr;
+  const auto show = [this](ImportField field, const double* value) {
+    Field(field).setText(value ? Figure(*value) : QString());
+  };
+  show(ImportField::kWavelength, carrier ? &carrier->wavelength : nullptr);
+  show(ImportField::kReferenceIndex, index);
+  show(ImportField::kReferenceTemperature, atmosphere ? &atmosphere->temperature : nullptr);
+  show(ImportField::kReferencePressure, atmosphere ? &atmosphere->pressure : nullptr);
+  show(ImportField::kReferenceHumidity, atmosphere ? &atmosphere->humidity : nullptr);
+  Choice(atmosphere ? ImportChoice::kReferenceConditions : ImportChoice::kReferenceIndex)
+      .setChecked(true);
+}
+
+void CFieldImportDlg::accept() {
+  if (reduction_) {
+    QDialog::accept();
+  }
+}
+
+void CFieldImportDlg::OnLibraryHeightsChosen(bool chosen) {
+  // The library says which distances it publishes.
+  FieldFileError error;
+  const std::optional<PublishedDistanceKind> kind =
+      chosen && baseline_ ? BaselineDistanceKind(*baseline_, error) : std::nullopt;
+  if (kind) {
+    Choice(*kind == PublishedDistanceKind::kMarkToMark ? ImportChoice::kMarkToMark
+                                                       : ImportChoice::kHorizontal)
+        .setChecked(true);
+  } else if (!Choice(ImportChoice::kMarkToMark).isChecked()) {
+    Choice(ImportChoice::kHorizontal).setChecked(true);
+  }
+}
+
+void CFieldImportDlg::OnBrowse() {
+  const std::optional<QString> chosen =
+      services_.ChooseFile(*this, {.filter = kHeightsFilter,
+                                   .defaultExtension = QStringLiteral("csv"),
+                                   .initialName = QStringLiteral("*.csv")});
+  if (chosen) {
+    Field(ImportField::kHeightsFile).setText(*chosen);
+  }
+}
+
+void CFieldImportDlg::OnSaveLog() {
+  if (!reduction_) {
+    return;
+  }
+  const std::optional<QString> chosen =
+      services_.ChooseFile(*this, {.forSaving = true,
+                                   .filter = kLogFilter,
+                                   .defaultExtension = QStringLiteral("csv"),
+                                   .initialName = QStringLiteral("*.csv")});
+  if (chosen && WriteTextFile(PathFromText(*chosen), Log()) != 0) {
+    services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + *chosen);
+  }
+}
+
+void CFieldImportDlg::Update() {
+  EnableInputs();
+  QString problem;
+  reduction_ = Reduce(problem);
+  OkButton().setEnabled(reduction_.has_value());
+  saveLog_->setEnabled(reduction_.has_value());
+  ShowPreview(problem);
+}
+
+void CFieldImportDlg::EnableInputs() {
+  const bool slope = NeedsReduction(import_.observations);
+  for (QGroupBox* group : {instrument_, heights_, distances_}) {
+    group->setEnabled(slope);
+  }
+  const bool index = Choice(ImportChoice::kReferenceIndex).isChecked();
+  Field(ImportField::kReferenceIndex).setEnabled(index);
+  for (const ImportField field :
+       {ImportField::kReferenceTemperature, ImportField::kReferencePressure,
+        ImportField::kReferenceHumidity}) {
+    Field(field).setEnabled(!index);
+  }
+  Choice(ImportChoice::kLibraryHeights).setEnabled(baseline_.has_value());
+  const bool fromFile = Choice(ImportChoice::kFileHeights).isChecked();
+  Field(ImportField::kHeightsFile).setEnabled(fromFile);
+  browse_->setEnabled(fromFile);
+  Field(ImportField::kHorizontalAt).setEnabled(Choice(ImportChoice::kHorizontal).isChecked());
+}
+
+std::optional<FieldReduction> CFieldImportDlg::Reduce(QString& problem) {
+  carrier_.reset();
+  ReductionSettings settings;
+  StationHeights heights;
+  // A file of horizontal distances needs neither the instrument nor the heights.
+  if (NeedsReduction(import_.observations)) {
+    settings.carrier = ReadCarrier(problem);
+    if (!settings.carrier) {
+      return std::nullopt;
+    }
+    std::optional<StationHeights> read = ReadHeights(problem);
+    if (!read) {
+      return std::nullopt;
+    }
+    heights = std::move(*read);
+    settings.target = Choice(ImportChoice::kMarkToMark).isChecked()
+                          ? PublishedDistanceKind::kMarkToMark
+                          : PublishedDistanceKind::kHorizontal;
+    if (settings.target == PublishedDistanceKind::kHorizontal &&
+        !ReadHorizontalAt(settings.horizontalAt, problem)) {
+      return std::nullopt;
+    }
+  }
+  FieldFileError error;
+  std::optional<FieldReduction> reduction =
+      ReduceFieldObservations(import_.observations, heights, settings, error);
+  if (!reduction) {
+    problem = QString::fromUtf8(FieldFileErrorText(import_.fileName.toStdString(), error));
+    return std::nullopt;
+  }
+  carrier_ = settings.carrier;
+  return reduction;
+}
+
+std::optional<EdmCarrier> CFieldImportDlg::ReadCarrier(QString& problem) const {
+  const QString wavelengthText = Field(ImportField::kWavelength).text().trimmed();
+  if (wavelengthText.isEmpty()) {
+    problem =
+        Entered(kWavelengthName, QStringLiteral("the wavelength from the instrument's manual"));
+    return std::nullopt;
+  }
+  const std::optional<double> wavelength =
+      ReadInput(kWavelengthName, wavelengthText, "0.658", ParseWavelength, problem);
+  if (!wavelength) {
+    return std::nullopt;
+  }
+  if (Choice(ImportChoice::kReferenceIndex).isChecked()) {
+    const QString indexText = Field(ImportField::kReferenceIndex).text().trimmed();
+    if (indexText.isEmpty()) {
+      problem = Entered(kIndexName, QStringLiteral("the index from the instrument's manual, or "
+                                                   "choose its reference conditions"));
+      return std::nullopt;
+    }
+    const std::optional<double> index =
+        ReadInput(kIndexName, indexText, "1.000286", ParseReferenceIndex, problem);
+    return index ? std::optional(EdmCarrier{*wavelength, *index}) : std::nullopt;
+  }
+  QStringList parts;
+  for (const ImportField field :
+       {ImportField::kReferenceTemperature, ImportField::kReferencePressure,
+        ImportField::kReferenceHumidity}) {
+    parts << Field(field).text().trimmed();
+    if (parts.back().isEmpty()) {
+      problem =
+          Entered(kConditionsName, QStringLiteral("the temperature, pressure and humidity from the "
+                                                  "instrument's manual"));
+      return std::nullopt;
+    }
+  }
+  const std::optional<ReferenceAtmosphere> atmosphere = ReadInput(
+      kConditionsName, parts.join(QLatin1Char(',')), "1013.25", ParseReferenceAtmosphere, problem);
+  return atmosphere ? std::optional(EdmCarrier{*wavelength, *atmosphere}) : std::nullopt;
+}
+
+std::optional<StationHeights> CFieldImportDlg::ReadHeights(QString& problem) const {
+  FieldFileError error;
+  if (Choice(ImportChoice::kLibraryHeights).isChecked() && baseline_) {
+    std::optional<StationHeights> heights = BaselineHeights(*baseline_, error);
+    // Its distances' kind, read from the same lines, must read as well.
+    if (!heights || !BaselineDistanceKind(*baseline_, error)) {
+      problem = QString::fromUtf8(
+          FieldFileErrorText(TextFromPath(import_.libraryPath).toStdString(), error));
+      return std::nullopt;
+    }
+    return heights;
+  }
+  const QString fileName = Field(ImportField::kHeightsFile).text();
+  if (fileName.trimmed().isEmpty()) {
+    problem = kHeightsFileName + QStringLiteral(": choose the file of the marks' heights.");
+    return std::nullopt;
+  }
+  std::string reason;
+  const std::optional<std::string> text = ReadTextFile(PathFromText(fileName), reason);
+  if (!text) {
+    problem = QStringLiteral("Could not read the file ") + fileName;
+    return std::nullopt;
+  }
+  std::optional<StationHeights> heights = ReadHeightsFile(*text, error);
+  if (!heights) {
+    problem = QString::fromUtf8(FieldFileErrorText(fileName.toStdString(), error));
+  }
+  return heights;
+}
+
+bool CFieldImportDlg::ReadHorizontalAt(std::optional<double>& height, QString& problem) const {
+  const QString text = Field(ImportField::kHorizontalAt).text().trimmed();
+  if (text.isEmpty()) {
+    height.reset();
+    return true;
+  }
+  height = ReadInput(kHorizontalAtName, text, "12.5", ParseHeight, problem);
+  return height.has_value();
+}
+
+void CFieldImportDlg::ShowPreview(const QString& problem) {
+  if (!reduction_) {
+    preview_->setPlainText(problem);
+    return;
+  }
+  const std::vector<ReducedObservation>& rows = reduction_->rows;
+  const std::size_t shown = std::min(rows.size(), kPreviewLines);
+  const FieldReduction first{reduction_->kind,
+                             reduction_->target,
+                             {rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(shown)}};
+  QString text = TextAreaFromBytes(ReducedObservationLines(first));
+  if (rows.size() > shown) {
+    text += QStringLiteral("... and %1 more").arg(rows.size() - shown);
+  }
+  preview_->setPlainText(text);
+}
+
+}  // namespace mensuro

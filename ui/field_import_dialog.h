@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "core/data/baseline_library.h"
+#include "core/reduction/field_observations.h"
+#include "core/reduction/field_reduction.h"
+
+class QDialogButtonBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace mensuro {
+
+class DialogServices;
+
+// A field file to import, and the library baseline that may give its marks' heights.
+struct FieldImport {
+  QString fileName;  // the file's path, as messages name it
+  FieldObservations observations;
+  std::filesystem::path libraryPath;
+  // The baseline selected in the main window; nothing when none is.
+  std::optional<std::string> baselineName;
+};
+
+enum class ImportField : std::size_t {
+  kWavelength,      // µm
+  kReferenceIndex,  // n_REF
+  kReferenceTemperature,
+  kReferencePressure,
+  kReferenceHumidity,
+  kHeightsFile,
+  kHorizontalAt,  // m; empty: the mean height of the two marks
+};
+inline constexpr std::size_t kImportFieldCount = 7;
+
+enum class ImportChoice : std::size_t {
+  kReferenceIndex,
+  kReferenceConditions,
+  kLibraryHeights,
+  kFileHeights,
+  kHorizontal,
+  kMarkToMark,
+};
+inline constexpr std::size_t kImportChoiceCount = 6;
+
+// The modal "Import Field Observations" dialog: what the reduction of a field file takes (the
+// instrument's carrier, the marks' heights, the kind of the published distances), with a preview
+// of the reduced lines that follows every change. OK and Save Log are enabled only while the
+// reduction succeeds; otherwise the preview says what stands in its way.
+class CFieldImportDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  CFieldImportDlg(DialogServices& services, FieldImport import, QWidget* owner);
+
+  // Shows a remembered carrier; nothing: an empty wavelength and an empty reference index.
+  void ShowCarrier(const std::optional<EdmCarrier>& carrier);
+
+  // The reduction the inputs now give; nothing while one of them doesn't read.
+  const std::optional<FieldReduction>& Reduction() const { return reduction_; }
+  // Its observation lines for the measured text (single-byte, CR LF); empty without one.
+  std::string ReducedLines() const;
+  // Its log, as Save Log writes it; empty without one.
+  std::string Log() const;
+  // The carrier it took; nothing without a reduction or for a file of horizontal distances.
+  const std::optional<EdmCarrier>& Carrier() const { return carrier_; }
+
+  QLineEdit& Field(ImportField field) const;
+  QRadioButton& Choice(ImportChoice choice) const;
+  QGroupBox& InstrumentGroup() const { return *instrument_; }
+  QPushButton& BrowseButton() const { return *browse_; }
+  QPlainTextEdit& Preview() const { return *preview_; }
+  QPushButton& SaveLogButton() const { return *saveLog_; }
+  QPushButton& OkButton() const;
+
+  void accept() override;
+
+ private:
+  QGroupBox& BuildInstrumentGroup();
+  QGroupBox& BuildHeightsGroup();
+  QGroupBox& BuildDistancesGroup();
+  void Connect();
+  void OnLibraryHeightsChosen(bool chosen);
+  void OnBrowse();
+  void OnSaveLog();
+  // Reduces with what the inputs now give and shows the outcome.
+  void Update();
+  void EnableInputs();
+  // Each nothing, with what is wrong in `problem`, when its inputs don't read.
+  std::optional<FieldReduction> Reduce(QString& problem);
+  std::optional<EdmCarrier> ReadCarrier(QString& problem) const;
+  std::optional<StationHeights> ReadHeights(QString& problem) const;
+  bool ReadHorizontalAt(std::optional<double>& height, QString& problem) const;
+  void ShowPreview(const QString& problem);
+
+  DialogServices& services_;
+  FieldImport import_;
+  // The selected library baseline, when the library can be read.
+  std::optional<CollectedBaseline> baseline_;
+  std::optional<FieldReduction> reduction_;
+  std::optional<EdmCarrier> carrier_;
+
+  std::array<QLineEdit*, kImportFieldCount> fields_{};
+  std::array<QRadioButton*, kImportChoiceCount> choices_{};
+  QGroupBox* instrument_ = nullptr;
+  QGroupBox* heights_ = nullptr;
+  QGroupBox* distances_ = nullptr;
+  QPushButton* browse_ = nullptr;
+  QPlainTextEdit* preview_ = nullptr;
+  QPushButton* saveLog_ = nullptr;
+  QDialogButtonBox* buttons_ = nullptr;
+};
+
+}  // namespace mensuro
