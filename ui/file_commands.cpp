@@ -1,7 +1,7 @@
 // The commands that move the published and measured texts between the window and their files:
 // Open, New, Save and Save As of both texts, and Load from the baseline library (which also
 // brings the baseline's uncertainty, when the library gives one, into the calibration
-// conditions).
+// conditions). The measured Open also imports a field file of observations.
 //
 // A Save or Save As button that is enabled is the window's only record of unsaved changes: an
 // edit enables the buttons of its text, and a load, a new text or a successful save disables
@@ -12,24 +12,38 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <utility>
 
 #include "core/data/baseline_library.h"
 #include "core/data/data_files.h"
 #include "core/data/file_bytes.h"
+#include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
+#include "core/reduction/field_observations.h"
+#include "core/reduction/field_table.h"
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
+#include "ui/field_import_dialog.h"
 #include "ui/h_list_box.h"
 #include "ui/main_dialog.h"
 #include "ui/remembered_conditions.h"
+#include "ui/remembered_instruments.h"
 
 namespace mensuro {
 namespace {
 
 const QString kTextFileFilter =
     QStringLiteral("Baseline Files (*.TXT)|*.TXT|Text Files (*.txt)|*.txt|All Files (*.*)|*.*||");
+const QString kMeasuredOpenFilter = QStringLiteral(
+    "Baseline Files (*.TXT)|*.TXT|Text Files (*.txt)|*.txt|Field observations (*.csv)|*.csv|All "
+    "Files (*.*)|*.*||");
+
+// A spreadsheet's CSV export of the field observations, not a measured text.
+bool IsFieldFile(const QString& fileName) {
+  return fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+}
 
 // Replaces the whole text of a text control. The program's own write is no edit, so it leaves
 // the Save buttons alone.
@@ -40,9 +54,9 @@ void SetWholeText(QPlainTextEdit& control, std::string_view bytes) {
 
 }  // namespace
 
-std::optional<QString> CVerantDlg::ChooseTextFile(bool forSaving) {
+std::optional<QString> CVerantDlg::ChooseTextFile(bool forSaving, const QString& filter) {
   return services_.ChooseFile(*this, {.forSaving = forSaving,
-                                      .filter = kTextFileFilter,
+                                      .filter = filter,
                                       .defaultExtension = QStringLiteral("txt"),
                                       .initialName = QStringLiteral("*.txt")});
 }
@@ -111,21 +125,18 @@ void CVerantDlg::StartMeasuredText() {
   ShowHeaderTexts(shown);
 }
 
-std::optional<std::vector<std::string>> CVerantDlg::OpenTextFile(QLineEdit& fileNameField) {
-  const std::optional<QString> chosen = ChooseTextFile(false);
-  if (!chosen) {
-    return std::nullopt;
-  }
-  std::optional<std::vector<std::string>> lines = ReadOpenedFile(*chosen);
+std::optional<std::vector<std::string>> CVerantDlg::OpenTextFile(QLineEdit& fileNameField,
+                                                                 const QString& fileName) {
+  std::optional<std::vector<std::string>> lines = ReadOpenedFile(fileName);
   if (lines) {
     resultList_->ClearLines();
-    fileNameField.setText(*chosen);
+    fileNameField.setText(fileName);
   }
   return lines;
 }
 
 std::optional<QString> CVerantDlg::ChooseSaveName(QLineEdit& fileNameField) {
-  std::optional<QString> chosen = ChooseTextFile(true);
+  std::optional<QString> chosen = ChooseTextFile(true, kTextFileFilter);
   if (chosen) {
     fileNameField.setText(*chosen);
   }
@@ -133,7 +144,11 @@ std::optional<QString> CVerantDlg::ChooseSaveName(QLineEdit& fileNameField) {
 }
 
 void CVerantDlg::OnOpenPublished() {
-  if (std::optional<std::vector<std::string>> lines = OpenTextFile(*publishedFileName_)) {
+  const std::optional<QString> chosen = ChooseTextFile(false, kTextFileFilter);
+  if (!chosen) {
+    return;
+  }
+  if (std::optional<std::vector<std::string>> lines = OpenTextFile(*publishedFileName_, *chosen)) {
     LoadPublishedFile(std::move(*lines));
   }
 }
@@ -221,13 +236,66 @@ void CVerantDlg::OnSavePublishedAs() {
 }
 
 void CVerantDlg::OnOpenMeasured() {
-  std::optional<std::vector<std::string>> lines = OpenTextFile(*measuredFileName_);
+  const std::optional<QString> chosen = ChooseTextFile(false, kMeasuredOpenFilter);
+  if (!chosen) {
+    return;
+  }
+  if (IsFieldFile(*chosen)) {
+    ImportFieldObservations(*chosen);
+    return;
+  }
+  std::optional<std::vector<std::string>> lines = OpenTextFile(*measuredFileName_, *chosen);
   if (!lines) {
     return;
   }
   LoadMeasuredFile(std::move(*lines));
   // Filling the header fields enabled them; the text is as it was loaded.
   EnableMeasuredSaves(false);
+}
+
+void CVerantDlg::ImportFieldObservations(const QString& fileName) {
+  std::string reason;
+  const std::optional<std::string> text = ReadTextFile(PathFromText(fileName), reason);
+  if (!text) {
+    services_.ShowMessage(*this, QStringLiteral("Could not read the file ") + fileName);
+    return;
+  }
+  FieldFileError error;
+  std::optional<FieldObservations> observations = ReadFieldObservations(*text, error);
+  if (!observations) {
+    services_.ShowMessage(*this,
+                          QString::fromUtf8(FieldFileErrorText(fileName.toStdString(), error)));
+    return;
+  }
+  // The instrument is the one the header describes as the dialog opens.
+  const QString description = edmDescription_->text();
+  CFieldImportDlg dialog(
+      services_,
+      {.fileName = fileName,
+       .observations = std::move(*observations),
+       .libraryPath = BaselineLibraryPath(executableDir_),
+       .baselineName = baselineList_->currentIndex() >= 0
+                           ? std::optional(BytesFromField(baselineList_->currentText()))
+                           : std::nullopt},
+      this);
+  dialog.ShowCarrier(RememberedInstrument(description));
+  services_.RunModal(dialog);
+  if (dialog.result() != QDialog::Accepted) {
+    return;
+  }
+  if (dialog.Carrier()) {
+    RememberInstrument(description, *dialog.Carrier());
+  }
+  resultList_->ClearLines();
+  // The reduced lines have no file behind them yet: Save asks for one.
+  measuredFileName_->clear();
+  // Replaced as an edit, so the user can take it back with Undo; the header stays.
+  QTextCursor cursor(measuredText_->document());
+  cursor.select(QTextCursor::Document);
+  cursor.insertText(TextAreaFromBytes(dialog.ReducedLines()));
+  measuredText_->repaint();
+  ReadHeaderFromEdits();
+  EnableMeasuredSaves(true);
 }
 
 void CVerantDlg::OnNewMeasured() {

@@ -128,13 +128,19 @@ class CVerantDlg : public QDialog {
   // Date, time, EDM description and comment of `shown` into their fields.
   void ShowHeaderTexts(const MeasurementHeader& shown);
 
-  // A text file to open or to save, from the file dialog; nothing when cancelled.
-  std::optional<QString> ChooseTextFile(bool forSaving);
+  // A text file to open or to save, from the file dialog offering `filter`; nothing when
+  // cancelled.
+  std::optional<QString> ChooseTextFile(bool forSaving, const QString& filter);
   // The lines of a file being opened; nothing, with the user told, when it can't be read.
   std::optional<std::vector<std::string>> ReadOpenedFile(const QString& fileName);
-  // The first steps of both Open commands: a file chosen and read, the result list emptied and
-  // the file's name shown. Nothing changes when no file is chosen or it can't be read.
-  std::optional<std::vector<std::string>> OpenTextFile(QLineEdit& fileNameField);
+  // The steps both Open commands take once a file is chosen: the file read, the result list
+  // emptied and the file's name shown. Nothing changes when it can't be read.
+  std::optional<std::vector<std::string>> OpenTextFile(QLineEdit& fileNameField,
+                                                       const QString& fileName);
+  // The observations of a field file, reduced in the Import Field Observations dialog, into the
+  // measured text as an unsaved change. Nothing changes when the file doesn't read or the dialog
+  // is cancelled.
+  void ImportFieldObservations(const QString& fileName);
   // A file name chosen for saving, shown in `fileNameField`.
   std::optional<QString> ChooseSaveName(QLineEdit& fileNameField);
   void EnablePublishedSaves(bool enabled);

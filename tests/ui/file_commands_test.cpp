@@ -17,34 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The enabled Save buttons, by name.
-std::string EnabledSaves(const TestWindow& window) {
-  std::string names;
-  for (const auto& [id, name] : {std::pair{kIdSavePublished, "published-save"},
-                                 std::pair{kIdSavePublishedAs, "published-save-as"},
-                                 std::pair{kIdSaveMeasured, "measured-save"},
-                                 std::pair{kIdSaveMeasuredAs, "measured-save-as"}}) {
-    if (window.Button(id)->isEnabled()) {
-      names += names.empty() ? name : std::string(" ") + name;
-    }
-  }
-  return names;
-}
-
-// Everything a command could change that the user sees.
-std::vector<QString> Snapshot(const TestWindow& window) {
-  std::vector<QString> state = window.HeaderFieldTexts();
-  state.push_back(window.Field(kIdPublishedFileName)->text());
-  state.push_back(window.Field(kIdMeasuredFileName)->text());
-  state.push_back(window.Text(kIdPublishedText)->toPlainText());
-  state.push_back(window.Text(kIdMeasuredText)->toPlainText());
-  state.push_back(QString::fromStdString(EnabledSaves(window)));
-  for (const QString& line : window.ResultLines()) {
-    state.push_back(line);
-  }
-  return state;
-}
-
 void Click(const TestWindow& window, int id) {
   QTest::mouseClick(window.Get(id), Qt::LeftButton);
 }
@@ -116,13 +88,17 @@ TEST(text_editing, cancelled_file_dialogs_change_nothing) {
     Click(window, id);
     EXPECT_EQ(Snapshot(window), before) << id;
   }
-  // Every one asked with the text files' dialog; the Open commands for a file to open.
+  // Every one asked with the text files' dialog, the measured Open offering field files too;
+  // the Open commands for a file to open.
   ASSERT_EQ(window.dialogs.requests.size(), std::size(commands));
   for (std::size_t i = 0; i < std::size(commands); ++i) {
     const FileDialogRequest& request = window.dialogs.requests[i];
     EXPECT_EQ(request.forSaving, i != 0 && i != 3) << commands[i];
-    EXPECT_EQ(request.filter, QStringLiteral("Baseline Files (*.TXT)|*.TXT|Text Files "
-                                             "(*.txt)|*.txt|All Files (*.*)|*.*||"));
+    EXPECT_EQ(request.filter,
+              QStringLiteral("Baseline Files (*.TXT)|*.TXT|Text Files "
+                             "(*.txt)|*.txt|") +
+                  (i == 3 ? QStringLiteral("Field observations (*.csv)|*.csv|") : QString()) +
+                  QStringLiteral("All Files (*.*)|*.*||"));
     EXPECT_EQ(request.defaultExtension, QStringLiteral("txt"));
     EXPECT_EQ(request.initialName, QStringLiteral("*.txt"));
   }

@@ -14,7 +14,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -132,6 +134,34 @@ struct TestWindow {
     dialog->show();
   }
 };
+
+// The enabled Save buttons, by name.
+inline std::string EnabledSaves(const TestWindow& window) {
+  std::string names;
+  for (const auto& [id, name] : {std::pair{kIdSavePublished, "published-save"},
+                                 std::pair{kIdSavePublishedAs, "published-save-as"},
+                                 std::pair{kIdSaveMeasured, "measured-save"},
+                                 std::pair{kIdSaveMeasuredAs, "measured-save-as"}}) {
+    if (window.Button(id)->isEnabled()) {
+      names += names.empty() ? name : std::string(" ") + name;
+    }
+  }
+  return names;
+}
+
+// Everything a command could change that the user sees.
+inline std::vector<QString> Snapshot(const TestWindow& window) {
+  std::vector<QString> state = window.HeaderFieldTexts();
+  state.push_back(window.Field(kIdPublishedFileName)->text());
+  state.push_back(window.Field(kIdMeasuredFileName)->text());
+  state.push_back(window.Text(kIdPublishedText)->toPlainText());
+  state.push_back(window.Text(kIdMeasuredText)->toPlainText());
+  state.push_back(QString::fromStdString(EnabledSaves(window)));
+  for (const QString& line : window.ResultLines()) {
+    state.push_back(line);
+  }
+  return state;
+}
 
 // The worked example as a user would prepare it in the window; its report is
 // tests/data/worked-example.rpt.

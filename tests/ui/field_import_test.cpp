@@ -1,0 +1,246 @@
+// Importing field observations into the measured text through the Import Field Observations
+// dialog, and the instrument it remembers per EDM description.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLocale>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTest>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "test_window.h"
+#include "ui/control_text.h"
+#include "ui/field_import_dialog.h"
+
+namespace mensuro::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Field = ImportField;
+using Choice = ImportChoice;
+
+CFieldImportDlg& Import(QDialog& shown) {
+  return dynamic_cast<CFieldImportDlg&>(shown);
+}
+
+void Type(const CFieldImportDlg& dialog, Field field, const QString& text) {
+  dialog.Field(field).clear();
+  QTest::keyClicks(&dialog.Field(field), text);
+}
+
+void Click(QWidget& control) {
+  QTest::mouseClick(&control, Qt::LeftButton);
+}
+
+// Slope distances of 100 m from A to B, instrument and reflector 1.5 m above their marks, in the
+// air the reference conditions 20 °C, 1013.25 hPa, 60 % describe.
+std::string SlopeFile(int rows) {
+  std::string text =
+      "from,to,slope_distance,instrument_height,reflector_height,temperature,pressure,humidity,"
+      "ppm_set\r\n";
+  for (int row = 0; row < rows; ++row) {
+    text += "A,B,100.0,1.5,1.5,20,1013.25,60,0\r\n";
+  }
+  return text;
+}
+
+void EnterCarrier(const CFieldImportDlg& dialog) {
+  Type(dialog, Field::kWavelength, QStringLiteral("0.658"));
+  Click(dialog.Choice(Choice::kReferenceConditions));
+  Type(dialog, Field::kReferenceTemperature, QStringLiteral("20"));
+  Type(dialog, Field::kReferencePressure, QStringLiteral("1013.25"));
+  Type(dialog, Field::kReferenceHumidity, QStringLiteral("60"));
+}
+
+// Opens `file` with the measured Open, the import dialog handed to `whileShown`.
+void ImportWith(TestWindow& window, const fs::path& file,
+                const std::function<void(CFieldImportDlg&)>& whileShown) {
+  window.dialogs.answers.push_back(TextFromPath(file));
+  window.dialogs.whileShown = [&whileShown](QDialog& shown) { whileShown(Import(shown)); };
+  Click(*window.Button(kIdOpenMeasured));
+}
+
+// The chord at the instrument's height 1.5 m, scaled to the marks' height 0:
+// 100 m / (1 + 1.5 m / 6371 km) = 99.99997646 m.
+const QString kReducedLine = QStringLiteral("A,B,99.99998\n");
+
+TEST(field_import, a_heights_file_gives_the_marks_and_ok_puts_the_reduction_in_the_measured_text) {
+  TestWindow window(false);
+  QTest::keyClicks(window.Field(kIdMeasuredFileName), QStringLiteral("earlier.txt"));
+  QTest::keyClicks(window.Field(kIdComment), QStringLiteral("Overcast"));
+  QTest::keyClicks(window.Text(kIdMeasuredText), QStringLiteral("X,Y,1"));
+  window.Results()->AddLine(QStringLiteral("an earlier report"));
+  const std::vector<QString> header = window.HeaderFieldTexts();
+  const fs::path field = window.folder.Write("field.CSV", SlopeFile(12));
+  const fs::path heights = window.folder.Write("heights.csv", "station,height\nA,0\nB,0\n");
+  const fs::path log = window.folder.path() / "log.csv";
+
+  ImportWith(window, field, [&](CFieldImportDlg& dialog) {
+    EXPECT_FALSE(dialog.Choice(Choice::kLibraryHeights).isEnabled());  // no library
+    EnterCarrier(dialog);
+    window.dialogs.answers = {TextFromPath(heights), TextFromPath(log)};
+    Click(dialog.BrowseButton());
+    Click(dialog.Choice(Choice::kMarkToMark));
+    EXPECT_EQ(dialog.Preview().toPlainText(),
+              kReducedLine.repeated(10) + QStringLiteral("... and 2 more"));
+    Click(dialog.SaveLogButton());
+    EXPECT_TRUE(ReadBytes(log).starts_with("line,from,to,"));
+    EXPECT_EQ(ReadBytes(log), dialog.Log());
+    Click(dialog.OkButton());
+  });
+  EXPECT_TRUE(window.dialogs.messages.empty());
+  EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), kReducedLine.repeated(12));
+  EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), QString());
+  EXPECT_EQ(EnabledSaves(window), "measured-save measured-save-as");
+  EXPECT_EQ(window.HeaderFieldTexts(), header);
+  EXPECT_TRUE(window.ResultLines().empty());
+  ASSERT_EQ(window.dialogs.requests.size(), 3u);
+  EXPECT_EQ(window.dialogs.requests[1].filter,
+            QStringLiteral("CSV files (*.csv)|*.csv|All Files (*.*)|*.*||"));
+  EXPECT_TRUE(window.dialogs.requests[2].forSaving);
+  EXPECT_EQ(window.dialogs.requests[2].filter, QStringLiteral("CSV files (*.csv)|*.csv||"));
+}
+
+TEST(field_import, a_field_file_that_does_not_read_is_named_and_changes_nothing) {
+  TestWindow window;
+  QTest::keyClicks(window.Text(kIdMeasuredText), QStringLiteral("A,B,1"));
+  const std::vector<QString> before = Snapshot(window);
+  const fs::path malformed =
+      window.folder.Write("field.csv", SlopeFile(1) + "A,B,1OO.0,1.5,1.5,20,1013.25,60,0\r\n");
+  const fs::path missing = window.folder.path() / "missing.csv";
+  ImportWith(window, malformed, [](CFieldImportDlg&) {});
+  ImportWith(window, missing, [](CFieldImportDlg&) {});
+  EXPECT_EQ(window.dialogs.modalRuns, 0);
+  ASSERT_EQ(window.dialogs.messages.size(), 2u);
+  EXPECT_TRUE(window.dialogs.messages[0].startsWith(
+      TextFromPath(malformed) + QStringLiteral(":3: column 3 (slope_distance): ")))
+      << window.dialogs.messages[0].toStdString();
+  EXPECT_EQ(window.dialogs.messages[1],
+            QStringLiteral("Could not read the file ") + TextFromPath(missing));
+  EXPECT_EQ(Snapshot(window), before);
+}
+
+TEST(field_import, the_instrument_is_remembered_per_edm_description) {
+  QSettings settings(QStringLiteral("Mensuro"), QStringLiteral("Mensuro"));
+  settings.remove(QStringLiteral("Instruments"));
+  TestWindow window(false);
+  const fs::path field = window.folder.Write("field.csv", SlopeFile(1));
+  const QString path = TextFromPath(window.folder.Write("heights.csv", "A,0\nB,0\n"));
+  const QString description = QStringLiteral("Tachymeter 3/4\\5 \u00D8");
+  QTest::keyClicks(window.Field(kIdEdmDescription), description);
+  ImportWith(window, field, [&path](CFieldImportDlg& dialog) {
+    EnterCarrier(dialog);
+    Type(dialog, Field::kHeightsFile, path);
+    Click(dialog.OkButton());
+  });
+
+  // The same description brings it back; Cancel changes nothing.
+  const std::vector<QString> before = Snapshot(window);
+  ImportWith(window, field, [](CFieldImportDlg& dialog) {
+    EXPECT_EQ(dialog.Field(Field::kWavelength).text(), QStringLiteral("0.658"));
+    EXPECT_TRUE(dialog.Choice(Choice::kReferenceConditions).isChecked());
+    EXPECT_EQ(dialog.Field(Field::kReferencePressure).text(), QStringLiteral("1013.25"));
+    Click(*dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel));
+  });
+  EXPECT_EQ(Snapshot(window), before);
+
+  // Another description, or an entry that no longer reads, has none.
+  const auto expectNone = [](CFieldImportDlg& dialog) {
+    EXPECT_EQ(dialog.Field(Field::kWavelength).text(), QString());
+    EXPECT_TRUE(dialog.Choice(Choice::kReferenceIndex).isChecked());
+    EXPECT_EQ(dialog.Field(Field::kReferenceIndex).text(), QString());
+  };
+  window.Field(kIdEdmDescription)->setText(description + QStringLiteral(" "));
+  ImportWith(window, field, expectNone);
+  window.Field(kIdEdmDescription)->setText(description);
+  settings.setValue(QStringLiteral("Instruments/1/wavelength"), QStringLiteral("0,658"));
+  ImportWith(window, field, expectNone);
+  EXPECT_EQ(window.dialogs.modalRuns, 4);
+}
+
+TEST(field_import, an_input_that_does_not_read_is_named_in_the_preview_and_keeps_ok_disabled) {
+  // Figures read the same whatever the desktop's language.
+  const QLocale desktop;
+  QLocale::setDefault(QLocale(QLocale::German));
+  TestWindow window(false);
+  const fs::path field = window.folder.Write("field.csv", SlopeFile(1));
+  const fs::path heights = window.folder.Write("heights.csv", "station,height\nA,0\n");
+  ImportWith(window, field, [&](CFieldImportDlg& dialog) {
+    EnterCarrier(dialog);
+    Type(dialog, Field::kHeightsFile, TextFromPath(heights));
+    const auto expectProblem = [&dialog](const QString& problem) {
+      EXPECT_EQ(dialog.Preview().toPlainText(), problem);
+      EXPECT_FALSE(dialog.OkButton().isEnabled());
+      EXPECT_FALSE(dialog.SaveLogButton().isEnabled());
+    };
+    expectProblem(TextFromPath(field) +
+                  QStringLiteral(":2: no height is known for the station \"B\""));
+    Type(dialog, Field::kWavelength, QStringLiteral("0,658"));
+    expectProblem(
+        QStringLiteral("Carrier wavelength (µm): \"0,658\" is not a number (the carrier "
+                       "wavelength in µm). Write decimals with a point, as in 0.658."));
+    Click(dialog.OkButton());
+    EXPECT_TRUE(dialog.isVisible());
+  });
+  EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QString());
+  QLocale::setDefault(desktop);
+}
+
+TEST(field_import, horizontal_distances_need_neither_instrument_nor_heights) {
+  TestWindow window(false);
+  const fs::path field =
+      window.folder.Write("field.csv", "from,to,horizontal_distance\nA,B,100.00004\n");
+  ImportWith(window, field, [](CFieldImportDlg& dialog) {
+    EXPECT_FALSE(dialog.InstrumentGroup().isEnabled());
+    Click(dialog.OkButton());
+  });
+  EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QStringLiteral("A,B,100.00004\n"));
+}
+
+// The library baseline gives the heights and says its distances are mark to mark.
+TEST(field_import, a_library_baseline_gives_the_heights_and_the_kind_of_its_distances) {
+  TestWindow window(TestWindow::Library{
+      "1:Flat\r\n2:A,B,100\r\n1:Marks\r\n3:distances=mark-to-mark\r\n3:height=A,0\r\n"
+      "3:height=B,0\r\n2:A,B,100\r\n"});
+  auto* list = window.Get<QComboBox>(kIdBaselineList);
+  list->setCurrentIndex(list->findText(QStringLiteral("Marks")));
+  const fs::path field = window.folder.Write("field.csv", SlopeFile(1));
+  ImportWith(window, field, [](CFieldImportDlg& dialog) {
+    EXPECT_TRUE(dialog.Choice(Choice::kLibraryHeights).isChecked());
+    EXPECT_TRUE(dialog.Choice(Choice::kMarkToMark).isChecked());
+    EnterCarrier(dialog);
+    EXPECT_EQ(dialog.Preview().toPlainText(), kReducedLine);
+  });
+}
+
+// The shipped example, as the user guide walks through it.
+TEST(field_import, the_example_imported_on_its_library_baseline_processes) {
+  TestWindow window;
+  auto* list = window.Get<QComboBox>(kIdBaselineList);
+  list->setCurrentIndex(list->findText(QStringLiteral("Example seven-pillar line 600 m")));
+  Click(*window.Button(kIdLoadBaseline));
+  ImportWith(window, fs::path(MENSURO_EXAMPLES_DIR) / "seven-pillar-field.csv",
+             [](CFieldImportDlg& dialog) {
+               EXPECT_TRUE(dialog.Choice(Choice::kHorizontal).isChecked());
+               Type(dialog, Field::kWavelength, QStringLiteral("0.658"));
+               Click(dialog.Choice(Choice::kReferenceConditions));
+               Type(dialog, Field::kReferenceTemperature, QStringLiteral("12"));
+               Type(dialog, Field::kReferencePressure, QStringLiteral("1013.25"));
+               Type(dialog, Field::kReferenceHumidity, QStringLiteral("60"));
+               Click(dialog.OkButton());
+             });
+  Click(*window.Button(kIdProcess));
+  EXPECT_TRUE(window.dialogs.messages.empty()) << window.dialogs.messages[0].toStdString();
+  EXPECT_TRUE(window.dialog->Calibration().has_value());
+  EXPECT_FALSE(window.ResultLines().empty());
+}
+
+}  // namespace
+}  // namespace mensuro::test
