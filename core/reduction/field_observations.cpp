@@ -12,14 +12,15 @@ namespace {
 // The longest distance read: an EDM measures a few tens of kilometres at most, and the
 // geometric reduction needs a chord well below the earth's diameter.
 constexpr double kLongestDistance = 100000.0;  // m
+// The shortest: the measured text gives distances to 0.01 mm.
+constexpr double kShortestDistance = 0.001;  // m
 
 using RangeProblem = std::function<std::string(double)>;
 
 std::string DistanceProblem(double distance) {
-  return distance > 0.0 && distance <= kLongestDistance
+  return distance >= kShortestDistance && distance <= kLongestDistance
              ? std::string()
-             : fmt::format("{} m is not a measured distance (more than 0, at most 100 km)",
-                           distance);
+             : fmt::format("{} m is not a measured distance (1 mm to 100 km)", distance);
 }
 
 std::string EquipmentHeightProblem(double height) {

@@ -59,7 +59,7 @@ bool ReduceSlope(const StationHeights& heights, const ReductionSettings& setting
              0,
              {},
              fmt::format("the height difference between instrument and reflector, {:.4f} m, is "
-                         "larger than the distance, {:.4f} m",
+                         "not less than the distance, {:.4f} m",
                          row.reflectorPoint - row.instrumentPoint, row.corrected)};
     return false;
   }

@@ -53,7 +53,7 @@ struct FieldReduction {
 bool NeedsReduction(const FieldObservations& observations);
 
 // Reduces every observation. Nothing, with the error at the observation's line, when a station
-// has no height, a height difference is larger than the distance, or slope distances come
+// has no height, a height difference is as large as the distance, or slope distances come
 // without the instrument's carrier.
 std::optional<FieldReduction> ReduceFieldObservations(const FieldObservations& observations,
                                                       const StationHeights& heights,

@@ -7,7 +7,7 @@ namespace mensuro {
 std::optional<double> ChordAtZero(double distance, double heightA, double heightB) {
   const double rise = heightB - heightA;
   const double level = distance * distance - rise * rise;
-  if (level < 0.0) {
+  if (level <= 0.0) {
     return std::nullopt;
   }
   return std::sqrt(level / ((1.0 + heightA / kEarthRadius) * (1.0 + heightB / kEarthRadius)));

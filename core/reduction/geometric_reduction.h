@@ -12,7 +12,7 @@ inline constexpr double kEarthRadius = 6371000.0;  // m
 
 // The chord at height 0, c0, of a distance D1 between points at heights h_a and h_b:
 // c0² = (D1² − (h_b − h_a)²) / ((1 + h_a/R)(1 + h_b/R)). Nothing when the height difference is
-// larger than the distance.
+// as large as the distance or larger: the line is then vertical or impossible.
 std::optional<double> ChordAtZero(double distance, double heightA, double heightB);
 
 // The distance between the marks at heights H_from and H_to whose chord at height 0 is c0:

@@ -185,8 +185,7 @@ TEST(field_table, every_error_names_its_line_and_column) {
       {header + "A,B,100,1.5,1.5,20,1013,150\n",
        "field.csv:2: column 8 (humidity): 150 % is not a relative humidity (0 to 100 %)"},
       {header + "A,B,-5,1.5,1.5,20,1013,50\n",
-       "field.csv:2: column 3 (slope_distance): -5 m is not a measured distance (more than 0, at "
-       "most 100 km)"},
+       "field.csv:2: column 3 (slope_distance): -5 m is not a measured distance (1 mm to 100 km)"},
       {header + "A,#B,100,1.5,1.5,20,1013,50\n",
        "field.csv:2: column 2 (to): the station name \"#B\" begins with '#', which would make its "
        "measured line a header line"},
@@ -206,8 +205,8 @@ TEST(field_table, every_error_names_its_line_and_column) {
       {header + "A,B,100,1.5,1.5,20,1013,50\nA,C,100,1.5,1.5,20,1013,50\n",
        "field.csv:3: no height is known for the station \"C\""},
       {header + "A,B,1.5,1.5,1.5,20,1013,50\n",
-       "field.csv:2: the height difference between instrument and reflector, 2.0000 m, is larger "
-       "than the distance, 1.5000 m"},
+       "field.csv:2: the height difference between instrument and reflector, 2.0000 m, is not "
+       "less than the distance, 1.5000 m"},
   };
   for (const auto& [csv, message] : cases) {
     EXPECT_EQ(ErrorOf(csv, heights), message) << csv;
