@@ -23,14 +23,6 @@ std::optional<double> ParseNumber(std::string_view text, std::string& reason) {
   return number;
 }
 
-std::optional<double> ParseHeight(std::string_view text, std::string& reason) {
-  const std::optional<double> height = ParseNumber(text, reason);
-  if (height) {
-    reason = MarkHeightProblem(*height);
-  }
-  return height && reason.empty() ? height : std::nullopt;
-}
-
 // The header lines that were given, in the order and form a saved measured file has them.
 std::string GivenHeaderLines(const ReduceCommandLine& line) {
   std::string lines;
@@ -166,7 +158,7 @@ CLI::App* DescribeReduceCommand(CLI::App& app, ReduceCommandLine& line) {
                 ParseReferenceAtmosphere, "T,P,RH",
                 "Or the atmosphere it is set for: °C, hPa and % relative humidity")
       ->excludes(index);
-  AddReadOption(*reduce, "--horizontal-at", line.horizontalAt, ParseHeight, "H",
+  AddReadOption(*reduce, "--horizontal-at", line.horizontalAt, ParseMarkHeight, "H",
                 "Give horizontal distances at this height, m (default: the mean height of the "
                 "two marks)");
   AddReadOption(*reduce, "--distances", line.distances, ParsePublishedDistanceKind,

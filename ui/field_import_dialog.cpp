@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "core/data/file_bytes.h"
-#include "core/data/number_text.h"
 #include "core/data/text_encoding.h"
 #include "core/reduction/station_heights.h"
 #include "ui/control_text.h"
@@ -82,14 +81,6 @@ std::optional<Value> ReadInput(const QString& name, const QString& text, const c
     }
   }
   return value;
-}
-
-// A height of the horizontal distances, read as a mark's height is.
-std::optional<double> ParseHeight(std::string_view text, std::string& reason) {
-  const std::optional<double> height = ReadWholeNumber(text);
-  reason =
-      height ? MarkHeightProblem(*height) : fmt::format("\"{}\" is not a number", TrimBlanks(text));
-  return reason.empty() ? height : std::nullopt;
 }
 
 QString Entered(const QString& name, const QString& what) {
@@ -446,7 +437,7 @@ bool CFieldImportDlg::ReadHorizontalAt(std::optional<double>& height, QString& p
     height.reset();
     return true;
   }
-  height = ReadInput(kHorizontalAtName, text, "12.5", ParseHeight, problem);
+  height = ReadInput(kHorizontalAtName, text, "12.5", ParseMarkHeight, problem);
   return height.has_value();
 }
 

@@ -53,6 +53,13 @@ std::string MarkHeightProblem(double height) {
              : fmt::format("{} m is not the height of a mark (-500 to 9000 m)", height);
 }
 
+std::optional<double> ParseMarkHeight(std::string_view text, std::string& reason) {
+  const std::optional<double> height = ReadWholeNumber(text);
+  reason =
+      height ? MarkHeightProblem(*height) : fmt::format("\"{}\" is not a number", TrimBlanks(text));
+  return reason.empty() ? height : std::nullopt;
+}
+
 std::optional<StationHeights> BaselineHeights(const CollectedBaseline& baseline,
                                               FieldFileError& error) {
   StationHeights heights;

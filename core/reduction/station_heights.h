@@ -29,6 +29,10 @@ class StationHeights {
 // Why a mark's height can't be meant (outside −500 to 9000 m), or the empty text.
 std::string MarkHeightProblem(double height);
 
+// A height in metres given as text (a fixed height for horizontal distances, say); nothing, with
+// the reason, when it isn't a number or can't be a mark's height.
+std::optional<double> ParseMarkHeight(std::string_view text, std::string& reason);
+
 // The heights of the baseline's "3:height=STATION,H" lines; a later line for a station replaces
 // an earlier one. Nothing, with the error at the library line, for a malformed line.
 std::optional<StationHeights> BaselineHeights(const CollectedBaseline& baseline,
