@@ -129,7 +129,7 @@ CFieldImportDlg::CFieldImportDlg(DialogServices& services, FieldImport import, Q
   preview_->setFont(ReportFont());
   // The lines shown and the count of the others, without scrolling.
   preview_->setMinimumHeight(preview_->fontMetrics().lineSpacing() *
-                             static_cast<int>(kPreviewLines + 2));
+                             static_cast<int>(kPreviewLines + 3));
   Make<QVBoxLayout>(&previewGroup).addWidget(preview_);
   layout.addWidget(&previewGroup, 1);
 
