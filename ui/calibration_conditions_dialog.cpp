@@ -1,7 +1,5 @@
 #include "ui/calibration_conditions_dialog.h"
 
-#include <fmt/format.h>
-
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -70,10 +68,6 @@ constexpr std::size_t Index(ConditionField field) {
 
 constexpr std::size_t Index(ConditionGroup group) {
   return static_cast<std::size_t>(group);
-}
-
-QString Figure(double value) {
-  return QString::fromStdString(fmt::format("{}", value));
 }
 
 // Degrees of freedom left empty, or given as "inf", are infinite.
@@ -175,7 +169,7 @@ bool CCalibrationConditionsDlg::Given(ConditionGroup group) const {
 
 void CCalibrationConditionsDlg::Show(const UncertaintyInputs& shown) {
   const auto show = [this](ConditionField field, std::optional<double> value) {
-    Field(field).setText(value ? Figure(*value) : QString());
+    Field(field).setText(value ? FigureText(*value) : QString());
   };
   const std::optional<BaselineUncertainty>& baseline = shown.baseline;
   Group(ConditionGroup::kBaseline).setChecked(baseline.has_value());

@@ -1,5 +1,7 @@
 #include "ui/control_text.h"
 
+#include <fmt/format.h>
+
 #include <QByteArray>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -7,6 +9,10 @@
 #include <cstddef>
 
 namespace mensuro {
+
+QString FigureText(double value) {
+  return QString::fromStdString(fmt::format("{}", value));
+}
 
 std::string BytesFromField(const QString& text) {
   return text.toLatin1().toStdString();

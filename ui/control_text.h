@@ -28,6 +28,10 @@ std::string TextAreaBytes(const QPlainTextEdit& control);
 // feed that the control keeps.
 QString TextAreaFromBytes(std::string_view bytes);
 
+// A number for a field to show, in the shortest form that reads back to the same value, with a
+// decimal point whatever the desktop's language.
+QString FigureText(double value);
+
 // File paths as the platform spells them, whatever the characters.
 std::filesystem::path PathFromText(const QString& text);
 QString TextFromPath(const std::filesystem::path& path);

@@ -1,7 +1,5 @@
 #include "ui/field_import_dialog.h"
 
-#include <fmt/format.h>
-
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -55,10 +53,6 @@ constexpr std::size_t Index(ImportField field) {
 
 constexpr std::size_t Index(ImportChoice choice) {
   return static_cast<std::size_t>(choice);
-}
-
-QString Figure(double value) {
-  return QString::fromStdString(fmt::format("{}", value));
 }
 
 QString Label(const QString& name) {
@@ -244,7 +238,7 @@ void CFieldImportDlg::ShowCarrier(const std::optional<EdmCarrier>& carrier) {
   const auto* atmosphere =
       carrier ? std::get_if<ReferenceAtmosphere>(&carrier->reference) : nullptr;
   const auto show = [this](ImportField field, const double* value) {
-    Field(field).setText(value ? Figure(*value) : QString());
+    Field(field).setText(value ? FigureText(*value) : QString());
   };
   show(ImportField::kWavelength, carrier ? &carrier->wavelength : nullptr);
   show(ImportField::kReferenceIndex, index);

@@ -2,18 +2,15 @@
 
 #include <fmt/format.h>
 
-#include <QSettings>
 #include <QStringList>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "ui/user_settings.h"
+
 namespace mensuro {
 namespace {
-
-// ~/.config/Mensuro/Mensuro.conf on Linux, the registry on Windows.
-const QString kOrganisation = QStringLiteral("Mensuro");
-const QString kApplication = QStringLiteral("Mensuro");
 
 const QString kBaselineKey = QStringLiteral("CalibrationConditions/baselineUncertainty");
 const QString kSensorsKey = QStringLiteral("CalibrationConditions/sensorUncertainty");
@@ -52,7 +49,7 @@ std::optional<Value> Load(const QSettings& settings, const QString& key,
 }  // namespace
 
 UncertaintyInputs RememberedConditions() {
-  const QSettings settings(kOrganisation, kApplication);
+  const UserSettings settings;
   UncertaintyInputs conditions;
   conditions.baseline = Load(settings, kBaselineKey, ParseBaselineUncertainty);
   conditions.sensors = Load(settings, kSensorsKey, ParseSensorUncertainty);
@@ -63,7 +60,7 @@ UncertaintyInputs RememberedConditions() {
 }
 
 void RememberConditions(const UncertaintyInputs& conditions) {
-  QSettings settings(kOrganisation, kApplication);
+  UserSettings settings;
   Store(settings, kBaselineKey, conditions.baseline, BaselineText);
   Store(settings, kSensorsKey, conditions.sensors, [](const SensorUncertainty& sensors) {
     return fmt::format("{},{},{}", sensors.temperature, sensors.pressure, sensors.humidity);
@@ -76,7 +73,7 @@ void RememberConditions(const UncertaintyInputs& conditions) {
 }
 
 void RememberBaselineUncertainty(const BaselineUncertainty& baseline) {
-  QSettings settings(kOrganisation, kApplication);
+  UserSettings settings;
   settings.setValue(kBaselineKey, QString::fromStdString(BaselineText(baseline)));
 }
 

@@ -2,18 +2,15 @@
 
 #include <fmt/format.h>
 
-#include <QSettings>
 #include <QStringList>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "ui/user_settings.h"
+
 namespace mensuro {
 namespace {
-
-// The settings of remembered_conditions.cpp: ~/.config/Mensuro/Mensuro.conf on Linux.
-const QString kOrganisation = QStringLiteral("Mensuro");
-const QString kApplication = QStringLiteral("Mensuro");
 
 const QString kGroup = QStringLiteral("Instruments");
 const QString kDescriptionKey = QStringLiteral("description");
@@ -79,7 +76,7 @@ std::optional<EdmCarrier> ReadCarrier(const Entry& entry) {
 }  // namespace
 
 std::optional<EdmCarrier> RememberedInstrument(const QString& edmDescription) {
-  QSettings settings(kOrganisation, kApplication);
+  UserSettings settings;
   for (const Entry& entry : Entries(settings)) {
     if (entry.description == edmDescription) {
       return ReadCarrier(entry);
@@ -89,7 +86,7 @@ std::optional<EdmCarrier> RememberedInstrument(const QString& edmDescription) {
 }
 
 void RememberInstrument(const QString& edmDescription, const EdmCarrier& carrier) {
-  QSettings settings(kOrganisation, kApplication);
+  UserSettings settings;
   std::vector<Entry> entries = Entries(settings);
   const Entry remembered{edmDescription,
                          QString::fromStdString(fmt::format("{}", carrier.wavelength)),
