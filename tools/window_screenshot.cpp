@@ -1,6 +1,8 @@
-// Draws the main window after a Process of the bundled example into a PNG, for the README, and
-// with two more arguments the plot window into a PNG and the certificate into a PDF:
-//   mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG CERTIFICATE_PDF]
+// Draws the main window after a Process of the bundled example into a PNG, for the README; with
+// two more arguments the plot window into a PNG and the certificate into a PDF; and with two
+// more the Import Field Observations dialog of a field file on the library's seven-pillar line:
+//   mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG CERTIFICATE_PDF
+//                      [FIELD_CSV IMPORT_PNG]]
 // Runs on any Qt platform, the offscreen one included, with example calibration conditions in
 // settings of its own.
 
@@ -14,11 +16,14 @@
 #include <cstdio>
 #include <string>
 
+#include "core/data/data_files.h"
 #include "core/data/file_bytes.h"
 #include "core/data/text_file.h"
+#include "core/reduction/field_observations.h"
 #include "documents/calibration_certificate.h"
 #include "ui/control_ids.h"
 #include "ui/control_text.h"
+#include "ui/field_import_dialog.h"
 #include "ui/main_dialog.h"
 #include "ui/plot_window.h"
 #include "ui/qt_dialog_services.h"
@@ -42,14 +47,34 @@ void SetField(const CVerantDlg& dialog, int id, const std::string& text) {
   qobject_cast<QLineEdit*>(dialog.Control(id))->setText(FieldFromBytes(text));
 }
 
+// The import dialog of the field file at `fieldPath`, filled in for the example instrument.
+bool DrawImportDialog(QtDialogServices& services, const char* fieldPath, const char* png) {
+  FieldFileError error;
+  const std::optional<FieldObservations> observations =
+      ReadFieldObservations(Read(fieldPath), error);
+  if (!observations) {
+    std::fprintf(stderr, "mensuro-screenshot: %s\n", FieldFileErrorText(fieldPath, error).c_str());
+    return false;
+  }
+  CFieldImportDlg import(services,
+                         {QString::fromLocal8Bit(fieldPath), *observations,
+                          BaselineLibraryPath(PathFromText(QCoreApplication::applicationDirPath())),
+                          std::string("Example seven-pillar line 600 m")},
+                         nullptr);
+  import.ShowCarrier(EdmCarrier{0.658, ReferenceAtmosphere { 12.0, 1013.25, 60.0 }});
+  import.show();
+  QApplication::processEvents();
+  return import.grab().save(QString::fromLocal8Bit(png));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 4 && argc != 6) {
+  if (argc != 4 && argc != 6 && argc != 8) {
     std::fprintf(stderr,
                  "usage: mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG "
-                 "CERTIFICATE_PDF]\n");
+                 "CERTIFICATE_PDF [FIELD_CSV IMPORT_PNG]]\n");
     return 2;
   }
   // The pictures show the same calibration conditions whoever draws them: settings of their own,
@@ -95,6 +120,10 @@ int main(int argc, char** argv) {
   if (!SaveCertificate(QString::fromLocal8Bit(argv[5]), *dialog.Calibration(), reason)) {
     std::fprintf(stderr, "mensuro-screenshot: could not write %s: %s\n", argv[5],
                  reason.toLocal8Bit().constData());
+    return 1;
+  }
+  if (argc == 8 && !DrawImportDialog(services, argv[6], argv[7])) {
+    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[7]);
     return 1;
   }
   return 0;
