@@ -11,6 +11,10 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kHeaderPrefixes = "%^#@$!";
 
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
 char AsciiLower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -245,7 +249,9 @@ std::optional<double> ReadFieldNumber(const FieldTable& table, const FieldTableR
     error.reason = "the cell is empty; a number is needed";
     return std::nullopt;
   }
-  std::string number(cell);
+  // A spreadsheet may keep the sign of a positive figure typed as "+0.5".
+  const bool plus = cell.size() > 1 && cell[0] == '+' && (IsDigit(cell[1]) || cell[1] == '.');
+  std::string number(plus ? cell.substr(1) : cell);
   if (table.separator == ';') {
     std::replace(number.begin(), number.end(), ',', '.');
   }

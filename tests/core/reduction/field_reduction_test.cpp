@@ -129,7 +129,7 @@ TEST(field_reduction, wet_bulb_gives_the_vapour_pressure_of_the_psychrometer) {
 TEST(field_table, semicolons_decimal_commas_quotes_and_a_byte_order_mark) {
   const FieldObservations comma = Read(
       "from,to,slope_distance,instrument_height,reflector_height,temperature,pressure,humidity\n"
-      "P1,P2,120.5,1.5,1.6,-2.5,1001.5,80\n");
+      "P1,P2,120.5,+1.5,1.6,-2.5,1001.5,80\n");
   const FieldObservations semicolon = Read(
       "\xEF\xBB\xBFHUMIDITY; Pressure ;temperature;reflector_height;instrument_height;"
       "slope_distance;to;from;remark\r\n"
