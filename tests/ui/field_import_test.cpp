@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLocale>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTest>
 #include <filesystem>
 #include <functional>
@@ -18,6 +17,7 @@
 #include "test_window.h"
 #include "ui/control_text.h"
 #include "ui/field_import_dialog.h"
+#include "ui/user_settings.h"
 
 namespace mensuro::test {
 namespace {
@@ -128,7 +128,7 @@ TEST(field_import, a_field_file_that_does_not_read_is_named_and_changes_nothing)
 }
 
 TEST(field_import, the_instrument_is_remembered_per_edm_description) {
-  QSettings settings(QStringLiteral("Mensuro"), QStringLiteral("Mensuro"));
+  UserSettings settings;
   settings.remove(QStringLiteral("Instruments"));
   TestWindow window(false);
   const fs::path field = window.folder.Write("field.csv", SlopeFile(1));
