@@ -53,45 +53,6 @@ Conformity RowConformity(double correction, double expanded, double limit) {
   return Conformity::kInconclusive;
 }
 
-// The numbers of a comma-separated text, each with blanks around it allowed; "inf" only where
-// `infinityAllowed`. Nothing, with the reason, when a field is not a non-negative number.
-std::optional<std::vector<double>> ReadFields(std::string_view text, std::size_t fewest,
-                                              std::size_t most, std::string_view form,
-                                              std::string& reason, bool infinityAllowed = false) {
-  std::vector<double> numbers;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t comma = text.find(',', start);
-    const std::string_view field =
-        TrimBlanks(text.substr(start, comma == std::string_view::npos ? comma : comma - start));
-    double value = 0.0;
-    if (infinityAllowed && field == "inf") {
-      value = std::numeric_limits<double>::infinity();
-    } else {
-      const std::optional<double> number = ReadWholeNumber(field);
-      if (!number) {
-        reason = fmt::format("\"{}\" is not a number (expected {})", field, form);
-        return std::nullopt;
-      }
-      value = *number;
-      if (value < 0.0) {
-        reason = fmt::format("{} is negative (expected {})", field, form);
-        return std::nullopt;
-      }
-    }
-    numbers.push_back(value + 0.0);  // a negative zero shows as 0
-    if (comma == std::string_view::npos) {
-      break;
-    }
-    start = comma + 1;
-  }
-  if (numbers.size() < fewest || numbers.size() > most) {
-    reason = fmt::format("\"{}\" is not of the form {}", text, form);
-    return std::nullopt;
-  }
-  return numbers;
-}
-
 }  // namespace
 
 std::string_view ConformityName(Conformity conformity) {
@@ -239,7 +200,8 @@ CorrectionUncertainty AnalyseUncertainty(const CalibrationAnalysis& analysis,
 
 std::optional<BaselineUncertainty> ParseBaselineUncertainty(std::string_view text,
                                                             std::string& reason) {
-  const auto numbers = ReadFields(text, 2, 4, "A,B[,K[,DOF]]", reason, true);
+  const auto numbers =
+      ReadNumberFields(text, 2, 4, "A,B[,K[,DOF]]", reason, {.infinityAllowed = true});
   if (!numbers) {
     return std::nullopt;
   }
@@ -269,7 +231,7 @@ std::optional<BaselineUncertainty> ParseBaselineUncertainty(std::string_view tex
 
 std::optional<SensorUncertainty> ParseSensorUncertainty(std::string_view text,
                                                         std::string& reason) {
-  const auto n = ReadFields(text, 3, 3, "T,P,RH", reason);
+  const auto n = ReadNumberFields(text, 3, 3, "T,P,RH", reason);
   if (!n) {
     return std::nullopt;
   }
@@ -277,7 +239,7 @@ std::optional<SensorUncertainty> ParseSensorUncertainty(std::string_view text,
 }
 
 std::optional<MmPlusPpm> ParseMmPlusPpm(std::string_view text, std::string& reason) {
-  const auto n = ReadFields(text, 2, 2, "A,B", reason);
+  const auto n = ReadNumberFields(text, 2, 2, "A,B", reason);
   if (!n) {
     return std::nullopt;
   }
@@ -285,7 +247,7 @@ std::optional<MmPlusPpm> ParseMmPlusPpm(std::string_view text, std::string& reas
 }
 
 std::optional<double> ParseMillimetres(std::string_view text, std::string& reason) {
-  const auto n = ReadFields(text, 1, 1, "a length in mm", reason);
+  const auto n = ReadNumberFields(text, 1, 1, "a length in mm", reason);
   if (!n) {
     return std::nullopt;
   }

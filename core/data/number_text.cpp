@@ -1,8 +1,11 @@
 #include "core/data/number_text.h"
 
+#include <fmt/format.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <system_error>
 
 namespace mensuro {
@@ -89,6 +92,43 @@ std::optional<double> ReadWholeNumber(std::string_view text) {
     return std::nullopt;
   }
   return value;
+}
+
+std::optional<std::vector<double>> ReadNumberFields(std::string_view text, std::size_t fewest,
+                                                    std::size_t most, std::string_view form,
+                                                    std::string& reason, NumberFieldRules rules) {
+  std::vector<double> numbers;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = text.find(',', start);
+    const std::string_view field =
+        TrimBlanks(text.substr(start, comma == std::string_view::npos ? comma : comma - start));
+    double value = 0.0;
+    if (rules.infinityAllowed && field == "inf") {
+      value = std::numeric_limits<double>::infinity();
+    } else {
+      const std::optional<double> number = ReadWholeNumber(field);
+      if (!number) {
+        reason = fmt::format("\"{}\" is not a number (expected {})", field, form);
+        return std::nullopt;
+      }
+      value = *number;
+      if (value < 0.0 && !rules.negativeAllowed) {
+        reason = fmt::format("{} is negative (expected {})", field, form);
+        return std::nullopt;
+      }
+    }
+    numbers.push_back(value + 0.0);  // a negative zero shows as 0
+    if (comma == std::string_view::npos) {
+      break;
+    }
+    start = comma + 1;
+  }
+  if (numbers.size() < fewest || numbers.size() > most) {
+    reason = fmt::format("\"{}\" is not of the form {}", text, form);
+    return std::nullopt;
+  }
+  return numbers;
 }
 
 }  // namespace mensuro

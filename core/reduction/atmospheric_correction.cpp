@@ -2,7 +2,6 @@
 
 #include <fmt/format.h>
 #include <cmath>
-#include <vector>
 
 #include "core/data/number_text.h"
 
@@ -11,33 +10,6 @@ namespace {
 
 constexpr double kZeroCelsius = 273.15;        // K
 constexpr double kStandardPressure = 1013.25;  // hPa
-
-// The comma-separated numbers of `text`; nothing, with the reason, unless there are `count`.
-std::optional<std::vector<double>> ReadNumbers(std::string_view text, std::size_t count,
-                                               std::string_view form, std::string& reason) {
-  std::vector<double> numbers;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t comma = text.find(',', start);
-    const std::string_view field = text.substr(
-        start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
-    const std::optional<double> number = ReadWholeNumber(field);
-    if (!number) {
-      reason = fmt::format("\"{}\" is not a number (expected {})", TrimBlanks(field), form);
-      return std::nullopt;
-    }
-    numbers.push_back(*number);
-    if (comma == std::string_view::npos) {
-      break;
-    }
-    start = comma + 1;
-  }
-  if (numbers.size() != count) {
-    reason = fmt::format("\"{}\" is not of the form {}", text, form);
-    return std::nullopt;
-  }
-  return numbers;
-}
 
 }  // namespace
 
@@ -115,7 +87,7 @@ std::optional<double> ParseReferenceIndex(std::string_view text, std::string& re
 
 std::optional<ReferenceAtmosphere> ParseReferenceAtmosphere(std::string_view text,
                                                             std::string& reason) {
-  const auto numbers = ReadNumbers(text, 3, "T,P,RH", reason);
+  const auto numbers = ReadNumberFields(text, 3, 3, "T,P,RH", reason, {.negativeAllowed = true});
   if (!numbers) {
     return std::nullopt;
   }
