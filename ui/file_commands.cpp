@@ -34,11 +34,12 @@
 namespace mensuro {
 namespace {
 
-const QString kTextFileFilter =
-    QStringLiteral("Baseline Files (*.TXT)|*.TXT|Text Files (*.txt)|*.txt|All Files (*.*)|*.*||");
-const QString kMeasuredOpenFilter = QStringLiteral(
-    "Baseline Files (*.TXT)|*.TXT|Text Files (*.txt)|*.txt|Field observations (*.csv)|*.csv|All "
-    "Files (*.*)|*.*||");
+const QString kTextFiles = QStringLiteral("Baseline Files (*.TXT)|*.TXT|Text Files (*.txt)|*.txt|");
+const QString kAllFiles = QStringLiteral("All Files (*.*)|*.*||");
+const QString kTextFileFilter = kTextFiles + kAllFiles;
+// The measured Open also offers field observations, beside the text files.
+const QString kMeasuredOpenFilter =
+    kTextFiles + QStringLiteral("Field observations (*.csv)|*.csv|") + kAllFiles;
 
 // A spreadsheet's CSV export of the field observations, not a measured text.
 bool IsFieldFile(const QString& fileName) {
