@@ -19,10 +19,13 @@ test_locale=de_DE.UTF-8
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  # Each reader takes its text whole: under pipefail, `grep -q` leaving a writer behind at its
+  # first match could fail the writer with SIGPIPE.
+  status="$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" || status=
+  grep -q 'install ok installed' <<<"$status" || missing+=("$p")
 done
 
-have_locale() { locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; }
+have_locale() { grep -qi '^de_DE\.utf-\?8$' <<<"$(locale -a 2>/dev/null)"; }
 
 is_root() { [ "$(id -u)" -eq 0 ]; }
 

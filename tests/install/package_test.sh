@@ -31,6 +31,10 @@ for path in ./usr/bin/mensuro ./usr/bin/mensuro-cli ./usr/share/mensuro/Baseline
   ./usr/share/doc/mensuro/copyright; do
   grep -qx "$path" <<<"$contents" || fail "the package lacks $path"
 done
-dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/mensuro/copyright |
-  grep -q '^License: GPL-3.0-or-later$' || fail "the copyright file names no GPL-3.0-or-later"
+# Read whole before it is searched: `grep -q` stops at the first match, and under pipefail the
+# writer it leaves behind dies of SIGPIPE, which would fail the check at random.
+copyright="$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/mensuro/copyright)" ||
+  fail "the package's copyright file can't be read"
+grep -q '^License: GPL-3.0-or-later$' <<<"$copyright" ||
+  fail "the copyright file names no GPL-3.0-or-later"
 echo "package: OK ($(basename "$deb"))"
