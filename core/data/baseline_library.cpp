@@ -34,6 +34,14 @@ std::string_view NameOfLine(std::string_view nameLine) {
                              : lastKept + 1 - kNamePrefix.size());
 }
 
+// A name as loading compares it: without the blanks and tabs at its end. A name line written
+// by a spreadsheet may end in a tab the user never sees; the name asked for is taken the same
+// way, so the visible name and the listed one (which keeps the tab) both load.
+std::string_view ComparedName(std::string_view name) {
+  const std::size_t lastKept = name.find_last_not_of(" \t");
+  return name.substr(0, lastKept == std::string_view::npos ? 0 : lastKept + 1);
+}
+
 }  // namespace
 
 std::vector<std::string> BaselineNames(const std::vector<std::string>& libraryLines) {
@@ -76,6 +84,7 @@ std::optional<std::string> SimilarBaselineName(const std::vector<std::string>& n
 
 CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_view baselineName) {
   CollectedBaseline collected;
+  const std::string_view wanted = ComparedName(baselineName);
   bool collecting = false;
   std::size_t lineNumber = 1;
   while (!libraryBytes.empty()) {
@@ -83,7 +92,7 @@ CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_vie
     const std::string_view piece = TrimLineEnd(whole);
     if (piece.starts_with(kNamePrefix)) {
       // Every name line switches collecting on or off, so a repeated name joins its groups.
-      collecting = NameOfLine(whole) == baselineName;
+      collecting = ComparedName(NameOfLine(whole)) == wanted;
       collected.nameLines += collecting ? 1 : 0;
     } else if (collecting && piece.starts_with(kDistancePrefix)) {
       collected.publishedText += piece.substr(kDistancePrefix.size());

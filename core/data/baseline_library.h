@@ -19,7 +19,8 @@ inline constexpr std::size_t kLibraryPieceLength = 254;
 
 // The baseline names of the library's lines, in file order: the text after "1:" of every line
 // that begins with it, less trailing line feeds, carriage returns and blanks (tabs stay). Loading
-// compares names taken the same way.
+// compares names with their trailing blanks and tabs removed on both sides, so every listed name
+// loads, and so does the name as it looks.
 std::vector<std::string> BaselineNames(const std::vector<std::string>& libraryLines);
 
 // The names of the library at `libraryPath` (BaselineNames of CTextFile's lines); none when
@@ -55,7 +56,8 @@ std::optional<BaselineProperty> FindBaselineProperty(const CollectedBaseline& ba
 std::optional<std::string> SimilarBaselineName(const std::vector<std::string>& names,
                                                std::string_view asked);
 
-// Collects the baseline named `baselineName` from the library's bytes.
+// Collects the baseline named `baselineName` from the library's bytes: the groups under every
+// name line whose name equals it once trailing blanks and tabs are dropped from both.
 CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_view baselineName);
 
 // Loads the baseline named `baselineName` from the library's text at `libraryPath`

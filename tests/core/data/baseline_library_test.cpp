@@ -71,14 +71,21 @@ TEST(baseline_library, empty_names_and_empty_distance_lines) {
   EXPECT_EQ(CollectBaseline(kBare, "").nameLines, 1u);
 }
 
-TEST(baseline_library, every_name_listed_loads) {
-  // Both drop the blanks at the end of a name line and keep its tabs, so the names compare alike.
+TEST(baseline_library, names_load_as_listed_and_as_they_look) {
+  // Listing keeps a trailing tab; loading drops trailing blanks and tabs on both sides.
   constexpr std::string_view kTrailing = "1:Blank  \r\n2:a\r\n1:Tab\t\r\n2:b\r\n";
   EXPECT_THAT(Names(kTrailing), ElementsAre("Blank", "Tab\t"));
-  EXPECT_EQ(Load(kTrailing, "Blank"), "a\r\n");
-  EXPECT_EQ(Load(kTrailing, "Tab\t"), "b\r\n");
-  EXPECT_EQ(CollectBaseline(kTrailing, "Blank  ").nameLines, 0u);
-  EXPECT_EQ(Load(kTrailing, "Tab"), "");
+  for (const std::string_view name : {"Blank", "Blank  ", "Blank\t"}) {
+    EXPECT_EQ(Load(kTrailing, name), "a\r\n") << name;
+  }
+  for (const std::string_view name : {"Tab\t", "Tab", "Tab \t "}) {
+    EXPECT_EQ(Load(kTrailing, name), "b\r\n") << name;
+  }
+  EXPECT_EQ(Load(kTrailing, "\tTab"), "");
+  // A name given once with a trailing tab and once without joins its two groups.
+  const CollectedBaseline joined = CollectBaseline("1:P 0-6\t\n2:a\n1:P 0-6 \t \n2:b\n", "P 0-6");
+  EXPECT_EQ(joined.publishedText, "a\r\nb\r\n");
+  EXPECT_EQ(joined.nameLines, 2u);
   // Distance texts keep their blanks and lose trailing tabs.
   EXPECT_EQ(Load("1:A\n2: A,B,1 \t\n", "A"), " A,B,1 \r\n");
 }
