@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "core/analysis/critical_t.h"
+#include "core/analysis/flag_limit.h"
+#include "core/units.h"
 
 namespace mensuro {
 namespace {
@@ -99,8 +101,8 @@ bool AllPublishedDistancesEqual(const AdjustmentTable& entries) {
 void FitWeighted(const AdjustmentTable& entries, double a, double b, CalibrationResult& result) {
   double sw = 0.0, sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0, syy = 0.0;
   for (const AdjustmentEntry& entry : entries) {
-    const double x = entry.P / 1000.0;
-    const double y = 1000.0 * entry.d;
+    const double x = entry.P / kMetresPerKilometre;
+    const double y = kMillimetresPerMetre * entry.d;
     const double bx = b * x;
     const double w = 1.0 / (a * a + bx * bx);
     sw += w;
@@ -156,8 +158,8 @@ void FitUnweighted(AdjustmentTable& entries, CalibrationResult& result) {
 // A pair's |d| in units of the specified accuracy at its distance (metres over metres).
 void StandardizeDifferences(AdjustmentTable& entries, double a, double b) {
   for (AdjustmentEntry& entry : entries) {
-    entry.standardizedDifference = std::fabs(entry.d) / (entry.C * b * 1e-6 + a * 1e-3);
-    entry.flagged = entry.standardizedDifference >= 3.0;  // not-a-number is not flagged
+    entry.standardizedDifference = std::fabs(entry.d) / SpecifiedAccuracy(a, b, entry.C);
+    entry.flagged = entry.standardizedDifference >= kFlagMultiple;  // not-a-number is not flagged
   }
 }
 

@@ -9,12 +9,11 @@
 
 #include "core/analysis/quantile_policy.h"
 #include "core/data/number_text.h"
+#include "core/units.h"
 
 namespace mensuro {
 namespace {
 
-constexpr double kMm = 1e-3;
-constexpr double kPpm = 1e-6;
 // The 0.975 quantile of the normal distribution: the coverage factor for infinite degrees of
 // freedom.
 constexpr double kNormalCoverage = 1.959963984540054;
@@ -26,7 +25,7 @@ constexpr double kPpmPerHectopascal = 0.275;
 constexpr double kPpmPerPercent = 0.009;
 
 double Length(const MmPlusPpm& length, double distance) {
-  return length.mm * kMm + length.ppm * kPpm * distance;
+  return length.mm * kMetresPerMillimetre + length.ppm * kPpm * distance;
 }
 
 double MeanPublishedDistance(const AdjustmentTable& entries) {
@@ -111,12 +110,12 @@ CorrectionRow CorrectionWith(const CalibrationAnalysis& analysis, double covaria
     combined2 += uAtm * uAtm;
   }
   if (inputs.resolution) {
-    const double uRes = *inputs.resolution * kMm / (2.0 * std::sqrt(3.0));
+    const double uRes = *inputs.resolution * kMetresPerMillimetre / (2.0 * std::sqrt(3.0));
     combined2 += uRes * uRes;
   }
   if (inputs.centring) {
     // Rectangular at each of the two ends.
-    const double uCen = std::sqrt(2.0) * *inputs.centring * kMm / std::sqrt(3.0);
+    const double uCen = std::sqrt(2.0) * *inputs.centring * kMetresPerMillimetre / std::sqrt(3.0);
     combined2 += uCen * uCen;
   }
 
@@ -148,11 +147,6 @@ std::vector<CorrectionRow> CorrectionsAt(const CalibrationAnalysis& analysis,
     rows.push_back(CorrectionWith(analysis, covariance, inputs, distance));
   }
   return rows;
-}
-
-CorrectionRow CorrectionAt(const CalibrationAnalysis& analysis, const UncertaintyInputs& inputs,
-                           double distance) {
-  return CorrectionsAt(analysis, inputs, {distance}).front();
 }
 
 std::vector<double> CorrectionTableDistances(double largestDistance) {

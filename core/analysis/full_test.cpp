@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/analysis/quantile_policy.h"
+#include "core/units.h"
 
 namespace mensuro {
 namespace {
@@ -183,7 +184,7 @@ std::optional<FullTestResult> RunFullTest(const AdjustmentTable& entries, double
   test.delta = solution[deltaColumn];
   test.sDelta = test.s * std::sqrt(qDeltaDelta);
   const double meanDistance = sumC / static_cast<double>(entries.size());
-  test.sigma = accuracyMm * 1e-3 + accuracyPpm * 1e-6 * meanDistance;
+  test.sigma = accuracyMm * kMetresPerMillimetre + accuracyPpm * kPpm * meanDistance;
   const boost::math::chi_squared_distribution<double, QuietQuantilePolicy> chiSquared(dof);
   test.limitA = test.sigma * std::sqrt(boost::math::quantile(chiSquared, 0.95) / dof);
   test.passedA = test.s <= test.limitA;

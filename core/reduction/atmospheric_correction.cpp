@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/data/number_text.h"
+#include "core/units.h"
 
 namespace mensuro {
 namespace {
@@ -39,7 +40,7 @@ double AirRefractivity(double groupRefractivity, double temperature, double pres
 
 double ReferenceRefractivity(const EdmCarrier& carrier) {
   if (const double* index = std::get_if<double>(&carrier.reference)) {
-    return (*index - 1.0) * 1e6;
+    return (*index - 1.0) * kPartsPerMillion;
   }
   const auto& atmosphere = std::get<ReferenceAtmosphere>(carrier.reference);
   return AirRefractivity(GroupRefractivity(carrier.wavelength), atmosphere.temperature,
@@ -48,13 +49,13 @@ double ReferenceRefractivity(const EdmCarrier& carrier) {
 }
 
 double DistanceWithoutSetting(double displayed, double ppmSet) {
-  return displayed / (1.0 + ppmSet * 1e-6);
+  return displayed / (1.0 + ppmSet * kPpm);
 }
 
 double FirstVelocityCorrected(double distanceWithoutSetting, double referenceRefractivity,
                               double airRefractivity) {
-  return distanceWithoutSetting * (1.0 + referenceRefractivity * 1e-6) /
-         (1.0 + airRefractivity * 1e-6);
+  return distanceWithoutSetting * (1.0 + referenceRefractivity * kPpm) /
+         (1.0 + airRefractivity * kPpm);
 }
 
 std::optional<double> ParseWavelength(std::string_view text, std::string& reason) {
