@@ -69,11 +69,8 @@ struct CorrectionUncertainty {
   std::optional<Conformity> conformity;  // over every row; only with an acceptance limit
 };
 
-// The correction, its uncertainty and its conformity at distance `distance` (metres).
-CorrectionRow CorrectionAt(const CalibrationAnalysis& analysis, const UncertaintyInputs& inputs,
-                           double distance);
-
-// The same at each of `distances`, the fit's share worked out once for all of them.
+// The correction, its uncertainty and its conformity at each of `distances` (metres), the fit's
+// share worked out once for all of them.
 std::vector<CorrectionRow> CorrectionsAt(const CalibrationAnalysis& analysis,
                                          const UncertaintyInputs& inputs,
                                          const std::vector<double>& distances);

@@ -83,7 +83,7 @@ TEST(calibration_uncertainty, effective_dof_infinite_without_finite_terms_or_bey
   exact.result.scaleStdError = 0.0;
   UncertaintyInputs inputs;
   inputs.resolution = 1.0;
-  const CorrectionRow row = CorrectionAt(exact, inputs, 100.0);
+  const CorrectionRow row = CorrectionsAt(exact, inputs, {100.0}).front();
   EXPECT_FALSE(row.effectiveDof);
   EXPECT_EQ(row.coverageFactor, 1.959963984540054);
 
@@ -92,7 +92,7 @@ TEST(calibration_uncertainty, effective_dof_infinite_without_finite_terms_or_bey
   CalibrationAnalysis tiny = SmallFit();
   tiny.result.constantStdError = 1e-9;
   tiny.result.scaleStdError = 1e-15;
-  EXPECT_FALSE(CorrectionAt(tiny, inputs, 0.0).effectiveDof);
+  EXPECT_FALSE(CorrectionsAt(tiny, inputs, {0.0}).front().effectiveDof);
 }
 
 TEST(calibration_uncertainty, table_steps) {
