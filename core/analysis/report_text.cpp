@@ -22,19 +22,6 @@ void AppendReportLine(ReportText& report, std::string line) {
   report.lines.push_back(std::move(line));
 }
 
-std::string JoinReportLines(const ReportText& report) {
-  std::size_t size = 0;
-  for (const std::string& line : report.lines) {
-    size += line.size();
-  }
-  std::string text;
-  text.reserve(size);
-  for (const std::string& line : report.lines) {
-    text += line;
-  }
-  return text;
-}
-
 std::vector<std::string> ReportDisplayLines(const ReportText& report) {
   std::vector<std::string> entries;
   entries.reserve(report.lines.size());

@@ -19,9 +19,6 @@ void StartReport(ReportText& report);
 
 void AppendReportLine(ReportText& report, std::string line);
 
-// The lines one after another, exactly as stored.
-std::string JoinReportLines(const ReportText& report);
-
 // The report as a list shows it, one entry per displayed line: tabs, line feeds and carriage
 // returns at the end of each report line are dropped, a line left empty adds nothing, and a line
 // feed inside a line starts a new entry (so "\nData:" gives an empty entry and then "Data:").

@@ -18,9 +18,10 @@
 #include "core/analysis/calibration_uncertainty.h"
 #include "core/analysis/full_test.h"
 #include "core/analysis/report_text.h"
-#include "core/data/project_processing.h"
+#include "core/processing/project_processing.h"
 #include "core/data/text_lines.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "support/report_lines.h"
 
 namespace mensuro {
 namespace {

@@ -1,4 +1,5 @@
 #include "core/analysis/report_text.h"
+#include "support/report_lines.h"
 
 #include <gtest/gtest.h>
 
