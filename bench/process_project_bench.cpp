@@ -20,7 +20,7 @@
 
 #include "core/analysis/report_text.h"
 #include "core/data/measurement_header.h"
-#include "core/data/project_processing.h"
+#include "core/processing/project_processing.h"
 
 namespace {
 

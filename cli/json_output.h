@@ -9,7 +9,7 @@
 #include "core/analysis/full_test.h"
 #include "core/analysis/report_text.h"
 #include "core/data/measurement_header.h"
-#include "core/data/project_processing.h"
+#include "core/processing/project_processing.h"
 
 namespace mensuro::cli {
 

@@ -22,16 +22,14 @@
 #include "cli/library_baseline.h"
 #include "cli/reduce_command.h"
 #include "cli/terminal_output.h"
-#include "core/analysis/calibration_uncertainty.h"
-#include "core/analysis/full_test.h"
 #include "core/analysis/report_text.h"
 #include "core/data/baseline_library.h"
 #include "core/data/data_files.h"
 #include "core/data/input_notices.h"
-#include "core/data/project_processing.h"
 #include "core/data/station_pairs.h"
 #include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
+#include "core/processing/processed_calibration.h"
 #include "documents/calibration_certificate.h"
 #include "documents/calibration_plot_data.h"
 #include "documents/headless_platform.h"
@@ -217,10 +215,8 @@ int WriteDocuments(const CommandLine& line, const ProcessedCalibration& calibrat
   QString reason;
   if (!line.plotFile.empty()) {
     const QString path = QString::fromLocal8Bit(line.plotFile);
-    if (!SavePlot(
-            path, PlotFileTypeOf(path).value_or(PlotFileType::kPdf),
-            MakeCalibrationPlotData(calibration.header, calibration.run, calibration.conditions),
-            reason)) {
+    if (!SavePlot(path, PlotFileTypeOf(path).value_or(PlotFileType::kPdf),
+                  MakeCalibrationPlotData(calibration), reason)) {
       return Fail(kExitUsage, "cannot write the plot file '" + line.plotFile +
                                   "': " + reason.toLocal8Bit().toStdString());
     }
@@ -249,22 +245,18 @@ int Run(const CommandLine& line, const char* argv0) {
   }
 
   // The texts move into the calibration rather than being copied: they may be large.
-  ProcessedCalibration calibration;
-  calibration.conditions = std::move(*inputs);
-  calibration.measuredText = std::move(*measured);
-  calibration.publishedText = std::move(published.text);
-  MeasurementHeader& header = calibration.header;
-  header.publishedSource = published.name;
-  header.measuredFileName = line.measuredFile;
-  ReportText report;
-  std::string message;
+  MeasurementHeader given;
+  given.publishedSource = published.name;
+  given.measuredFileName = line.measuredFile;
+  const ProcessedCalibration calibration = ProcessCalibration(
+      std::move(given), std::move(*measured), std::move(published.text), std::move(*inputs));
+  const MeasurementHeader& header = calibration.header;
+  const ReportText& report = calibration.report;
   const bool json = line.format == "json";
-  const bool processed = ProcessProject(report, header, calibration.measuredText,
-                                        calibration.publishedText, message, calibration.run) == 0;
   const ProjectRun& run = calibration.run;
   PrintNotices(run.notices, line, published);
-  if (!processed) {
-    const std::string failure = FailureText(message, run);
+  if (!calibration.processed) {
+    const std::string failure = FailureText(calibration.failure, run);
     const InputLocation failedAt = run.failedAt.value_or(InputLocation{});
     const FileLine at = LocateLine(failedAt, line, published);
     if (json) {
@@ -292,10 +284,8 @@ int Run(const CommandLine& line, const char* argv0) {
   // Line by line rather than joined: a report of a million observations is big enough.
   if (json) {
     nlohmann::json members = InputJson(run, line, published);
-    members["uncertainty"] = UncertaintyJson(
-        calibration.conditions, AnalyseUncertainty(run.analysis, calibration.conditions));
-    members["iso17123_4"] =
-        FullTestJson(RunFullTest(run.analysis.entries, header.constantError, header.ppmError));
+    members["uncertainty"] = UncertaintyJson(calibration.conditions, calibration.uncertainty);
+    members["iso17123_4"] = FullTestJson(calibration.fullTest);
     WriteResultsJson(std::cout, header, run, report, members);
   } else {
     for (const std::string& reportLine : report.lines) {

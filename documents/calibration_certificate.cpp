@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "core/units.h"
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
 #include "documents/document_file.h"
@@ -150,8 +151,8 @@ QString PairSection(const CalibrationAnalysis& analysis) {
     html += NumberRow(
         {Html(entry.from), Html(entry.to), Number(entry.P, 4), Number(entry.C, 4),
          QString::number(entry.observations),
-         repeated ? Number(entry.observationStdDev * 1000.0, 1) : QString(),
-         repeated ? Number(entry.observationSpread * 1000.0, 1) : QString(),
+         repeated ? Number(entry.observationStdDev * kMillimetresPerMetre, 1) : QString(),
+         repeated ? Number(entry.observationSpread * kMillimetresPerMetre, 1) : QString(),
          Text(MillimetresText(entry.d)), Text(MillimetresText(entry.r)),
          Number(entry.standardizedDifference, 1), entry.flagged ? QStringLiteral("*") : QString()},
         2);
@@ -177,7 +178,7 @@ QString Paragraphs(const std::vector<std::string>& lines) {
 QString UncertaintySection(const ProcessedCalibration& calibration) {
   const CalibrationAnalysis& analysis = calibration.run.analysis;
   const UncertaintyInputs& inputs = calibration.conditions;
-  const CorrectionUncertainty budget = AnalyseUncertainty(analysis, inputs);
+  const CorrectionUncertainty& budget = calibration.uncertainty;
   QString html = QStringLiteral("<h3>Uncertainty of the correction</h3>");
   html += QStringLiteral(
       "<p>IC(D) is the correction to add to a measured distance D, u its combined standard "
@@ -202,8 +203,7 @@ QString UncertaintySection(const ProcessedCalibration& calibration) {
   html += QStringLiteral("</table>");
   html += Paragraphs(ConformityLines(inputs, budget));
   html += QStringLiteral("<h3>ISO 17123-4 full test</h3>");
-  html += Paragraphs(FullTestLines(RunFullTest(analysis.entries, calibration.header.constantError,
-                                               calibration.header.ppmError)));
+  html += Paragraphs(FullTestLines(calibration.fullTest));
   return html;
 }
 
@@ -276,8 +276,7 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
   document.documentLayout()->setPaintDevice(&pdf);
   document.setDefaultFont(WithoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 9)));
   document.setPageSize(QSizeF(width, bodyHeight));
-  PlotObject plot(
-      MakeCalibrationPlotData(calibration.header, calibration.run, calibration.conditions), width);
+  PlotObject plot(MakeCalibrationPlotData(calibration), width);
   document.documentLayout()->registerHandler(kPlotObjectType, &plot);
 
   const CalibrationAnalysis& analysis = calibration.run.analysis;

@@ -7,7 +7,7 @@
 #include <QString>
 #include <string>
 
-#include "core/data/project_processing.h"
+#include "core/processing/processed_calibration.h"
 
 namespace mensuro {
 

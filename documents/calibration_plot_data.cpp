@@ -4,18 +4,18 @@
 
 #include <algorithm>
 
+#include "core/analysis/flag_limit.h"
+#include "core/units.h"
 #include "documents/report_numbers.h"
 
 namespace mensuro {
 namespace {
 
-constexpr double kMillimetresPerMetre = 1000.0;
 // Points along the band: enough for its curve to look smooth at any size.
 constexpr int kBandSegments = 60;
 
-// The flag limit 3 (a + b P) in millimetres: a in mm, b in ppm, P in metres.
 double FlagLimitMm(const MeasurementHeader& header, double P) {
-  return 3.0 * (header.constantError + header.ppmError * P / 1000.0);
+  return FlagLimit(header, P) * kMillimetresPerMetre;
 }
 
 std::string PlotTitle(const MeasurementHeader& header) {
@@ -27,8 +27,9 @@ std::string PlotTitle(const MeasurementHeader& header) {
 
 }  // namespace
 
-CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header, const ProjectRun& run,
-                                            const UncertaintyInputs& conditions) {
+CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibration) {
+  const MeasurementHeader& header = calibration.header;
+  const ProjectRun& run = calibration.run;
   CalibrationPlotData data;
   data.title = PlotTitle(header);
   for (const ProjectRecord& record : run.records.entries) {
@@ -63,7 +64,7 @@ CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header, con
     for (int i = 0; i <= kBandSegments; ++i) {
       distances.push_back(end * i / kBandSegments);
     }
-    for (const CorrectionRow& row : CorrectionsAt(run.analysis, conditions, distances)) {
+    for (const CorrectionRow& row : CorrectionsAt(calibration, distances)) {
       const double middle = row.correction * kMillimetresPerMetre;
       const double halfWidth = row.expandedUncertainty * kMillimetresPerMetre;
       data.bandUpper.push_back({row.distance, middle + halfWidth});

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/data/measurement_header.h"
-#include "core/data/project_processing.h"
+#include "core/processing/processed_calibration.h"
 
 namespace mensuro {
 
@@ -52,10 +52,8 @@ struct CalibrationPlotData {
   double largestDistance = 0.0;  // metres
 };
 
-// The plot of the analysis in `run`, under the header the run used, with the uncertainty band
-// of the budget under `conditions`.
-CalibrationPlotData MakeCalibrationPlotData(const MeasurementHeader& header, const ProjectRun& run,
-                                            const UncertaintyInputs& conditions = {});
+// The plot of a processed calibration, with the uncertainty band of its budget.
+CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibration);
 
 // "P1-P4" for the pair from P1 to P4.
 std::string PairName(const PlotPair& pair);

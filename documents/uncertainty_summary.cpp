@@ -4,10 +4,10 @@
 
 #include <cmath>
 
+#include "core/units.h"
+
 namespace mensuro {
 namespace {
-
-constexpr double kMillimetresPerMetre = 1000.0;
 
 std::string Millimetres(double metres) {
   return fmt::format("{:.2f}", metres * kMillimetresPerMetre);
@@ -47,10 +47,9 @@ std::string FitUncertaintyLine(const CalibrationAnalysis& analysis,
                                const CorrectionUncertainty& budget) {
   const std::string correlation =
       std::isfinite(budget.correlation) ? fmt::format("{:.3f}", budget.correlation) : "-";
-  return fmt::format(
-      "Fit (type A): {}; correlation of constant and scale {}",
-      DegreesOfFreedom(std::to_string(static_cast<long long>(analysis.entries.size()) - 2)),
-      correlation);
+  return fmt::format("Fit (type A): {}; correlation of constant and scale {}",
+                     DegreesOfFreedom(std::to_string(analysis.result.degreesOfFreedom)),
+                     correlation);
 }
 
 std::vector<std::string> UncertaintyInputLines(const UncertaintyInputs& inputs) {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "cli/cli_run.h"
-#include "core/data/project_processing.h"
+#include "core/processing/project_processing.h"
 #include "documents/calibration_certificate.h"
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
@@ -40,23 +40,18 @@ constexpr std::string_view kPublished = "A,B,100\nA,C,300\nA,D,600\n";
 constexpr double kScaleMmPerM = 5300.0 / 380000.0;
 constexpr double kConstantMm = 260000.0 / 380000.0;
 
-ProcessedCalibration SmallCalibration() {
-  ProcessedCalibration calibration;
-  calibration.measuredText = kMeasured;
-  calibration.publishedText = kPublished;
-  calibration.header.publishedSource = "Example line";
-  calibration.header.measuredFileName = "small.txt";
-  std::string message;
-  EXPECT_EQ(AnalyseProject(calibration.header, calibration.measuredText, calibration.publishedText,
-                           message, calibration.run),
-            0)
-      << message;
+ProcessedCalibration SmallCalibration(UncertaintyInputs conditions = {}) {
+  MeasurementHeader header;
+  header.publishedSource = "Example line";
+  header.measuredFileName = "small.txt";
+  ProcessedCalibration calibration = ProcessCalibration(
+      std::move(header), std::string(kMeasured), std::string(kPublished), std::move(conditions));
+  EXPECT_TRUE(calibration.processed) << calibration.failure;
   return calibration;
 }
 
 CalibrationPlotData SmallPlot() {
-  const ProcessedCalibration calibration = SmallCalibration();
-  return MakeCalibrationPlotData(calibration.header, calibration.run);
+  return MakeCalibrationPlotData(SmallCalibration());
 }
 
 std::vector<std::string> LinesOf(const std::string& text) {
@@ -213,16 +208,15 @@ TEST(calibration_plot, charts_draw_the_data) {
 // The band is IC(D) +- U(D) of the budget under the calibration's conditions, drawn under the
 // markers and inside the value axis.
 TEST(calibration_plot, uncertainty_band_around_the_fitted_line) {
-  const ProcessedCalibration calibration = SmallCalibration();
   UncertaintyInputs conditions;
   conditions.resolution = 1.0;
-  const CalibrationPlotData data =
-      MakeCalibrationPlotData(calibration.header, calibration.run, conditions);
+  const ProcessedCalibration calibration = SmallCalibration(conditions);
+  const CalibrationPlotData data = MakeCalibrationPlotData(calibration);
   ASSERT_EQ(data.bandUpper.size(), data.bandLower.size());
   ASSERT_GT(data.bandUpper.size(), 10u);
   EXPECT_EQ(data.bandUpper.back().x, 600.0);
   for (const double D : {0.0, 600.0}) {
-    const CorrectionRow row = CorrectionAt(calibration.run.analysis, conditions, D);
+    const CorrectionRow row = CorrectionsAt(calibration, {D}).front();
     const PlotPoint upper = D == 0.0 ? data.bandUpper.front() : data.bandUpper.back();
     const PlotPoint lower = D == 0.0 ? data.bandLower.front() : data.bandLower.back();
     EXPECT_NEAR(upper.y, (row.correction + row.expandedUncertainty) * 1000.0, 1e-9);
@@ -361,9 +355,10 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
 // and why the full test does not apply to three pairs.
 TEST(certificate, holds_the_correction_with_its_uncertainty_and_conformity) {
   const TempDir dir;
-  ProcessedCalibration calibration = SmallCalibration();
-  calibration.conditions.acceptance = MmPlusPpm{30.0, 0.0};
-  calibration.conditions.centring = 0.5;
+  UncertaintyInputs conditions;
+  conditions.acceptance = MmPlusPpm{30.0, 0.0};
+  conditions.centring = 0.5;
+  const ProcessedCalibration calibration = SmallCalibration(conditions);
   QString reason;
   ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
       << reason.toStdString();
@@ -376,8 +371,7 @@ TEST(certificate, holds_the_correction_with_its_uncertainty_and_conformity) {
         "ISO 17123-4 full test", "Not applicable: the full test needs"}) {
     EXPECT_NE(pdf.find(part), std::string::npos) << "missing: " << part;
   }
-  const CorrectionUncertainty budget =
-      AnalyseUncertainty(calibration.run.analysis, calibration.conditions);
+  const CorrectionUncertainty& budget = calibration.uncertainty;
   ASSERT_EQ(budget.table.size(), 7u);
   const std::vector<std::vector<std::string>> lines = WordsOfLines(pdf);
   std::vector<std::string> last = CorrectionTableCells(calibration.conditions, budget).back();

@@ -1,31 +1,34 @@
-#include "core/data/project_processing.h"
+#include "core/processing/project_processing.h"
 
 #include <fmt/format.h>
 #include <algorithm>
 #include <vector>
 
 #include "core/analysis/calibration_report.h"
+#include "core/analysis/flag_limit.h"
 #include "core/data/measured_text.h"
 #include "core/data/published_text.h"
 #include "core/data/station_pairs.h"
 #include "core/data/text_lines.h"
+#include "core/units.h"
 
 namespace mensuro {
 namespace {
 
-// A pair measured more than once whose observations spread more than three times the specified
-// accuracy at its distance, the limit the flags use, was probably misread or mistyped.
+// A pair measured more than once whose observations spread more than the flag limit at its
+// distance was probably misread or mistyped.
 void WarnOfSpreadObservations(const MeasurementHeader& header, std::string_view measuredText,
                               const AdjustmentTable& entries, InputNotices& notices) {
   std::vector<InputNotice> found;
   for (const AdjustmentEntry& entry : entries) {
-    const double limit = 3.0 * (header.constantError * 1e-3 + header.ppmError * 1e-6 * entry.C);
+    const double limit = FlagLimit(header, entry.C);
     if (entry.observations > 1 && entry.observationSpread > limit) {
       found.push_back(
           {{InputText::kMeasured, entry.firstLine},
            NoticeLevel::kWarning,
            fmt::format("observations of {}-{} spread {:.1f} mm (limit {:.1f} mm)", entry.from,
-                       entry.to, entry.observationSpread * 1e3, limit * 1e3),
+                       entry.to, entry.observationSpread * kMillimetresPerMetre,
+                       limit * kMillimetresPerMetre),
            {}});
     }
   }
@@ -47,12 +50,14 @@ void WarnOfSpreadObservations(const MeasurementHeader& header, std::string_view 
   }
 }
 
-// The steps of one run, and the report's writing when `report` is given. The report is written
-// while the station pairs still exist: letting go of their many small blocks first and then
-// allocating the report's lines makes a run of 100,000 observations take twice as long.
-int RunCalibration(MeasurementHeader& header, std::string_view measuredText,
-                   std::string_view publishedText, std::string& message, ProjectRun& run,
-                   ReportText* report) {
+}  // namespace
+
+// The report is written while the station pairs still exist: letting go of their many small
+// blocks first and then allocating the report's lines makes a run of 100,000 observations take
+// twice as long.
+int ProcessProject(ReportText& report, MeasurementHeader& header, std::string_view measuredText,
+                   std::string_view publishedText, std::string& message, ProjectRun& run) {
+  ClearReport(report);
   run = ProjectRun{};
   std::string errorText;
 
@@ -73,26 +78,11 @@ int RunCalibration(MeasurementHeader& header, std::string_view measuredText,
   }
   SortNotices(run.notices);
   if (analysed) {
-    if (report != nullptr) {
-      WriteCalibrationReport(*report, header, run.records, run.analysis);
-    }
+    WriteCalibrationReport(report, header, run.records, run.analysis);
     return 0;
   }
   message = std::string(kProcessingFailurePrefix) + errorText;
   return 1;
-}
-
-}  // namespace
-
-int AnalyseProject(MeasurementHeader& header, std::string_view measuredText,
-                   std::string_view publishedText, std::string& message, ProjectRun& run) {
-  return RunCalibration(header, measuredText, publishedText, message, run, nullptr);
-}
-
-int ProcessProject(ReportText& report, MeasurementHeader& header, std::string_view measuredText,
-                   std::string_view publishedText, std::string& message, ProjectRun& run) {
-  ClearReport(report);
-  return RunCalibration(header, measuredText, publishedText, message, run, &report);
 }
 
 int ProcessProject(ReportText& report, MeasurementHeader& header, std::string_view measuredText,

@@ -1,9 +1,10 @@
-#include "core/data/project_processing.h"
+#include "core/processing/project_processing.h"
 
 #include <gtest/gtest.h>
 
 #include "core/analysis/calibration_report.h"
 #include "core/run_project.h"
+#include "support/report_lines.h"
 
 namespace mensuro {
 namespace {
@@ -31,29 +32,6 @@ TEST(project_processing, failures_carry_the_prefix_and_leave_no_report) {
     EXPECT_EQ(outcome.message, c.message);
     EXPECT_TRUE(outcome.report.lines.empty());
   }
-}
-
-// The analysis on its own: the worked example's figures, header lines applied, and the report
-// that ProcessProject writes is exactly the report of this analysis.
-TEST(project_processing, the_analysis_step_gives_the_figures_without_a_report) {
-  MeasurementHeader header;
-  std::string message;
-  ProjectRun run;
-  const std::string measured = "^1.5\n" + std::string(test::kExampleMeasured);
-  ASSERT_EQ(AnalyseProject(header, measured, test::kExamplePublished, message, run), 0);
-  EXPECT_EQ(header.constantError, 1.5);
-  EXPECT_EQ(run.analysis.entries.size(), 3u);
-  EXPECT_NEAR(run.analysis.result.scale, 4.6 / 380000, 1e-15);
-  EXPECT_NEAR(run.analysis.result.constant, 620.0 / 380000, 1e-13);
-  EXPECT_FALSE(run.analysis.scaleTestPassed);
-
-  ReportText written;
-  WriteCalibrationReport(written, header, run.records, run.analysis);
-  const test::Outcome processed = RunProject(measured, test::kExamplePublished);
-  EXPECT_EQ(JoinReportLines(written), processed.Text());
-
-  EXPECT_EQ(AnalyseProject(header, "A,B,1\n", "A,B,1\n", message, run), 1);
-  EXPECT_EQ(message, kProcessingFailurePrefix);
 }
 
 TEST(project_processing, a_run_after_a_run_sees_nothing_of_the_first) {

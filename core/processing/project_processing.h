@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "core/analysis/calibration_adjustment.h"
-#include "core/analysis/calibration_uncertainty.h"
 #include "core/analysis/report_text.h"
 #include "core/data/input_notices.h"
 #include "core/data/measurement_header.h"
@@ -29,27 +28,11 @@ struct ProjectRun {
   std::optional<InputLocation> failedAt;
 };
 
-// A successful calibration as the views of it need it after the run: the header the run used,
-// what it found, the two texts it was run on, and the conditions of the uncertainty budget.
-struct ProcessedCalibration {
-  MeasurementHeader header;
-  ProjectRun run;
-  std::string measuredText;
-  std::string publishedText;
-  UncertaintyInputs conditions;
-};
-
-// Analyses one calibration from the measured text and the published text, without writing a
-// report: reads the observations (header lines of the measured text update `header`), attaches
-// the published distances and adjusts. Returns 0 on success with everything in `run`. Returns 1
-// on failure with kProcessingFailurePrefix and the reason in `message`. Every run starts afresh.
-int AnalyseProject(MeasurementHeader& header, std::string_view measuredText,
-                   std::string_view publishedText, std::string& message, ProjectRun& run);
-
-// Runs one calibration as AnalyseProject does, and writes the report of a successful analysis
-// into `report`. Returns 0 on success. Returns 1 on failure with
-// kProcessingFailurePrefix and the reason in `message`, and `report` empty. Every run
-// starts afresh; `run` receives what this run found.
+// Runs one calibration from the measured text and the published text: reads the observations
+// (header lines of the measured text update `header`), attaches the published distances,
+// adjusts, and writes the report of a successful analysis into `report`. Returns 0 on success.
+// Returns 1 on failure with kProcessingFailurePrefix and the reason in `message`, and `report`
+// empty. Every run starts afresh; `run` receives what this run found.
 int ProcessProject(ReportText& report, MeasurementHeader& header, std::string_view measuredText,
                    std::string_view publishedText, std::string& message, ProjectRun& run);
 

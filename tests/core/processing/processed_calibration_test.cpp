@@ -1,0 +1,96 @@
+#include "core/processing/processed_calibration.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/analysis/flag_limit.h"
+#include "core/run_project.h"
+#include "support/report_lines.h"
+
+namespace mensuro {
+namespace {
+
+// Every pair of four pillars at 0, 100, 300 and 600 m, so the full test applies; the instrument
+// reads 1 mm long plus 10 ppm, with a little scatter.
+constexpr std::string_view kPublished =
+    "A,B,100.0000\nA,C,300.0000\nA,D,600.0000\nB,C,200.0000\nB,D,500.0000\nC,D,300.0000\n";
+constexpr std::string_view kMeasured =
+    "^1\n!2\nA,B,100.0022\nA,C,300.0039\nA,D,600.0072\nB,C,200.0028\nB,D,500.0062\n"
+    "C,D,300.0043\n";
+
+UncertaintyInputs Centring(double mm) {
+  UncertaintyInputs conditions;
+  conditions.centring = mm;
+  return conditions;
+}
+
+TEST(processed_calibration, holds_every_view_of_one_run) {
+  const ProcessedCalibration calibration = ProcessCalibration(
+      MeasurementHeader{}, std::string(kMeasured), std::string(kPublished), Centring(0.3));
+  ASSERT_TRUE(calibration.processed) << calibration.failure;
+  EXPECT_EQ(calibration.header.constantError, 1.0);  // header lines applied
+  EXPECT_EQ(JoinReportLines(calibration.report), test::RunProject(kMeasured, kPublished).Text());
+
+  const CorrectionUncertainty direct = AnalyseUncertainty(calibration.run.analysis, Centring(0.3));
+  ASSERT_EQ(calibration.uncertainty.table.size(), direct.table.size());
+  EXPECT_EQ(calibration.uncertainty.table.back().expandedUncertainty,
+            direct.table.back().expandedUncertainty);
+  ASSERT_TRUE(calibration.fullTest);
+  EXPECT_EQ(calibration.fullTest->stations, 4);
+}
+
+TEST(processed_calibration, new_conditions_change_the_budget_alone) {
+  const ProcessedCalibration first = ProcessCalibration(MeasurementHeader{}, std::string(kMeasured),
+                                                        std::string(kPublished), Centring(0.3));
+  const ProcessedCalibration again = WithConditions(first, Centring(1.0));
+  ASSERT_TRUE(again.processed);
+  EXPECT_EQ(again.report.lines, first.report.lines);
+  EXPECT_EQ(again.measuredText, kMeasured);
+  EXPECT_GT(again.uncertainty.table.front().expandedUncertainty,
+            first.uncertainty.table.front().expandedUncertainty);
+  EXPECT_EQ(
+      again.uncertainty.table.front().expandedUncertainty,
+      AnalyseUncertainty(again.run.analysis, Centring(1.0)).table.front().expandedUncertainty);
+  // The band is drawn from the same budget.
+  EXPECT_EQ(CorrectionsAt(again, {0.0}).front().expandedUncertainty,
+            again.uncertainty.table.front().expandedUncertainty);
+}
+
+TEST(processed_calibration, a_failure_keeps_its_reason_and_notices) {
+  const ProcessedCalibration failed =
+      ProcessCalibration(MeasurementHeader{}, "A,B,1\nA,B,x\nC,D,1\n", "A,B,1\n", {});
+  EXPECT_FALSE(failed.processed);
+  EXPECT_EQ(failed.failure, "Error processing project:\nNo published distance between C and D.");
+  EXPECT_TRUE(failed.report.lines.empty());
+  EXPECT_TRUE(failed.uncertainty.table.empty());
+  EXPECT_FALSE(failed.fullTest);
+  EXPECT_EQ(failed.run.notices.warnings, 1u);  // the distance "x"
+  ASSERT_TRUE(failed.run.failedAt);
+  EXPECT_EQ(failed.run.failedAt->line, 3u);
+}
+
+// The flags and the spread warnings judge a pair against the same limit, 3 (a + b D).
+TEST(processed_calibration, flags_and_spread_warnings_share_the_flag_limit) {
+  MeasurementHeader header;
+  header.constantError = 2.0;
+  header.ppmError = 2.0;
+  EXPECT_NEAR(FlagLimit(header, 500.0), 0.009, 1e-15);
+  // B-D read 9.5 mm short twice over, 9.2 mm apart.
+  const ProcessedCalibration calibration =
+      ProcessCalibration(header,
+                         "A,B,100.0\nA,C,300.0\nA,D,600.0\nB,C,200.0\nB,D,499.9859\nB,D,499.9951\n"
+                         "C,D,300.0\n",
+                         std::string(kPublished), {});
+  ASSERT_TRUE(calibration.processed) << calibration.failure;
+  const AdjustmentEntry& bd = calibration.run.analysis.entries[4];
+  ASSERT_EQ(bd.from + bd.to, "BD");
+  EXPECT_TRUE(bd.flagged);
+  EXPECT_GE(bd.d, FlagLimit(header, bd.C));
+  ASSERT_EQ(calibration.run.notices.listed.size(), 1u);
+  EXPECT_EQ(calibration.run.notices.listed.front().reason,
+            "observations of B-D spread 9.2 mm (limit 9.0 mm)");
+}
+
+}  // namespace
+}  // namespace mensuro
