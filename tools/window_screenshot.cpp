@@ -117,7 +117,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   QString reason;
-  if (!SaveCertificate(QString::fromLocal8Bit(argv[5]), *dialog.Calibration(), reason)) {
+  if (!SaveCertificate(QString::fromLocal8Bit(argv[5]), *dialog.Calibration().Calibration(),
+                       reason)) {
     std::fprintf(stderr, "mensuro-screenshot: could not write %s: %s\n", argv[5],
                  reason.toLocal8Bit().constData());
     return 1;

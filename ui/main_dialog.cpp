@@ -64,9 +64,7 @@ CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executabl
   OnInitDialog();
 }
 
-CVerantDlg::~CVerantDlg() {
-  ClearReport(report_);
-}
+CVerantDlg::~CVerantDlg() = default;
 
 void CVerantDlg::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
@@ -130,6 +128,7 @@ void CVerantDlg::ConnectCommands() {
   connect(publishedText_, &QPlainTextEdit::textChanged, this, &CVerantDlg::OnPublishedChanged);
   connect(measuredText_, &QPlainTextEdit::textChanged, this, &CVerantDlg::OnMeasuredChanged);
   connect(&sourceGroup_, &QButtonGroup::idClicked, this, &CVerantDlg::OnSourceChanged);
+  connect(&calibration_, &CalibrationState::Changed, this, &CVerantDlg::ShowNoticeSummary);
   for (QLineEdit* field : {date_, time_, edmDescription_, comment_, constantError_, ppmError_}) {
     connect(field, &QLineEdit::textChanged, this, &CVerantDlg::OnHeaderChanged);
   }

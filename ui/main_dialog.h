@@ -14,7 +14,7 @@
 #include "core/analysis/report_text.h"
 #include "core/data/data_file_text.h"
 #include "core/data/measurement_header.h"
-#include "core/data/project_processing.h"
+#include "ui/calibration_state.h"
 #include "ui/dialog_builder.h"
 #include "ui/growing_layout.h"
 
@@ -56,21 +56,16 @@ class CVerantDlg : public QDialog {
   QWidget* Control(int id) const { return controls_.Find(id); }
   const DialogControls& Controls() const { return controls_; }
   MeasurementHeader& Header() { return header_; }
-  const ReportText& Report() const { return report_; }
   int SourceChoice() const { return sourceChoice_; }
   // The texts last put into the published and the measured text by a load, if any.
   const std::optional<std::string>& StoredPublishedText() const { return storedPublishedText_; }
   const std::optional<std::string>& StoredMeasuredText() const { return storedMeasuredText_; }
   const QIcon& SmallIcon() const { return smallIcon_; }
   const QIcon& LargeIcon() const { return largeIcon_; }
-  // The last successful Process, or nothing before the first and after a failed one.
-  const std::optional<ProcessedCalibration>& Calibration() const { return calibration_; }
-  // The message of the last failed Process; empty after a successful one.
-  const QString& ProcessFailure() const { return processFailure_; }
-  // What reading the texts of the last Process noticed.
-  const InputNotices& Notices() const { return notices_; }
+  // What the last Process gave: the calibration, its report and notices, or why it failed.
+  const CalibrationState& Calibration() const { return calibration_; }
   // The plot window, once Plot has opened it.
-  CPlotWindow* PlotWindow() const { return plotWindow_.get(); }
+  CPlotWindow* PlotWindow() const { return plotWindow_; }
 
   // The source of the published distances: 0 a published file, 1 the baseline library.
   void OnSourceChanged();
@@ -106,14 +101,8 @@ class CVerantDlg : public QDialog {
   void FillResultList();
   void OnSaveReportAs();
   void OnPlot();
-  // New calibration conditions, remembered already, for the calibration kept and its plot.
-  void OnConditionsChanged(const UncertaintyInputs& conditions);
   void OnShowHelp();
   void OnAbout();
-
- signals:
-  // Every Process ends with this: Calibration() and ProcessFailure() tell how it went.
-  void CalibrationChanged();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -147,14 +136,10 @@ class CVerantDlg : public QDialog {
   void EnableMeasuredSaves(bool enabled);
   SaveResult WriteSavedFile(const QString& fileName, std::string_view bytes);
   void ShowCouldNotWrite(const QString& fileName);
-  // A Process ended: keeps its calibration, or forgets the last one and keeps the failure's
-  // message; tells the views either way.
-  void KeepCalibration(std::optional<ProcessedCalibration> calibration, const QString& failure,
-                       InputNotices notices);
   // One short line beside Plot when the last Process warned of its input; none otherwise.
   void ShowNoticeSummary();
-  // Shows `message` as the reason a Process failed.
-  void FailProcess(const QString& message, InputNotices notices = {});
+  // A Process refused before the texts were read, for `message`, which is shown.
+  void FailProcess(const QString& message);
   void SaveCertificateAs(const QString& fileName);
   // The `3:uncertainty=` line of a baseline loaded from the library `libraryName`, when it has
   // one, as the remembered baseline uncertainty; one that doesn't read is told and left out.
@@ -195,13 +180,10 @@ class CVerantDlg : public QDialog {
   QLabel* noticeSummary_ = nullptr;
 
   std::optional<GrowingLayout> growingLayout_;
-  std::unique_ptr<CPlotWindow> plotWindow_;
+  CPlotWindow* plotWindow_ = nullptr;  // a child window, made by the first Plot
 
   MeasurementHeader header_;
-  ReportText report_;
-  std::optional<ProcessedCalibration> calibration_;
-  QString processFailure_;
-  InputNotices notices_;
+  CalibrationState calibration_;
   std::optional<std::string> storedPublishedText_;
   std::optional<std::string> storedMeasuredText_;
 };

@@ -46,9 +46,10 @@ QString Lines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-CPlotWindow::CPlotWindow(DialogServices& services, QWidget* parent)
+CPlotWindow::CPlotWindow(DialogServices& services, CalibrationState& state, QWidget* parent)
     : QWidget(parent, Qt::Window),
       services_(services),
+      state_(state),
       layout_(this),
       chartLayout_(&chartColumn_),
       panelLayout_(&panel_) {
@@ -113,18 +114,20 @@ CPlotWindow::CPlotWindow(DialogServices& services, QWidget* parent)
   resize(1300, 760);
   ShowMessage(QStringLiteral("Press Process to see the calibration plot."));
   ShowNotices({});
+  connect(&state_, &CalibrationState::Changed, this, &CPlotWindow::ShowCalibration);
+  if (state_.Calibration() != nullptr || !state_.Failure().isEmpty()) {
+    ShowCalibration();
+  }
 }
 
-void CPlotWindow::ShowCalibration(const std::optional<ProcessedCalibration>& calibration,
-                                  const QString& failure, const InputNotices& notices) {
-  if (calibration) {
-    ShowCharts(
-        MakeCalibrationPlotData(calibration->header, calibration->run, calibration->conditions));
+void CPlotWindow::ShowCalibration() {
+  if (const ProcessedCalibration* calibration = state_.Calibration()) {
+    ShowCharts(MakeCalibrationPlotData(*calibration));
     ShowUncertainty(*calibration);
   } else {
-    ShowMessage(failure);
+    ShowMessage(state_.Failure());
   }
-  ShowNotices(notices);
+  ShowNotices(state_.Notices());
 }
 
 void CPlotWindow::ShowNotices(const InputNotices& notices) {
@@ -145,7 +148,7 @@ void CPlotWindow::ShowNotices(const InputNotices& notices) {
 void CPlotWindow::ShowUncertainty(const ProcessedCalibration& calibration) {
   const UncertaintyInputs& inputs = calibration.conditions;
   const CalibrationAnalysis& analysis = calibration.run.analysis;
-  const CorrectionUncertainty budget = AnalyseUncertainty(analysis, inputs);
+  const CorrectionUncertainty& budget = calibration.uncertainty;
   std::vector<std::string> inputLines = {FitUncertaintyLine(analysis, budget)};
   for (std::string& line : UncertaintyInputLines(inputs)) {
     inputLines.push_back(std::move(line));
@@ -176,8 +179,7 @@ void CPlotWindow::ShowUncertainty(const ProcessedCalibration& calibration) {
   const std::vector<std::string> conformity = ConformityLines(inputs, budget);
   conformity_.setText(Lines(conformity));
   conformity_.setVisible(!conformity.empty());
-  fullTest_.setText(Lines(FullTestLines(RunFullTest(
-      analysis.entries, calibration.header.constantError, calibration.header.ppmError))));
+  fullTest_.setText(Lines(FullTestLines(calibration.fullTest)));
   panel_.show();
 }
 
@@ -245,7 +247,7 @@ void CPlotWindow::OnCalibrationConditions() {
     return;
   }
   RememberConditions(dialog.Conditions());
-  emit ConditionsChanged(dialog.Conditions());
+  state_.SetConditions(dialog.Conditions());
 }
 
 void CPlotWindow::OnSaveAs() {

@@ -11,8 +11,8 @@
 #include <QWidget>
 #include <optional>
 
-#include "core/data/project_processing.h"
 #include "documents/calibration_plot_data.h"
+#include "ui/calibration_state.h"
 
 class QScatterSeries;
 
@@ -28,12 +28,12 @@ class CPlotWindow : public QWidget {
   Q_OBJECT
 
  public:
-  CPlotWindow(DialogServices& services, QWidget* parent = nullptr);
+  // Shows the calibration of `state`, and again whenever it changes.
+  CPlotWindow(DialogServices& services, CalibrationState& state, QWidget* parent = nullptr);
 
-  // Shows `calibration`, or `failure` in place of the charts when there is no calibration, and
-  // below them what reading the texts noticed.
-  void ShowCalibration(const std::optional<ProcessedCalibration>& calibration,
-                       const QString& failure, const InputNotices& notices);
+  // Shows the calibration, or the failure in place of the charts when there is none, and below
+  // them what reading the texts noticed.
+  void ShowCalibration();
 
   // What the charts show, or nothing while a message stands in their place.
   const std::optional<CalibrationPlotData>& Data() const { return data_; }
@@ -53,14 +53,10 @@ class CPlotWindow : public QWidget {
 
   void OnSaveAs();
   // Runs the Calibration Conditions dialog on the remembered conditions; OK remembers them and
-  // tells ConditionsChanged.
+  // processes the calibration again under them.
   void OnCalibrationConditions();
   // The text a pair's marker shows while hovered, or nothing when `point` marks no pair.
   std::optional<QString> MarkerText(const QScatterSeries& series, const QPointF& point) const;
-
- signals:
-  // The user accepted new calibration conditions.
-  void ConditionsChanged(const UncertaintyInputs& conditions);
 
  private:
   void ShowCharts(const CalibrationPlotData& data);
@@ -70,6 +66,7 @@ class CPlotWindow : public QWidget {
   void ShowUncertainty(const ProcessedCalibration& calibration);
 
   DialogServices& services_;
+  CalibrationState& state_;
   std::optional<CalibrationPlotData> data_;
   // Containers come before what they hold, which is then destroyed first.
   QVBoxLayout layout_;

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "core/data/data_files.h"
-#include "core/data/project_processing.h"
+#include "core/processing/processed_calibration.h"
 #include "documents/calibration_certificate.h"
 #include "documents/plot_export.h"
 #include "resources/version_info.h"
@@ -48,7 +48,6 @@ OpenResult OpenDocument(DialogServices& services, const std::filesystem::path& p
 
 void CVerantDlg::OnProcess() {
   ReadHeaderFromEdits();
-  ClearReport(report_);
   resultList_->ClearLines();
 
   std::string published = TextAreaBytes(*publishedText_);
@@ -61,71 +60,42 @@ void CVerantDlg::OnProcess() {
     FailProcess(QStringLiteral("No measured baseline data found."));
     return;
   }
-
-  ProcessedCalibration calibration;
-  std::string message;
-  if (ProcessProject(report_, header_, measured, published, message, calibration.run) != 0) {
-    FailProcess(FieldFromBytes(message), std::move(calibration.run.notices));
+  const ProcessedCalibration& processed = calibration_.Process(
+      header_, std::move(measured), std::move(published), RememberedConditions());
+  // The header lines of the measured text are the window's header from now on.
+  header_ = processed.header;
+  if (!processed.processed) {
+    services_.ShowMessage(*this, calibration_.Failure());
     return;
   }
   FillResultList();
   saveReportAs_->setEnabled(true);
-  calibration.header = header_;
-  calibration.measuredText = std::move(measured);
-  calibration.publishedText = std::move(published);
-  calibration.conditions = RememberedConditions();
-  InputNotices notices = calibration.run.notices;
-  KeepCalibration(std::move(calibration), QString(), std::move(notices));
 }
 
-void CVerantDlg::FailProcess(const QString& message, InputNotices notices) {
-  KeepCalibration(std::nullopt, message, std::move(notices));
+void CVerantDlg::FailProcess(const QString& message) {
+  calibration_.Refuse(message);
   services_.ShowMessage(*this, message);
 }
 
-void CVerantDlg::KeepCalibration(std::optional<ProcessedCalibration> calibration,
-                                 const QString& failure, InputNotices notices) {
-  calibration_ = std::move(calibration);
-  processFailure_ = failure;
-  notices_ = std::move(notices);
-  ShowNoticeSummary();
-  emit CalibrationChanged();
-}
-
 void CVerantDlg::ShowNoticeSummary() {
-  const std::size_t warnings = notices_.warnings;
+  const std::size_t warnings = calibration_.Notices().warnings;
   noticeSummary_->setText(warnings == 0   ? QString()
                           : warnings == 1 ? QStringLiteral("1 warning: see Plot")
                                           : QStringLiteral("%1 warnings: see Plot").arg(warnings));
 }
 
 void CVerantDlg::OnPlot() {
-  if (!plotWindow_) {
-    plotWindow_ = std::make_unique<CPlotWindow>(services_, this);
-    connect(this, &CVerantDlg::CalibrationChanged, plotWindow_.get(),
-            [this] { plotWindow_->ShowCalibration(calibration_, processFailure_, notices_); });
-    connect(plotWindow_.get(), &CPlotWindow::ConditionsChanged, this,
-            &CVerantDlg::OnConditionsChanged);
-    if (calibration_ || !processFailure_.isEmpty()) {
-      plotWindow_->ShowCalibration(calibration_, processFailure_, notices_);
-    }
+  if (plotWindow_ == nullptr) {
+    plotWindow_ = new CPlotWindow(services_, calibration_, this);
   }
   plotWindow_->show();
   plotWindow_->raise();
   plotWindow_->activateWindow();
 }
 
-void CVerantDlg::OnConditionsChanged(const UncertaintyInputs& conditions) {
-  // A failed Process has no calibration to take them; the next Process will.
-  if (calibration_) {
-    calibration_->conditions = conditions;
-    plotWindow_->ShowCalibration(calibration_, processFailure_, notices_);
-  }
-}
-
 void CVerantDlg::FillResultList() {
   resultList_->ClearLines();
-  for (const std::string& line : ReportDisplayLines(report_)) {
+  for (const std::string& line : ReportDisplayLines(calibration_.Report())) {
     resultList_->AddLine(FieldFromBytes(line));
   }
   resultList_->repaint();
@@ -146,19 +116,20 @@ void CVerantDlg::OnSaveReportAs() {
     SaveCertificateAs(*chosen);
     return;
   }
-  if (WriteReportFile(PathFromText(*chosen), report_) != 0) {
+  if (WriteReportFile(PathFromText(*chosen), calibration_.Report()) != 0) {
     ShowCouldNotWrite(*chosen);
   }
 }
 
 void CVerantDlg::SaveCertificateAs(const QString& fileName) {
-  if (!calibration_) {
+  const ProcessedCalibration* calibration = calibration_.Calibration();
+  if (calibration == nullptr) {
     services_.ShowMessage(*this, QStringLiteral("There is no calibration to certify: press "
                                                 "Process first, then save the certificate."));
     return;
   }
   QString reason;
-  if (!SaveCertificate(fileName, *calibration_, reason)) {
+  if (!SaveCertificate(fileName, *calibration, reason)) {
     services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName +
                                      QStringLiteral(": ") + reason);
   }

@@ -61,7 +61,7 @@ TEST(calibration_conditions, ok_gives_them_to_the_calibration_and_remembers_them
   QTest::mouseClick(&plot.ConditionsButton(), Qt::LeftButton);
 
   // The calibration kept takes them at once, and its plot window shows their effect.
-  const UncertaintyInputs& taken = window.dialog->Calibration()->conditions;
+  const UncertaintyInputs& taken = window.dialog->Calibration().Calibration()->conditions;
   ASSERT_TRUE(taken.baseline.has_value() && taken.acceptance.has_value());
   EXPECT_EQ(taken.baseline->expanded.ppm, 1.25);
   EXPECT_FALSE(taken.baseline->dof.has_value() || taken.sensors.has_value());
@@ -90,7 +90,7 @@ TEST(calibration_conditions, ok_gives_them_to_the_calibration_and_remembers_them
 
   // The next Process takes the remembered conditions.
   window.dialog->OnProcess();
-  EXPECT_TRUE(window.dialog->Calibration()->conditions.acceptance.has_value());
+  EXPECT_TRUE(window.dialog->Calibration().Calibration()->conditions.acceptance.has_value());
   QLocale::setDefault(desktop);
 }
 

@@ -238,7 +238,7 @@ TEST(field_import, the_example_imported_on_its_library_baseline_processes) {
              });
   Click(*window.Button(kIdProcess));
   EXPECT_TRUE(window.dialogs.messages.empty()) << window.dialogs.messages[0].toStdString();
-  EXPECT_TRUE(window.dialog->Calibration().has_value());
+  EXPECT_NE(window.dialog->Calibration().Calibration(), nullptr);
   EXPECT_FALSE(window.ResultLines().empty());
 }
 

@@ -24,7 +24,7 @@ TEST(plot_window, follows_every_process) {
 
   EnterWorkedExample(window);
   QTest::mouseClick(window.Button(kIdProcess), Qt::LeftButton);
-  ASSERT_TRUE(window.dialog->Calibration().has_value());
+  ASSERT_NE(window.dialog->Calibration().Calibration(), nullptr);
   ASSERT_TRUE(plot.Data().has_value());
   EXPECT_EQ(plot.Data()->pairs.size(), 3u);
   EXPECT_EQ(plot.Data()->title, "Total station 2 mm + 2 ppm, 07-12-2026");
@@ -47,7 +47,7 @@ TEST(plot_window, follows_every_process) {
   // A failed Process: its message instead of a stale plot.
   window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\n"));
   window.dialog->OnProcess();
-  EXPECT_FALSE(window.dialog->Calibration().has_value());
+  EXPECT_EQ(window.dialog->Calibration().Calibration(), nullptr);
   EXPECT_FALSE(plot.Data().has_value());
   EXPECT_TRUE(plot.Message().isVisible());
   EXPECT_EQ(plot.Message().text(), window.dialogs.messages.back());

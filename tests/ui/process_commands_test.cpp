@@ -91,7 +91,7 @@ TEST(process_command, empty_texts_are_refused_and_the_list_emptied) {
   EXPECT_EQ(window.dialogs.messages,
             std::vector<QString>{QStringLiteral("No published baseline data found.")});
   EXPECT_EQ(window.Results()->count(), 0);
-  EXPECT_TRUE(window.dialog->Report().lines.empty());
+  EXPECT_TRUE(window.dialog->Calibration().Report().lines.empty());
 
   window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100"));
   window.dialog->OnProcess();

@@ -1,0 +1,50 @@
+#pragma once
+
+// The window's calibration: what the last Process gave, processed once by the core, and the
+// conditions it was processed under. The main window and the plot window observe it and redraw
+// from it whenever it changes; neither computes anything of the calibration itself.
+
+#include <QObject>
+#include <QString>
+#include <optional>
+#include <string>
+
+#include "core/data/input_notices.h"
+#include "core/processing/processed_calibration.h"
+
+namespace mensuro {
+
+class CalibrationState : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit CalibrationState(QObject* parent = nullptr) : QObject(parent) {}
+
+  // The last successful Process, or nothing before the first and after a failed one.
+  const ProcessedCalibration* Calibration() const;
+  // Why the last Process failed; empty after a successful one and before the first.
+  const QString& Failure() const { return failure_; }
+  // What reading the texts of the last Process noticed.
+  const InputNotices& Notices() const;
+  // The report of the last successful Process; empty otherwise.
+  const ReportText& Report() const;
+
+  // Processes the texts under `header` and `conditions`, and returns what came of it,
+  // processed or not; header lines of the measured text update the header it holds.
+  const ProcessedCalibration& Process(MeasurementHeader header, std::string measuredText,
+                                      std::string publishedText, UncertaintyInputs conditions);
+  // A Process refused before the texts were read, for `reason`.
+  void Refuse(const QString& reason);
+  // New calibration conditions: the calibration kept is processed again under them. A failed
+  // Process has none to take them; the next Process will.
+  void SetConditions(const UncertaintyInputs& conditions);
+
+ signals:
+  void Changed();
+
+ private:
+  std::optional<ProcessedCalibration> last_;  // processed or not
+  QString failure_;
+};
+
+}  // namespace mensuro
