@@ -4,8 +4,8 @@
 #include <QPushButton>
 
 #include "core/data/data_files.h"
+#include "resources/control_ids.h"
 #include "resources/dialog_templates.h"
-#include "ui/control_ids.h"
 #include "ui/control_text.h"
 #include "ui/picture_ctrl.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "ui/dialog_template.h"
+#include "resources/dialog_template.h"
 
 class QDialog;
 
