@@ -22,8 +22,6 @@ CDlgAbout::CDlgAbout(const std::filesystem::path& executableDir,
   OnInitDialog(executableDir, versionStrings);
 }
 
-CDlgAbout::~CDlgAbout() = default;
-
 void CDlgAbout::DoDataExchange() {
   productLabel_ = controls_.Get<QLabel>(kIdProductLabel);
   picture_ = controls_.Get<CPictureCtrl>(kIdPicture);

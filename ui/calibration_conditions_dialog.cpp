@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -109,17 +108,14 @@ CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
   setWindowTitle(QStringLiteral("Calibration Conditions"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
-  QVBoxLayout& layout = *std::make_unique<QVBoxLayout>(this).release();  // the dialog owns it
-  QLabel& note = *std::make_unique<QLabel>(
-                      QStringLiteral("What the uncertainty of the correction takes beside the fit. "
-                                     "A group without a tick is left out. Decimals are written "
-                                     "with a point."),
-                      this)
-                      .release();
-  note.setWordWrap(true);
-  layout.addWidget(&note);
+  auto* layout = new QVBoxLayout(this);
+  auto* note = new QLabel(QStringLiteral("What the uncertainty of the correction takes beside the "
+                                         "fit. A group without a tick is left out. Decimals are "
+                                         "written with a point."),
+                          this);
+  note->setWordWrap(true);
+  layout->addWidget(note);
 
-  const int fieldWidth = fontMetrics().horizontalAdvance(QLatin1Char('0')) * 12;
   // The fields of every group in one column.
   int labelWidth = 0;
   for (const FieldLayout& field : kFields) {
@@ -127,32 +123,33 @@ CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
         std::max(labelWidth, fontMetrics().horizontalAdvance(QString::fromUtf8(field.label)));
   }
   for (std::size_t group = 0; group < kConditionGroupCount; ++group) {
-    QGroupBox& box =
-        *std::make_unique<QGroupBox>(QString::fromUtf8(kGroupTitles[group]), this).release();
-    box.setCheckable(true);
-    QFormLayout& form = *std::make_unique<QFormLayout>(&box).release();
-    for (std::size_t field = 0; field < kConditionFieldCount; ++field) {
-      if (Index(kFields[field].group) != group) {
-        continue;
-      }
-      fields_[field] = std::make_unique<QLineEdit>(&box).release();
-      fields_[field]->setMaximumWidth(fieldWidth);
-      QLabel& label =
-          *std::make_unique<QLabel>(QString::fromUtf8(kFields[field].label), &box).release();
-      label.setMinimumWidth(labelWidth);
-      form.addRow(&label, fields_[field]);
-    }
-    groups_[group] = &box;
-    layout.addWidget(&box);
+    layout->addWidget(BuildGroup(group, labelWidth));
   }
 
-  QDialogButtonBox& buttons =
-      *std::make_unique<QDialogButtonBox>(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this)
-           .release();
-  connect(&buttons, &QDialogButtonBox::accepted, this, &CCalibrationConditionsDlg::accept);
-  connect(&buttons, &QDialogButtonBox::rejected, this, &CCalibrationConditionsDlg::reject);
-  layout.addWidget(&buttons);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &CCalibrationConditionsDlg::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &CCalibrationConditionsDlg::reject);
+  layout->addWidget(buttons);
   Show(shown);
+}
+
+QGroupBox* CCalibrationConditionsDlg::BuildGroup(std::size_t group, int labelWidth) {
+  const int fieldWidth = fontMetrics().horizontalAdvance(QLatin1Char('0')) * 12;
+  auto* box = new QGroupBox(QString::fromUtf8(kGroupTitles[group]), this);
+  box->setCheckable(true);
+  auto* form = new QFormLayout(box);
+  for (std::size_t field = 0; field < kConditionFieldCount; ++field) {
+    if (Index(kFields[field].group) != group) {
+      continue;
+    }
+    fields_[field] = new QLineEdit(box);
+    fields_[field]->setMaximumWidth(fieldWidth);
+    auto* label = new QLabel(QString::fromUtf8(kFields[field].label), box);
+    label->setMinimumWidth(labelWidth);
+    form->addRow(label, fields_[field]);
+  }
+  groups_[group] = box;
+  return box;
 }
 
 QGroupBox& CCalibrationConditionsDlg::Group(ConditionGroup group) const {

@@ -64,10 +64,6 @@ CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executabl
   OnInitDialog();
 }
 
-CVerantDlg::~CVerantDlg() {
-  ClearReport(report_);
-}
-
 void CVerantDlg::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   growingLayout_->Apply(size());

@@ -5,7 +5,6 @@
 #include <QIcon>
 #include <QPixmap>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,9 +48,6 @@ class CVerantDlg : public QDialog {
   // `executableDir` is where the files shipped with the program are looked for.
   CVerantDlg(DialogServices& services, std::filesystem::path executableDir,
              QWidget* parent = nullptr);
-  ~CVerantDlg() override;
-  CVerantDlg(const CVerantDlg&) = delete;
-  CVerantDlg& operator=(const CVerantDlg&) = delete;
 
   QWidget* Control(int id) const { return controls_.Find(id); }
   const DialogControls& Controls() const { return controls_; }
@@ -70,7 +66,7 @@ class CVerantDlg : public QDialog {
   // What reading the texts of the last Process noticed.
   const InputNotices& Notices() const { return notices_; }
   // The plot window, once Plot has opened it.
-  CPlotWindow* PlotWindow() const { return plotWindow_.get(); }
+  CPlotWindow* PlotWindow() const { return plotWindow_; }
 
   // The source of the published distances: 0 a published file, 1 the baseline library.
   void OnSourceChanged();
@@ -195,7 +191,8 @@ class CVerantDlg : public QDialog {
   QLabel* noticeSummary_ = nullptr;
 
   std::optional<GrowingLayout> growingLayout_;
-  std::unique_ptr<CPlotWindow> plotWindow_;
+  // A child window of this one, made by the first Plot.
+  CPlotWindow* plotWindow_ = nullptr;
 
   MeasurementHeader header_;
   ReportText report_;

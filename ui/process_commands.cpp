@@ -101,11 +101,10 @@ void CVerantDlg::ShowNoticeSummary() {
 
 void CVerantDlg::OnPlot() {
   if (!plotWindow_) {
-    plotWindow_ = std::make_unique<CPlotWindow>(services_, this);
-    connect(this, &CVerantDlg::CalibrationChanged, plotWindow_.get(),
+    plotWindow_ = new CPlotWindow(services_, this);
+    connect(this, &CVerantDlg::CalibrationChanged, plotWindow_,
             [this] { plotWindow_->ShowCalibration(calibration_, processFailure_, notices_); });
-    connect(plotWindow_.get(), &CPlotWindow::ConditionsChanged, this,
-            &CVerantDlg::OnConditionsChanged);
+    connect(plotWindow_, &CPlotWindow::ConditionsChanged, this, &CVerantDlg::OnConditionsChanged);
     if (calibration_ || !processFailure_.isEmpty()) {
       plotWindow_->ShowCalibration(calibration_, processFailure_, notices_);
     }
