@@ -1,5 +1,7 @@
 #include "ui/calibration_conditions_dialog.h"
 
+#include <fmt/format.h>
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -14,6 +16,7 @@
 #include "core/data/number_text.h"
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
+#include "ui/typed_figure.h"
 
 namespace mensuro {
 namespace {
@@ -74,28 +77,27 @@ bool Infinite(const QString& text) {
   return text.trimmed().isEmpty() || text.trimmed() == QLatin1String("inf");
 }
 
-// The number `text` holds, read as the command line reads it (a decimal point whatever the
-// language of the desktop), or nothing with why not in `problem`.
-std::optional<double> ReadFigure(const QString& text, Need need, QString& problem) {
-  const std::string bytes = BytesFromField(text.trimmed());
-  if (bytes.empty()) {
-    problem = QStringLiteral("enter a number, or clear the tick of its group to leave it out.");
-    return std::nullopt;
-  }
-  const std::optional<double> value = ReadWholeNumber(bytes);
-  if (value && (need == Need::kZeroOrMore ? *value >= 0.0 : *value > 0.0)) {
+// A figure of 0 or more, and one above 0; the reason names the text as typed.
+std::optional<double> ReadZeroOrMore(std::string_view text, std::string& reason) {
+  const std::optional<double> value = ReadWholeNumber(text);
+  if (!value) {
+    reason = fmt::format("\"{}\" is not a number", text);
+  } else if (*value < 0.0) {
+    reason = fmt::format("{} is negative; enter 0 or more", text);
+  } else {
     return *value + 0.0;  // a negative zero shows as 0
   }
-  const QString shown = text.trimmed();
-  if (value && need == Need::kAboveZero) {
-    problem = QStringLiteral("%1 is not greater than 0.").arg(shown);
-  } else if (value) {
-    problem = QStringLiteral("%1 is negative; enter 0 or more.").arg(shown);
+  return std::nullopt;
+}
+
+std::optional<double> ReadAboveZero(std::string_view text, std::string& reason) {
+  const std::optional<double> value = ReadWholeNumber(text);
+  if (!value) {
+    reason = fmt::format("\"{}\" is not a number", text);
+  } else if (*value <= 0.0) {
+    reason = fmt::format("{} is not greater than 0", text);
   } else {
-    problem = QStringLiteral("\"%1\" is not a number.").arg(shown);
-    if (bytes.find(',') != std::string::npos) {
-      problem += QStringLiteral(" Write decimals with a point, as in 0.5.");
-    }
+    return value;
   }
   return std::nullopt;
 }
@@ -207,10 +209,20 @@ void CCalibrationConditionsDlg::accept() {
 
 std::optional<double> CCalibrationConditionsDlg::ReadField(ConditionField field) {
   const FieldLayout& layout = kFields[Index(field)];
+  const QString name = QString::fromUtf8(layout.name);
+  const QString text = Field(field).text().trimmed();
   QString problem;
-  const std::optional<double> value = ReadFigure(Field(field).text(), layout.need, problem);
+  std::optional<double> value;
+  if (text.isEmpty()) {
+    problem = EmptyFieldProblem(
+        name, QStringLiteral("a number, or clear the tick of its group to leave it out"));
+  } else {
+    value = ReadTypedFigure(name, text,
+                            layout.need == Need::kAboveZero ? ReadAboveZero : ReadZeroOrMore, "0.5",
+                            problem);
+  }
   if (!value) {
-    services_.ShowMessage(*this, QString::fromUtf8(layout.name) + QStringLiteral(": ") + problem);
+    services_.ShowMessage(*this, problem);
     Field(field).setFocus();
   }
   return value;

@@ -24,6 +24,7 @@
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
 #include "ui/fixed_pitch_font.h"
+#include "ui/typed_figure.h"
 
 namespace mensuro {
 namespace {
@@ -50,28 +51,6 @@ constexpr std::size_t Index(ImportChoice choice) {
 
 QString Label(const QString& name) {
   return name + QLatin1Char(':');
-}
-
-// Read by the core as the command line reads it, a decimal point whatever the desktop's
-// language; a decimal comma gets a hint.
-template <typename Value>
-std::optional<Value> ReadInput(const QString& name, const QString& text, const char* example,
-                               std::optional<Value> (*read)(std::string_view, std::string&),
-                               QString& problem) {
-  std::string reason;
-  std::optional<Value> value = read(text.toStdString(), reason);
-  if (!value) {
-    problem = name + QStringLiteral(": ") + QString::fromUtf8(reason) + QLatin1Char('.');
-    if (text.contains(QLatin1Char(','))) {
-      problem +=
-          QStringLiteral(" Write decimals with a point, as in %1.").arg(QLatin1String(example));
-    }
-  }
-  return value;
-}
-
-QString Entered(const QString& name, const QString& what) {
-  return name + QStringLiteral(": enter ") + what + QLatin1Char('.');
 }
 
 QString ContentText(const FieldObservations& observations) {
@@ -351,24 +330,25 @@ std::optional<FieldReduction> CFieldImportDlg::Reduce(QString& problem) {
 std::optional<EdmCarrier> CFieldImportDlg::ReadCarrier(QString& problem) const {
   const QString wavelengthText = Field(ImportField::kWavelength).text().trimmed();
   if (wavelengthText.isEmpty()) {
-    problem =
-        Entered(kWavelengthName, QStringLiteral("the wavelength from the instrument's manual"));
+    problem = EmptyFieldProblem(kWavelengthName,
+                                QStringLiteral("the wavelength from the instrument's manual"));
     return std::nullopt;
   }
   const std::optional<double> wavelength =
-      ReadInput(kWavelengthName, wavelengthText, "0.658", ParseWavelength, problem);
+      ReadTypedFigure(kWavelengthName, wavelengthText, ParseWavelength, "0.658", problem);
   if (!wavelength) {
     return std::nullopt;
   }
   if (Choice(ImportChoice::kReferenceIndex).isChecked()) {
     const QString indexText = Field(ImportField::kReferenceIndex).text().trimmed();
     if (indexText.isEmpty()) {
-      problem = Entered(kIndexName, QStringLiteral("the index from the instrument's manual, or "
-                                                   "choose its reference conditions"));
+      problem =
+          EmptyFieldProblem(kIndexName, QStringLiteral("the index from the instrument's manual, or "
+                                                       "choose its reference conditions"));
       return std::nullopt;
     }
     const std::optional<double> index =
-        ReadInput(kIndexName, indexText, "1.000286", ParseReferenceIndex, problem);
+        ReadTypedFigure(kIndexName, indexText, ParseReferenceIndex, "1.000286", problem);
     return index ? std::optional(EdmCarrier{*wavelength, *index}) : std::nullopt;
   }
   QStringList parts;
@@ -377,14 +357,14 @@ std::optional<EdmCarrier> CFieldImportDlg::ReadCarrier(QString& problem) const {
         ImportField::kReferenceHumidity}) {
     parts << Field(field).text().trimmed();
     if (parts.back().isEmpty()) {
-      problem =
-          Entered(kConditionsName, QStringLiteral("the temperature, pressure and humidity from the "
-                                                  "instrument's manual"));
+      problem = EmptyFieldProblem(kConditionsName,
+                                  QStringLiteral("the temperature, pressure and humidity from the "
+                                                 "instrument's manual"));
       return std::nullopt;
     }
   }
-  const std::optional<ReferenceAtmosphere> atmosphere = ReadInput(
-      kConditionsName, parts.join(QLatin1Char(',')), "1013.25", ParseReferenceAtmosphere, problem);
+  const std::optional<ReferenceAtmosphere> atmosphere = ReadTypedFigure(
+      kConditionsName, parts.join(QLatin1Char(',')), ParseReferenceAtmosphere, "1013.25", problem);
   return atmosphere ? std::optional(EdmCarrier{*wavelength, *atmosphere}) : std::nullopt;
 }
 
@@ -424,7 +404,7 @@ bool CFieldImportDlg::ReadHorizontalAt(std::optional<double>& height, QString& p
     height.reset();
     return true;
   }
-  height = ReadInput(kHorizontalAtName, text, "12.5", ParseMarkHeight, problem);
+  height = ReadTypedFigure(kHorizontalAtName, text, ParseMarkHeight, "12.5", problem);
   return height.has_value();
 }
 
