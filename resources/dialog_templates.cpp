@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "ui/control_ids.h"
+#include "resources/control_ids.h"
 
 namespace mensuro {
 namespace {

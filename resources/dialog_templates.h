@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/dialog_template.h"
+#include "resources/dialog_template.h"
 
 namespace mensuro {
 

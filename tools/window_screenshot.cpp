@@ -21,7 +21,7 @@
 #include "core/data/text_file.h"
 #include "core/reduction/field_observations.h"
 #include "documents/calibration_certificate.h"
-#include "ui/control_ids.h"
+#include "resources/control_ids.h"
 #include "ui/control_text.h"
 #include "ui/field_import_dialog.h"
 #include "ui/main_dialog.h"

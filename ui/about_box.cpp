@@ -4,8 +4,8 @@
 #include <QPushButton>
 
 #include "core/data/data_files.h"
+#include "resources/control_ids.h"
 #include "resources/dialog_templates.h"
-#include "ui/control_ids.h"
 #include "ui/control_text.h"
 #include "ui/picture_ctrl.h"
 
@@ -21,8 +21,6 @@ CDlgAbout::CDlgAbout(const std::filesystem::path& executableDir,
   connect(controls_.Get<QPushButton>(kIdOk), &QPushButton::clicked, this, &QDialog::accept);
   OnInitDialog(executableDir, versionStrings);
 }
-
-CDlgAbout::~CDlgAbout() = default;
 
 void CDlgAbout::DoDataExchange() {
   productLabel_ = controls_.Get<QLabel>(kIdProductLabel);

@@ -27,9 +27,6 @@ class CDlgAbout : public QDialog {
   // version comes from.
   CDlgAbout(const std::filesystem::path& executableDir,
             std::span<const VersionString> versionStrings, QWidget* owner);
-  ~CDlgAbout() override;
-  CDlgAbout(const CDlgAbout&) = delete;
-  CDlgAbout& operator=(const CDlgAbout&) = delete;
 
   QWidget* Control(int id) const { return controls_.Find(id); }
   const QLabel& ProductLabel() const { return *productLabel_; }

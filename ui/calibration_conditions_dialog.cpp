@@ -1,5 +1,7 @@
 #include "ui/calibration_conditions_dialog.h"
 
+#include <fmt/format.h>
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -8,13 +10,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "core/data/number_text.h"
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
+#include "ui/typed_figure.h"
 
 namespace mensuro {
 namespace {
@@ -75,28 +77,27 @@ bool Infinite(const QString& text) {
   return text.trimmed().isEmpty() || text.trimmed() == QLatin1String("inf");
 }
 
-// The number `text` holds, read as the command line reads it (a decimal point whatever the
-// language of the desktop), or nothing with why not in `problem`.
-std::optional<double> ReadFigure(const QString& text, Need need, QString& problem) {
-  const std::string bytes = BytesFromField(text.trimmed());
-  if (bytes.empty()) {
-    problem = QStringLiteral("enter a number, or clear the tick of its group to leave it out.");
-    return std::nullopt;
-  }
-  const std::optional<double> value = ReadWholeNumber(bytes);
-  if (value && (need == Need::kZeroOrMore ? *value >= 0.0 : *value > 0.0)) {
+// A figure of 0 or more, and one above 0; the reason names the text as typed.
+std::optional<double> ReadZeroOrMore(std::string_view text, std::string& reason) {
+  const std::optional<double> value = ReadWholeNumber(text);
+  if (!value) {
+    reason = fmt::format("\"{}\" is not a number", text);
+  } else if (*value < 0.0) {
+    reason = fmt::format("{} is negative; enter 0 or more", text);
+  } else {
     return *value + 0.0;  // a negative zero shows as 0
   }
-  const QString shown = text.trimmed();
-  if (value && need == Need::kAboveZero) {
-    problem = QStringLiteral("%1 is not greater than 0.").arg(shown);
-  } else if (value) {
-    problem = QStringLiteral("%1 is negative; enter 0 or more.").arg(shown);
+  return std::nullopt;
+}
+
+std::optional<double> ReadAboveZero(std::string_view text, std::string& reason) {
+  const std::optional<double> value = ReadWholeNumber(text);
+  if (!value) {
+    reason = fmt::format("\"{}\" is not a number", text);
+  } else if (*value <= 0.0) {
+    reason = fmt::format("{} is not greater than 0", text);
   } else {
-    problem = QStringLiteral("\"%1\" is not a number.").arg(shown);
-    if (bytes.find(',') != std::string::npos) {
-      problem += QStringLiteral(" Write decimals with a point, as in 0.5.");
-    }
+    return value;
   }
   return std::nullopt;
 }
@@ -109,17 +110,14 @@ CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
   setWindowTitle(QStringLiteral("Calibration Conditions"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
-  QVBoxLayout& layout = *std::make_unique<QVBoxLayout>(this).release();  // the dialog owns it
-  QLabel& note = *std::make_unique<QLabel>(
-                      QStringLiteral("What the uncertainty of the correction takes beside the fit. "
-                                     "A group without a tick is left out. Decimals are written "
-                                     "with a point."),
-                      this)
-                      .release();
-  note.setWordWrap(true);
-  layout.addWidget(&note);
+  auto* layout = new QVBoxLayout(this);
+  auto* note = new QLabel(QStringLiteral("What the uncertainty of the correction takes beside the "
+                                         "fit. A group without a tick is left out. Decimals are "
+                                         "written with a point."),
+                          this);
+  note->setWordWrap(true);
+  layout->addWidget(note);
 
-  const int fieldWidth = fontMetrics().horizontalAdvance(QLatin1Char('0')) * 12;
   // The fields of every group in one column.
   int labelWidth = 0;
   for (const FieldLayout& field : kFields) {
@@ -127,32 +125,33 @@ CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
         std::max(labelWidth, fontMetrics().horizontalAdvance(QString::fromUtf8(field.label)));
   }
   for (std::size_t group = 0; group < kConditionGroupCount; ++group) {
-    QGroupBox& box =
-        *std::make_unique<QGroupBox>(QString::fromUtf8(kGroupTitles[group]), this).release();
-    box.setCheckable(true);
-    QFormLayout& form = *std::make_unique<QFormLayout>(&box).release();
-    for (std::size_t field = 0; field < kConditionFieldCount; ++field) {
-      if (Index(kFields[field].group) != group) {
-        continue;
-      }
-      fields_[field] = std::make_unique<QLineEdit>(&box).release();
-      fields_[field]->setMaximumWidth(fieldWidth);
-      QLabel& label =
-          *std::make_unique<QLabel>(QString::fromUtf8(kFields[field].label), &box).release();
-      label.setMinimumWidth(labelWidth);
-      form.addRow(&label, fields_[field]);
-    }
-    groups_[group] = &box;
-    layout.addWidget(&box);
+    layout->addWidget(BuildGroup(group, labelWidth));
   }
 
-  QDialogButtonBox& buttons =
-      *std::make_unique<QDialogButtonBox>(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this)
-           .release();
-  connect(&buttons, &QDialogButtonBox::accepted, this, &CCalibrationConditionsDlg::accept);
-  connect(&buttons, &QDialogButtonBox::rejected, this, &CCalibrationConditionsDlg::reject);
-  layout.addWidget(&buttons);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &CCalibrationConditionsDlg::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &CCalibrationConditionsDlg::reject);
+  layout->addWidget(buttons);
   Show(shown);
+}
+
+QGroupBox* CCalibrationConditionsDlg::BuildGroup(std::size_t group, int labelWidth) {
+  const int fieldWidth = fontMetrics().horizontalAdvance(QLatin1Char('0')) * 12;
+  auto* box = new QGroupBox(QString::fromUtf8(kGroupTitles[group]), this);
+  box->setCheckable(true);
+  auto* form = new QFormLayout(box);
+  for (std::size_t field = 0; field < kConditionFieldCount; ++field) {
+    if (Index(kFields[field].group) != group) {
+      continue;
+    }
+    fields_[field] = new QLineEdit(box);
+    fields_[field]->setMaximumWidth(fieldWidth);
+    auto* label = new QLabel(QString::fromUtf8(kFields[field].label), box);
+    label->setMinimumWidth(labelWidth);
+    form->addRow(label, fields_[field]);
+  }
+  groups_[group] = box;
+  return box;
 }
 
 QGroupBox& CCalibrationConditionsDlg::Group(ConditionGroup group) const {
@@ -210,10 +209,20 @@ void CCalibrationConditionsDlg::accept() {
 
 std::optional<double> CCalibrationConditionsDlg::ReadField(ConditionField field) {
   const FieldLayout& layout = kFields[Index(field)];
+  const QString name = QString::fromUtf8(layout.name);
+  const QString text = Field(field).text().trimmed();
   QString problem;
-  const std::optional<double> value = ReadFigure(Field(field).text(), layout.need, problem);
+  std::optional<double> value;
+  if (text.isEmpty()) {
+    problem = EmptyFieldProblem(
+        name, QStringLiteral("a number, or clear the tick of its group to leave it out"));
+  } else {
+    value = ReadTypedFigure(name, text,
+                            layout.need == Need::kAboveZero ? ReadAboveZero : ReadZeroOrMore, "0.5",
+                            problem);
+  }
   if (!value) {
-    services_.ShowMessage(*this, QString::fromUtf8(layout.name) + QStringLiteral(": ") + problem);
+    services_.ShowMessage(*this, problem);
     Field(field).setFocus();
   }
   return value;

@@ -58,6 +58,8 @@ class CCalibrationConditionsDlg : public QDialog {
   void accept() override;
 
  private:
+  // The tickable frame of `group` with its labelled fields, labels `labelWidth` wide.
+  QGroupBox* BuildGroup(std::size_t group, int labelWidth);
   void Show(const UncertaintyInputs& shown);
   // The ticked groups' figures, or nothing after telling the user of the first that doesn't
   // read.

@@ -31,41 +31,42 @@ QString VisibleCaption(std::string_view caption) {
   return Caption(caption).remove(QLatin1Char('&'));
 }
 
-std::unique_ptr<QWidget> MakeControl(const ControlTemplate& control, QDialog& dialog) {
+// A new control of the kind `control` names, a child of `dialog`, which owns it.
+QWidget& MakeControl(const ControlTemplate& control, QDialog& dialog) {
   const bool border = (control.styles & kStyleBorder) != 0;
   switch (control.kind) {
     case ControlKind::kLabel: {
-      auto label = std::make_unique<QLabel>(Caption(control.caption), &dialog);
+      auto* label = new QLabel(Caption(control.caption), &dialog);
       label->setTextFormat(Qt::PlainText);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      return label;
+      return *label;
     }
     case ControlKind::kGroupBox: {
-      auto frame = std::make_unique<QGroupBox>(Caption(control.caption), &dialog);
+      auto* frame = new QGroupBox(Caption(control.caption), &dialog);
       // The frame's top line runs through the middle of its title, which leaves the room inside
       // the rectangle to the controls it surrounds.
       frame->setStyleSheet(QStringLiteral(
           "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
           "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
           " left: 6px; padding: 0 2px; }"));
-      return frame;
+      return *frame;
     }
     case ControlKind::kPushButton:
     case ControlKind::kDefaultPushButton: {
-      auto button = std::make_unique<QPushButton>(Caption(control.caption), &dialog);
+      auto* button = new QPushButton(Caption(control.caption), &dialog);
       button->setAutoDefault(true);
       button->setDefault(control.kind == ControlKind::kDefaultPushButton);
-      return button;
+      return *button;
     }
     case ControlKind::kRadioButton:
-      return std::make_unique<QRadioButton>(Caption(control.caption), &dialog);
+      return *new QRadioButton(Caption(control.caption), &dialog);
     case ControlKind::kLineEdit: {
-      auto edit = std::make_unique<QLineEdit>(&dialog);
+      auto* edit = new QLineEdit(&dialog);
       edit->setFrame(border);
-      return edit;
+      return *edit;
     }
     case ControlKind::kMultiLineEdit: {
-      auto text = std::make_unique<QPlainTextEdit>(&dialog);
+      auto* text = new QPlainTextEdit(&dialog);
       if ((control.styles & kStyleAutoHScroll) != 0) {
         text->setLineWrapMode(QPlainTextEdit::NoWrap);
       }
@@ -76,25 +77,25 @@ std::unique_ptr<QWidget> MakeControl(const ControlTemplate& control, QDialog& di
       if (!border) {
         text->setFrameShape(QFrame::NoFrame);
       }
-      return text;
+      return *text;
     }
     case ControlKind::kListBox: {
-      auto list = std::make_unique<CHListBox>(&dialog);
+      auto* list = new CHListBox(&dialog);
       if (!border) {
         list->setFrameShape(QFrame::NoFrame);
       }
-      return list;
+      return *list;
     }
     case ControlKind::kDropDownList: {
-      auto combo = std::make_unique<QComboBox>(&dialog);
+      auto* combo = new QComboBox(&dialog);
       combo->setEditable(false);
       combo->setInsertPolicy(QComboBox::NoInsert);
-      return combo;
+      return *combo;
     }
     case ControlKind::kPicture:
-      return std::make_unique<CPictureCtrl>(&dialog);
+      return *new CPictureCtrl(&dialog);
   }
-  return std::make_unique<QWidget>(&dialog);
+  return *new QWidget(&dialog);
 }
 
 // The width in pixels that a control needs to show its caption whole; 0 when it has none.
@@ -215,28 +216,21 @@ QRect DialogRectToPixels(const DialogRect& rect, const DialogBaseUnits& units) {
   return {left, top, x(rect.x + rect.width) - left, y(rect.y + rect.height) - top};
 }
 
-DialogControls::~DialogControls() {
-  // Last built first, so no control outlives one it refers to.
-  while (!entries_.empty()) {
-    entries_.pop_back();
-  }
-}
-
-void DialogControls::Add(int id, std::unique_ptr<QWidget> control) {
-  entries_.push_back({id, std::move(control)});
+void DialogControls::Add(int id, QWidget& control) {
+  entries_.push_back({id, &control});
 }
 
 QWidget* DialogControls::Find(int id) const {
   const auto found =
       std::ranges::find_if(entries_, [id](const Entry& entry) { return entry.id == id; });
-  return found == entries_.end() ? nullptr : found->control.get();
+  return found == entries_.end() ? nullptr : found->control;
 }
 
 std::vector<QWidget*> DialogControls::All() const {
   std::vector<QWidget*> all;
   all.reserve(entries_.size());
   for (const Entry& entry : entries_) {
-    all.push_back(entry.control.get());
+    all.push_back(entry.control);
   }
   return all;
 }
@@ -245,13 +239,13 @@ DialogControls BuildDialog(const DialogTemplate& dialogTemplate, QDialog& dialog
   dialog.setWindowTitle(Caption(dialogTemplate.caption));
   DialogControls controls;
   for (const ControlTemplate& control : dialogTemplate.controls) {
-    std::unique_ptr<QWidget> widget = MakeControl(control, dialog);
+    QWidget& widget = MakeControl(control, dialog);
     if (control.id != kStaticControlId) {
-      widget->setObjectName(QStringLiteral("control%1").arg(control.id));
+      widget.setObjectName(QStringLiteral("control%1").arg(control.id));
     }
-    widget->setProperty("controlId", control.id);
-    ApplyStyles(control, *widget);
-    controls.Add(control.id, std::move(widget));
+    widget.setProperty("controlId", control.id);
+    ApplyStyles(control, widget);
+    controls.Add(control.id, widget);
   }
 
   const std::vector<QWidget*> widgets = controls.All();

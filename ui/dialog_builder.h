@@ -3,10 +3,9 @@
 #include <QFont>
 #include <QRect>
 #include <QWidget>
-#include <memory>
 #include <vector>
 
-#include "ui/dialog_template.h"
+#include "resources/dialog_template.h"
 
 class QDialog;
 
@@ -26,18 +25,11 @@ DialogBaseUnits FontBaseUnits(const QFont& font);
 // touch in dialog units touch in pixels and never overlap.
 QRect DialogRectToPixels(const DialogRect& rect, const DialogBaseUnits& units);
 
-// The controls of a dialog built from its template: children of the dialog, owned here, found by
-// id.
+// The controls of a dialog built from its template, found by id. The dialog owns them as their Qt
+// parent; this only points at them.
 class DialogControls {
  public:
-  DialogControls() = default;
-  ~DialogControls();
-  DialogControls(const DialogControls&) = delete;
-  DialogControls& operator=(const DialogControls&) = delete;
-  DialogControls(DialogControls&&) = default;
-  DialogControls& operator=(DialogControls&&) = default;
-
-  void Add(int id, std::unique_ptr<QWidget> control);
+  void Add(int id, QWidget& control);
 
   // The control with `id`, or nullptr. Labels and frames share kStaticControlId.
   QWidget* Find(int id) const;
@@ -55,7 +47,7 @@ class DialogControls {
  private:
   struct Entry {
     int id;
-    std::unique_ptr<QWidget> control;
+    QWidget* control;
   };
   std::vector<Entry> entries_;
 };

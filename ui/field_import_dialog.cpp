@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstddef>
-#include <memory>
 #include <string_view>
 #include <utility>
 #include <variant>
@@ -25,6 +24,7 @@
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
 #include "ui/fixed_pitch_font.h"
+#include "ui/typed_figure.h"
 
 namespace mensuro {
 namespace {
@@ -41,12 +41,6 @@ const QString kConditionsName = QStringLiteral("Reference conditions (°C, hPa, 
 const QString kHeightsFileName = QStringLiteral("Heights file");
 const QString kHorizontalAtName = QStringLiteral("Horizontal at height (m)");
 
-// A widget or layout whose parent, given among `arguments` or set when it is added, owns it.
-template <typename Owned, typename... Arguments>
-Owned& Make(Arguments&&... arguments) {
-  return *std::make_unique<Owned>(std::forward<Arguments>(arguments)...).release();
-}
-
 constexpr std::size_t Index(ImportField field) {
   return static_cast<std::size_t>(field);
 }
@@ -57,28 +51,6 @@ constexpr std::size_t Index(ImportChoice choice) {
 
 QString Label(const QString& name) {
   return name + QLatin1Char(':');
-}
-
-// Read by the core as the command line reads it, a decimal point whatever the desktop's
-// language; a decimal comma gets a hint.
-template <typename Value>
-std::optional<Value> ReadInput(const QString& name, const QString& text, const char* example,
-                               std::optional<Value> (*read)(std::string_view, std::string&),
-                               QString& problem) {
-  std::string reason;
-  std::optional<Value> value = read(text.toStdString(), reason);
-  if (!value) {
-    problem = name + QStringLiteral(": ") + QString::fromUtf8(reason) + QLatin1Char('.');
-    if (text.contains(QLatin1Char(','))) {
-      problem +=
-          QStringLiteral(" Write decimals with a point, as in %1.").arg(QLatin1String(example));
-    }
-  }
-  return value;
-}
-
-QString Entered(const QString& name, const QString& what) {
-  return name + QStringLiteral(": enter ") + what + QLatin1Char('.');
 }
 
 QString ContentText(const FieldObservations& observations) {
@@ -107,29 +79,20 @@ CFieldImportDlg::CFieldImportDlg(DialogServices& services, FieldImport import, Q
     }
   }
 
-  auto& layout = Make<QVBoxLayout>(this);
-  auto& summary =
-      Make<QLabel>(import_.fileName + QLatin1Char('\n') + ContentText(import_.observations), this);
-  summary.setTextFormat(Qt::PlainText);
-  summary.setWordWrap(true);
-  layout.addWidget(&summary);
-  layout.addWidget(&BuildInstrumentGroup());
-  layout.addWidget(&BuildHeightsGroup());
-  layout.addWidget(&BuildDistancesGroup());
+  auto* layout = new QVBoxLayout(this);
+  auto* summary =
+      new QLabel(import_.fileName + QLatin1Char('\n') + ContentText(import_.observations), this);
+  summary->setTextFormat(Qt::PlainText);
+  summary->setWordWrap(true);
+  layout->addWidget(summary);
+  layout->addWidget(BuildInstrumentGroup());
+  layout->addWidget(BuildHeightsGroup());
+  layout->addWidget(BuildDistancesGroup());
+  layout->addWidget(BuildPreviewGroup(), 1);
 
-  auto& previewGroup = Make<QGroupBox>(QStringLiteral("Preview"), this);
-  preview_ = &Make<QPlainTextEdit>(&previewGroup);
-  preview_->setReadOnly(true);
-  preview_->setFont(ReportFont());
-  // The lines shown and the count of the others, without scrolling.
-  preview_->setMinimumHeight(preview_->fontMetrics().lineSpacing() *
-                             static_cast<int>(kPreviewLines + 3));
-  Make<QVBoxLayout>(&previewGroup).addWidget(preview_);
-  layout.addWidget(&previewGroup, 1);
-
-  buttons_ = &Make<QDialogButtonBox>(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   saveLog_ = buttons_->addButton(QStringLiteral("Save Log..."), QDialogButtonBox::ActionRole);
-  layout.addWidget(buttons_);
+  layout->addWidget(buttons_);
 
   // The library's heights when it gives them; its distances' kind with them.
   Choice(baseline_ ? ImportChoice::kLibraryHeights : ImportChoice::kFileHeights).setChecked(true);
@@ -139,63 +102,72 @@ CFieldImportDlg::CFieldImportDlg(DialogServices& services, FieldImport import, Q
   Update();
 }
 
-QGroupBox& CFieldImportDlg::BuildInstrumentGroup() {
-  instrument_ = &Make<QGroupBox>(QStringLiteral("Instrument"), this);
-  QGroupBox& box = *instrument_;
+QGroupBox* CFieldImportDlg::BuildInstrumentGroup() {
+  instrument_ = new QGroupBox(QStringLiteral("Instrument"), this);
   for (std::size_t field = 0; field < kImportFieldCount; ++field) {
-    fields_[field] = &Make<QLineEdit>(this);
+    fields_[field] = new QLineEdit(this);
   }
-  auto& grid = Make<QGridLayout>(&box);
-  grid.addWidget(&Make<QLabel>(Label(kWavelengthName), &box), 0, 0);
-  grid.addWidget(&Field(ImportField::kWavelength), 0, 1);
-  choices_[Index(ImportChoice::kReferenceIndex)] = &Make<QRadioButton>(Label(kIndexName), &box);
-  grid.addWidget(&Choice(ImportChoice::kReferenceIndex), 1, 0);
-  grid.addWidget(&Field(ImportField::kReferenceIndex), 1, 1);
+  auto* grid = new QGridLayout(instrument_);
+  grid->addWidget(new QLabel(Label(kWavelengthName), instrument_), 0, 0);
+  grid->addWidget(&Field(ImportField::kWavelength), 0, 1);
+  choices_[Index(ImportChoice::kReferenceIndex)] = new QRadioButton(Label(kIndexName), instrument_);
+  grid->addWidget(&Choice(ImportChoice::kReferenceIndex), 1, 0);
+  grid->addWidget(&Field(ImportField::kReferenceIndex), 1, 1);
   choices_[Index(ImportChoice::kReferenceConditions)] =
-      &Make<QRadioButton>(Label(kConditionsName), &box);
-  grid.addWidget(&Choice(ImportChoice::kReferenceConditions), 2, 0);
-  auto& conditions = Make<QHBoxLayout>();
+      new QRadioButton(Label(kConditionsName), instrument_);
+  grid->addWidget(&Choice(ImportChoice::kReferenceConditions), 2, 0);
+  auto* conditions = new QHBoxLayout;
+  grid->addLayout(conditions, 2, 1);
   for (const ImportField field :
        {ImportField::kReferenceTemperature, ImportField::kReferencePressure,
         ImportField::kReferenceHumidity}) {
-    conditions.addWidget(&Field(field));
+    conditions->addWidget(&Field(field));
   }
-  grid.addLayout(&conditions, 2, 1);
-  return box;
+  return instrument_;
 }
 
-QGroupBox& CFieldImportDlg::BuildHeightsGroup() {
-  heights_ = &Make<QGroupBox>(QStringLiteral("Heights of the marks"), this);
-  QGroupBox& box = *heights_;
+QGroupBox* CFieldImportDlg::BuildHeightsGroup() {
+  heights_ = new QGroupBox(QStringLiteral("Heights of the marks"), this);
   const QString baseline = import_.baselineName ? FieldFromBytes(*import_.baselineName)
                                                 : QStringLiteral("none selected");
   choices_[Index(ImportChoice::kLibraryHeights)] =
-      &Make<QRadioButton>(QStringLiteral("Library baseline: ") + baseline, &box);
-  choices_[Index(ImportChoice::kFileHeights)] = &Make<QRadioButton>(Label(kHeightsFileName), &box);
-  browse_ = &Make<QPushButton>(QStringLiteral("Browse..."), &box);
-  auto& grid = Make<QGridLayout>(&box);
-  grid.addWidget(&Choice(ImportChoice::kLibraryHeights), 0, 0, 1, 3);
-  grid.addWidget(&Choice(ImportChoice::kFileHeights), 1, 0);
-  grid.addWidget(&Field(ImportField::kHeightsFile), 1, 1);
-  grid.addWidget(browse_, 1, 2);
-  return box;
+      new QRadioButton(QStringLiteral("Library baseline: ") + baseline, heights_);
+  choices_[Index(ImportChoice::kFileHeights)] = new QRadioButton(Label(kHeightsFileName), heights_);
+  browse_ = new QPushButton(QStringLiteral("Browse..."), heights_);
+  auto* grid = new QGridLayout(heights_);
+  grid->addWidget(&Choice(ImportChoice::kLibraryHeights), 0, 0, 1, 3);
+  grid->addWidget(&Choice(ImportChoice::kFileHeights), 1, 0);
+  grid->addWidget(&Field(ImportField::kHeightsFile), 1, 1);
+  grid->addWidget(browse_, 1, 2);
+  return heights_;
 }
 
-QGroupBox& CFieldImportDlg::BuildDistancesGroup() {
-  distances_ = &Make<QGroupBox>(QStringLiteral("Published distances are"), this);
-  QGroupBox& box = *distances_;
+QGroupBox* CFieldImportDlg::BuildDistancesGroup() {
+  distances_ = new QGroupBox(QStringLiteral("Published distances are"), this);
   choices_[Index(ImportChoice::kHorizontal)] =
-      &Make<QRadioButton>(QStringLiteral("Horizontal"), &box);
+      new QRadioButton(QStringLiteral("Horizontal"), distances_);
   choices_[Index(ImportChoice::kMarkToMark)] =
-      &Make<QRadioButton>(QStringLiteral("Mark to mark"), &box);
+      new QRadioButton(QStringLiteral("Mark to mark"), distances_);
   Field(ImportField::kHorizontalAt)
       .setPlaceholderText(QStringLiteral("mean height of the two marks"));
-  auto& grid = Make<QGridLayout>(&box);
-  grid.addWidget(&Choice(ImportChoice::kHorizontal), 0, 0);
-  grid.addWidget(&Choice(ImportChoice::kMarkToMark), 0, 1);
-  grid.addWidget(&Make<QLabel>(Label(kHorizontalAtName), &box), 1, 0);
-  grid.addWidget(&Field(ImportField::kHorizontalAt), 1, 1);
-  return box;
+  auto* grid = new QGridLayout(distances_);
+  grid->addWidget(&Choice(ImportChoice::kHorizontal), 0, 0);
+  grid->addWidget(&Choice(ImportChoice::kMarkToMark), 0, 1);
+  grid->addWidget(new QLabel(Label(kHorizontalAtName), distances_), 1, 0);
+  grid->addWidget(&Field(ImportField::kHorizontalAt), 1, 1);
+  return distances_;
+}
+
+QGroupBox* CFieldImportDlg::BuildPreviewGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Preview"), this);
+  preview_ = new QPlainTextEdit(group);
+  preview_->setReadOnly(true);
+  preview_->setFont(ReportFont());
+  // The lines shown and the count of the others, without scrolling.
+  preview_->setMinimumHeight(preview_->fontMetrics().lineSpacing() *
+                             static_cast<int>(kPreviewLines + 3));
+  (new QVBoxLayout(group))->addWidget(preview_);
+  return group;
 }
 
 void CFieldImportDlg::Connect() {
@@ -358,24 +330,25 @@ std::optional<FieldReduction> CFieldImportDlg::Reduce(QString& problem) {
 std::optional<EdmCarrier> CFieldImportDlg::ReadCarrier(QString& problem) const {
   const QString wavelengthText = Field(ImportField::kWavelength).text().trimmed();
   if (wavelengthText.isEmpty()) {
-    problem =
-        Entered(kWavelengthName, QStringLiteral("the wavelength from the instrument's manual"));
+    problem = EmptyFieldProblem(kWavelengthName,
+                                QStringLiteral("the wavelength from the instrument's manual"));
     return std::nullopt;
   }
   const std::optional<double> wavelength =
-      ReadInput(kWavelengthName, wavelengthText, "0.658", ParseWavelength, problem);
+      ReadTypedFigure(kWavelengthName, wavelengthText, ParseWavelength, "0.658", problem);
   if (!wavelength) {
     return std::nullopt;
   }
   if (Choice(ImportChoice::kReferenceIndex).isChecked()) {
     const QString indexText = Field(ImportField::kReferenceIndex).text().trimmed();
     if (indexText.isEmpty()) {
-      problem = Entered(kIndexName, QStringLiteral("the index from the instrument's manual, or "
-                                                   "choose its reference conditions"));
+      problem =
+          EmptyFieldProblem(kIndexName, QStringLiteral("the index from the instrument's manual, or "
+                                                       "choose its reference conditions"));
       return std::nullopt;
     }
     const std::optional<double> index =
-        ReadInput(kIndexName, indexText, "1.000286", ParseReferenceIndex, problem);
+        ReadTypedFigure(kIndexName, indexText, ParseReferenceIndex, "1.000286", problem);
     return index ? std::optional(EdmCarrier{*wavelength, *index}) : std::nullopt;
   }
   QStringList parts;
@@ -384,14 +357,14 @@ std::optional<EdmCarrier> CFieldImportDlg::ReadCarrier(QString& problem) const {
         ImportField::kReferenceHumidity}) {
     parts << Field(field).text().trimmed();
     if (parts.back().isEmpty()) {
-      problem =
-          Entered(kConditionsName, QStringLiteral("the temperature, pressure and humidity from the "
-                                                  "instrument's manual"));
+      problem = EmptyFieldProblem(kConditionsName,
+                                  QStringLiteral("the temperature, pressure and humidity from the "
+                                                 "instrument's manual"));
       return std::nullopt;
     }
   }
-  const std::optional<ReferenceAtmosphere> atmosphere = ReadInput(
-      kConditionsName, parts.join(QLatin1Char(',')), "1013.25", ParseReferenceAtmosphere, problem);
+  const std::optional<ReferenceAtmosphere> atmosphere = ReadTypedFigure(
+      kConditionsName, parts.join(QLatin1Char(',')), ParseReferenceAtmosphere, "1013.25", problem);
   return atmosphere ? std::optional(EdmCarrier{*wavelength, *atmosphere}) : std::nullopt;
 }
 
@@ -431,7 +404,7 @@ bool CFieldImportDlg::ReadHorizontalAt(std::optional<double>& height, QString& p
     height.reset();
     return true;
   }
-  height = ReadInput(kHorizontalAtName, text, "12.5", ParseMarkHeight, problem);
+  height = ReadTypedFigure(kHorizontalAtName, text, ParseMarkHeight, "12.5", problem);
   return height.has_value();
 }
 

@@ -87,9 +87,11 @@ class CFieldImportDlg : public QDialog {
   void accept() override;
 
  private:
-  QGroupBox& BuildInstrumentGroup();
-  QGroupBox& BuildHeightsGroup();
-  QGroupBox& BuildDistancesGroup();
+  // The dialog's parts, each a frame owned by the dialog.
+  QGroupBox* BuildInstrumentGroup();
+  QGroupBox* BuildHeightsGroup();
+  QGroupBox* BuildDistancesGroup();
+  QGroupBox* BuildPreviewGroup();
   void Connect();
   void OnLibraryHeightsChosen(bool chosen);
   void OnBrowse();

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QPdfDocument>
-#include <QPdfView>
 #include <QString>
-#include <QVBoxLayout>
 #include <QWidget>
+
+class QPdfView;
 
 namespace mensuro {
 
@@ -20,14 +20,13 @@ class CHelpViewer : public QWidget {
   bool Load(const QString& path);
 
   const QString& Path() const { return path_; }
-  int PageCount() const { return document_.pageCount(); }
+  int PageCount() const { return document_->pageCount(); }
 
  private:
   QString path_;
-  QVBoxLayout layout_;
-  QPdfDocument document_;
-  // After the document it draws, so that it is destroyed first.
-  QPdfView view_;
+  // Children of this window.
+  QPdfView* view_ = nullptr;
+  QPdfDocument* document_ = nullptr;
 };
 
 }  // namespace mensuro

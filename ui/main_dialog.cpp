@@ -16,8 +16,8 @@
 #include "core/data/baseline_library.h"
 #include "core/data/data_files.h"
 #include "core/data/number_text.h"
+#include "resources/control_ids.h"
 #include "resources/dialog_templates.h"
-#include "ui/control_ids.h"
 #include "ui/control_text.h"
 #include "ui/fixed_pitch_font.h"
 #include "ui/h_list_box.h"
@@ -63,8 +63,6 @@ CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executabl
   ConnectCommands();
   OnInitDialog();
 }
-
-CVerantDlg::~CVerantDlg() = default;
 
 void CVerantDlg::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);

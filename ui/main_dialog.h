@@ -5,7 +5,6 @@
 #include <QIcon>
 #include <QPixmap>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,9 +48,6 @@ class CVerantDlg : public QDialog {
   // `executableDir` is where the files shipped with the program are looked for.
   CVerantDlg(DialogServices& services, std::filesystem::path executableDir,
              QWidget* parent = nullptr);
-  ~CVerantDlg() override;
-  CVerantDlg(const CVerantDlg&) = delete;
-  CVerantDlg& operator=(const CVerantDlg&) = delete;
 
   QWidget* Control(int id) const { return controls_.Find(id); }
   const DialogControls& Controls() const { return controls_; }
@@ -180,7 +176,8 @@ class CVerantDlg : public QDialog {
   QLabel* noticeSummary_ = nullptr;
 
   std::optional<GrowingLayout> growingLayout_;
-  CPlotWindow* plotWindow_ = nullptr;  // a child window, made by the first Plot
+  // A child window of this one, made by the first Plot.
+  CPlotWindow* plotWindow_ = nullptr;
 
   MeasurementHeader header_;
   CalibrationState calibration_;

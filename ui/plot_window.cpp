@@ -6,9 +6,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QScatterSeries>
+#include <QSplitter>
 #include <QStringList>
 #include <QTableWidgetItem>
 #include <QToolTip>
+#include <QVBoxLayout>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,10 +31,12 @@ namespace {
 const QString kPlotFilter = QStringLiteral(
     "SVG picture (*.svg)|*.svg|PNG picture (*.png)|*.png|PDF document (*.pdf)|*.pdf||");
 
-// Puts `chart` into `view`, which owns it from then on, and deletes the chart it showed.
+// Puts `chart` into `view`, which owns it from then on. The view lets go of the chart it showed,
+// which goes when control returns to the event loop.
 void ReplaceChart(QChartView& view, std::unique_ptr<QChart> chart) {
-  const std::unique_ptr<QChart> previous(view.chart());
+  QChart* previous = view.chart();
   view.setChart(chart.release());
+  previous->deleteLater();
 }
 
 // The summary's texts, which the program writes itself, as one text of lines.
@@ -47,70 +51,17 @@ QString Lines(const std::vector<std::string>& lines) {
 }  // namespace
 
 CPlotWindow::CPlotWindow(DialogServices& services, CalibrationState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      services_(services),
-      state_(state),
-      layout_(this),
-      chartLayout_(&chartColumn_),
-      panelLayout_(&panel_) {
+    : QWidget(parent, Qt::Window), services_(services), state_(state) {
   setWindowTitle(QStringLiteral("Calibration Plot"));
-  message_.setAlignment(Qt::AlignCenter);
-  message_.setWordWrap(true);
-  message_.setTextFormat(Qt::PlainText);
-  for (QChartView* view : {&calibrationView_, &residualView_}) {
-    view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumHeight(160);
-  }
-  noticeTitle_.setText(QStringLiteral("Warnings and notes on the input:"));
-  noticeList_.setMaximumHeight(120);
-  saveAs_.setText(QStringLiteral("Save As"));
-  connect(&saveAs_, &QPushButton::clicked, this, &CPlotWindow::OnSaveAs);
-  conditions_.setText(QStringLiteral("Calibration Conditions..."));
-  connect(&conditions_, &QPushButton::clicked, this, &CPlotWindow::OnCalibrationConditions);
-
-  chartLayout_.setContentsMargins(0, 0, 0, 0);
-  chartLayout_.addWidget(&message_, 1);
-  chartLayout_.addWidget(&calibrationView_, 3);
-  chartLayout_.addWidget(&residualView_, 2);
-  chartLayout_.addWidget(&noticeTitle_);
-  chartLayout_.addWidget(&noticeList_);
-
-  panelTitle_.setText(QStringLiteral("<b>Uncertainty of the correction</b>"));
-  for (QLabel* text : {&inputs_, &conformity_, &fullTest_}) {
-    text->setTextFormat(Qt::PlainText);
-    text->setWordWrap(true);
-    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  }
-  correctionTable_.setEditTriggers(QAbstractItemView::NoEditTriggers);
-  correctionTable_.verticalHeader()->hide();
-  // The whole table shows, so the panel is as wide as its columns need.
-  correctionTable_.setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
-  correctionTable_.setToolTip(
-      QStringLiteral("IC: the correction to add to a distance D measured with the instrument; "
-                     "u: its combined standard uncertainty, with its effective degrees of "
-                     "freedom (DOF); U = k u: its expanded uncertainty for about 95 percent."));
-  fullTestTitle_.setText(QStringLiteral("<b>ISO 17123-4 full test</b>"));
-  panelLayout_.setContentsMargins(0, 0, 0, 0);
-  panelLayout_.addWidget(&panelTitle_);
-  panelLayout_.addWidget(&inputs_);
-  panelLayout_.addWidget(&correctionTable_);
-  panelLayout_.addWidget(&conformity_);
-  panelLayout_.addSpacing(8);
-  panelLayout_.addWidget(&fullTestTitle_);
-  panelLayout_.addWidget(&fullTest_);
-  panelLayout_.addStretch(1);
-
-  splitter_.addWidget(&chartColumn_);
-  splitter_.addWidget(&panel_);
-  splitter_.setChildrenCollapsible(false);
-  splitter_.setStretchFactor(0, 1);
-  splitter_.setStretchFactor(1, 0);
-  layout_.addWidget(&splitter_, 1);
-  auto buttons = std::make_unique<QHBoxLayout>();
-  buttons->addWidget(&conditions_);
-  buttons->addStretch();
-  buttons->addWidget(&saveAs_);
-  layout_.addLayout(buttons.release());  // the window's layout owns it
+  auto* splitter = new QSplitter(this);
+  splitter->addWidget(BuildChartColumn());
+  splitter->addWidget(BuildUncertaintyPanel());
+  splitter->setChildrenCollapsible(false);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 0);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(splitter, 1);
+  layout->addLayout(BuildButtonRow());
   resize(1300, 760);
   ShowMessage(QStringLiteral("Press Process to see the calibration plot."));
   ShowNotices({});
@@ -118,6 +69,79 @@ CPlotWindow::CPlotWindow(DialogServices& services, CalibrationState& state, QWid
   if (state_.Calibration() != nullptr || !state_.Failure().isEmpty()) {
     ShowCalibration();
   }
+}
+
+QWidget* CPlotWindow::BuildChartColumn() {
+  auto* column = new QWidget(this);
+  message_ = new QLabel(column);
+  message_->setAlignment(Qt::AlignCenter);
+  message_->setWordWrap(true);
+  message_->setTextFormat(Qt::PlainText);
+  calibrationView_ = new QChartView(column);
+  residualView_ = new QChartView(column);
+  for (QChartView* view : {calibrationView_, residualView_}) {
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumHeight(160);
+  }
+  noticeTitle_ = new QLabel(QStringLiteral("Warnings and notes on the input:"), column);
+  noticeList_ = new QListWidget(column);
+  noticeList_->setMaximumHeight(120);
+
+  auto* layout = new QVBoxLayout(column);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(message_, 1);
+  layout->addWidget(calibrationView_, 3);
+  layout->addWidget(residualView_, 2);
+  layout->addWidget(noticeTitle_);
+  layout->addWidget(noticeList_);
+  return column;
+}
+
+QWidget* CPlotWindow::BuildUncertaintyPanel() {
+  panel_ = new QWidget(this);
+  auto* title = new QLabel(QStringLiteral("<b>Uncertainty of the correction</b>"), panel_);
+  inputs_ = new QLabel(panel_);
+  correctionTable_ = new QTableWidget(panel_);
+  conformity_ = new QLabel(panel_);
+  auto* fullTestTitle = new QLabel(QStringLiteral("<b>ISO 17123-4 full test</b>"), panel_);
+  fullTest_ = new QLabel(panel_);
+  for (QLabel* text : {inputs_, conformity_, fullTest_}) {
+    text->setTextFormat(Qt::PlainText);
+    text->setWordWrap(true);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  }
+  correctionTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  correctionTable_->verticalHeader()->hide();
+  // The whole table shows, so the panel is as wide as its columns need.
+  correctionTable_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+  correctionTable_->setToolTip(
+      QStringLiteral("IC: the correction to add to a distance D measured with the instrument; "
+                     "u: its combined standard uncertainty, with its effective degrees of "
+                     "freedom (DOF); U = k u: its expanded uncertainty for about 95 percent."));
+
+  auto* layout = new QVBoxLayout(panel_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(title);
+  layout->addWidget(inputs_);
+  layout->addWidget(correctionTable_);
+  layout->addWidget(conformity_);
+  layout->addSpacing(8);
+  layout->addWidget(fullTestTitle);
+  layout->addWidget(fullTest_);
+  layout->addStretch(1);
+  return panel_;
+}
+
+QLayout* CPlotWindow::BuildButtonRow() {
+  conditions_ = new QPushButton(QStringLiteral("Calibration Conditions..."), this);
+  connect(conditions_, &QPushButton::clicked, this, &CPlotWindow::OnCalibrationConditions);
+  saveAs_ = new QPushButton(QStringLiteral("Save As"), this);
+  connect(saveAs_, &QPushButton::clicked, this, &CPlotWindow::OnSaveAs);
+  auto* row = new QHBoxLayout;
+  row->addWidget(conditions_);
+  row->addStretch();
+  row->addWidget(saveAs_);
+  return row;
 }
 
 void CPlotWindow::ShowCalibration() {
@@ -131,18 +155,18 @@ void CPlotWindow::ShowCalibration() {
 }
 
 void CPlotWindow::ShowNotices(const InputNotices& notices) {
-  noticeList_.clear();
+  noticeList_->clear();
   for (const InputNotice& notice : notices.listed) {
-    noticeList_.addItem(FieldFromBytes(VisibleText(
+    noticeList_->addItem(FieldFromBytes(VisibleText(
         fmt::format("{} line {}: {}: {}    {}", InputTextName(notice.where.text), notice.where.line,
                     NoticeLevelName(notice.level), notice.reason, notice.content))));
   }
   const std::size_t unlisted = UnlistedNotices(notices);
   if (unlisted > 0) {
-    noticeList_.addItem(QStringLiteral("%1 more not listed").arg(unlisted));
+    noticeList_->addItem(QStringLiteral("%1 more not listed").arg(unlisted));
   }
-  noticeTitle_.setVisible(noticeList_.count() > 0);
-  noticeList_.setVisible(noticeList_.count() > 0);
+  noticeTitle_->setVisible(noticeList_->count() > 0);
+  noticeList_->setVisible(noticeList_->count() > 0);
 }
 
 void CPlotWindow::ShowUncertainty(const ProcessedCalibration& calibration) {
@@ -153,34 +177,33 @@ void CPlotWindow::ShowUncertainty(const ProcessedCalibration& calibration) {
   for (std::string& line : UncertaintyInputLines(inputs)) {
     inputLines.push_back(std::move(line));
   }
-  inputs_.setText(Lines(inputLines));
+  inputs_->setText(Lines(inputLines));
 
   const std::vector<std::string> headings = CorrectionTableHeadings(inputs);
   const std::vector<std::vector<std::string>> rows = CorrectionTableCells(inputs, budget);
-  correctionTable_.clear();
-  correctionTable_.setColumnCount(static_cast<int>(headings.size()));
-  correctionTable_.setRowCount(static_cast<int>(rows.size()));
+  correctionTable_->clear();
+  correctionTable_->setColumnCount(static_cast<int>(headings.size()));
+  correctionTable_->setRowCount(static_cast<int>(rows.size()));
   QStringList labels;
   for (const std::string& heading : headings) {
     labels << QString::fromStdString(heading);
   }
-  correctionTable_.setHorizontalHeaderLabels(labels);
+  correctionTable_->setHorizontalHeaderLabels(labels);
   for (std::size_t row = 0; row < rows.size(); ++row) {
     for (std::size_t column = 0; column < rows[row].size(); ++column) {
-      auto item = std::make_unique<QTableWidgetItem>(QString::fromStdString(rows[row][column]));
+      auto* item = new QTableWidgetItem(QString::fromStdString(rows[row][column]));
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      correctionTable_.setItem(static_cast<int>(row), static_cast<int>(column),
-                               item.release());  // the table owns it
+      correctionTable_->setItem(static_cast<int>(row), static_cast<int>(column), item);
     }
   }
-  correctionTable_.resizeColumnsToContents();
-  correctionTable_.resizeRowsToContents();
+  correctionTable_->resizeColumnsToContents();
+  correctionTable_->resizeRowsToContents();
 
   const std::vector<std::string> conformity = ConformityLines(inputs, budget);
-  conformity_.setText(Lines(conformity));
-  conformity_.setVisible(!conformity.empty());
-  fullTest_.setText(Lines(FullTestLines(calibration.fullTest)));
-  panel_.show();
+  conformity_->setText(Lines(conformity));
+  conformity_->setVisible(!conformity.empty());
+  fullTest_->setText(Lines(FullTestLines(calibration.fullTest)));
+  panel_->show();
 }
 
 void CPlotWindow::ShowCharts(const CalibrationPlotData& data) {
@@ -189,25 +212,25 @@ void CPlotWindow::ShowCharts(const CalibrationPlotData& data) {
   std::unique_ptr<QChart> residualChart = MakeResidualChart(*data_);
   ConnectHovering(*calibrationChart);
   ConnectHovering(*residualChart);
-  ReplaceChart(calibrationView_, std::move(calibrationChart));
-  ReplaceChart(residualView_, std::move(residualChart));
-  message_.hide();
-  calibrationView_.show();
-  residualView_.show();
-  saveAs_.setEnabled(true);
+  ReplaceChart(*calibrationView_, std::move(calibrationChart));
+  ReplaceChart(*residualView_, std::move(residualChart));
+  message_->hide();
+  calibrationView_->show();
+  residualView_->show();
+  saveAs_->setEnabled(true);
 }
 
 void CPlotWindow::ShowMessage(const QString& text) {
   data_.reset();
   // No stale plot behind the message: the views are emptied, not only hidden.
-  ReplaceChart(calibrationView_, std::make_unique<QChart>());
-  ReplaceChart(residualView_, std::make_unique<QChart>());
-  calibrationView_.hide();
-  residualView_.hide();
-  message_.setText(text);
-  message_.show();
-  saveAs_.setEnabled(false);
-  panel_.hide();
+  ReplaceChart(*calibrationView_, std::make_unique<QChart>());
+  ReplaceChart(*residualView_, std::make_unique<QChart>());
+  calibrationView_->hide();
+  residualView_->hide();
+  message_->setText(text);
+  message_->show();
+  saveAs_->setEnabled(false);
+  panel_->hide();
 }
 
 void CPlotWindow::ConnectHovering(QChart& chart) {

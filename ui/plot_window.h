@@ -4,16 +4,15 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSplitter>
 #include <QString>
 #include <QTableWidget>
-#include <QVBoxLayout>
 #include <QWidget>
 #include <optional>
 
 #include "documents/calibration_plot_data.h"
 #include "ui/calibration_state.h"
 
+class QLayout;
 class QScatterSeries;
 
 namespace mensuro {
@@ -37,19 +36,19 @@ class CPlotWindow : public QWidget {
 
   // What the charts show, or nothing while a message stands in their place.
   const std::optional<CalibrationPlotData>& Data() const { return data_; }
-  const QLabel& Message() const { return message_; }
-  QChartView& CalibrationView() { return calibrationView_; }
-  QChartView& ResidualView() { return residualView_; }
-  QPushButton& SaveAsButton() { return saveAs_; }
-  QPushButton& ConditionsButton() { return conditions_; }
+  const QLabel& Message() const { return *message_; }
+  QChartView& CalibrationView() { return *calibrationView_; }
+  QChartView& ResidualView() { return *residualView_; }
+  QPushButton& SaveAsButton() { return *saveAs_; }
+  QPushButton& ConditionsButton() { return *conditions_; }
   // The warnings and notes of the run shown, one line each; hidden when there are none.
-  const QListWidget& NoticeList() const { return noticeList_; }
+  const QListWidget& NoticeList() const { return *noticeList_; }
   // The uncertainty of the correction of the calibration shown; hidden while there is none.
-  const QWidget& UncertaintyPanel() const { return panel_; }
-  const QLabel& UncertaintyInputsText() const { return inputs_; }
-  const QTableWidget& CorrectionTable() const { return correctionTable_; }
-  const QLabel& ConformityText() const { return conformity_; }
-  const QLabel& FullTestText() const { return fullTest_; }
+  const QWidget& UncertaintyPanel() const { return *panel_; }
+  const QLabel& UncertaintyInputsText() const { return *inputs_; }
+  const QTableWidget& CorrectionTable() const { return *correctionTable_; }
+  const QLabel& ConformityText() const { return *conformity_; }
+  const QLabel& FullTestText() const { return *fullTest_; }
 
   void OnSaveAs();
   // Runs the Calibration Conditions dialog on the remembered conditions; OK remembers them and
@@ -59,6 +58,11 @@ class CPlotWindow : public QWidget {
   std::optional<QString> MarkerText(const QScatterSeries& series, const QPointF& point) const;
 
  private:
+  // The window's parts: the charts with the notices below them, the uncertainty panel, the
+  // buttons.
+  QWidget* BuildChartColumn();
+  QWidget* BuildUncertaintyPanel();
+  QLayout* BuildButtonRow();
   void ShowCharts(const CalibrationPlotData& data);
   void ShowMessage(const QString& text);
   void ConnectHovering(QChart& chart);
@@ -68,26 +72,19 @@ class CPlotWindow : public QWidget {
   DialogServices& services_;
   CalibrationState& state_;
   std::optional<CalibrationPlotData> data_;
-  // Containers come before what they hold, which is then destroyed first.
-  QVBoxLayout layout_;
-  QSplitter splitter_;
-  QWidget chartColumn_;
-  QVBoxLayout chartLayout_;
-  QLabel message_;
-  QChartView calibrationView_;
-  QChartView residualView_;
-  QLabel noticeTitle_;
-  QListWidget noticeList_;
-  QWidget panel_;
-  QVBoxLayout panelLayout_;
-  QLabel panelTitle_;
-  QLabel inputs_;
-  QTableWidget correctionTable_;
-  QLabel conformity_;
-  QLabel fullTestTitle_;
-  QLabel fullTest_;
-  QPushButton conditions_;
-  QPushButton saveAs_;
+  // The parts that change, children of the window, which owns them.
+  QLabel* message_ = nullptr;
+  QChartView* calibrationView_ = nullptr;
+  QChartView* residualView_ = nullptr;
+  QLabel* noticeTitle_ = nullptr;
+  QListWidget* noticeList_ = nullptr;
+  QWidget* panel_ = nullptr;
+  QLabel* inputs_ = nullptr;
+  QTableWidget* correctionTable_ = nullptr;
+  QLabel* conformity_ = nullptr;
+  QLabel* fullTest_ = nullptr;
+  QPushButton* conditions_ = nullptr;
+  QPushButton* saveAs_ = nullptr;
 };
 
 }  // namespace mensuro

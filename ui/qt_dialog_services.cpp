@@ -6,7 +6,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
-#include <memory>
 
 #include "core/data/text_file.h"
 #include "ui/help_viewer.h"
@@ -96,13 +95,16 @@ bool QtDialogServices::ShowDocumentInViewer(QWidget& owner, const QString& path)
       return true;
     }
   }
-  auto viewer = std::make_unique<CHelpViewer>(&owner);
+  // A viewer that can't show the document goes with `tried` at the end of this call; one that can
+  // moves to `owner`, which deletes it, unless closing it does first.
+  QWidget tried;
+  auto* viewer = new CHelpViewer(&tried);
   if (!viewer->Load(path)) {
     return false;
   }
+  viewer->setParent(&owner, viewer->windowFlags());
   viewer->setAttribute(Qt::WA_DeleteOnClose);
   viewer->show();
-  viewer.release();  // `owner` deletes it, unless closing it does first
   return true;
 }
 

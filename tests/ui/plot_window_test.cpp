@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QScatterSeries>
 #include <QTest>
 
@@ -60,6 +62,23 @@ TEST(plot_window, follows_every_process) {
   window.dialog->OnProcess();
   EXPECT_GT(window.Results()->count(), 0);
   EXPECT_TRUE(window.OpenPlot().Data().has_value());
+}
+
+TEST(plot_window, deletes_the_charts_it_no_longer_shows_and_the_others_with_the_window) {
+  TestWindow window;
+  EnterWorkedExample(window);
+  CPlotWindow& plot = window.OpenPlot();
+  const QPointer<QChart> replaced = plot.CalibrationView().chart();
+  window.dialog->OnProcess();
+  const QPointer<QChart> shown = plot.CalibrationView().chart();
+  ASSERT_NE(shown, replaced);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(replaced.isNull());
+
+  const QPointer<CPlotWindow> plotWindow = &plot;
+  window.dialog.reset();
+  EXPECT_TRUE(plotWindow.isNull());
+  EXPECT_TRUE(shown.isNull());
 }
 
 TEST(plot_window, lists_the_warnings_that_the_main_window_counts) {

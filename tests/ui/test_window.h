@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "resources/control_ids.h"
 #include "support/temp_dir.h"
-#include "ui/control_ids.h"
 #include "ui/dialog_services.h"
 #include "ui/h_list_box.h"
 #include "ui/main_dialog.h"
