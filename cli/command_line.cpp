@@ -13,7 +13,8 @@ namespace mensuro::cli {
 namespace {
 
 // Whether `path` ends in an extension the plot can be written as (.svg, .png or .pdf, letter
-// case aside), the check the document module's writer makes of it.
+// case aside). Checked here, without Qt, so that a wrong name is a usage error before anything
+// is processed or the document module loaded.
 bool IsPlotFileName(const std::string& path) {
   std::string extension = std::filesystem::path(path).extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) {
