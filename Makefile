@@ -47,10 +47,12 @@ PREFIX ?= /usr/local
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The processing benchmarks, then mensuro-cli's memory and time on hostile files of growing size.
+# The processing benchmarks, then mensuro-cli's memory and time on hostile files of growing size,
+# then what one run of its text report costs as a whole process.
 bench: build
 	@status=0; bash bench/run.sh $(BUILD) || status=1; \
-	echo; python3 bench/hostile_input.py $(BUILD) || status=1; exit $$status
+	echo; python3 bench/hostile_input.py $(BUILD) || status=1; \
+	echo; python3 bench/startup.py $(BUILD) || status=1; exit $$status
 
 # The README's pictures after a Process of the Kellerby example: the window, the plot window and
 # the first page of the certificate; and the import dialog of the seven-pillar field file.

@@ -1,14 +1,27 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
-#include "documents/plot_export.h"
 #include "resources/version_info.h"
 
 namespace mensuro::cli {
 namespace {
+
+// Whether `path` ends in an extension the plot can be written as (.svg, .png or .pdf, letter
+// case aside). Checked here, without Qt, so that a wrong name is a usage error before anything
+// is processed or the document module loaded.
+bool IsPlotFileName(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) {
+    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  });
+  return extension == ".svg" || extension == ".png" || extension == ".pdf";
+}
 
 // Help that shows each option's value and default but not the options it can't be used with:
 // the descriptions and the usage errors say that where it matters.
@@ -28,13 +41,27 @@ class HelpFormatter : public CLI::Formatter {
   }
 };
 
-}  // namespace
+// What the program does, above the options.
+constexpr const char* kDescription =
+    "Checks an electronic distance meter against a calibration baseline: pairs and averages the "
+    "measured distances, fits published minus observed against distance, tests the scale and "
+    "constant errors, and prints the EDM Calibration Report.";
 
-void DescribeCommandLine(CLI::App& app, CommandLine& line) {
-  app.description(
-      "Checks an electronic distance meter against a calibration baseline: pairs and averages the "
-      "measured distances, fits published minus observed against distance, tests the scale and "
-      "constant errors, and prints the EDM Calibration Report.");
+// The exit statuses and how the options bear on the output, below the options.
+constexpr const char* kFooter =
+    "Exit status: 0 report produced, 1 the calibration could not be processed (message on "
+    "standard error), 2 wrong command line, a file that can't be read or written, or a "
+    "baseline that the library lacks or whose uncertainty line is malformed. The uncertainty "
+    "options feed the correction's uncertainty and conformity, shown in the JSON, the plot and "
+    "the certificate; the text report is the same with them as without. Lines of the input "
+    "that were probably misread are named on standard error as FILE:LINE: warning: REASON; the "
+    "run goes on.";
+
+// The options of a calibration run, each of which --list-baselines excludes.
+using RunOptions = std::vector<CLI::Option*>;
+
+// The two texts: the measured file, and the published distances from a file or the library.
+void AddInputOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
   auto* measured =
       app.add_option("MEASURED_FILE", line.measuredFile,
                      "Measured data: header lines ($date, !time, #comment, @EDM, ^constant mm, "
@@ -52,6 +79,11 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
   app.add_option("--library", line.libraryFile,
                  "The baseline library to use instead of the one installed with the program")
       ->type_name("LIBRARY_FILE");
+  options.insert(options.end(), {measured, published, baseline});
+}
+
+// What the run writes: the report file, the output's format, the certificate and the plot.
+void AddOutputOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
   auto* output =
       app.add_option("--output", line.outputFile, "Also write the report to this file (CR LF)")
           ->type_name("REPORT_FILE");
@@ -69,11 +101,16 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
                               "Also draw the calibration plot into this file, as SVG, PNG or PDF "
                               "by its extension")
                    ->type_name("FILE.svg|.png|.pdf");
-  UncertaintyInputs& inputs = line.uncertainty;
+  options.insert(options.end(), {output, format, certificate, plot});
+}
+
+// The inputs of the correction's uncertainty budget and the acceptance it is judged against.
+void AddUncertaintyOptions(CLI::App& app, UncertaintyInputs& inputs, RunOptions& options) {
   auto* baselineUncertainty = AddReadOption(
       app, "--baseline-uncertainty", inputs.baseline, ParseBaselineUncertainty, "A,B[,K[,DOF]]",
       "Expanded uncertainty of the published distances, A mm + B ppm at coverage factor K "
-      "(default 2) with DOF degrees of freedom (default inf); replaces the library baseline's");
+      "(default 2) with DOF degrees of freedom (default inf); it replaces the uncertainty that "
+      "the library gives for the baseline");
   auto* sensorUncertainty = AddReadOption(
       app, "--sensor-uncertainty", inputs.sensors, ParseSensorUncertainty, "T,P,RH",
       "Standard uncertainties of the thermometer (K), barometer (hPa) and hygrometer (%)");
@@ -84,33 +121,30 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
   auto* acceptance =
       AddReadOption(app, "--acceptance", inputs.acceptance, ParseMmPlusPpm, "A,B",
                     "Maximum permissible error A mm + B ppm that the correction is judged against");
-  app.add_flag("--list-baselines", line.listBaselines,
-               "Print the names of the library's baselines, one per line, in file order")
-      ->excludes(measured)
-      ->excludes(published)
-      ->excludes(baseline)
-      ->excludes(output)
-      ->excludes(format)
-      ->excludes(certificate)
-      ->excludes(plot)
-      ->excludes(baselineUncertainty)
-      ->excludes(sensorUncertainty)
-      ->excludes(resolution)
-      ->excludes(centring)
-      ->excludes(acceptance);
+  options.insert(options.end(),
+                 {baselineUncertainty, sensorUncertainty, resolution, centring, acceptance});
+}
+
+}  // namespace
+
+void DescribeCommandLine(CLI::App& app, CommandLine& line) {
+  app.description(kDescription);
+  RunOptions runOptions;
+  AddInputOptions(app, line, runOptions);
+  AddOutputOptions(app, line, runOptions);
+  AddUncertaintyOptions(app, line.uncertainty, runOptions);
+  auto* list = app.add_flag("--list-baselines", line.listBaselines,
+                            "Print the names of the library's baselines, one per line, in file "
+                            "order");
+  for (CLI::Option* option : runOptions) {
+    list->excludes(option);
+  }
   const std::optional<VersionInfo> version = ReadVersionInfo();
   app.set_version_flag("--version",
                        "mensuro-cli " + (version ? version->productVersion : std::string("?")),
                        "Print the program's version and exit");
   app.formatter(std::make_shared<HelpFormatter>());
-  app.footer(
-      "Exit status: 0 report produced, 1 the calibration could not be processed (message on "
-      "standard error), 2 wrong command line, a file that can't be read or written, or a "
-      "baseline that the library lacks or whose uncertainty line is malformed. The uncertainty "
-      "options feed the correction's uncertainty and conformity, shown in the JSON, the plot and "
-      "the certificate; the text report is the same with them as without. Lines of the input "
-      "that were probably misread are named on standard error as FILE:LINE: warning: REASON; the "
-      "run goes on.");
+  app.footer(kFooter);
 }
 
 std::string CommandLineProblem(const CommandLine& line) {
@@ -126,7 +160,7 @@ std::string CommandLineProblem(const CommandLine& line) {
   if (!line.libraryFile.empty() && !line.baselineName) {
     return "--library is used only with --baseline or --list-baselines";
   }
-  if (!line.plotFile.empty() && !PlotFileTypeOf(QString::fromLocal8Bit(line.plotFile))) {
+  if (!line.plotFile.empty() && !IsPlotFileName(line.plotFile)) {
     return "--plot needs a file name ending in .svg, .png or .pdf";
   }
   return {};

@@ -1,6 +1,7 @@
 // mensuro-cli: processes a measured data file against published distances, from a file or from
 // the baseline library, into the EDM Calibration Report, and on request the calibration plot
-// and the PDF certificate, for scripts and batch checks.
+// and the PDF certificate (through the document module, loaded only then), for scripts and
+// batch checks.
 
 #include <algorithm>
 #include <clocale>
@@ -14,10 +15,8 @@
 
 #include <fmt/format.h>
 
-#include <QApplication>
-#include <QString>
-
 #include "cli/command_line.h"
+#include "cli/document_writer.h"
 #include "cli/json_output.h"
 #include "cli/library_baseline.h"
 #include "cli/reduce_command.h"
@@ -30,10 +29,6 @@
 #include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
 #include "core/processing/processed_calibration.h"
-#include "documents/calibration_certificate.h"
-#include "documents/calibration_plot_data.h"
-#include "documents/headless_platform.h"
-#include "documents/plot_export.h"
 
 namespace {
 
@@ -192,50 +187,17 @@ std::string FailureText(const std::string& message, const ProjectRun& run) {
   return message == kProcessingFailurePrefix ? message + TooFewPairsText(run.records) : message;
 }
 
-// Qt's own notes (a missing runtime folder, say) would mix with the messages a script reads.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtCriticalMsg || type == QtFatalMsg) {
-    PrintErrorLine("mensuro-cli: " + message.toLocal8Bit().toStdString());
-  }
-}
-
-// The plot and the certificate the command line asks for. Qt is started only for them, on its
-// offscreen platform: they are files, so no display is needed, even where one is present.
-int WriteDocuments(const CommandLine& line, const ProcessedCalibration& calibration) {
-  if (line.plotFile.empty() && line.certificateFile.empty()) {
-    return kExitSuccess;
-  }
-  qInstallMessageHandler(QuietQtMessages);
-  UseOffscreenPlatformUnlessChosen();
-  int argc = 1;
-  char name[] = "mensuro-cli";
-  char* argv[] = {name, nullptr};
-  const QApplication application(argc, argv);
-
-  QString reason;
-  if (!line.plotFile.empty()) {
-    const QString path = QString::fromLocal8Bit(line.plotFile);
-    if (!SavePlot(path, PlotFileTypeOf(path).value_or(PlotFileType::kPdf),
-                  MakeCalibrationPlotData(calibration), reason)) {
-      return Fail(kExitUsage, "cannot write the plot file '" + line.plotFile +
-                                  "': " + reason.toLocal8Bit().toStdString());
-    }
-  }
-  if (!line.certificateFile.empty() &&
-      !SaveCertificate(QString::fromLocal8Bit(line.certificateFile), calibration, reason)) {
-    return Fail(kExitUsage, "cannot write the certificate file '" + line.certificateFile +
-                                "': " + reason.toLocal8Bit().toStdString());
-  }
-  return kExitSuccess;
-}
-
-int Run(const CommandLine& line, const char* argv0) {
+// Reads the measured text, the published text and the inputs of the uncertainty budget into
+// what `calibration` is processed from, and where the published text came from into `published`.
+// Returns kExitSuccess, or the exit code of what could not be read, having said why.
+int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration& calibration,
+               PublishedSource& published) {
   std::string reason;
   std::optional<std::string> measured = ReadTextFile(line.measuredFile, reason);
   if (!measured) {
     return Fail(kExitUsage, "cannot read the measured file '" + line.measuredFile + "': " + reason);
   }
-  PublishedSource published = ReadPublished(line, argv0);
+  published = ReadPublished(line, argv0);
   if (published.failure != kExitSuccess) {
     return published.failure;
   }
@@ -243,50 +205,66 @@ int Run(const CommandLine& line, const char* argv0) {
   if (!inputs) {
     return kExitUsage;
   }
-
   // The texts move into the calibration rather than being copied: they may be large.
-  MeasurementHeader given;
-  given.publishedSource = published.name;
-  given.measuredFileName = line.measuredFile;
-  const ProcessedCalibration calibration = ProcessCalibration(
-      std::move(given), std::move(*measured), std::move(published.text), std::move(*inputs));
-  const MeasurementHeader& header = calibration.header;
-  const ReportText& report = calibration.report;
-  const bool json = line.format == "json";
-  const ProjectRun& run = calibration.run;
-  PrintNotices(run.notices, line, published);
-  if (!calibration.processed) {
-    const std::string failure = FailureText(calibration.failure, run);
-    const InputLocation failedAt = run.failedAt.value_or(InputLocation{});
-    const FileLine at = LocateLine(failedAt, line, published);
-    if (json) {
-      nlohmann::json document = {{"error", failure}};
-      if (run.failedAt) {
-        document["errorAt"] = {{"text", InputTextName(failedAt.text)}, {"line", at.line}};
-      }
-      document.update(InputJson(run, line, published));
-      PrintOut(JsonText(document));
-    } else {
-      // The line the failure names, as an editor finds it.
-      PrintErrorLine(
-          "mensuro-cli: " + failure +
-          (run.failedAt ? fmt::format(" ({}:{})", at.fileName, at.line) : std::string()));
-    }
-    return kExitProcessingFailed;
-  }
+  calibration.conditions = std::move(*inputs);
+  calibration.measuredText = std::move(*measured);
+  calibration.publishedText = std::move(published.text);
+  calibration.header.publishedSource = published.name;
+  calibration.header.measuredFileName = line.measuredFile;
+  return kExitSuccess;
+}
 
-  if (!line.outputFile.empty() && WriteReportFile(line.outputFile, report, reason) != 0) {
+// A calibration that could not be processed: the error object on standard output in JSON,
+// else the message on standard error.
+void PrintFailure(const std::string& message, const ProjectRun& run, const CommandLine& line,
+                  const PublishedSource& published) {
+  const std::string failure = FailureText(message, run);
+  const InputLocation failedAt = run.failedAt.value_or(InputLocation{});
+  const FileLine at = LocateLine(failedAt, line, published);
+  if (line.format == "json") {
+    nlohmann::json document = {{"error", failure}};
+    if (run.failedAt) {
+      document["errorAt"] = {{"text", InputTextName(failedAt.text)}, {"line", at.line}};
+    }
+    document.update(InputJson(run, line, published));
+    PrintOut(JsonText(document));
+  } else {
+    // The line the failure names, as an editor finds it.
+    PrintErrorLine("mensuro-cli: " + failure +
+                   (run.failedAt ? fmt::format(" ({}:{})", at.fileName, at.line) : std::string()));
+  }
+}
+
+// The report file and the documents the command line asks for, through `documents` (loaded
+// when a document is asked for).
+int WriteFiles(const CommandLine& line, const ProcessedCalibration& calibration,
+               const std::optional<DocumentWriter>& documents) {
+  std::string reason;
+  if (!line.outputFile.empty() &&
+      WriteReportFile(line.outputFile, calibration.report, reason) != 0) {
     return Fail(kExitUsage, "cannot write the report file '" + line.outputFile + "': " + reason);
   }
-  if (const int written = WriteDocuments(line, calibration); written != kExitSuccess) {
-    return written;
+  if (documents) {
+    if (const std::string failure =
+            (*documents)(calibration, {line.plotFile, line.certificateFile});
+        !failure.empty()) {
+      return Fail(kExitUsage, failure);
+    }
   }
+  return kExitSuccess;
+}
+
+// The report, or the JSON document of the run, on standard output.
+int PrintResults(const CommandLine& line, const ProcessedCalibration& calibration,
+                 const PublishedSource& published) {
+  const ProjectRun& run = calibration.run;
+  const ReportText& report = calibration.report;
   // Line by line rather than joined: a report of a million observations is big enough.
-  if (json) {
+  if (line.format == "json") {
     nlohmann::json members = InputJson(run, line, published);
     members["uncertainty"] = UncertaintyJson(calibration.conditions, calibration.uncertainty);
     members["iso17123_4"] = FullTestJson(calibration.fullTest);
-    WriteResultsJson(std::cout, header, run, report, members);
+    WriteResultsJson(std::cout, calibration.header, run, report, members);
   } else {
     for (const std::string& reportLine : report.lines) {
       PrintOut(reportLine);
@@ -294,6 +272,41 @@ int Run(const CommandLine& line, const char* argv0) {
   }
   std::cout.flush();
   return std::cout ? kExitSuccess : Fail(kExitUsage, "cannot write to standard output");
+}
+
+int Run(const CommandLine& line, const char* argv0,
+        const std::optional<DocumentWriter>& documents) {
+  ProcessedCalibration given;
+  PublishedSource published;
+  if (const int read = ReadInputs(line, argv0, given, published); read != kExitSuccess) {
+    return read;
+  }
+  const ProcessedCalibration calibration =
+      ProcessCalibration(std::move(given.header), std::move(given.measuredText),
+                         std::move(given.publishedText), std::move(given.conditions));
+  PrintNotices(calibration.run.notices, line, published);
+  if (!calibration.processed) {
+    PrintFailure(calibration.failure, calibration.run, line, published);
+    return kExitProcessingFailed;
+  }
+  if (const int written = WriteFiles(line, calibration, documents); written != kExitSuccess) {
+    return written;
+  }
+  return PrintResults(line, calibration, published);
+}
+
+// A calibration run. The document module, and Qt with it, is loaded only when a document is
+// asked for, and before anything is read or written: without it the run fails at once.
+int RunCalibration(const CommandLine& line, const char* argv0) {
+  std::optional<DocumentWriter> documents;
+  if (!line.plotFile.empty() || !line.certificateFile.empty()) {
+    std::string reason;
+    documents = LoadDocumentWriter(argv0, reason);
+    if (!documents) {
+      return Fail(kExitUsage, reason);
+    }
+  }
+  return Run(line, argv0, documents);
 }
 
 }  // namespace
@@ -327,5 +340,5 @@ int main(int argc, char** argv) {
   if (const std::string problem = CommandLineProblem(line); !problem.empty()) {
     return Fail(kExitUsage, problem + " (see --help)");
   }
-  return line.listBaselines ? ListNames(line, argv[0]) : Run(line, argv[0]);
+  return line.listBaselines ? ListNames(line, argv[0]) : RunCalibration(line, argv[0]);
 }

@@ -67,7 +67,7 @@ asan_build() {
   # The core's own sanitized test copy would only repeat what this tree does.
   configure "$deep/asan" -DMENSURO_SANITIZED_TESTS=OFF \
     "-DCMAKE_CXX_FLAGS=$sanitize" "-DCMAKE_EXE_LINKER_FLAGS=$sanitize" \
-    "-DCMAKE_SHARED_LINKER_FLAGS=$sanitize" &&
+    "-DCMAKE_SHARED_LINKER_FLAGS=$sanitize" "-DCMAKE_MODULE_LINKER_FLAGS=$sanitize" &&
     cmake --build "$deep/asan"
 }
 

@@ -34,6 +34,30 @@ int ExitCode(int status) {
 #endif
 }
 
+// The shell's command that runs `program` with `args`, the variables `env` set for it alone,
+// after the command words `wrapper` (empty: none).
+std::string ProgramCommand(const std::filesystem::path& program,
+                           const std::vector<std::string>& args,
+                           const std::vector<std::pair<std::string, std::string>>& env,
+                           const std::string& wrapper) {
+  std::string command;
+  for (const auto& [name, value] : env) {
+#ifdef _WIN32
+    command += "set " + name + "=" + value + "&& ";
+#else
+    command += name + "=" + Quote(value) + " ";
+#endif
+  }
+  if (!wrapper.empty()) {
+    command += wrapper + " ";
+  }
+  command += Quote(program.string());
+  for (const std::string& arg : args) {
+    command += " " + Quote(arg);
+  }
+  return command;
+}
+
 }  // namespace
 
 CliRun RunShell(const TempDir& dir, const std::string& command) {
@@ -57,6 +81,12 @@ CliRun RunShell(const TempDir& dir, const std::string& command) {
   return run;
 }
 
+CliRun RunProgram(const TempDir& dir, const std::filesystem::path& program,
+                  const std::vector<std::string>& args,
+                  const std::vector<std::pair<std::string, std::string>>& env) {
+  return RunShell(dir, ProgramCommand(program, args, env, {}));
+}
+
 CliRun RunCli(const TempDir& dir, const std::vector<std::string>& args,
               const std::vector<std::pair<std::string, std::string>>& env) {
   // A checker such as valgrind may run the program: the variable holds the command words to put
@@ -69,22 +99,8 @@ CliRun RunCli(const TempDir& dir, const std::vector<std::string>& args,
   if (wrapped) {
     variables.emplace_back(kCliWrapperLogVariable, log.string());
   }
-
-  std::string command;
-  for (const auto& [name, value] : variables) {
-#ifdef _WIN32
-    command += "set " + name + "=" + value + "&& ";
-#else
-    command += name + "=" + Quote(value) + " ";
-#endif
-  }
-  if (wrapped) {
-    command += std::string(wrapper) + " ";
-  }
-  command += Quote(MENSURO_CLI);
-  for (const std::string& arg : args) {
-    command += " " + Quote(arg);
-  }
+  const std::string command =
+      ProgramCommand(MENSURO_CLI, args, variables, wrapped ? wrapper : std::string());
   CliRun run = RunShell(dir, command);
 
   if (wrapped) {

@@ -30,6 +30,12 @@ CliRun RunShell(const TempDir& dir, const std::string& command);
 inline constexpr const char* kCliWrapperVariable = "MENSURO_CLI_WRAPPER";
 inline constexpr const char* kCliWrapperLogVariable = "MENSURO_CLI_WRAPPER_LOG";
 
+// Runs `program` with `args` (each passed as one argument, exactly as given) in `dir`, with the
+// variables `env` set for the child alone, by itself: no checker.
+CliRun RunProgram(const TempDir& dir, const std::filesystem::path& program,
+                  const std::vector<std::string>& args,
+                  const std::vector<std::pair<std::string, std::string>>& env = {});
+
 // Runs mensuro-cli with `args` (each passed as one argument, exactly as given) in `dir`, with
 // the variables `env` set for the child alone; under the checker that MENSURO_CLI_WRAPPER names,
 // if any.

@@ -123,6 +123,10 @@ TEST(cli, help_prints_usage_on_stdout_and_exits_zero) {
     EXPECT_TRUE(Contains(run.out, word)) << "missing: " << word;
   }
   EXPECT_FALSE(Contains(run.out, "Excludes")) << run.out;
+  EXPECT_TRUE(Contains(run.out,
+                       "; it replaces the uncertainty that the library gives for the "
+                       "baseline\n"))
+      << run.out;
 }
 
 TEST(cli, version_is_the_one_the_build_was_given) {

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks what a user gets: the tree, the desktop
-# entry, and that the installed command line finds the installed baseline library from wherever
-# it is started.
+# entry, and that the installed command line finds the installed baseline library and document
+# module from wherever it is started.
 set -euo pipefail
 build="$1"
 examples="$2"
+libdir="$3"  # the library folder under the prefix (CMAKE_INSTALL_LIBDIR)
 
 prefix="$(mktemp -d)"
 trap 'rm -rf "$prefix"' EXIT
@@ -17,6 +18,7 @@ fail() {
 
 expected="bin/mensuro
 bin/mensuro-cli
+$libdir/mensuro/mensuro-documents.so
 share/applications/mensuro.desktop
 share/doc/mensuro/copyright
 share/icons/hicolor/256x256/apps/mensuro.png
@@ -44,6 +46,22 @@ report="$(cd / && "$prefix/bin/mensuro-cli" "$examples/seven-pillar-measured.txt
   --baseline 'Example seven-pillar line 600 m')"
 grep -q 'EDM Calibration Report' <<<"$report" ||
   fail "the installed mensuro-cli gave no report: $report"
+
+# The plot comes from the installed document module; without it, the report still does.
+module="$prefix/$libdir/mensuro/mensuro-documents.so"
+(cd / && "$prefix/bin/mensuro-cli" "$examples/kellerby-measured.txt" \
+  --published "$examples/kellerby-published.txt" --plot "$prefix/plot.svg" >/dev/null) ||
+  fail "the installed mensuro-cli drew no plot"
+grep -q '<svg' "$prefix/plot.svg" || fail "the installed mensuro-cli's plot is no SVG"
+rm "$prefix/plot.svg" "$module"
+if message="$(cd / && "$prefix/bin/mensuro-cli" "$examples/kellerby-measured.txt" \
+  --published "$examples/kellerby-published.txt" --plot "$prefix/plot.svg" 2>&1)"; then
+  fail "a plot succeeded without the document module"
+fi
+grep -qF "$module" <<<"$message" || fail "unclear message without the module: $message"
+report="$(cd / && "$prefix/bin/mensuro-cli" "$examples/kellerby-measured.txt" \
+  --published "$examples/kellerby-published.txt")"
+grep -q 'EDM Calibration Report' <<<"$report" || fail "no report without the module: $report"
 
 # Without the library in place, the message names where it was looked for.
 rm "$prefix/share/mensuro/Baselines.dat"

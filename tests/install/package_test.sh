@@ -4,6 +4,7 @@
 set -euo pipefail
 build="$1"
 version="$2"
+libdir="$3"  # the library folder under the prefix (CMAKE_INSTALL_LIBDIR)
 
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
@@ -25,7 +26,8 @@ for needed in libqt6widgets6 libqt6gui6 libqt6core6 libqt6charts6 libqt6svg6 lib
 done
 
 contents="$(dpkg-deb --contents "$deb" | awk '{print $NF}')"
-for path in ./usr/bin/mensuro ./usr/bin/mensuro-cli ./usr/share/mensuro/Baselines.dat \
+for path in ./usr/bin/mensuro ./usr/bin/mensuro-cli "./usr/$libdir/mensuro/mensuro-documents.so" \
+  ./usr/share/mensuro/Baselines.dat \
   ./usr/share/mensuro/MensuroHelp.pdf ./usr/share/mensuro/totalStas_cropped.png \
   ./usr/share/applications/mensuro.desktop ./usr/share/icons/hicolor/256x256/apps/mensuro.png \
   ./usr/share/doc/mensuro/copyright; do

@@ -1,0 +1,30 @@
+#pragma once
+
+// The document module: the plot and the certificate writers of documents/, built as a loadable
+// module so that mensuro-cli starts without Qt and loads it (and Qt with it) only when --plot or
+// --certificate asks for a document. This header is what both sides know of it, and includes no
+// Qt: the entry point's name and type. Both sides are built by the same compiler from the same
+// sources, so standard library types and the core's cross as they are.
+
+#include <string>
+
+#include "core/data/project_processing.h"
+
+namespace mensuro {
+
+// The documents to write; an empty path: that document is not wanted.
+struct DocumentFiles {
+  std::string plotFile;         // SVG, PNG or PDF by its extension
+  std::string certificateFile;  // PDF
+};
+
+// Writes the documents `files` asks for, from `calibration`, on Qt's offscreen platform unless
+// QT_QPA_PLATFORM names another. Returns the empty text on success, otherwise one line saying
+// which file could not be written and why.
+using WriteDocumentsFunction = std::string(const ProcessedCalibration& calibration,
+                                           const DocumentFiles& files);
+
+// The name the module exports its WriteDocumentsFunction under.
+inline constexpr const char* kWriteDocumentsEntry = "mensuro_write_documents";
+
+}  // namespace mensuro
