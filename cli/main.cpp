@@ -32,6 +32,7 @@
 #include "core/data/station_pairs.h"
 #include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
+#include "core/data/visible_text.h"
 #include "documents/calibration_certificate.h"
 #include "documents/calibration_plot_data.h"
 #include "documents/headless_platform.h"
