@@ -28,6 +28,7 @@
 #include "core/data/station_pairs.h"
 #include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
+#include "core/data/visible_text.h"
 #include "core/processing/processed_calibration.h"
 
 namespace {

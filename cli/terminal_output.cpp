@@ -1,8 +1,9 @@
 #include "cli/terminal_output.h"
 
-#include <fmt/format.h>
 #include <algorithm>
 #include <iostream>
+
+#include "core/data/visible_text.h"
 
 namespace mensuro::cli {
 
@@ -11,17 +12,7 @@ void PrintOut(std::string_view text) {
 }
 
 std::string TerminalText(std::string_view message) {
-  std::string shown;
-  shown.reserve(message.size());
-  for (const char c : message) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7F) {
-      shown += fmt::format("\\x{:02X}", byte);
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
+  return VisibleText(message, "\n\t");
 }
 
 void PrintErrorLine(std::string message) {

@@ -6,10 +6,9 @@
 #include <QCryptographicHash>
 #include <QFont>
 #include <QIODevice>
-#include <QPageLayout>
-#include <QPageSize>
+#include <QMarginsF>
 #include <QPainter>
-#include <QPdfWriter>
+#include <QPen>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextObjectInterface>
@@ -23,6 +22,7 @@
 #include "documents/calibration_plot_data.h"
 #include "documents/document_file.h"
 #include "documents/document_fonts.h"
+#include "documents/paged_pdf.h"
 #include "documents/report_numbers.h"
 #include "documents/uncertainty_summary.h"
 #include "resources/version_info.h"
@@ -241,16 +241,17 @@ class PlotObject final : public QObject, public QTextObjectInterface {
   QSizeF size_;
 };
 
-void DrawFooter(QPainter& painter, const QRectF& area, const QString& left, int page, int pages) {
-  painter.save();
-  painter.setFont(WithoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 7)));
-  painter.setPen(Qt::black);
-  painter.drawLine(area.topLeft(), area.topRight());
-  const QRectF text = area.adjusted(0, area.height() * 0.1, 0, 0);
-  painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, left);
-  painter.drawText(text, Qt::AlignRight | Qt::AlignTop,
-                   QStringLiteral("Page %1 of %2").arg(page).arg(pages));
-  painter.restore();
+// A4 pages with room at the foot for three lines of 7 points: the program and the two hashes.
+PdfPageStyle CertificatePageStyle() {
+  PdfPageStyle style;
+  style.margins = QMarginsF(20, 15, 20, 15);
+  style.resolution = kResolution;
+  style.footerHeight = 11.43;  // 0.45 inches
+  style.footerFont = WithoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 7));
+  style.rulePen = QPen(Qt::black);
+  style.footerColor = Qt::black;
+  style.footerTextTop = 0.1;
+  return style;
 }
 
 // "Mensuro 1.0.0.3": the program that wrote a certificate.
@@ -262,20 +263,14 @@ QString ProgramVersion() {
 
 bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration) {
   const QString programVersion = ProgramVersion();
-  QPdfWriter pdf(&device);
-  pdf.setResolution(kResolution);
-  pdf.setTitle(kTitle);
-  pdf.setCreator(programVersion);
-  pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                QMarginsF(20, 15, 20, 15), QPageLayout::Millimeter));
-  const double width = pdf.width();
-  const double footerHeight = kResolution * 0.45;  // inches to dots: two lines of 7 points
-  const double bodyHeight = pdf.height() - footerHeight;
+  PagedPdf pdf(device, CertificatePageStyle());
+  pdf.writer().setTitle(kTitle);
+  pdf.writer().setCreator(programVersion);
+  const double width = pdf.bodySize().width();
 
   QTextDocument document;
-  document.documentLayout()->setPaintDevice(&pdf);
+  pdf.LayOutOnPages(document);
   document.setDefaultFont(WithoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 9)));
-  document.setPageSize(QSizeF(width, bodyHeight));
   PlotObject plot(MakeCalibrationPlotData(calibration), width);
   document.documentLayout()->registerHandler(kPlotObjectType, &plot);
 
@@ -295,27 +290,7 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
       QStringLiteral("%1\nMeasured text SHA-256: %2\nPublished text SHA-256: %3")
           .arg(programVersion, QString::fromStdString(Sha256Hex(calibration.measuredText)),
                QString::fromStdString(Sha256Hex(calibration.publishedText)));
-  const int pages = document.pageCount();
-  QPainter painter;
-  if (!painter.begin(&pdf)) {
-    return false;
-  }
-  painter.setRenderHint(QPainter::Antialiasing);
-  for (int page = 0; page < pages; ++page) {
-    if (page > 0 && !pdf.newPage()) {
-      return false;
-    }
-    const QRectF body(0, page * bodyHeight, width, bodyHeight);
-    painter.save();
-    painter.translate(0, -body.top());
-    painter.setClipRect(body);
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = body;
-    document.documentLayout()->draw(&painter, context);
-    painter.restore();
-    DrawFooter(painter, QRectF(0, bodyHeight, width, footerHeight), footer, page + 1, pages);
-  }
-  return painter.end();
+  return pdf.Print(document, footer);
 }
 
 }  // namespace

@@ -15,11 +15,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMarginsF>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPalette>
-#include <QPdfWriter>
 #include <QPen>
 #include <QPixmap>
 #include <QSaveFile>
@@ -36,11 +31,16 @@
 #include <optional>
 #include <vector>
 
+#include "documents/paged_pdf.h"
+
 namespace {
+
+using mensuro::PagedPdf;
+using mensuro::PdfPageStyle;
 
 constexpr const char* kProgram = "mensuro-render-help";
 
-// Page geometry in millimetres: the body between the margins, the footer below the body.
+// Page geometry in millimetres: the body within the margins, the footer below the body.
 constexpr qreal kSideMargin = 20.0;
 constexpr qreal kTopMargin = 18.0;
 constexpr qreal kBottomMargin = 12.0;
@@ -352,59 +352,38 @@ void KeepTogether(QTextDocument& document, qreal pageHeight) {
   }
 }
 
-void DrawFooter(QPainter& painter, const QRectF& footer, const QString& title, int page,
-                int pageCount) {
-  QFont font = BodyFont();
-  font.setPointSizeF(8.0);
-  painter.save();
-  painter.setFont(font);
-  painter.setPen(QPen(QColor(0x99, 0x99, 0x99), 0));
-  painter.drawLine(footer.topLeft(), footer.topRight());
-  painter.setPen(QColor(0x44, 0x44, 0x44));
-  const QRectF text = footer.adjusted(0, footer.height() * 0.25, 0, 0);
-  painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, title);
-  painter.drawText(text, Qt::AlignRight | Qt::AlignTop,
-                   QStringLiteral("Page %1 of %2").arg(page).arg(pageCount));
-  painter.restore();
+// A4 pages with a footer of one line of 8 points, in grey.
+PdfPageStyle GuidePageStyle() {
+  PdfPageStyle style;
+  style.margins = QMarginsF(kSideMargin, kTopMargin, kSideMargin, kBottomMargin);
+  style.footerHeight = kFooterHeight;
+  style.footerFont = BodyFont();
+  style.footerFont.setPointSizeF(8.0);
+  style.rulePen = QPen(QColor(0x99, 0x99, 0x99), 0);
+  style.footerColor = QColor(0x44, 0x44, 0x44);
+  style.footerTextTop = 0.25;
+  return style;
 }
 
-}  // namespace
+QString CannotWrite(const QString& output, const QString& reason) {
+  return QStringLiteral("cannot write ") + Quoted(output) + QStringLiteral(": ") + reason;
+}
 
-int main(int argc, char** argv) {
-  QGuiApplication application(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s SOURCE OUTPUT.pdf\n", kProgram);
-    return 2;
-  }
-  const QString source = QString::fromLocal8Bit(argv[1]);
-  const QString output = QString::fromLocal8Bit(argv[2]);
-
+// The bytes of the file `source`, or why they can't be read.
+std::optional<QString> ReadSource(const QString& source, QByteArray& bytes) {
   QFile input(source);
-  if (!input.open(QIODevice::ReadOnly)) {
-    return Fail(QStringLiteral("cannot read ") + Quoted(source) + QStringLiteral(": ") +
-                input.errorString());
+  if (input.open(QIODevice::ReadOnly)) {
+    bytes = input.readAll();
+    if (input.error() == QFileDevice::NoError) {
+      return std::nullopt;
+    }
   }
-  const QByteArray bytes = input.readAll();
-  if (input.error() != QFileDevice::NoError) {
-    return Fail(QStringLiteral("cannot read ") + Quoted(source) + QStringLiteral(": ") +
-                input.errorString());
-  }
+  return QStringLiteral("cannot read ") + Quoted(source) + QStringLiteral(": ") +
+         input.errorString();
+}
 
-  QSaveFile file(output);
-  if (!file.open(QIODevice::WriteOnly)) {
-    return Fail(QStringLiteral("cannot write ") + Quoted(output) + QStringLiteral(": ") +
-                file.errorString());
-  }
-  QPdfWriter writer(&file);
-  writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                   QMarginsF(kSideMargin, kTopMargin, kSideMargin, kBottomMargin),
-                                   QPageLayout::Millimeter));
-  const qreal dotsPerMillimetre = writer.resolution() / 25.4;
-  const QRectF page = writer.pageLayout().paintRectPixels(writer.resolution());
-  const qreal footerHeight = kFooterHeight * dotsPerMillimetre;
-  const QSizeF body(page.width(), page.height() - footerHeight);
-
-  QTextDocument document;
+// The guide's text in the document, styled for print.
+void LoadGuide(QTextDocument& document, const QString& source, const QByteArray& bytes) {
   document.setDefaultFont(BodyFont());
   // Pictures are named relative to the source.
   document.setBaseUrl(QUrl::fromLocalFile(QFileInfo(source).absolutePath() + QLatin1Char('/')));
@@ -419,47 +398,49 @@ int main(int argc, char** argv) {
   document.rootFrame()->setFrameFormat(root);
   StyleBlocks(document);
   StyleTables(document);
+}
+
+// Renders the guide `source` into the PDF `output`. Returns why it failed, if it did.
+std::optional<QString> RenderGuide(const QString& source, const QString& output) {
+  QByteArray bytes;
+  if (std::optional<QString> failure = ReadSource(source, bytes)) {
+    return failure;
+  }
+  QSaveFile file(output);
+  if (!file.open(QIODevice::WriteOnly)) {
+    return CannotWrite(output, file.errorString());
+  }
+  PagedPdf pdf(file, GuidePageStyle());
+  QTextDocument document;
+  LoadGuide(document, source, bytes);
   if (const std::optional<QString> missing =
-          FitPictures(document, body.width() * 96.0 / writer.resolution())) {
-    return Fail(QStringLiteral("cannot load the picture ") + Quoted(*missing) +
-                QStringLiteral(" of ") + Quoted(source));
+          FitPictures(document, pdf.bodySize().width() * 96.0 / pdf.writer().resolution())) {
+    return QStringLiteral("cannot load the picture ") + Quoted(*missing) + QStringLiteral(" of ") +
+           Quoted(source);
   }
-
   const QString title = DocumentTitle(document);
-  writer.setTitle(title);
-  writer.setCreator(QString::fromLatin1(kProgram));
-
-  // Laid out for the writer's resolution, so that point sizes come out as points on paper.
-  document.documentLayout()->setPaintDevice(&writer);
-  document.setPageSize(body);
-  KeepTogether(document, body.height());
-  const int pageCount = document.pageCount();
-
-  QPainter painter;
-  if (!painter.begin(&writer)) {
-    return Fail(QStringLiteral("cannot write ") + Quoted(output));
+  pdf.writer().setTitle(title);
+  pdf.writer().setCreator(QString::fromLatin1(kProgram));
+  pdf.LayOutOnPages(document);
+  KeepTogether(document, pdf.bodySize().height());
+  if (!pdf.Print(document, title)) {
+    return QStringLiteral("cannot write ") + Quoted(output);
   }
-  for (int index = 0; index < pageCount; ++index) {
-    if (index > 0) {
-      writer.newPage();
-    }
-    const QRectF view(0, index * body.height(), body.width(), body.height());
-    painter.save();
-    painter.translate(0, -view.top());
-    painter.setClipRect(view);
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = view;
-    context.palette.setColor(QPalette::Text, Qt::black);
-    document.documentLayout()->draw(&painter, context);
-    painter.restore();
-    DrawFooter(painter, QRectF(0, body.height(), body.width(), footerHeight), title, index + 1,
-               pageCount);
-  }
-  painter.end();
-
   if (!file.commit()) {
-    return Fail(QStringLiteral("cannot write ") + Quoted(output) + QStringLiteral(": ") +
-                file.errorString());
+    return CannotWrite(output, file.errorString());
   }
-  return 0;
+  return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const QGuiApplication application(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s SOURCE OUTPUT.pdf\n", kProgram);
+    return 2;
+  }
+  const std::optional<QString> failure =
+      RenderGuide(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+  return failure ? Fail(*failure) : 0;
 }

@@ -17,6 +17,7 @@
 
 #include "core/analysis/calibration_uncertainty.h"
 #include "core/analysis/full_test.h"
+#include "core/data/visible_text.h"
 #include "documents/calibration_chart.h"
 #include "documents/plot_export.h"
 #include "documents/uncertainty_summary.h"

@@ -1,10 +1,10 @@
 #include "core/analysis/calibration_report.h"
 
+#include <fmt/compile.h>
 #include <fmt/printf.h>
 
-#include "core/analysis/fixed_point_text.h"
-
 #include <cmath>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -54,11 +54,14 @@ void AppendData(ReportText& report, const RecordTable& table) {
     line += "  ";
     AppendColumn(line, record.toStation, 15);
     line += "  ";
-    AppendFixed(line, record.observedDistance, 9, 4);
+    // printf's "%9.4f" and "%7.4f", aligned right explicitly as printf aligns every value ({fmt}
+    // would put "inf" and "nan" on the left).
+    fmt::format_to(std::back_inserter(line), FMT_COMPILE("{:>9.4f}"), record.observedDistance);
     line += "     ";
-    AppendFixed(line, record.publishedDistance, 9, 4);
+    fmt::format_to(std::back_inserter(line), FMT_COMPILE("{:>9.4f}"), record.publishedDistance);
     line += "   ";
-    AppendFixed(line, record.publishedDistance - record.observedDistance, 7, 4);
+    fmt::format_to(std::back_inserter(line), FMT_COMPILE("{:>7.4f}"),
+                   record.publishedDistance - record.observedDistance);
     line += '\n';
     AppendReportLine(report, std::move(line));
   }
@@ -84,16 +87,16 @@ void AppendResults(ReportText& report, const CalibrationAnalysis& analysis) {
     line += "  ";
     AppendColumn(line, entry.to, 14);
     line += "  ";
-    AppendFixed(line, entry.C, 9, 4);
+    fmt::format_to(std::back_inserter(line), FMT_COMPILE("{:>9.4f}"), entry.C);
     line += "    ";
-    AppendFixed(line, entry.P, 9, 4);
+    fmt::format_to(std::back_inserter(line), FMT_COMPILE("{:>9.4f}"), entry.P);
     line += "   ";
-    AppendFixed(line, entry.d, 7, 4);
+    fmt::format_to(std::back_inserter(line), FMT_COMPILE("{:>7.4f}"), entry.d);
     line += "  ";
-    AppendFixed(line, entry.r, 7, 4);
+    fmt::format_to(std::back_inserter(line), FMT_COMPILE("{:>7.4f}"), entry.r);
     line += "    ";
     line += entry.flagged ? '*' : ' ';
-    AppendFixed(line, entry.standardizedDifference, 0, 1);
+    fmt::format_to(std::back_inserter(line), FMT_COMPILE("{:.1f}"), entry.standardizedDifference);
     line += '\n';
     AppendReportLine(report, std::move(line));
   }

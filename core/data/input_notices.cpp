@@ -73,20 +73,4 @@ void CheckLineFields(std::string_view normalised, double distance, InputLocation
   }
 }
 
-std::string VisibleText(std::string_view text) {
-  std::string shown;
-  shown.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\t') {
-      shown += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      shown += fmt::format("\\x{:02X}", byte);
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
-
 }  // namespace mensuro

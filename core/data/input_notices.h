@@ -58,8 +58,4 @@ void SortNotices(InputNotices& notices);
 void CheckLineFields(std::string_view normalised, double distance, InputLocation where,
                      std::string_view content, InputNotices& notices);
 
-// `text` with every control character shown as \xNN and every tab as \t, so that a notice can
-// be shown on one line of a terminal or a list.
-std::string VisibleText(std::string_view text);
-
 }  // namespace mensuro

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/data/number_text.h"
+#include "core/data/visible_text.h"
 
 namespace mensuro {
 namespace {
@@ -273,9 +274,7 @@ std::optional<std::string> ReadStationName(const FieldTableRow& row, const Field
     error.reason = "the station name is empty";
   } else if (!Utf8ToLatin1(cell, name, reason)) {
     error.reason = "the station name " + reason;
-  } else if (std::any_of(name.begin(), name.end(), [](char c) {
-               return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-             })) {
+  } else if (std::any_of(name.begin(), name.end(), IsControlByte)) {
     error.reason = "the station name holds a control character (a tab or a line end, say)";
   } else if (name.find(',') != std::string::npos) {
     error.reason = fmt::format(

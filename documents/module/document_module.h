@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "core/data/project_processing.h"
+#include "core/processing/processed_calibration.h"
 
 namespace mensuro {
 

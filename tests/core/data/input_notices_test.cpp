@@ -86,9 +86,5 @@ TEST(input_notices, a_text_of_nonsense_lists_only_the_first_ones) {
   EXPECT_EQ(outcome.run.notices.listed.size(), kListedNoticeLimit);
 }
 
-TEST(input_notices, visible_text_shows_tabs_and_control_bytes) {
-  EXPECT_EQ(VisibleText("A\tB\x1B[2J\x7F\xE9"), "A\\tB\\x1B[2J\\x7F\xE9");
-}
-
 }  // namespace
 }  // namespace mensuro
