@@ -108,6 +108,92 @@ std::optional<std::vector<std::string>> OrderedStations(const AdjustmentTable& e
   return ordered;
 }
 
+// One pair's observation equation D_k - D_i - delta = C_ik, reduced by the approximate positions.
+struct ObservationRow {
+  std::vector<std::pair<std::size_t, double>> coefficients;
+  double reduced = 0.0;  // observed minus computed from the approximate positions
+};
+
+// The observation equations of the pairs and their normal equations. Unknowns: the distances of
+// stations 2..m from station 1, then delta; solved for the corrections to the approximate
+// positions, so that the normal equations carry millimetres rather than whole distances.
+struct NormalEquations {
+  explicit NormalEquations(std::size_t unknowns) : normal(unknowns), rightHandSide(unknowns) {}
+  SquareMatrix normal;
+  std::vector<double> rightHandSide;
+  std::vector<ObservationRow> rows;
+};
+
+NormalEquations FormNormalEquations(const AdjustmentTable& entries,
+                                    const std::vector<std::string>& stations,
+                                    std::map<std::string, double>& position) {
+  const std::size_t m = stations.size();
+  std::map<std::string, std::size_t> number;
+  for (std::size_t i = 0; i < m; ++i) {
+    number[stations[i]] = i;
+  }
+  const std::size_t deltaColumn = m - 1;
+  NormalEquations equations(m);
+  equations.rows.reserve(entries.size());
+  for (const AdjustmentEntry& entry : entries) {
+    std::size_t i = number[entry.from];
+    std::size_t k = number[entry.to];
+    if (i > k) {
+      std::swap(i, k);
+    }
+    ObservationRow row;
+    row.coefficients.emplace_back(k - 1, 1.0);
+    if (i > 0) {
+      row.coefficients.emplace_back(i - 1, -1.0);
+    }
+    row.coefficients.emplace_back(deltaColumn, -1.0);
+    row.reduced = entry.C - (position[stations[k]] - position[stations[i]]);
+    for (const auto& [column, a] : row.coefficients) {
+      for (const auto& [other, b] : row.coefficients) {
+        equations.normal.at(column, other) += a * b;
+      }
+      equations.rightHandSide[column] += a * row.reduced;
+    }
+    equations.rows.push_back(std::move(row));
+  }
+  return equations;
+}
+
+double SumOfSquaredResiduals(const std::vector<ObservationRow>& rows,
+                             const std::vector<double>& solution) {
+  double sumSquares = 0.0;
+  for (const ObservationRow& row : rows) {
+    double computed = 0.0;
+    for (const auto& [column, a] : row.coefficients) {
+      computed += a * solution[column];
+    }
+    const double residual = computed - row.reduced;
+    sumSquares += residual * residual;
+  }
+  return sumSquares;
+}
+
+double MeanObservedDistance(const AdjustmentTable& entries) {
+  double sumC = 0.0;
+  for (const AdjustmentEntry& entry : entries) {
+    sumC += entry.C;
+  }
+  return sumC / static_cast<double>(entries.size());
+}
+
+// Test A, s against the specified accuracy at the mean distance, and test C, delta against 0.
+void TestAgainstLimits(FullTestResult& test, double meanDistance, double accuracyMm,
+                       double accuracyPpm) {
+  const double dof = test.dof;
+  test.sigma = accuracyMm * kMetresPerMillimetre + accuracyPpm * kPpm * meanDistance;
+  const boost::math::chi_squared_distribution<double, QuietQuantilePolicy> chiSquared(dof);
+  test.limitA = test.sigma * std::sqrt(boost::math::quantile(chiSquared, 0.95) / dof);
+  test.passedA = test.s <= test.limitA;
+  const boost::math::students_t_distribution<double, QuietQuantilePolicy> t(dof);
+  test.limitC = test.sDelta * boost::math::quantile(t, 0.975);
+  test.passedC = std::fabs(test.delta) <= test.limitC;
+}
+
 }  // namespace
 
 std::optional<FullTestResult> RunFullTest(const AdjustmentTable& entries, double accuracyMm,
@@ -118,79 +204,23 @@ std::optional<FullTestResult> RunFullTest(const AdjustmentTable& entries, double
     return std::nullopt;
   }
   const std::size_t m = stations->size();
-  std::map<std::string, std::size_t> number;
-  for (std::size_t i = 0; i < m; ++i) {
-    number[(*stations)[i]] = i;
-  }
-
-  // Unknowns: the distances of stations 2..m from station 1, then delta. Each pair i < k
-  // observes D_k - D_i - delta = C_ik. Solved for the corrections to the approximate
-  // positions, so that the normal equations carry millimetres rather than whole distances.
-  const std::size_t deltaColumn = m - 1;
-  SquareMatrix normal(m);
-  std::vector<double> rightHandSide(m, 0.0);
-  struct Row {
-    std::vector<std::pair<std::size_t, double>> coefficients;
-    double reduced = 0.0;  // observed minus computed from the approximate positions
-  };
-  std::vector<Row> rows;
-  rows.reserve(entries.size());
-  double sumC = 0.0;
-  for (const AdjustmentEntry& entry : entries) {
-    std::size_t i = number[entry.from];
-    std::size_t k = number[entry.to];
-    if (i > k) {
-      std::swap(i, k);
-    }
-    Row row;
-    row.coefficients.emplace_back(k - 1, 1.0);
-    if (i > 0) {
-      row.coefficients.emplace_back(i - 1, -1.0);
-    }
-    row.coefficients.emplace_back(deltaColumn, -1.0);
-    row.reduced = entry.C - (position[(*stations)[k]] - position[(*stations)[i]]);
-    for (const auto& [column, a] : row.coefficients) {
-      for (const auto& [other, b] : row.coefficients) {
-        normal.at(column, other) += a * b;
-      }
-      rightHandSide[column] += a * row.reduced;
-    }
-    rows.push_back(std::move(row));
-    sumC += entry.C;
-  }
-  if (!CholeskyFactor(normal)) {
+  NormalEquations equations = FormNormalEquations(entries, *stations, position);
+  if (!CholeskyFactor(equations.normal)) {
     return std::nullopt;
   }
-  const std::vector<double> solution = CholeskySolve(normal, rightHandSide);
+  const std::size_t deltaColumn = m - 1;
+  const std::vector<double> solution = CholeskySolve(equations.normal, equations.rightHandSide);
   std::vector<double> unitDelta(m, 0.0);
   unitDelta[deltaColumn] = 1.0;
-  const double qDeltaDelta = CholeskySolve(normal, unitDelta)[deltaColumn];
-
-  double sumSquares = 0.0;
-  for (const Row& row : rows) {
-    double computed = 0.0;
-    for (const auto& [column, a] : row.coefficients) {
-      computed += a * solution[column];
-    }
-    const double residual = computed - row.reduced;
-    sumSquares += residual * residual;
-  }
+  const double qDeltaDelta = CholeskySolve(equations.normal, unitDelta)[deltaColumn];
 
   FullTestResult test;
   test.stations = static_cast<int>(m);
   test.dof = static_cast<int>(entries.size() - m);
-  const double dof = test.dof;
-  test.s = std::sqrt(sumSquares / dof);
+  test.s = std::sqrt(SumOfSquaredResiduals(equations.rows, solution) / test.dof);
   test.delta = solution[deltaColumn];
   test.sDelta = test.s * std::sqrt(qDeltaDelta);
-  const double meanDistance = sumC / static_cast<double>(entries.size());
-  test.sigma = accuracyMm * kMetresPerMillimetre + accuracyPpm * kPpm * meanDistance;
-  const boost::math::chi_squared_distribution<double, QuietQuantilePolicy> chiSquared(dof);
-  test.limitA = test.sigma * std::sqrt(boost::math::quantile(chiSquared, 0.95) / dof);
-  test.passedA = test.s <= test.limitA;
-  const boost::math::students_t_distribution<double, QuietQuantilePolicy> t(dof);
-  test.limitC = test.sDelta * boost::math::quantile(t, 0.975);
-  test.passedC = std::fabs(test.delta) <= test.limitC;
+  TestAgainstLimits(test, MeanObservedDistance(entries), accuracyMm, accuracyPpm);
   return test;
 }
 

@@ -47,10 +47,8 @@ std::string WriteDocuments(const ProcessedCalibration& calibration, const Docume
   QString reason;
   if (!files.plotFile.empty()) {
     const QString path = QString::fromLocal8Bit(files.plotFile);
-    if (!SavePlot(
-            path, PlotFileTypeOf(path).value_or(PlotFileType::kPdf),
-            MakeCalibrationPlotData(calibration.header, calibration.run, calibration.conditions),
-            reason)) {
+    if (!SavePlot(path, PlotFileTypeOf(path).value_or(PlotFileType::kPdf),
+                  MakeCalibrationPlotData(calibration), reason)) {
       return CannotWrite("plot", files.plotFile, reason);
     }
   }
