@@ -3,6 +3,7 @@
 #include <fmt/printf.h>
 
 #include <QComboBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -43,8 +44,6 @@ CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executabl
                        QWidget* parent)
     : QDialog(parent), services_(services), executableDir_(std::move(executableDir)) {
   RegisterResources();
-  smallIcon_ = QIcon(QStringLiteral(":/icons/128.png"));
-  largeIcon_ = QIcon(QStringLiteral(":/icons/130.png"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -137,9 +136,10 @@ void CVerantDlg::OnInitDialog() {
   resultList_->repaint();
 
   // One window icon in both sizes: the desktop picks the one it needs.
-  QIcon windowIcon = largeIcon_;
-  for (const QSize& size : smallIcon_.availableSizes()) {
-    windowIcon.addPixmap(smallIcon_.pixmap(size));
+  QIcon windowIcon(QStringLiteral(":/icons/130.png"));
+  const QIcon smallIcon(QStringLiteral(":/icons/128.png"));
+  for (const QSize& size : smallIcon.availableSizes()) {
+    windowIcon.addPixmap(smallIcon.pixmap(size));
   }
   setWindowIcon(windowIcon);
 

@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QDialog>
-#include <QIcon>
 #include <QPixmap>
 #include <filesystem>
 #include <optional>
@@ -50,14 +49,10 @@ class CVerantDlg : public QDialog {
              QWidget* parent = nullptr);
 
   QWidget* Control(int id) const { return controls_.Find(id); }
-  const DialogControls& Controls() const { return controls_; }
   MeasurementHeader& Header() { return header_; }
-  int SourceChoice() const { return sourceChoice_; }
   // The texts last put into the published and the measured text by a load, if any.
   const std::optional<std::string>& StoredPublishedText() const { return storedPublishedText_; }
   const std::optional<std::string>& StoredMeasuredText() const { return storedMeasuredText_; }
-  const QIcon& SmallIcon() const { return smallIcon_; }
-  const QIcon& LargeIcon() const { return largeIcon_; }
   // What the last Process gave: the calibration, its report and notices, or why it failed.
   const CalibrationState& Calibration() const { return calibration_; }
   // The plot window, once Plot has opened it.
@@ -144,8 +139,6 @@ class CVerantDlg : public QDialog {
   DialogServices& services_;
   std::filesystem::path executableDir_;
 
-  QIcon smallIcon_;
-  QIcon largeIcon_;
   int sourceChoice_ = 1;
   DialogControls controls_;
   QButtonGroup sourceGroup_;

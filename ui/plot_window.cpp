@@ -75,17 +75,21 @@ CPlotWindow::CPlotWindow(DialogServices& services, CalibrationState& state, QWid
 QWidget* CPlotWindow::BuildChartColumn() {
   auto* column = new QWidget(this);
   message_ = new QLabel(column);
+  message_->setObjectName(QStringLiteral("message"));
   message_->setAlignment(Qt::AlignCenter);
   message_->setWordWrap(true);
   message_->setTextFormat(Qt::PlainText);
   calibrationView_ = new QChartView(column);
+  calibrationView_->setObjectName(QStringLiteral("calibrationView"));
   residualView_ = new QChartView(column);
+  residualView_->setObjectName(QStringLiteral("residualView"));
   for (QChartView* view : {calibrationView_, residualView_}) {
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumHeight(160);
   }
   noticeTitle_ = new QLabel(QStringLiteral("Warnings and notes on the input:"), column);
   noticeList_ = new QListWidget(column);
+  noticeList_->setObjectName(QStringLiteral("noticeList"));
   noticeList_->setMaximumHeight(120);
 
   auto* layout = new QVBoxLayout(column);
@@ -100,12 +104,17 @@ QWidget* CPlotWindow::BuildChartColumn() {
 
 QWidget* CPlotWindow::BuildUncertaintyPanel() {
   panel_ = new QWidget(this);
+  panel_->setObjectName(QStringLiteral("uncertaintyPanel"));
   auto* title = new QLabel(QStringLiteral("<b>Uncertainty of the correction</b>"), panel_);
   inputs_ = new QLabel(panel_);
+  inputs_->setObjectName(QStringLiteral("uncertaintyInputs"));
   correctionTable_ = new QTableWidget(panel_);
+  correctionTable_->setObjectName(QStringLiteral("correctionTable"));
   conformity_ = new QLabel(panel_);
+  conformity_->setObjectName(QStringLiteral("conformity"));
   auto* fullTestTitle = new QLabel(QStringLiteral("<b>ISO 17123-4 full test</b>"), panel_);
   fullTest_ = new QLabel(panel_);
+  fullTest_->setObjectName(QStringLiteral("fullTest"));
   for (QLabel* text : {inputs_, conformity_, fullTest_}) {
     text->setTextFormat(Qt::PlainText);
     text->setWordWrap(true);
@@ -135,8 +144,10 @@ QWidget* CPlotWindow::BuildUncertaintyPanel() {
 
 QLayout* CPlotWindow::BuildButtonRow() {
   conditions_ = new QPushButton(QStringLiteral("Calibration Conditions..."), this);
+  conditions_->setObjectName(QStringLiteral("calibrationConditions"));
   connect(conditions_, &QPushButton::clicked, this, &CPlotWindow::OnCalibrationConditions);
   saveAs_ = new QPushButton(QStringLiteral("Save As"), this);
+  saveAs_->setObjectName(QStringLiteral("saveAs"));
   connect(saveAs_, &QPushButton::clicked, this, &CPlotWindow::OnSaveAs);
   auto* row = new QHBoxLayout;
   row->addWidget(conditions_);

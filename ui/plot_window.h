@@ -23,6 +23,9 @@ class DialogServices;
 // latest successful Process, or the message of a failed one, and beside them the uncertainty of
 // the correction as the certificate gives it. Hovering a pair's marker tells its figures; Save As
 // writes both charts as SVG, PNG or PDF; Calibration Conditions sets what the uncertainty takes.
+// The parts that change are named, for finding them: message, calibrationView, residualView,
+// noticeList, uncertaintyPanel, uncertaintyInputs, correctionTable, conformity, fullTest,
+// calibrationConditions and saveAs.
 class CPlotWindow : public QWidget {
   Q_OBJECT
 
@@ -33,22 +36,6 @@ class CPlotWindow : public QWidget {
   // Shows the calibration, or the failure in place of the charts when there is none, and below
   // them what reading the texts noticed.
   void ShowCalibration();
-
-  // What the charts show, or nothing while a message stands in their place.
-  const std::optional<CalibrationPlotData>& Data() const { return data_; }
-  const QLabel& Message() const { return *message_; }
-  QChartView& CalibrationView() { return *calibrationView_; }
-  QChartView& ResidualView() { return *residualView_; }
-  QPushButton& SaveAsButton() { return *saveAs_; }
-  QPushButton& ConditionsButton() { return *conditions_; }
-  // The warnings and notes of the run shown, one line each; hidden when there are none.
-  const QListWidget& NoticeList() const { return *noticeList_; }
-  // The uncertainty of the correction of the calibration shown; hidden while there is none.
-  const QWidget& UncertaintyPanel() const { return *panel_; }
-  const QLabel& UncertaintyInputsText() const { return *inputs_; }
-  const QTableWidget& CorrectionTable() const { return *correctionTable_; }
-  const QLabel& ConformityText() const { return *conformity_; }
-  const QLabel& FullTestText() const { return *fullTest_; }
 
   void OnSaveAs();
   // Runs the Calibration Conditions dialog on the remembered conditions; OK remembers them and
@@ -71,8 +58,11 @@ class CPlotWindow : public QWidget {
 
   DialogServices& services_;
   CalibrationState& state_;
+  // What the charts show, or nothing while a message stands in their place.
   std::optional<CalibrationPlotData> data_;
-  // The parts that change, children of the window, which owns them.
+  // The parts that change, children of the window, which owns them. The notice list shows the
+  // warnings and notes of the run, one line each, and is hidden when there are none; the panel
+  // shows the uncertainty of the correction, and is hidden while there is no calibration.
   QLabel* message_ = nullptr;
   QChartView* calibrationView_ = nullptr;
   QChartView* residualView_ = nullptr;

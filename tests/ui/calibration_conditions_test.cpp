@@ -6,7 +6,10 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLocale>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <utility>
 #include <vector>
@@ -43,7 +46,7 @@ TEST(calibration_conditions, ok_gives_them_to_the_calibration_and_remembers_them
   EnterWorkedExample(window);
   window.dialog->OnProcess();
   CPlotWindow& plot = window.OpenPlot();
-  const int columns = plot.CorrectionTable().columnCount();
+  const int columns = Part<QTableWidget>(plot, "correctionTable").columnCount();
 
   window.dialogs.whileShown = [](QDialog& shown) {
     const CCalibrationConditionsDlg& dialog = Conditions(shown);
@@ -58,7 +61,7 @@ TEST(calibration_conditions, ok_gives_them_to_the_calibration_and_remembers_them
     ClickOk(dialog);
     EXPECT_FALSE(dialog.isVisible());
   };
-  QTest::mouseClick(&plot.ConditionsButton(), Qt::LeftButton);
+  QTest::mouseClick(&Part<QPushButton>(plot, "calibrationConditions"), Qt::LeftButton);
 
   // The calibration kept takes them at once, and its plot window shows their effect.
   const UncertaintyInputs& taken = window.dialog->Calibration().Calibration()->conditions;
@@ -66,8 +69,8 @@ TEST(calibration_conditions, ok_gives_them_to_the_calibration_and_remembers_them
   EXPECT_EQ(taken.baseline->expanded.ppm, 1.25);
   EXPECT_FALSE(taken.baseline->dof.has_value() || taken.sensors.has_value());
   EXPECT_EQ(taken.acceptance->ppm, 3.0);
-  EXPECT_EQ(plot.CorrectionTable().columnCount(), columns + 1);
-  EXPECT_TRUE(plot.ConformityText().isVisible());
+  EXPECT_EQ(Part<QTableWidget>(plot, "correctionTable").columnCount(), columns + 1);
+  EXPECT_TRUE(Part<QLabel>(plot, "conformity").isVisible());
 
   // Opened again from the settings, it shows them as typed; Cancel changes nothing.
   window.dialogs.whileShown = [](QDialog& shown) {
@@ -85,7 +88,7 @@ TEST(calibration_conditions, ok_gives_them_to_the_calibration_and_remembers_them
                                            QStringLiteral("3")}));
     Type(dialog, Field::kBaselineConstant, QStringLiteral("9"));
   };
-  QTest::mouseClick(&plot.ConditionsButton(), Qt::LeftButton);
+  QTest::mouseClick(&Part<QPushButton>(plot, "calibrationConditions"), Qt::LeftButton);
   EXPECT_EQ(RememberedConditions().baseline->expanded.mm, 0.5);
 
   // The next Process takes the remembered conditions.
@@ -133,7 +136,7 @@ TEST(calibration_conditions, a_figure_that_does_not_read_is_named_and_kept_for_m
         EXPECT_EQ(dialog.Field(field).text(), text);
       }
     };
-    QTest::mouseClick(&plot.ConditionsButton(), Qt::LeftButton);
+    QTest::mouseClick(&Part<QPushButton>(plot, "calibrationConditions"), Qt::LeftButton);
     EXPECT_EQ(window.dialogs.messages, std::vector<QString>{tried.message});
     // Closing the dialog then leaves the conditions as they were.
     EXPECT_FALSE(RememberedConditions().resolution || RememberedConditions().baseline);

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QRadioButton>
 #include <QStyle>
@@ -69,6 +70,9 @@ TEST(main_dialog, controls_follow_the_template) {
   // It opens at its laid-out size, the smallest it can be.
   EXPECT_EQ(window.dialog->size(), window.dialog->minimumSize());
 
+  // The template laid out afresh gives the units the window was laid out in.
+  QDialog laidOut;
+  const DialogBaseUnits templateUnits = BuildDialog(MainDialogTemplate(), laidOut).units;
   for (const ControlTemplate& control : MainDialogTemplate().controls) {
     if (control.id == kStaticControlId) {
       continue;
@@ -76,9 +80,7 @@ TEST(main_dialog, controls_follow_the_template) {
     const QWidget* widget = window.dialog->Control(control.id);
     ASSERT_NE(widget, nullptr) << control.id;
     if (control.kind != ControlKind::kDropDownList) {
-      EXPECT_EQ(widget->geometry(),
-                DialogRectToPixels(control.rect, window.dialog->Controls().units))
-          << control.id;
+      EXPECT_EQ(widget->geometry(), DialogRectToPixels(control.rect, templateUnits)) << control.id;
     }
     if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
       EXPECT_EQ(button->text().toStdString(), control.caption);
@@ -166,16 +168,17 @@ TEST(main_dialog, result_list_font_and_icons) {
   EXPECT_TRUE(AdvancesAlike(fixed));
   EXPECT_EQ(fixed.pointSize(), 11);
 
-  for (const QIcon* icon : {&window.dialog->SmallIcon(), &window.dialog->LargeIcon()}) {
-    ASSERT_FALSE(icon->isNull());
-    EXPECT_EQ(icon->availableSizes(), QList<QSize>{QSize(78, 78)});
+  // The small and the large icon the window is given, and the window icon made of them.
+  for (const QIcon& icon :
+       {QIcon(QStringLiteral(":/icons/128.png")), QIcon(QStringLiteral(":/icons/130.png")),
+        window.dialog->windowIcon()}) {
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.availableSizes(), QList<QSize>{QSize(78, 78)});
   }
-  EXPECT_FALSE(window.dialog->windowIcon().isNull());
 }
 
 TEST(main_dialog, opens_on_the_library_with_default_header) {
   const TestWindow window;
-  EXPECT_EQ(window.dialog->SourceChoice(), 1);
   EXPECT_TRUE(window.Get<QRadioButton>(kIdPredefined)->isChecked());
   for (const int id :
        {kIdPublishedFileLabel, kIdPublishedFileName, kIdOpenPublished, kIdNewPublished,
@@ -212,7 +215,7 @@ TEST(main_dialog, source_choice_switches_the_controls_and_the_published_source) 
   const TestWindow window;
   window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\n"));
   QTest::mouseClick(window.Get(kIdFromFile), Qt::LeftButton);
-  EXPECT_EQ(window.dialog->SourceChoice(), 0);
+  EXPECT_TRUE(window.Get<QRadioButton>(kIdFromFile)->isChecked());
   for (const int id :
        {kIdPublishedFileLabel, kIdPublishedFileName, kIdOpenPublished, kIdNewPublished}) {
     EXPECT_TRUE(window.Get(id)->isEnabled()) << id;
@@ -227,7 +230,7 @@ TEST(main_dialog, source_choice_switches_the_controls_and_the_published_source) 
   EXPECT_EQ(window.dialog->Header().publishedSource, "pub.txt");
 
   QTest::mouseClick(window.Get(kIdPredefined), Qt::LeftButton);
-  EXPECT_EQ(window.dialog->SourceChoice(), 1);
+  EXPECT_TRUE(window.Get<QRadioButton>(kIdPredefined)->isChecked());
   EXPECT_FALSE(window.Field(kIdPublishedFileName)->isEnabled());
   EXPECT_TRUE(window.Get(kIdBaselineList)->isEnabled());
   window.Get<QComboBox>(kIdBaselineList)->setCurrentIndex(2);

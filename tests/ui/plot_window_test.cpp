@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QChartView>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QPointer>
+#include <QPushButton>
 #include <QScatterSeries>
+#include <QTableWidget>
 #include <QTest>
 
 #include "test_window.h"
@@ -21,26 +25,25 @@ TEST(plot_window, follows_every_process) {
   EXPECT_EQ(plot.windowTitle(), QStringLiteral("Calibration Plot"));
   EXPECT_TRUE(plot.isVisible());
   EXPECT_FALSE(plot.isModal());
-  EXPECT_FALSE(plot.Data().has_value());
-  EXPECT_FALSE(plot.SaveAsButton().isEnabled());
+  EXPECT_TRUE(Part<QChartView>(plot, "calibrationView").chart()->series().isEmpty());
+  EXPECT_FALSE(Part<QPushButton>(plot, "saveAs").isEnabled());
 
   EnterWorkedExample(window);
   QTest::mouseClick(window.Button(kIdProcess), Qt::LeftButton);
   ASSERT_NE(window.dialog->Calibration().Calibration(), nullptr);
-  ASSERT_TRUE(plot.Data().has_value());
-  EXPECT_EQ(plot.Data()->pairs.size(), 3u);
-  EXPECT_EQ(plot.Data()->title, "Total station 2 mm + 2 ppm, 07-12-2026");
-  EXPECT_FALSE(plot.Message().isVisible());
-  EXPECT_TRUE(plot.CalibrationView().isVisible());
-  EXPECT_EQ(plot.CalibrationView().chart()->title(),
+  const QChartView& calibrationView = Part<QChartView>(plot, "calibrationView");
+  EXPECT_FALSE(Part<QLabel>(plot, "message").isVisible());
+  EXPECT_TRUE(calibrationView.isVisible());
+  EXPECT_EQ(calibrationView.chart()->title(),
             QStringLiteral("Total station 2 mm + 2 ppm, 07-12-2026"));
 
-  // Hovering a pair's marker tells its figures.
+  // One residual marker a pair; hovering one tells its figures.
   QScatterSeries* markers = nullptr;
-  for (QAbstractSeries* series : plot.ResidualView().chart()->series()) {
+  for (QAbstractSeries* series : Part<QChartView>(plot, "residualView").chart()->series()) {
     markers = markers != nullptr ? markers : qobject_cast<QScatterSeries*>(series);
   }
   ASSERT_NE(markers, nullptr);
+  EXPECT_EQ(markers->count(), 3);
   const std::optional<QString> text = plot.MarkerText(*markers, markers->at(0));
   ASSERT_TRUE(text.has_value());
   EXPECT_TRUE(text->startsWith(QStringLiteral("A-B\nP = 100.0000 m\nC = 99.9970 m\nd = 3.0 mm")))
@@ -50,27 +53,27 @@ TEST(plot_window, follows_every_process) {
   window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\n"));
   window.dialog->OnProcess();
   EXPECT_EQ(window.dialog->Calibration().Calibration(), nullptr);
-  EXPECT_FALSE(plot.Data().has_value());
-  EXPECT_TRUE(plot.Message().isVisible());
-  EXPECT_EQ(plot.Message().text(), window.dialogs.messages.back());
-  EXPECT_TRUE(plot.CalibrationView().chart()->series().isEmpty());
-  EXPECT_FALSE(plot.SaveAsButton().isEnabled());
+  EXPECT_TRUE(Part<QLabel>(plot, "message").isVisible());
+  EXPECT_EQ(Part<QLabel>(plot, "message").text(), window.dialogs.messages.back());
+  EXPECT_TRUE(calibrationView.chart()->series().isEmpty());
+  EXPECT_FALSE(Part<QPushButton>(plot, "saveAs").isEnabled());
 
   // Closing it changes nothing else; Plot opens it again on the latest run.
   plot.close();
   window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\nA,D,600\n"));
   window.dialog->OnProcess();
   EXPECT_GT(window.Results()->count(), 0);
-  EXPECT_TRUE(window.OpenPlot().Data().has_value());
+  EXPECT_FALSE(Part<QChartView>(window.OpenPlot(), "calibrationView").chart()->series().isEmpty());
 }
 
 TEST(plot_window, deletes_the_charts_it_no_longer_shows_and_the_others_with_the_window) {
   TestWindow window;
   EnterWorkedExample(window);
   CPlotWindow& plot = window.OpenPlot();
-  const QPointer<QChart> replaced = plot.CalibrationView().chart();
+  const QChartView& view = Part<QChartView>(plot, "calibrationView");
+  const QPointer<QChart> replaced = view.chart();
   window.dialog->OnProcess();
-  const QPointer<QChart> shown = plot.CalibrationView().chart();
+  const QPointer<QChart> shown = view.chart();
   ASSERT_NE(shown, replaced);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(replaced.isNull());
@@ -88,7 +91,8 @@ TEST(plot_window, lists_the_warnings_that_the_main_window_counts) {
   QLabel* summary = window.Get<QLabel>(kIdNoticeSummary);
   window.dialog->OnProcess();
   EXPECT_EQ(summary->text(), QString());
-  EXPECT_FALSE(plot.NoticeList().isVisible());
+  const QListWidget& notices = Part<QListWidget>(plot, "noticeList");
+  EXPECT_FALSE(notices.isVisible());
 
   // A decimal comma, and a line with a tab in a name that stops the run: the list shows both,
   // also after the failure, and no message box beyond the failure's own.
@@ -96,12 +100,12 @@ TEST(plot_window, lists_the_warnings_that_the_main_window_counts) {
       ->setPlainText(QStringLiteral("A,B,99.997\nA,C,299,995\nA,D,599.991\nA\tX,B,1\n"));
   window.dialog->OnProcess();
   EXPECT_EQ(summary->text(), QStringLiteral("2 warnings: see Plot"));
-  ASSERT_EQ(plot.NoticeList().count(), 2);
-  EXPECT_TRUE(plot.NoticeList().isVisible());
-  EXPECT_EQ(plot.NoticeList().item(0)->text(),
+  ASSERT_EQ(notices.count(), 2);
+  EXPECT_TRUE(notices.isVisible());
+  EXPECT_EQ(notices.item(0)->text(),
             QStringLiteral("measured line 2: warning: a decimal comma? the distance is read as "
                            "299    A,C,299,995"));
-  EXPECT_EQ(plot.NoticeList().item(1)->text(),
+  EXPECT_EQ(notices.item(1)->text(),
             QStringLiteral("measured line 4: warning: a tab inside the station name \"A\\tX\"    "
                            "A\\tX,B,1"));
   EXPECT_EQ(window.dialogs.messages.size(), 1u);
@@ -110,25 +114,28 @@ TEST(plot_window, lists_the_warnings_that_the_main_window_counts) {
 TEST(plot_window, shows_the_uncertainty_of_the_correction_of_a_successful_process) {
   TestWindow window;
   CPlotWindow& plot = window.OpenPlot();
-  EXPECT_FALSE(plot.UncertaintyPanel().isVisible());
+  const QWidget& panel = Part<QWidget>(plot, "uncertaintyPanel");
+  EXPECT_FALSE(panel.isVisible());
 
   EnterWorkedExample(window);
   window.dialog->OnProcess();
-  EXPECT_TRUE(plot.UncertaintyPanel().isVisible());
+  EXPECT_TRUE(panel.isVisible());
   // The table runs from 0 in steps of 100 m to the longest pair, 600 m.
-  const QTableWidget& table = plot.CorrectionTable();
+  const QTableWidget& table = Part<QTableWidget>(plot, "correctionTable");
   ASSERT_EQ(table.rowCount(), 7);
   EXPECT_EQ(table.item(0, 0)->text(), QStringLiteral("0"));
   EXPECT_EQ(table.item(6, 0)->text(), QStringLiteral("600"));
-  EXPECT_TRUE(plot.UncertaintyInputsText().text().startsWith(
-      QStringLiteral("Fit (type A): 1 degree of freedom; correlation of constant and scale ")));
+  EXPECT_TRUE(Part<QLabel>(plot, "uncertaintyInputs")
+                  .text()
+                  .startsWith(QStringLiteral(
+                      "Fit (type A): 1 degree of freedom; correlation of constant and scale ")));
   // Without an acceptance limit there is no verdict; the full test needs every pair measured.
-  EXPECT_FALSE(plot.ConformityText().isVisible());
-  EXPECT_FALSE(plot.FullTestText().text().isEmpty());
+  EXPECT_FALSE(Part<QLabel>(plot, "conformity").isVisible());
+  EXPECT_FALSE(Part<QLabel>(plot, "fullTest").text().isEmpty());
 
   window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\n"));
   window.dialog->OnProcess();
-  EXPECT_FALSE(plot.UncertaintyPanel().isVisible());
+  EXPECT_FALSE(panel.isVisible());
 }
 
 TEST(plot_window, save_as_writes_the_chosen_type_or_says_why_not) {

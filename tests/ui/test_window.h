@@ -3,6 +3,8 @@
 // The main window with scripted answers to its dialogs, in a scratch folder that stands for the
 // program's folder.
 
+#include <gtest/gtest.h>
+
 #include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,6 +31,19 @@
 #include "ui/remembered_conditions.h"
 
 namespace mensuro::test {
+
+// The child widget of `window` named `name`. A missing one fails the test, which stops there: the
+// exception ends the test body, and GoogleTest reports it.
+template <class W>
+W& Part(const QWidget& window, const char* name) {
+  W* const part = window.findChild<W*>(QString::fromLatin1(name));
+  if (part == nullptr) {
+    ADD_FAILURE() << window.metaObject()->className() << " has no "
+                  << W::staticMetaObject.className() << " named " << name;
+    throw std::logic_error(std::string("missing window part ") + name);
+  }
+  return *part;
+}
 
 // Answers file dialogs with the paths of a queue (cancelled when it runs dry) and records
 // everything the window would have shown.
