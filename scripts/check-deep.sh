@@ -60,7 +60,8 @@ configure() {
   shift
   # Benchmarks and the clang-built fuzz targets have no place in either tree.
   cmake -S "$source_dir" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=g++ -DMENSURO_BUILD_BENCH=OFF -DMENSURO_FUZZ_SMOKE=OFF "$@" >/dev/null
+    -DCMAKE_CXX_COMPILER=g++ -DMENSURO_BUILD_BENCH=OFF -DMENSURO_FUZZ_SMOKE=OFF \
+    -DMENSURO_STATIC_CXX_RUNTIME=OFF "$@" >/dev/null
 }
 
 asan_build() {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <algorithm>
 #include <boost/dll/alias.hpp>
+#include <exception>
 #include <iostream>
 #include <string_view>
 #include <type_traits>
@@ -35,7 +36,7 @@ std::string CannotWrite(std::string_view what, const std::string& path, const QS
          "': " + reason.toLocal8Bit().toStdString();
 }
 
-std::string WriteDocuments(const ProcessedCalibration& calibration, const DocumentFiles& files) {
+std::string WriteFiles(const ProcessedCalibration& calibration, const DocumentFiles& files) {
   // They are files, so no display is needed, even where one is present.
   qInstallMessageHandler(QuietQtMessages);
   UseOffscreenPlatformUnlessChosen();
@@ -57,6 +58,16 @@ std::string WriteDocuments(const ProcessedCalibration& calibration, const Docume
     return CannotWrite("certificate", files.certificateFile, reason);
   }
   return {};
+}
+
+// No exception leaves the module: the command line has a C++ runtime of its own, which can't
+// unwind through this one's frames.
+std::string WriteDocuments(const ProcessedCalibration& calibration, const DocumentFiles& files) {
+  try {
+    return WriteFiles(calibration, files);
+  } catch (const std::exception& error) {
+    return std::string("cannot write the documents: ") + error.what();
+  }
 }
 
 static_assert(std::is_same_v<decltype(WriteDocuments), WriteDocumentsFunction>);

@@ -21,7 +21,7 @@ deb="$out/mensuro_${version}_$(dpkg --print-architecture).deb"
 
 depends="$(dpkg-deb --field "$deb" Depends)"
 for needed in libqt6widgets6 libqt6gui6 libqt6core6 libqt6charts6 libqt6svg6 libqt6pdfwidgets6 \
-  libfmt libstdc++6 qt6-qpa-plugins; do
+  libstdc++6 qt6-qpa-plugins; do
   grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
