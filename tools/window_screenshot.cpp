@@ -116,9 +116,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "mensuro-screenshot: could not write %s\n", argv[4]);
     return 1;
   }
+  const ProcessedCalibration* calibration = dialog.Calibration().Calibration();
+  if (calibration == nullptr) {
+    std::fprintf(stderr, "mensuro-screenshot: the example did not process: %s\n",
+                 dialog.Calibration().Failure().toLocal8Bit().constData());
+    return 1;
+  }
   QString reason;
-  if (!SaveCertificate(QString::fromLocal8Bit(argv[5]), *dialog.Calibration().Calibration(),
-                       reason)) {
+  if (!SaveCertificate(QString::fromLocal8Bit(argv[5]), *calibration, reason)) {
     std::fprintf(stderr, "mensuro-screenshot: could not write %s: %s\n", argv[5],
                  reason.toLocal8Bit().constData());
     return 1;

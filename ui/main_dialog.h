@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QDialog>
-#include <QPixmap>
 #include <filesystem>
 #include <optional>
 #include <string>
