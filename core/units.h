@@ -1,7 +1,7 @@
 #pragma once
 
 // The units the program converts between, in one place. Lengths are held in metres and scales
-// as plain ratios; the instrument's specification and the reports speak millimetres and parts
+// as plain ratios; the instrument's stated accuracy and the reports speak millimetres and parts
 // per million.
 
 namespace mensuro {
