@@ -13,9 +13,15 @@ bool AllDigits(std::string_view field) {
          std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// A warning that the line was probably misread.
 void Warn(InputNotices& notices, InputLocation where, std::string reason,
           std::string_view content) {
-  AddNotice(notices, {where, NoticeLevel::kWarning, std::move(reason), std::string(content)});
+  AddNotice(notices, {where, NoticeLevel::kWarning, std::move(reason), std::string(content), true});
+}
+
+// The fields of a normalised line, counted by its commas.
+std::size_t FieldCount(std::string_view normalised) {
+  return static_cast<std::size_t>(std::count(normalised.begin(), normalised.end(), ',')) + 1;
 }
 
 }  // namespace
@@ -26,6 +32,7 @@ std::string_view InputTextName(InputText text) {
 
 void AddNotice(InputNotices& notices, InputNotice notice) {
   ++(notice.level == NoticeLevel::kWarning ? notices.warnings : notices.notes);
+  notices.misread += notice.misread ? 1 : 0;
   if (notices.listed.size() < kListedNoticeLimit) {
     notices.listed.push_back(std::move(notice));
   }
@@ -48,28 +55,38 @@ void SortNotices(InputNotices& notices) {
 
 void CheckLineFields(std::string_view normalised, double distance, InputLocation where,
                      std::string_view content, InputNotices& notices) {
-  const std::string_view names[] = {GetField(normalised, 0), GetField(normalised, 1)};
-  if (names[0].empty() || names[1].empty()) {
+  // A spreadsheet's tab export: the whole line is one field, so any other warning would only
+  // repeat this one.
+  const std::string_view fields[] = {GetField(normalised, 0), GetField(normalised, 1),
+                                     GetField(normalised, 2)};
+  if (std::any_of(std::begin(fields), std::end(fields), [](std::string_view field) {
+        return field.find('\t') != std::string_view::npos;
+      })) {
+    Warn(notices, where, "tabs don't separate fields here (commas or blanks do)", content);
+    return;
+  }
+  const std::size_t count = FieldCount(normalised);
+  if (count < 3) {
+    Warn(notices, where,
+         count == 1 ? fmt::format("only one field: the station names and the distance are all "
+                                  "read from \"{}\"",
+                                  fields[0])
+                    : fmt::format("only two fields: the distance is read from the station name "
+                                  "\"{}\"",
+                                  fields[1]),
+         content);
+    return;
+  }
+  if (fields[0].empty() || fields[1].empty()) {
     Warn(notices, where, "an empty station name", content);
   }
-  for (const std::string_view name : names) {
-    if (name.find('\t') != std::string_view::npos) {
-      Warn(notices, where, fmt::format("a tab inside the station name \"{}\"", name), content);
-    }
-  }
-  // The line is read once; a distance that needs no warning costs no more than that.
-  const bool fourFields =
-      normalised.size() > names[0].size() + names[1].size() + 2 &&
-      normalised.find(',', names[0].size() + names[1].size() + 2) != std::string_view::npos;
-  if (fourFields && AllDigits(GetField(normalised, 3))) {
+  if (count > 3 && AllDigits(GetField(normalised, 3))) {
     Warn(notices, where, fmt::format("a decimal comma? the distance is read as {}", distance),
          content);
   } else if (distance == 0.0) {
-    Warn(notices, where, fmt::format("the distance \"{}\" is read as 0", GetField(normalised, 2)),
-         content);
+    Warn(notices, where, fmt::format("the distance \"{}\" is read as 0", fields[2]), content);
   } else if (distance < 0.0) {
-    Warn(notices, where, fmt::format("the distance {} is less than 0", GetField(normalised, 2)),
-         content);
+    Warn(notices, where, fmt::format("the distance {} is less than 0", fields[2]), content);
   }
 }
 

@@ -29,6 +29,9 @@ struct InputNotice {
   NoticeLevel level = NoticeLevel::kWarning;
   std::string reason;
   std::string content;  // the line as it stands in its text
+  // A warning that the line was probably read otherwise than the surveyor meant (a decimal
+  // comma, a distance that is no number, a missing field, ...): no certificate while it stands.
+  bool misread = false;
 };
 
 // A text of nonsense can hold a warning on every line; past this many only the counts grow.
@@ -38,6 +41,7 @@ struct InputNotices {
   std::vector<InputNotice> listed;  // the first kListedNoticeLimit, by text and line
   std::size_t warnings = 0;         // all warnings found, listed or not
   std::size_t notes = 0;            // all notes found, listed or not
+  std::size_t misread = 0;          // the warnings of a probably misread line, listed or not
 };
 
 void AddNotice(InputNotices& notices, InputNotice notice);
@@ -53,8 +57,9 @@ void SortNotices(InputNotices& notices);
 
 // Adds the warnings about the fields of one observation or published distance line:
 // `normalised` is the line after NormalizeSeparators, `distance` the distance read from it and
-// `content` the line as it stands. Warned about: a fourth field of digits alone (a decimal
-// comma), a distance read as 0 or less, an empty station name and a tab inside a station name.
+// `content` the line as it stands. Warned about, each meaning the line was probably misread:
+// tabs between the fields (once for the line), fewer than three fields, an empty station name,
+// a fourth field of digits alone (a decimal comma) and a distance read as 0 or less.
 void CheckLineFields(std::string_view normalised, double distance, InputLocation where,
                      std::string_view content, InputNotices& notices);
 

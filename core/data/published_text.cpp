@@ -5,6 +5,7 @@
 #include "core/data/line_fields.h"
 #include "core/data/number_text.h"
 #include "core/data/text_lines.h"
+#include "core/data/visible_text.h"
 
 namespace mensuro {
 
@@ -25,7 +26,7 @@ int AttachFields(std::string_view work, RecordTable& table, const StationPairs& 
     // A distance of 0.0 or less was attached but does not count: a later line replaces it.
     if (record.publishedDistance > 0.0) {
       errorText = fmt::sprintf("Multiple published distances found between:\t%s - %s",
-                               record.fromStation, record.toStation);
+                               VisibleText(record.fromStation), VisibleText(record.toStation));
       return 1;
     }
     record.publishedDistance = distance;
@@ -65,8 +66,9 @@ int ReadPublishedLines(std::string_view text, RecordTable& table, const StationP
   }
   for (const ProjectRecord& record : table.entries) {
     if (record.kind == kObservationKind && record.publishedDistance == 0.0) {
-      errorText = fmt::sprintf("No published distance between %s and %s.", record.fromStation,
-                               record.toStation);
+      // A name read from a misread line may hold tabs: the message shows them as \t.
+      errorText = fmt::sprintf("No published distance between %s and %s.",
+                               VisibleText(record.fromStation), VisibleText(record.toStation));
       if (failedAt != nullptr) {
         *failedAt = {InputText::kMeasured, record.line};
       }

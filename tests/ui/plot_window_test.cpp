@@ -106,8 +106,8 @@ TEST(plot_window, lists_the_warnings_that_the_main_window_counts) {
             QStringLiteral("measured line 2: warning: a decimal comma? the distance is read as "
                            "299    A,C,299,995"));
   EXPECT_EQ(notices.item(1)->text(),
-            QStringLiteral("measured line 4: warning: a tab inside the station name \"A\\tX\"    "
-                           "A\\tX,B,1"));
+            QStringLiteral("measured line 4: warning: tabs don't separate fields here (commas or "
+                           "blanks do)    A\\tX,B,1"));
   EXPECT_EQ(window.dialogs.messages.size(), 1u);
 }
 

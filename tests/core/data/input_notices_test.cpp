@@ -28,7 +28,7 @@ std::vector<std::pair<std::size_t, std::string>> LinesAndReasons(const InputNoti
 TEST(input_notices, each_misread_field_is_warned_of_at_its_line) {
   // Lines are counted as an editor counts them: header lines and empty lines too.
   const test::Outcome outcome = test::RunProject(
-      "^2\nA,B,99.997\n\nA,C,299,995\nA,D,x\nA,D,-5\nA  B  100\nA\tX,B,1\n",
+      "^2\nA,B,99.997\n\nA,C,299,995\nA,D,x\nA,D,-5\nA  B  100\nA\tX,B,1\nA\tB\t100\nA,4\nA\n",
       test::kExamplePublished);
   EXPECT_THAT(LinesAndReasons(outcome.run.notices),
               ElementsAre(std::pair(4u, "a decimal comma? the distance is read as 299"),
@@ -36,7 +36,16 @@ TEST(input_notices, each_misread_field_is_warned_of_at_its_line) {
                           std::pair(6u, "the distance -5 is less than 0"),
                           std::pair(7u, "an empty station name"),
                           std::pair(7u, "the distance \"B\" is read as 0"),
-                          std::pair(8u, "a tab inside the station name \"A\tX\"")));
+                          std::pair(8u, "tabs don't separate fields here (commas or blanks do)"),
+                          std::pair(9u, "tabs don't separate fields here (commas or blanks do)"),
+                          std::pair(10u,
+                                    "only two fields: the distance is read from the station "
+                                    "name \"4\""),
+                          std::pair(11u,
+                                    "only one field: the station names and the distance "
+                                    "are all read from \"A\"")));
+  // Each of them means the line was probably misread.
+  EXPECT_EQ(outcome.run.notices.misread, 9u);
   EXPECT_EQ(outcome.run.notices.listed[0].content, "A,C,299,995");
   EXPECT_EQ(outcome.run.notices.listed[0].where.text, InputText::kMeasured);
   // The warnings stay when the run fails, and the failure names the first observation of the
@@ -66,6 +75,7 @@ TEST(input_notices, repeated_observations_are_described_and_a_wide_spread_warned
   const InputNotices& notices = outcome.run.notices;
   EXPECT_EQ(notices.warnings, 1u);
   EXPECT_EQ(notices.notes, 1u);
+  EXPECT_EQ(notices.misread, 0u);  // a spread is measured, not misread
   ASSERT_EQ(notices.listed.size(), 2u);
   EXPECT_EQ(notices.listed[0].reason, "observations of A-B spread 7.0 mm (limit 6.6 mm)");
   EXPECT_EQ(notices.listed[0].where.line, 1u);
