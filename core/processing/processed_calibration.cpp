@@ -5,17 +5,25 @@
 namespace mensuro {
 
 ProcessedCalibration ProcessCalibration(MeasurementHeader header, std::string measuredText,
-                                        std::string publishedText, UncertaintyInputs conditions) {
+                                        std::string publishedText, UncertaintyInputs conditions,
+                                        std::vector<Exclusion> exclusions) {
   ProcessedCalibration calibration;
   calibration.header = std::move(header);
   calibration.measuredText = std::move(measuredText);
   calibration.publishedText = std::move(publishedText);
   calibration.conditions = std::move(conditions);
+  calibration.exclusions = ApplyExclusions(calibration.measuredText, std::move(exclusions));
 
+  // Without exclusions the run reads the text itself: no copy of a large file.
+  const std::string kept =
+      calibration.exclusions.empty()
+          ? std::string()
+          : TextWithoutExcluded(calibration.measuredText, calibration.exclusions);
+  const std::string_view measured =
+      calibration.exclusions.empty() ? std::string_view(calibration.measuredText) : kept;
   std::string message;
-  calibration.processed =
-      ProcessProject(calibration.report, calibration.header, calibration.measuredText,
-                     calibration.publishedText, message, calibration.run) == 0;
+  calibration.processed = ProcessProject(calibration.report, calibration.header, measured,
+                                         calibration.publishedText, message, calibration.run) == 0;
   if (!calibration.processed) {
     calibration.failure = std::move(message);
     return calibration;
@@ -24,13 +32,43 @@ ProcessedCalibration ProcessCalibration(MeasurementHeader header, std::string me
   calibration.uncertainty = AnalyseUncertainty(analysis, calibration.conditions);
   calibration.fullTest =
       RunFullTest(analysis.entries, calibration.header.constantError, calibration.header.ppmError);
+  calibration.outlierTest = TestForOutliers(analysis.entries);
   return calibration;
+}
+
+bool HasMisreadWarnings(const ProcessedCalibration& calibration) {
+  return calibration.run.notices.misread > 0;
+}
+
+std::vector<InputNotice> MisreadWarnings(const ProcessedCalibration& calibration) {
+  std::vector<InputNotice> warnings;
+  for (const InputNotice& notice : calibration.run.notices.listed) {
+    if (notice.misread) {
+      warnings.push_back(notice);
+    }
+  }
+  return warnings;
 }
 
 ProcessedCalibration WithConditions(const ProcessedCalibration& calibration,
                                     UncertaintyInputs conditions) {
   return ProcessCalibration(calibration.header, calibration.measuredText, calibration.publishedText,
-                            std::move(conditions));
+                            std::move(conditions), ExclusionsOf(calibration));
+}
+
+ProcessedCalibration WithExclusions(const ProcessedCalibration& calibration,
+                                    std::vector<Exclusion> exclusions) {
+  return ProcessCalibration(calibration.header, calibration.measuredText, calibration.publishedText,
+                            calibration.conditions, std::move(exclusions));
+}
+
+std::vector<Exclusion> ExclusionsOf(const ProcessedCalibration& calibration) {
+  std::vector<Exclusion> exclusions;
+  exclusions.reserve(calibration.exclusions.size());
+  for (const AppliedExclusion& applied : calibration.exclusions) {
+    exclusions.push_back(applied.exclusion);
+  }
+  return exclusions;
 }
 
 std::vector<CorrectionRow> CorrectionsAt(const ProcessedCalibration& calibration,

@@ -12,8 +12,10 @@
 
 #include "core/analysis/calibration_uncertainty.h"
 #include "core/analysis/full_test.h"
+#include "core/analysis/outlier_test.h"
 #include "core/analysis/report_text.h"
 #include "core/data/measurement_header.h"
+#include "core/processing/exclusions.h"
 #include "core/processing/project_processing.h"
 
 namespace mensuro {
@@ -25,6 +27,9 @@ struct ProcessedCalibration {
   std::string measuredText;
   std::string publishedText;
   UncertaintyInputs conditions;
+  // What the surveyor left out of the fit, each with the observation lines it leaves out. The
+  // run reads the measured text without those lines; `measuredText` stays as it was given.
+  std::vector<AppliedExclusion> exclusions;
 
   // What it found. `run` holds the observations, the analysis and the notices on success and
   // on failure alike; the rest is filled in on success only.
@@ -34,16 +39,33 @@ struct ProcessedCalibration {
   ReportText report;                       // the fixed report
   CorrectionUncertainty uncertainty;       // budget and table under `conditions`
   std::optional<FullTestResult> fullTest;  // when every pair of 4 or more stations was measured
+  OutlierTest outlierTest;                 // of the pairs of the fit
 };
 
-// Processes the measured text against the published text under `header` and `conditions`.
-// The texts move into the result, so a large file is not copied.
+// Whether a warning that the texts were probably misread stands: then no certificate is
+// issued unless the surveyor accepts the warnings.
+bool HasMisreadWarnings(const ProcessedCalibration& calibration);
+
+// The listed warnings that mean a line was probably misread.
+std::vector<InputNotice> MisreadWarnings(const ProcessedCalibration& calibration);
+
+// Processes the measured text, without the observations `exclusions` leave out, against the
+// published text under `header` and `conditions`. The texts move into the result, so a large
+// file is not copied.
 ProcessedCalibration ProcessCalibration(MeasurementHeader header, std::string measuredText,
-                                        std::string publishedText, UncertaintyInputs conditions);
+                                        std::string publishedText, UncertaintyInputs conditions,
+                                        std::vector<Exclusion> exclusions = {});
 
 // The same calibration processed again under other conditions.
 ProcessedCalibration WithConditions(const ProcessedCalibration& calibration,
                                     UncertaintyInputs conditions);
+
+// The same calibration processed again with other exclusions.
+ProcessedCalibration WithExclusions(const ProcessedCalibration& calibration,
+                                    std::vector<Exclusion> exclusions);
+
+// The exclusions of `calibration` as they were asked for.
+std::vector<Exclusion> ExclusionsOf(const ProcessedCalibration& calibration);
 
 // The correction and its uncertainty at each of `distances` (metres), under the calibration's
 // conditions: for drawing the band along the fitted line.

@@ -92,5 +92,51 @@ TEST(processed_calibration, flags_and_spread_warnings_share_the_flag_limit) {
             "observations of B-D spread 9.2 mm (limit 9.0 mm)");
 }
 
+// What the surveyor leaves out: the run is that of the text without those lines, the text
+// itself stays, and each exclusion knows the lines it took.
+TEST(processed_calibration, leaves_out_pairs_and_lines_and_keeps_the_text) {
+  const std::string measured =
+      "^1\n!2\nA,B,100.0022\nA,C,300.0039\nA,D,600.0072\nB,C,200.0028\nB,D,500.0062\n"
+      "C,D,300.0043\nC,B,200.0090\nA,B,100.0030";  // no line feed after the last line
+  const ProcessedCalibration calibration = ProcessCalibration(
+      {}, measured, std::string(kPublished), {},
+      {{"B", "C", 0, "blunder"}, {"", "", 10, "bumped"}, {"X", "Y", 0, ""}, {"", "", 1, ""}});
+  ASSERT_TRUE(calibration.processed) << calibration.failure;
+  EXPECT_EQ(calibration.measuredText, measured);
+  ASSERT_EQ(calibration.exclusions.size(), 4u);
+  EXPECT_EQ(calibration.exclusions[0].lines, (std::vector<std::size_t>{6, 9}));  // either order
+  EXPECT_EQ(calibration.exclusions[0].exclusion.reason, "blunder");
+  EXPECT_EQ(calibration.exclusions[1].lines, (std::vector<std::size_t>{10}));
+  EXPECT_TRUE(calibration.exclusions[2].lines.empty());  // no such pair
+  EXPECT_TRUE(calibration.exclusions[3].lines.empty());  // a header line
+  EXPECT_EQ(ExcludedObservationCount(calibration.exclusions), 3u);
+  EXPECT_EQ(DescribeExclusion(calibration.exclusions[0].exclusion), "pair B-C");
+  EXPECT_EQ(DescribeExclusion(calibration.exclusions[1].exclusion), "line 10");
+
+  const std::string without =
+      "^1\n!2\nA,B,100.0022\nA,C,300.0039\nA,D,600.0072\nB,D,500.0062\nC,D,300.0043\n";
+  EXPECT_EQ(calibration.report.lines,
+            ProcessCalibration({}, without, std::string(kPublished), {}).report.lines);
+  EXPECT_EQ(calibration.run.analysis.entries.size(), 5u);
+
+  // Processed again with other conditions, the exclusions stay; without them, all is back.
+  EXPECT_EQ(WithConditions(calibration, Centring(1.0)).report.lines, calibration.report.lines);
+  const ProcessedCalibration back = WithExclusions(calibration, {});
+  EXPECT_EQ(back.run.analysis.entries.size(), 6u);
+  EXPECT_TRUE(back.exclusions.empty());
+}
+
+// A misread line stops the certificate until it is left out.
+TEST(processed_calibration, misread_warnings_go_with_the_lines_left_out) {
+  const std::string measured = std::string(kMeasured) + "A,B,100,0031\n";
+  const ProcessedCalibration calibration =
+      ProcessCalibration({}, measured, std::string(kPublished), {});
+  ASSERT_TRUE(calibration.processed);
+  EXPECT_TRUE(HasMisreadWarnings(calibration));
+  ASSERT_EQ(MisreadWarnings(calibration).size(), 1u);
+  EXPECT_EQ(MisreadWarnings(calibration).front().where.line, 9u);
+  EXPECT_FALSE(HasMisreadWarnings(WithExclusions(calibration, {{"", "", 9, "decimal comma"}})));
+}
+
 }  // namespace
 }  // namespace mensuro
