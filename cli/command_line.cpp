@@ -55,7 +55,9 @@ constexpr const char* kFooter =
     "options feed the correction's uncertainty and conformity, shown in the JSON, the plot and "
     "the certificate; the text report is the same with them as without. Lines of the input "
     "that were probably misread are named on standard error as FILE:LINE: warning: REASON; the "
-    "run goes on.";
+    "run goes on, but no certificate is written while such a warning stands (exit status 1, "
+    "after the report) unless --accept-warnings is given. A report with observations left out "
+    "is that of the measured file without their lines.";
 
 // The options of a calibration run, each of which --list-baselines excludes.
 using RunOptions = std::vector<CLI::Option*>;
@@ -125,6 +127,24 @@ void AddUncertaintyOptions(CLI::App& app, UncertaintyInputs& inputs, RunOptions&
                  {baselineUncertainty, sensorUncertainty, resolution, centring, acceptance});
 }
 
+// What the surveyor leaves out of the fit, and the warnings the certificate may be issued with.
+void AddReviewOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
+  auto* pair = app.add_option("--exclude", line.exclusions.pairs,
+                              "Leave the observations of this station pair (either order) out "
+                              "of the fit, for the reason given after the colon; repeatable")
+                   ->type_name("FROM-TO[:REASON]")
+                   ->allow_extra_args(false);
+  auto* observation = app.add_option("--exclude-line", line.exclusions.lines,
+                                     "Leave the observation on line N of the measured file out of "
+                                     "the fit, for the reason given after the colon; repeatable")
+                          ->type_name("N[:REASON]")
+                          ->allow_extra_args(false);
+  auto* accept = app.add_flag("--accept-warnings", line.acceptWarnings,
+                              "Write the certificate although a warning says the input was "
+                              "probably misread; the certificate lists those warnings");
+  options.insert(options.end(), {pair, observation, accept});
+}
+
 }  // namespace
 
 void DescribeCommandLine(CLI::App& app, CommandLine& line) {
@@ -133,6 +153,7 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
   AddInputOptions(app, line, runOptions);
   AddOutputOptions(app, line, runOptions);
   AddUncertaintyOptions(app, line.uncertainty, runOptions);
+  AddReviewOptions(app, line, runOptions);
   auto* list = app.add_flag("--list-baselines", line.listBaselines,
                             "Print the names of the library's baselines, one per line, in file "
                             "order");

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/exclusion_options.h"
 #include "core/analysis/calibration_uncertainty.h"
 
 namespace mensuro::cli {
@@ -28,6 +29,9 @@ struct CommandLine {
   // The inputs of the correction's uncertainty budget, read from their options as they are
   // parsed; a baseline uncertainty not given here may come from the library.
   UncertaintyInputs uncertainty;
+  ExclusionOptions exclusions;  // observations left out of the fit
+  // Issue the certificate although a warning says the input was probably misread.
+  bool acceptWarnings = false;
 };
 
 // An option whose value the core reads as it is parsed, so that a malformed one is a usage

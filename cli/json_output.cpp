@@ -94,7 +94,8 @@ std::optional<nlohmann::json> ObservationJson(const ProjectRecord& record) {
   };
 }
 
-std::optional<nlohmann::json> PairJson(const AdjustmentEntry& entry) {
+std::optional<nlohmann::json> PairJson(const AdjustmentEntry& entry,
+                                       const std::optional<PairOutlier>& outlier) {
   return nlohmann::json{
       {"from", entry.from},
       {"to", entry.to},
@@ -110,6 +111,10 @@ std::optional<nlohmann::json> PairJson(const AdjustmentEntry& entry) {
        entry.observations > 1 ? nlohmann::json(entry.observationStdDev) : nlohmann::json()},
       {"observationSpread",
        entry.observations > 1 ? nlohmann::json(entry.observationSpread) : nlohmann::json()},
+      // Both null when the outlier test does not apply.
+      {"studentizedResidual",
+       outlier ? nlohmann::json(outlier->studentizedResidual) : nlohmann::json()},
+      {"outlier", outlier ? nlohmann::json(outlier->outlier) : nlohmann::json()},
   };
 }
 
@@ -211,8 +216,42 @@ nlohmann::json FullTestJson(const std::optional<FullTestResult>& test) {
   });
 }
 
+nlohmann::json OutlierTestJson(const OutlierTest& test, const AdjustmentTable& entries) {
+  if (!test.applicable) {
+    return {{"reason", test.reason}};
+  }
+  nlohmann::json outliers = nlohmann::json::array();
+  for (std::size_t j = 0; j < test.pairs.size() && j < entries.size(); ++j) {
+    if (test.pairs[j].outlier) {
+      outliers.push_back({{"from", entries[j].from}, {"to", entries[j].to}});
+    }
+  }
+  return {
+      {"alpha", test.alpha},
+      {"alphaEach", test.alphaEach},
+      {"dof", test.degreesOfFreedom},
+      {"critical", test.critical},
+      {"outliers", std::move(outliers)},
+  };
+}
+
+nlohmann::json ExcludedJson(const std::vector<AppliedExclusion>& exclusions) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const AppliedExclusion& applied : exclusions) {
+    const Exclusion& exclusion = applied.exclusion;
+    nlohmann::json item = exclusion.line == 0
+                              ? nlohmann::json{{"from", exclusion.from}, {"to", exclusion.to}}
+                              : nlohmann::json{{"line", exclusion.line}};
+    item["reason"] = exclusion.reason;
+    item["lines"] = applied.lines;
+    list.push_back(std::move(item));
+  }
+  return list;
+}
+
 void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const ProjectRun& run,
-                      const ReportText& report, const nlohmann::json& input) {
+                      const OutlierTest& outliers, const ReportText& report,
+                      const nlohmann::json& input) {
   // Members in the order of the keys, as a whole document orders them; those of `input` go
   // between the run's own.
   DocumentWriter document(out);
@@ -228,7 +267,11 @@ void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const 
   inputBefore("observations");
   document.ArrayMember("observations", run.records.entries, ObservationJson);
   inputBefore("pairs");
-  document.ArrayMember("pairs", run.analysis.entries, PairJson);
+  std::size_t pair = 0;
+  document.ArrayMember("pairs", run.analysis.entries, [&](const AdjustmentEntry& entry) {
+    const bool tested = outliers.applicable && pair < outliers.pairs.size();
+    return PairJson(entry, tested ? std::optional(outliers.pairs[pair++]) : std::nullopt);
+  });
   inputBefore("report");
   document.ArrayMember("report", report.lines,
                        [](const std::string& line) { return std::optional<nlohmann::json>(line); });

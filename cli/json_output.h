@@ -7,20 +7,32 @@
 
 #include "core/analysis/calibration_uncertainty.h"
 #include "core/analysis/full_test.h"
+#include "core/analysis/outlier_test.h"
 #include "core/analysis/report_text.h"
 #include "core/data/measurement_header.h"
+#include "core/processing/exclusions.h"
 #include "core/processing/project_processing.h"
 
 namespace mensuro::cli {
 
 // Writes the results of a successful run as one JSON document to `out`: the header as the run
 // left it, every observation, every station pair, the fitted values, both verdicts and the
-// report's lines, followed by the members of `input` (what reading the texts noticed). Doubles keep
+// report's lines, followed by the members of `input` (what reading the texts noticed). Each pair
+// carries its studentized residual and outlier verdict from `outliers`. Doubles keep
 // every bit (shortest round-trip form); values that are not finite become null. The document is
 // written member by member, so a run of a million observations never holds a second copy of them as
 // JSON; the text is that of JsonText on the whole document.
 void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const ProjectRun& run,
-                      const ReportText& report, const nlohmann::json& input);
+                      const OutlierTest& outliers, const ReportText& report,
+                      const nlohmann::json& input);
+
+// The outlier test: its level for all pairs and for one, the degrees of freedom, the limit and
+// the outlying pairs; or the reason it does not apply.
+nlohmann::json OutlierTestJson(const OutlierTest& test, const AdjustmentTable& entries);
+
+// What was left out of the fit: each pair (from, to) or line, its reason and the measured lines
+// it took.
+nlohmann::json ExcludedJson(const std::vector<AppliedExclusion>& exclusions);
 
 // The correction's uncertainty budget: covariance and correlation of constant and scale, the
 // inputs as given (in their own units), the correction table (metres) and the overall

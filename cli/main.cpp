@@ -236,8 +236,26 @@ void PrintFailure(const std::string& message, const ProjectRun& run, const Comma
   }
 }
 
+// Whether the certificate asked for is withheld: a warning says the input was probably misread
+// and the surveyor has not accepted it.
+bool CertificateWithheld(const CommandLine& line, const ProcessedCalibration& calibration) {
+  return !line.certificateFile.empty() && !line.acceptWarnings && HasMisreadWarnings(calibration);
+}
+
+// Why the certificate was not written: each warning that stands in its way, and what to do.
+int RefuseCertificate(const ProcessedCalibration& calibration, const CommandLine& line,
+                      const PublishedSource& published) {
+  for (const InputNotice& warning : MisreadWarnings(calibration)) {
+    const FileLine at = LocateLine(warning.where, line, published);
+    PrintErrorLine(VisibleText(fmt::format("mensuro-cli: no certificate: {}:{}: {}", at.fileName,
+                                           at.line, warning.reason)));
+  }
+  return Fail(kExitProcessingFailed,
+              "mend the file, or give --accept-warnings to issue the certificate with them listed");
+}
+
 // The report file and the documents the command line asks for, through `documents` (loaded
-// when a document is asked for).
+// when a document is asked for); the certificate only when it is not withheld.
 int WriteFiles(const CommandLine& line, const ProcessedCalibration& calibration,
                const std::optional<DocumentWriter>& documents) {
   std::string reason;
@@ -247,7 +265,9 @@ int WriteFiles(const CommandLine& line, const ProcessedCalibration& calibration,
   }
   if (documents) {
     if (const std::string failure =
-            (*documents)(calibration, {line.plotFile, line.certificateFile});
+            (*documents)(calibration, {line.plotFile, CertificateWithheld(line, calibration)
+                                                          ? std::string()
+                                                          : line.certificateFile});
         !failure.empty()) {
       return Fail(kExitUsage, failure);
     }
@@ -265,7 +285,9 @@ int PrintResults(const CommandLine& line, const ProcessedCalibration& calibratio
     nlohmann::json members = InputJson(run, line, published);
     members["uncertainty"] = UncertaintyJson(calibration.conditions, calibration.uncertainty);
     members["iso17123_4"] = FullTestJson(calibration.fullTest);
-    WriteResultsJson(std::cout, calibration.header, run, report, members);
+    members["outlierTest"] = OutlierTestJson(calibration.outlierTest, run.analysis.entries);
+    members["excluded"] = ExcludedJson(calibration.exclusions);
+    WriteResultsJson(std::cout, calibration.header, run, calibration.outlierTest, report, members);
   } else {
     for (const std::string& reportLine : report.lines) {
       PrintOut(reportLine);
@@ -282,9 +304,15 @@ int Run(const CommandLine& line, const char* argv0,
   if (const int read = ReadInputs(line, argv0, given, published); read != kExitSuccess) {
     return read;
   }
-  const ProcessedCalibration calibration =
-      ProcessCalibration(std::move(given.header), std::move(given.measuredText),
-                         std::move(given.publishedText), std::move(given.conditions));
+  std::string problem;
+  std::optional<std::vector<Exclusion>> exclusions =
+      ResolveExclusions(line.exclusions, given.measuredText, problem);
+  if (!exclusions) {
+    return Fail(kExitUsage, problem);
+  }
+  const ProcessedCalibration calibration = ProcessCalibration(
+      std::move(given.header), std::move(given.measuredText), std::move(given.publishedText),
+      std::move(given.conditions), std::move(*exclusions));
   PrintNotices(calibration.run.notices, line, published);
   if (!calibration.processed) {
     PrintFailure(calibration.failure, calibration.run, line, published);
@@ -293,7 +321,12 @@ int Run(const CommandLine& line, const char* argv0,
   if (const int written = WriteFiles(line, calibration, documents); written != kExitSuccess) {
     return written;
   }
-  return PrintResults(line, calibration, published);
+  // The report and the JSON are written as always; only then is the certificate refused.
+  if (const int printed = PrintResults(line, calibration, published); printed != kExitSuccess) {
+    return printed;
+  }
+  return CertificateWithheld(line, calibration) ? RefuseCertificate(calibration, line, published)
+                                                : kExitSuccess;
 }
 
 // A calibration run. The document module, and Qt with it, is loaded only when a document is

@@ -1,0 +1,93 @@
+#include "cli/exclusion_options.h"
+
+#include <fmt/format.h>
+#include <charconv>
+#include <utility>
+
+namespace mensuro::cli {
+namespace {
+
+// The text before the first colon, and the reason after it.
+std::pair<std::string_view, std::string> SplitReason(std::string_view value) {
+  const std::size_t colon = value.find(':');
+  if (colon == std::string_view::npos) {
+    return {value, {}};
+  }
+  return {value.substr(0, colon), std::string(value.substr(colon + 1))};
+}
+
+bool Matches(std::string_view measuredText, const Exclusion& exclusion) {
+  return !ApplyExclusions(measuredText, {exclusion}).front().lines.empty();
+}
+
+// The pair FROM-TO names, split at the one hyphen whose two sides name a measured pair.
+std::optional<Exclusion> PairExclusion(std::string_view value, std::string_view measuredText,
+                                       std::string& problem) {
+  auto [names, reason] = SplitReason(value);
+  std::vector<Exclusion> found;
+  for (std::size_t hyphen = names.find('-'); hyphen != std::string_view::npos;
+       hyphen = names.find('-', hyphen + 1)) {
+    Exclusion candidate{std::string(names.substr(0, hyphen)), std::string(names.substr(hyphen + 1)),
+                        0, reason};
+    if (Matches(measuredText, candidate)) {
+      found.push_back(std::move(candidate));
+    }
+  }
+  if (found.size() == 1) {
+    return std::move(found.front());
+  }
+  if (names.find('-') == std::string_view::npos) {
+    problem = fmt::format("--exclude {}: give the pair as FROM-TO", value);
+  } else if (found.empty()) {
+    problem = fmt::format("--exclude {}: no observation of that pair in the measured file", value);
+  } else {
+    problem = fmt::format(
+        "--exclude {}: the names can be read as {} and as {}; give the line "
+        "with --exclude-line instead",
+        value, DescribeExclusion(found[0]), DescribeExclusion(found[1]));
+  }
+  return std::nullopt;
+}
+
+std::optional<Exclusion> LineExclusion(std::string_view value, std::string_view measuredText,
+                                       std::string& problem) {
+  auto [number, reason] = SplitReason(value);
+  std::size_t line = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), line);
+  if (error != std::errc() || end != number.data() + number.size() || line == 0) {
+    problem = fmt::format("--exclude-line {}: give a line number from 1", value);
+    return std::nullopt;
+  }
+  Exclusion exclusion{{}, {}, line, std::move(reason)};
+  if (!Matches(measuredText, exclusion)) {
+    problem = fmt::format("--exclude-line {}: line {} of the measured file holds no observation",
+                          value, line);
+    return std::nullopt;
+  }
+  return exclusion;
+}
+
+}  // namespace
+
+std::optional<std::vector<Exclusion>> ResolveExclusions(const ExclusionOptions& options,
+                                                        std::string_view measuredText,
+                                                        std::string& problem) {
+  std::vector<Exclusion> exclusions;
+  for (const std::string& value : options.pairs) {
+    std::optional<Exclusion> exclusion = PairExclusion(value, measuredText, problem);
+    if (!exclusion) {
+      return std::nullopt;
+    }
+    exclusions.push_back(std::move(*exclusion));
+  }
+  for (const std::string& value : options.lines) {
+    std::optional<Exclusion> exclusion = LineExclusion(value, measuredText, problem);
+    if (!exclusion) {
+      return std::nullopt;
+    }
+    exclusions.push_back(std::move(*exclusion));
+  }
+  return exclusions;
+}
+
+}  // namespace mensuro::cli
