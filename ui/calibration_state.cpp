@@ -24,8 +24,12 @@ const ProcessedCalibration& CalibrationState::Process(MeasurementHeader header,
                                                       std::string measuredText,
                                                       std::string publishedText,
                                                       UncertaintyInputs conditions) {
+  std::vector<Exclusion> exclusions;
+  if (last_ && last_->measuredText == measuredText) {
+    exclusions = ExclusionsOf(*last_);
+  }
   last_ = ProcessCalibration(std::move(header), std::move(measuredText), std::move(publishedText),
-                             std::move(conditions));
+                             std::move(conditions), std::move(exclusions));
   failure_ = last_->processed ? QString() : FieldFromBytes(last_->failure);
   emit Changed();
   return *last_;
@@ -35,6 +39,33 @@ void CalibrationState::Refuse(const QString& reason) {
   last_.reset();
   failure_ = reason;
   emit Changed();
+}
+
+QString CalibrationState::Exclude(Exclusion exclusion) {
+  const ProcessedCalibration* kept = Calibration();
+  if (kept == nullptr) {
+    return QStringLiteral("There is no calibration to leave anything out of.");
+  }
+  std::vector<Exclusion> exclusions = ExclusionsOf(*kept);
+  exclusions.push_back(std::move(exclusion));
+  ProcessedCalibration without = WithExclusions(*kept, std::move(exclusions));
+  if (!without.processed) {
+    return FieldFromBytes(without.failure);
+  }
+  last_ = std::move(without);
+  failure_.clear();
+  emit Changed();
+  return {};
+}
+
+void CalibrationState::BringBack(std::size_t index) {
+  if (last_ && index < last_->exclusions.size()) {
+    std::vector<Exclusion> exclusions = ExclusionsOf(*last_);
+    exclusions.erase(exclusions.begin() + static_cast<std::ptrdiff_t>(index));
+    last_ = WithExclusions(*last_, std::move(exclusions));
+    failure_ = last_->processed ? QString() : FieldFromBytes(last_->failure);
+    emit Changed();
+  }
 }
 
 void CalibrationState::SetConditions(const UncertaintyInputs& conditions) {

@@ -30,7 +30,9 @@ class CalibrationState : public QObject {
   const ReportText& Report() const;
 
   // Processes the texts under `header` and `conditions`, and returns what came of it,
-  // processed or not; header lines of the measured text update the header it holds.
+  // processed or not; header lines of the measured text update the header it holds. What was
+  // left out of the fit stays left out while the measured text is the same; a changed text
+  // starts with everything in.
   const ProcessedCalibration& Process(MeasurementHeader header, std::string measuredText,
                                       std::string publishedText, UncertaintyInputs conditions);
   // A Process refused before the texts were read, for `reason`.
@@ -38,6 +40,12 @@ class CalibrationState : public QObject {
   // New calibration conditions: the calibration kept is processed again under them. A failed
   // Process has none to take them; the next Process will.
   void SetConditions(const UncertaintyInputs& conditions);
+  // Leaves observations of the calibration kept out of the fit, and processes it again. When
+  // the rest can't be processed (fewer than three pairs left, say), nothing changes and the
+  // reason is returned; else the empty text.
+  QString Exclude(Exclusion exclusion);
+  // Brings back what the exclusion at `index` (of the calibration's exclusions) left out.
+  void BringBack(std::size_t index);
 
  signals:
   void Changed();

@@ -45,6 +45,13 @@ class DialogServices {
 
   // Shows `dialog` modally and returns when it has closed.
   virtual void RunModal(QDialog& dialog) = 0;
+
+  // A question with Yes and No buttons, No the default; true for Yes.
+  virtual bool AskYesNo(QWidget& owner, const QString& question) = 0;
+
+  // Asks for a line of text under `label`; nothing when the user cancelled.
+  virtual std::optional<QString> AskText(QWidget& owner, const QString& title,
+                                         const QString& label) = 0;
 };
 
 }  // namespace mensuro

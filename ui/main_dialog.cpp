@@ -125,7 +125,7 @@ void CVerantDlg::ConnectCommands() {
   connect(publishedText_, &QPlainTextEdit::textChanged, this, &CVerantDlg::OnPublishedChanged);
   connect(measuredText_, &QPlainTextEdit::textChanged, this, &CVerantDlg::OnMeasuredChanged);
   connect(&sourceGroup_, &QButtonGroup::idClicked, this, &CVerantDlg::OnSourceChanged);
-  connect(&calibration_, &CalibrationState::Changed, this, &CVerantDlg::ShowNoticeSummary);
+  connect(&calibration_, &CalibrationState::Changed, this, &CVerantDlg::OnCalibrationChanged);
   for (QLineEdit* field : {date_, time_, edmDescription_, comment_, constantError_, ppmError_}) {
     connect(field, &QLineEdit::textChanged, this, &CVerantDlg::OnHeaderChanged);
   }

@@ -54,6 +54,7 @@ class CVerantDlg : public QDialog {
   const std::optional<std::string>& StoredMeasuredText() const { return storedMeasuredText_; }
   // What the last Process gave: the calibration, its report and notices, or why it failed.
   const CalibrationState& Calibration() const { return calibration_; }
+  CalibrationState& Calibration() { return calibration_; }
   // The plot window, once Plot has opened it.
   CPlotWindow* PlotWindow() const { return plotWindow_; }
 
@@ -127,6 +128,7 @@ class CVerantDlg : public QDialog {
   SaveResult WriteSavedFile(const QString& fileName, std::string_view bytes);
   void ShowCouldNotWrite(const QString& fileName);
   // One short line beside Plot when the last Process warned of its input; none otherwise.
+  void OnCalibrationChanged();
   void ShowNoticeSummary();
   // A Process refused before the texts were read, for `message`, which is shown.
   void FailProcess(const QString& message);

@@ -2,10 +2,14 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <string>
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "core/data/data_files.h"
+#include "core/data/visible_text.h"
 #include "core/processing/processed_calibration.h"
 #include "documents/calibration_certificate.h"
 #include "documents/plot_export.h"
@@ -44,6 +48,26 @@ OpenResult OpenDocument(DialogServices& services, const std::filesystem::path& p
   return services.OpenDocument(TextFromPath(path)) ? OpenResult::kOpened : OpenResult::kFailed;
 }
 
+// The question asked before a certificate is issued on input that was probably misread: the
+// warnings (the first few of a long list), and what the user may do.
+QString MisreadQuestion(const std::vector<InputNotice>& warnings) {
+  constexpr std::size_t kShown = 8;
+  QString text = QStringLiteral("The input was probably misread:\n");
+  for (std::size_t i = 0; i < warnings.size() && i < kShown; ++i) {
+    const InputNotice& warning = warnings[i];
+    text += FieldFromBytes(
+        VisibleText(fmt::format("\n{} line {}: {}", InputTextName(warning.where.text),
+                                warning.where.line, warning.reason),
+                    "\n"));
+  }
+  if (warnings.size() > kShown) {
+    text += QStringLiteral("\n... and %1 more").arg(warnings.size() - kShown);
+  }
+  return text + QStringLiteral(
+                    "\n\nMend the file, or issue the certificate with these warnings listed on "
+                    "it.\n\nIssue the certificate with the warnings listed?");
+}
+
 }  // namespace
 
 void CVerantDlg::OnProcess() {
@@ -68,7 +92,6 @@ void CVerantDlg::OnProcess() {
     services_.ShowMessage(*this, calibration_.Failure());
     return;
   }
-  FillResultList();
   saveReportAs_->setEnabled(true);
 }
 
@@ -77,11 +100,28 @@ void CVerantDlg::FailProcess(const QString& message) {
   services_.ShowMessage(*this, message);
 }
 
+void CVerantDlg::OnCalibrationChanged() {
+  ShowNoticeSummary();
+  // Leaving observations out in the plot window changes the report too.
+  FillResultList();
+}
+
 void CVerantDlg::ShowNoticeSummary() {
-  const std::size_t warnings = calibration_.Notices().warnings;
-  noticeSummary_->setText(warnings == 0   ? QString()
-                          : warnings == 1 ? QStringLiteral("1 warning: see Plot")
-                                          : QStringLiteral("%1 warnings: see Plot").arg(warnings));
+  QStringList parts;
+  const auto count = [&parts](std::size_t n, const char* one, const char* many) {
+    if (n > 0) {
+      parts.push_back(n == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(n));
+    }
+  };
+  count(calibration_.Notices().warnings, "1 warning", "%1 warnings");
+  if (const ProcessedCalibration* calibration = calibration_.Calibration()) {
+    count(static_cast<std::size_t>(calibration->outlierTest.outliers), "1 outlier", "%1 outliers");
+    count(ExcludedObservationCount(calibration->exclusions), "1 observation left out",
+          "%1 observations left out");
+  }
+  noticeSummary_->setText(parts.isEmpty()
+                              ? QString()
+                              : parts.join(QStringLiteral(", ")) + QStringLiteral(": see Plot"));
 }
 
 void CVerantDlg::OnPlot() {
@@ -126,6 +166,10 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
   if (calibration == nullptr) {
     services_.ShowMessage(*this, QStringLiteral("There is no calibration to certify: press "
                                                 "Process first, then save the certificate."));
+    return;
+  }
+  if (HasMisreadWarnings(*calibration) &&
+      !services_.AskYesNo(*this, MisreadQuestion(MisreadWarnings(*calibration)))) {
     return;
   }
   QString reason;

@@ -4,6 +4,8 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -110,6 +112,22 @@ bool QtDialogServices::ShowDocumentInViewer(QWidget& owner, const QString& path)
 
 void QtDialogServices::RunModal(QDialog& dialog) {
   dialog.exec();
+}
+
+bool QtDialogServices::AskYesNo(QWidget& owner, const QString& question) {
+  QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), question,
+                  QMessageBox::Yes | QMessageBox::No, &owner);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogServices::AskText(QWidget& owner, const QString& title,
+                                                 const QString& label) {
+  bool accepted = false;
+  const QString text =
+      QInputDialog::getText(&owner, title, label, QLineEdit::Normal, QString(), &accepted);
+  return accepted ? std::optional(text) : std::nullopt;
 }
 
 }  // namespace mensuro

@@ -20,6 +20,9 @@ class QtDialogServices final : public DialogServices {
   bool OpenDocument(const QString& path) override;
   bool ShowDocumentInViewer(QWidget& owner, const QString& path) override;
   void RunModal(QDialog& dialog) override;
+  bool AskYesNo(QWidget& owner, const QString& question) override;
+  std::optional<QString> AskText(QWidget& owner, const QString& title,
+                                 const QString& label) override;
 };
 
 }  // namespace mensuro

@@ -55,5 +55,29 @@ TEST(calibration_state, a_failure_or_a_refusal_leaves_no_calibration) {
   EXPECT_EQ(changed.count(), 3);
 }
 
+TEST(calibration_state, leaves_out_and_brings_back) {
+  CalibrationState state;
+  QSignalSpy changed(&state, &CalibrationState::Changed);
+  state.Process({}, kMeasured, kPublished, {});
+  EXPECT_EQ(state.Exclude({"C", "B", 0, "bumped"}), QString());
+  ASSERT_NE(state.Calibration(), nullptr);
+  EXPECT_EQ(state.Calibration()->run.analysis.entries.size(), 3u);
+  EXPECT_EQ(changed.count(), 2);
+  // Two pairs would be left: refused, and nothing changes.
+  EXPECT_TRUE(state.Exclude({"A", "B", 0, ""}).startsWith(QStringLiteral("Error processing")));
+  EXPECT_EQ(state.Calibration()->exclusions.size(), 1u);
+  EXPECT_EQ(changed.count(), 2);
+
+  // The same text processed again keeps what was left out; another starts with all in.
+  state.Process({}, kMeasured, kPublished, {});
+  EXPECT_EQ(state.Calibration()->exclusions.size(), 1u);
+  state.BringBack(0);
+  EXPECT_TRUE(state.Calibration()->exclusions.empty());
+  EXPECT_EQ(state.Calibration()->run.analysis.entries.size(), 4u);
+  state.Exclude({"C", "B", 0, ""});
+  state.Process({}, std::string(kMeasured) + "A,B,99.998\n", kPublished, {});
+  EXPECT_TRUE(state.Calibration()->exclusions.empty());
+}
+
 }  // namespace
 }  // namespace mensuro

@@ -77,7 +77,31 @@ class ScriptedDialogs final : public DialogServices {
     dialog.close();
   }
 
+  // Questions are answered from `replies` (No when it runs dry), requests for text from `texts`
+  // (cancelled when it runs dry); both are recorded.
+  bool AskYesNo(QWidget&, const QString& question) override {
+    questions.push_back(question);
+    if (replies.empty()) {
+      return false;
+    }
+    const bool reply = replies.front();
+    replies.pop_front();
+    return reply;
+  }
+  std::optional<QString> AskText(QWidget&, const QString&, const QString& label) override {
+    questions.push_back(label);
+    if (texts.empty()) {
+      return std::nullopt;
+    }
+    const QString text = texts.front();
+    texts.pop_front();
+    return text;
+  }
+
   std::deque<QString> answers;
+  std::deque<bool> replies;
+  std::deque<QString> texts;
+  std::vector<QString> questions;
   bool openSucceeds = true;
   bool viewerSucceeds = true;
   std::vector<FileDialogRequest> requests;

@@ -1,0 +1,72 @@
+// The main window's part in reviewing a calibration: outliers and observations left out counted
+// beside the warnings, and a certificate on probably misread input only when the user says so.
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+
+#include "test_window.h"
+#include "ui/control_text.h"
+
+namespace mensuro::test {
+namespace {
+
+constexpr const char* kPublished =
+    "A,B,47.6828\nA,C,104.7281\nA,D,152.4117\nA,E,234.2515\nA,F,281.9343\nA,G,347.5361\n"
+    "A,H,395.2191\nA,I,455.9623\nA,J,503.6455\n";
+// A 1 mm + 1.5 ppm instrument; A-F is read 1.9 mm off the line of the others.
+constexpr const char* kMeasured =
+    "^1\n%1.5\nA,B,47.6819\nA,C,104.7276\nA,D,152.4108\nA,E,234.2508\nA,F,281.9311\n"
+    "A,G,347.5349\nA,H,395.2179\nA,I,455.9606\nA,J,503.6442\n";
+
+void Enter(const TestWindow& window, const QString& measured) {
+  window.Text(kIdPublishedText)->setPlainText(QString::fromLatin1(kPublished));
+  window.Text(kIdMeasuredText)->setPlainText(measured);
+}
+
+TEST(review, the_short_line_counts_outliers_and_what_is_left_out) {
+  TestWindow window;
+  Enter(window, QString::fromLatin1(kMeasured));
+  window.dialog->OnProcess();
+  QLabel* summary = window.Get<QLabel>(kIdNoticeSummary);
+  EXPECT_EQ(summary->text(), QStringLiteral("1 outlier: see Plot"));
+
+  // Left out (in the plot window), the report in the main window follows: it is that of the
+  // text without the line.
+  EXPECT_EQ(window.dialog->Calibration().Exclude({"A", "F", 0, "blunder"}), QString());
+  EXPECT_EQ(summary->text(), QStringLiteral("1 observation left out: see Plot"));
+  const std::vector<QString> left = window.ResultLines();
+  Enter(window, QString::fromLatin1(kMeasured).remove(QStringLiteral("A,F,281.9311\n")));
+  window.dialog->OnProcess();  // a changed text starts with everything in
+  EXPECT_EQ(window.ResultLines(), left);
+  EXPECT_EQ(summary->text(), QString());
+
+  // The decimal comma's line and the spread of A-D it makes, and A-D far off the line.
+  Enter(window, QString::fromLatin1(kMeasured) + QStringLiteral("A,D,152,4108\n"));
+  window.dialog->OnProcess();
+  EXPECT_EQ(summary->text(), QStringLiteral("2 warnings, 1 outlier: see Plot"));
+}
+
+TEST(review, a_certificate_on_misread_input_only_when_the_user_says_so) {
+  TestWindow window;
+  Enter(window, QString::fromLatin1(kMeasured) + QStringLiteral("A,D,152,4108\n"));
+  window.dialog->OnProcess();
+  const std::filesystem::path pdf = window.folder.path() / "certificate.pdf";
+
+  window.dialogs.answers = {TextFromPath(pdf)};
+  window.dialog->OnSaveReportAs();  // No, the default
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+  ASSERT_EQ(window.dialogs.questions.size(), 1u);
+  EXPECT_TRUE(window.dialogs.questions[0].contains(
+      QStringLiteral("measured line 12: a decimal comma? the distance is read as 152")))
+      << window.dialogs.questions[0].toStdString();
+
+  window.dialogs.answers = {TextFromPath(pdf)};
+  window.dialogs.replies = {true};
+  window.dialog->OnSaveReportAs();
+  EXPECT_TRUE(ReadBytes(pdf).starts_with("%PDF-"));
+  EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
+}  // namespace
+}  // namespace mensuro::test
