@@ -1,7 +1,5 @@
 #include "documents/calibration_certificate.h"
 
-#include <fmt/format.h>
-
 #include <QAbstractTextDocumentLayout>
 #include <QCryptographicHash>
 #include <QFont>
@@ -66,12 +64,13 @@ QString NumberRow(std::initializer_list<QString> cells, int firstNumber) {
 const QString kGridTable =
     QStringLiteral("<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
 
-QString Text(const std::string& ascii) {
-  return QString::fromStdString(ascii);
+// The program's own texts, which are UTF-8.
+QString Text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
 }
 
 QString Number(double value, int decimals) {
-  return QString::fromStdString(fmt::format("{:.{}f}", value, decimals));
+  return QString::fromStdString(FixedText(value, decimals));
 }
 
 // The verdict of one t-test in words.
@@ -102,8 +101,8 @@ QString HeaderSections(const MeasurementHeader& header) {
   html += Row({Html("Published baseline:"), Html(header.publishedSource)});
   html += Row({Html("Measured calibration file:"), Html(header.measuredFileName)});
   html += QStringLiteral("</table><h3>Specified accuracy of the instrument</h3>");
-  html += QStringLiteral("<p>\u00b1 %1 mm + %2 ppm</p>")
-              .arg(Number(header.constantError, 1), Number(header.ppmError, 1));
+  html += QStringLiteral("<p>\u00b1 %1</p>")
+              .arg(Text(MmPlusPpmText(header.constantError, header.ppmError)));
   return html;
 }
 
@@ -210,10 +209,8 @@ QString UncertaintySection(const ProcessedCalibration& calibration) {
 QString ClosingSections(const ProcessedCalibration& calibration) {
   const CalibrationResult& result = calibration.run.analysis.result;
   QString html = QStringLiteral("<h3>Correction</h3>");
-  html += QStringLiteral(
-              "<p>To a distance measured with this instrument, add %1 mm + %2 ppm "
-              "\u00d7 distance.</p>")
-              .arg(Text(MillimetresText(result.constant)), Text(PpmText(result.scale)));
+  html += QStringLiteral("<p>To a distance measured with this instrument, add %1.</p>")
+              .arg(Text(CorrectionText(result.constant, result.scale)));
   html += UncertaintySection(calibration);
   html += QStringLiteral("<p><br>Calibrated by: ______________________________</p>");
   html += QStringLiteral("<p><br>Checked by: ______________________________</p>");

@@ -133,7 +133,7 @@ TEST(calibration_plot, data_of_a_small_project) {
 // Millimetres are the report's metres with the point moved, rounded once, as the report rounds.
 TEST(report_numbers, millimetres_keep_the_reports_digits) {
   const std::pair<double, const char*> cases[] = {
-      {0.0022, "2.2"},      {-0.0004, "-0.4"}, {0.0, "0.0"},     {-0.00001, "-0.0"},
+      {0.0022, "2.2"},      {-0.0004, "-0.4"}, {0.0, "0.0"},     {-0.00001, "0.0"},
       {12.3456, "12345.6"}, {0.1234, "123.4"}, {0.00215, "2.2"},  // held as 0.0021500...01 m,
                                                                   // printed 0.0022; 2.15 mm as such
                                                                   // prints 2.1 0.0021499..., which
@@ -143,6 +143,29 @@ TEST(report_numbers, millimetres_keep_the_reports_digits) {
     EXPECT_EQ(MillimetresText(metres), text) << metres;
   }
   EXPECT_EQ(PpmText(0.721e-6), "0.721");
+}
+
+// What rounds to zero at the printed precision has no sign; anything else keeps its own.
+TEST(report_numbers, zero_has_no_sign) {
+  EXPECT_EQ(FixedText(-0.04, 1), "0.0");
+  EXPECT_EQ(FixedText(-0.06, 1), "-0.1");
+  EXPECT_EQ(FixedText(-0.0, 2), "0.00");
+  EXPECT_EQ(PpmText(-0.0004e-6), "0.000");
+  EXPECT_EQ(PpmText(-0.0006e-6), "-0.001");
+}
+
+// An accuracy reads as it was given, in the shortest form that reads back the same.
+TEST(report_numbers, accuracy_as_given) {
+  EXPECT_EQ(MmPlusPpmText(1.0, 0.75), "1 mm + 0.75 ppm");
+  EXPECT_EQ(MmPlusPpmText(0.15, 2.0), "0.15 mm + 2 ppm");
+  EXPECT_EQ(MmPlusPpmText(1.0, 0.1 + 0.2), "1 mm + 0.30000000000000004 ppm");
+}
+
+// The correction joins its parts by the scale's sign, each minus a real minus sign.
+TEST(report_numbers, correction_as_a_surveyor_writes_it) {
+  EXPECT_EQ(CorrectionText(0.0001, -4.978e-6), "0.1 mm \u2212 4.978 ppm \u00d7 distance");
+  EXPECT_EQ(CorrectionText(-0.0007, 13.947e-6), "\u22120.7 mm + 13.947 ppm \u00d7 distance");
+  EXPECT_EQ(CorrectionText(-0.00001, -0.0001e-6), "0.0 mm + 0.000 ppm \u00d7 distance");
 }
 
 TEST(calibration_plot, charts_draw_the_data) {
@@ -316,7 +339,7 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   has("07-12-2026");
   has("Example line");
   has("small.txt");
-  has("\u00b1 1.0 mm + 2.0 ppm");
+  has("\u00b1 1 mm + 2 ppm");
   // Scale 13.947 ppm, constant 0.7 mm, one degree of freedom, critical t 12.7050.
   has("13.947 ppm");
   has("0.7 mm");
