@@ -1,6 +1,7 @@
 // The plot's data and charts, the exported pictures and the certificate, drawn on Qt's offscreen
 // platform from a small project whose figures are worked out by hand below.
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <QAreaSeries>
@@ -21,6 +22,7 @@
 #include "documents/calibration_certificate.h"
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
+#include "documents/paged_pdf.h"
 #include "documents/plot_export.h"
 #include "documents/report_numbers.h"
 #include "documents/uncertainty_summary.h"
@@ -372,6 +374,64 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   EXPECT_EQ(count("Measured text SHA-256: " + Sha256Hex(std::string(kMeasured))), pages);
   EXPECT_EQ(count("Published text SHA-256: " + Sha256Hex(std::string(kPublished))), pages);
   EXPECT_EQ(count("Mensuro " MENSURO_PROJECT_VERSION), pages);
+}
+
+// How many of a table's rows stay before a page break, the others going over together.
+TEST(paged_pdf, rows_kept_before_a_page_break) {
+  EXPECT_EQ(RowsKeptBeforeBreak(18, 0), 18);  // the table ends on the page
+  EXPECT_EQ(RowsKeptBeforeBreak(18, 5), 18);  // five go over: good as it is
+  EXPECT_EQ(RowsKeptBeforeBreak(18, 3), 16);  // two more go with the last three
+  EXPECT_EQ(RowsKeptBeforeBreak(8, 2), 5);
+  EXPECT_EQ(RowsKeptBeforeBreak(6, 2), 0);   // a short table goes whole
+  EXPECT_EQ(RowsKeptBeforeBreak(0, 21), 0);  // a heading alone goes with its table
+  EXPECT_EQ(RowsKeptBeforeBreak(3, 30), 0);  // so do three rows at the foot of a page
+}
+
+// The Kellerby example's 21 pairs fill the first page but for three rows; five go over, under
+// the repeated column headings.
+TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
+  const std::filesystem::path examples = MENSURO_EXAMPLES_DIR;
+  const ProcessedCalibration calibration =
+      ProcessCalibration(MeasurementHeader(), ReadBytes(examples / "kellerby-measured.txt"),
+                         ReadBytes(examples / "kellerby-published.txt"), UncertaintyInputs());
+  ASSERT_TRUE(calibration.processed) << calibration.failure;
+  const TempDir dir;
+  QString reason;
+  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
+      << reason.toStdString();
+  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+
+  // Each pair's row is found on its page by its published distance, the third word.
+  std::vector<std::string> distances;
+  for (const AdjustmentEntry& entry : calibration.run.analysis.entries) {
+    distances.push_back(fmt::format("{:.4f}", entry.P));
+  }
+  ASSERT_EQ(distances.size(), 21u);
+  std::vector<int> rowsOnPage;
+  std::size_t headingPage = 0;
+  std::size_t firstRowPage = 0;
+  std::stringstream pages(text.out);
+  for (std::string page; std::getline(pages, page, '\f');) {
+    int rows = 0;
+    for (const std::vector<std::string>& words : WordsOfLines(page)) {
+      if (words.size() > 2 &&
+          std::find(distances.begin(), distances.end(), words[2]) != distances.end()) {
+        if (firstRowPage == 0) {
+          firstRowPage = rowsOnPage.size() + 1;
+        }
+        ++rows;
+      }
+    }
+    if (page.find("Station pairs") != std::string::npos) {
+      headingPage = rowsOnPage.size() + 1;
+    }
+    rowsOnPage.push_back(rows);
+  }
+  EXPECT_EQ(firstRowPage, headingPage);
+  ASSERT_GE(rowsOnPage.size(), 2u);
+  EXPECT_EQ(rowsOnPage[0], 16);
+  EXPECT_EQ(rowsOnPage[1], 5);
 }
 
 // The correction table with U and k, the budget's inputs, the statement with its decision rule,
