@@ -6,6 +6,9 @@
 
 #include <QAreaSeries>
 #include <QChart>
+#include <QCoreApplication>
+#include <QGraphicsItemGroup>
+#include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QImage>
 #include <QLineSeries>
@@ -13,6 +16,7 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -228,6 +232,44 @@ TEST(calibration_plot, charts_draw_the_data) {
       PairAtMarker(data, *SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Observations"))[0],
                    QPointF(100.0, 3.0)),
       nullptr);
+}
+
+// The legend's entries wrap to further rows where one row would not hold them, below the plot
+// and within the chart's width, never cut.
+TEST(calibration_plot, legend_wraps_at_the_charts_width) {
+  QGraphicsScene scene;
+  QChart* chart = MakeCalibrationChart(SmallPlot()).release();
+  scene.addItem(chart);  // the scene owns its items
+  const auto rowsAt = [chart](double width) {
+    chart->setGeometry(0.0, 0.0, width, 500.0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    std::set<double> rows;
+    QStringList names;
+    for (const QGraphicsItem* item : chart->childItems()) {
+      if (dynamic_cast<const QGraphicsItemGroup*>(item) == nullptr) {
+        continue;
+      }
+      for (const QGraphicsItem* part : item->childItems()) {
+        if (const auto* label = dynamic_cast<const QGraphicsSimpleTextItem*>(part)) {
+          names << label->text();
+          const QRectF box = label->mapRectToItem(chart, label->boundingRect());
+          EXPECT_GE(box.left(), 0.0) << label->text().toStdString() << " at " << width;
+          EXPECT_LE(box.right(), width) << label->text().toStdString() << " at " << width;
+          EXPECT_GT(box.top(), chart->plotArea().bottom()) << label->text().toStdString();
+          rows.insert(box.top());
+        }
+      }
+    }
+    EXPECT_EQ(names,
+              (QStringList{QStringLiteral("Correction \u00b1 U"), QStringLiteral("Pair means"),
+                           QStringLiteral("Flagged pairs (3 or more)"),
+                           QStringLiteral("Observations"), QStringLiteral("Fitted line"),
+                           QStringLiteral("Flag limit \u00b13 (a + b\u00b7P)")}));
+    return rows.size();
+  };
+  EXPECT_EQ(rowsAt(1400.0), 1u);
+  EXPECT_EQ(rowsAt(500.0), 2u);
+  EXPECT_EQ(rowsAt(1400.0), 1u);
 }
 
 // The band is IC(D) +- U(D) of the budget under the calibration's conditions, drawn under the
