@@ -1,7 +1,5 @@
 #include "documents/calibration_certificate.h"
 
-#include <fmt/format.h>
-
 #include <QAbstractTextDocumentLayout>
 #include <QCryptographicHash>
 #include <QFont>
@@ -12,8 +10,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextObjectInterface>
+#include <QTextTable>
+#include <array>
 #include <cmath>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,15 +64,49 @@ QString NumberRow(std::initializer_list<QString> cells, int firstNumber) {
   return row + QStringLiteral("</tr>");
 }
 
-const QString kGridTable =
-    QStringLiteral("<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">");
+// Where a table of the certificate starts new pages, found by laying the certificate out.
+struct TableBreaks {
+  bool beforeHeading = false;  // the table with its heading starts a new page
+  std::set<int> beforeRows;    // rows (not counting the headings) that start a new page
+};
 
-QString Text(const std::string& ascii) {
-  return QString::fromStdString(ascii);
+// The certificate's tables with column headings, in their order.
+enum CertificateTable { kResultTable, kPairTable, kCorrectionTable, kTableCount };
+using CertificateBreaks = std::array<TableBreaks, kTableCount>;
+
+QString Heading(const QString& text, bool newPage) {
+  return newPage ? QStringLiteral("<h3 style=\"page-break-before: always\">%1</h3>").arg(text)
+                 : QStringLiteral("<h3>%1</h3>").arg(text);
+}
+
+// A bordered table of `rows` under the column headings `head` (a row of <th>), after its
+// heading and `intro`. Where `breaks` starts a new page the table is split, and the part on the
+// new page repeats the column headings.
+QString GridTable(const QString& heading, const QString& intro, const QString& head,
+                  const std::vector<QString>& rows, const TableBreaks& breaks) {
+  const auto table = [&head](bool newPage) {
+    return QStringLiteral(
+               "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\"%1>"
+               "<thead>%2</thead>")
+        .arg(newPage ? QStringLiteral(" style=\"page-break-before: always\"") : QString(), head);
+  };
+  QString html = Heading(heading, breaks.beforeHeading) + intro + table(false);
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    if (breaks.beforeRows.contains(static_cast<int>(row))) {
+      html += QStringLiteral("</table>") + table(true);
+    }
+    html += rows[row];
+  }
+  return html + QStringLiteral("</table>");
+}
+
+// The program's own texts, which are UTF-8.
+QString Text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
 }
 
 QString Number(double value, int decimals) {
-  return QString::fromStdString(fmt::format("{:.{}f}", value, decimals));
+  return QString::fromStdString(FixedText(value, decimals));
 }
 
 // The verdict of one t-test in words.
@@ -102,27 +137,26 @@ QString HeaderSections(const MeasurementHeader& header) {
   html += Row({Html("Published baseline:"), Html(header.publishedSource)});
   html += Row({Html("Measured calibration file:"), Html(header.measuredFileName)});
   html += QStringLiteral("</table><h3>Specified accuracy of the instrument</h3>");
-  html += QStringLiteral("<p>\u00b1 %1 mm + %2 ppm</p>")
-              .arg(Number(header.constantError, 1), Number(header.ppmError, 1));
+  html += QStringLiteral("<p>\u00b1 %1</p>")
+              .arg(Text(MmPlusPpmText(header.constantError, header.ppmError)));
   return html;
 }
 
-QString ResultSection(const CalibrationAnalysis& analysis) {
+QString ResultSection(const CalibrationAnalysis& analysis, const TableBreaks& breaks) {
   const CalibrationResult& result = analysis.result;
-  QString html = QStringLiteral("<h3>Results</h3>") + kGridTable;
-  html += QStringLiteral("<thead>") +
-          Row({QString(), Html("Value"), Html("Standard error"), Html("t-value")}, "th") +
-          QStringLiteral("</thead>");
-  html += NumberRow(
-      {Html("Scale error"), Text(PpmText(result.scale)) + QStringLiteral(" ppm"),
-       Text(PpmText(result.scaleStdError)) + QStringLiteral(" ppm"), Number(result.scaleT, 4)},
-      1);
-  html += NumberRow(
-      {Html("Constant error"), Text(MillimetresText(result.constant)) + QStringLiteral(" mm"),
-       Text(MillimetresText(result.constantStdError)) + QStringLiteral(" mm"),
-       Number(result.constantT, 4)},
-      1);
-  html += QStringLiteral("</table>");
+  const std::vector<QString> rows = {
+      NumberRow(
+          {Html("Scale error"), Text(PpmText(result.scale)) + QStringLiteral(" ppm"),
+           Text(PpmText(result.scaleStdError)) + QStringLiteral(" ppm"), Number(result.scaleT, 4)},
+          1),
+      NumberRow(
+          {Html("Constant error"), Text(MillimetresText(result.constant)) + QStringLiteral(" mm"),
+           Text(MillimetresText(result.constantStdError)) + QStringLiteral(" mm"),
+           Number(result.constantT, 4)},
+          1)};
+  QString html = GridTable(
+      QStringLiteral("Results"), QString(),
+      Row({QString(), Html("Value"), Html("Standard error"), Html("t-value")}, "th"), rows, breaks);
   html += QStringLiteral(
               "<p>Degrees of freedom: %1<br>Critical t-value at the 5 percent "
               "significance level: %2</p>")
@@ -136,29 +170,29 @@ QString ResultSection(const CalibrationAnalysis& analysis) {
   return html;
 }
 
-QString PairSection(const CalibrationAnalysis& analysis) {
-  // The header row is repeated on every page the table runs over.
-  QString html = QStringLiteral("<h3>Station pairs</h3>") + kGridTable;
-  html += QStringLiteral("<thead>") +
-          Row({Html("From"), Html("To"), Html("P (m)"), Html("C (m)"), Html("n"), Html("s (mm)"),
-               Html("Spread (mm)"), Html("d (mm)"), Html("Residual (mm)"), Html("Std. diff."),
-               Html("Flag")},
-              "th") +
-          QStringLiteral("</thead>");
+QString PairSection(const CalibrationAnalysis& analysis, const TableBreaks& breaks) {
+  std::vector<QString> rows;
   for (const AdjustmentEntry& entry : analysis.entries) {
     // A pair measured once has no spread to show.
     const bool repeated = entry.observations > 1;
-    html += NumberRow(
+    rows.push_back(NumberRow(
         {Html(entry.from), Html(entry.to), Number(entry.P, 4), Number(entry.C, 4),
          QString::number(entry.observations),
          repeated ? Number(entry.observationStdDev * kMillimetresPerMetre, 1) : QString(),
          repeated ? Number(entry.observationSpread * kMillimetresPerMetre, 1) : QString(),
          Text(MillimetresText(entry.d)), Text(MillimetresText(entry.r)),
          Number(entry.standardizedDifference, 1), entry.flagged ? QStringLiteral("*") : QString()},
-        2);
+        2));
   }
+  // The column headings are repeated on every page the table runs over.
+  QString html = GridTable(QStringLiteral("Station pairs"), QString(),
+                           Row({Html("From"), Html("To"), Html("P (m)"), Html("C (m)"), Html("n"),
+                                Html("s (mm)"), Html("Spread (mm)"), Html("d (mm)"),
+                                Html("Residual (mm)"), Html("Std. diff."), Html("Flag")},
+                               "th"),
+                           rows, breaks);
   html += QStringLiteral(
-      "</table><p>P is the published distance and C the mean of the n observed distances; s is "
+      "<p>P is the published distance and C the mean of the n observed distances; s is "
       "the standard deviation of one observation and the spread the largest minus the smallest "
       "observation. d = P \u2212 C. A flag (*) marks a difference of three times the specified "
       "accuracy or more.</p>");
@@ -175,46 +209,46 @@ QString Paragraphs(const std::vector<std::string>& lines) {
 
 // The correction at the table's distances with its expanded uncertainty, what the budget took
 // into account, and the conformity statement when there is an acceptance limit.
-QString UncertaintySection(const ProcessedCalibration& calibration) {
+QString UncertaintySection(const ProcessedCalibration& calibration, const TableBreaks& breaks) {
   const CalibrationAnalysis& analysis = calibration.run.analysis;
   const UncertaintyInputs& inputs = calibration.conditions;
   const CorrectionUncertainty& budget = calibration.uncertainty;
-  QString html = QStringLiteral("<h3>Uncertainty of the correction</h3>");
-  html += QStringLiteral(
+  QString intro = QStringLiteral(
       "<p>IC(D) is the correction to add to a measured distance D, u its combined standard "
       "uncertainty (GUM) with its effective degrees of freedom (DOF, Welch-Satterthwaite), and "
       "U = k u its expanded uncertainty for a coverage probability of about 95 percent.</p>");
-  html += QStringLiteral("<p>%1<br>").arg(Html(FitUncertaintyLine(analysis, budget)));
+  intro += QStringLiteral("<p>%1<br>").arg(Html(FitUncertaintyLine(analysis, budget)));
   for (const std::string& line : UncertaintyInputLines(inputs)) {
-    html += Html(line) + QStringLiteral("<br>");
+    intro += Html(line) + QStringLiteral("<br>");
   }
-  html += QStringLiteral("</p>") + kGridTable + QStringLiteral("<thead><tr>");
+  intro += QStringLiteral("</p>");
+  QString head = QStringLiteral("<tr>");
   for (const std::string& heading : CorrectionTableHeadings(inputs)) {
-    html += QStringLiteral("<th>%1</th>").arg(Html(heading));
+    head += QStringLiteral("<th>%1</th>").arg(Html(heading));
   }
-  html += QStringLiteral("</tr></thead>");
+  head += QStringLiteral("</tr>");
+  std::vector<QString> rows;
   for (const std::vector<std::string>& cells : CorrectionTableCells(inputs, budget)) {
-    html += QStringLiteral("<tr>");
+    QString row = QStringLiteral("<tr>");
     for (const std::string& cell : cells) {
-      html += QStringLiteral("<td align=\"right\">%1</td>").arg(Html(cell));
+      row += QStringLiteral("<td align=\"right\">%1</td>").arg(Html(cell));
     }
-    html += QStringLiteral("</tr>");
+    rows.push_back(row + QStringLiteral("</tr>"));
   }
-  html += QStringLiteral("</table>");
+  QString html =
+      GridTable(QStringLiteral("Uncertainty of the correction"), intro, head, rows, breaks);
   html += Paragraphs(ConformityLines(inputs, budget));
   html += QStringLiteral("<h3>ISO 17123-4 full test</h3>");
   html += Paragraphs(FullTestLines(calibration.fullTest));
   return html;
 }
 
-QString ClosingSections(const ProcessedCalibration& calibration) {
+QString ClosingSections(const ProcessedCalibration& calibration, const TableBreaks& breaks) {
   const CalibrationResult& result = calibration.run.analysis.result;
   QString html = QStringLiteral("<h3>Correction</h3>");
-  html += QStringLiteral(
-              "<p>To a distance measured with this instrument, add %1 mm + %2 ppm "
-              "\u00d7 distance.</p>")
-              .arg(Text(MillimetresText(result.constant)), Text(PpmText(result.scale)));
-  html += UncertaintySection(calibration);
+  html += QStringLiteral("<p>To a distance measured with this instrument, add %1.</p>")
+              .arg(Text(CorrectionText(result.constant, result.scale)));
+  html += UncertaintySection(calibration, breaks);
   html += QStringLiteral("<p><br>Calibrated by: ______________________________</p>");
   html += QStringLiteral("<p><br>Checked by: ______________________________</p>");
   html += QStringLiteral("<p><br>Date: ______________________________</p>");
@@ -261,6 +295,89 @@ QString ProgramVersion() {
                  : QStringLiteral("Mensuro");
 }
 
+// The certificate's text, its tables split where `breaks` says.
+void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibration,
+                     const CertificateBreaks& breaks) {
+  const CalibrationAnalysis& analysis = calibration.run.analysis;
+  document.setHtml(HeaderSections(calibration.header) +
+                   ResultSection(analysis, breaks[kResultTable]) +
+                   PairSection(analysis, breaks[kPairTable]) +
+                   QStringLiteral("<h3 style=\"page-break-before: always\">Calibration plot</h3>"));
+  QTextCursor cursor(&document);
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());  // the plot's own paragraph
+  QTextCharFormat plotFormat;
+  plotFormat.setObjectType(kPlotObjectType);
+  cursor.insertText(QString(QChar::ObjectReplacementCharacter), plotFormat);
+  cursor.insertHtml(ClosingSections(calibration, breaks[kCorrectionTable]));
+}
+
+// One table of the laid-out certificate: the page of its heading and of each of its rows (the
+// column headings not counted), over all the parts it was split into.
+struct TablePages {
+  int heading = 0;
+  std::vector<int> rows;
+};
+
+std::vector<TablePages> PagesOfTables(const QTextDocument& document) {
+  const QAbstractTextDocumentLayout& layout = *document.documentLayout();
+  const double pageHeight = document.pageSize().height();
+  const auto pageOf = [&](const QTextBlock& block) {
+    return static_cast<int>(layout.blockBoundingRect(block).top() / pageHeight);
+  };
+  std::vector<TablePages> tables;
+  for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+    const auto* table = qobject_cast<const QTextTable*>(frame);
+    if (table == nullptr || table->format().headerRowCount() == 0) {
+      continue;
+    }
+    // A part that starts a new page continues the table before it.
+    if (tables.empty() ||
+        !(table->format().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)) {
+      QTextBlock heading = table->firstCursorPosition().block();
+      while (heading.isValid() && heading.blockFormat().headingLevel() == 0) {
+        heading = heading.previous();
+      }
+      tables.push_back({heading.isValid() ? pageOf(heading) : 0, {}});
+    }
+    for (int row = table->format().headerRowCount(); row < table->rows(); ++row) {
+      tables.back().rows.push_back(pageOf(table->cellAt(row, 0).firstCursorPosition().block()));
+    }
+  }
+  return tables;
+}
+
+// Adds to `breaks` the first break that a table of the laid-out `document` needs: a heading
+// alone at the foot of a page, or too few rows on one side of a page break. Returns false when
+// every table breaks well.
+bool AddTableBreak(const QTextDocument& document, CertificateBreaks& breaks) {
+  const std::vector<TablePages> tables = PagesOfTables(document);
+  for (std::size_t index = 0; index < tables.size() && index < breaks.size(); ++index) {
+    const TablePages& table = tables[index];
+    const int rowCount = static_cast<int>(table.rows.size());
+    int page = table.heading;
+    int firstOnPage = 0;
+    for (int row = 0; row < rowCount; ++row) {
+      if (table.rows[row] == page) {
+        continue;
+      }
+      const int before = row - firstOnPage;
+      const int kept = RowsKeptBeforeBreak(before, rowCount - row);
+      TableBreaks& split = breaks[index];
+      if (kept == 0 && firstOnPage == 0 && !split.beforeHeading) {
+        split.beforeHeading = true;
+        return true;
+      }
+      if (kept > 0 && kept != before && split.beforeRows.insert(firstOnPage + kept).second) {
+        return true;
+      }
+      page = table.rows[row];
+      firstOnPage = row;
+    }
+  }
+  return false;
+}
+
 bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration) {
   const QString programVersion = ProgramVersion();
   PagedPdf pdf(device, CertificatePageStyle());
@@ -274,17 +391,13 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
   PlotObject plot(MakeCalibrationPlotData(calibration), width);
   document.documentLayout()->registerHandler(kPlotObjectType, &plot);
 
-  const CalibrationAnalysis& analysis = calibration.run.analysis;
-  document.setHtml(HeaderSections(calibration.header) + ResultSection(analysis) +
-                   PairSection(analysis) +
-                   QStringLiteral("<h3 style=\"page-break-before: always\">Calibration plot</h3>"));
-  QTextCursor cursor(&document);
-  cursor.movePosition(QTextCursor::End);
-  cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());  // the plot's own paragraph
-  QTextCharFormat plotFormat;
-  plotFormat.setObjectType(kPlotObjectType);
-  cursor.insertText(QString(QChar::ObjectReplacementCharacter), plotFormat);
-  cursor.insertHtml(ClosingSections(calibration));
+  // Laid out again for every break a table needs; each adds one, so this ends. The bound only
+  // guards against a layout that never settles.
+  CertificateBreaks breaks;
+  FillCertificate(document, calibration, breaks);
+  for (int round = 0; round < 4 * kTableCount && AddTableBreak(document, breaks); ++round) {
+    FillCertificate(document, calibration, breaks);
+  }
 
   const QString footer =
       QStringLiteral("%1\nMeasured text SHA-256: %2\nPublished text SHA-256: %3")

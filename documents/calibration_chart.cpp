@@ -5,8 +5,12 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QGraphicsItemGroup>
+#include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
+#include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
@@ -216,6 +220,74 @@ void AddPairLabels(QChart& chart, const CalibrationPlotData& data) {
   });
 }
 
+// Qt's legend keeps its entries on one row and cuts off what does not fit. The entries are
+// laid out here instead, in as many centred rows as the chart's width needs, in room that the
+// chart's bottom margin keeps below the axis title; again whenever the chart is resized.
+void WrapLegend(QChart& chart) {
+  struct Entry {
+    QGraphicsRectItem* swatch;
+    QGraphicsSimpleTextItem* label;
+  };
+  auto legend = std::make_unique<QGraphicsItemGroup>(&chart);
+  const QFont font = chart.legend()->font();
+  std::vector<Entry> entries;
+  // A series without a name has no entry, and markers spread over several series have one.
+  QStringList named;
+  for (const QLegendMarker* marker : chart.legend()->markers()) {
+    if (marker->label().isEmpty() || named.contains(marker->label())) {
+      continue;
+    }
+    named << marker->label();
+    auto swatch = std::make_unique<QGraphicsRectItem>(legend.get());
+    swatch->setBrush(marker->brush());
+    swatch->setPen(marker->pen());
+    auto label = std::make_unique<QGraphicsSimpleTextItem>(marker->label(), legend.get());
+    label->setFont(font);
+    label->setBrush(chart.legend()->labelColor());
+    entries.push_back({swatch.release(), label.release()});  // the legend owns them
+  }
+  legend.release();  // the chart owns its legend
+  chart.legend()->setVisible(false);
+
+  const QMarginsF margins = chart.margins();
+  const QFontMetricsF metrics(font);
+  const double rowHeight = 1.4 * metrics.height();
+  const double side = 0.7 * metrics.height();     // of a swatch
+  const double gap = 0.4 * metrics.height();      // from a swatch to its label
+  const double spacing = 1.2 * metrics.height();  // between entries
+  QObject::connect(
+      &chart, &QGraphicsWidget::geometryChanged, &chart,
+      [&chart, entries, margins, rowHeight, side, gap, spacing] {
+        // Rows of the entries that fit the width, at least one entry to a row.
+        const double width = chart.size().width() - margins.left() - margins.right();
+        std::vector<std::pair<std::size_t, double>> rows;  // first entry, width taken
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+          const double entryWidth = side + gap + entries[i].label->boundingRect().width();
+          if (rows.empty() || rows.back().second + spacing + entryWidth > width) {
+            rows.emplace_back(i, entryWidth);
+          } else {
+            rows.back().second += spacing + entryWidth;
+          }
+        }
+        const double legendHeight = static_cast<double>(rows.size()) * rowHeight;
+        const double top = chart.size().height() - margins.bottom() - legendHeight;
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+          const std::size_t end = row + 1 < rows.size() ? rows[row + 1].first : entries.size();
+          double x = margins.left() + (width - rows[row].second) / 2;
+          const double y = top + static_cast<double>(row) * rowHeight;
+          for (std::size_t i = rows[row].first; i < end; ++i) {
+            const QRectF text = entries[i].label->boundingRect();
+            entries[i].swatch->setRect(x, y + (rowHeight - side) / 2, side, side);
+            entries[i].label->setPos(x + side + gap, y + (rowHeight - text.height()) / 2);
+            x += side + gap + text.width() + spacing;
+          }
+        }
+        chart.setMargins(QMarginsF(margins.left(), margins.top(), margins.right(),
+                                   margins.bottom() + legendHeight)
+                             .toMargins());
+      });
+}
+
 }  // namespace
 
 std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data) {
@@ -256,6 +328,7 @@ std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data) {
   HideFromLegend(*chart, *lower);
 
   AddAxes(*chart, data.largestDistance, QStringLiteral("Published \u2212 observed (mm)"));
+  WrapLegend(*chart);
   return chart;
 }
 

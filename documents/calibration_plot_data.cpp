@@ -79,9 +79,10 @@ std::string PairName(const PlotPair& pair) {
 }
 
 std::string PairDescription(const PlotPair& pair) {
-  std::string text = fmt::format(
-      "{}\nP = {:.4f} m\nC = {:.4f} m\nd = {} mm\nStd. residual {}{:.1f}", PairName(pair), pair.P,
-      pair.C, MillimetresText(pair.d), pair.flagged ? "*" : "", pair.standardizedDifference);
+  std::string text =
+      fmt::format("{}\nP = {:.4f} m\nC = {:.4f} m\nd = {} mm\nStd. residual {}{}", PairName(pair),
+                  pair.P, pair.C, MillimetresText(pair.d), pair.flagged ? "*" : "",
+                  FixedText(pair.standardizedDifference, 1));
   if (pair.observations > 1) {
     text += fmt::format("\n{} observations, s = {:.1f} mm, spread {:.1f} mm", pair.observations,
                         pair.stdDevMm, pair.spreadMm);

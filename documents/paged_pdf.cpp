@@ -6,8 +6,17 @@
 #include <QPainter>
 #include <QPalette>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace mensuro {
+
+int RowsKeptBeforeBreak(int before, int after, int minimum) {
+  if (after <= 0) {
+    return before;
+  }
+  const int kept = before - std::max(0, minimum - after);
+  return kept >= minimum ? kept : 0;
+}
 
 PagedPdf::PagedPdf(QIODevice& device, const PdfPageStyle& style) : style_(style), writer_(&device) {
   writer_.setResolution(style_.resolution);

@@ -28,6 +28,13 @@ struct PdfPageStyle {
   qreal footerTextTop = 0;  // the room above the footer's text, as a share of the footer's height
 };
 
+// How many of a table's rows stay on a page that ends after `before` of them, with `after` rows
+// of the table still to come. At least `minimum` rows go over together (rows move from this
+// page to make them up), and a table never starts with fewer than `minimum` rows at the foot
+// of a page: then 0, the whole table with its heading goes to the next page. `before` when the
+// break is good as it is.
+int RowsKeptBeforeBreak(int before, int after, int minimum = 5);
+
 class PagedPdf {
  public:
   // A PDF written to `device`, which must stay open until Print has returned.

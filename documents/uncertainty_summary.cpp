@@ -5,16 +5,17 @@
 #include <cmath>
 
 #include "core/units.h"
+#include "documents/report_numbers.h"
 
 namespace mensuro {
 namespace {
 
 std::string Millimetres(double metres) {
-  return fmt::format("{:.2f}", metres * kMillimetresPerMetre);
+  return FixedText(metres * kMillimetresPerMetre, 2);
 }
 
-std::string MmPlusPpmText(const MmPlusPpm& length) {
-  return fmt::format("{} mm + {} ppm", length.mm, length.ppm);
+std::string LimitText(const MmPlusPpm& length) {
+  return MmPlusPpmText(length.mm, length.ppm);
 }
 
 std::string DofText(std::optional<double> dof) {
@@ -46,7 +47,7 @@ std::string Verdict(bool passed) {
 std::string FitUncertaintyLine(const CalibrationAnalysis& analysis,
                                const CorrectionUncertainty& budget) {
   const std::string correlation =
-      std::isfinite(budget.correlation) ? fmt::format("{:.3f}", budget.correlation) : "-";
+      std::isfinite(budget.correlation) ? FixedText(budget.correlation, 3) : "-";
   return fmt::format("Fit (type A): {}; correlation of constant and scale {}",
                      DegreesOfFreedom(std::to_string(analysis.result.degreesOfFreedom)),
                      correlation);
@@ -56,7 +57,7 @@ std::vector<std::string> UncertaintyInputLines(const UncertaintyInputs& inputs) 
   std::vector<std::string> lines;
   if (const auto& baseline = inputs.baseline) {
     lines.push_back(fmt::format(
-        "Baseline: U = {} (k = {}, {})", MmPlusPpmText(baseline->expanded), baseline->k,
+        "Baseline: U = {} (k = {}, {})", LimitText(baseline->expanded), baseline->k,
         DegreesOfFreedom(baseline->dof ? fmt::format("{}", *baseline->dof) : "infinite")));
   } else {
     lines.emplace_back("Baseline: not given");
@@ -71,7 +72,7 @@ std::vector<std::string> UncertaintyInputLines(const UncertaintyInputs& inputs) 
                                     : std::string("Display resolution: not given"));
   lines.push_back(inputs.centring ? fmt::format("Centring: +/- {} mm at each end", *inputs.centring)
                                   : std::string("Centring: not given"));
-  lines.push_back(inputs.acceptance ? "Acceptance limit: MPE = " + MmPlusPpmText(*inputs.acceptance)
+  lines.push_back(inputs.acceptance ? "Acceptance limit: MPE = " + LimitText(*inputs.acceptance)
                                     : std::string("Acceptance limit: not given"));
   return lines;
 }
@@ -89,9 +90,9 @@ std::vector<std::vector<std::string>> CorrectionTableCells(const UncertaintyInpu
   std::vector<std::vector<std::string>> rows;
   for (const CorrectionRow& row : budget.table) {
     std::vector<std::string> cells = {
-        fmt::format("{:.0f}", row.distance),       Millimetres(row.correction),
-        Millimetres(row.standardUncertainty),      DofText(row.effectiveDof),
-        fmt::format("{:.3f}", row.coverageFactor), Millimetres(row.expandedUncertainty)};
+        fmt::format("{:.0f}", row.distance),  Millimetres(row.correction),
+        Millimetres(row.standardUncertainty), DofText(row.effectiveDof),
+        FixedText(row.coverageFactor, 3),     Millimetres(row.expandedUncertainty)};
     if (inputs.acceptance) {
       cells.emplace_back(row.conformity ? ConformityName(*row.conformity) : "");
     }
@@ -110,7 +111,7 @@ std::vector<std::string> ConformityLines(const UncertaintyInputs& inputs,
       "U(D) <= MPE(D), does not conform when |IC(D)| - U(D) > MPE(D), and the result is "
       "inconclusive otherwise.",
   };
-  const std::string limit = MmPlusPpmText(*inputs.acceptance);
+  const std::string limit = LimitText(*inputs.acceptance);
   switch (*budget.conformity) {
     case Conformity::kConforms:
       lines.push_back("Statement: the instrument conforms to MPE = " + limit +

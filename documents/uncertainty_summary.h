@@ -2,7 +2,8 @@
 
 // The uncertainty analysis as texts, so that the plot window's panel and the certificate say
 // the same in the same words. Lengths are shown in millimetres, distances in metres; the texts
-// are ASCII.
+// are UTF-8, ASCII but for the minus sign of a negative accuracy. A value that rounds to zero
+// has no sign.
 
 #include <optional>
 #include <string>

@@ -1,10 +1,14 @@
 // The plot's data and charts, the exported pictures and the certificate, drawn on Qt's offscreen
 // platform from a small project whose figures are worked out by hand below.
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <QAreaSeries>
 #include <QChart>
+#include <QCoreApplication>
+#include <QGraphicsItemGroup>
+#include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QImage>
 #include <QLineSeries>
@@ -12,6 +16,7 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,6 +26,7 @@
 #include "documents/calibration_certificate.h"
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
+#include "documents/paged_pdf.h"
 #include "documents/plot_export.h"
 #include "documents/report_numbers.h"
 #include "documents/uncertainty_summary.h"
@@ -133,7 +139,7 @@ TEST(calibration_plot, data_of_a_small_project) {
 // Millimetres are the report's metres with the point moved, rounded once, as the report rounds.
 TEST(report_numbers, millimetres_keep_the_reports_digits) {
   const std::pair<double, const char*> cases[] = {
-      {0.0022, "2.2"},      {-0.0004, "-0.4"}, {0.0, "0.0"},     {-0.00001, "-0.0"},
+      {0.0022, "2.2"},      {-0.0004, "-0.4"}, {0.0, "0.0"},     {-0.00001, "0.0"},
       {12.3456, "12345.6"}, {0.1234, "123.4"}, {0.00215, "2.2"},  // held as 0.0021500...01 m,
                                                                   // printed 0.0022; 2.15 mm as such
                                                                   // prints 2.1 0.0021499..., which
@@ -143,6 +149,29 @@ TEST(report_numbers, millimetres_keep_the_reports_digits) {
     EXPECT_EQ(MillimetresText(metres), text) << metres;
   }
   EXPECT_EQ(PpmText(0.721e-6), "0.721");
+}
+
+// What rounds to zero at the printed precision has no sign; anything else keeps its own.
+TEST(report_numbers, zero_has_no_sign) {
+  EXPECT_EQ(FixedText(-0.04, 1), "0.0");
+  EXPECT_EQ(FixedText(-0.06, 1), "-0.1");
+  EXPECT_EQ(FixedText(-0.0, 2), "0.00");
+  EXPECT_EQ(PpmText(-0.0004e-6), "0.000");
+  EXPECT_EQ(PpmText(-0.0006e-6), "-0.001");
+}
+
+// An accuracy reads as it was given, in the shortest form that reads back the same.
+TEST(report_numbers, accuracy_as_given) {
+  EXPECT_EQ(MmPlusPpmText(1.0, 0.75), "1 mm + 0.75 ppm");
+  EXPECT_EQ(MmPlusPpmText(0.15, 2.0), "0.15 mm + 2 ppm");
+  EXPECT_EQ(MmPlusPpmText(1.0, 0.1 + 0.2), "1 mm + 0.30000000000000004 ppm");
+}
+
+// The correction joins its parts by the scale's sign, each minus a real minus sign.
+TEST(report_numbers, correction_as_a_surveyor_writes_it) {
+  EXPECT_EQ(CorrectionText(0.0001, -4.978e-6), "0.1 mm \u2212 4.978 ppm \u00d7 distance");
+  EXPECT_EQ(CorrectionText(-0.0007, 13.947e-6), "\u22120.7 mm + 13.947 ppm \u00d7 distance");
+  EXPECT_EQ(CorrectionText(-0.00001, -0.0001e-6), "0.0 mm + 0.000 ppm \u00d7 distance");
 }
 
 TEST(calibration_plot, charts_draw_the_data) {
@@ -203,6 +232,44 @@ TEST(calibration_plot, charts_draw_the_data) {
       PairAtMarker(data, *SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Observations"))[0],
                    QPointF(100.0, 3.0)),
       nullptr);
+}
+
+// The legend's entries wrap to further rows where one row would not hold them, below the plot
+// and within the chart's width, never cut.
+TEST(calibration_plot, legend_wraps_at_the_charts_width) {
+  QGraphicsScene scene;
+  QChart* chart = MakeCalibrationChart(SmallPlot()).release();
+  scene.addItem(chart);  // the scene owns its items
+  const auto rowsAt = [chart](double width) {
+    chart->setGeometry(0.0, 0.0, width, 500.0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    std::set<double> rows;
+    QStringList names;
+    for (const QGraphicsItem* item : chart->childItems()) {
+      if (dynamic_cast<const QGraphicsItemGroup*>(item) == nullptr) {
+        continue;
+      }
+      for (const QGraphicsItem* part : item->childItems()) {
+        if (const auto* label = dynamic_cast<const QGraphicsSimpleTextItem*>(part)) {
+          names << label->text();
+          const QRectF box = label->mapRectToItem(chart, label->boundingRect());
+          EXPECT_GE(box.left(), 0.0) << label->text().toStdString() << " at " << width;
+          EXPECT_LE(box.right(), width) << label->text().toStdString() << " at " << width;
+          EXPECT_GT(box.top(), chart->plotArea().bottom()) << label->text().toStdString();
+          rows.insert(box.top());
+        }
+      }
+    }
+    EXPECT_EQ(names,
+              (QStringList{QStringLiteral("Correction \u00b1 U"), QStringLiteral("Pair means"),
+                           QStringLiteral("Flagged pairs (3 or more)"),
+                           QStringLiteral("Observations"), QStringLiteral("Fitted line"),
+                           QStringLiteral("Flag limit \u00b13 (a + b\u00b7P)")}));
+    return rows.size();
+  };
+  EXPECT_EQ(rowsAt(1400.0), 1u);
+  EXPECT_EQ(rowsAt(500.0), 2u);
+  EXPECT_EQ(rowsAt(1400.0), 1u);
 }
 
 // The band is IC(D) +- U(D) of the budget under the calibration's conditions, drawn under the
@@ -316,7 +383,7 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   has("07-12-2026");
   has("Example line");
   has("small.txt");
-  has("\u00b1 1.0 mm + 2.0 ppm");
+  has("\u00b1 1 mm + 2 ppm");
   // Scale 13.947 ppm, constant 0.7 mm, one degree of freedom, critical t 12.7050.
   has("13.947 ppm");
   has("0.7 mm");
@@ -349,6 +416,64 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   EXPECT_EQ(count("Measured text SHA-256: " + Sha256Hex(std::string(kMeasured))), pages);
   EXPECT_EQ(count("Published text SHA-256: " + Sha256Hex(std::string(kPublished))), pages);
   EXPECT_EQ(count("Mensuro " MENSURO_PROJECT_VERSION), pages);
+}
+
+// How many of a table's rows stay before a page break, the others going over together.
+TEST(paged_pdf, rows_kept_before_a_page_break) {
+  EXPECT_EQ(RowsKeptBeforeBreak(18, 0), 18);  // the table ends on the page
+  EXPECT_EQ(RowsKeptBeforeBreak(18, 5), 18);  // five go over: good as it is
+  EXPECT_EQ(RowsKeptBeforeBreak(18, 3), 16);  // two more go with the last three
+  EXPECT_EQ(RowsKeptBeforeBreak(8, 2), 5);
+  EXPECT_EQ(RowsKeptBeforeBreak(6, 2), 0);   // a short table goes whole
+  EXPECT_EQ(RowsKeptBeforeBreak(0, 21), 0);  // a heading alone goes with its table
+  EXPECT_EQ(RowsKeptBeforeBreak(3, 30), 0);  // so do three rows at the foot of a page
+}
+
+// The Kellerby example's 21 pairs fill the first page but for three rows; five go over, under
+// the repeated column headings.
+TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
+  const std::filesystem::path examples = MENSURO_EXAMPLES_DIR;
+  const ProcessedCalibration calibration =
+      ProcessCalibration(MeasurementHeader(), ReadBytes(examples / "kellerby-measured.txt"),
+                         ReadBytes(examples / "kellerby-published.txt"), UncertaintyInputs());
+  ASSERT_TRUE(calibration.processed) << calibration.failure;
+  const TempDir dir;
+  QString reason;
+  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
+      << reason.toStdString();
+  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+
+  // Each pair's row is found on its page by its published distance, the third word.
+  std::vector<std::string> distances;
+  for (const AdjustmentEntry& entry : calibration.run.analysis.entries) {
+    distances.push_back(fmt::format("{:.4f}", entry.P));
+  }
+  ASSERT_EQ(distances.size(), 21u);
+  std::vector<int> rowsOnPage;
+  std::size_t headingPage = 0;
+  std::size_t firstRowPage = 0;
+  std::stringstream pages(text.out);
+  for (std::string page; std::getline(pages, page, '\f');) {
+    int rows = 0;
+    for (const std::vector<std::string>& words : WordsOfLines(page)) {
+      if (words.size() > 2 &&
+          std::find(distances.begin(), distances.end(), words[2]) != distances.end()) {
+        if (firstRowPage == 0) {
+          firstRowPage = rowsOnPage.size() + 1;
+        }
+        ++rows;
+      }
+    }
+    if (page.find("Station pairs") != std::string::npos) {
+      headingPage = rowsOnPage.size() + 1;
+    }
+    rowsOnPage.push_back(rows);
+  }
+  EXPECT_EQ(firstRowPage, headingPage);
+  ASSERT_GE(rowsOnPage.size(), 2u);
+  EXPECT_EQ(rowsOnPage[0], 16);
+  EXPECT_EQ(rowsOnPage[1], 5);
 }
 
 // The correction table with U and k, the budget's inputs, the statement with its decision rule,
