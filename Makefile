@@ -58,7 +58,8 @@ bench: build
 # the first page of the certificate; and the import dialog of the seven-pillar field file.
 screenshot: configure
 	@cmake --build $(BUILD) --target mensuro-screenshot
-	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/mensuro-screenshot examples/kellerby-measured.txt \
+	@QT_QPA_PLATFORM=offscreen:configfile=tools/screenshot-screen.json \
+	  $(BUILD)/bin/mensuro-screenshot examples/kellerby-measured.txt \
 	  examples/kellerby-published.txt docs/mensuro-window.png docs/mensuro-plot.png \
 	  $(BUILD)/mensuro-certificate.pdf examples/seven-pillar-field.csv docs/mensuro-import.png
 	@pdftoppm -png -r 75 -f 1 -l 1 -singlefile $(BUILD)/mensuro-certificate.pdf \

@@ -6,6 +6,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QScatterSeries>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStringList>
 #include <QTableWidgetItem>
@@ -20,6 +22,7 @@
 #include "core/data/visible_text.h"
 #include "documents/calibration_chart.h"
 #include "documents/plot_export.h"
+#include "documents/report_numbers.h"
 #include "documents/uncertainty_summary.h"
 #include "ui/calibration_conditions_dialog.h"
 #include "ui/control_text.h"
@@ -49,6 +52,55 @@ QString Lines(const std::vector<std::string>& lines) {
   return joined.join(QLatin1Char('\n'));
 }
 
+// The first size: the charts beside the panel on a 1280 x 800 screen, with room left for the
+// window's frame and the desktop's own panels.
+constexpr QSize kFirstSize(1200, 700);
+// Room for the window's frame, which is only known once the window is shown.
+constexpr QSize kFrameAllowance(16, 40);
+
+// A figure that rounds to zero shows without a sign: "-0.0" reads "0.0".
+std::string WithoutSignOfZero(std::string figure) {
+  if (figure.starts_with('-') && figure.find('0') != std::string::npos &&
+      figure.find_first_of("123456789") == std::string::npos) {
+    figure.erase(0, 1);
+  }
+  return figure;
+}
+
+// A read-only table of figures, which FillFigureTable makes as tall as its rows and as wide as
+// its columns need, so that every column shows whole; the panel scrolls instead of the table.
+void SetUpFigureTable(QTableWidget& table) {
+  table.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  table.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+// Puts `rows` of figures into `table`, right-aligned, and makes it as wide as its columns and as
+// tall as its rows.
+void FillFigureTable(QTableWidget& table, const std::vector<std::vector<std::string>>& rows) {
+  table.setRowCount(static_cast<int>(rows.size()));
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    for (std::size_t column = 0; column < rows[row].size(); ++column) {
+      auto* item =
+          new QTableWidgetItem(QString::fromStdString(WithoutSignOfZero(rows[row][column])));
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table.setItem(static_cast<int>(row), static_cast<int>(column), item);
+    }
+  }
+  table.resizeColumnsToContents();
+  table.resizeRowsToContents();
+  const QHeaderView& columnHeader = *table.horizontalHeader();
+  const QHeaderView& rowHeader = *table.verticalHeader();
+  const int frame = 2 * table.frameWidth();
+  table.setFixedSize(
+      frame + columnHeader.length() + (rowHeader.isHidden() ? 0 : rowHeader.sizeHint().width()),
+      frame + columnHeader.sizeHint().height() + rowHeader.length());
+}
+
+std::string Verdict(bool passed) {
+  return passed ? "passed" : "failed";
+}
+
 }  // namespace
 
 CPlotWindow::CPlotWindow(DialogServices& services, CalibrationState& state, QWidget* parent)
@@ -56,14 +108,16 @@ CPlotWindow::CPlotWindow(DialogServices& services, CalibrationState& state, QWid
   setWindowTitle(QStringLiteral("Calibration Plot"));
   auto* splitter = new QSplitter(this);
   splitter->addWidget(BuildChartColumn());
-  splitter->addWidget(BuildUncertaintyPanel());
+  splitter->addWidget(BuildSidePanel());
   splitter->setChildrenCollapsible(false);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 0);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter, 1);
   layout->addLayout(BuildButtonRow());
-  resize(1300, 760);
+  // Never larger than the free part of the screen it opens on, which is its main window's.
+  const QScreen* screen = parent != nullptr ? parent->screen() : this->screen();
+  resize(kFirstSize.boundedTo(screen->availableGeometry().size() - kFrameAllowance));
   ShowMessage(QStringLiteral("Press Process to see the calibration plot."));
   ShowNotices({});
   connect(&state_, &CalibrationState::Changed, this, &CPlotWindow::ShowCalibration);
@@ -102,35 +156,54 @@ QWidget* CPlotWindow::BuildChartColumn() {
   return column;
 }
 
-QWidget* CPlotWindow::BuildUncertaintyPanel() {
-  panel_ = new QWidget(this);
+QWidget* CPlotWindow::BuildSidePanel() {
+  panel_ = new QScrollArea(this);
   panel_->setObjectName(QStringLiteral("uncertaintyPanel"));
-  auto* title = new QLabel(QStringLiteral("<b>Uncertainty of the correction</b>"), panel_);
-  inputs_ = new QLabel(panel_);
+  panel_->setFrameShape(QFrame::NoFrame);
+  panel_->setWidgetResizable(true);
+  panel_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* content = new QWidget(panel_);
+
+  auto* resultTitle = new QLabel(QStringLiteral("<b>Calibration results</b>"), content);
+  resultSummary_ = new QTableWidget(2, 3, content);
+  resultSummary_->setObjectName(QStringLiteral("resultSummary"));
+  resultSummary_->setHorizontalHeaderLabels(
+      {QStringLiteral("Value"), QStringLiteral("Std. error"), QStringLiteral("t-test")});
+  resultSummary_->setVerticalHeaderLabels(
+      {QStringLiteral("Scale error (ppm)"), QStringLiteral("Constant error (mm)")});
+  resultSummary_->setToolTip(
+      QStringLiteral("The t-tests of the scale error and the constant error against zero at the "
+                     "two-sided 5 percent level: passed, the error does not differ significantly "
+                     "from zero; failed, it does."));
+  SetUpFigureTable(*resultSummary_);
+
+  auto* title = new QLabel(QStringLiteral("<b>Uncertainty of the correction</b>"), content);
+  inputs_ = new QLabel(content);
   inputs_->setObjectName(QStringLiteral("uncertaintyInputs"));
-  correctionTable_ = new QTableWidget(panel_);
+  correctionTable_ = new QTableWidget(content);
   correctionTable_->setObjectName(QStringLiteral("correctionTable"));
-  conformity_ = new QLabel(panel_);
+  conformity_ = new QLabel(content);
   conformity_->setObjectName(QStringLiteral("conformity"));
-  auto* fullTestTitle = new QLabel(QStringLiteral("<b>ISO 17123-4 full test</b>"), panel_);
-  fullTest_ = new QLabel(panel_);
+  auto* fullTestTitle = new QLabel(QStringLiteral("<b>ISO 17123-4 full test</b>"), content);
+  fullTest_ = new QLabel(content);
   fullTest_->setObjectName(QStringLiteral("fullTest"));
   for (QLabel* text : {inputs_, conformity_, fullTest_}) {
     text->setTextFormat(Qt::PlainText);
     text->setWordWrap(true);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
   }
-  correctionTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  SetUpFigureTable(*correctionTable_);
   correctionTable_->verticalHeader()->hide();
-  // The whole table shows, so the panel is as wide as its columns need.
-  correctionTable_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
   correctionTable_->setToolTip(
       QStringLiteral("IC: the correction to add to a distance D measured with the instrument; "
                      "u: its combined standard uncertainty, with its effective degrees of "
                      "freedom (DOF); U = k u: its expanded uncertainty for about 95 percent."));
 
-  auto* layout = new QVBoxLayout(panel_);
+  auto* layout = new QVBoxLayout(content);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(resultTitle);
+  layout->addWidget(resultSummary_);
+  layout->addSpacing(8);
   layout->addWidget(title);
   layout->addWidget(inputs_);
   layout->addWidget(correctionTable_);
@@ -139,6 +212,7 @@ QWidget* CPlotWindow::BuildUncertaintyPanel() {
   layout->addWidget(fullTestTitle);
   layout->addWidget(fullTest_);
   layout->addStretch(1);
+  panel_->setWidget(content);
   return panel_;
 }
 
@@ -159,7 +233,9 @@ QLayout* CPlotWindow::BuildButtonRow() {
 void CPlotWindow::ShowCalibration() {
   if (const ProcessedCalibration* calibration = state_.Calibration()) {
     ShowCharts(MakeCalibrationPlotData(*calibration));
+    ShowResults(calibration->run.analysis);
     ShowUncertainty(*calibration);
+    FitPanelWidth();
   } else {
     ShowMessage(state_.Failure());
   }
@@ -181,6 +257,15 @@ void CPlotWindow::ShowNotices(const InputNotices& notices) {
   noticeList_->setVisible(noticeList_->count() > 0);
 }
 
+void CPlotWindow::ShowResults(const CalibrationAnalysis& analysis) {
+  const CalibrationResult& result = analysis.result;
+  FillFigureTable(
+      *resultSummary_,
+      {{PpmText(result.scale), PpmText(result.scaleStdError), Verdict(analysis.scaleTestPassed)},
+       {MillimetresText(result.constant), MillimetresText(result.constantStdError),
+        Verdict(analysis.constantTestPassed)}});
+}
+
 void CPlotWindow::ShowUncertainty(const ProcessedCalibration& calibration) {
   const UncertaintyInputs& inputs = calibration.conditions;
   const CalibrationAnalysis& analysis = calibration.run.analysis;
@@ -192,30 +277,25 @@ void CPlotWindow::ShowUncertainty(const ProcessedCalibration& calibration) {
   inputs_->setText(Lines(inputLines));
 
   const std::vector<std::string> headings = CorrectionTableHeadings(inputs);
-  const std::vector<std::vector<std::string>> rows = CorrectionTableCells(inputs, budget);
   correctionTable_->clear();
   correctionTable_->setColumnCount(static_cast<int>(headings.size()));
-  correctionTable_->setRowCount(static_cast<int>(rows.size()));
   QStringList labels;
   for (const std::string& heading : headings) {
     labels << QString::fromStdString(heading);
   }
   correctionTable_->setHorizontalHeaderLabels(labels);
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    for (std::size_t column = 0; column < rows[row].size(); ++column) {
-      auto* item = new QTableWidgetItem(QString::fromStdString(rows[row][column]));
-      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      correctionTable_->setItem(static_cast<int>(row), static_cast<int>(column), item);
-    }
-  }
-  correctionTable_->resizeColumnsToContents();
-  correctionTable_->resizeRowsToContents();
+  FillFigureTable(*correctionTable_, CorrectionTableCells(inputs, budget));
 
   const std::vector<std::string> conformity = ConformityLines(inputs, budget);
   conformity_->setText(Lines(conformity));
   conformity_->setVisible(!conformity.empty());
   fullTest_->setText(Lines(FullTestLines(calibration.fullTest)));
   panel_->show();
+}
+
+void CPlotWindow::FitPanelWidth() {
+  panel_->setMinimumWidth(panel_->widget()->minimumSizeHint().width() +
+                          panel_->verticalScrollBar()->sizeHint().width());
 }
 
 void CPlotWindow::ShowCharts(const CalibrationPlotData& data) {

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QString>
 #include <QTableWidget>
 #include <QWidget>
@@ -20,12 +21,13 @@ namespace mensuro {
 class DialogServices;
 
 // The non-modal "Calibration Plot" window: the calibration chart above the residual chart of the
-// latest successful Process, or the message of a failed one, and beside them the uncertainty of
-// the correction as the certificate gives it. Hovering a pair's marker tells its figures; Save As
-// writes both charts as SVG, PNG or PDF; Calibration Conditions sets what the uncertainty takes.
-// The parts that change are named, for finding them: message, calibrationView, residualView,
-// noticeList, uncertaintyPanel, uncertaintyInputs, correctionTable, conformity, fullTest,
-// calibrationConditions and saveAs.
+// latest successful Process, or the message of a failed one, and beside them a panel that the
+// user can widen: first the scale and constant errors with their standard errors and verdicts,
+// then the uncertainty of the correction as the certificate gives it. Hovering a pair's marker
+// tells its figures; Save As writes both charts as SVG, PNG or PDF; Calibration Conditions sets
+// what the uncertainty takes. The parts that change are named, for finding them: message,
+// calibrationView, residualView, noticeList, uncertaintyPanel, resultSummary, uncertaintyInputs,
+// correctionTable, conformity, fullTest, calibrationConditions and saveAs.
 class CPlotWindow : public QWidget {
   Q_OBJECT
 
@@ -45,16 +47,18 @@ class CPlotWindow : public QWidget {
   std::optional<QString> MarkerText(const QScatterSeries& series, const QPointF& point) const;
 
  private:
-  // The window's parts: the charts with the notices below them, the uncertainty panel, the
-  // buttons.
+  // The window's parts: the charts with the notices below them, the side panel, the buttons.
   QWidget* BuildChartColumn();
-  QWidget* BuildUncertaintyPanel();
+  QWidget* BuildSidePanel();
   QLayout* BuildButtonRow();
   void ShowCharts(const CalibrationPlotData& data);
   void ShowMessage(const QString& text);
   void ConnectHovering(QChart& chart);
   void ShowNotices(const InputNotices& notices);
+  void ShowResults(const CalibrationAnalysis& analysis);
   void ShowUncertainty(const ProcessedCalibration& calibration);
+  // Keeps the panel as wide as its tables' columns need.
+  void FitPanelWidth();
 
   DialogServices& services_;
   CalibrationState& state_;
@@ -62,13 +66,15 @@ class CPlotWindow : public QWidget {
   std::optional<CalibrationPlotData> data_;
   // The parts that change, children of the window, which owns them. The notice list shows the
   // warnings and notes of the run, one line each, and is hidden when there are none; the panel
-  // shows the uncertainty of the correction, and is hidden while there is no calibration.
+  // (scrolled when taller than the window) shows the results and the uncertainty of the
+  // correction, and is hidden while there is no calibration.
   QLabel* message_ = nullptr;
   QChartView* calibrationView_ = nullptr;
   QChartView* residualView_ = nullptr;
   QLabel* noticeTitle_ = nullptr;
   QListWidget* noticeList_ = nullptr;
-  QWidget* panel_ = nullptr;
+  QScrollArea* panel_ = nullptr;
+  QTableWidget* resultSummary_ = nullptr;
   QLabel* inputs_ = nullptr;
   QTableWidget* correctionTable_ = nullptr;
   QLabel* conformity_ = nullptr;

@@ -4,11 +4,14 @@
 
 #include <QChartView>
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QTest>
 
@@ -136,6 +139,58 @@ TEST(plot_window, shows_the_uncertainty_of_the_correction_of_a_successful_proces
   window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\n"));
   window.dialog->OnProcess();
   EXPECT_FALSE(panel.isVisible());
+}
+
+// The texts of a table's cells, row by row.
+std::vector<std::vector<QString>> Cells(const QTableWidget& table) {
+  std::vector<std::vector<QString>> cells(static_cast<std::size_t>(table.rowCount()));
+  for (int row = 0; row < table.rowCount(); ++row) {
+    for (int column = 0; column < table.columnCount(); ++column) {
+      cells[static_cast<std::size_t>(row)].push_back(table.item(row, column)->text());
+    }
+  }
+  return cells;
+}
+
+TEST(plot_window, starts_its_panel_with_the_scale_and_constant_errors_and_their_verdicts) {
+  TestWindow window;
+  EnterWorkedExample(window);
+  window.dialog->OnProcess();
+  const CPlotWindow& plot = window.OpenPlot();
+  // As the report has them: 12.105 ppm and 0.0016 m, standard errors 0.912 ppm and 0.0004 m;
+  // t = 13.2791 fails against 12.7050, t = 4.5707 passes.
+  const QTableWidget& summary = Part<QTableWidget>(plot, "resultSummary");
+  EXPECT_EQ(Cells(summary),
+            (std::vector<std::vector<QString>>{
+                {QStringLiteral("12.105"), QStringLiteral("0.912"), QStringLiteral("failed")},
+                {QStringLiteral("1.6"), QStringLiteral("0.4"), QStringLiteral("passed")}}));
+  EXPECT_LT(summary.mapTo(&plot, QPoint()).y(),
+            Part<QTableWidget>(plot, "correctionTable").mapTo(&plot, QPoint()).y());
+
+  // Errors that round to zero from below show without a sign.
+  window.Text(kIdMeasuredText)
+      ->setPlainText(QStringLiteral("A,B,99.99999002\nA,C,300.00007006\nA,D,600.00000012\n"));
+  window.dialog->OnProcess();
+  EXPECT_EQ(summary.item(0, 0)->text(), QStringLiteral("0.000"));
+  EXPECT_EQ(summary.item(1, 0)->text(), QStringLiteral("0.0"));
+}
+
+TEST(plot_window, opens_within_its_screen_with_the_panel_tables_columns_whole) {
+  TestWindow window;
+  EnterWorkedExample(window);
+  window.dialog->OnProcess();
+  const CPlotWindow& plot = window.OpenPlot();
+  const QSize available = plot.screen()->availableGeometry().size();
+  EXPECT_LE(plot.frameGeometry().width(), available.width());
+  EXPECT_LE(plot.frameGeometry().height(), available.height());
+  // Each table whole, and the panel wide enough to show it whole.
+  const QWidget& panel = *Part<QScrollArea>(plot, "uncertaintyPanel").viewport();
+  for (const char* name : {"resultSummary", "correctionTable"}) {
+    const QTableWidget& table = Part<QTableWidget>(plot, name);
+    EXPECT_LE(table.horizontalHeader()->length(), table.viewport()->width()) << name;
+    EXPECT_LE(table.verticalHeader()->length(), table.viewport()->height()) << name;
+    EXPECT_LE(table.mapTo(&panel, QPoint(table.width(), 0)).x(), panel.width()) << name;
+  }
 }
 
 TEST(plot_window, save_as_writes_the_chosen_type_or_says_why_not) {
