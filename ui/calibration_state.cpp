@@ -15,6 +15,11 @@ const InputNotices& CalibrationState::Notices() const {
   return last_ ? last_->run.notices : kNone;
 }
 
+const std::vector<AppliedExclusion>& CalibrationState::Exclusions() const {
+  static const std::vector<AppliedExclusion> kNone;
+  return last_ ? last_->exclusions : kNone;
+}
+
 const ReportText& CalibrationState::Report() const {
   static const ReportText kEmpty;
   return last_ ? last_->report : kEmpty;

@@ -26,6 +26,9 @@ class CalibrationState : public QObject {
   const QString& Failure() const { return failure_; }
   // What reading the texts of the last Process noticed.
   const InputNotices& Notices() const;
+  // What the last Process left out of the fit, processed or not: a failure after bringing
+  // something back still lists the rest.
+  const std::vector<AppliedExclusion>& Exclusions() const;
   // The report of the last successful Process; empty otherwise.
   const ReportText& Report() const;
 

@@ -5,6 +5,8 @@
 #include <QCursor>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineF>
+#include <QMenu>
 #include <QScatterSeries>
 #include <QScreen>
 #include <QScrollBar>
@@ -58,14 +60,8 @@ constexpr QSize kFirstSize(1200, 700);
 // Room for the window's frame, which is only known once the window is shown.
 constexpr QSize kFrameAllowance(16, 40);
 
-// A figure that rounds to zero shows without a sign: "-0.0" reads "0.0".
-std::string WithoutSignOfZero(std::string figure) {
-  if (figure.starts_with('-') && figure.find('0') != std::string::npos &&
-      figure.find_first_of("123456789") == std::string::npos) {
-    figure.erase(0, 1);
-  }
-  return figure;
-}
+// How near (pixels) a right click must be to a marker to open its menu.
+constexpr qreal kMarkerReach = 8.0;
 
 // A read-only table of figures, which FillFigureTable makes as tall as its rows and as wide as
 // its columns need, so that every column shows whole; the panel scrolls instead of the table.
@@ -81,8 +77,7 @@ void FillFigureTable(QTableWidget& table, const std::vector<std::vector<std::str
   table.setRowCount(static_cast<int>(rows.size()));
   for (std::size_t row = 0; row < rows.size(); ++row) {
     for (std::size_t column = 0; column < rows[row].size(); ++column) {
-      auto* item =
-          new QTableWidgetItem(QString::fromStdString(WithoutSignOfZero(rows[row][column])));
+      auto* item = new QTableWidgetItem(QString::fromStdString(rows[row][column]));
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       table.setItem(static_cast<int>(row), static_cast<int>(column), item);
     }
@@ -140,11 +135,23 @@ QWidget* CPlotWindow::BuildChartColumn() {
   for (QChartView* view : {calibrationView_, residualView_}) {
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumHeight(160);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this,
+            [this, view](const QPoint& position) { OnChartContextMenu(*view, position); });
   }
   noticeTitle_ = new QLabel(QStringLiteral("Warnings and notes on the input:"), column);
   noticeList_ = new QListWidget(column);
   noticeList_->setObjectName(QStringLiteral("noticeList"));
   noticeList_->setMaximumHeight(120);
+  exclusionTitle_ = new QLabel(QStringLiteral("Left out of the fit:"), column);
+  exclusionList_ = new QTableWidget(0, 2, column);
+  exclusionList_->setObjectName(QStringLiteral("exclusionList"));
+  exclusionList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  exclusionList_->horizontalHeader()->hide();
+  exclusionList_->verticalHeader()->hide();
+  exclusionList_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  exclusionList_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  exclusionList_->setMaximumHeight(100);
 
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -153,6 +160,8 @@ QWidget* CPlotWindow::BuildChartColumn() {
   layout->addWidget(residualView_, 2);
   layout->addWidget(noticeTitle_);
   layout->addWidget(noticeList_);
+  layout->addWidget(exclusionTitle_);
+  layout->addWidget(exclusionList_);
   return column;
 }
 
@@ -240,6 +249,77 @@ void CPlotWindow::ShowCalibration() {
     ShowMessage(state_.Failure());
   }
   ShowNotices(state_.Notices());
+  ShowExclusions(state_.Exclusions());
+}
+
+void CPlotWindow::ShowExclusions(const std::vector<AppliedExclusion>& exclusions) {
+  exclusionList_->setRowCount(static_cast<int>(exclusions.size()));
+  for (std::size_t i = 0; i < exclusions.size(); ++i) {
+    const AppliedExclusion& applied = exclusions[i];
+    const std::size_t count = applied.lines.size();
+    const std::string reason =
+        applied.exclusion.reason.empty() ? "no reason given" : applied.exclusion.reason;
+    auto* item = new QTableWidgetItem(FieldFromBytes(
+        VisibleText(fmt::format("{}: {} ({} observation{})", DescribeExclusion(applied.exclusion),
+                                reason, count, count == 1 ? "" : "s"))));
+    exclusionList_->setItem(static_cast<int>(i), 0, item);
+    auto* bringBack = new QPushButton(QStringLiteral("Bring back"), exclusionList_);
+    bringBack->setObjectName(QStringLiteral("bringBack"));
+    connect(bringBack, &QPushButton::clicked, this, [this, i] {
+      state_.BringBack(i);
+      if (state_.Calibration() == nullptr) {
+        services_.ShowMessage(*this, state_.Failure());
+      }
+    });
+    exclusionList_->setCellWidget(static_cast<int>(i), 1, bringBack);
+  }
+  exclusionList_->resizeRowsToContents();
+  exclusionTitle_->setVisible(!exclusions.empty());
+  exclusionList_->setVisible(!exclusions.empty());
+}
+
+void CPlotWindow::OnChartContextMenu(QChartView& view, const QPoint& position) {
+  const QPointF at = view.chart()->mapFromScene(view.mapToScene(position));
+  for (QAbstractSeries* series : view.chart()->series()) {
+    const auto* markers = qobject_cast<QScatterSeries*>(series);
+    if (markers == nullptr || !markers->isVisible()) {
+      continue;
+    }
+    for (const QPointF& point : markers->points()) {
+      const QPointF marker = view.chart()->mapToPosition(point, series);
+      if (QLineF(marker, at).length() > kMarkerReach || !MarkerText(*markers, point)) {
+        continue;
+      }
+      QMenu menu(this);
+      const QAction* leaveOut = menu.addAction(QStringLiteral("Leave out of the fit"));
+      if (menu.exec(view.viewport()->mapToGlobal(position)) == leaveOut) {
+        LeaveOut(*markers, point);
+      }
+      return;
+    }
+  }
+}
+
+void CPlotWindow::LeaveOut(const QScatterSeries& series, const QPointF& point) {
+  if (!data_) {
+    return;
+  }
+  const PlotPair* pair = PairAtMarker(*data_, series, point);
+  if (pair == nullptr) {
+    return;
+  }
+  Exclusion exclusion{pair->from, pair->to, 0, {}};
+  const std::optional<QString> reason =
+      services_.AskText(*this, QStringLiteral("Leave out of the fit"),
+                        FieldFromBytes(VisibleText(fmt::format("Why is {} left out of the fit?",
+                                                               DescribeExclusion(exclusion)))));
+  if (!reason) {
+    return;
+  }
+  exclusion.reason = BytesFromField(reason->trimmed());
+  if (const QString refused = state_.Exclude(std::move(exclusion)); !refused.isEmpty()) {
+    services_.ShowMessage(*this, refused);
+  }
 }
 
 void CPlotWindow::ShowNotices(const InputNotices& notices) {

@@ -27,7 +27,9 @@ class DialogServices;
 // tells its figures; Save As writes both charts as SVG, PNG or PDF; Calibration Conditions sets
 // what the uncertainty takes. The parts that change are named, for finding them: message,
 // calibrationView, residualView, noticeList, uncertaintyPanel, resultSummary, uncertaintyInputs,
-// correctionTable, conformity, fullTest, calibrationConditions and saveAs.
+// correctionTable, conformity, fullTest, calibrationConditions and saveAs. A pair's marker has a
+// context menu to leave the pair out of the fit; what is left out is listed below the charts
+// (exclusionList), each with a button to bring it back (named bringBack).
 class CPlotWindow : public QWidget {
   Q_OBJECT
 
@@ -45,6 +47,9 @@ class CPlotWindow : public QWidget {
   void OnCalibrationConditions();
   // The text a pair's marker shows while hovered, or nothing when `point` marks no pair.
   std::optional<QString> MarkerText(const QScatterSeries& series, const QPointF& point) const;
+  // Leaves the pair whose marker `series` shows at `point` out of the fit, for the reason the
+  // user gives; cancelling leaves it in. What can't be left out is told in a message.
+  void LeaveOut(const QScatterSeries& series, const QPointF& point);
 
  private:
   // The window's parts: the charts with the notices below them, the side panel, the buttons.
@@ -55,6 +60,9 @@ class CPlotWindow : public QWidget {
   void ShowMessage(const QString& text);
   void ConnectHovering(QChart& chart);
   void ShowNotices(const InputNotices& notices);
+  void ShowExclusions(const std::vector<AppliedExclusion>& exclusions);
+  // The context menu of the marker under `position` of `view`, if there is one.
+  void OnChartContextMenu(QChartView& view, const QPoint& position);
   void ShowResults(const CalibrationAnalysis& analysis);
   void ShowUncertainty(const ProcessedCalibration& calibration);
   // Keeps the panel as wide as its tables' columns need.
@@ -73,6 +81,8 @@ class CPlotWindow : public QWidget {
   QChartView* residualView_ = nullptr;
   QLabel* noticeTitle_ = nullptr;
   QListWidget* noticeList_ = nullptr;
+  QLabel* exclusionTitle_ = nullptr;
+  QTableWidget* exclusionList_ = nullptr;
   QScrollArea* panel_ = nullptr;
   QTableWidget* resultSummary_ = nullptr;
   QLabel* inputs_ = nullptr;

@@ -3,10 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QChartView>
 #include <QLabel>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QTableWidget>
 
 #include "test_window.h"
 #include "ui/control_text.h"
+#include "ui/plot_window.h"
 
 namespace mensuro::test {
 namespace {
@@ -65,6 +70,53 @@ TEST(review, a_certificate_on_misread_input_only_when_the_user_says_so) {
   window.dialogs.replies = {true};
   window.dialog->OnSaveReportAs();
   EXPECT_TRUE(ReadBytes(pdf).starts_with("%PDF-"));
+  EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
+// The residual chart's marker of the pair whose hover text starts with `name`.
+std::pair<QScatterSeries*, QPointF> Marker(CPlotWindow& plot, const QString& name) {
+  for (QAbstractSeries* series : Part<QChartView>(plot, "residualView").chart()->series()) {
+    if (auto* markers = qobject_cast<QScatterSeries*>(series)) {
+      for (const QPointF& point : markers->points()) {
+        const std::optional<QString> text = plot.MarkerText(*markers, point);
+        if (text && text->startsWith(name + QLatin1Char('\n'))) {
+          return {markers, point};
+        }
+      }
+    }
+  }
+  ADD_FAILURE() << "no marker of " << name.toStdString();
+  return {nullptr, {}};
+}
+
+TEST(review, a_pair_left_out_from_its_marker_and_brought_back) {
+  TestWindow window;
+  Enter(window, QString::fromLatin1(kMeasured));
+  CPlotWindow& plot = window.OpenPlot();
+  window.dialog->OnProcess();
+  const QTableWidget& list = Part<QTableWidget>(plot, "exclusionList");
+  EXPECT_FALSE(list.isVisible());
+
+  // Cancelling the question of the reason leaves the pair in.
+  auto [series, point] = Marker(plot, QStringLiteral("A-F"));
+  ASSERT_NE(series, nullptr);
+  plot.LeaveOut(*series, point);
+  EXPECT_TRUE(window.dialog->Calibration().Exclusions().empty());
+
+  window.dialogs.texts = {QStringLiteral(" pillar bumped ")};
+  std::tie(series, point) = Marker(plot, QStringLiteral("A-F"));
+  plot.LeaveOut(*series, point);
+  ASSERT_TRUE(list.isVisible());
+  ASSERT_EQ(list.rowCount(), 1);
+  EXPECT_EQ(list.item(0, 0)->text(), QStringLiteral("pair A-F: pillar bumped (1 observation)"));
+  EXPECT_EQ(window.dialog->Calibration().Calibration()->run.analysis.entries.size(), 8u);
+  EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QString::fromLatin1(kMeasured));
+
+  auto* bringBack = qobject_cast<QPushButton*>(list.cellWidget(0, 1));
+  ASSERT_NE(bringBack, nullptr);
+  bringBack->click();
+  EXPECT_FALSE(list.isVisible());
+  EXPECT_EQ(window.dialog->Calibration().Calibration()->run.analysis.entries.size(), 9u);
   EXPECT_TRUE(window.dialogs.messages.empty());
 }
 
