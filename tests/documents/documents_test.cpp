@@ -60,6 +60,24 @@ CalibrationPlotData SmallPlot() {
   return MakeCalibrationPlotData(SmallCalibration());
 }
 
+// Nine pairs of a 1 mm + 1.5 ppm instrument. F-A, measured on lines 7 and 12, lies 1.9 mm off
+// the line of the others: an outlier, t = 4.72 against the limit 4.20 (6 degrees of freedom).
+constexpr std::string_view kNinePublished =
+    "A,B,47.6828\nA,C,104.7281\nA,D,152.4117\nA,E,234.2515\nA,F,281.9343\nA,G,347.5361\n"
+    "A,H,395.2191\nA,I,455.9623\nA,J,503.6455\n";
+constexpr std::string_view kNineMeasured =
+    "^1\n%1.5\nA,B,47.6819\nA,C,104.7276\nA,D,152.4108\nA,E,234.2508\nA,F,281.9311\n"
+    "A,G,347.5349\nA,H,395.2179\nA,I,455.9606\nA,J,503.6442\nF,A,281.9330\n";
+
+ProcessedCalibration NinePairs(std::string published = std::string(kNinePublished),
+                               std::vector<Exclusion> exclusions = {}) {
+  ProcessedCalibration calibration =
+      ProcessCalibration(MeasurementHeader(), std::string(kNineMeasured), std::move(published),
+                         UncertaintyInputs(), std::move(exclusions));
+  EXPECT_TRUE(calibration.processed) << calibration.failure;
+  return calibration;
+}
+
 std::vector<std::string> LinesOf(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream stream(text);
@@ -129,10 +147,12 @@ TEST(calibration_plot, data_of_a_small_project) {
   EXPECT_NEAR(data.lowerLimitEnd.y, -6.6, 1e-12);
 
   EXPECT_EQ(PairDescription(data.pairs[2]),
-            "A-D\nP = 600.0000 m\nC = 599.9910 m\nd = 9.0 mm\nStd. residual *4.1");
+            "A-D\nP = 600.0000 m\nC = 599.9910 m\nd = 9.0 mm\nStd. residual *4.1\n"
+            "Outlier test not applicable: 3 station pairs; the test needs at least 4");
   // B-A was measured twice, 2 mm apart.
-  EXPECT_TRUE(PairDescription(data.pairs[1])
-                  .ends_with("\nStd. residual 1.7\n2 observations, s = 1.4 mm, spread 2.0 mm"))
+  EXPECT_NE(PairDescription(data.pairs[1])
+                .find("\nStd. residual 1.7\n2 observations, s = 1.4 mm, spread 2.0 mm\n"),
+            std::string::npos)
       << PairDescription(data.pairs[1]);
 }
 
@@ -232,6 +252,50 @@ TEST(calibration_plot, charts_draw_the_data) {
       PairAtMarker(data, *SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Observations"))[0],
                    QPointF(100.0, 3.0)),
       nullptr);
+}
+
+// An outlier has a marker of its own in both charts, is named beside it, and its hover text
+// gives its t against the limit.
+TEST(calibration_plot, outliers_marked_named_and_described) {
+  const CalibrationPlotData data = MakeCalibrationPlotData(NinePairs());
+  ASSERT_EQ(data.pairs.size(), 9u);
+  const PlotPair& outlier = data.pairs[8];
+  ASSERT_EQ(PairName(outlier), "F-A");
+  EXPECT_TRUE(outlier.outlier);
+  EXPECT_TRUE(
+      PairDescription(outlier).ends_with("\nt = 4.72 (limit \xb1"
+                                         "4.20): an outlier"))
+      << PairDescription(outlier);
+  EXPECT_FALSE(data.pairs[1].outlier);
+  EXPECT_TRUE(PairDescription(data.pairs[1])
+                  .ends_with("\nt = -0.87 (limit \xb1"
+                             "4.20)"))
+      << PairDescription(data.pairs[1]);
+
+  const QString name = QStringLiteral("Outlier (|t| > 4.20)");
+  const std::unique_ptr<QChart> chart = MakeCalibrationChart(data);
+  const auto marked = SeriesNamed<QScatterSeries>(*chart, name);
+  ASSERT_EQ(marked.size(), 1u);
+  EXPECT_EQ(marked[0]->points(), (QList<QPointF>{{outlier.P, outlier.differenceMm}}));
+  const auto means = SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Pair means"));
+  ASSERT_EQ(means.size(), 1u);
+  EXPECT_EQ(means[0]->count(), 8);
+  EXPECT_NE(marked[0]->markerShape(), means[0]->markerShape());
+  EXPECT_NE(marked[0]->color(), means[0]->color());
+  EXPECT_EQ(PairAtMarker(data, *marked[0], marked[0]->at(0)), &outlier);
+  QStringList labels;
+  for (const QGraphicsItem* item : chart->childItems()) {
+    if (const auto* label = dynamic_cast<const QGraphicsSimpleTextItem*>(item)) {
+      labels << label->text();
+    }
+  }
+  EXPECT_EQ(labels, QStringList{QStringLiteral("F-A")});
+
+  const std::unique_ptr<QChart> residuals = MakeResidualChart(data);
+  const auto residual = SeriesNamed<QScatterSeries>(*residuals, name);
+  ASSERT_EQ(residual.size(), 1u);
+  EXPECT_EQ(residual[0]->points(), (QList<QPointF>{{outlier.P, outlier.residualMm}}));
+  EXPECT_EQ(SeriesNamed<QScatterSeries>(*residuals, QStringLiteral("Residuals"))[0]->count(), 8);
 }
 
 // The legend's entries wrap to further rows where one row would not hold them, below the plot
