@@ -454,6 +454,10 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   has("Degrees of freedom: 1");
   has("12.7050");
   has("add 0.7 mm + 13.947 ppm \u00d7 distance");
+  // Three pairs are too few for the outlier test; nothing was left out or accepted.
+  has("Not applicable: 3 station pairs; the test needs at least 4.");
+  EXPECT_EQ(pdf.find("left out"), std::string::npos);
+  EXPECT_EQ(pdf.find("ccepted"), std::string::npos);
   // Every pair's row whole: from, to, P, C, observations (with standard deviation and spread
   // when more than one), d, residual, standardized difference, flag.
   const std::vector<std::vector<std::string>> rows = {
@@ -577,6 +581,79 @@ TEST(certificate, holds_the_correction_with_its_uncertainty_and_conformity) {
                                     ? "Statement: the instrument conforms"
                                     : "Statement: inconclusive";
   EXPECT_NE(pdf.find(statement), std::string::npos) << pdf;
+}
+
+// The pages of the certificate of `calibration`, the words of each joined by single blanks, so
+// that sentences read through pdftotext's line breaks.
+std::vector<std::string> CertificatePages(const ProcessedCalibration& calibration) {
+  const TempDir dir;
+  QString reason;
+  EXPECT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
+      << reason.toStdString();
+  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
+  EXPECT_EQ(text.exitCode, 0) << text.err;
+  std::vector<std::string> pages;
+  std::stringstream all(text.out);
+  for (std::string page; std::getline(all, page, '\f');) {
+    std::istringstream words(page);
+    std::string flowing;
+    for (std::string word; words >> word;) {
+      flowing += (flowing.empty() ? "" : " ") + word;
+    }
+    pages.push_back(flowing);
+  }
+  return pages;
+}
+
+std::string Joined(const std::vector<std::string>& pages) {
+  std::string text;
+  for (const std::string& page : pages) {
+    text += page + " ";
+  }
+  return text;
+}
+
+// The outlier test in words, with the outlier and its t, and the misread line accepted.
+TEST(certificate, names_the_outlier_and_the_accepted_warnings) {
+  // Only two fields on the published text's last line: probably misread, accepted.
+  const ProcessedCalibration calibration = NinePairs(std::string(kNinePublished) + "A,K\n");
+  ASSERT_TRUE(HasMisreadWarnings(calibration));
+  const std::vector<std::string> pages = CertificatePages(calibration);
+  const std::string pdf = Joined(pages);
+  for (const char* part :
+       {"Outlier test",
+        "at the 5 percent level for all 9 pairs together, which is 0.568 percent "
+        "for each pair; t has 6 degrees of freedom",
+        "outlier when |t| is greater than 4.20.", "One pair is an outlier: F-A: t = 4.72",
+        "Accepted warnings", "accepted when this certificate was issued",
+        "published 10 A,K only two fields: the distance is read from the station name \"K\""}) {
+    EXPECT_NE(pdf.find(part), std::string::npos) << "missing: " << part << "\n" << pdf;
+  }
+  EXPECT_EQ(pdf.find("left out"), std::string::npos);
+  // The section's heading would stand at the foot of the first page over one line of its text:
+  // it goes over with the text.
+  const auto heading = std::find_if(pages.begin(), pages.end(), [](const std::string& page) {
+    return page.find("Outlier test") != std::string::npos;
+  });
+  ASSERT_NE(heading, pages.end());
+  EXPECT_NE(heading->find("is greater than 4.20."), std::string::npos) << *heading;
+}
+
+// Each exclusion with its reason and lines, the total left out, and a test without outliers.
+TEST(certificate, lists_the_observations_left_out) {
+  const ProcessedCalibration calibration =
+      NinePairs(std::string(kNinePublished),
+                {Exclusion{"", "", 7, "pillar bumped"}, Exclusion{"B", "A", 0, ""}});
+  ASSERT_EQ(calibration.exclusions.size(), 2u);
+  const std::string pdf = Joined(CertificatePages(calibration));
+  for (const std::string& part : std::vector<std::string>{
+           "Observations left out", "Left out Reason Measured lines Observations",
+           "line 7 pillar bumped 7 1",
+           DescribeExclusion(calibration.exclusions[1].exclusion) + " 3 1",
+           "2 of 10 observations were left out of the fit.", "No pair is an outlier."}) {
+    EXPECT_NE(pdf.find(part), std::string::npos) << "missing: " << part << "\n" << pdf;
+  }
+  EXPECT_EQ(pdf.find("ccepted"), std::string::npos);
 }
 
 }  // namespace
