@@ -497,6 +497,17 @@ TEST(paged_pdf, rows_kept_before_a_page_break) {
   EXPECT_EQ(RowsKeptBeforeBreak(3, 30), 0);  // so do three rows at the foot of a page
 }
 
+// The text of the certificate of `calibration`, laid out as on its pages by pdftotext.
+std::string CertificateText(const ProcessedCalibration& calibration) {
+  const TempDir dir;
+  QString reason;
+  EXPECT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
+      << reason.toStdString();
+  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
+  EXPECT_EQ(text.exitCode, 0) << text.err;
+  return text.out;
+}
+
 // The Kellerby example's 21 pairs fill the first page but for three rows; five go over, under
 // the repeated column headings.
 TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
@@ -505,12 +516,6 @@ TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
       ProcessCalibration(MeasurementHeader(), ReadBytes(examples / "kellerby-measured.txt"),
                          ReadBytes(examples / "kellerby-published.txt"), UncertaintyInputs());
   ASSERT_TRUE(calibration.processed) << calibration.failure;
-  const TempDir dir;
-  QString reason;
-  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
-      << reason.toStdString();
-  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
-  ASSERT_EQ(text.exitCode, 0) << text.err;
 
   // Each pair's row is found on its page by its published distance, the third word.
   std::vector<std::string> distances;
@@ -521,7 +526,7 @@ TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
   std::vector<int> rowsOnPage;
   std::size_t headingPage = 0;
   std::size_t firstRowPage = 0;
-  std::stringstream pages(text.out);
+  std::stringstream pages(CertificateText(calibration));
   for (std::string page; std::getline(pages, page, '\f');) {
     int rows = 0;
     for (const std::vector<std::string>& words : WordsOfLines(page)) {
@@ -547,17 +552,11 @@ TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
 // The correction table with U and k, the budget's inputs, the statement with its decision rule,
 // and why the full test does not apply to three pairs.
 TEST(certificate, holds_the_correction_with_its_uncertainty_and_conformity) {
-  const TempDir dir;
   UncertaintyInputs conditions;
   conditions.acceptance = MmPlusPpm{30.0, 0.0};
   conditions.centring = 0.5;
   const ProcessedCalibration calibration = SmallCalibration(conditions);
-  QString reason;
-  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
-      << reason.toStdString();
-  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
-  ASSERT_EQ(text.exitCode, 0) << text.err;
-  const std::string& pdf = text.out;
+  const std::string pdf = CertificateText(calibration);
   for (const char* part :
        {"Uncertainty of the correction", "Centring: +/- 0.5 mm at each end", "Baseline: not given",
         "Acceptance limit: MPE = 30 mm + 0 ppm", "Decision rule (ISO 14253-1)",
@@ -586,14 +585,8 @@ TEST(certificate, holds_the_correction_with_its_uncertainty_and_conformity) {
 // The pages of the certificate of `calibration`, the words of each joined by single blanks, so
 // that sentences read through pdftotext's line breaks.
 std::vector<std::string> CertificatePages(const ProcessedCalibration& calibration) {
-  const TempDir dir;
-  QString reason;
-  EXPECT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
-      << reason.toStdString();
-  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
-  EXPECT_EQ(text.exitCode, 0) << text.err;
   std::vector<std::string> pages;
-  std::stringstream all(text.out);
+  std::stringstream all(CertificateText(calibration));
   for (std::string page; std::getline(all, page, '\f');) {
     std::istringstream words(page);
     std::string flowing;
