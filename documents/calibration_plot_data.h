@@ -34,10 +34,10 @@ struct PlotPair {
   double spreadMm = 0.0;  // largest minus smallest observation
   // The outlier test of the pair: its externally studentized residual t against the limit, or
   // why the test does not apply to the calibration.
-  std::optional<double> studentizedResidual;  // when the test applies
-  bool outlier = false;                       // |t| > outlierLimit
+  std::optional<double> studentizedResidual = std::nullopt;  // when the test applies
+  bool outlier = false;                                      // |t| > outlierLimit
   double outlierLimit = 0.0;
-  std::string outlierTestReason;  // when it does not apply
+  std::string outlierTestReason = std::string();  // when it does not apply
 };
 
 struct CalibrationPlotData {
