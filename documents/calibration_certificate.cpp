@@ -7,10 +7,13 @@
 #include <QMarginsF>
 #include <QPainter>
 #include <QPen>
+#include <QStringList>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextObjectInterface>
 #include <QTextTable>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
@@ -18,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "core/data/visible_text.h"
 #include "core/units.h"
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
@@ -70,9 +74,16 @@ struct TableBreaks {
   std::set<int> beforeRows;    // rows (not counting the headings) that start a new page
 };
 
-// The certificate's tables with column headings, in their order.
-enum CertificateTable { kResultTable, kPairTable, kCorrectionTable, kTableCount };
-using CertificateBreaks = std::array<TableBreaks, kTableCount>;
+// The most tables with column headings a certificate holds: the accepted warnings, the
+// results, the pairs, the observations left out and the correction. Their breaks are kept in
+// the order the tables stand in, of those the certificate holds.
+constexpr std::size_t kTableCount = 5;
+
+// Where the certificate starts new pages besides its fixed ones.
+struct CertificateBreaks {
+  std::array<TableBreaks, kTableCount> tables;
+  std::set<std::size_t> headings;  // headings, counted in the document's order, on a new page
+};
 
 QString Heading(const QString& text, bool newPage) {
   return newPage ? QStringLiteral("<h3 style=\"page-break-before: always\">%1</h3>").arg(text)
@@ -199,6 +210,104 @@ QString PairSection(const CalibrationAnalysis& analysis, const TableBreaks& brea
   return html;
 }
 
+// "F-A", as the plot names a pair.
+QString PairText(const AdjustmentEntry& entry) {
+  return Html(entry.from) + QStringLiteral("-") + Html(entry.to);
+}
+
+// What the outlier test tested, at which level and against which limit, and its outliers; or
+// why it was not made.
+QString OutlierSection(const CalibrationAnalysis& analysis, const OutlierTest& test) {
+  QString html = QStringLiteral("<h3>Outlier test</h3>");
+  if (!test.applicable) {
+    return html + QStringLiteral("<p>Not applicable: %1.</p>").arg(Html(test.reason));
+  }
+  const std::size_t pairs = test.pairs.size();
+  html += QStringLiteral(
+              "<p>Each station pair's residual was compared with the scatter of the other pairs "
+              "about the line fitted without it (its externally studentized residual t). The test "
+              "is made at the %1 percent level for all %2 pairs together, which is %3 percent "
+              "for each pair; t has %4 degrees of freedom. A pair is an outlier when |t| is "
+              "greater than %5.</p>")
+              .arg(Number(100.0 * test.alpha, 0))
+              .arg(pairs)
+              .arg(Number(100.0 * test.alphaEach, 3))
+              .arg(test.degreesOfFreedom)
+              .arg(Number(test.critical, 2));
+  if (test.outliers == 0) {
+    return html + QStringLiteral("<p>No pair is an outlier.</p>");
+  }
+  html += test.outliers == 1 ? QStringLiteral("<p>One pair is an outlier:")
+                             : QStringLiteral("<p>%1 pairs are outliers:").arg(test.outliers);
+  for (std::size_t j = 0; j < pairs && j < analysis.entries.size(); ++j) {
+    if (test.pairs[j].outlier) {
+      html += QStringLiteral("<br>%1: t = %2")
+                  .arg(PairText(analysis.entries[j]), Number(test.pairs[j].studentizedResidual, 2));
+    }
+  }
+  return html + QStringLiteral("</p>");
+}
+
+// Each exclusion with its reason and the observations it left out, and how many of all were
+// left out together.
+QString ExclusionSection(const ProcessedCalibration& calibration, const TableBreaks& breaks) {
+  std::vector<QString> rows;
+  for (const AppliedExclusion& applied : calibration.exclusions) {
+    QStringList lines;
+    for (const std::size_t line : applied.lines) {
+      lines << QString::number(line);
+    }
+    rows.push_back(NumberRow(
+        {Html(DescribeExclusion(applied.exclusion)), Html(VisibleText(applied.exclusion.reason)),
+         lines.join(QStringLiteral(", ")), QString::number(applied.lines.size())},
+        3));
+  }
+  QString html = GridTable(
+      QStringLiteral("Observations left out"),
+      QStringLiteral("<p>These observations were left out of the fit at the surveyor's request; "
+                     "the results, the station pairs, the outlier test and the uncertainty are "
+                     "those of the observations kept. Lines are those of the measured text.</p>"),
+      Row({Html("Left out"), Html("Reason"), Html("Measured lines"), Html("Observations")}, "th"),
+      rows, breaks);
+  const auto& records = calibration.run.records.entries;
+  const std::size_t left = ExcludedObservationCount(calibration.exclusions);
+  const auto kept = std::count_if(records.begin(), records.end(), [](const ProjectRecord& record) {
+    return record.kind == kObservationKind;
+  });
+  return html + QStringLiteral("<p>%1 of %2 observations %3 left out of the fit.</p>")
+                    .arg(left)
+                    .arg(left + static_cast<std::size_t>(kept))
+                    .arg(left == 1 ? QStringLiteral("was") : QStringLiteral("were"));
+}
+
+// The warnings of a probably misread line that stood when the certificate was issued: the
+// certificate is issued with them only when they were accepted.
+QString WarningSection(const ProcessedCalibration& calibration, const TableBreaks& breaks) {
+  const std::vector<InputNotice> warnings = MisreadWarnings(calibration);
+  std::vector<QString> rows;
+  for (const InputNotice& warning : warnings) {
+    // The line number alone is a number, aligned on the right.
+    rows.push_back(
+        QStringLiteral("<tr><td>%1</td><td align=\"right\">%2</td><td>%3</td><td>%4</td></tr>")
+            .arg(Text(std::string(InputTextName(warning.where.text))),
+                 QString::number(warning.where.line), Html(VisibleText(warning.content)),
+                 Html(VisibleText(warning.reason))));
+  }
+  QString html = GridTable(
+      QStringLiteral("Accepted warnings"),
+      QStringLiteral("<p>These lines of the texts were probably read otherwise than meant. The "
+                     "warnings were accepted when this certificate was issued; the results are "
+                     "those of the texts as read.</p>"),
+      Row({Html("Text"), Html("Line"), Html("As written"), Html("Warning")}, "th"), rows, breaks);
+  const std::size_t unlisted = calibration.run.notices.misread - warnings.size();
+  if (unlisted > 0) {
+    html += QStringLiteral("<p>%1 more such %2 not listed.</p>")
+                .arg(unlisted)
+                .arg(unlisted == 1 ? QStringLiteral("warning is") : QStringLiteral("warnings are"));
+  }
+  return html;
+}
+
 QString Paragraphs(const std::vector<std::string>& lines) {
   QString html;
   for (const std::string& line : lines) {
@@ -295,13 +404,34 @@ QString ProgramVersion() {
                  : QStringLiteral("Mensuro");
 }
 
-// The certificate's text, its tables split where `breaks` says.
+// The headings of `document`, in their order.
+std::vector<QTextBlock> Headings(const QTextDocument& document) {
+  std::vector<QTextBlock> headings;
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    if (block.blockFormat().headingLevel() > 0) {
+      headings.push_back(block);
+    }
+  }
+  return headings;
+}
+
+// The certificate's text, its tables split and its headings put on new pages where `breaks`
+// says.
 void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibration,
                      const CertificateBreaks& breaks) {
   const CalibrationAnalysis& analysis = calibration.run.analysis;
-  document.setHtml(HeaderSections(calibration.header) +
-                   ResultSection(analysis, breaks[kResultTable]) +
-                   PairSection(analysis, breaks[kPairTable]) +
+  std::size_t table = 0;  // the breaks of the next table with column headings
+  QString html = HeaderSections(calibration.header);
+  if (HasMisreadWarnings(calibration)) {
+    html += WarningSection(calibration, breaks.tables[table++]);
+  }
+  html += ResultSection(analysis, breaks.tables[table++]);
+  html += PairSection(analysis, breaks.tables[table++]);
+  html += OutlierSection(analysis, calibration.outlierTest);
+  if (!calibration.exclusions.empty()) {
+    html += ExclusionSection(calibration, breaks.tables[table++]);
+  }
+  document.setHtml(html +
                    QStringLiteral("<h3 style=\"page-break-before: always\">Calibration plot</h3>"));
   QTextCursor cursor(&document);
   cursor.movePosition(QTextCursor::End);
@@ -309,7 +439,16 @@ void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibr
   QTextCharFormat plotFormat;
   plotFormat.setObjectType(kPlotObjectType);
   cursor.insertText(QString(QChar::ObjectReplacementCharacter), plotFormat);
-  cursor.insertHtml(ClosingSections(calibration, breaks[kCorrectionTable]));
+  cursor.insertHtml(ClosingSections(calibration, breaks.tables[table]));
+
+  const std::vector<QTextBlock> headings = Headings(document);
+  for (const std::size_t heading : breaks.headings) {
+    if (heading < headings.size()) {
+      QTextBlockFormat newPage;
+      newPage.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+      QTextCursor(headings[heading]).mergeBlockFormat(newPage);
+    }
+  }
 }
 
 // One table of the laid-out certificate: the page of its heading and of each of its rows (the
@@ -352,7 +491,7 @@ std::vector<TablePages> PagesOfTables(const QTextDocument& document) {
 // every table breaks well.
 bool AddTableBreak(const QTextDocument& document, CertificateBreaks& breaks) {
   const std::vector<TablePages> tables = PagesOfTables(document);
-  for (std::size_t index = 0; index < tables.size() && index < breaks.size(); ++index) {
+  for (std::size_t index = 0; index < tables.size() && index < breaks.tables.size(); ++index) {
     const TablePages& table = tables[index];
     const int rowCount = static_cast<int>(table.rows.size());
     int page = table.heading;
@@ -363,7 +502,7 @@ bool AddTableBreak(const QTextDocument& document, CertificateBreaks& breaks) {
       }
       const int before = row - firstOnPage;
       const int kept = RowsKeptBeforeBreak(before, rowCount - row);
-      TableBreaks& split = breaks[index];
+      TableBreaks& split = breaks.tables[index];
       if (kept == 0 && firstOnPage == 0 && !split.beforeHeading) {
         split.beforeHeading = true;
         return true;
@@ -373,6 +512,40 @@ bool AddTableBreak(const QTextDocument& document, CertificateBreaks& breaks) {
       }
       page = table.rows[row];
       firstOnPage = row;
+    }
+  }
+  return false;
+}
+
+// The fewest lines of the text under a heading that stay with it on its page.
+constexpr int kLinesUnderHeading = 2;
+
+// Adds to `breaks` the first heading of the laid-out `document` that stands at the foot of a
+// page with fewer than kLinesUnderHeading lines of its text (all of a shorter text) under it.
+// Returns false when there is none.
+bool AddHeadingBreak(const QTextDocument& document, CertificateBreaks& breaks) {
+  const QAbstractTextDocumentLayout& layout = *document.documentLayout();
+  const double pageHeight = document.pageSize().height();
+  // A line that would run over the foot of a page is moved to the next, its block not.
+  const auto pageOfLine = [&](const QTextBlock& block, int line) {
+    const double top = layout.blockBoundingRect(block).top() + block.layout()->lineAt(line).y();
+    return static_cast<int>(top / pageHeight);
+  };
+  const std::vector<QTextBlock> headings = Headings(document);
+  for (std::size_t index = 0; index < headings.size(); ++index) {
+    const QTextBlock& heading = headings[index];
+    const QTextBlock text = heading.next();
+    if (heading.layout()->lineCount() == 0 || !text.isValid()) {
+      continue;
+    }
+    const int page = pageOfLine(heading, 0);
+    const int lines = std::min(text.layout()->lineCount(), kLinesUnderHeading);
+    int kept = 0;
+    while (kept < lines && pageOfLine(text, kept) == page) {
+      ++kept;
+    }
+    if (kept < lines && breaks.headings.insert(index).second) {
+      return true;
     }
   }
   return false;
@@ -391,11 +564,14 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
   PlotObject plot(MakeCalibrationPlotData(calibration), width);
   document.documentLayout()->registerHandler(kPlotObjectType, &plot);
 
-  // Laid out again for every break a table needs; each adds one, so this ends. The bound only
-  // guards against a layout that never settles.
+  // Laid out again for every break a table or a heading needs; each adds one, so this ends.
+  // The bound only guards against a layout that never settles.
   CertificateBreaks breaks;
   FillCertificate(document, calibration, breaks);
-  for (int round = 0; round < 4 * kTableCount && AddTableBreak(document, breaks); ++round) {
+  const auto addBreak = [&document, &breaks] {
+    return AddTableBreak(document, breaks) || AddHeadingBreak(document, breaks);
+  };
+  for (std::size_t round = 0; round < 8 * kTableCount && addBreak(); ++round) {
     FillCertificate(document, calibration, breaks);
   }
 

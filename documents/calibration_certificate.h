@@ -1,7 +1,8 @@
 #pragma once
 
-// The PDF calibration certificate: A4 pages with the instrument, the baseline, the results and
-// verdicts, every station pair, the plot and the correction to apply, each page footed with the
+// The PDF calibration certificate: A4 pages with the instrument, the baseline, the warnings the
+// surveyor accepted, the results and verdicts, every station pair, the outlier test, the
+// observations left out, the plot and the correction to apply, each page footed with the
 // program's version and the SHA-256 of the two texts, so it can be traced to its data.
 
 #include <QString>

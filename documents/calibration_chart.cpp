@@ -1,6 +1,7 @@
 #include "documents/calibration_chart.h"
 
 #include "documents/document_fonts.h"
+#include "documents/report_numbers.h"
 
 #include <QAreaSeries>
 #include <QChart>
@@ -33,6 +34,7 @@ const QString kResidualSeries = QStringLiteral("pair residuals");
 const QColor kObservationColour(0x9e, 0x9e, 0x9e);
 const QColor kPairColour(0x1f, 0x5f, 0xa8);
 const QColor kFlaggedColour(0xc6, 0x28, 0x28);
+const QColor kOutlierColour(0x7b, 0x1f, 0xa2);
 const QColor kFitColour(0x2e, 0x7d, 0x32);
 const QColor kLimitColour(0xe0, 0x7b, 0x00);
 
@@ -197,27 +199,43 @@ void AddAxes(QChart& chart, double largestDistance, const QString& yTitle) {
   yAxis.release();
 }
 
-// The names of the flagged pairs above their markers. A chart gives the points of a series one
-// label format for all, so the names are text items of their own, placed again whenever the
-// plot area changes.
+// The names of the flagged pairs above their markers and of the outliers beside theirs. A chart
+// gives the points of a series one label format for all, so the names are text items of their
+// own, placed again whenever the plot area changes.
 void AddPairLabels(QChart& chart, const CalibrationPlotData& data) {
-  std::vector<std::pair<QGraphicsSimpleTextItem*, QPointF>> labels;
+  struct Label {
+    QGraphicsSimpleTextItem* item;
+    QPointF value;
+    bool beside;
+  };
+  std::vector<Label> labels;
   for (const PlotPair& pair : data.pairs) {
-    if (pair.flagged) {
+    if (pair.flagged || pair.outlier) {
       auto label = std::make_unique<QGraphicsSimpleTextItem>(Latin1(PairName(pair)), &chart);
-      label->setBrush(kFlaggedColour);
+      label->setBrush(pair.outlier ? kOutlierColour : kFlaggedColour);
       label->setFont(WithoutLigatures(chart.font()));
-      labels.emplace_back(label.release(), QPointF(pair.P, pair.differenceMm));  // chart owns it
+      // The chart owns its labels.
+      labels.push_back({label.release(), QPointF(pair.P, pair.differenceMm), pair.outlier});
     }
   }
   QObject::connect(&chart, &QChart::plotAreaChanged, &chart, [&chart, labels] {
-    for (const auto& [label, value] : labels) {
-      const QPointF marker = chart.mapToPosition(value);
-      const QRectF box = label->boundingRect();
-      label->setPos(marker - QPointF(box.width() / 2, box.height() + 8));
-      label->setVisible(chart.plotArea().contains(marker));
+    for (const Label& label : labels) {
+      const QPointF marker = chart.mapToPosition(label.value);
+      const QRectF box = label.item->boundingRect();
+      label.item->setPos(label.beside ? marker + QPointF(12, -box.height() / 2)
+                                      : marker - QPointF(box.width() / 2, box.height() + 8));
+      label.item->setVisible(chart.plotArea().contains(marker));
     }
   });
+}
+
+// The outliers' markers, in both charts alike, named with the test's limit.
+MarkerStyle OutlierStyle(const CalibrationPlotData& data, const QString& role) {
+  const auto outlier = std::find_if(data.pairs.begin(), data.pairs.end(),
+                                    [](const PlotPair& pair) { return pair.outlier; });
+  const double limit = outlier != data.pairs.end() ? outlier->outlierLimit : 0.0;
+  return {QStringLiteral("Outlier (|t| > %1)").arg(Latin1(FixedText(limit, 2))),
+          QScatterSeries::MarkerShapeRotatedRectangle, 14.0, kOutlierColour, role};
 }
 
 // Qt's legend keeps its entries on one row and cuts off what does not fit. The entries are
@@ -294,10 +312,15 @@ std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data) {
   auto chart = PlainChart(Latin1(data.title));
   AddBand(*chart, data);  // first, so that everything else is drawn over it
 
+  // An outlier that is also flagged is marked as an outlier.
   QList<QPointF> unflagged;
   QList<QPointF> flagged;
+  QList<QPointF> outlying;
   for (const PlotPair& pair : data.pairs) {
-    (pair.flagged ? flagged : unflagged).append(QPointF(pair.P, pair.differenceMm));
+    (pair.outlier   ? outlying
+     : pair.flagged ? flagged
+                    : unflagged)
+        .append(QPointF(pair.P, pair.differenceMm));
   }
   AddMarkers(*chart,
              {QStringLiteral("Pair means"), QScatterSeries::MarkerShapeCircle, 10.0, kPairColour,
@@ -308,8 +331,11 @@ std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data) {
                {QStringLiteral("Flagged pairs (3 or more)"), QScatterSeries::MarkerShapeTriangle,
                 13.0, kFlaggedColour, kDifferenceSeries},
                flagged);
-    AddPairLabels(*chart, data);
   }
+  if (!outlying.isEmpty()) {
+    AddMarkers(*chart, OutlierStyle(data, kDifferenceSeries), outlying);
+  }
+  AddPairLabels(*chart, data);
 
   QList<QPointF> observations;
   for (const PlotPoint& point : data.observations) {
@@ -335,13 +361,17 @@ std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data) {
 std::unique_ptr<QChart> MakeResidualChart(const CalibrationPlotData& data) {
   auto chart = PlainChart(QStringLiteral("Residuals of the fit"));
   QList<QPointF> residuals;
+  QList<QPointF> outlying;
   for (const PlotPair& pair : data.pairs) {
-    residuals.append(QPointF(pair.P, pair.residualMm));
+    (pair.outlier ? outlying : residuals).append(QPointF(pair.P, pair.residualMm));
   }
   AddMarkers(*chart,
              {QStringLiteral("Residuals"), QScatterSeries::MarkerShapeCircle, 10.0, kPairColour,
               kResidualSeries},
              residuals);
+  if (!outlying.isEmpty()) {
+    AddMarkers(*chart, OutlierStyle(data, kResidualSeries), outlying);
+  }
   QLineSeries* zero =
       AddLine(*chart, QString(), Qt::black, Qt::SolidLine, {0.0, 0.0}, {data.largestDistance, 0.0});
   HideFromLegend(*chart, *zero);

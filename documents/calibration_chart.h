@@ -15,11 +15,13 @@ class QScatterSeries;
 namespace mensuro {
 
 // Published minus observed against the published distance: every observation as a dot, every
-// pair's mean as a marker (flagged pairs in their own shape and colour, named), the fitted line
-// and the dashed flag limits, with legend, axis titles and the title of `data`.
+// pair's mean as a marker (flagged pairs and outliers each in a shape and colour of their own,
+// named), the fitted line and the dashed flag limits, with legend, axis titles and the title of
+// `data`.
 std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data);
 
-// The residuals of the unweighted fit against the published distance, with a zero line.
+// The residuals of the unweighted fit against the published distance, with a zero line; the
+// outliers marked as in the calibration chart.
 std::unique_ptr<QChart> MakeResidualChart(const CalibrationPlotData& data);
 
 // The pair whose marker `series` shows at `point`, or nullptr when `series` marks no pair there.

@@ -39,12 +39,28 @@ CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibrat
            (record.publishedDistance - record.observedDistance) * kMillimetresPerMetre});
     }
   }
-  for (const AdjustmentEntry& entry : run.analysis.entries) {
-    data.pairs.push_back({entry.from, entry.to, entry.P, entry.C, entry.d,
-                          entry.d * kMillimetresPerMetre, entry.r * kMillimetresPerMetre,
-                          entry.standardizedDifference, entry.flagged, entry.observations,
-                          entry.observationStdDev * kMillimetresPerMetre,
-                          entry.observationSpread * kMillimetresPerMetre});
+  const OutlierTest& outliers = calibration.outlierTest;
+  for (std::size_t j = 0; j < run.analysis.entries.size(); ++j) {
+    const AdjustmentEntry& entry = run.analysis.entries[j];
+    const bool tested = outliers.applicable && j < outliers.pairs.size();
+    data.pairs.push_back(
+        {.from = entry.from,
+         .to = entry.to,
+         .P = entry.P,
+         .C = entry.C,
+         .d = entry.d,
+         .differenceMm = entry.d * kMillimetresPerMetre,
+         .residualMm = entry.r * kMillimetresPerMetre,
+         .standardizedDifference = entry.standardizedDifference,
+         .flagged = entry.flagged,
+         .observations = entry.observations,
+         .stdDevMm = entry.observationStdDev * kMillimetresPerMetre,
+         .spreadMm = entry.observationSpread * kMillimetresPerMetre,
+         .studentizedResidual =
+             tested ? std::optional(outliers.pairs[j].studentizedResidual) : std::nullopt,
+         .outlier = tested && outliers.pairs[j].outlier,
+         .outlierLimit = tested ? outliers.critical : 0.0,
+         .outlierTestReason = tested ? std::string() : outliers.reason});
     data.largestDistance = std::max(data.largestDistance, entry.P);
   }
 
@@ -86,6 +102,12 @@ std::string PairDescription(const PlotPair& pair) {
   if (pair.observations > 1) {
     text += fmt::format("\n{} observations, s = {:.1f} mm, spread {:.1f} mm", pair.observations,
                         pair.stdDevMm, pair.spreadMm);
+  }
+  if (pair.studentizedResidual) {
+    text += fmt::format("\nt = {} (limit \xb1{}){}", FixedText(*pair.studentizedResidual, 2),
+                        FixedText(pair.outlierLimit, 2), pair.outlier ? ": an outlier" : "");
+  } else {
+    text += "\nOutlier test not applicable: " + pair.outlierTestReason;
   }
   return text;
 }

@@ -4,6 +4,7 @@
 // the baseline and millimetres across it, so that every drawing of the plot (window, exported
 // picture, certificate) draws the same points.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,12 @@ struct PlotPair {
   int observations = 0;   // averaged into C
   double stdDevMm = 0.0;  // of one observation
   double spreadMm = 0.0;  // largest minus smallest observation
+  // The outlier test of the pair: its externally studentized residual t against the limit, or
+  // why the test does not apply to the calibration.
+  std::optional<double> studentizedResidual = std::nullopt;  // when the test applies
+  bool outlier = false;                                      // |t| > outlierLimit
+  double outlierLimit = 0.0;
+  std::string outlierTestReason = std::string();  // when it does not apply
 };
 
 struct CalibrationPlotData {
@@ -59,8 +66,9 @@ CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibrat
 std::string PairName(const PlotPair& pair);
 
 // What hovering a pair's marker tells: its pair, P, C, d and standardized difference, one per
-// line, and for a pair measured more than once its observations' count, standard deviation and
-// spread.
+// line, for a pair measured more than once its observations' count, standard deviation and
+// spread, and last its t of the outlier test with the limit, or why the test does not apply.
+// Bytes as the texts hold them (Latin-1), the limit's sign a Latin-1 plus-minus.
 std::string PairDescription(const PlotPair& pair);
 
 }  // namespace mensuro

@@ -60,6 +60,24 @@ CalibrationPlotData SmallPlot() {
   return MakeCalibrationPlotData(SmallCalibration());
 }
 
+// Nine pairs of a 1 mm + 1.5 ppm instrument. F-A, measured on lines 7 and 12, lies 1.9 mm off
+// the line of the others: an outlier, t = 4.72 against the limit 4.20 (6 degrees of freedom).
+constexpr std::string_view kNinePublished =
+    "A,B,47.6828\nA,C,104.7281\nA,D,152.4117\nA,E,234.2515\nA,F,281.9343\nA,G,347.5361\n"
+    "A,H,395.2191\nA,I,455.9623\nA,J,503.6455\n";
+constexpr std::string_view kNineMeasured =
+    "^1\n%1.5\nA,B,47.6819\nA,C,104.7276\nA,D,152.4108\nA,E,234.2508\nA,F,281.9311\n"
+    "A,G,347.5349\nA,H,395.2179\nA,I,455.9606\nA,J,503.6442\nF,A,281.9330\n";
+
+ProcessedCalibration NinePairs(std::string published = std::string(kNinePublished),
+                               std::vector<Exclusion> exclusions = {}) {
+  ProcessedCalibration calibration =
+      ProcessCalibration(MeasurementHeader(), std::string(kNineMeasured), std::move(published),
+                         UncertaintyInputs(), std::move(exclusions));
+  EXPECT_TRUE(calibration.processed) << calibration.failure;
+  return calibration;
+}
+
 std::vector<std::string> LinesOf(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream stream(text);
@@ -129,10 +147,12 @@ TEST(calibration_plot, data_of_a_small_project) {
   EXPECT_NEAR(data.lowerLimitEnd.y, -6.6, 1e-12);
 
   EXPECT_EQ(PairDescription(data.pairs[2]),
-            "A-D\nP = 600.0000 m\nC = 599.9910 m\nd = 9.0 mm\nStd. residual *4.1");
+            "A-D\nP = 600.0000 m\nC = 599.9910 m\nd = 9.0 mm\nStd. residual *4.1\n"
+            "Outlier test not applicable: 3 station pairs; the test needs at least 4");
   // B-A was measured twice, 2 mm apart.
-  EXPECT_TRUE(PairDescription(data.pairs[1])
-                  .ends_with("\nStd. residual 1.7\n2 observations, s = 1.4 mm, spread 2.0 mm"))
+  EXPECT_NE(PairDescription(data.pairs[1])
+                .find("\nStd. residual 1.7\n2 observations, s = 1.4 mm, spread 2.0 mm\n"),
+            std::string::npos)
       << PairDescription(data.pairs[1]);
 }
 
@@ -232,6 +252,50 @@ TEST(calibration_plot, charts_draw_the_data) {
       PairAtMarker(data, *SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Observations"))[0],
                    QPointF(100.0, 3.0)),
       nullptr);
+}
+
+// An outlier has a marker of its own in both charts, is named beside it, and its hover text
+// gives its t against the limit.
+TEST(calibration_plot, outliers_marked_named_and_described) {
+  const CalibrationPlotData data = MakeCalibrationPlotData(NinePairs());
+  ASSERT_EQ(data.pairs.size(), 9u);
+  const PlotPair& outlier = data.pairs[8];
+  ASSERT_EQ(PairName(outlier), "F-A");
+  EXPECT_TRUE(outlier.outlier);
+  EXPECT_TRUE(
+      PairDescription(outlier).ends_with("\nt = 4.72 (limit \xb1"
+                                         "4.20): an outlier"))
+      << PairDescription(outlier);
+  EXPECT_FALSE(data.pairs[1].outlier);
+  EXPECT_TRUE(PairDescription(data.pairs[1])
+                  .ends_with("\nt = -0.87 (limit \xb1"
+                             "4.20)"))
+      << PairDescription(data.pairs[1]);
+
+  const QString name = QStringLiteral("Outlier (|t| > 4.20)");
+  const std::unique_ptr<QChart> chart = MakeCalibrationChart(data);
+  const auto marked = SeriesNamed<QScatterSeries>(*chart, name);
+  ASSERT_EQ(marked.size(), 1u);
+  EXPECT_EQ(marked[0]->points(), (QList<QPointF>{{outlier.P, outlier.differenceMm}}));
+  const auto means = SeriesNamed<QScatterSeries>(*chart, QStringLiteral("Pair means"));
+  ASSERT_EQ(means.size(), 1u);
+  EXPECT_EQ(means[0]->count(), 8);
+  EXPECT_NE(marked[0]->markerShape(), means[0]->markerShape());
+  EXPECT_NE(marked[0]->color(), means[0]->color());
+  EXPECT_EQ(PairAtMarker(data, *marked[0], marked[0]->at(0)), &outlier);
+  QStringList labels;
+  for (const QGraphicsItem* item : chart->childItems()) {
+    if (const auto* label = dynamic_cast<const QGraphicsSimpleTextItem*>(item)) {
+      labels << label->text();
+    }
+  }
+  EXPECT_EQ(labels, QStringList{QStringLiteral("F-A")});
+
+  const std::unique_ptr<QChart> residuals = MakeResidualChart(data);
+  const auto residual = SeriesNamed<QScatterSeries>(*residuals, name);
+  ASSERT_EQ(residual.size(), 1u);
+  EXPECT_EQ(residual[0]->points(), (QList<QPointF>{{outlier.P, outlier.residualMm}}));
+  EXPECT_EQ(SeriesNamed<QScatterSeries>(*residuals, QStringLiteral("Residuals"))[0]->count(), 8);
 }
 
 // The legend's entries wrap to further rows where one row would not hold them, below the plot
@@ -390,6 +454,10 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   has("Degrees of freedom: 1");
   has("12.7050");
   has("add 0.7 mm + 13.947 ppm \u00d7 distance");
+  // Three pairs are too few for the outlier test; nothing was left out or accepted.
+  has("Not applicable: 3 station pairs; the test needs at least 4.");
+  EXPECT_EQ(pdf.find("left out"), std::string::npos);
+  EXPECT_EQ(pdf.find("ccepted"), std::string::npos);
   // Every pair's row whole: from, to, P, C, observations (with standard deviation and spread
   // when more than one), d, residual, standardized difference, flag.
   const std::vector<std::vector<std::string>> rows = {
@@ -429,6 +497,17 @@ TEST(paged_pdf, rows_kept_before_a_page_break) {
   EXPECT_EQ(RowsKeptBeforeBreak(3, 30), 0);  // so do three rows at the foot of a page
 }
 
+// The text of the certificate of `calibration`, laid out as on its pages by pdftotext.
+std::string CertificateText(const ProcessedCalibration& calibration) {
+  const TempDir dir;
+  QString reason;
+  EXPECT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
+      << reason.toStdString();
+  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
+  EXPECT_EQ(text.exitCode, 0) << text.err;
+  return text.out;
+}
+
 // The Kellerby example's 21 pairs fill the first page but for three rows; five go over, under
 // the repeated column headings.
 TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
@@ -437,12 +516,6 @@ TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
       ProcessCalibration(MeasurementHeader(), ReadBytes(examples / "kellerby-measured.txt"),
                          ReadBytes(examples / "kellerby-published.txt"), UncertaintyInputs());
   ASSERT_TRUE(calibration.processed) << calibration.failure;
-  const TempDir dir;
-  QString reason;
-  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
-      << reason.toStdString();
-  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
-  ASSERT_EQ(text.exitCode, 0) << text.err;
 
   // Each pair's row is found on its page by its published distance, the third word.
   std::vector<std::string> distances;
@@ -453,7 +526,7 @@ TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
   std::vector<int> rowsOnPage;
   std::size_t headingPage = 0;
   std::size_t firstRowPage = 0;
-  std::stringstream pages(text.out);
+  std::stringstream pages(CertificateText(calibration));
   for (std::string page; std::getline(pages, page, '\f');) {
     int rows = 0;
     for (const std::vector<std::string>& words : WordsOfLines(page)) {
@@ -479,17 +552,11 @@ TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
 // The correction table with U and k, the budget's inputs, the statement with its decision rule,
 // and why the full test does not apply to three pairs.
 TEST(certificate, holds_the_correction_with_its_uncertainty_and_conformity) {
-  const TempDir dir;
   UncertaintyInputs conditions;
   conditions.acceptance = MmPlusPpm{30.0, 0.0};
   conditions.centring = 0.5;
   const ProcessedCalibration calibration = SmallCalibration(conditions);
-  QString reason;
-  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
-      << reason.toStdString();
-  const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
-  ASSERT_EQ(text.exitCode, 0) << text.err;
-  const std::string& pdf = text.out;
+  const std::string pdf = CertificateText(calibration);
   for (const char* part :
        {"Uncertainty of the correction", "Centring: +/- 0.5 mm at each end", "Baseline: not given",
         "Acceptance limit: MPE = 30 mm + 0 ppm", "Decision rule (ISO 14253-1)",
@@ -513,6 +580,73 @@ TEST(certificate, holds_the_correction_with_its_uncertainty_and_conformity) {
                                     ? "Statement: the instrument conforms"
                                     : "Statement: inconclusive";
   EXPECT_NE(pdf.find(statement), std::string::npos) << pdf;
+}
+
+// The pages of the certificate of `calibration`, the words of each joined by single blanks, so
+// that sentences read through pdftotext's line breaks.
+std::vector<std::string> CertificatePages(const ProcessedCalibration& calibration) {
+  std::vector<std::string> pages;
+  std::stringstream all(CertificateText(calibration));
+  for (std::string page; std::getline(all, page, '\f');) {
+    std::istringstream words(page);
+    std::string flowing;
+    for (std::string word; words >> word;) {
+      flowing += (flowing.empty() ? "" : " ") + word;
+    }
+    pages.push_back(flowing);
+  }
+  return pages;
+}
+
+std::string Joined(const std::vector<std::string>& pages) {
+  std::string text;
+  for (const std::string& page : pages) {
+    text += page + " ";
+  }
+  return text;
+}
+
+// The outlier test in words, with the outlier and its t, and the misread line accepted.
+TEST(certificate, names_the_outlier_and_the_accepted_warnings) {
+  // Only two fields on the published text's last line: probably misread, accepted.
+  const ProcessedCalibration calibration = NinePairs(std::string(kNinePublished) + "A,K\n");
+  ASSERT_TRUE(HasMisreadWarnings(calibration));
+  const std::vector<std::string> pages = CertificatePages(calibration);
+  const std::string pdf = Joined(pages);
+  for (const char* part :
+       {"Outlier test",
+        "at the 5 percent level for all 9 pairs together, which is 0.568 percent "
+        "for each pair; t has 6 degrees of freedom",
+        "outlier when |t| is greater than 4.20.", "One pair is an outlier: F-A: t = 4.72",
+        "Accepted warnings", "accepted when this certificate was issued",
+        "published 10 A,K only two fields: the distance is read from the station name \"K\""}) {
+    EXPECT_NE(pdf.find(part), std::string::npos) << "missing: " << part << "\n" << pdf;
+  }
+  EXPECT_EQ(pdf.find("left out"), std::string::npos);
+  // The section's heading would stand at the foot of the first page over one line of its text:
+  // it goes over with the text.
+  const auto heading = std::find_if(pages.begin(), pages.end(), [](const std::string& page) {
+    return page.find("Outlier test") != std::string::npos;
+  });
+  ASSERT_NE(heading, pages.end());
+  EXPECT_NE(heading->find("is greater than 4.20."), std::string::npos) << *heading;
+}
+
+// Each exclusion with its reason and lines, the total left out, and a test without outliers.
+TEST(certificate, lists_the_observations_left_out) {
+  const ProcessedCalibration calibration =
+      NinePairs(std::string(kNinePublished),
+                {Exclusion{"", "", 7, "pillar bumped"}, Exclusion{"B", "A", 0, ""}});
+  ASSERT_EQ(calibration.exclusions.size(), 2u);
+  const std::string pdf = Joined(CertificatePages(calibration));
+  for (const std::string& part : std::vector<std::string>{
+           "Observations left out", "Left out Reason Measured lines Observations",
+           "line 7 pillar bumped 7 1",
+           DescribeExclusion(calibration.exclusions[1].exclusion) + " 3 1",
+           "2 of 10 observations were left out of the fit.", "No pair is an outlier."}) {
+    EXPECT_NE(pdf.find(part), std::string::npos) << "missing: " << part << "\n" << pdf;
+  }
+  EXPECT_EQ(pdf.find("ccepted"), std::string::npos);
 }
 
 }  // namespace
