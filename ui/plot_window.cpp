@@ -15,6 +15,7 @@
 #include <QTableWidgetItem>
 #include <QToolTip>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +63,15 @@ constexpr QSize kFrameAllowance(16, 40);
 
 // How near (pixels) a right click must be to a marker to open its menu.
 constexpr qreal kMarkerReach = 8.0;
+
+// The lists below the charts are as tall as their rows up to this many, and scroll beyond: the
+// charts keep the room they need.
+constexpr int kListedRowsShown = 4;
+
+// Makes `view` as tall as `rows` rows of `rowHeight`, up to kListedRowsShown of them.
+void FitListHeight(QAbstractItemView& view, int rows, int rowHeight) {
+  view.setFixedHeight(2 * view.frameWidth() + std::min(rows, kListedRowsShown) * rowHeight);
+}
 
 // A read-only table of figures, which FillFigureTable makes as tall as its rows and as wide as
 // its columns need, so that every column shows whole; the panel scrolls instead of the table.
@@ -142,7 +152,6 @@ QWidget* CPlotWindow::BuildChartColumn() {
   noticeTitle_ = new QLabel(QStringLiteral("Warnings and notes on the input:"), column);
   noticeList_ = new QListWidget(column);
   noticeList_->setObjectName(QStringLiteral("noticeList"));
-  noticeList_->setMaximumHeight(120);
   exclusionTitle_ = new QLabel(QStringLiteral("Left out of the fit:"), column);
   exclusionList_ = new QTableWidget(0, 2, column);
   exclusionList_->setObjectName(QStringLiteral("exclusionList"));
@@ -151,7 +160,6 @@ QWidget* CPlotWindow::BuildChartColumn() {
   exclusionList_->verticalHeader()->hide();
   exclusionList_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   exclusionList_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-  exclusionList_->setMaximumHeight(100);
 
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -274,6 +282,9 @@ void CPlotWindow::ShowExclusions(const std::vector<AppliedExclusion>& exclusions
     exclusionList_->setCellWidget(static_cast<int>(i), 1, bringBack);
   }
   exclusionList_->resizeRowsToContents();
+  if (!exclusions.empty()) {
+    FitListHeight(*exclusionList_, exclusionList_->rowCount(), exclusionList_->rowHeight(0));
+  }
   exclusionTitle_->setVisible(!exclusions.empty());
   exclusionList_->setVisible(!exclusions.empty());
 }
@@ -332,6 +343,9 @@ void CPlotWindow::ShowNotices(const InputNotices& notices) {
   const std::size_t unlisted = UnlistedNotices(notices);
   if (unlisted > 0) {
     noticeList_->addItem(QStringLiteral("%1 more not listed").arg(unlisted));
+  }
+  if (noticeList_->count() > 0) {
+    FitListHeight(*noticeList_, noticeList_->count(), noticeList_->sizeHintForRow(0));
   }
   noticeTitle_->setVisible(noticeList_->count() > 0);
   noticeList_->setVisible(noticeList_->count() > 0);
