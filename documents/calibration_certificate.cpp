@@ -269,14 +269,11 @@ QString ExclusionSection(const ProcessedCalibration& calibration, const TableBre
                      "those of the observations kept. Lines are those of the measured text.</p>"),
       Row({Html("Left out"), Html("Reason"), Html("Measured lines"), Html("Observations")}, "th"),
       rows, breaks);
-  const auto& records = calibration.run.records.entries;
   const std::size_t left = ExcludedObservationCount(calibration.exclusions);
-  const auto kept = std::count_if(records.begin(), records.end(), [](const ProjectRecord& record) {
-    return record.kind == kObservationKind;
-  });
+  const std::size_t kept = CountRecords(calibration.run.records);
   return html + QStringLiteral("<p>%1 of %2 observations %3 left out of the fit.</p>")
                     .arg(left)
-                    .arg(left + static_cast<std::size_t>(kept))
+                    .arg(left + kept)
                     .arg(left == 1 ? QStringLiteral("was") : QStringLiteral("were"));
 }
 

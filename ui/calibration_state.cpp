@@ -33,10 +33,8 @@ const ProcessedCalibration& CalibrationState::Process(MeasurementHeader header,
   if (last_ && last_->measuredText == measuredText) {
     exclusions = ExclusionsOf(*last_);
   }
-  last_ = ProcessCalibration(std::move(header), std::move(measuredText), std::move(publishedText),
-                             std::move(conditions), std::move(exclusions));
-  failure_ = last_->processed ? QString() : FieldFromBytes(last_->failure);
-  emit Changed();
+  Keep(ProcessCalibration(std::move(header), std::move(measuredText), std::move(publishedText),
+                          std::move(conditions), std::move(exclusions)));
   return *last_;
 }
 
@@ -57,9 +55,7 @@ QString CalibrationState::Exclude(Exclusion exclusion) {
   if (!without.processed) {
     return FieldFromBytes(without.failure);
   }
-  last_ = std::move(without);
-  failure_.clear();
-  emit Changed();
+  Keep(std::move(without));
   return {};
 }
 
@@ -67,17 +63,20 @@ void CalibrationState::BringBack(std::size_t index) {
   if (last_ && index < last_->exclusions.size()) {
     std::vector<Exclusion> exclusions = ExclusionsOf(*last_);
     exclusions.erase(exclusions.begin() + static_cast<std::ptrdiff_t>(index));
-    last_ = WithExclusions(*last_, std::move(exclusions));
-    failure_ = last_->processed ? QString() : FieldFromBytes(last_->failure);
-    emit Changed();
+    Keep(WithExclusions(*last_, std::move(exclusions)));
   }
 }
 
 void CalibrationState::SetConditions(const UncertaintyInputs& conditions) {
   if (const ProcessedCalibration* kept = Calibration()) {
-    last_ = WithConditions(*kept, conditions);
-    emit Changed();
+    Keep(WithConditions(*kept, conditions));
   }
+}
+
+void CalibrationState::Keep(ProcessedCalibration calibration) {
+  last_ = std::move(calibration);
+  failure_ = last_->processed ? QString() : FieldFromBytes(last_->failure);
+  emit Changed();
 }
 
 }  // namespace mensuro

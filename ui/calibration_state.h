@@ -54,6 +54,9 @@ class CalibrationState : public QObject {
   void Changed();
 
  private:
+  // Makes `calibration` the one the views show, and tells them.
+  void Keep(ProcessedCalibration calibration);
+
   std::optional<ProcessedCalibration> last_;  // processed or not
   QString failure_;
 };
