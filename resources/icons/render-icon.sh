@@ -23,3 +23,10 @@ render() {
 
 render 78 "$here/mensuro-icon.png"
 render 256 "$here/mensuro-icon-256.png"
+
+# The Windows icon (programs, installer, shortcuts) from the 256-pixel picture, with the sizes
+# Explorer and the Start menu ask for. Needs ImageMagick's convert.
+if command -v convert >/dev/null 2>&1; then
+  convert "$here/mensuro-icon-256.png" -define icon:auto-resize=256,64,48,32,16 "$here/mensuro.ico"
+  echo "Wrote $here/mensuro.ico"
+fi
