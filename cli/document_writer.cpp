@@ -13,6 +13,7 @@
 #endif
 
 #include "cli/executable_dir.h"
+#include "core/data/file_names.h"
 
 namespace mensuro::cli {
 namespace {
@@ -42,19 +43,19 @@ std::optional<DocumentWriter> LoadDocumentWriter(const char* argv0, std::string&
   });
   if (found == places.end()) {
     reason = "cannot load the document module for --plot and --certificate: neither '" +
-             places[0].string() + "' nor '" + places[1].string() + "' exists";
+             Utf8FromPath(places[0]) + "' nor '" + Utf8FromPath(places[1]) + "' exists";
     return std::nullopt;
   }
   std::error_code loadStatus;
   boost::dll::shared_library module;
   module.load(*found, loadStatus);
   if (loadStatus) {
-    reason =
-        "cannot load the document module '" + found->string() + "': " + LoadFailure(loadStatus);
+    reason = "cannot load the document module '" + Utf8FromPath(*found) +
+             "': " + LoadFailure(loadStatus);
     return std::nullopt;
   }
   if (!module.has(kWriteDocumentsEntry)) {
-    reason = "the document module '" + found->string() + "' lacks its entry point " +
+    reason = "the document module '" + Utf8FromPath(*found) + "' lacks its entry point " +
              kWriteDocumentsEntry;
     return std::nullopt;
   }

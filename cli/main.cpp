@@ -19,11 +19,13 @@
 #include "cli/document_writer.h"
 #include "cli/json_output.h"
 #include "cli/library_baseline.h"
+#include "cli/process_start.h"
 #include "cli/reduce_command.h"
 #include "cli/terminal_output.h"
 #include "core/analysis/report_text.h"
 #include "core/data/baseline_library.h"
 #include "core/data/data_files.h"
+#include "core/data/file_names.h"
 #include "core/data/input_notices.h"
 #include "core/data/station_pairs.h"
 #include "core/data/text_encoding.h"
@@ -83,7 +85,7 @@ FileLine LocateLine(const InputLocation& where, const CommandLine& line,
 PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
   std::string reason;
   if (!line.baselineName) {
-    auto published = ReadTextFile(line.publishedFile, reason);
+    auto published = ReadTextFile(PathFromUtf8(line.publishedFile), reason);
     if (!published) {
       return Refused(Fail(
           kExitUsage, "cannot read the published file '" + line.publishedFile + "': " + reason));
@@ -97,8 +99,9 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
   }
   CollectedBaseline& baseline = *found;
   std::optional<BaselineProperty> uncertainty = FindBaselineProperty(baseline, "uncertainty");
-  return {std::move(baseline.publishedText), *line.baselineName,    kExitSuccess, library.string(),
-          std::move(baseline.libraryLines),  std::move(uncertainty)};
+  return {
+      std::move(baseline.publishedText), *line.baselineName,    kExitSuccess, Utf8FromPath(library),
+      std::move(baseline.libraryLines),  std::move(uncertainty)};
 }
 
 // The inputs of the uncertainty budget: the options', and the baseline uncertainty of the
@@ -194,7 +197,7 @@ std::string FailureText(const std::string& message, const ProjectRun& run) {
 int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration& calibration,
                PublishedSource& published) {
   std::string reason;
-  std::optional<std::string> measured = ReadTextFile(line.measuredFile, reason);
+  std::optional<std::string> measured = ReadTextFile(PathFromUtf8(line.measuredFile), reason);
   if (!measured) {
     return Fail(kExitUsage, "cannot read the measured file '" + line.measuredFile + "': " + reason);
   }
@@ -260,7 +263,7 @@ int WriteFiles(const CommandLine& line, const ProcessedCalibration& calibration,
                const std::optional<DocumentWriter>& documents) {
   std::string reason;
   if (!line.outputFile.empty() &&
-      WriteReportFile(line.outputFile, calibration.report, reason) != 0) {
+      WriteReportFile(PathFromUtf8(line.outputFile), calibration.report, reason) != 0) {
     return Fail(kExitUsage, "cannot write the report file '" + line.outputFile + "': " + reason);
   }
   if (documents) {
@@ -353,6 +356,12 @@ int main(int argc, char** argv) {
   std::setlocale(LC_MESSAGES, "");
   // The streams alone write the output, so they needn't keep in step with C's stdio.
   std::ios::sync_with_stdio(false);
+  WriteStandardStreamsAsBytes();
+  std::vector<std::string> arguments = Utf8Arguments(argc, argv);
+  std::vector<char*> argumentPointers;
+  for (std::string& argument : arguments) {
+    argumentPointers.push_back(argument.data());
+  }
 
   CLI::App app{"", "mensuro-cli"};
   CommandLine line;
@@ -360,7 +369,7 @@ int main(int argc, char** argv) {
   ReduceCommandLine reduceLine;
   const CLI::App* reduce = DescribeReduceCommand(app, reduceLine);
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(argumentPointers.size()), argumentPointers.data());
   } catch (const CLI::CallForHelp&) {
     PrintOut(app.help());
     return kExitSuccess;

@@ -8,6 +8,7 @@
 #include "cli/library_baseline.h"
 #include "cli/terminal_output.h"
 #include "core/data/file_bytes.h"
+#include "core/data/file_names.h"
 #include "core/data/number_text.h"
 #include "core/data/text_encoding.h"
 #include "core/reduction/field_reduction.h"
@@ -74,7 +75,7 @@ std::optional<StationHeights> MarkHeights(const ReduceCommandLine& line, const c
     std::optional<StationHeights> heights =
         baselineKind ? BaselineHeights(*baseline, error) : std::nullopt;
     if (!heights) {
-      Fail(kExitUsage, FieldFileErrorText(library.string(), error));
+      Fail(kExitUsage, FieldFileErrorText(Utf8FromPath(library), error));
       return std::nullopt;
     }
     kind = line.distances.value_or(*baselineKind);
@@ -84,7 +85,7 @@ std::optional<StationHeights> MarkHeights(const ReduceCommandLine& line, const c
   if (line.heightsFile.empty()) {
     return StationHeights();
   }
-  const std::optional<std::string> text = ReadTextFile(line.heightsFile, reason);
+  const std::optional<std::string> text = ReadTextFile(PathFromUtf8(line.heightsFile), reason);
   if (!text) {
     Fail(kExitUsage, "cannot read the heights file '" + line.heightsFile + "': " + reason);
     return std::nullopt;
@@ -116,7 +117,8 @@ std::string MissingForSlopes(const ReduceCommandLine& line) {
 bool WriteFile(const std::string& path, std::string_view text, std::string_view what) {
   std::string reason;
   if (WriteFileWith(
-          path, [text](const WriteBytes& write) { return write(text); }, reason) != 0) {
+          PathFromUtf8(path), [text](const WriteBytes& write) { return write(text); }, reason) !=
+      0) {
     Fail(kExitUsage, fmt::format("cannot write the {} '{}': {}", what, path, reason));
     return false;
   }
@@ -201,7 +203,7 @@ int RunReduce(const ReduceCommandLine& line, const char* argv0) {
     return Fail(kExitUsage, "--library is used only with --baseline");
   }
   std::string reason;
-  const std::optional<std::string> text = ReadTextFile(line.fieldFile, reason);
+  const std::optional<std::string> text = ReadTextFile(PathFromUtf8(line.fieldFile), reason);
   if (!text) {
     return Fail(kExitUsage, "cannot read the field file '" + line.fieldFile + "': " + reason);
   }

@@ -71,7 +71,16 @@ void StartMeasuredHeader(MeasurementHeader& header, const std::optional<std::tm>
 std::optional<std::tm> LocalTimeNow() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
-  if (now == static_cast<std::time_t>(-1) || localtime_r(&now, &local) == nullptr) {
+  if (now == static_cast<std::time_t>(-1)) {
+    return std::nullopt;
+  }
+#ifdef _WIN32
+  // The C library of Windows has the reentrant form under its own name and argument order.
+  const bool converted = localtime_s(&local, &now) == 0;
+#else
+  const bool converted = localtime_r(&now, &local) != nullptr;
+#endif
+  if (!converted) {
     return std::nullopt;
   }
   return local;

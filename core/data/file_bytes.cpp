@@ -2,6 +2,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#endif
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -11,11 +16,6 @@
 
 namespace mensuro {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // The file a write replaces: the target of a symbolic link rather than the link itself.
 std::filesystem::path WriteTarget(const std::filesystem::path& path) {
@@ -36,7 +36,7 @@ FileHandle CreateScratchFile(const std::filesystem::path& target, std::filesyste
   for (int attempt = 0; attempt < 16; ++attempt) {
     scratch = target;
     scratch += ".mensuro-" + std::to_string(names() % 1000000000U) + ".tmp";
-    if (FileHandle file{std::fopen(scratch.c_str(), "wbx")}) {
+    if (FileHandle file = CreateNewFile(scratch)) {
       return file;
     }
     if (errno != EEXIST) {
@@ -47,6 +47,31 @@ FileHandle CreateScratchFile(const std::filesystem::path& target, std::filesyste
 }
 
 }  // namespace
+
+void FileCloser::operator()(std::FILE* file) const {
+  std::fclose(file);
+}
+
+FileHandle CreateNewFile(const std::filesystem::path& path) {
+#ifdef _WIN32
+  // The C library of Windows knows no "x" mode, and its narrow names go through the code page:
+  // the wide-character open creates exclusively, then a stream is put on the descriptor.
+  const int descriptor =
+      _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (descriptor < 0) {
+    return nullptr;
+  }
+  FileHandle file{_fdopen(descriptor, "wb")};
+  if (!file) {
+    const int error = errno;
+    _close(descriptor);
+    errno = error;
+  }
+  return file;
+#else
+  return FileHandle{std::fopen(path.c_str(), "wbx")};
+#endif
+}
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string& reason) {
   std::error_code status;

@@ -1,12 +1,23 @@
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace mensuro {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const;
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// A new file at `path`, open for writing bytes; never one that exists already: nothing, with
+// errno EEXIST, when something of that name is there, which is left as it was.
+FileHandle CreateNewFile(const std::filesystem::path& path);
 
 // The bytes of the file at `path`, unchanged; or nothing, with the reason in `reason`.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std::string& reason);

@@ -5,6 +5,8 @@
 #include "documents/module/document_module.h"
 
 #include <QApplication>
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <algorithm>
 #include <boost/dll/alias.hpp>
@@ -31,6 +33,16 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
   }
 }
 
+// A file name as the command line gives it: UTF-8 on Windows (it reads its wide arguments),
+// the system's own bytes elsewhere.
+QString FileNameText(const std::string& name) {
+#ifdef _WIN32
+  return QString::fromStdString(name);
+#else
+  return QFile::decodeName(QByteArray::fromStdString(name));
+#endif
+}
+
 std::string CannotWrite(std::string_view what, const std::string& path, const QString& reason) {
   return "cannot write the " + std::string(what) + " file '" + path +
          "': " + reason.toLocal8Bit().toStdString();
@@ -47,14 +59,14 @@ std::string WriteFiles(const ProcessedCalibration& calibration, const DocumentFi
 
   QString reason;
   if (!files.plotFile.empty()) {
-    const QString path = QString::fromLocal8Bit(files.plotFile);
+    const QString path = FileNameText(files.plotFile);
     if (!SavePlot(path, PlotFileTypeOf(path).value_or(PlotFileType::kPdf),
                   MakeCalibrationPlotData(calibration), reason)) {
       return CannotWrite("plot", files.plotFile, reason);
     }
   }
   if (!files.certificateFile.empty() &&
-      !SaveCertificate(QString::fromLocal8Bit(files.certificateFile), calibration, reason)) {
+      !SaveCertificate(FileNameText(files.certificateFile), calibration, reason)) {
     return CannotWrite("certificate", files.certificateFile, reason);
   }
   return {};

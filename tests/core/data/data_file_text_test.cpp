@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/data/file_bytes.h"
+#include "core/data/file_names.h"
 #include "core/data/text_file.h"
 #include "support/temp_dir.h"
 
@@ -147,6 +152,36 @@ TEST(text_file_write, fails_without_harm_where_the_file_cant_be_written) {
   EXPECT_EQ(WriteTextFile(folder, "x"), 1);
   EXPECT_EQ(test::ReadBytes(folder / "inside.txt"), "kept");
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"taken.txt"});
+}
+
+TEST(new_file, is_created_once_and_never_over_a_file_that_is_there) {
+  const test::TempDir dir;
+  const fs::path path = dir.path() / "scratch.tmp";
+  {
+    const FileHandle file = CreateNewFile(path);
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(std::fwrite("new", 1, 3, file.get()), 3U);
+  }
+  errno = 0;
+  EXPECT_EQ(CreateNewFile(path), nullptr);
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(test::ReadBytes(path), "new");
+}
+
+// A name with letters outside ASCII, given as the command line gives it (UTF-8), reaches the
+// same file for writing, reading and listing; on Windows this takes the wide-character calls.
+TEST(file_names, outside_ascii_are_written_read_and_named_as_given) {
+  const test::TempDir dir;
+  const std::string name =
+      "Pr\xC3\xBC"
+      "fstrecke \xC3\x98resund \xE2\x80\x93 Messung.txt";
+  const fs::path path = dir.path() / PathFromUtf8(name);
+  ASSERT_EQ(WriteTextFile(path, "A,B,1\r\n"), 0);
+  std::string reason;
+  EXPECT_EQ(ReadFileBytes(path, reason), std::optional<std::string>("A,B,1\r\n"));
+  ASSERT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator{}), 1);
+  EXPECT_EQ(Utf8FromPath(fs::directory_iterator(dir.path())->path().filename()), name);
+  EXPECT_EQ(Utf8FromPath(PathFromUtf8(name)), name);
 }
 
 }  // namespace
