@@ -353,7 +353,9 @@ int main(int argc, char** argv) {
   // characters. Numbers are read and written the same in any locale; the other categories are
   // not loaded, as they cost a short run more than its report does.
   std::setlocale(LC_CTYPE, "");
+#ifdef LC_MESSAGES  // not in Windows' C library, whose messages follow LC_CTYPE
   std::setlocale(LC_MESSAGES, "");
+#endif
   // The streams alone write the output, so they needn't keep in step with C's stdio.
   std::ios::sync_with_stdio(false);
   WriteStandardStreamsAsBytes();

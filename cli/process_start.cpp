@@ -1,10 +1,12 @@
 #include "cli/process_start.h"
 
 #ifdef _WIN32
+// windows.h first: the other system headers build on it.
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <memory>

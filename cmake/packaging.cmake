@@ -2,7 +2,7 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME mensuro)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_VENDOR "Mensuro project")
+set(CPACK_PACKAGE_VENDOR "${MENSURO_PUBLISHER}")
 set(CPACK_PACKAGE_CONTACT "Mensuro project team <help@mensuro.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "EDM calibration against a survey baseline")
 set(CPACK_PACKAGE_DESCRIPTION

@@ -10,12 +10,14 @@ set(CMAKE_RC_COMPILER ${MENSURO_MINGW_TRIPLE}-windres)
 
 # Libraries, headers and CMake packages come from the MinGW tree and the Windows Qt alone, never
 # from the build machine's /usr: a Linux header on the include path breaks the build.
-set(CMAKE_FIND_ROOT_PATH /usr/${MENSURO_MINGW_TRIPLE})
-if(DEFINED ENV{MENSURO_WINDOWS_QT})
-  list(APPEND CMAKE_FIND_ROOT_PATH "$ENV{MENSURO_WINDOWS_QT}")
+# The Windows Qt is the folder given as MENSURO_WINDOWS_QT (a CMake variable, or else the
+# environment's); Debian's header-only libraries are seen through cross-packages/.
+set(CMAKE_FIND_ROOT_PATH /usr/${MENSURO_MINGW_TRIPLE} "${CMAKE_CURRENT_LIST_DIR}/cross-packages")
+if(NOT MENSURO_WINDOWS_QT AND DEFINED ENV{MENSURO_WINDOWS_QT})
+  set(MENSURO_WINDOWS_QT "$ENV{MENSURO_WINDOWS_QT}")
 endif()
-if(MENSURO_CROSS_PACKAGES)
-  list(APPEND CMAKE_FIND_ROOT_PATH "${MENSURO_CROSS_PACKAGES}")
+if(MENSURO_WINDOWS_QT)
+  list(APPEND CMAKE_FIND_ROOT_PATH "${MENSURO_WINDOWS_QT}")
 endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

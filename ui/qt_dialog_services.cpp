@@ -10,7 +10,9 @@
 #include <QUrl>
 
 #include "core/data/text_file.h"
+#ifdef MENSURO_PDF_VIEWER
 #include "ui/help_viewer.h"
+#endif
 
 namespace mensuro {
 namespace {
@@ -88,6 +90,12 @@ bool QtDialogServices::OpenDocument(const QString& path) {
 }
 
 bool QtDialogServices::ShowDocumentInViewer(QWidget& owner, const QString& path) {
+#ifndef MENSURO_PDF_VIEWER
+  // Without a viewer of our own, only the desktop's can show it.
+  (void)owner;
+  (void)path;
+  return false;
+#else
   // Asking again brings the window already showing the document to the front.
   for (CHelpViewer* open : owner.findChildren<CHelpViewer*>(Qt::FindDirectChildrenOnly)) {
     if (open->Path() == path) {
@@ -108,6 +116,7 @@ bool QtDialogServices::ShowDocumentInViewer(QWidget& owner, const QString& path)
   viewer->setAttribute(Qt::WA_DeleteOnClose);
   viewer->show();
   return true;
+#endif
 }
 
 void QtDialogServices::RunModal(QDialog& dialog) {

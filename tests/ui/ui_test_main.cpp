@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
   if (!settingsFolder.isValid()) {
     return 1;
   }
+  // Windows keeps native settings in the registry, which no path moves: files it is.
+  QSettings::setDefaultFormat(QSettings::IniFormat);
   for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
     for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) {
       QSettings::setPath(format, scope, settingsFolder.path());

@@ -1,0 +1,28 @@
+# The Windows folder that the installer and the zip are made of (`cmake --install`): beside the
+# programs, the Qt and MinGW runtime DLLs they load and the Qt plugins: the Windows platform for
+# the window, the offscreen one for the command line's plot and certificate, the native style
+# and the picture formats.
+set(MENSURO_QT_DLLS Core Gui Widgets Charts Svg)
+set(MENSURO_QT_PLUGINS
+  platforms/qwindows platforms/qoffscreen styles/qwindowsvistastyle imageformats/qsvg
+  imageformats/qico imageformats/qjpeg imageformats/qgif)
+
+foreach(module IN LISTS MENSURO_QT_DLLS)
+  install(FILES "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}/Qt6${module}.dll" DESTINATION .)
+endforeach()
+foreach(plugin IN LISTS MENSURO_QT_PLUGINS)
+  cmake_path(GET plugin PARENT_PATH folder)
+  install(FILES "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}/${plugin}.dll" DESTINATION "${folder}")
+endforeach()
+
+# The compiler's runtime, from the MinGW installation that built the programs.
+foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND "${CMAKE_CXX_COMPILER}" -print-file-name=${runtime}
+                  OUTPUT_VARIABLE runtime_path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${runtime_path}" OR NOT EXISTS "${runtime_path}")
+    message(FATAL_ERROR "The MinGW runtime ${runtime} was not found (${CMAKE_CXX_COMPILER})")
+  endif()
+  install(FILES "${runtime_path}" DESTINATION .)
+endforeach()
+
+install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION . RENAME LICENSE.txt)
