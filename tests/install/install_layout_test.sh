@@ -25,7 +25,15 @@ share/icons/hicolor/256x256/apps/mensuro.png
 share/icons/hicolor/scalable/apps/mensuro.svg
 share/mensuro/Baselines.dat
 share/mensuro/MensuroHelp.pdf
+share/mensuro/fonts/DejaVuSans-Bold.ttf
+share/mensuro/fonts/DejaVuSans.ttf
+share/mensuro/fonts/DejaVuSansMono-Bold.ttf
+share/mensuro/fonts/DejaVuSansMono.ttf
 share/mensuro/totalStas_cropped.png"
+# The fonts' licence is installed where the build machine has it.
+if [ -f /usr/share/doc/fonts-dejavu-core/copyright ]; then
+  expected="$(LC_ALL=C sort <<<"$expected"$'\n'"share/mensuro/fonts/LICENSE-DejaVu.txt")"
+fi
 actual="$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)"
 diff -u <(echo "$expected") <(echo "$actual") || fail "the installed files differ (above)"
 
