@@ -1,5 +1,16 @@
 #include "documents/document_fonts.h"
 
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QtGlobal>
+#include <boost/dll/runtime_symbol_info.hpp>
+#include <system_error>
+
+#include "core/data/data_files.h"
+
 namespace mensuro {
 
 QFont WithoutLigatures(QFont font) {
@@ -7,6 +18,37 @@ QFont WithoutLigatures(QFont font) {
   // see.
   font.setLetterSpacing(QFont::AbsoluteSpacing, 0.1);
   return font;
+}
+
+std::filesystem::path RunningProgramFolder() {
+  std::error_code status;
+  const std::filesystem::path program = boost::dll::program_location(status);
+  return status ? std::filesystem::path{} : program.parent_path();
+}
+
+std::filesystem::path ShippedFontFolder(const std::filesystem::path& executableDir) {
+  return LocateDataFile(executableDir, kShippedFontFolderName);
+}
+
+void UseShippedFontFolderUnlessChosen(const std::filesystem::path& executableDir) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR")) {
+    qputenv("QT_QPA_FONTDIR", QFile::encodeName(QDir(ShippedFontFolder(executableDir)).path()));
+  }
+}
+
+QStringList LoadShippedFonts(const std::filesystem::path& executableDir) {
+  const QDir folder(ShippedFontFolder(executableDir));
+  QStringList families;
+  for (const QFileInfo& file :
+       folder.entryInfoList({QStringLiteral("*.ttf")}, QDir::Files, QDir::Name)) {
+    const int id = QFontDatabase::addApplicationFont(file.filePath());
+    for (const QString& family : QFontDatabase::applicationFontFamilies(id)) {
+      if (!families.contains(family)) {
+        families.append(family);
+      }
+    }
+  }
+  return families;
 }
 
 }  // namespace mensuro

@@ -28,9 +28,11 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
+#include "documents/document_fonts.h"
 #include "documents/paged_pdf.h"
 
 namespace {
@@ -435,7 +437,11 @@ std::optional<QString> RenderGuide(const QString& source, const QString& output)
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The guide is set in the fonts that ship with the programs, whatever the system has.
+  const std::filesystem::path programs = mensuro::RunningProgramFolder();
+  mensuro::UseShippedFontFolderUnlessChosen(programs);
   const QGuiApplication application(argc, argv);
+  mensuro::LoadShippedFonts(programs);
   if (argc != 3) {
     std::fprintf(stderr, "usage: %s SOURCE OUTPUT.pdf\n", kProgram);
     return 2;

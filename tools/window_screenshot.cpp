@@ -21,6 +21,7 @@
 #include "core/data/text_file.h"
 #include "core/reduction/field_observations.h"
 #include "documents/calibration_certificate.h"
+#include "documents/document_fonts.h"
 #include "resources/control_ids.h"
 #include "ui/control_text.h"
 #include "ui/field_import_dialog.h"
@@ -70,7 +71,9 @@ bool DrawImportDialog(QtDialogServices& services, const char* fieldPath, const c
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseShippedFontFolderUnlessChosen(RunningProgramFolder());
   QApplication application(argc, argv);
+  LoadShippedFonts(PathFromText(QCoreApplication::applicationDirPath()));
   if (argc != 4 && argc != 6 && argc != 8) {
     std::fprintf(stderr,
                  "usage: mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG "

@@ -1,6 +1,8 @@
+#include "documents/document_fonts.h"
 #include "ui/application.h"
 
 int main(int argc, char** argv) {
+  mensuro::UseShippedFontFolderUnlessChosen(mensuro::RunningProgramFolder());
   mensuro::CVerantApp application(argc, argv);
   application.InitInstance();
   return 0;

@@ -11,12 +11,14 @@
 #include <algorithm>
 #include <boost/dll/alias.hpp>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string_view>
 #include <type_traits>
 
 #include "documents/calibration_certificate.h"
 #include "documents/calibration_plot_data.h"
+#include "documents/document_fonts.h"
 #include "documents/headless_platform.h"
 #include "documents/plot_export.h"
 
@@ -52,10 +54,14 @@ std::string WriteFiles(const ProcessedCalibration& calibration, const DocumentFi
   // They are files, so no display is needed, even where one is present.
   qInstallMessageHandler(QuietQtMessages);
   UseOffscreenPlatformUnlessChosen();
+  // The fonts ship with mensuro-cli, the program that loaded this module.
+  const std::filesystem::path programs = RunningProgramFolder();
+  UseShippedFontFolderUnlessChosen(programs);
   int argc = 1;
   char name[] = "mensuro-cli";
   char* argv[] = {name, nullptr};
   const QApplication application(argc, argv);
+  LoadShippedFonts(programs);
 
   QString reason;
   if (!files.plotFile.empty()) {

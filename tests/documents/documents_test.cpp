@@ -15,6 +15,7 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
+#include <filesystem>
 #include <iterator>
 #include <set>
 #include <sstream>
@@ -26,6 +27,7 @@
 #include "documents/calibration_certificate.h"
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
+#include "documents/document_fonts.h"
 #include "documents/paged_pdf.h"
 #include "documents/plot_export.h"
 #include "documents/report_numbers.h"
@@ -647,6 +649,29 @@ TEST(certificate, lists_the_observations_left_out) {
     EXPECT_NE(pdf.find(part), std::string::npos) << "missing: " << part << "\n" << pdf;
   }
   EXPECT_EQ(pdf.find("ccepted"), std::string::npos);
+}
+
+TEST(document_fonts, shipped_beside_the_programs_and_loaded) {
+  const QStringList families = LoadShippedFonts(MENSURO_PROGRAM_DIR);
+  EXPECT_TRUE(families.contains(QStringLiteral("DejaVu Sans")))
+      << families.join(u',').toStdString();
+  EXPECT_TRUE(families.contains(QStringLiteral("DejaVu Sans Mono")))
+      << families.join(u',').toStdString();
+}
+
+TEST(document_fonts, font_folder_for_the_offscreen_platform_unless_chosen) {
+  const QByteArray before = qgetenv("QT_QPA_FONTDIR");
+  qunsetenv("QT_QPA_FONTDIR");
+  UseShippedFontFolderUnlessChosen(MENSURO_PROGRAM_DIR);
+  const std::filesystem::path set = PathFromText(qEnvironmentVariable("QT_QPA_FONTDIR"));
+  qputenv("QT_QPA_FONTDIR", QByteArrayLiteral("chosen"));
+  UseShippedFontFolderUnlessChosen(MENSURO_PROGRAM_DIR);
+  const QByteArray kept = qgetenv("QT_QPA_FONTDIR");
+  qputenv("QT_QPA_FONTDIR", before);
+  EXPECT_TRUE(
+      std::filesystem::equivalent(set, std::filesystem::path(MENSURO_PROGRAM_DIR) / "fonts"))
+      << set;
+  EXPECT_EQ(kept, "chosen");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks what a user gets: the tree, the desktop
-# entry, and that the installed command line finds the installed baseline library and document
-# module from wherever it is started.
+# entry, and that the installed command line finds the installed baseline library, document
+# module and fonts from wherever it is started.
 set -euo pipefail
 build="$1"
 examples="$2"
@@ -25,7 +25,15 @@ share/icons/hicolor/256x256/apps/mensuro.png
 share/icons/hicolor/scalable/apps/mensuro.svg
 share/mensuro/Baselines.dat
 share/mensuro/MensuroHelp.pdf
+share/mensuro/fonts/DejaVuSans-Bold.ttf
+share/mensuro/fonts/DejaVuSans.ttf
+share/mensuro/fonts/DejaVuSansMono-Bold.ttf
+share/mensuro/fonts/DejaVuSansMono.ttf
 share/mensuro/totalStas_cropped.png"
+# The fonts' licence is installed where the build machine has it.
+if [ -f /usr/share/doc/fonts-dejavu-core/copyright ]; then
+  expected="$(LC_ALL=C sort <<<"$expected"$'\n'"share/mensuro/fonts/LICENSE-DejaVu.txt")"
+fi
 actual="$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)"
 diff -u <(echo "$expected") <(echo "$actual") || fail "the installed files differ (above)"
 
@@ -53,6 +61,19 @@ module="$prefix/$libdir/mensuro/mensuro-documents.so"
   --published "$examples/kellerby-published.txt" --plot "$prefix/plot.svg" >/dev/null) ||
   fail "the installed mensuro-cli drew no plot"
 grep -q '<svg' "$prefix/plot.svg" || fail "the installed mensuro-cli's plot is no SVG"
+
+# The certificate is set in the installed fonts: with a font configuration that knows no fonts
+# at all, the installed mensuro-cli still embeds DejaVu Sans, found in share/mensuro/fonts/.
+printf '<?xml version="1.0"?>\n<fontconfig><cachedir>%s/fontcache</cachedir></fontconfig>\n' \
+  "$prefix" >"$prefix/no-fonts.conf"
+(cd / && FONTCONFIG_FILE="$prefix/no-fonts.conf" "$prefix/bin/mensuro-cli" \
+  "$examples/kellerby-measured.txt" --published "$examples/kellerby-published.txt" \
+  --certificate "$prefix/certificate.pdf" >/dev/null) ||
+  fail "the installed mensuro-cli wrote no certificate"
+fonts="$(pdffonts "$prefix/certificate.pdf")"
+grep -q '^DejaVuSans ' <<<"$fonts" || fail "the certificate is not set in the shipped fonts: $fonts"
+rm -rf "$prefix/certificate.pdf" "$prefix/no-fonts.conf" "$prefix/fontcache"
+
 rm "$prefix/plot.svg" "$module"
 if message="$(cd / && "$prefix/bin/mensuro-cli" "$examples/kellerby-measured.txt" \
   --published "$examples/kellerby-published.txt" --plot "$prefix/plot.svg" 2>&1)"; then

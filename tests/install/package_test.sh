@@ -29,6 +29,7 @@ contents="$(dpkg-deb --contents "$deb" | awk '{print $NF}')"
 for path in ./usr/bin/mensuro ./usr/bin/mensuro-cli "./usr/$libdir/mensuro/mensuro-documents.so" \
   ./usr/share/mensuro/Baselines.dat \
   ./usr/share/mensuro/MensuroHelp.pdf ./usr/share/mensuro/totalStas_cropped.png \
+  ./usr/share/mensuro/fonts/DejaVuSans.ttf ./usr/share/mensuro/fonts/DejaVuSansMono.ttf \
   ./usr/share/applications/mensuro.desktop ./usr/share/icons/hicolor/256x256/apps/mensuro.png \
   ./usr/share/doc/mensuro/copyright; do
   grep -qx "$path" <<<"$contents" || fail "the package lacks $path"
