@@ -5,7 +5,7 @@ CLI := $(BUILD)/bin/mensuro-cli
 EXAMPLE := examples/seven-pillar-measured.txt
 EXAMPLE_BASELINE := Example seven-pillar line 600 m
 
-.PHONY: all setup configure build test run bench screenshot package install clean
+.PHONY: all setup configure build test run bench screenshot package install clean windows check-windows
 
 all: build
 
@@ -41,6 +41,16 @@ run: configure
 package: build
 	@cmake --build $(BUILD) --target package
 	@ls $(BUILD)/package/*.deb
+
+# Mensuro for 64-bit Windows, cross-built with mingw-w64 in build-windows/: the installer and the
+# zip in build-windows/package/. The first run builds Qt for Windows into a cache folder.
+windows:
+	@bash scripts/build-windows.sh
+
+# The Windows build's tests under Wine, then the installer and the installed programs, compared
+# with the Linux build's.
+check-windows:
+	@bash scripts/check-windows.sh
 
 # Installs under PREFIX (default /usr/local; run as root for a system folder).
 PREFIX ?= /usr/local

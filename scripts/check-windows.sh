@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# `make check-windows`: the Windows build proven under Wine. The core's, the command line's and
+# the window's tests run as Windows programs (CMake's emulator); then the installer installs
+# silently into a scratch Wine prefix, the installed mensuro-cli.exe is compared byte for byte
+# with the Linux build's, the installed window is started and pictured (docs/mensuro-windows.png),
+# and the uninstaller must leave nothing behind.
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$repo"
+build="${MENSURO_WINDOWS_BUILD:-build-windows}"
+
+bash scripts/build-windows.sh
+
+echo "check-windows: building the tests for Windows"
+cmake --build "$build"
+echo "check-windows: running them under Wine"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+echo "check-windows: the Linux build's mensuro-cli to compare with"
+cmake --build build --target mensuro-cli mensuro_document_module mensuro_shipped_files >/dev/null
+
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+MENSURO_INSTALLED_CHECK="$repo/tests/windows/installed_programs_check.sh" \
+  MENSURO_LINUX_CLI="$repo/build/bin/mensuro-cli" \
+  MENSURO_WINDOWS_SCREENSHOT="$repo/docs/mensuro-windows.png" \
+  bash tests/windows/installer_test.sh "$build/package/Mensuro-$version-setup.exe" "$build/stage"
+echo "check-windows: passed"
