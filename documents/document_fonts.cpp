@@ -6,8 +6,6 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QtGlobal>
-#include <boost/dll/runtime_symbol_info.hpp>
-#include <system_error>
 
 #include "core/data/data_files.h"
 
@@ -18,12 +16,6 @@ QFont WithoutLigatures(QFont font) {
   // see.
   font.setLetterSpacing(QFont::AbsoluteSpacing, 0.1);
   return font;
-}
-
-std::filesystem::path RunningProgramFolder() {
-  std::error_code status;
-  const std::filesystem::path program = boost::dll::program_location(status);
-  return status ? std::filesystem::path{} : program.parent_path();
 }
 
 std::filesystem::path ShippedFontFolder(const std::filesystem::path& executableDir) {

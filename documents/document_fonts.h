@@ -17,10 +17,6 @@ inline constexpr std::string_view kShippedFontFolderName = "fonts";
 // "fi" stays two letters when it is searched, copied or extracted.
 QFont WithoutLigatures(QFont font);
 
-// The folder of the running program, known before Qt's application object exists; empty when
-// the system can't say.
-std::filesystem::path RunningProgramFolder();
-
 // The shipped fonts folder of the executable in `executableDir`.
 std::filesystem::path ShippedFontFolder(const std::filesystem::path& executableDir);
 

@@ -32,6 +32,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/data/data_files.h"
 #include "documents/document_fonts.h"
 #include "documents/paged_pdf.h"
 

@@ -1,3 +1,4 @@
+#include "core/data/data_files.h"
 #include "documents/document_fonts.h"
 #include "ui/application.h"
 

@@ -1,8 +1,15 @@
 #include "core/data/data_files.h"
 
+#include <boost/dll/runtime_symbol_info.hpp>
 #include <system_error>
 
 namespace mensuro {
+
+std::filesystem::path RunningProgramFolder() {
+  std::error_code status;
+  const std::filesystem::path program = boost::dll::program_location(status);
+  return status ? std::filesystem::path{} : program.parent_path();
+}
 
 std::filesystem::path LocateDataFile(const std::filesystem::path& executableDir,
                                      std::string_view fileName) {

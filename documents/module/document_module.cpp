@@ -16,6 +16,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "core/data/data_files.h"
 #include "documents/calibration_certificate.h"
 #include "documents/calibration_plot_data.h"
 #include "documents/document_fonts.h"
