@@ -59,9 +59,12 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "GPL-3.0-or-later"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; The PATH value's own length is what NSIS can hold at most (NSIS_MAX_STRLEN); a longer PATH
-; would come back cut short, and writing it back would lose entries, so it is left alone.
+; NSIS strings hold NSIS_MAX_STRLEN characters with the closing null. ReadRegStr gives "" and
+; the error flag for a longer PATH; writing that back would wipe the user's PATH, so a PATH
+; that can't be read whole, or would grow past the limit, is left as it is, with a word to the
+; user.
 !define PATH_LIMIT ${NSIS_MAX_STRLEN}
+!define PATH_TOO_LONG "The PATH is longer than this setup can safely edit."
 
 ; Removes the first entry of a ;-separated list equal to an entry (case aside, with or without
 ; a trailing backslash), keeping the others, empty ones too, as they were.
@@ -137,10 +140,11 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "GPL-3.0-or-later"
     Push $2
     ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "PathEntry"
     ${If} $0 != ""
+      ClearErrors
       ReadRegStr $1 HKLM "${ENVIRONMENT_KEY}" "Path"
-      StrLen $2 $1
-      ${If} $2 >= ${PATH_LIMIT}
-        DetailPrint "PATH is too long to edit here; please remove $0 from it yourself."
+      ${If} ${Errors}
+        MessageBox MB_OK|MB_ICONEXCLAMATION \
+            "${PATH_TOO_LONG}$\nPlease remove $0 from it yourself." /SD IDOK
       ${Else}
         Push $1
         Push $0
@@ -210,10 +214,11 @@ Section /o "Add the command line to the PATH" SecPath
   ${If} $0 != $INSTDIR
     Call RemovePathEntry
   ${EndIf}
+  ClearErrors
   ReadRegStr $0 HKLM "${ENVIRONMENT_KEY}" "Path"
-  StrLen $1 $0
-  ${If} $1 >= ${PATH_LIMIT}
-    DetailPrint "PATH is too long to edit here; please add $INSTDIR to it yourself."
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONEXCLAMATION \
+        "${PATH_TOO_LONG}$\nPlease add $INSTDIR to it yourself." /SD IDOK
     Return
   ${EndIf}
   Push $0
@@ -227,8 +232,10 @@ Section /o "Add the command line to the PATH" SecPath
   StrLen $1 $0
   StrLen $2 $INSTDIR
   IntOp $1 $1 + $2
+  IntOp $1 $1 + 1 ; the ";"
   ${If} $1 >= ${PATH_LIMIT}
-    DetailPrint "PATH would grow too long to edit here; please add $INSTDIR to it yourself."
+    MessageBox MB_OK|MB_ICONEXCLAMATION \
+        "${PATH_TOO_LONG}$\nPlease add $INSTDIR to it yourself." /SD IDOK
     Return
   ${EndIf}
   StrCpy $1 $0 1 -1
