@@ -5,8 +5,8 @@
 ;   OUTFILE          the setup to write
 ;   INSTALL_FILES    generated from the stage: SetOutPath and File lines, parents first
 ;   UNINSTALL_FILES  generated from the stage: the matching Delete and RMDir lines
-; Command line: /S silent, /PATH (with /S) also puts the command line on the machine PATH,
-; /D=FOLDER the install folder.
+; Command line: /S silent; /PATH puts the command line on the machine PATH (ticks it in the
+; window); /D=FOLDER the install folder. The uninstaller's /UPGRADE is for the next installer.
 
 Unicode true
 ; The x86 stub can't see the 64-bit Program Files and registry and, under a 64-bit-only Wine,
@@ -262,8 +262,8 @@ SectionEnd
 
 ; After the sections, whose indices it uses.
 Function .onInit
-  ; A 64-bit stub does not start on 32-bit Windows at all; this says why should it ever be built
-  ; for x86.
+  ; 32-bit Windows refuses a 64-bit stub by itself; this says so plainly should the setup ever
+  ; be built as x86.
   ${IfNot} ${RunningX64}
     MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs 64-bit Windows." /SD IDOK
     Abort
@@ -288,14 +288,16 @@ Function un.onInit
   SetShellVarContext all
 FunctionEnd
 
+Var Upgrading
+
 Section "Uninstall"
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/UPGRADE" $1
   ${If} ${Errors}
-    StrCpy $9 0
+    StrCpy $Upgrading 0
   ${Else}
-    StrCpy $9 1
+    StrCpy $Upgrading 1
   ${EndIf}
 
   !include "${UNINSTALL_FILES}"
@@ -305,7 +307,7 @@ Section "Uninstall"
   RMDir "$SMPROGRAMS\${PRODUCT}"
 
   ; For an upgrade the new installer writes all of this anew.
-  ${If} $9 == 0
+  ${If} $Upgrading == 0
     Call un.RemovePathEntry
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
     DeleteRegKey HKCU "${SETTINGS_KEY}"
