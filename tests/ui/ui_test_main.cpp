@@ -7,11 +7,17 @@
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <filesystem>
+
+#include "documents/document_fonts.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
+  // The fonts the programs ship with, as they find them (the offscreen platform on Windows
+  // knows no other).
+  mensuro::UseShippedFontFolderUnlessChosen(std::filesystem::path(MENSURO_PROGRAM_DIR));
   const QTemporaryDir settingsFolder;
   if (!settingsFolder.isValid()) {
     return 1;
