@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #endif
 
@@ -23,6 +25,19 @@ std::string Quote(const std::string& arg) {
     quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   }
   return quoted + "'";
+#endif
+}
+
+// Runs a shell command given as UTF-8, as the programs take their arguments. Windows' narrow
+// system() would pass it through the code page.
+int RunCommand(const std::string& line) {
+#ifdef _WIN32
+  const int size = MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, wide.data(), size);
+  return _wsystem(wide.c_str());
+#else
+  return std::system(line.c_str());
 #endif
 }
 
@@ -72,7 +87,7 @@ CliRun RunShell(const TempDir& dir, const std::string& command) {
                            Quote(outFile.string()) + " 2> " + Quote(errFile.string());
 #endif
   CliRun run;
-  run.exitCode = ExitCode(std::system(line.c_str()));
+  run.exitCode = ExitCode(RunCommand(line));
   run.out = ReadBytes(outFile);
   run.err = ReadBytes(errFile);
   std::error_code ignored;

@@ -14,6 +14,8 @@
 
 #include "cli/cli_expect.h"
 #include "cli/cli_run.h"
+#include "core/data/file_bytes.h"
+#include "core/data/file_names.h"
 
 namespace mensuro::test {
 namespace {
@@ -156,6 +158,23 @@ TEST(cli, file_name_lines_show_the_arguments_as_given) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(Contains(run.out, "\nPublished Baseline: " + published + "\n")) << run.out;
   EXPECT_TRUE(Contains(run.out, "\nMeasured Calibration File Name: " + measured + "\n")) << run.out;
+}
+
+// On Windows these take the wide command line and the wide-character file calls.
+TEST(cli, file_names_outside_ascii_are_read_written_and_shown_as_given) {
+  const TempDir dir;
+  const std::string measured =
+      "Pr\xC3\xBC"
+      "fstrecke \xC3\x98resund.txt";
+  const std::string report =
+      "Bericht \xE2\x80\x93 Pr\xC3\xBC"
+      "fung.txt";
+  ASSERT_EQ(WriteTextFile(dir.path() / PathFromUtf8(measured), kMeasured), 0);
+  dir.Write("p.txt", kPublished);
+  const CliRun run = RunCli(dir, {measured, "--published", "p.txt", "--output", report});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "\nMeasured Calibration File Name: " + measured + "\n")) << run.out;
+  EXPECT_EQ(ReadBytes(dir.path() / PathFromUtf8(report)), WithCrLf(run.out));
 }
 
 TEST(cli, header_lines_of_the_measured_file_set_the_report_header) {
