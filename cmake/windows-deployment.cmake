@@ -2,6 +2,7 @@
 # programs, the Qt and MinGW runtime DLLs they load and the Qt plugins: the Windows platform for
 # the window, the offscreen one for the command line's plot and certificate, the native style
 # and the picture formats.
+find_package(Qt6 REQUIRED COMPONENTS Core)
 set(MENSURO_QT_DLLS Core Gui Widgets Charts Svg)
 set(MENSURO_QT_PLUGINS
   platforms/qwindows platforms/qoffscreen styles/qwindowsvistastyle imageformats/qsvg
