@@ -14,7 +14,15 @@ bash scripts/build-windows.sh
 echo "check-windows: building the tests for Windows"
 cmake --build "$build"
 echo "check-windows: running them under Wine"
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+# One Wine server for the whole run: one that shuts down between two tests while the next
+# starts can fail that start.
+export MENSURO_WINE_PREFIX="${MENSURO_WINE_PREFIX:-$repo/$build/wine-prefix}"
+bash scripts/wine-run.sh cmd /c exit
+WINEPREFIX="$MENSURO_WINE_PREFIX" wineserver -p
+status=0
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" || status=$?
+WINEPREFIX="$MENSURO_WINE_PREFIX" wineserver -k || true
+[ "$status" -eq 0 ] || exit "$status"
 
 echo "check-windows: the Linux build's mensuro-cli to compare with"
 cmake --build build --target mensuro-cli mensuro_document_module mensuro_shipped_files >/dev/null

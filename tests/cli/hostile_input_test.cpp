@@ -177,11 +177,14 @@ TEST(hostile_input, names_of_ten_thousand_characters_are_read_whole) {
                 name + ". (m.txt:1)\n");
 
   // A library line is read in pieces of 254 bytes: such a baseline is listed but never loaded.
+  // (Windows' command interpreter takes no command of more than 8191 characters.)
+#ifndef _WIN32
   dir.Write("lib.dat", "1:" + name + "\n2:A,B,100\n");
   const CliRun list = RunCli(dir, {"--list-baselines", "--library", "lib.dat"});
   EXPECT_EQ(list.out, name + "\n");
   const CliRun load = RunCli(dir, {"m.txt", "--baseline", name, "--library", "lib.dat"});
   ExpectOneErrorLine(load, "No baseline named " + name + " in lib.dat");
+#endif
 }
 
 TEST(hostile_input, Large_a_ten_megabyte_line_is_read_whole) {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <filesystem>
 
 #include "documents/document_fonts.h"
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
   mensuro::UseShippedFontFolderUnlessChosen(std::filesystem::path(MENSURO_PROGRAM_DIR));
   const QTemporaryDir settingsFolder;
   if (!settingsFolder.isValid()) {
+    std::fprintf(stderr, "ui_tests: no scratch folder for the settings: %s\n",
+                 qPrintable(settingsFolder.errorString()));
     return 1;
   }
   // Windows keeps native settings in the registry, which no path moves: files it is.

@@ -11,11 +11,16 @@ if [ -z "${MENSURO_INSIDE_XVFB:-}" ]; then
 fi
 
 export WINEDEBUG=-all
+# A Wine server started without a display (by a silent install, say) keeps its desktop without
+# one: the window needs a server that starts on this screen.
+wineserver -k 2>/dev/null || true
+wineserver -w
 wine "$exe" >/dev/null 2>&1 &
-# The main window's title names the calibration it does.
+# The main window's title names the calibration it does. (Without a window manager, nothing
+# counts as visible: the name alone is looked for.)
 window=
 for _ in $(seq 1 120); do
-  window="$(xdotool search --onlyvisible --name 'EDM Calibration' 2>/dev/null)" || true
+  window="$(xdotool search --name 'EDM Calibration' 2>/dev/null)" || true
   window="${window%%$'\n'*}"
   [ -n "$window" ] && break
   sleep 0.5
