@@ -35,9 +35,11 @@ TEST(cli_documents, plot_and_certificate_leave_the_report_as_it_is) {
     EXPECT_FALSE(ReadBytes(dir.path() / plot).empty());
   }
   EXPECT_TRUE(ReadBytes(dir.path() / "plot.PNG").starts_with("\x89PNG"));
+#ifndef _WIN32  // DISPLAY names an X server; under Wine, one that isn't there breaks Wine itself
   const CliRun gone = RunFiles(dir, kMeasured, kPublished, {"--plot", "gone.png"}, kGoneDisplay);
   EXPECT_EQ(gone.exitCode, 0) << gone.err;
   EXPECT_EQ(gone.out, plain.out);
+#endif
   EXPECT_TRUE(Contains(ReadBytes(dir.path() / "plot.svg"), "<svg"));
 }
 
