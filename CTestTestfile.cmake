@@ -1,7 +1,0 @@
-# CMake generated Testfile for 
-# Source directory: /root/.cache/mensuro/qt-6.4.2-mingw-w64-build/qtsvg-everywhere-src-6.4.2
-# Build directory: /work/main
-# 
-# This file includes the relevant testing commands required for 
-# testing this directory and lists subdirectories to be tested as well.
-subdirs("src")
