@@ -66,7 +66,7 @@ cmake -S "$qtbase_src" -B "$scratch/qtbase-build" -G Ninja \
   -DFEATURE_testlib=ON -DFEATURE_concurrent=OFF -DFEATURE_xml=ON \
   -DFEATURE_icu=OFF -DFEATURE_sqlmodel=OFF \
   >"$scratch/qtbase-configure.log" 2>&1 || { tail -n 40 "$scratch/qtbase-configure.log" >&2; exit 1; }
-echo "build-windows-qt: building qtbase (about 20 minutes on two cores)"
+echo "build-windows-qt: building qtbase (20 minutes on two idle cores, longer on busy ones)"
 cmake --build "$scratch/qtbase-build" --parallel "$jobs" >"$scratch/qtbase-build.log" 2>&1 ||
   { tail -n 40 "$scratch/qtbase-build.log" >&2; exit 1; }
 cmake --install "$scratch/qtbase-build" >/dev/null
