@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
+#include <string>
 #include <system_error>
 
 #ifdef _WIN32
@@ -76,8 +78,11 @@ std::string ProgramCommand(const std::filesystem::path& program,
 }  // namespace
 
 CliRun RunShell(const TempDir& dir, const std::string& command) {
-  const auto outFile = dir.path() / ".stdout";
-  const auto errFile = dir.path() / ".stderr";
+  // Each run its own output files: on Windows a file just removed stays in use for a moment by
+  // the process that wrote it, and one of the same name can't be made until then.
+  const std::string tag = std::to_string(std::random_device{}());
+  const auto outFile = dir.path() / (".stdout-" + tag);
+  const auto errFile = dir.path() / (".stderr-" + tag);
 #ifdef _WIN32
   // cmd strips the outer quotes of the whole line; the inner ones then survive.
   const std::string line = "\"cd /d " + Quote(dir.path().string()) + " && " + command + " > " +
@@ -86,14 +91,14 @@ CliRun RunShell(const TempDir& dir, const std::string& command) {
   const std::string line = "cd " + Quote(dir.path().string()) + " && " + command + " > " +
                            Quote(outFile.string()) + " 2> " + Quote(errFile.string());
 #endif
-  CliRun run;
-  run.exitCode = ExitCode(RunCommand(line));
-  run.out = ReadBytes(outFile);
-  run.err = ReadBytes(errFile);
+  CliRun result;
+  result.exitCode = ExitCode(RunCommand(line));
+  result.out = ReadBytes(outFile);
+  result.err = ReadBytes(errFile);
   std::error_code ignored;
   std::filesystem::remove(outFile, ignored);
   std::filesystem::remove(errFile, ignored);
-  return run;
+  return result;
 }
 
 CliRun RunProgram(const TempDir& dir, const std::filesystem::path& program,
