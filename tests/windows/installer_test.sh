@@ -54,11 +54,31 @@ run() {
 
 # reg.exe prints "    NAME    TYPE    DATA" lines with CRLF endings; /reg:64 reads the 64-bit
 # view the installer writes, not Wow6432Node.
-reg_line() { wine reg query "$1" /v "$2" /reg:64 2>/dev/null | tr -d '\r' | grep "^    $2    " ||
-  true; }
+# Runs reg.exe. Wine now and then fails to start a program while the server of one that just
+# ended shuts down (status 127, or no output at all); reg's own answers are 0 (found, done) and
+# 1 (not found), and asking again is harmless.
+wine_reg() {
+  local output status
+  for _ in 1 2 3 4 5; do
+    status=0
+    output="$(wine reg "$@" 2>/dev/null)" || status=$?
+    if [ "$status" -eq 1 ] || { [ "$status" -eq 0 ] && [ -n "$output" ]; }; then
+      printf '%s\n' "$output"
+      return "$status"
+    fi
+    sleep 1
+  done
+  echo "installer test: reg $* failed (status $status)" >&2
+  return "$status"
+}
+reg_line() {
+  local lines
+  lines="$(wine_reg query "$1" /v "$2" /reg:64 | tr -d '\r')" || true
+  grep "^    $2    " <<<"$lines" || true
+}
 reg_value() { reg_line "$1" "$2" | sed 's/^    [^ ]*    [A-Z_]*    //'; }
 reg_type() { reg_line "$1" "$2" | awk '{print $2}'; }
-has_key() { wine reg query "$1" /reg:64 >/dev/null 2>&1; }
+has_key() { wine_reg query "$1" /reg:64 >/dev/null; }
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mensuro'
 environment_key='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment'
@@ -122,7 +142,7 @@ pass "silent install with /PATH"
 check_installed
 
 # The window's settings, as QSettings keeps them: an upgrade keeps them, an uninstall does not.
-wine reg add "$settings_key\\MainWindow" /v geometry /d saved /f >/dev/null 2>&1
+wine_reg add "$settings_key\\MainWindow" /v geometry /d saved /f >/dev/null
 run "$setup" /S
 pass "silent install over the first (an upgrade in place), without /PATH"
 check_installed
@@ -155,7 +175,7 @@ tools="$WINEPREFIX/drive_c/Tools"
 mkdir -p "$tools"
 echo "mine" >"$tools/notes.txt"
 long_path="$(printf 'C:\\Long\\%04d;' $(seq 1 120))$path_before"
-wine reg add "$environment_key" /v Path /t REG_EXPAND_SZ /d "$long_path" /f /reg:64 >/dev/null 2>&1
+wine_reg add "$environment_key" /v Path /t REG_EXPAND_SZ /d "$long_path" /f /reg:64 >/dev/null
 run "$setup" /S /PATH '/D=C:\Tools'
 [ -f "$tools/mensuro.exe" ] || fail "/D=C:\\Tools installed elsewhere"
 [ "$(reg_value "$environment_key" Path)" = "$long_path" ] || fail "the setup changed a long PATH"
