@@ -52,14 +52,20 @@ std::vector<InputNotice> MisreadWarnings(const ProcessedCalibration& calibration
 
 ProcessedCalibration WithConditions(const ProcessedCalibration& calibration,
                                     UncertaintyInputs conditions) {
-  return ProcessCalibration(calibration.header, calibration.measuredText, calibration.publishedText,
-                            std::move(conditions), ExclusionsOf(calibration));
+  ProcessedCalibration again =
+      ProcessCalibration(calibration.header, calibration.measuredText, calibration.publishedText,
+                         std::move(conditions), ExclusionsOf(calibration));
+  again.origin = calibration.origin;
+  return again;
 }
 
 ProcessedCalibration WithExclusions(const ProcessedCalibration& calibration,
                                     std::vector<Exclusion> exclusions) {
-  return ProcessCalibration(calibration.header, calibration.measuredText, calibration.publishedText,
-                            calibration.conditions, std::move(exclusions));
+  ProcessedCalibration again =
+      ProcessCalibration(calibration.header, calibration.measuredText, calibration.publishedText,
+                         calibration.conditions, std::move(exclusions));
+  again.origin = calibration.origin;
+  return again;
 }
 
 std::vector<Exclusion> ExclusionsOf(const ProcessedCalibration& calibration) {

@@ -17,8 +17,20 @@
 #include "core/data/measurement_header.h"
 #include "core/processing/exclusions.h"
 #include "core/processing/project_processing.h"
+#include "core/reduction/reduction_summary.h"
+#include "core/reduction/station_heights.h"
 
 namespace mensuro {
+
+// Where the texts came from, beyond what the report prints: what the certificate and the JSON
+// state of them. The caller that read the texts knows it and sets it.
+struct CalibrationOrigin {
+  // What the published distances are, as the library baseline says; nothing when the published
+  // text doesn't say (a published file).
+  std::optional<PublishedDistanceKind> publishedDistances;
+  // How the measured text was reduced from a field file; nothing for a measured text as such.
+  std::optional<ReductionSummary> reduction;
+};
 
 struct ProcessedCalibration {
   // What it was computed from: the header as the run used it (header lines of the measured text
@@ -30,6 +42,7 @@ struct ProcessedCalibration {
   // What the surveyor left out of the fit, each with the observation lines it leaves out. The
   // run reads the measured text without those lines; `measuredText` stays as it was given.
   std::vector<AppliedExclusion> exclusions;
+  CalibrationOrigin origin;  // kept when the calibration is processed again
 
   // What it found. `run` holds the observations, the analysis and the notices on success and
   // on failure alike; the rest is filled in on success only.

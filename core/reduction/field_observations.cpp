@@ -1,9 +1,10 @@
 #include "core/reduction/field_observations.h"
 
 #include <fmt/format.h>
-#include <fmt/ranges.h>
+#include <array>
 #include <functional>
 
+#include "core/data/number_text.h"
 #include "core/reduction/atmospheric_correction.h"
 
 namespace mensuro {
@@ -40,23 +41,6 @@ class ObservationReader {
   ObservationReader(const FieldTable& table, FieldFileError& error)
       : table_(table), error_(error) {}
 
-  // The column named `name`; with `required`, an error when the file lacks it.
-  std::optional<FieldColumn> Column(std::string_view name, bool required) {
-    std::optional<FieldColumn> column = FindFieldColumn(table_, name);
-    if (!column && required) {
-      missing_.push_back(fmt::format("\"{}\"", name));
-      error_ = {table_.headerLine,
-                0,
-                {},
-                missing_.size() == 1
-                    ? fmt::format("the column {} is missing", missing_.front())
-                    : fmt::format("the columns {} are missing", fmt::join(missing_, ", "))};
-    }
-    return column;
-  }
-
-  bool Missing() const { return !missing_.empty(); }
-
   // The number of the row's cell in `column` into `into`; false, with the error, when it is
   // unreadable or `problem` finds it out of range.
   bool Read(const FieldTableRow& row, const FieldColumn& column, const RangeProblem& problem,
@@ -73,7 +57,6 @@ class ObservationReader {
  private:
   const FieldTable& table_;
   FieldFileError& error_;
-  std::vector<std::string> missing_;
 };
 
 // The columns of a slope file.
@@ -82,30 +65,42 @@ struct SlopeColumns {
   std::optional<FieldColumn> humidity, wetBulb, ppmSet;
 };
 
-std::optional<SlopeColumns> FindSlopeColumns(ObservationReader& reader, const FieldColumn& slope,
-                                             std::size_t headerLine, FieldFileError& error) {
-  const auto instrument = reader.Column("instrument_height", true);
-  const auto reflector = reader.Column("reflector_height", true);
-  const auto temperature = reader.Column("temperature", true);
-  const auto pressure = reader.Column("pressure", true);
-  if (reader.Missing()) {
+// The columns a complete map gives.
+struct ObservationColumns {
+  FieldColumn from, to;
+  std::optional<FieldColumn> horizontal;
+  std::optional<SlopeColumns> slope;
+  std::optional<FieldColumn> date, time;
+};
+
+std::optional<FieldColumn> MappedColumn(const FieldTable& table, const FieldColumnMap& map,
+                                        FieldQuantity quantity) {
+  const std::optional<std::size_t> index = map[quantity];
+  if (!index) {
     return std::nullopt;
   }
-  SlopeColumns columns{slope,
-                       *instrument,
-                       *reflector,
-                       *temperature,
-                       *pressure,
-                       reader.Column("humidity", false),
-                       reader.Column("wet_bulb", false),
-                       reader.Column("ppm_set", false)};
-  if (columns.humidity.has_value() == columns.wetBulb.has_value()) {
-    error = {headerLine,
-             0,
-             {},
-             columns.humidity ? "the columns \"humidity\" and \"wet_bulb\" are both given; keep one"
-                              : "the column \"humidity\" or \"wet_bulb\" is missing"};
-    return std::nullopt;
+  return FieldColumn{*index, *index < table.columns.size() ? table.columns[*index] : std::string()};
+}
+
+ObservationColumns ColumnsOf(const FieldTable& table, const FieldColumnMap& map) {
+  const auto column = [&table, &map](FieldQuantity quantity) {
+    return MappedColumn(table, map, quantity);
+  };
+  ObservationColumns columns{*column(FieldQuantity::kFrom),
+                             *column(FieldQuantity::kTo),
+                             column(FieldQuantity::kHorizontalDistance),
+                             std::nullopt,
+                             column(FieldQuantity::kDate),
+                             column(FieldQuantity::kTime)};
+  if (const auto slope = column(FieldQuantity::kSlopeDistance)) {
+    columns.slope = SlopeColumns{*slope,
+                                 *column(FieldQuantity::kInstrumentHeight),
+                                 *column(FieldQuantity::kReflectorHeight),
+                                 *column(FieldQuantity::kTemperature),
+                                 *column(FieldQuantity::kPressure),
+                                 column(FieldQuantity::kHumidity),
+                                 column(FieldQuantity::kWetBulb),
+                                 column(FieldQuantity::kPpmSet)};
   }
   return columns;
 }
@@ -148,7 +143,137 @@ bool ReadSlopeValues(ObservationReader& reader, const FieldTableRow& row,
   return true;
 }
 
+// The cell of an optional date or time column, blanks around it dropped; empty cells allowed.
+std::string_view OptionalCell(const FieldTableRow& row, const std::optional<FieldColumn>& column) {
+  return column && column->index < row.cells.size() ? TrimBlanks(row.cells[column->index])
+                                                    : std::string_view();
+}
+
+bool ReadWhen(const FieldTableRow& row, const ObservationColumns& columns,
+              FieldObservation& observation, FieldFileError& error) {
+  std::string reason;
+  if (const std::string_view date = OptionalCell(row, columns.date); !date.empty()) {
+    std::optional<std::string> read = ObservationDate(date, reason);
+    if (!read) {
+      error = {row.line, columns.date->index + 1, columns.date->name, reason};
+      return false;
+    }
+    observation.date = *std::move(read);
+  }
+  if (const std::string_view time = OptionalCell(row, columns.time); !time.empty()) {
+    std::optional<std::string> read = ObservationTime(time, reason);
+    if (!read) {
+      error = {row.line, columns.time->index + 1, columns.time->name, reason};
+      return false;
+    }
+    observation.time = *std::move(read);
+  }
+  return true;
+}
+
+// Whole digits of `text` from `begin`, `count` of them; nothing when one isn't a digit.
+std::optional<int> Digits(std::string_view text, std::size_t begin, std::size_t count) {
+  int value = 0;
+  for (std::size_t i = begin; i < begin + count; ++i) {
+    if (i >= text.size() || text[i] < '0' || text[i] > '9') {
+      return std::nullopt;
+    }
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+
+bool IsLeapYear(int year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+  static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
+}
+
 }  // namespace
+
+std::optional<std::string> ObservationDate(std::string_view text, std::string& reason) {
+  std::optional<int> year, month, day;
+  if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
+    year = Digits(text, 0, 4);
+    month = Digits(text, 5, 2);
+    day = Digits(text, 8, 2);
+  } else if (text.size() == 10 && text[2] == '/' && text[5] == '/') {
+    day = Digits(text, 0, 2);
+    month = Digits(text, 3, 2);
+    year = Digits(text, 6, 4);
+  }
+  if (!year || !month || !day) {
+    reason = fmt::format("\"{}\" is not a date (2026-12-07 or 07/12/2026, day first)", text);
+    return std::nullopt;
+  }
+  if (*year < 1900 || *month < 1 || *month > 12 || *day < 1 || *day > DaysInMonth(*year, *month)) {
+    reason = fmt::format("\"{}\" is not a day of the calendar", text);
+    return std::nullopt;
+  }
+  return fmt::format("{:02}-{:02}-{:04}", *day, *month, *year);
+}
+
+std::optional<std::string> ObservationTime(std::string_view text, std::string& reason) {
+  const bool seconds = text.size() == 8 && text[5] == ':';
+  std::optional<int> hour, minute, second = 0;
+  if ((text.size() == 5 || seconds) && text[2] == ':') {
+    hour = Digits(text, 0, 2);
+    minute = Digits(text, 3, 2);
+    second = seconds ? Digits(text, 6, 2) : std::optional<int>(0);
+  }
+  if (!hour || !minute || !second || *hour > 23 || *minute > 59 || *second > 59) {
+    reason = fmt::format("\"{}\" is not a time of day (09:42 or 09:42:10)", text);
+    return std::nullopt;
+  }
+  return fmt::format("{:02}:{:02}:{:02}", *hour, *minute, *second);
+}
+
+std::optional<FieldObservations> ReadFieldObservations(const FieldTable& table,
+                                                       const FieldColumnMap& map,
+                                                       FieldFileError& error) {
+  if (std::optional<FieldFileError> problem = FieldColumnsProblem(table, map)) {
+    error = *std::move(problem);
+    return std::nullopt;
+  }
+  const ObservationColumns columns = ColumnsOf(table, map);
+  ObservationReader reader(table, error);
+  FieldObservations read;
+  read.kind = columns.slope ? FieldDistanceKind::kSlope : FieldDistanceKind::kHorizontal;
+  read.observations.reserve(table.rows.size());
+  for (const FieldTableRow& row : table.rows) {
+    FieldObservation observation;
+    observation.line = row.line;
+    auto fromName = ReadStationName(row, columns.from, error);
+    if (!fromName) {
+      return std::nullopt;
+    }
+    auto toName = ReadStationName(row, columns.to, error);
+    if (!toName) {
+      return std::nullopt;
+    }
+    observation.fromStation = *std::move(fromName);
+    observation.toStation = *std::move(toName);
+    if (columns.slope) {
+      if (!ReadSlopeValues(reader, row, *columns.slope, observation, error)) {
+        return std::nullopt;
+      }
+    } else if (!reader.Read(row, *columns.horizontal, DistanceProblem, observation.distance)) {
+      return std::nullopt;
+    }
+    if (!ReadWhen(row, columns, observation, error)) {
+      return std::nullopt;
+    }
+    read.observations.push_back(std::move(observation));
+  }
+  if (read.observations.empty()) {
+    error = {table.headerLine, 0, {}, "the file names its columns but holds no observations"};
+    return std::nullopt;
+  }
+  return read;
+}
 
 std::optional<FieldObservations> ReadFieldObservations(std::string_view text,
                                                        FieldFileError& error) {
@@ -156,67 +281,8 @@ std::optional<FieldObservations> ReadFieldObservations(std::string_view text,
   if (!table) {
     return std::nullopt;
   }
-  if (auto repeated = RepeatedFieldColumn(*table)) {
-    error = *std::move(repeated);
-    return std::nullopt;
-  }
-  ObservationReader reader(*table, error);
-  const auto from = reader.Column("from", true);
-  const auto to = reader.Column("to", true);
-  if (reader.Missing()) {
-    return std::nullopt;
-  }
-  const auto slope = reader.Column("slope_distance", false);
-  const auto horizontal = reader.Column("horizontal_distance", false);
-  if (slope.has_value() == horizontal.has_value()) {
-    error = {table->headerLine,
-             0,
-             {},
-             slope ? "the columns \"slope_distance\" and \"horizontal_distance\" are both given; "
-                     "keep one"
-                   : "the column \"slope_distance\" (or \"horizontal_distance\") is missing"};
-    return std::nullopt;
-  }
-  std::optional<SlopeColumns> slopeColumns;
-  if (slope) {
-    slopeColumns = FindSlopeColumns(reader, *slope, table->headerLine, error);
-    if (!slopeColumns) {
-      return std::nullopt;
-    }
-  }
-
-  FieldObservations read;
-  read.kind = slope ? FieldDistanceKind::kSlope : FieldDistanceKind::kHorizontal;
-  read.observations.reserve(table->rows.size());
-  for (const FieldTableRow& row : table->rows) {
-    FieldObservation observation;
-    observation.line = row.line;
-    auto fromName = ReadStationName(row, *from, error);
-    if (!fromName) {
-      return std::nullopt;
-    }
-    auto toName = ReadStationName(row, *to, error);
-    if (!toName) {
-      return std::nullopt;
-    }
-    observation.fromStation = *std::move(fromName);
-    observation.toStation = *std::move(toName);
-    if (slopeColumns) {
-      if (!ReadSlopeValues(reader, row, *slopeColumns, observation, error)) {
-        return std::nullopt;
-      }
-    } else {
-      if (!reader.Read(row, *horizontal, DistanceProblem, observation.distance)) {
-        return std::nullopt;
-      }
-    }
-    read.observations.push_back(std::move(observation));
-  }
-  if (read.observations.empty()) {
-    error = {table->headerLine, 0, {}, "the file names its columns but holds no observations"};
-    return std::nullopt;
-  }
-  return read;
+  const std::optional<FieldColumnMap> map = MatchFieldColumns(*table, error);
+  return map ? ReadFieldObservations(*table, *map, error) : std::nullopt;
 }
 
 }  // namespace mensuro

@@ -1,11 +1,11 @@
 #pragma once
 
 // The observations of a field file: a CSV file with a header row naming its columns, in any
-// order and letter case. A file of slope distances has the columns from, to, slope_distance (m),
-// instrument_height (m), reflector_height (m), temperature (°C), pressure (hPa), and humidity (%)
-// or wet_bulb (°C), optionally ppm_set (the atmospheric ppm set in the instrument). A file of
-// already reduced distances has from, to and horizontal_distance (m) only. Other columns are
-// ignored.
+// order, by any of the names field_columns.h lists. A file of slope distances has the columns
+// from, to, slope_distance (m), instrument_height (m), reflector_height (m), temperature (°C),
+// pressure (hPa), and humidity (%) or wet_bulb (°C), optionally ppm_set (the atmospheric ppm set
+// in the instrument). A file of already reduced distances has from, to and horizontal_distance
+// (m) only. Either may have the observation's date and time. Other columns are ignored.
 
 #include <cstddef>
 #include <optional>
@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/reduction/field_columns.h"
 #include "core/reduction/field_table.h"
 
 namespace mensuro {
@@ -37,6 +38,10 @@ struct FieldObservation {
   double reflectorHeight = 0.0;
   FieldWeather weather;
   double ppmSet = 0.0;
+  // When it was measured, in the measured text's forms ("07-12-2026", "09:42:00"); empty when
+  // the file doesn't say.
+  std::string date;
+  std::string time;
 };
 
 struct FieldObservations {
@@ -44,10 +49,22 @@ struct FieldObservations {
   std::vector<FieldObservation> observations;
 };
 
-// The observations of a field file's text. Nothing, with the error at its line and column, for
-// a missing column, an empty or unreadable number, a value out of its range or a station name
-// the measured text can't hold; nothing is taken as 0.
+// The observations of a field file's text, its columns matched by name. Nothing, with the error
+// at its line and column, for missing columns (all named at once), an empty or unreadable
+// number, a value out of its range, a date or time that can't be one, or a station name the
+// measured text can't hold; nothing is taken as 0.
 std::optional<FieldObservations> ReadFieldObservations(std::string_view text,
                                                        FieldFileError& error);
+
+// The same of a table whose columns `map` says, as the surveyor chose them.
+std::optional<FieldObservations> ReadFieldObservations(const FieldTable& table,
+                                                       const FieldColumnMap& map,
+                                                       FieldFileError& error);
+
+// An observation's date, "2026-12-07" or "07/12/2026" (day first), as the measured text writes
+// dates ("07-12-2026"); nothing, with the reason, for anything else or a day the calendar lacks.
+std::optional<std::string> ObservationDate(std::string_view text, std::string& reason);
+// Its time, "09:42" or "09:42:10", as "09:42:00" or "09:42:10"; nothing, with the reason.
+std::optional<std::string> ObservationTime(std::string_view text, std::string& reason);
 
 }  // namespace mensuro

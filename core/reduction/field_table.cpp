@@ -26,9 +26,12 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // The header row's separator: a semicolon outside quotes before the first line end makes it a
-// semicolon file.
+// semicolon file; a tab without a comma or a semicolon, a tab-separated file as data collectors
+// export them.
 char DetectSeparator(std::string_view text) {
   bool quoted = false;
+  bool comma = false;
+  bool tab = false;
   for (const char c : text) {
     if (c == '"') {
       quoted = !quoted;
@@ -36,9 +39,12 @@ char DetectSeparator(std::string_view text) {
       break;
     } else if (!quoted && c == ';') {
       return ';';
+    } else if (!quoted) {
+      comma = comma || c == ',';
+      tab = tab || c == '\t';
     }
   }
-  return ',';
+  return tab && !comma ? '\t' : ',';
 }
 
 bool IsBlankRow(const std::vector<std::string>& cells) {
@@ -115,7 +121,8 @@ class CsvReader {
       cell += c;
       ++position_;
     }
-    while (position_ < text_.size() && (text_[position_] == ' ' || text_[position_] == '\t')) {
+    while (position_ < text_.size() && text_[position_] != separator_ &&
+           (text_[position_] == ' ' || text_[position_] == '\t')) {
       ++position_;
     }
     if (position_ < text_.size() && text_[position_] != separator_ && text_[position_] != '\n' &&
@@ -253,7 +260,7 @@ std::optional<double> ReadFieldNumber(const FieldTable& table, const FieldTableR
   // A spreadsheet may keep the sign of a positive figure typed as "+0.5".
   const bool plus = cell.size() > 1 && cell[0] == '+' && (IsDigit(cell[1]) || cell[1] == '.');
   std::string number(plus ? cell.substr(1) : cell);
-  if (table.separator == ';') {
+  if (table.separator != ',') {
     std::replace(number.begin(), number.end(), ',', '.');
   }
   const std::optional<double> value = ReadWholeNumber(number);

@@ -29,7 +29,7 @@ struct FieldTableRow {
 };
 
 struct FieldTable {
-  // ',' with decimal points, or ';' with decimal points or decimal commas.
+  // ',' with decimal points, or ';' or a tab with decimal points or decimal commas.
   char separator = ',';
   std::vector<std::string> columns;  // the header row's cells, blanks around them dropped
   std::size_t headerLine = 1;
@@ -37,10 +37,10 @@ struct FieldTable {
 };
 
 // The table of a CSV text (UTF-8, a byte-order mark allowed): cells separated by the header
-// row's separator, a semicolon when the header row holds one outside quotes and a comma
-// otherwise; quoted cells as RFC 4180 has them (doubled quotes inside, separators and line ends
-// allowed). Cells are kept as the file's bytes. Nothing, with the error, for a quote left open
-// or a file without a header row.
+// row's separator, a semicolon when the header row holds one outside quotes, a tab when it holds
+// a tab and no comma, and a comma otherwise; quoted cells as RFC 4180 has them (doubled quotes
+// inside, separators and line ends allowed). Cells are kept as the file's bytes. Nothing, with the
+// error, for a quote left open or a file without a header row.
 std::optional<FieldTable> ReadFieldTable(std::string_view text, FieldFileError& error);
 
 // Where a table's column is: its index in every row, counted from 0.
@@ -57,8 +57,8 @@ std::optional<FieldColumn> FindFieldColumn(const FieldTable& table, std::string_
 std::optional<FieldFileError> RepeatedFieldColumn(const FieldTable& table);
 
 // The number in a cell: the whole cell, blanks around it allowed, as a finite decimal number.
-// With the semicolon separator a decimal comma is read too. Nothing for an empty or unreadable
-// cell, with the error at the cell.
+// With the semicolon or tab separator a decimal comma is read too. Nothing for an empty or
+// unreadable cell, with the error at the cell.
 std::optional<double> ReadFieldNumber(const FieldTable& table, const FieldTableRow& row,
                                       const FieldColumn& column, FieldFileError& error);
 

@@ -1,0 +1,69 @@
+#pragma once
+
+// What each column of a field file holds. Data collectors and spreadsheets name the same
+// quantity in many ways ("from", "from_pillar", "Station From", "at"); a column is matched to a
+// quantity by its name with letter case, blanks, hyphens and underscores ignored. Where no name
+// matches, the surveyor can say which column holds what (a column map).
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/reduction/field_table.h"
+
+namespace mensuro {
+
+enum class FieldQuantity : std::size_t {
+  kFrom,
+  kTo,
+  kSlopeDistance,
+  kHorizontalDistance,
+  kInstrumentHeight,
+  kReflectorHeight,
+  kTemperature,
+  kPressure,
+  kHumidity,
+  kWetBulb,
+  kPpmSet,
+  kDate,
+  kTime,
+};
+inline constexpr std::size_t kFieldQuantityCount = 13;
+
+// The quantity's own column name ("slope_distance"), the first of its accepted names.
+std::string_view FieldQuantityName(FieldQuantity quantity);
+// What it is, for a person choosing it: "slope distance (m)".
+std::string_view FieldQuantityTitle(FieldQuantity quantity);
+// Every name a column holding it may have, its own first.
+const std::vector<std::string_view>& FieldQuantityNames(FieldQuantity quantity);
+// The quantity a column name means; nothing for a name of none.
+std::optional<FieldQuantity> FieldQuantityOfName(std::string_view columnName);
+
+// Which column (counted from 0) holds each quantity; nothing where no column does.
+struct FieldColumnMap {
+  std::array<std::optional<std::size_t>, kFieldQuantityCount> columns{};
+
+  const std::optional<std::size_t>& operator[](FieldQuantity quantity) const {
+    return columns[static_cast<std::size_t>(quantity)];
+  }
+  std::optional<std::size_t>& operator[](FieldQuantity quantity) {
+    return columns[static_cast<std::size_t>(quantity)];
+  }
+  bool operator==(const FieldColumnMap&) const = default;
+};
+
+// The quantities the table's column names mean. Nothing, with the error, when two columns mean
+// the same quantity (naming both) or a name is given twice.
+std::optional<FieldColumnMap> MatchFieldColumns(const FieldTable& table, FieldFileError& error);
+
+// What a map lacks for a field file to be read, as one error at the header row naming every
+// missing column and the names each may have; nothing when it lacks nothing. A map that gives
+// both of two alternatives (slope and horizontal distance, humidity and wet bulb) is an error
+// too.
+std::optional<FieldFileError> FieldColumnsProblem(const FieldTable& table,
+                                                  const FieldColumnMap& map);
+
+}  // namespace mensuro
