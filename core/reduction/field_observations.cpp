@@ -1,6 +1,7 @@
 #include "core/reduction/field_observations.h"
 
 #include <fmt/format.h>
+#include <algorithm>
 #include <array>
 #include <functional>
 
@@ -171,17 +172,45 @@ bool ReadWhen(const FieldTableRow& row, const ObservationColumns& columns,
   return true;
 }
 
-// Whole digits of `text` from `begin`, `count` of them; nothing when one isn't a digit.
-std::optional<int> Digits(std::string_view text, std::size_t begin, std::size_t count) {
-  int value = 0;
-  for (std::size_t i = begin; i < begin + count; ++i) {
-    if (i >= text.size() || text[i] < '0' || text[i] > '9') {
-      return std::nullopt;
+// Reads a date or a time from left to right: numbers of so many digits and the characters
+// between them.
+class WhenCursor {
+ public:
+  explicit WhenCursor(std::string_view text) : text_(text) {}
+
+  // A number of `fewest` to `most` digits.
+  bool Number(std::size_t fewest, std::size_t most, int& value) {
+    std::size_t digits = 0;
+    value = 0;
+    while (position_ < text_.size() && digits < most && text_[position_] >= '0' &&
+           text_[position_] <= '9') {
+      value = value * 10 + (text_[position_++] - '0');
+      ++digits;
     }
-    value = value * 10 + (text[i] - '0');
+    return digits >= fewest &&
+           (position_ == text_.size() || text_[position_] < '0' || text_[position_] > '9');
   }
-  return value;
-}
+  // One of `characters`, into `which`.
+  bool Separator(std::string_view characters, char& which) {
+    if (position_ >= text_.size() || characters.find(text_[position_]) == std::string_view::npos) {
+      return false;
+    }
+    which = text_[position_++];
+    return true;
+  }
+  bool Character(char c) {
+    if (position_ >= text_.size() || text_[position_] != c) {
+      return false;
+    }
+    ++position_;
+    return true;
+  }
+  bool AtEnd() const { return position_ == text_.size(); }
+
+ private:
+  std::string_view text_;
+  std::size_t position_ = 0;
+};
 
 bool IsLeapYear(int year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -195,40 +224,47 @@ int DaysInMonth(int year, int month) {
 }  // namespace
 
 std::optional<std::string> ObservationDate(std::string_view text, std::string& reason) {
-  std::optional<int> year, month, day;
-  if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
-    year = Digits(text, 0, 4);
-    month = Digits(text, 5, 2);
-    day = Digits(text, 8, 2);
-  } else if (text.size() == 10 && text[2] == '/' && text[5] == '/') {
-    day = Digits(text, 0, 2);
-    month = Digits(text, 3, 2);
-    year = Digits(text, 6, 4);
-  }
-  if (!year || !month || !day) {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  char separator = 0;
+  // ISO, year first; else day first, with "/", "." or "-" between the parts.
+  WhenCursor iso(text);
+  WhenCursor dayFirst(text);
+  const bool read =
+      (iso.Number(4, 4, year) && iso.Separator("-/.", separator) && iso.Number(1, 2, month) &&
+       iso.Character(separator) && iso.Number(1, 2, day) && iso.AtEnd()) ||
+      (dayFirst.Number(1, 2, day) && dayFirst.Separator("/.-", separator) &&
+       dayFirst.Number(1, 2, month) && dayFirst.Character(separator) &&
+       dayFirst.Number(4, 4, year) && dayFirst.AtEnd());
+  if (!read) {
     reason = fmt::format("\"{}\" is not a date (2026-12-07 or 07/12/2026, day first)", text);
     return std::nullopt;
   }
-  if (*year < 1900 || *month < 1 || *month > 12 || *day < 1 || *day > DaysInMonth(*year, *month)) {
+  if (year < 1900 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) {
     reason = fmt::format("\"{}\" is not a day of the calendar", text);
     return std::nullopt;
   }
-  return fmt::format("{:02}-{:02}-{:04}", *day, *month, *year);
+  return fmt::format("{:02}-{:02}-{:04}", day, month, year);
 }
 
 std::optional<std::string> ObservationTime(std::string_view text, std::string& reason) {
-  const bool seconds = text.size() == 8 && text[5] == ':';
-  std::optional<int> hour, minute, second = 0;
-  if ((text.size() == 5 || seconds) && text[2] == ':') {
-    hour = Digits(text, 0, 2);
-    minute = Digits(text, 3, 2);
-    second = seconds ? Digits(text, 6, 2) : std::optional<int>(0);
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int fraction = 0;
+  WhenCursor cursor(text);
+  bool read = cursor.Number(1, 2, hour) && cursor.Character(':') && cursor.Number(2, 2, minute);
+  // Seconds may follow, and fractions of a second, as some data collectors record them; those
+  // are dropped.
+  if (read && cursor.Character(':')) {
+    read = cursor.Number(2, 2, second) && (!cursor.Character('.') || cursor.Number(1, 9, fraction));
   }
-  if (!hour || !minute || !second || *hour > 23 || *minute > 59 || *second > 59) {
+  if (!read || !cursor.AtEnd() || hour > 23 || minute > 59 || second > 59) {
     reason = fmt::format("\"{}\" is not a time of day (09:42 or 09:42:10)", text);
     return std::nullopt;
   }
-  return fmt::format("{:02}:{:02}:{:02}", *hour, *minute, *second);
+  return fmt::format("{:02}:{:02}:{:02}", hour, minute, second);
 }
 
 std::optional<FieldObservations> ReadFieldObservations(const FieldTable& table,

@@ -121,9 +121,17 @@ TEST(field_columns, dates_and_times_of_the_observations) {
   EXPECT_EQ(ErrorOf("date,from,to,hd\n2026-02-29,A,B,10\n"),
             "field.csv:2: column 1 (date): \"2026-02-29\" is not a day of the calendar");
   EXPECT_EQ(ErrorOf("date,from,to,hd\n2028-02-29,A,B,10\n"), "no error");
-  EXPECT_EQ(ErrorOf("date,from,to,hd\n7.12.2026,A,B,10\n"),
-            "field.csv:2: column 1 (date): \"7.12.2026\" is not a date (2026-12-07 or "
+  EXPECT_EQ(ErrorOf("date,from,to,hd\n7.12.26,A,B,10\n"),
+            "field.csv:2: column 1 (date): \"7.12.26\" is not a date (2026-12-07 or "
             "07/12/2026, day first)");
+  // As data collectors write them too: one-digit days, months and hours, points, fractions.
+  const FieldObservations other =
+      Read("date,time,from,to,hd\n7.1.2026,8:05:09.25,A,B,10\n2026/1/7,8:05,A,B,10\n");
+  EXPECT_EQ(other.observations.at(0).date, "07-01-2026");
+  EXPECT_EQ(other.observations.at(0).time, "08:05:09");
+  EXPECT_EQ(other.observations.at(1).date, "07-01-2026");
+  EXPECT_EQ(ErrorOf("time,from,to,hd\n9:4,A,B,10\n"),
+            "field.csv:2: column 1 (time): \"9:4\" is not a time of day (09:42 or 09:42:10)");
   EXPECT_EQ(ErrorOf("time,from,to,hd\n24:00,A,B,10\n"),
             "field.csv:2: column 1 (time): \"24:00\" is not a time of day (09:42 or 09:42:10)");
 }
