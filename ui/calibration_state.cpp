@@ -28,13 +28,18 @@ const ReportText& CalibrationState::Report() const {
 const ProcessedCalibration& CalibrationState::Process(MeasurementHeader header,
                                                       std::string measuredText,
                                                       std::string publishedText,
-                                                      UncertaintyInputs conditions) {
+                                                      UncertaintyInputs conditions,
+                                                      CalibrationOrigin origin) {
   std::vector<Exclusion> exclusions;
   if (last_ && last_->measuredText == measuredText) {
     exclusions = ExclusionsOf(*last_);
   }
-  Keep(ProcessCalibration(std::move(header), std::move(measuredText), std::move(publishedText),
-                          std::move(conditions), std::move(exclusions)));
+  ProcessedCalibration processed =
+      ProcessCalibration(std::move(header), std::move(measuredText), std::move(publishedText),
+                         std::move(conditions), std::move(exclusions));
+  // Set before the views are told, so they show it with the rest.
+  processed.origin = std::move(origin);
+  Keep(std::move(processed));
   return *last_;
 }
 

@@ -33,11 +33,12 @@ class CalibrationState : public QObject {
   const ReportText& Report() const;
 
   // Processes the texts under `header` and `conditions`, and returns what came of it,
-  // processed or not; header lines of the measured text update the header it holds. What was
-  // left out of the fit stays left out while the measured text is the same; a changed text
-  // starts with everything in.
+  // processed or not, with `origin` saying where the texts came from; header lines of the
+  // measured text update the header it holds. What was left out of the fit stays left out while
+  // the measured text is the same; a changed text starts with everything in.
   const ProcessedCalibration& Process(MeasurementHeader header, std::string measuredText,
-                                      std::string publishedText, UncertaintyInputs conditions);
+                                      std::string publishedText, UncertaintyInputs conditions,
+                                      CalibrationOrigin origin = {});
   // A Process refused before the texts were read, for `reason`.
   void Refuse(const QString& reason);
   // New calibration conditions: the calibration kept is processed again under them. A failed

@@ -18,6 +18,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/data/data_file_text.h"
 #include "core/data/file_bytes.h"
 #include "core/data/text_encoding.h"
 #include "core/reduction/station_heights.h"
@@ -49,6 +50,10 @@ constexpr std::size_t Index(ImportChoice choice) {
   return static_cast<std::size_t>(choice);
 }
 
+constexpr std::size_t Index(ImportHeaderField field) {
+  return static_cast<std::size_t>(field);
+}
+
 QString Label(const QString& name) {
   return name + QLatin1Char(':');
 }
@@ -62,6 +67,25 @@ QString ContentText(const FieldObservations& observations) {
   return (count == 1 ? QStringLiteral("1 horizontal distance")
                      : QStringLiteral("%1 horizontal distances").arg(count)) +
          QStringLiteral(" (no reduction needed)");
+}
+
+// The header offered: the date and the time of the first observation that has them, else those of
+// now as New starts a measured text; no comment; the instrument as the window describes it.
+ImportHeader OfferedHeader(const FieldObservations& observations, ImportHeader window) {
+  MeasurementHeader now;
+  StartMeasuredHeader(now, LocalTimeNow());
+  const auto first = [&observations](std::string FieldObservation::*part, std::string fallback) {
+    for (const FieldObservation& observation : observations.observations) {
+      if (!(observation.*part).empty()) {
+        return FieldFromBytes(observation.*part);
+      }
+    }
+    return FieldFromBytes(fallback);
+  };
+  window.date = first(&FieldObservation::date, now.date);
+  window.time = first(&FieldObservation::time, now.time);
+  window.comment.clear();
+  return window;
 }
 
 }  // namespace
@@ -80,14 +104,19 @@ CFieldImportDlg::CFieldImportDlg(DialogServices& services, FieldImport import, Q
   }
 
   auto* layout = new QVBoxLayout(this);
-  auto* summary =
-      new QLabel(import_.fileName + QLatin1Char('\n') + ContentText(import_.observations), this);
+  QString content = ContentText(import_.observations);
+  if (!import_.columns.isEmpty()) {
+    content += QStringLiteral(", ") + import_.columns;
+  }
+  auto* summary = new QLabel(import_.fileName + QLatin1Char('\n') + content, this);
+  summary->setObjectName(QStringLiteral("summary"));
   summary->setTextFormat(Qt::PlainText);
   summary->setWordWrap(true);
   layout->addWidget(summary);
   layout->addWidget(BuildInstrumentGroup());
   layout->addWidget(BuildHeightsGroup());
   layout->addWidget(BuildDistancesGroup());
+  layout->addWidget(BuildHeaderGroup());
   layout->addWidget(BuildPreviewGroup(), 1);
 
   buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -158,6 +187,35 @@ QGroupBox* CFieldImportDlg::BuildDistancesGroup() {
   return distances_;
 }
 
+QGroupBox* CFieldImportDlg::BuildHeaderGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Measured data header"), this);
+  const ImportHeader offered = OfferedHeader(import_.observations, import_.header);
+  struct Part {
+    QString label;
+    const QString* text;
+    int row;
+    int column;  // 0: the left half, or the whole width when `wide`; 2: the right half
+    bool wide;
+  };
+  // Date and time side by side, comment and description each a row, the two accuracies.
+  const std::array<Part, kImportHeaderFieldCount> parts = {{
+      {QStringLiteral("Date:"), &offered.date, 0, 0, false},
+      {QStringLiteral("Time:"), &offered.time, 0, 2, false},
+      {QStringLiteral("Comment:"), &offered.comment, 1, 0, true},
+      {QStringLiteral("EDM description:"), &offered.edmDescription, 2, 0, true},
+      {QStringLiteral("Constant (mm):"), &offered.constantError, 3, 0, false},
+      {QStringLiteral("Scale (ppm):"), &offered.ppmError, 3, 2, false},
+  }};
+  auto* grid = new QGridLayout(group);
+  for (std::size_t field = 0; field < kImportHeaderFieldCount; ++field) {
+    const Part& part = parts[field];
+    headerFields_[field] = new QLineEdit(*part.text, group);
+    grid->addWidget(new QLabel(part.label, group), part.row, part.column);
+    grid->addWidget(headerFields_[field], part.row, part.column + 1, 1, part.wide ? 3 : 1);
+  }
+  return group;
+}
+
 QGroupBox* CFieldImportDlg::BuildPreviewGroup() {
   auto* group = new QGroupBox(QStringLiteral("Preview"), this);
   preview_ = new QPlainTextEdit(group);
@@ -191,6 +249,17 @@ QLineEdit& CFieldImportDlg::Field(ImportField field) const {
 
 QRadioButton& CFieldImportDlg::Choice(ImportChoice choice) const {
   return *choices_[Index(choice)];
+}
+
+QLineEdit& CFieldImportDlg::HeaderField(ImportHeaderField field) const {
+  return *headerFields_[Index(field)];
+}
+
+ImportHeader CFieldImportDlg::Header() const {
+  const auto text = [this](ImportHeaderField field) { return HeaderField(field).text(); };
+  return {text(ImportHeaderField::kDate),          text(ImportHeaderField::kTime),
+          text(ImportHeaderField::kComment),       text(ImportHeaderField::kEdmDescription),
+          text(ImportHeaderField::kConstantError), text(ImportHeaderField::kPpmError)};
 }
 
 QPushButton& CFieldImportDlg::OkButton() const {
@@ -295,8 +364,10 @@ void CFieldImportDlg::EnableInputs() {
 
 std::optional<FieldReduction> CFieldImportDlg::Reduce(QString& problem) {
   carrier_.reset();
+  summary_.reset();
   ReductionSettings settings;
   StationHeights heights;
+  std::string heightsSource;
   // A file of horizontal distances needs neither the instrument nor the heights.
   if (NeedsReduction(import_.observations)) {
     settings.carrier = ReadCarrier(problem);
@@ -308,6 +379,7 @@ std::optional<FieldReduction> CFieldImportDlg::Reduce(QString& problem) {
       return std::nullopt;
     }
     heights = std::move(*read);
+    heightsSource = HeightsSource();
     settings.target = Choice(ImportChoice::kMarkToMark).isChecked()
                           ? PublishedDistanceKind::kMarkToMark
                           : PublishedDistanceKind::kHorizontal;
@@ -324,6 +396,7 @@ std::optional<FieldReduction> CFieldImportDlg::Reduce(QString& problem) {
     return std::nullopt;
   }
   carrier_ = settings.carrier;
+  summary_ = SummariseReduction(*reduction, settings, std::move(heightsSource));
   return reduction;
 }
 
@@ -396,6 +469,15 @@ std::optional<StationHeights> CFieldImportDlg::ReadHeights(QString& problem) con
     problem = QString::fromUtf8(FieldFileErrorText(fileName.toStdString(), error));
   }
   return heights;
+}
+
+std::string CFieldImportDlg::HeightsSource() const {
+  if (Choice(ImportChoice::kLibraryHeights).isChecked() && baseline_) {
+    return "library baseline " + Latin1ToUtf8(*import_.baselineName);
+  }
+  const QString file =
+      TextFromPath(PathFromText(Field(ImportField::kHeightsFile).text()).filename());
+  return "heights file " + file.toStdString();
 }
 
 bool CFieldImportDlg::ReadHorizontalAt(std::optional<double>& height, QString& problem) const {

@@ -11,6 +11,7 @@
 #include "core/data/baseline_library.h"
 #include "core/reduction/field_observations.h"
 #include "core/reduction/field_reduction.h"
+#include "core/reduction/reduction_summary.h"
 
 class QDialogButtonBox;
 class QGroupBox;
@@ -24,6 +25,16 @@ namespace mensuro {
 
 class DialogServices;
 
+// The measured data header an import writes, as the window's header fields show it.
+struct ImportHeader {
+  QString date;
+  QString time;
+  QString comment;
+  QString edmDescription;
+  QString constantError;  // mm
+  QString ppmError;
+};
+
 // A field file to import, and the library baseline that may give its marks' heights.
 struct FieldImport {
   QString fileName;  // the file's path, as messages name it
@@ -31,6 +42,12 @@ struct FieldImport {
   std::filesystem::path libraryPath;
   // The baseline selected in the main window; nothing when none is.
   std::optional<std::string> baselineName;
+  // The window's header fields as the dialog opens: the instrument's description and accuracies
+  // are offered as they are.
+  ImportHeader header;
+  // How the columns were taken, for the summary ("columns as chosen before"); empty when by
+  // their names.
+  QString columns;
 };
 
 enum class ImportField : std::size_t {
@@ -54,10 +71,21 @@ enum class ImportChoice : std::size_t {
 };
 inline constexpr std::size_t kImportChoiceCount = 6;
 
+enum class ImportHeaderField : std::size_t {
+  kDate,
+  kTime,
+  kComment,
+  kEdmDescription,
+  kConstantError,
+  kPpmError,
+};
+inline constexpr std::size_t kImportHeaderFieldCount = 6;
+
 // The modal "Import Field Observations" dialog: what the reduction of a field file takes (the
-// instrument's carrier, the marks' heights, the kind of the published distances), with a preview
-// of the reduced lines that follows every change. OK and Save Log are enabled only while the
-// reduction succeeds; otherwise the preview says what stands in its way.
+// instrument's carrier, the marks' heights, the kind of the published distances) and the measured
+// data header the import writes, with a preview of the reduced lines that follows every change. OK
+// and Save Log are enabled only while the reduction succeeds; otherwise the preview says what
+// stands in its way.
 class CFieldImportDlg : public QDialog {
   Q_OBJECT
 
@@ -75,9 +103,14 @@ class CFieldImportDlg : public QDialog {
   std::string Log() const;
   // The carrier it took; nothing without a reduction or for a file of horizontal distances.
   const std::optional<EdmCarrier>& Carrier() const { return carrier_; }
+  // What the reduction was made from and how; nothing without one.
+  const std::optional<ReductionSummary>& Summary() const { return summary_; }
+  // The header as the dialog's fields have it.
+  ImportHeader Header() const;
 
   QLineEdit& Field(ImportField field) const;
   QRadioButton& Choice(ImportChoice choice) const;
+  QLineEdit& HeaderField(ImportHeaderField field) const;
   QGroupBox& InstrumentGroup() const { return *instrument_; }
   QPushButton& BrowseButton() const { return *browse_; }
   QPlainTextEdit& Preview() const { return *preview_; }
@@ -91,6 +124,7 @@ class CFieldImportDlg : public QDialog {
   QGroupBox* BuildInstrumentGroup();
   QGroupBox* BuildHeightsGroup();
   QGroupBox* BuildDistancesGroup();
+  QGroupBox* BuildHeaderGroup();
   QGroupBox* BuildPreviewGroup();
   void Connect();
   void OnLibraryHeightsChosen(bool chosen);
@@ -103,6 +137,8 @@ class CFieldImportDlg : public QDialog {
   std::optional<FieldReduction> Reduce(QString& problem);
   std::optional<EdmCarrier> ReadCarrier(QString& problem) const;
   std::optional<StationHeights> ReadHeights(QString& problem) const;
+  // Where the heights were taken from, as the reduction's summary names it (UTF-8).
+  std::string HeightsSource() const;
   bool ReadHorizontalAt(std::optional<double>& height, QString& problem) const;
   void ShowPreview(const QString& problem);
 
@@ -112,9 +148,11 @@ class CFieldImportDlg : public QDialog {
   std::optional<CollectedBaseline> baseline_;
   std::optional<FieldReduction> reduction_;
   std::optional<EdmCarrier> carrier_;
+  std::optional<ReductionSummary> summary_;
 
   std::array<QLineEdit*, kImportFieldCount> fields_{};
   std::array<QRadioButton*, kImportChoiceCount> choices_{};
+  std::array<QLineEdit*, kImportHeaderFieldCount> headerFields_{};
   QGroupBox* instrument_ = nullptr;
   QGroupBox* heights_ = nullptr;
   QGroupBox* distances_ = nullptr;

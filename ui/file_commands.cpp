@@ -23,8 +23,10 @@
 #include "core/data/text_file.h"
 #include "core/reduction/field_observations.h"
 #include "core/reduction/field_table.h"
+#include "core/reduction/station_heights.h"
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
+#include "ui/field_columns_dialog.h"
 #include "ui/field_import_dialog.h"
 #include "ui/h_list_box.h"
 #include "ui/main_dialog.h"
@@ -151,6 +153,7 @@ void CVerantDlg::OnOpenPublished() {
   }
   if (std::optional<std::vector<std::string>> lines = OpenTextFile(*publishedFileName_, *chosen)) {
     LoadPublishedFile(std::move(*lines));
+    publishedDistances_.reset();
   }
 }
 
@@ -160,6 +163,7 @@ void CVerantDlg::OnNewPublished() {
     return;
   }
   resultList_->ClearLines();
+  publishedDistances_.reset();
   // Deleted as an edit, so the user can take it back with Undo; the edit enables the Save
   // buttons, which the new, unwritten file then disables.
   publishedText_->selectAll();
@@ -177,6 +181,10 @@ void CVerantDlg::OnLoadBaseline() {
   if (LoadBaseline(libraryPath, name, collected) == 0) {
     storedPublishedText_ = collected.publishedText;
     SetWholeText(*publishedText_, collected.publishedText);
+    // A kind that doesn't read is told by the import, which reduces to it.
+    FieldFileError error;
+    publishedDistances_ =
+        collected.nameLines > 0 ? BaselineDistanceKind(collected, error) : std::nullopt;
   }
   // The loaded text has no file behind it.
   publishedFileName_->clear();
@@ -250,6 +258,7 @@ void CVerantDlg::OnOpenMeasured() {
     return;
   }
   LoadMeasuredFile(std::move(*lines));
+  imported_.reset();
   // Filling the header fields enabled them; the text is as it was loaded.
   EnableMeasuredSaves(false);
 }
@@ -261,15 +270,34 @@ void CVerantDlg::ImportFieldObservations(const QString& fileName) {
     services_.ShowMessage(*this, QStringLiteral("Could not read the file ") + fileName);
     return;
   }
-  FieldFileError error;
-  std::optional<FieldObservations> observations = ReadFieldObservations(*text, error);
-  if (!observations) {
+  const auto showError = [this, &fileName](const FieldFileError& error) {
     services_.ShowMessage(*this,
                           QString::fromUtf8(FieldFileErrorText(fileName.toStdString(), error)));
+  };
+  FieldFileError error;
+  const std::optional<FieldTable> table = ReadFieldTable(*text, error);
+  std::optional<FieldColumnMap> map = table ? MatchFieldColumns(*table, error) : std::nullopt;
+  if (!map) {
+    showError(error);
     return;
   }
-  // The instrument is the one the header describes as the dialog opens.
-  const QString description = edmDescription_->text();
+  // Columns whose names don't say enough are chosen by the surveyor, or as chosen before.
+  QString columns;
+  if (FieldColumnsProblem(*table, *map)) {
+    const std::optional<ChosenFieldColumns> chosen =
+        ChooseFieldColumns(services_, *this, *table, *map);
+    if (!chosen) {
+      return;
+    }
+    map = chosen->map;
+    columns = chosen->asBefore ? QStringLiteral("columns as chosen before")
+                               : QStringLiteral("columns as chosen");
+  }
+  std::optional<FieldObservations> observations = ReadFieldObservations(*table, *map, error);
+  if (!observations) {
+    showError(error);
+    return;
+  }
   CFieldImportDlg dialog(
       services_,
       {.fileName = fileName,
@@ -277,26 +305,34 @@ void CVerantDlg::ImportFieldObservations(const QString& fileName) {
        .libraryPath = BaselineLibraryPath(executableDir_),
        .baselineName = baselineList_->currentIndex() >= 0
                            ? std::optional(BytesFromField(baselineList_->currentText()))
-                           : std::nullopt},
+                           : std::nullopt,
+       .header = {date_->text(), time_->text(), comment_->text(), edmDescription_->text(),
+                  constantError_->text(), ppmError_->text()},
+       .columns = columns},
       this);
-  dialog.ShowCarrier(RememberedInstrument(description));
+  // The instrument is the one the header describes as the dialog opens.
+  dialog.ShowCarrier(RememberedInstrument(edmDescription_->text()));
   services_.RunModal(dialog);
   if (dialog.result() != QDialog::Accepted) {
     return;
   }
+  const ImportHeader header = dialog.Header();
   if (dialog.Carrier()) {
-    RememberInstrument(description, *dialog.Carrier());
+    RememberInstrument(header.edmDescription, *dialog.Carrier());
   }
   resultList_->ClearLines();
   // The reduced lines have no file behind them yet: Save asks for one.
   measuredFileName_->clear();
-  // Replaced as an edit, so the user can take it back with Undo; the header stays.
+  // Nothing of the previous file's header stays but what the dialog showed.
+  ShowImportedHeader(header);
+  // Replaced as an edit, so the user can take it back with Undo.
   QTextCursor cursor(measuredText_->document());
   cursor.select(QTextCursor::Document);
   cursor.insertText(TextAreaFromBytes(dialog.ReducedLines()));
   measuredText_->repaint();
   ReadHeaderFromEdits();
   EnableMeasuredSaves(true);
+  imported_ = ImportedText{TextAreaBytes(*measuredText_), *dialog.Summary()};
 }
 
 void CVerantDlg::OnNewMeasured() {
@@ -305,6 +341,7 @@ void CVerantDlg::OnNewMeasured() {
     return;
   }
   StartMeasuredText();
+  imported_.reset();
   EnableMeasuredSaves(false);
   resultList_->ClearLines();
 }

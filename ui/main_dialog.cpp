@@ -20,6 +20,7 @@
 #include "resources/control_ids.h"
 #include "resources/dialog_templates.h"
 #include "ui/control_text.h"
+#include "ui/field_import_dialog.h"
 #include "ui/fixed_pitch_font.h"
 #include "ui/h_list_box.h"
 #include "ui/plot_window.h"
@@ -198,6 +199,15 @@ void CVerantDlg::ShowHeaderTexts(const MeasurementHeader& shown) {
   WriteHeaderField(*time_, FieldFromBytes(shown.time));
   WriteHeaderField(*edmDescription_, FieldFromBytes(shown.edmDescription));
   WriteHeaderField(*comment_, FieldFromBytes(shown.comment));
+}
+
+void CVerantDlg::ShowImportedHeader(const ImportHeader& header) {
+  WriteHeaderField(*date_, header.date);
+  WriteHeaderField(*time_, header.time);
+  WriteHeaderField(*comment_, header.comment);
+  WriteHeaderField(*edmDescription_, header.edmDescription);
+  WriteHeaderField(*constantError_, header.constantError);
+  WriteHeaderField(*ppmError_, header.ppmError);
 }
 
 void CVerantDlg::WriteHeaderField(QLineEdit& field, const QString& text) {

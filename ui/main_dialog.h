@@ -24,6 +24,7 @@ class QPushButton;
 namespace mensuro {
 
 struct CollectedBaseline;
+struct ImportHeader;
 class CHListBox;
 class CPlotWindow;
 class DialogServices;
@@ -89,6 +90,8 @@ class CVerantDlg : public QDialog {
   void OnSaveMeasuredAs();
 
   void OnProcess();
+  // Where the texts now in the window came from, for a Process of the measured text `measured`.
+  CalibrationOrigin Origin(const std::string& measured) const;
   void FillResultList();
   void OnSaveReportAs();
   void OnPlot();
@@ -107,6 +110,8 @@ class CVerantDlg : public QDialog {
   void WriteHeaderField(QLineEdit& field, const QString& text);
   // Date, time, EDM description and comment of `shown` into their fields.
   void ShowHeaderTexts(const MeasurementHeader& shown);
+  // The header an import writes, every one of the six fields.
+  void ShowImportedHeader(const ImportHeader& header);
 
   // A text file to open or to save, from the file dialog offering `filter`; nothing when
   // cancelled.
@@ -177,6 +182,16 @@ class CVerantDlg : public QDialog {
   CalibrationState calibration_;
   std::optional<std::string> storedPublishedText_;
   std::optional<std::string> storedMeasuredText_;
+  // What the published distances are, as the library baseline they were loaded from says;
+  // nothing once a published file is opened or started.
+  std::optional<PublishedDistanceKind> publishedDistances_;
+  // The measured text the last import put in, and how it was reduced: a Process states the
+  // reduction while the measured text is still that one.
+  struct ImportedText {
+    std::string text;
+    ReductionSummary reduction;
+  };
+  std::optional<ImportedText> imported_;
 };
 
 }  // namespace mensuro

@@ -84,8 +84,10 @@ void CVerantDlg::OnProcess() {
     FailProcess(QStringLiteral("No measured baseline data found."));
     return;
   }
-  const ProcessedCalibration& processed = calibration_.Process(
-      header_, std::move(measured), std::move(published), RememberedConditions());
+  CalibrationOrigin origin = Origin(measured);
+  const ProcessedCalibration& processed =
+      calibration_.Process(header_, std::move(measured), std::move(published),
+                           RememberedConditions(), std::move(origin));
   // The header lines of the measured text are the window's header from now on.
   header_ = processed.header;
   if (!processed.processed) {
@@ -93,6 +95,15 @@ void CVerantDlg::OnProcess() {
     return;
   }
   saveReportAs_->setEnabled(true);
+}
+
+CalibrationOrigin CVerantDlg::Origin(const std::string& measured) const {
+  CalibrationOrigin origin{.publishedDistances = publishedDistances_, .reduction = {}};
+  // An edit since the import makes the text one the reduction didn't give.
+  if (imported_ && imported_->text == measured) {
+    origin.reduction = imported_->reduction;
+  }
+  return origin;
 }
 
 void CVerantDlg::FailProcess(const QString& message) {

@@ -6,8 +6,10 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLocale>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <filesystem>
 #include <functional>
@@ -16,6 +18,7 @@
 
 #include "test_window.h"
 #include "ui/control_text.h"
+#include "ui/field_columns_dialog.h"
 #include "ui/field_import_dialog.h"
 #include "ui/user_settings.h"
 
@@ -99,7 +102,14 @@ TEST(field_import, a_heights_file_gives_the_marks_and_ok_puts_the_reduction_in_t
   EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), kReducedLine.repeated(12));
   EXPECT_EQ(window.Field(kIdMeasuredFileName)->text(), QString());
   EXPECT_EQ(EnabledSaves(window), "measured-save measured-save-as");
-  EXPECT_EQ(window.HeaderFieldTexts(), header);
+  // The file has no dates: now, as New has it; the comment goes, the instrument stays.
+  const std::vector<QString> imported = window.HeaderFieldTexts();
+  EXPECT_TRUE(
+      QRegularExpression(QStringLiteral("^\\d\\d-\\d\\d-\\d{4}$")).match(imported[0]).hasMatch())
+      << imported[0].toStdString();
+  EXPECT_EQ(imported[2], QString());
+  EXPECT_EQ(std::vector(imported.begin() + 3, imported.end()),
+            std::vector(header.begin() + 3, header.end()));
   EXPECT_TRUE(window.ResultLines().empty());
   ASSERT_EQ(window.dialogs.requests.size(), 3u);
   EXPECT_EQ(window.dialogs.requests[1].filter,
@@ -220,6 +230,105 @@ TEST(field_import, a_library_baseline_gives_the_heights_and_the_kind_of_its_dist
   });
 }
 
+// Horizontal distances under names no data collector is known to write.
+constexpr std::string_view kOddNames = "pillar_1,pillar_2,hz_m,remark\nA,B,100.00004,ok\n";
+
+// Opens `file` with the measured Open: the columns step, if it comes, is handed to `columns`,
+// the import dialog to `import`.
+void ImportThroughColumns(TestWindow& window, const fs::path& file,
+                          const std::function<void(CFieldColumnsDlg&)>& columns,
+                          const std::function<void(CFieldImportDlg&)>& import) {
+  window.dialogs.answers.push_back(TextFromPath(file));
+  window.dialogs.whileShown = [&](QDialog& shown) {
+    if (auto* step = dynamic_cast<CFieldColumnsDlg*>(&shown)) {
+      columns(*step);
+    } else {
+      import(Import(shown));
+    }
+  };
+  Click(*window.Button(kIdOpenMeasured));
+}
+
+void Choose(const CFieldColumnsDlg& dialog, std::size_t column,
+            std::optional<FieldQuantity> holds) {
+  dialog.ColumnChoice(column).setCurrentIndex(holds ? static_cast<int>(*holds) + 1 : 0);
+}
+
+QString SummaryOf(const CFieldImportDlg& dialog) {
+  return Part<QLabel>(dialog, "summary").text();
+}
+
+TEST(field_import, columns_the_names_do_not_give_are_chosen_and_remembered_for_the_same_names) {
+  UserSettings().remove(QStringLiteral("FieldColumns"));
+  TestWindow window(false);
+  const fs::path field = window.folder.Write("odd.csv", kOddNames);
+  ImportThroughColumns(
+      window, field,
+      [](CFieldColumnsDlg& dialog) {
+        EXPECT_EQ(dialog.ColumnChoice(0).currentText(), QStringLiteral("not used"));
+        EXPECT_FALSE(dialog.OkButton().isEnabled());
+        Choose(dialog, 0, FieldQuantity::kFrom);
+        Choose(dialog, 1, FieldQuantity::kTo);
+        Choose(dialog, 2, FieldQuantity::kTo);
+        EXPECT_EQ(dialog.ProblemLabel().text(),
+                  QStringLiteral("The columns 2. pillar_2 and 3. hz_m both hold the to station; "
+                                 "keep one."));
+        EXPECT_FALSE(dialog.OkButton().isEnabled());
+        Choose(dialog, 2, FieldQuantity::kHorizontalDistance);
+        EXPECT_EQ(dialog.ProblemLabel().text(), QString());
+        Click(dialog.OkButton());
+      },
+      [](CFieldImportDlg& dialog) {
+        EXPECT_TRUE(SummaryOf(dialog).endsWith(QStringLiteral(", columns as chosen")));
+        Click(dialog.OkButton());
+      });
+  EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QStringLiteral("A,B,100.00004\n"));
+
+  // The same names again: no step, the choice named. Other names: the step, preset by name.
+  window.Text(kIdMeasuredText)->clear();
+  const auto noStep = [](CFieldColumnsDlg&) { ADD_FAILURE() << "the columns step came"; };
+  ImportThroughColumns(
+      window, window.folder.Write("again.csv", kOddNames), noStep, [](CFieldImportDlg& dialog) {
+        EXPECT_TRUE(SummaryOf(dialog).endsWith(QStringLiteral(", columns as chosen before")));
+        Click(dialog.OkButton());
+      });
+  EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QStringLiteral("A,B,100.00004\n"));
+  EXPECT_EQ(window.dialogs.modalRuns, 3);
+  ImportThroughColumns(
+      window, window.folder.Write("other.csv", "from,pillar_2,hz_m\nA,B,100\n"),
+      [](CFieldColumnsDlg& dialog) {
+        EXPECT_EQ(dialog.ColumnChoice(0).currentIndex(), 1);
+        EXPECT_EQ(dialog.ColumnChoice(1).currentIndex(), 0);
+      },
+      [](CFieldImportDlg&) { ADD_FAILURE() << "imported without the columns"; });
+  EXPECT_EQ(window.dialogs.modalRuns, 4);
+  EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
+TEST(field_import, the_import_writes_the_whole_header_dated_by_the_first_dated_observation) {
+  TestWindow window(false);
+  EnterWorkedExample(window);
+  window.Field(kIdConstantError)->setText(QStringLiteral("1.50"));
+  const QString scale = window.Field(kIdPpmError)->text();
+  const fs::path field = window.folder.Write(
+      "dated.csv", "from,to,horizontal_distance,date,time\nA,B,100,,\nA,C,300,2026-12-09,14:05\n");
+  ImportWith(window, field, [](CFieldImportDlg& dialog) {
+    EXPECT_EQ(dialog.HeaderField(ImportHeaderField::kConstantError).text(), QStringLiteral("1.50"));
+    dialog.HeaderField(ImportHeaderField::kEdmDescription).setText(QStringLiteral("Other EDM"));
+    Click(dialog.OkButton());
+  });
+  EXPECT_EQ(window.HeaderFieldTexts(), (std::vector<QString>{QStringLiteral("09-12-2026"),
+                                                             QStringLiteral("14:05:00"),
+                                                             {},
+                                                             QStringLiteral("Other EDM"),
+                                                             QStringLiteral("1.50"),
+                                                             scale}));
+  // The header lines of the text it replaced are gone with it.
+  Click(*window.Button(kIdProcess));
+  EXPECT_EQ(window.dialog->Header().comment, "");
+  EXPECT_EQ(window.dialog->Header().date, "09-12-2026");
+}
+
 // The shipped example, as the user guide walks through it.
 TEST(field_import, the_example_imported_on_its_library_baseline_processes) {
   TestWindow window;
@@ -238,8 +347,37 @@ TEST(field_import, the_example_imported_on_its_library_baseline_processes) {
              });
   Click(*window.Button(kIdProcess));
   EXPECT_TRUE(window.dialogs.messages.empty()) << window.dialogs.messages[0].toStdString();
-  EXPECT_NE(window.dialog->Calibration().Calibration(), nullptr);
+  const ProcessedCalibration* calibration = window.dialog->Calibration().Calibration();
+  ASSERT_NE(calibration, nullptr);
   EXPECT_FALSE(window.ResultLines().empty());
+  // The calibration says where its texts came from, while they are what was loaded.
+  EXPECT_EQ(calibration->origin.publishedDistances, PublishedDistanceKind::kHorizontal);
+  ASSERT_TRUE(calibration->origin.reduction);
+  EXPECT_EQ(calibration->origin.reduction->heightsSource,
+            "library baseline Example seven-pillar line 600 m");
+  EXPECT_EQ(calibration->origin.reduction->observations,
+            static_cast<std::size_t>(
+                window.Text(kIdMeasuredText)->toPlainText().count(QLatin1Char('\n'))));
+
+  // The last line's line feed taken back: the same observations, another text.
+  QTest::keyClick(window.Text(kIdMeasuredText), Qt::Key_End, Qt::ControlModifier);
+  QTest::keyClick(window.Text(kIdMeasuredText), Qt::Key_Backspace);
+  Click(*window.Button(kIdProcess));
+  calibration = window.dialog->Calibration().Calibration();
+  ASSERT_NE(calibration, nullptr);
+  EXPECT_FALSE(calibration->origin.reduction);
+  EXPECT_TRUE(calibration->origin.publishedDistances);
+
+  // A published file says nothing of its distances.
+  const fs::path published = window.folder.Write(
+      "published.txt", BytesFromTextArea(window.Text(kIdPublishedText)->toPlainText()));
+  Click(*window.Get(kIdFromFile));
+  window.dialogs.answers.push_back(TextFromPath(published));
+  Click(*window.Button(kIdOpenPublished));
+  Click(*window.Button(kIdProcess));
+  calibration = window.dialog->Calibration().Calibration();
+  ASSERT_NE(calibration, nullptr);
+  EXPECT_FALSE(calibration->origin.publishedDistances);
 }
 
 }  // namespace
