@@ -59,15 +59,39 @@ constexpr const char* kFooter =
     "after the report) unless --accept-warnings is given. A report with observations left out "
     "is that of the measured file without their lines.";
 
+// What the run does with a field file, below the exit statuses.
+constexpr const char* kFieldFooter =
+    "A field file given as MEASURED_FILE is reduced first, exactly as `mensuro-cli reduce` "
+    "would with the same options, and its reduced measured text processed; the marks' heights "
+    "come from the --baseline baseline, else from --heights. Observation lines (--exclude-line, "
+    "warnings) are those of the reduced text.";
+
 // The options of a calibration run, each of which --list-baselines excludes.
 using RunOptions = std::vector<CLI::Option*>;
+
+// How a field file is reduced, in a group of their own: none applies to a measured text.
+void AddFieldOptions(CLI::App& app, CommandLine& line, CLI::Option* baseline, RunOptions& options) {
+  constexpr const char* kGroup = "Field files";
+  auto* field =
+      app.add_flag("--field", line.field,
+                   "Read MEASURED_FILE as a field file, and say what keeps it from being one");
+  std::vector<CLI::Option*> added = AddReductionOptions(app, line.reduction, baseline);
+  const std::vector<CLI::Option*> headerLines = AddHeaderLineOptions(app, line.reduction);
+  added.insert(added.end(), headerLines.begin(), headerLines.end());
+  added.push_back(field);
+  for (CLI::Option* option : added) {
+    option->group(kGroup);
+  }
+  options.insert(options.end(), added.begin(), added.end());
+}
 
 // The two texts: the measured file, and the published distances from a file or the library.
 void AddInputOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
   auto* measured =
       app.add_option("MEASURED_FILE", line.measuredFile,
                      "Measured data: header lines ($date, !time, #comment, @EDM, ^constant mm, "
-                     "%scale ppm) and From,To,distance lines");
+                     "%scale ppm) and From,To,distance lines; or a field file, recognised by "
+                     "its header row (see below)");
   auto* published = app.add_option("--published", line.publishedFile,
                                    "Published distances: From,To,distance lines of the baseline")
                         ->type_name("PUBLISHED_FILE");
@@ -82,6 +106,7 @@ void AddInputOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
                  "The baseline library to use instead of the one installed with the program")
       ->type_name("LIBRARY_FILE");
   options.insert(options.end(), {measured, published, baseline});
+  AddFieldOptions(app, line, baseline, options);
 }
 
 // What the run writes: the report file, the output's format, the certificate and the plot.
@@ -165,7 +190,7 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
                        "mensuro-cli " + (version ? version->productVersion : std::string("?")),
                        "Print the program's version and exit");
   app.formatter(std::make_shared<HelpFormatter>());
-  app.footer(kFooter);
+  app.footer(std::string(kFooter) + "\n\n" + kFieldFooter + " " + FieldColumnsHelp());
 }
 
 std::string CommandLineProblem(const CommandLine& line) {
@@ -184,7 +209,7 @@ std::string CommandLineProblem(const CommandLine& line) {
   if (!line.plotFile.empty() && !IsPlotFileName(line.plotFile)) {
     return "--plot needs a file name ending in .svg, .png or .pdf";
   }
-  return {};
+  return ReductionOptionsProblem(line.reduction);
 }
 
 }  // namespace mensuro::cli

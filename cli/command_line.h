@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli/exclusion_options.h"
+#include "cli/field_reduction_options.h"
 #include "core/analysis/calibration_uncertainty.h"
 
 namespace mensuro::cli {
@@ -32,6 +33,9 @@ struct CommandLine {
   ExclusionOptions exclusions;  // observations left out of the fit
   // Issue the certificate although a warning says the input was probably misread.
   bool acceptWarnings = false;
+  // A measured file that is a field file is reduced first, as these options ask.
+  FieldReductionOptions reduction;
+  bool field = false;  // read the measured file as a field file whatever its first line
 };
 
 // An option whose value the core reads as it is parsed, so that a malformed one is a usage

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string_view>
+#include <variant>
 
 namespace mensuro::cli {
 namespace {
@@ -247,6 +248,45 @@ nlohmann::json ExcludedJson(const std::vector<AppliedExclusion>& exclusions) {
     list.push_back(std::move(item));
   }
   return list;
+}
+
+nlohmann::json PublishedDistancesJson(const std::optional<PublishedDistanceKind>& kind) {
+  return kind ? nlohmann::json(PublishedDistanceKindText(*kind)) : nlohmann::json();
+}
+
+nlohmann::json ReductionJson(const ReductionSummary& summary) {
+  const bool slope = summary.kind == FieldDistanceKind::kSlope;
+  nlohmann::json reduction = {{"fieldObservations", summary.observations},
+                              {"distances", slope ? "slope" : "horizontal"}};
+  if (!slope) {
+    return reduction;
+  }
+  if (summary.carrier) {
+    reduction["wavelength"] = summary.carrier->wavelength;
+    if (const auto* index = std::get_if<double>(&summary.carrier->reference)) {
+      reduction["reference"] = {{"refractiveIndex", *index}};
+    } else {
+      const auto& atmosphere = std::get<ReferenceAtmosphere>(summary.carrier->reference);
+      reduction["reference"] = {{"temperature", atmosphere.temperature},
+                                {"pressure", atmosphere.pressure},
+                                {"humidity", atmosphere.humidity}};
+    }
+  }
+  reduction["reducedTo"] = PublishedDistanceKindText(summary.target);
+  if (summary.target == PublishedDistanceKind::kHorizontal) {
+    reduction["referenceHeight"] = OrNull(summary.horizontalAt);
+  }
+  reduction["heights"] = summary.heightsSource;
+  const auto range = [](const std::optional<ValueRange>& values) {
+    return OrNull(values, [](const ValueRange& value) {
+      return nlohmann::json{{"smallest", value.smallest}, {"largest", value.largest}};
+    });
+  };
+  reduction["temperature"] = range(summary.temperature);
+  reduction["pressure"] = range(summary.pressure);
+  reduction["humidity"] = range(summary.humidity);
+  reduction["humidityFromWetBulb"] = summary.humidityFromWetBulb;
+  return reduction;
 }
 
 void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const ProjectRun& run,

@@ -12,6 +12,7 @@
 #include "core/data/measurement_header.h"
 #include "core/processing/exclusions.h"
 #include "core/processing/project_processing.h"
+#include "core/reduction/reduction_summary.h"
 
 namespace mensuro::cli {
 
@@ -42,6 +43,15 @@ nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
 
 // The ISO 17123-4 full test (lengths in metres), or null where it does not apply.
 nlohmann::json FullTestJson(const std::optional<FullTestResult>& test);
+
+// What the published distances are: "horizontal", "mark to mark", or null when nothing says.
+nlohmann::json PublishedDistancesJson(const std::optional<PublishedDistanceKind>& kind);
+
+// How the measured text was reduced from a field file: the number of observations and the kind
+// of their distances, and for slope distances the instrument's carrier (wavelength in µm), what
+// they were reduced to (the reference height in metres, null for the marks' mean), where the
+// heights came from and the range of the weather.
+nlohmann::json ReductionJson(const ReductionSummary& summary);
 
 // Text of a JSON document for output, indented by two blanks and ending in a line feed. Bytes
 // that are not UTF-8 (station names in a single-byte code page) are replaced by U+FFFD rather

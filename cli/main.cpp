@@ -14,9 +14,11 @@
 #include <vector>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include "cli/command_line.h"
 #include "cli/document_writer.h"
+#include "cli/field_reduction_options.h"
 #include "cli/json_output.h"
 #include "cli/library_baseline.h"
 #include "cli/process_start.h"
@@ -57,6 +59,9 @@ struct PublishedSource {
   // uncertainty line if it has one.
   std::vector<std::size_t> libraryLines;
   std::optional<BaselineProperty> uncertainty;
+  // The library baseline, its published text moved into `text`: its heights and the kind of
+  // its distances.
+  std::optional<CollectedBaseline> baseline;
 };
 
 // Where a line of one of the two texts is in its file: the library's line for a baseline of the
@@ -90,7 +95,8 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
       return Refused(Fail(
           kExitUsage, "cannot read the published file '" + line.publishedFile + "': " + reason));
     }
-    return {std::move(*published), line.publishedFile, kExitSuccess, line.publishedFile, {}, {}};
+    return {
+        std::move(*published), line.publishedFile, kExitSuccess, line.publishedFile, {}, {}, {}};
   }
   const auto library = LibraryPath(line.libraryFile, argv0);
   std::optional<CollectedBaseline> found = LibraryBaseline(library, *line.baselineName);
@@ -99,9 +105,34 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
   }
   CollectedBaseline& baseline = *found;
   std::optional<BaselineProperty> uncertainty = FindBaselineProperty(baseline, "uncertainty");
-  return {
-      std::move(baseline.publishedText), *line.baselineName,    kExitSuccess, Utf8FromPath(library),
-      std::move(baseline.libraryLines),  std::move(uncertainty)};
+  std::string text = std::move(baseline.publishedText);
+  std::vector<std::size_t> libraryLines = std::move(baseline.libraryLines);
+  return {std::move(text),         *line.baselineName,     kExitSuccess,    Utf8FromPath(library),
+          std::move(libraryLines), std::move(uncertainty), std::move(found)};
+}
+
+// What the published distances are: the reduction's target for a field file, else what the
+// library baseline says (nothing when its line is malformed, which only a reduction needs).
+std::optional<PublishedDistanceKind> PublishedDistances(
+    const PublishedSource& published, const std::optional<ReducedFieldFile>& reduced) {
+  if (reduced) {
+    return reduced->reduction.target;
+  }
+  if (!published.baseline) {
+    return std::nullopt;
+  }
+  FieldFileError ignored;
+  return BaselineDistanceKind(*published.baseline, ignored);
+}
+
+// The field file `line` names, reduced against the published source; nothing after saying why.
+std::optional<ReducedFieldFile> ReduceMeasuredFile(const CommandLine& line, std::string_view text,
+                                                   const PublishedSource& published) {
+  std::optional<HeightsBaseline> heights;
+  if (published.baseline) {
+    heights.emplace(*published.baseline, *line.baselineName, published.fileName);
+  }
+  return ReduceFieldFile(line.measuredFile, text, line.reduction, heights);
 }
 
 // The inputs of the uncertainty budget: the options', and the baseline uncertainty of the
@@ -191,9 +222,10 @@ std::string FailureText(const std::string& message, const ProjectRun& run) {
   return message == kProcessingFailurePrefix ? message + TooFewPairsText(run.records) : message;
 }
 
-// Reads the measured text, the published text and the inputs of the uncertainty budget into
-// what `calibration` is processed from, and where the published text came from into `published`.
-// Returns kExitSuccess, or the exit code of what could not be read, having said why.
+// Reads the measured text (reduced from a field file when it is one), the published text and
+// the inputs of the uncertainty budget into what `calibration` is processed from, with its
+// origin, and where the published text came from into `published`. Returns kExitSuccess, or the
+// exit code of what could not be read, having said why.
 int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration& calibration,
                PublishedSource& published) {
   std::string reason;
@@ -201,9 +233,30 @@ int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration&
   if (!measured) {
     return Fail(kExitUsage, "cannot read the measured file '" + line.measuredFile + "': " + reason);
   }
+  const bool field = line.field || IsFieldFileText(*measured);
+  if (const std::vector<std::string_view> given = GivenReductionOptions(line.reduction);
+      !field && !given.empty()) {
+    return Fail(kExitUsage,
+                fmt::format("{} apply only to field files, and '{}' is a measured text (a field "
+                            "file's header row names at least from, to and a distance; --field "
+                            "reads it as one)",
+                            fmt::join(given, ", "), line.measuredFile));
+  }
   published = ReadPublished(line, argv0);
   if (published.failure != kExitSuccess) {
     return published.failure;
+  }
+  std::optional<ReducedFieldFile> reduced;
+  if (field) {
+    reduced = ReduceMeasuredFile(line, *measured, published);
+    if (!reduced) {
+      return kExitUsage;
+    }
+    *measured = std::move(reduced->measuredText);
+  }
+  calibration.origin.publishedDistances = PublishedDistances(published, reduced);
+  if (reduced) {
+    calibration.origin.reduction = std::move(reduced->summary);
   }
   std::optional<UncertaintyInputs> inputs = BudgetInputs(line, published);
   if (!inputs) {
@@ -290,6 +343,10 @@ int PrintResults(const CommandLine& line, const ProcessedCalibration& calibratio
     members["iso17123_4"] = FullTestJson(calibration.fullTest);
     members["outlierTest"] = OutlierTestJson(calibration.outlierTest, run.analysis.entries);
     members["excluded"] = ExcludedJson(calibration.exclusions);
+    members["publishedDistances"] = PublishedDistancesJson(calibration.origin.publishedDistances);
+    if (calibration.origin.reduction) {
+      members["reduction"] = ReductionJson(*calibration.origin.reduction);
+    }
     WriteResultsJson(std::cout, calibration.header, run, calibration.outlierTest, report, members);
   } else {
     for (const std::string& reportLine : report.lines) {
@@ -313,9 +370,10 @@ int Run(const CommandLine& line, const char* argv0,
   if (!exclusions) {
     return Fail(kExitUsage, problem);
   }
-  const ProcessedCalibration calibration = ProcessCalibration(
+  ProcessedCalibration calibration = ProcessCalibration(
       std::move(given.header), std::move(given.measuredText), std::move(given.publishedText),
       std::move(given.conditions), std::move(*exclusions));
+  calibration.origin = std::move(given.origin);
   PrintNotices(calibration.run.notices, line, published);
   if (!calibration.processed) {
     PrintFailure(calibration.failure, calibration.run, line, published);

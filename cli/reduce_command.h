@@ -8,8 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "core/reduction/atmospheric_correction.h"
-#include "core/reduction/station_heights.h"
+#include "cli/field_reduction_options.h"
 
 namespace mensuro::cli {
 
@@ -17,17 +16,9 @@ struct ReduceCommandLine {
   std::string fieldFile;
   std::optional<std::string> baselineName;  // the marks' heights from this library baseline
   std::string libraryFile;                  // empty: the library shipped with the program
-  std::string heightsFile;                  // or from this heights file
-  std::optional<double> wavelength;
-  std::optional<double> referenceIndex;
-  std::optional<ReferenceAtmosphere> referenceConditions;
-  std::optional<double> horizontalAt;
-  std::optional<PublishedDistanceKind> distances;  // nothing: the baseline's, else horizontal
-  std::string outputFile;                          // empty: standard output
-  std::string logFile;                             // empty: no log
-  // The measured text's header lines, each written only when given.
-  std::optional<std::string> date, time, comment, edm;
-  std::optional<double> constant, ppm;
+  FieldReductionOptions reduction;          // the instrument, heights file and header lines
+  std::string outputFile;                   // empty: standard output
+  std::string logFile;                      // empty: no log
 };
 
 // Declares the subcommand "reduce" of `app` with its options, bound to `line`.

@@ -1,0 +1,283 @@
+#include "cli/field_reduction_options.h"
+
+#include <fmt/format.h>
+#include <fmt/printf.h>
+
+#include "cli/command_line.h"
+#include "cli/terminal_output.h"
+#include "core/data/file_names.h"
+#include "core/data/number_text.h"
+#include "core/data/text_encoding.h"
+#include "core/reduction/field_columns.h"
+#include "core/reduction/field_table.h"
+
+namespace mensuro::cli {
+namespace {
+
+std::optional<double> ParseNumber(std::string_view text, std::string& reason) {
+  const std::optional<double> number = ReadWholeNumber(text);
+  if (!number) {
+    reason = fmt::format("\"{}\" is not a number", TrimBlanks(text));
+  }
+  return number;
+}
+
+// The header lines, in the order and form a saved measured file has them: those given, and the
+// date and time of the first observation where the file has them and none is given.
+std::string HeaderLines(const FieldReductionOptions& options,
+                        const FieldObservations& observations) {
+  const FieldObservation* first =
+      observations.observations.empty() ? nullptr : &observations.observations.front();
+  std::string lines;
+  const auto text = [&lines](char prefix, const std::optional<std::string>& value,
+                             const std::string& fromFile = {}) {
+    if (value || !fromFile.empty()) {
+      lines += prefix + value.value_or(fromFile) + "\r\n";
+    }
+  };
+  text('$', options.date, first ? first->date : std::string());
+  text('!', options.time, first ? first->time : std::string());
+  text('#', options.comment);
+  text('@', options.edm);
+  if (options.constant) {
+    lines += fmt::sprintf("^%.4f\r\n", *options.constant);
+  }
+  if (options.ppm) {
+    lines += fmt::sprintf("%%%.4f\r\n", *options.ppm);
+  }
+  return lines;
+}
+
+// The instrument's carrier, when its wavelength and one reference are given.
+std::optional<EdmCarrier> Carrier(const FieldReductionOptions& options) {
+  if (!options.wavelength || (!options.referenceIndex && !options.referenceConditions)) {
+    return std::nullopt;
+  }
+  EdmCarrier carrier{*options.wavelength, 0.0};
+  if (options.referenceIndex) {
+    carrier.reference = *options.referenceIndex;
+  } else {
+    carrier.reference = *options.referenceConditions;
+  }
+  return carrier;
+}
+
+// The marks' heights, the kind of the published distances and where the heights came from,
+// from the library baseline or the heights file; nothing after saying why.
+std::optional<StationHeights> MarkHeights(const FieldReductionOptions& options,
+                                          const std::optional<HeightsBaseline>& baseline,
+                                          PublishedDistanceKind& kind, std::string& source) {
+  FieldFileError error;
+  std::string reason;
+  if (baseline) {
+    std::optional<PublishedDistanceKind> baselineKind =
+        BaselineDistanceKind(baseline->baseline, error);
+    std::optional<StationHeights> heights =
+        baselineKind ? BaselineHeights(baseline->baseline, error) : std::nullopt;
+    if (!heights) {
+      Fail(kExitUsage, FieldFileErrorText(baseline->libraryFile, error));
+      return std::nullopt;
+    }
+    kind = options.distances.value_or(*baselineKind);
+    source = fmt::format("library baseline {}", baseline->name);
+    return heights;
+  }
+  kind = options.distances.value_or(PublishedDistanceKind::kHorizontal);
+  if (options.heightsFile.empty()) {
+    return StationHeights();
+  }
+  source = fmt::format("heights file {}", options.heightsFile);
+  const std::optional<std::string> text = ReadTextFile(PathFromUtf8(options.heightsFile), reason);
+  if (!text) {
+    Fail(kExitUsage, "cannot read the heights file '" + options.heightsFile + "': " + reason);
+    return std::nullopt;
+  }
+  std::optional<StationHeights> heights = ReadHeightsFile(*text, error);
+  if (!heights) {
+    Fail(kExitUsage, FieldFileErrorText(options.heightsFile, error));
+  }
+  return heights;
+}
+
+// What the command line lacks for slope distances, or the empty text.
+std::string MissingForSlopes(const FieldReductionOptions& options, bool fromBaseline) {
+  if (!fromBaseline && options.heightsFile.empty()) {
+    return "the field file gives slope distances, which need the marks' heights: --baseline NAME "
+           "or --heights FILE";
+  }
+  if (!options.wavelength) {
+    return "the field file gives slope distances, which need the instrument's carrier: "
+           "--wavelength UM";
+  }
+  if (!options.referenceIndex && !options.referenceConditions) {
+    return "the field file gives slope distances, which need the instrument's reference: "
+           "--reference-index N or --reference-conditions T,P,RH";
+  }
+  return {};
+}
+
+// The first line of `text` that holds more than blanks, without its line end.
+std::string_view FirstNonBlankLine(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (line.ends_with('\r')) {
+      line.remove_suffix(1);
+    }
+    if (line.find_first_not_of(" \t") != std::string_view::npos) {
+      return line;
+    }
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+  }
+  return {};
+}
+
+}  // namespace
+
+std::vector<CLI::Option*> AddReductionOptions(CLI::App& app, FieldReductionOptions& options,
+                                              CLI::Option* baseline) {
+  auto* heights = app.add_option("--heights", options.heightsFile,
+                                 "The marks' heights, a CSV file of station,height")
+                      ->type_name("FILE")
+                      ->excludes(baseline);
+  auto* wavelength = AddReadOption(app, "--wavelength", options.wavelength, ParseWavelength, "UM",
+                                   "The instrument's carrier wavelength, µm (from its manual)");
+  auto* index = AddReadOption(app, "--reference-index", options.referenceIndex, ParseReferenceIndex,
+                              "N", "The refractive index the instrument's frequency is set for");
+  auto* conditions =
+      AddReadOption(app, "--reference-conditions", options.referenceConditions,
+                    ParseReferenceAtmosphere, "T,P,RH",
+                    "Or the atmosphere it is set for: °C, hPa and % relative humidity")
+          ->excludes(index);
+  auto* horizontalAt =
+      AddReadOption(app, "--horizontal-at", options.horizontalAt, ParseMarkHeight, "H",
+                    "Give horizontal distances at this height, m (default: the mean height of "
+                    "the two marks)");
+  auto* distances = AddReadOption(
+      app, "--distances", options.distances, ParsePublishedDistanceKind, "horizontal|mark-to-mark",
+      "What the published distances are (default: the library baseline's, else "
+      "horizontal)");
+  return {heights, wavelength, index, conditions, horizontalAt, distances};
+}
+
+std::vector<CLI::Option*> AddHeaderLineOptions(CLI::App& app, FieldReductionOptions& options) {
+  const auto headerText = [&app](const std::string& name, std::optional<std::string>& target,
+                                 const std::string& description) {
+    return app
+        .add_option_function<std::string>(
+            name, [&target](const std::string& value) { target = value; }, description)
+        ->type_name("TEXT");
+  };
+  return {
+      headerText("--date", options.date,
+                 "The measured text's date ($; default: the first observation's, if the field file "
+                 "has a date column)"),
+      headerText("--time", options.time, "Its time (!; default: the first observation's)"),
+      headerText("--comment", options.comment, "Its comment (#)"),
+      headerText("--edm", options.edm, "Its EDM description (@)"),
+      AddReadOption(app, "--constant", options.constant, ParseNumber, "MM",
+                    "The EDM's specified constant accuracy, mm (^)"),
+      AddReadOption(app, "--ppm", options.ppm, ParseNumber, "PPM",
+                    "The EDM's specified scale accuracy, ppm (%)")};
+}
+
+std::string FieldColumnsHelp() {
+  const auto names = [](FieldQuantity quantity) {
+    const std::vector<std::string_view>& all = FieldQuantityNames(quantity);
+    std::string text(all.front());
+    for (std::size_t i = 1; i < all.size(); ++i) {
+      text += fmt::format("{}{}", i == 1 ? " (or " : ", ", all[i]);
+    }
+    return all.size() > 1 ? text + ")" : text;
+  };
+  using enum FieldQuantity;
+  return fmt::format(
+      "A field file is a CSV file (comma, semicolon or tab) whose header row names its columns, "
+      "letter case, blanks, - and _ aside: {}; {}; {}; {}; {}; {}; {}; {} or {}; optionally "
+      "{}, {}, {}. A file of reduced distances gives {}, {} and {}.",
+      names(kFrom), names(kTo), names(kSlopeDistance), names(kInstrumentHeight),
+      names(kReflectorHeight), names(kTemperature), names(kPressure), names(kHumidity),
+      names(kWetBulb), names(kPpmSet), names(kDate), names(kTime), FieldQuantityName(kFrom),
+      FieldQuantityName(kTo), names(kHorizontalDistance));
+}
+
+std::string ReductionOptionsProblem(const FieldReductionOptions& options) {
+  if (options.wavelength && !options.referenceIndex && !options.referenceConditions) {
+    return "--wavelength needs --reference-index N or --reference-conditions T,P,RH";
+  }
+  return {};
+}
+
+std::vector<std::string_view> GivenReductionOptions(const FieldReductionOptions& options) {
+  std::vector<std::string_view> given;
+  const auto add = [&given](bool isGiven, std::string_view name) {
+    if (isGiven) {
+      given.push_back(name);
+    }
+  };
+  add(!options.heightsFile.empty(), "--heights");
+  add(options.wavelength.has_value(), "--wavelength");
+  add(options.referenceIndex.has_value(), "--reference-index");
+  add(options.referenceConditions.has_value(), "--reference-conditions");
+  add(options.horizontalAt.has_value(), "--horizontal-at");
+  add(options.distances.has_value(), "--distances");
+  add(options.date.has_value(), "--date");
+  add(options.time.has_value(), "--time");
+  add(options.comment.has_value(), "--comment");
+  add(options.edm.has_value(), "--edm");
+  add(options.constant.has_value(), "--constant");
+  add(options.ppm.has_value(), "--ppm");
+  return given;
+}
+
+bool IsFieldFileText(std::string_view text) {
+  FieldFileError error;
+  const std::optional<FieldTable> header = ReadFieldTable(FirstNonBlankLine(text), error);
+  const std::optional<FieldColumnMap> map =
+      header ? MatchFieldColumns(*header, error) : std::nullopt;
+  if (!map) {
+    return false;
+  }
+  using enum FieldQuantity;
+  const FieldColumnMap& columns = *map;
+  return columns[kFrom] && columns[kTo] &&
+         (columns[kSlopeDistance] || columns[kHorizontalDistance]);
+}
+
+std::optional<ReducedFieldFile> ReduceFieldFile(std::string_view fileName, std::string_view text,
+                                                const FieldReductionOptions& options,
+                                                const std::optional<HeightsBaseline>& baseline) {
+  FieldFileError error;
+  const std::optional<FieldObservations> observations = ReadFieldObservations(text, error);
+  if (!observations) {
+    Fail(kExitUsage, FieldFileErrorText(fileName, error));
+    return std::nullopt;
+  }
+  if (NeedsReduction(*observations)) {
+    if (const std::string missing = MissingForSlopes(options, baseline.has_value());
+        !missing.empty()) {
+      Fail(kExitUsage, missing);
+      return std::nullopt;
+    }
+  }
+  ReductionSettings settings;
+  std::string heightsSource;
+  const std::optional<StationHeights> heights =
+      MarkHeights(options, baseline, settings.target, heightsSource);
+  if (!heights) {
+    return std::nullopt;
+  }
+  settings.carrier = Carrier(options);
+  settings.horizontalAt = options.horizontalAt;
+  std::optional<FieldReduction> reduction =
+      ReduceFieldObservations(*observations, *heights, settings, error);
+  if (!reduction) {
+    Fail(kExitUsage, FieldFileErrorText(fileName, error));
+    return std::nullopt;
+  }
+  std::string measured = HeaderLines(options, *observations) + ReducedObservationLines(*reduction);
+  ReductionSummary summary = SummariseReduction(*reduction, settings, std::move(heightsSource));
+  return ReducedFieldFile{std::move(measured), *std::move(reduction), std::move(summary)};
+}
+
+}  // namespace mensuro::cli

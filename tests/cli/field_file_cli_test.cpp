@@ -1,0 +1,150 @@
+// mensuro-cli given a field file: reduced in memory and processed exactly as `reduce` and a run
+// on its output would, recognised by its header row or forced with --field, and the reduction
+// and the kind of the published distances stated in the JSON.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/cli_expect.h"
+#include "cli/cli_run.h"
+
+namespace mensuro::test {
+namespace {
+
+const std::string kBaseline = "Example seven-pillar line 600 m";
+const std::vector<std::string> kOptions = {"--wavelength",
+                                           "0.658",
+                                           "--reference-conditions",
+                                           "12,1013.25,60",
+                                           "--edm",
+                                           "Total station",
+                                           "--constant",
+                                           "2",
+                                           "--ppm",
+                                           "2"};
+
+std::vector<std::string> Args(std::vector<std::string> args, const std::vector<std::string>& more) {
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+std::string Example() {
+  return ReadBytes(std::filesystem::path(MENSURO_EXAMPLES_DIR) / "seven-pillar-field.csv");
+}
+
+// The JSON text without its "reduction" member, which only the direct run has.
+std::string WithoutReduction(const std::string& json) {
+  const std::size_t start = json.find("\n  \"reduction\": {");
+  const std::size_t end = json.find("\n  }", start);
+  if (start == std::string::npos || end == std::string::npos) {
+    return json;
+  }
+  return json.substr(0, start) + json.substr(end + 4 + 1);  // the closing brace and its comma
+}
+
+// Runs the field file `name` of `dir` directly, and `reduce` with its output processed under the
+// same name in a folder of its own; each with the report also written to a file.
+void ExpectDirectRunAsReduceThenProcess(const TempDir& dir, const std::string& name) {
+  const TempDir reduced;
+  const CliRun reduce = RunCli(dir, Args({"reduce", name, "--baseline", kBaseline, "--output",
+                                          (reduced.path() / name).string()},
+                                         kOptions));
+  ASSERT_EQ(reduce.exitCode, 0) << reduce.err;
+  for (const std::string format : {"text", "json"}) {
+    const std::vector<std::string> run = {name,   "--baseline", kBaseline,   "--format",
+                                          format, "--output",   "report.txt"};
+    const CliRun direct = RunCli(dir, Args(run, kOptions));
+    const CliRun twoSteps = RunCli(reduced, run);
+    ASSERT_EQ(direct.exitCode, 0) << direct.err;
+    EXPECT_EQ(direct.err, twoSteps.err);
+    EXPECT_EQ(format == "json" ? WithoutReduction(direct.out) : direct.out, twoSteps.out);
+    EXPECT_EQ(ReadBytes(dir.path() / "report.txt"), ReadBytes(reduced.path() / "report.txt"));
+  }
+}
+
+TEST(cli_field_file, direct_run_is_reduce_then_process_with_real_world_column_names) {
+  const TempDir dir;
+  dir.Write("field.csv",
+            ReplaceAll(Example(), "from,to,slope_distance,instrument_height,reflector_height",
+                       "from_pillar,to_pillar,slope_distance,height_of_instrument,"
+                       "height_of_target"));
+  ExpectDirectRunAsReduceThenProcess(dir, "field.csv");
+}
+
+TEST(cli_field_file, direct_run_is_reduce_then_process_with_tabs) {
+  const TempDir dir;
+  dir.Write("field.txt", ReplaceAll(Example(), ",", "\t"));
+  ExpectDirectRunAsReduceThenProcess(dir, "field.txt");
+}
+
+TEST(cli_field_file, field_forces_the_reading_and_reduction_options_need_a_field_file) {
+  const TempDir dir;
+  dir.Write("m.txt", "A,B,99.997\nA,C,299.995\nA,D,599.991\n");
+  dir.Write("p.txt", "A,B,100\nA,C,300\nA,D,600\n");
+  // Without a distance column the header row is not a field file's, unless --field says so.
+  dir.Write("f.csv", "from,to,temperature\nA,B,12\n");
+  EXPECT_EQ(RunCli(dir, {"f.csv", "--published", "p.txt"}).exitCode, 1);
+  ExpectOneErrorLine(RunCli(dir, {"f.csv", "--published", "p.txt", "--field"}),
+                     "f.csv:1: the columns \"slope_distance\"");
+  ExpectOneErrorLine(RunCli(dir, {"m.txt", "--published", "p.txt", "--field"}),
+                     "m.txt:1: the columns \"from\"");
+  ExpectOneErrorLine(RunCli(dir, {"m.txt", "--published", "p.txt", "--wavelength", "0.658",
+                                  "--reference-index", "1.0003"}),
+                     "--wavelength, --reference-index apply only to field files, and 'm.txt' is "
+                     "a measured text");
+}
+
+TEST(cli_field_file, json_states_the_reduction_and_what_the_published_distances_are) {
+  const TempDir dir;
+  dir.Write("field.csv", Example());
+  const nlohmann::json library = nlohmann::json::parse(
+      RunCli(dir, Args({"field.csv", "--baseline", kBaseline, "--format", "json"}, kOptions)).out);
+  EXPECT_EQ(library["publishedDistances"], "horizontal");
+  EXPECT_EQ(library["reduction"], nlohmann::json::parse(R"({
+    "fieldObservations": 31, "distances": "slope", "wavelength": 0.658,
+    "reference": {"temperature": 12.0, "pressure": 1013.25, "humidity": 60.0},
+    "reducedTo": "horizontal", "referenceHeight": null,
+    "heights": "library baseline Example seven-pillar line 600 m",
+    "temperature": {"smallest": 9.7, "largest": 16.2},
+    "pressure": {"smallest": 1007.1, "largest": 1008.4},
+    "humidity": {"smallest": 62.0, "largest": 82.0}, "humidityFromWetBulb": false})"));
+
+  // Against a published file the reduction says what the distances are; a measured text says
+  // nothing of them.
+  dir.Write("slope.csv",
+            "from,to,sd,hi,ht,temp,press,wet\nA,B,100,1.5,1.5,12,1013.25,9\n"
+            "A,C,300,1.5,1.5,14,1013.25,11\nA,D,600,1.5,1.5,13,1013.25,10\n");
+  dir.Write("h.csv", "A,10\nB,10\nC,10\nD,10\n");
+  dir.Write("p.txt", "A,B,100\nA,C,300\nA,D,600\n");
+  const CliRun slope = RunCli(
+      dir, {"slope.csv", "--published", "p.txt", "--heights", "h.csv", "--wavelength", "0.658",
+            "--reference-index", "1.0002863", "--distances", "mark-to-mark", "--format", "json"});
+  ASSERT_EQ(slope.exitCode, 0) << slope.err;
+  const nlohmann::json json = nlohmann::json::parse(slope.out);
+  EXPECT_EQ(json["publishedDistances"], "mark to mark");
+  const nlohmann::json& reduction = json["reduction"];
+  EXPECT_EQ(reduction["reducedTo"], "mark to mark");
+  EXPECT_FALSE(reduction.contains("referenceHeight"));
+  EXPECT_EQ(reduction["reference"], nlohmann::json::parse(R"({"refractiveIndex": 1.0002863})"));
+  EXPECT_EQ(reduction["heights"], "heights file h.csv");
+  EXPECT_EQ(reduction["humidityFromWetBulb"], true);
+
+  dir.Write("m.txt", "A,B,99.997\nA,C,299.995\nA,D,599.991\n");
+  const nlohmann::json measured =
+      nlohmann::json::parse(RunCli(dir, {"m.txt", "--published", "p.txt", "--format", "json"}).out);
+  EXPECT_TRUE(measured["publishedDistances"].is_null());
+  EXPECT_FALSE(measured.contains("reduction"));
+
+  dir.Write("flat.csv", "from,to,hd\nA,B,99.997\nA,C,299.995\nA,D,599.991\n");
+  const nlohmann::json flat = nlohmann::json::parse(
+      RunCli(dir, {"flat.csv", "--published", "p.txt", "--format", "json"}).out);
+  EXPECT_EQ(flat["reduction"],
+            nlohmann::json::parse(R"({"fieldObservations": 3, "distances": "horizontal"})"));
+  EXPECT_EQ(flat["publishedDistances"], "horizontal");
+}
+
+}  // namespace
+}  // namespace mensuro::test
