@@ -22,21 +22,18 @@ std::optional<double> ParseNumber(std::string_view text, std::string& reason) {
   return number;
 }
 
-// The header lines, in the order and form a saved measured file has them: those given, and the
-// date and time of the first observation where the file has them and none is given.
-std::string HeaderLines(const FieldReductionOptions& options,
-                        const FieldObservations& observations) {
-  const FieldObservation* first =
-      observations.observations.empty() ? nullptr : &observations.observations.front();
+// The header lines that were given, in the order and form a saved measured file has them. The
+// field file's own dates don't make header lines: a measured text's header is what the command
+// line gives, as scripts written for earlier versions rely on.
+std::string HeaderLines(const FieldReductionOptions& options) {
   std::string lines;
-  const auto text = [&lines](char prefix, const std::optional<std::string>& value,
-                             const std::string& fromFile = {}) {
-    if (value || !fromFile.empty()) {
-      lines += prefix + value.value_or(fromFile) + "\r\n";
+  const auto text = [&lines](char prefix, const std::optional<std::string>& value) {
+    if (value) {
+      lines += prefix + *value + "\r\n";
     }
   };
-  text('$', options.date, first ? first->date : std::string());
-  text('!', options.time, first ? first->time : std::string());
+  text('$', options.date);
+  text('!', options.time);
   text('#', options.comment);
   text('@', options.edm);
   if (options.constant) {
@@ -168,17 +165,14 @@ std::vector<CLI::Option*> AddHeaderLineOptions(CLI::App& app, FieldReductionOpti
             name, [&target](const std::string& value) { target = value; }, description)
         ->type_name("TEXT");
   };
-  return {
-      headerText("--date", options.date,
-                 "The measured text's date ($; default: the first observation's, if the field file "
-                 "has a date column)"),
-      headerText("--time", options.time, "Its time (!; default: the first observation's)"),
-      headerText("--comment", options.comment, "Its comment (#)"),
-      headerText("--edm", options.edm, "Its EDM description (@)"),
-      AddReadOption(app, "--constant", options.constant, ParseNumber, "MM",
-                    "The EDM's specified constant accuracy, mm (^)"),
-      AddReadOption(app, "--ppm", options.ppm, ParseNumber, "PPM",
-                    "The EDM's specified scale accuracy, ppm (%)")};
+  return {headerText("--date", options.date, "The measured text's date ($)"),
+          headerText("--time", options.time, "Its time (!)"),
+          headerText("--comment", options.comment, "Its comment (#)"),
+          headerText("--edm", options.edm, "Its EDM description (@)"),
+          AddReadOption(app, "--constant", options.constant, ParseNumber, "MM",
+                        "The EDM's specified constant accuracy, mm (^)"),
+          AddReadOption(app, "--ppm", options.ppm, ParseNumber, "PPM",
+                        "The EDM's specified scale accuracy, ppm (%)")};
 }
 
 std::string FieldColumnsHelp() {
@@ -275,7 +269,7 @@ std::optional<ReducedFieldFile> ReduceFieldFile(std::string_view fileName, std::
     Fail(kExitUsage, FieldFileErrorText(fileName, error));
     return std::nullopt;
   }
-  std::string measured = HeaderLines(options, *observations) + ReducedObservationLines(*reduction);
+  std::string measured = HeaderLines(options) + ReducedObservationLines(*reduction);
   ReductionSummary summary = SummariseReduction(*reduction, settings, std::move(heightsSource));
   return ReducedFieldFile{std::move(measured), *std::move(reduction), std::move(summary)};
 }

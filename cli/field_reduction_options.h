@@ -25,8 +25,7 @@ struct FieldReductionOptions {
   std::optional<ReferenceAtmosphere> referenceConditions;
   std::optional<double> horizontalAt;
   std::optional<PublishedDistanceKind> distances;  // nothing: the baseline's, else horizontal
-  // The measured text's header lines, each written only when given; the date and time default
-  // to the first observation's.
+  // The measured text's header lines, each written only when given.
   std::optional<std::string> date, time, comment, edm;
   std::optional<double> constant, ppm;
 };
