@@ -27,6 +27,7 @@
 #include "documents/calibration_plot_data.h"
 #include "documents/document_file.h"
 #include "documents/document_fonts.h"
+#include "documents/origin_text.h"
 #include "documents/paged_pdf.h"
 #include "documents/report_numbers.h"
 #include "documents/uncertainty_summary.h"
@@ -137,7 +138,7 @@ QString Verdict(const char* error, bool passed, double t, double critical) {
                       .arg(QLatin1String(error), comparison);
 }
 
-QString HeaderSections(const MeasurementHeader& header) {
+QString HeaderSections(const MeasurementHeader& header, const CalibrationOrigin& origin) {
   QString html = QStringLiteral("<h1>%1</h1>").arg(kTitle);
   html += QStringLiteral("<h3>Instrument and measurements</h3><table cellpadding=\"2\">");
   html += Row({Html("Instrument (EDM):"), Html(header.edmDescription)});
@@ -147,10 +148,21 @@ QString HeaderSections(const MeasurementHeader& header) {
   html += QStringLiteral("</table><h3>Baseline</h3><table cellpadding=\"2\">");
   html += Row({Html("Published baseline:"), Html(header.publishedSource)});
   html += Row({Html("Measured calibration file:"), Html(header.measuredFileName)});
+  html += Row({Html("Published distances:"), Text(PublishedDistancesText(origin)).toHtmlEscaped()});
   html += QStringLiteral("</table><h3>Specified accuracy of the instrument</h3>");
   html += QStringLiteral("<p>\u00b1 %1</p>")
               .arg(Text(MmPlusPpmText(header.constantError, header.ppmError)));
   return html;
+}
+
+// How the measured text was reduced from the field file, one statement a row.
+QString ReductionSection(const ReductionSummary& summary) {
+  QString html = QStringLiteral("<h3>%1</h3><table cellpadding=\"2\">")
+                     .arg(QString::fromUtf8(kReductionHeading).toHtmlEscaped());
+  for (const SummaryLine& line : ReductionSummaryLines(summary)) {
+    html += Row({Text(line.label + ":").toHtmlEscaped(), Text(line.value).toHtmlEscaped()});
+  }
+  return html + QStringLiteral("</table>");
 }
 
 QString ResultSection(const CalibrationAnalysis& analysis, const TableBreaks& breaks) {
@@ -418,7 +430,10 @@ void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibr
                      const CertificateBreaks& breaks) {
   const CalibrationAnalysis& analysis = calibration.run.analysis;
   std::size_t table = 0;  // the breaks of the next table with column headings
-  QString html = HeaderSections(calibration.header);
+  QString html = HeaderSections(calibration.header, calibration.origin);
+  if (calibration.origin.reduction) {
+    html += ReductionSection(*calibration.origin.reduction);
+  }
   if (HasMisreadWarnings(calibration)) {
     html += WarningSection(calibration, breaks.tables[table++]);
   }

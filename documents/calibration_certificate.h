@@ -1,9 +1,10 @@
 #pragma once
 
-// The PDF calibration certificate: A4 pages with the instrument, the baseline, the warnings the
-// surveyor accepted, the results and verdicts, every station pair, the outlier test, the
-// observations left out, the plot and the correction to apply, each page footed with the
-// program's version and the SHA-256 of the two texts, so it can be traced to its data.
+// The PDF calibration certificate: A4 pages with the instrument, the baseline and what its
+// published distances are, how the observations were reduced when they came from a field file,
+// the warnings the surveyor accepted, the results and verdicts, every station pair, the outlier
+// test, the observations left out, the plot and the correction to apply, each page footed with
+// the program's version and the SHA-256 of the two texts, so it can be traced to its data.
 
 #include <QString>
 #include <string>

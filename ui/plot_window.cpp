@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 #include <QChart>
 #include <QCursor>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineF>
@@ -24,6 +25,7 @@
 #include "core/analysis/full_test.h"
 #include "core/data/visible_text.h"
 #include "documents/calibration_chart.h"
+#include "documents/origin_text.h"
 #include "documents/plot_export.h"
 #include "documents/report_numbers.h"
 #include "documents/uncertainty_summary.h"
@@ -100,6 +102,13 @@ void FillFigureTable(QTableWidget& table, const std::vector<std::vector<std::str
   table.setFixedSize(
       frame + columnHeader.length() + (rowHeader.isHidden() ? 0 : rowHeader.sizeHint().width()),
       frame + columnHeader.sizeHint().height() + rowHeader.length());
+}
+
+// A text of the panel: plain, wrapped to the panel's width, and selectable for copying.
+void SetUpPanelText(QLabel& text) {
+  text.setTextFormat(Qt::PlainText);
+  text.setWordWrap(true);
+  text.setTextInteractionFlags(Qt::TextSelectableByMouse);
 }
 
 std::string Verdict(bool passed) {
@@ -204,10 +213,21 @@ QWidget* CPlotWindow::BuildSidePanel() {
   auto* fullTestTitle = new QLabel(QStringLiteral("<b>ISO 17123-4 full test</b>"), content);
   fullTest_ = new QLabel(content);
   fullTest_->setObjectName(QStringLiteral("fullTest"));
-  for (QLabel* text : {inputs_, conformity_, fullTest_}) {
-    text->setTextFormat(Qt::PlainText);
-    text->setWordWrap(true);
-    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  publishedDistances_ = new QLabel(content);
+  publishedDistances_->setObjectName(QStringLiteral("publishedDistances"));
+  reduction_ = new QWidget(content);
+  reduction_->setObjectName(QStringLiteral("reductionSummary"));
+  auto* reductionTitle =
+      new QLabel(QStringLiteral("<b>%1</b>").arg(QString::fromUtf8(kReductionHeading)), reduction_);
+  reductionGrid_ = new QGridLayout;
+  reductionGrid_->setContentsMargins(0, 0, 0, 0);
+  reductionGrid_->setColumnStretch(1, 1);
+  auto* reductionLayout = new QVBoxLayout(reduction_);
+  reductionLayout->setContentsMargins(0, 0, 0, 0);
+  reductionLayout->addWidget(reductionTitle);
+  reductionLayout->addLayout(reductionGrid_);
+  for (QLabel* text : {inputs_, conformity_, fullTest_, publishedDistances_}) {
+    SetUpPanelText(*text);
   }
   SetUpFigureTable(*correctionTable_);
   correctionTable_->verticalHeader()->hide();
@@ -228,6 +248,10 @@ QWidget* CPlotWindow::BuildSidePanel() {
   layout->addSpacing(8);
   layout->addWidget(fullTestTitle);
   layout->addWidget(fullTest_);
+  layout->addSpacing(8);
+  layout->addWidget(publishedDistances_);
+  layout->addSpacing(8);
+  layout->addWidget(reduction_);
   layout->addStretch(1);
   panel_->setWidget(content);
   return panel_;
@@ -252,6 +276,7 @@ void CPlotWindow::ShowCalibration() {
     ShowCharts(MakeCalibrationPlotData(*calibration));
     ShowResults(calibration->run.analysis);
     ShowUncertainty(*calibration);
+    ShowOrigin(calibration->origin);
     FitPanelWidth();
   } else {
     ShowMessage(state_.Failure());
@@ -385,6 +410,33 @@ void CPlotWindow::ShowUncertainty(const ProcessedCalibration& calibration) {
   conformity_->setVisible(!conformity.empty());
   fullTest_->setText(Lines(FullTestLines(calibration.fullTest)));
   panel_->show();
+}
+
+void CPlotWindow::ShowOrigin(const CalibrationOrigin& origin) {
+  publishedDistances_->setText(QStringLiteral("Published distances: ") +
+                               QString::fromStdString(PublishedDistancesText(origin)));
+  // A label and a value for each statement; the rows a shorter summary doesn't need are hidden.
+  const std::vector<SummaryLine> lines =
+      origin.reduction ? ReductionSummaryLines(*origin.reduction) : std::vector<SummaryLine>();
+  while (reductionRows_.size() < lines.size()) {
+    StatementRow added{new QLabel(reduction_), new QLabel(reduction_)};
+    added.label->setTextFormat(Qt::PlainText);  // the labels are short: only the values wrap
+    SetUpPanelText(*added.value);
+    const int row = static_cast<int>(reductionRows_.size());
+    reductionGrid_->addWidget(added.label, row, 0, Qt::AlignLeft | Qt::AlignTop);
+    reductionGrid_->addWidget(added.value, row, 1);
+    reductionRows_.push_back(added);
+  }
+  for (std::size_t row = 0; row < reductionRows_.size(); ++row) {
+    const StatementRow& shown = reductionRows_[row];
+    if (row < lines.size()) {
+      shown.label->setText(QString::fromStdString(lines[row].label + ":"));
+      shown.value->setText(QString::fromStdString(lines[row].value));
+    }
+    shown.label->setVisible(row < lines.size());
+    shown.value->setVisible(row < lines.size());
+  }
+  reduction_->setVisible(origin.reduction.has_value());
 }
 
 void CPlotWindow::FitPanelWidth() {

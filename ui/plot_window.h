@@ -9,10 +9,12 @@
 #include <QTableWidget>
 #include <QWidget>
 #include <optional>
+#include <vector>
 
 #include "documents/calibration_plot_data.h"
 #include "ui/calibration_state.h"
 
+class QGridLayout;
 class QLayout;
 class QScatterSeries;
 
@@ -23,11 +25,13 @@ class DialogServices;
 // The non-modal "Calibration Plot" window: the calibration chart above the residual chart of the
 // latest successful Process, or the message of a failed one, and beside them a panel that the
 // user can widen: first the scale and constant errors with their standard errors and verdicts,
-// then the uncertainty of the correction as the certificate gives it. Hovering a pair's marker
-// tells its figures; Save As writes both charts as SVG, PNG or PDF; Calibration Conditions sets
-// what the uncertainty takes. The parts that change are named, for finding them: message,
-// calibrationView, residualView, noticeList, uncertaintyPanel, resultSummary, uncertaintyInputs,
-// correctionTable, conformity, fullTest, calibrationConditions and saveAs. A pair's marker has a
+// then the uncertainty of the correction as the certificate gives it, last what the published
+// distances are and, when the measured text was reduced from a field file, how. Hovering a
+// pair's marker tells its figures; Save As writes both charts as SVG, PNG or PDF; Calibration
+// Conditions sets what the uncertainty takes. The parts that change are named, for finding them:
+// message, calibrationView, residualView, noticeList, uncertaintyPanel, resultSummary,
+// uncertaintyInputs, correctionTable, conformity, fullTest, publishedDistances,
+// reductionSummary, calibrationConditions and saveAs. A pair's marker has a
 // context menu to leave the pair out of the fit; what is left out is listed below the charts
 // (exclusionList), each with a button to bring it back (named bringBack).
 class CPlotWindow : public QWidget {
@@ -50,6 +54,9 @@ class CPlotWindow : public QWidget {
   // Leaves the pair whose marker `series` shows at `point` out of the fit, for the reason the
   // user gives; cancelling leaves it in. What can't be left out is told in a message.
   void LeaveOut(const QScatterSeries& series, const QPointF& point);
+  // States what the published distances of `origin` are and, in a group of its own that is
+  // hidden without one, its reduction: a row of label and value per statement.
+  void ShowOrigin(const CalibrationOrigin& origin);
 
  private:
   // The window's parts: the charts with the notices below them, the side panel, the buttons.
@@ -89,6 +96,15 @@ class CPlotWindow : public QWidget {
   QTableWidget* correctionTable_ = nullptr;
   QLabel* conformity_ = nullptr;
   QLabel* fullTest_ = nullptr;
+  QLabel* publishedDistances_ = nullptr;
+  QWidget* reduction_ = nullptr;
+  QGridLayout* reductionGrid_ = nullptr;
+  // The rows of the reduction's statements, kept for the next calibration's.
+  struct StatementRow {
+    QLabel* label;
+    QLabel* value;
+  };
+  std::vector<StatementRow> reductionRows_;
   QPushButton* conditions_ = nullptr;
   QPushButton* saveAs_ = nullptr;
 };

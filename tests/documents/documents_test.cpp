@@ -24,6 +24,7 @@
 
 #include "cli/cli_run.h"
 #include "core/processing/project_processing.h"
+#include "core/reduction/reduction_summary.h"
 #include "documents/calibration_certificate.h"
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
@@ -663,6 +664,34 @@ TEST(certificate, lists_the_observations_left_out) {
     EXPECT_NE(pdf.find(part), std::string::npos) << "missing: " << part << "\n" << pdf;
   }
   EXPECT_EQ(pdf.find("ccepted"), std::string::npos);
+}
+
+// What the published distances are, stated always; how the observations were reduced, in a
+// section of its own before the results, only for a measured text reduced from a field file.
+TEST(certificate, states_the_published_distances_and_the_reduction) {
+  SKIP_WITHOUT_PDF_TOOLS();
+  ProcessedCalibration calibration = SmallCalibration();
+  const std::string typed = Joined(CertificatePages(calibration));
+  EXPECT_NE(typed.find("Published distances: not stated"), std::string::npos) << typed;
+  EXPECT_EQ(typed.find("Reduction"), std::string::npos) << typed;
+
+  ReductionSummary summary;
+  summary.observations = 4;
+  summary.carrier = EdmCarrier{0.658, ReferenceAtmosphere{12.0, 1013.25, 60.0}};
+  summary.target = PublishedDistanceKind::kMarkToMark;
+  summary.heightsSource = "library baseline Example line";
+  summary.temperature = ValueRange{9.7, 16.2};
+  calibration.origin = {PublishedDistanceKind::kMarkToMark, summary};
+  const std::string reduced = Joined(CertificatePages(calibration));
+  EXPECT_NE(reduced.find("Published distances: mark to mark"), std::string::npos) << reduced;
+  const std::size_t section = reduced.find("Reduction of the observations");
+  EXPECT_LT(section, reduced.find("Results"));
+  for (const SummaryLine& line : ReductionSummaryLines(summary)) {
+    const std::string statement = line.label + ": " + line.value;
+    EXPECT_NE(reduced.find(statement, section), std::string::npos)
+        << "missing: " << statement << "\n"
+        << reduced;
+  }
 }
 
 TEST(document_fonts, shipped_beside_the_programs_and_loaded) {

@@ -4,6 +4,7 @@
 
 #include <QChartView>
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -14,7 +15,10 @@
 #include <QScrollArea>
 #include <QTableWidget>
 #include <QTest>
+#include <utility>
+#include <vector>
 
+#include "core/reduction/reduction_summary.h"
 #include "test_window.h"
 #include "ui/control_text.h"
 #include "ui/plot_window.h"
@@ -173,6 +177,61 @@ TEST(plot_window, starts_its_panel_with_the_scale_and_constant_errors_and_their_
   window.dialog->OnProcess();
   EXPECT_EQ(summary.item(0, 0)->text(), QStringLiteral("0.000"));
   EXPECT_EQ(summary.item(1, 0)->text(), QStringLiteral("0.0"));
+}
+
+// The label of each row that the reduction group shows, and its value.
+std::vector<std::pair<QString, QString>> ReductionRows(const QWidget& group) {
+  const auto& grid = *group.findChild<QGridLayout*>();
+  const auto cell = [&grid](int row, int column) {
+    return qobject_cast<const QLabel*>(grid.itemAtPosition(row, column)->widget());
+  };
+  std::vector<std::pair<QString, QString>> rows;
+  for (int row = 0; row < grid.rowCount(); ++row) {
+    if (cell(row, 0)->isVisibleTo(&group)) {
+      rows.emplace_back(cell(row, 0)->text(), cell(row, 1)->text());
+    }
+  }
+  return rows;
+}
+
+TEST(plot_window, states_the_published_distances_and_the_reduction_of_the_observations) {
+  TestWindow window;
+  EnterWorkedExample(window);
+  window.dialog->OnProcess();
+  CPlotWindow& plot = window.OpenPlot();
+  const QLabel& published = Part<QLabel>(plot, "publishedDistances");
+  const QWidget& group = Part<QWidget>(plot, "reductionSummary");
+
+  ReductionSummary slope;
+  slope.observations = 3;
+  slope.temperature = ValueRange{9.7, 16.2};
+  plot.ShowOrigin({PublishedDistanceKind::kMarkToMark, slope});
+  EXPECT_EQ(published.text(), QStringLiteral("Published distances: mark to mark"));
+  EXPECT_TRUE(group.isVisible());
+  const std::vector<std::pair<QString, QString>> rows = ReductionRows(group);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows.back(),
+            std::pair(QStringLiteral("Temperature:"), QStringLiteral("9.7 to 16.2 \u00b0C")));
+  // The first value wraps, and gets the height of all its lines.
+  QCoreApplication::processEvents();
+  const QWidget& wrapped = *group.findChild<QGridLayout*>()->itemAtPosition(0, 1)->widget();
+  EXPECT_GT(wrapped.heightForWidth(wrapped.width()), wrapped.fontMetrics().height() * 3 / 2);
+  EXPECT_GE(wrapped.height(), wrapped.heightForWidth(wrapped.width()));
+
+  // Another reduction's statements replace the first's.
+  ReductionSummary horizontal;
+  horizontal.kind = FieldDistanceKind::kHorizontal;
+  horizontal.observations = 1;
+  plot.ShowOrigin({PublishedDistanceKind::kHorizontal, horizontal});
+  EXPECT_EQ(ReductionRows(group),
+            (std::vector<std::pair<QString, QString>>{
+                {QStringLiteral("Field observations:"),
+                 QStringLiteral("1 horizontal distance, taken as the field file gives them")}}));
+
+  // A Process shows its own calibration's origin, which has none.
+  window.dialog->OnProcess();
+  EXPECT_EQ(published.text(), QStringLiteral("Published distances: not stated"));
+  EXPECT_FALSE(group.isVisible());
 }
 
 TEST(plot_window, opens_within_its_screen_with_the_panel_tables_columns_whole) {
