@@ -111,11 +111,13 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
           std::move(libraryLines), std::move(uncertainty), std::move(found)};
 }
 
-// What the published distances are: the reduction's target for a field file, else what the
-// library baseline says (nothing when its line is malformed, which only a reduction needs).
+// What the published distances are: the reduction's target for a field file of slope distances,
+// else what the library baseline says (nothing when its line is malformed, which only a
+// reduction needs).
 std::optional<PublishedDistanceKind> PublishedDistances(
     const PublishedSource& published, const std::optional<ReducedFieldFile>& reduced) {
-  if (reduced) {
+  // Slope distances were reduced to what the published ones are said to be.
+  if (reduced && reduced->reduction.kind == FieldDistanceKind::kSlope) {
     return reduced->reduction.target;
   }
   if (!published.baseline) {

@@ -102,6 +102,10 @@ CalibrationOrigin CVerantDlg::Origin(const std::string& measured) const {
   // An edit since the import makes the text one the reduction didn't give.
   if (imported_ && imported_->text == measured) {
     origin.reduction = imported_->reduction;
+    // Slope distances were reduced to what the published ones were said to be.
+    if (origin.reduction->kind == FieldDistanceKind::kSlope) {
+      origin.publishedDistances = origin.reduction->target;
+    }
   }
   return origin;
 }
