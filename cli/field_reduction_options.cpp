@@ -113,22 +113,6 @@ std::string MissingForSlopes(const FieldReductionOptions& options, bool fromBase
   return {};
 }
 
-// The first line of `text` that holds more than blanks, without its line end.
-std::string_view FirstNonBlankLine(std::string_view text) {
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (line.ends_with('\r')) {
-      line.remove_suffix(1);
-    }
-    if (line.find_first_not_of(" \t") != std::string_view::npos) {
-      return line;
-    }
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-  }
-  return {};
-}
-
 }  // namespace
 
 std::vector<CLI::Option*> AddReductionOptions(CLI::App& app, FieldReductionOptions& options,
@@ -222,20 +206,6 @@ std::vector<std::string_view> GivenReductionOptions(const FieldReductionOptions&
   add(options.constant.has_value(), "--constant");
   add(options.ppm.has_value(), "--ppm");
   return given;
-}
-
-bool IsFieldFileText(std::string_view text) {
-  FieldFileError error;
-  const std::optional<FieldTable> header = ReadFieldTable(FirstNonBlankLine(text), error);
-  const std::optional<FieldColumnMap> map =
-      header ? MatchFieldColumns(*header, error) : std::nullopt;
-  if (!map) {
-    return false;
-  }
-  using enum FieldQuantity;
-  const FieldColumnMap& columns = *map;
-  return columns[kFrom] && columns[kTo] &&
-         (columns[kSlopeDistance] || columns[kHorizontalDistance]);
 }
 
 std::optional<ReducedFieldFile> ReduceFieldFile(std::string_view fileName, std::string_view text,

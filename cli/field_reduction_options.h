@@ -47,10 +47,6 @@ std::string ReductionOptionsProblem(const FieldReductionOptions& options);
 // The names of the options given, in the order the help lists them.
 std::vector<std::string_view> GivenReductionOptions(const FieldReductionOptions& options);
 
-// Whether `text` is a field file: its first non-blank line is a header row whose columns name
-// at least the two stations and a distance, slope or horizontal. A measured text never has one.
-bool IsFieldFileText(std::string_view text);
-
 // The library baseline that gives the marks' heights and the kind of the published distances.
 struct HeightsBaseline {
   const CollectedBaseline& baseline;

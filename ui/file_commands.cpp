@@ -21,6 +21,7 @@
 #include "core/data/file_bytes.h"
 #include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
+#include "core/reduction/field_columns.h"
 #include "core/reduction/field_observations.h"
 #include "core/reduction/field_table.h"
 #include "core/reduction/station_heights.h"
@@ -43,9 +44,16 @@ const QString kTextFileFilter = kTextFiles + kAllFiles;
 const QString kMeasuredOpenFilter =
     kTextFiles + QStringLiteral("Field observations (*.csv)|*.csv|") + kAllFiles;
 
-// A spreadsheet's CSV export of the field observations, not a measured text.
+// A spreadsheet's CSV export of the field observations, or a data collector's export under
+// another name (a tab-separated .txt, say) whose header row names field columns; not a measured
+// text. A file that can't be read is left to the measured Open to report.
 bool IsFieldFile(const QString& fileName) {
-  return fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+  if (fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
+    return true;
+  }
+  std::string reason;
+  const std::optional<std::string> text = ReadTextFile(PathFromText(fileName), reason);
+  return text && IsFieldFileText(*text);
 }
 
 // Replaces the whole text of a text control. The program's own write is no edit, so it leaves

@@ -81,6 +81,22 @@ std::string BothGiven(const FieldTable& table, const FieldColumnMap& map, FieldQ
                      table.columns[*map[first]], table.columns[*map[second]]);
 }
 
+// The first line of `text` that holds more than blanks, without its line end.
+std::string_view FirstNonBlankLine(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (line.ends_with('\r')) {
+      line.remove_suffix(1);
+    }
+    if (line.find_first_not_of(" \t") != std::string_view::npos) {
+      return line;
+    }
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+  }
+  return {};
+}
+
 }  // namespace
 
 std::string_view FieldQuantityName(FieldQuantity quantity) {
@@ -186,6 +202,20 @@ std::optional<FieldFileError> FieldColumnsProblem(const FieldTable& table,
                      : fmt::format("the columns {} are missing", fmt::join(missing, "; "));
   error.reason += " (letter case, blanks, hyphens and underscores in the names don't matter)";
   return error;
+}
+
+bool IsFieldFileText(std::string_view text) {
+  FieldFileError error;
+  const std::optional<FieldTable> header = ReadFieldTable(FirstNonBlankLine(text), error);
+  const std::optional<FieldColumnMap> map =
+      header ? MatchFieldColumns(*header, error) : std::nullopt;
+  if (!map) {
+    return false;
+  }
+  using enum FieldQuantity;
+  const FieldColumnMap& columns = *map;
+  return columns[kFrom] && columns[kTo] &&
+         (columns[kSlopeDistance] || columns[kHorizontalDistance]);
 }
 
 }  // namespace mensuro

@@ -66,4 +66,9 @@ std::optional<FieldColumnMap> MatchFieldColumns(const FieldTable& table, FieldFi
 std::optional<FieldFileError> FieldColumnsProblem(const FieldTable& table,
                                                   const FieldColumnMap& map);
 
+// Whether `text` is a field file: its first non-blank line is a header row whose columns name
+// at least the two stations and a distance, slope or horizontal. A measured text never has one:
+// its lines are header lines or observations whose third field is a number.
+bool IsFieldFileText(std::string_view text);
+
 }  // namespace mensuro

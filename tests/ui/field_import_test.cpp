@@ -212,6 +212,12 @@ TEST(field_import, horizontal_distances_need_neither_instrument_nor_heights) {
     Click(dialog.OkButton());
   });
   EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QStringLiteral("A,B,100.00004\n"));
+
+  // A data collector's tab-separated export is known by its header row, whatever its name.
+  const fs::path exported =
+      window.folder.Write("export.txt", "Station From\tTarget\tHD\r\nA\tC\t50.5\r\n");
+  ImportWith(window, exported, [](CFieldImportDlg& dialog) { Click(dialog.OkButton()); });
+  EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QStringLiteral("A,C,50.50000\n"));
 }
 
 // The library baseline gives the heights and says its distances are mark to mark.
