@@ -65,13 +65,15 @@ bench: build
 	echo; python3 bench/startup.py $(BUILD) || status=1; exit $$status
 
 # The README's pictures after a Process of the Kellerby example: the window, the plot window and
-# the first page of the certificate; and the import dialog of the seven-pillar field file.
+# the first page of the certificate; the import dialog of the seven-pillar field file, and the
+# column step of the same observations as a data collector exports them.
 screenshot: configure
 	@cmake --build $(BUILD) --target mensuro-screenshot
 	@QT_QPA_PLATFORM=offscreen:configfile=tools/screenshot-screen.json \
 	  $(BUILD)/bin/mensuro-screenshot examples/kellerby-measured.txt \
 	  examples/kellerby-published.txt docs/mensuro-window.png docs/mensuro-plot.png \
-	  $(BUILD)/mensuro-certificate.pdf examples/seven-pillar-field.csv docs/mensuro-import.png
+	  $(BUILD)/mensuro-certificate.pdf examples/seven-pillar-field.csv docs/mensuro-import.png \
+	  examples/seven-pillar-collector.txt docs/mensuro-columns.png
 	@pdftoppm -png -r 75 -f 1 -l 1 -singlefile $(BUILD)/mensuro-certificate.pdf \
 	  docs/mensuro-certificate
 

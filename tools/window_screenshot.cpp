@@ -1,8 +1,9 @@
 // Draws the main window after a Process of the bundled example into a PNG, for the README; with
 // two more arguments the plot window into a PNG and the certificate into a PDF; and with two
-// more the Import Field Observations dialog of a field file on the library's seven-pillar line:
+// more the Import Field Observations dialog of a field file on the library's seven-pillar line;
+// and with two more the Columns of the Field File dialog of a data collector's export:
 //   mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG CERTIFICATE_PDF
-//                      [FIELD_CSV IMPORT_PNG]]
+//                      [FIELD_CSV IMPORT_PNG [EXPORT_FILE COLUMNS_PNG]]]
 // Runs on any Qt platform, the offscreen one included, with example calibration conditions in
 // settings of its own.
 
@@ -19,11 +20,13 @@
 #include "core/data/data_files.h"
 #include "core/data/file_bytes.h"
 #include "core/data/text_file.h"
+#include "core/reduction/field_columns.h"
 #include "core/reduction/field_observations.h"
 #include "documents/calibration_certificate.h"
 #include "documents/document_fonts.h"
 #include "resources/control_ids.h"
 #include "ui/control_text.h"
+#include "ui/field_columns_dialog.h"
 #include "ui/field_import_dialog.h"
 #include "ui/main_dialog.h"
 #include "ui/plot_window.h"
@@ -58,14 +61,36 @@ bool DrawImportDialog(QtDialogServices& services, const char* fieldPath, const c
     return false;
   }
   CFieldImportDlg import(services,
-                         {QString::fromLocal8Bit(fieldPath), *observations,
+                         {QString::fromLocal8Bit(fieldPath),
+                          *observations,
                           BaselineLibraryPath(PathFromText(QCoreApplication::applicationDirPath())),
-                          std::string("Example seven-pillar line 600 m")},
+                          std::string("Example seven-pillar line 600 m"),
+                          {.date = {},
+                           .time = {},
+                           .comment = {},
+                           .edmDescription = QStringLiteral("Total station 2 mm + 2 ppm"),
+                           .constantError = QStringLiteral("2.00"),
+                           .ppmError = QStringLiteral("2.00")}},
                          nullptr);
   import.ShowCarrier(EdmCarrier{0.658, ReferenceAtmosphere { 12.0, 1013.25, 60.0 }});
   import.show();
   QApplication::processEvents();
   return import.grab().save(QString::fromLocal8Bit(png));
+}
+
+// The column step of the export at `exportPath`, preset from the names it gives.
+bool DrawColumnsDialog(const char* exportPath, const char* png) {
+  FieldFileError error;
+  const std::optional<FieldTable> table = ReadFieldTable(Read(exportPath), error);
+  const std::optional<FieldColumnMap> map = table ? MatchFieldColumns(*table, error) : std::nullopt;
+  if (!map) {
+    std::fprintf(stderr, "mensuro-screenshot: %s\n", FieldFileErrorText(exportPath, error).c_str());
+    return false;
+  }
+  CFieldColumnsDlg columns(*table, *map, nullptr);
+  columns.show();
+  QApplication::processEvents();
+  return columns.grab().save(QString::fromLocal8Bit(png));
 }
 
 }  // namespace
@@ -74,10 +99,10 @@ int main(int argc, char** argv) {
   UseShippedFontFolderUnlessChosen(RunningProgramFolder());
   QApplication application(argc, argv);
   LoadShippedFonts(PathFromText(QCoreApplication::applicationDirPath()));
-  if (argc != 4 && argc != 6 && argc != 8) {
+  if (argc != 4 && argc != 6 && argc != 8 && argc != 10) {
     std::fprintf(stderr,
                  "usage: mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG "
-                 "CERTIFICATE_PDF [FIELD_CSV IMPORT_PNG]]\n");
+                 "CERTIFICATE_PDF [FIELD_CSV IMPORT_PNG [EXPORT_FILE COLUMNS_PNG]]]\n");
     return 2;
   }
   // The pictures show the same calibration conditions whoever draws them: settings of their own,
@@ -131,8 +156,12 @@ int main(int argc, char** argv) {
                  reason.toLocal8Bit().constData());
     return 1;
   }
-  if (argc == 8 && !DrawImportDialog(services, argv[6], argv[7])) {
+  if (argc >= 8 && !DrawImportDialog(services, argv[6], argv[7])) {
     std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[7]);
+    return 1;
+  }
+  if (argc == 10 && !DrawColumnsDialog(argv[8], argv[9])) {
+    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[9]);
     return 1;
   }
   return 0;

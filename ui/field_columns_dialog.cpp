@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStringList>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -86,6 +88,14 @@ CFieldColumnsDlg::CFieldColumnsDlg(const FieldTable& table, const FieldColumnMap
   }
   grid->setRowStretch(static_cast<int>(table.columns.size()) + 1, 1);
   area->setWidget(columns);
+  // Wide enough for every column's choice without scrolling sideways; up to ten columns tall.
+  const QSize content = columns->sizeHint();
+  const int frame = 2 * area->frameWidth();
+  area->setMinimumWidth(content.width() + area->verticalScrollBar()->sizeHint().width() + frame);
+  area->setMinimumHeight(
+      std::min(content.height(),
+               (choices_.empty() ? 0 : choices_.front()->sizeHint().height() + 6) * 11) +
+      frame);
   layout->addWidget(area, 1);
 
   problem_ = new QLabel(this);
@@ -132,12 +142,24 @@ FieldColumnMap CFieldColumnsDlg::ChosenMap(QString& problem) const {
     }
     chosen = column;
   }
-  if (problem.isEmpty()) {
-    if (const std::optional<FieldFileError> lacking = FieldColumnsProblem(table_, map)) {
-      problem = Utf8(lacking->reason);
-      problem[0] = problem[0].toUpper();
-      problem += QLatin1Char('.');
+  if (!problem.isEmpty()) {
+    return map;
+  }
+  // What is still to choose, by what it is rather than by the names a file may give it.
+  QStringList missing;
+  for (const std::vector<FieldQuantity>& lacking : MissingFieldQuantities(map)) {
+    QStringList alternatives;
+    for (const FieldQuantity quantity : lacking) {
+      alternatives << Utf8(FieldQuantityTitle(quantity));
     }
+    missing << alternatives.join(QStringLiteral(" or "));
+  }
+  if (!missing.isEmpty()) {
+    problem = QStringLiteral("Still to choose: %1.").arg(missing.join(QStringLiteral("; ")));
+  } else if (const std::optional<FieldFileError> other = FieldColumnsProblem(table_, map)) {
+    problem = Utf8(other->reason);
+    problem[0] = problem[0].toUpper();
+    problem += QLatin1Char('.');
   }
   return map;
 }

@@ -145,6 +145,40 @@ std::optional<FieldColumnMap> MatchFieldColumns(const FieldTable& table, FieldFi
   return map;
 }
 
+std::vector<std::vector<FieldQuantity>> MissingFieldQuantities(const FieldColumnMap& map) {
+  std::vector<std::vector<FieldQuantity>> missing;
+  const auto need = [&map, &missing](std::vector<FieldQuantity> alternatives) {
+    if (std::none_of(alternatives.begin(), alternatives.end(),
+                     [&map](FieldQuantity quantity) { return map[quantity].has_value(); })) {
+      missing.push_back(std::move(alternatives));
+    }
+  };
+  need({FieldQuantity::kFrom});
+  need({FieldQuantity::kTo});
+  need({FieldQuantity::kSlopeDistance, FieldQuantity::kHorizontalDistance});
+  // What only slope distances need: asked for when the file gives them, or gives some of it.
+  const bool slope = map[FieldQuantity::kSlopeDistance].has_value();
+  const bool horizontal = map[FieldQuantity::kHorizontalDistance].has_value();
+  const std::array slopeOnly = {FieldQuantity::kInstrumentHeight,
+                                FieldQuantity::kReflectorHeight,
+                                FieldQuantity::kTemperature,
+                                FieldQuantity::kPressure,
+                                FieldQuantity::kHumidity,
+                                FieldQuantity::kWetBulb,
+                                FieldQuantity::kPpmSet};
+  const bool someSlopeColumn =
+      std::any_of(slopeOnly.begin(), slopeOnly.end(),
+                  [&map](FieldQuantity quantity) { return map[quantity].has_value(); });
+  if (slope || (!horizontal && someSlopeColumn)) {
+    need({FieldQuantity::kInstrumentHeight});
+    need({FieldQuantity::kReflectorHeight});
+    need({FieldQuantity::kTemperature});
+    need({FieldQuantity::kPressure});
+    need({FieldQuantity::kHumidity, FieldQuantity::kWetBulb});
+  }
+  return missing;
+}
+
 std::optional<FieldFileError> FieldColumnsProblem(const FieldTable& table,
                                                   const FieldColumnMap& map) {
   const FieldFileError atHeader{table.headerLine, 0, {}, {}};
@@ -158,39 +192,15 @@ std::optional<FieldFileError> FieldColumnsProblem(const FieldTable& table,
     }
   }
   std::vector<std::string> missing;
-  const auto need = [&map, &missing](FieldQuantity quantity) {
-    if (!map[quantity]) {
-      missing.push_back(NamedWithAlternatives(quantity));
-    }
-  };
-  need(FieldQuantity::kFrom);
-  need(FieldQuantity::kTo);
-  const bool slope = map[FieldQuantity::kSlopeDistance].has_value();
-  const bool horizontal = map[FieldQuantity::kHorizontalDistance].has_value();
-  if (!slope && !horizontal) {
-    missing.push_back(NamedWithAlternatives(FieldQuantity::kSlopeDistance) + ", or " +
-                      NamedWithAlternatives(FieldQuantity::kHorizontalDistance) +
-                      " for distances already reduced");
-  }
-  // What only slope distances need: asked for when the file gives them, or gives some of it.
-  const std::array slopeOnly = {FieldQuantity::kInstrumentHeight,
-                                FieldQuantity::kReflectorHeight,
-                                FieldQuantity::kTemperature,
-                                FieldQuantity::kPressure,
-                                FieldQuantity::kHumidity,
-                                FieldQuantity::kWetBulb,
-                                FieldQuantity::kPpmSet};
-  const bool someSlopeColumn =
-      std::any_of(slopeOnly.begin(), slopeOnly.end(),
-                  [&map](FieldQuantity quantity) { return map[quantity].has_value(); });
-  if (slope || (!horizontal && someSlopeColumn)) {
-    need(FieldQuantity::kInstrumentHeight);
-    need(FieldQuantity::kReflectorHeight);
-    need(FieldQuantity::kTemperature);
-    need(FieldQuantity::kPressure);
-    if (!map[FieldQuantity::kHumidity] && !map[FieldQuantity::kWetBulb]) {
-      missing.push_back(NamedWithAlternatives(FieldQuantity::kHumidity) + " or " +
-                        NamedWithAlternatives(FieldQuantity::kWetBulb));
+  for (const std::vector<FieldQuantity>& lacking : MissingFieldQuantities(map)) {
+    if (lacking.front() == FieldQuantity::kSlopeDistance) {
+      missing.push_back(NamedWithAlternatives(lacking[0]) + ", or " +
+                        NamedWithAlternatives(lacking[1]) + " for distances already reduced");
+    } else if (lacking.size() == 2) {
+      missing.push_back(NamedWithAlternatives(lacking[0]) + " or " +
+                        NamedWithAlternatives(lacking[1]));
+    } else {
+      missing.push_back(NamedWithAlternatives(lacking[0]));
     }
   }
   if (missing.empty()) {
@@ -207,6 +217,11 @@ std::optional<FieldFileError> FieldColumnsProblem(const FieldTable& table,
 bool IsFieldFileText(std::string_view text) {
   FieldFileError error;
   const std::optional<FieldTable> header = ReadFieldTable(FirstNonBlankLine(text), error);
+  // A row of three or more cells separated by tabs alone can't be a measured line, whose fields
+  // are separated by commas: it is an export whose names may still have to be chosen.
+  if (header && header->separator == '\t' && header->columns.size() >= 3) {
+    return true;
+  }
   const std::optional<FieldColumnMap> map =
       header ? MatchFieldColumns(*header, error) : std::nullopt;
   if (!map) {

@@ -59,6 +59,10 @@ struct FieldColumnMap {
 // the same quantity (naming both) or a name is given twice.
 std::optional<FieldColumnMap> MatchFieldColumns(const FieldTable& table, FieldFileError& error);
 
+// The quantities a map lacks for a field file to be read, each entry one quantity or two
+// alternatives (slope or horizontal distance; humidity or wet bulb); empty when it lacks none.
+std::vector<std::vector<FieldQuantity>> MissingFieldQuantities(const FieldColumnMap& map);
+
 // What a map lacks for a field file to be read, as one error at the header row naming every
 // missing column and the names each may have; nothing when it lacks nothing. A map that gives
 // both of two alternatives (slope and horizontal distance, humidity and wet bulb) is an error
@@ -67,8 +71,9 @@ std::optional<FieldFileError> FieldColumnsProblem(const FieldTable& table,
                                                   const FieldColumnMap& map);
 
 // Whether `text` is a field file: its first non-blank line is a header row whose columns name
-// at least the two stations and a distance, slope or horizontal. A measured text never has one:
-// its lines are header lines or observations whose third field is a number.
+// at least the two stations and a distance, slope or horizontal, or a row of three or more
+// tab-separated cells. A measured text never has one: its lines are header lines, or
+// observations of comma-separated fields whose third is a number.
 bool IsFieldFileText(std::string_view text);
 
 }  // namespace mensuro

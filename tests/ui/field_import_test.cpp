@@ -275,6 +275,9 @@ TEST(field_import, columns_the_names_do_not_give_are_chosen_and_remembered_for_t
         EXPECT_FALSE(dialog.OkButton().isEnabled());
         Choose(dialog, 0, FieldQuantity::kFrom);
         Choose(dialog, 1, FieldQuantity::kTo);
+        EXPECT_EQ(
+            dialog.ProblemLabel().text(),
+            QStringLiteral("Still to choose: slope distance (m) or horizontal distance (m)."));
         Choose(dialog, 2, FieldQuantity::kTo);
         EXPECT_EQ(dialog.ProblemLabel().text(),
                   QStringLiteral("The columns 2. pillar_2 and 3. hz_m both hold the to station; "

@@ -106,6 +106,19 @@ TEST(field_columns, a_chosen_map_reads_columns_of_any_name) {
   EXPECT_EQ(read->observations.at(0).distance, 54.3);
 }
 
+TEST(field_columns, a_field_file_is_known_by_its_header_row) {
+  EXPECT_TRUE(IsFieldFileText("\r\n  \r\nFrom Pillar;To Pillar;SD;HI\r\n"));
+  EXPECT_TRUE(
+      IsFieldFileText("\xEF\xBB\xBF"
+                      "from,to,hd\n"));
+  // A data collector's tab export, whatever its names.
+  EXPECT_TRUE(IsFieldFileText("Pt Occ\tPt Sighted\tSlope Dist\n"));
+  EXPECT_FALSE(IsFieldFileText("$07-12-2026\r\nP1,P2,100.0\r\n"));
+  EXPECT_FALSE(IsFieldFileText("from,to,100.0\r\n"));  // an observation between such stations
+  EXPECT_FALSE(IsFieldFileText("from,to,remark\n"));
+  EXPECT_FALSE(IsFieldFileText(""));
+}
+
 TEST(field_columns, dates_and_times_of_the_observations) {
   const FieldObservations read =
       Read("Date,Time,from,to,hd\n2026-12-07,09:42,A,B,10\n07/12/2026,09:42:10,A,B,10\n,,A,B,10\n");
