@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/data/number_text.h"
+
 namespace mensuro {
 namespace {
 
@@ -215,11 +217,20 @@ std::optional<FieldFileError> FieldColumnsProblem(const FieldTable& table,
 }
 
 bool IsFieldFileText(std::string_view text) {
+  const std::string_view first = FirstNonBlankLine(text);
+  // A measured text's header line ("#comment", say) may hold anything after its prefix.
+  if (const std::string_view trimmed = TrimBlanks(first);
+      !trimmed.empty() &&
+      std::string_view("%^#@$!").find(trimmed.front()) != std::string_view::npos) {
+    return false;
+  }
   FieldFileError error;
-  const std::optional<FieldTable> header = ReadFieldTable(FirstNonBlankLine(text), error);
-  // A row of three or more cells separated by tabs alone can't be a measured line, whose fields
-  // are separated by commas: it is an export whose names may still have to be chosen.
-  if (header && header->separator == '\t' && header->columns.size() >= 3) {
+  const std::optional<FieldTable> header = ReadFieldTable(first, error);
+  // A row of three or more names separated by tabs, none a number, can't be a measured line: it
+  // is an export whose names may still have to be chosen.
+  if (header && header->separator == '\t' && header->columns.size() >= 3 &&
+      std::none_of(header->columns.begin(), header->columns.end(),
+                   [](const std::string& cell) { return ReadWholeNumber(cell).has_value(); })) {
     return true;
   }
   const std::optional<FieldColumnMap> map =

@@ -72,8 +72,8 @@ std::optional<FieldFileError> FieldColumnsProblem(const FieldTable& table,
 
 // Whether `text` is a field file: its first non-blank line is a header row whose columns name
 // at least the two stations and a distance, slope or horizontal, or a row of three or more
-// tab-separated cells. A measured text never has one: its lines are header lines, or
-// observations of comma-separated fields whose third is a number.
+// tab-separated cells of which none is a number. A measured text never has one: its lines are
+// header lines, or observations whose third field is a number.
 bool IsFieldFileText(std::string_view text);
 
 }  // namespace mensuro

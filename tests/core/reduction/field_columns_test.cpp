@@ -114,7 +114,9 @@ TEST(field_columns, a_field_file_is_known_by_its_header_row) {
   // A data collector's tab export, whatever its names.
   EXPECT_TRUE(IsFieldFileText("Pt Occ\tPt Sighted\tSlope Dist\n"));
   EXPECT_FALSE(IsFieldFileText("$07-12-2026\r\nP1,P2,100.0\r\n"));
-  EXPECT_FALSE(IsFieldFileText("from,to,100.0\r\n"));  // an observation between such stations
+  EXPECT_FALSE(IsFieldFileText("#from\tto\thd\r\nP1,P2,100.0\r\n"));  // a comment with tabs
+  EXPECT_FALSE(IsFieldFileText("P1\t P2\t 100.0\r\n"));  // an observation set out with tabs
+  EXPECT_FALSE(IsFieldFileText("from,to,100.0\r\n"));    // an observation between such stations
   EXPECT_FALSE(IsFieldFileText("from,to,remark\n"));
   EXPECT_FALSE(IsFieldFileText(""));
 }
