@@ -150,25 +150,23 @@ std::string_view OptionalCell(const FieldTableRow& row, const std::optional<Fiel
                                                     : std::string_view();
 }
 
-bool ReadWhen(const FieldTableRow& row, const ObservationColumns& columns,
-              FieldObservation& observation, FieldFileError& error) {
+using WhenReader = std::optional<std::string> (*)(std::string_view, std::string&);
+
+// The row's cell of an optional date or time column, read by `read` into `into`; an empty cell
+// leaves it empty. False, with the error at the cell, for one that doesn't read.
+bool ReadWhen(const FieldTableRow& row, const std::optional<FieldColumn>& column, WhenReader read,
+              std::string& into, FieldFileError& error) {
+  const std::string_view cell = OptionalCell(row, column);
+  if (cell.empty()) {
+    return true;
+  }
   std::string reason;
-  if (const std::string_view date = OptionalCell(row, columns.date); !date.empty()) {
-    std::optional<std::string> read = ObservationDate(date, reason);
-    if (!read) {
-      error = {row.line, columns.date->index + 1, columns.date->name, reason};
-      return false;
-    }
-    observation.date = *std::move(read);
+  std::optional<std::string> value = read(cell, reason);
+  if (!value) {
+    error = {row.line, column->index + 1, column->name, reason};
+    return false;
   }
-  if (const std::string_view time = OptionalCell(row, columns.time); !time.empty()) {
-    std::optional<std::string> read = ObservationTime(time, reason);
-    if (!read) {
-      error = {row.line, columns.time->index + 1, columns.time->name, reason};
-      return false;
-    }
-    observation.time = *std::move(read);
-  }
+  into = *std::move(value);
   return true;
 }
 
@@ -299,7 +297,8 @@ std::optional<FieldObservations> ReadFieldObservations(const FieldTable& table,
     } else if (!reader.Read(row, *columns.horizontal, DistanceProblem, observation.distance)) {
       return std::nullopt;
     }
-    if (!ReadWhen(row, columns, observation, error)) {
+    if (!ReadWhen(row, columns.date, ObservationDate, observation.date, error) ||
+        !ReadWhen(row, columns.time, ObservationTime, observation.time, error)) {
       return std::nullopt;
     }
     read.observations.push_back(std::move(observation));
