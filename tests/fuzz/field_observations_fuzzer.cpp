@@ -1,7 +1,8 @@
-// Field observations reduced to a measured text. The input is a field file (CSV); every station
-// it names is given a height. A file that reads and reduces gives finite, positive distances,
-// and its measured text reads back as the same observations: no station name is split, joined
-// or taken for a header line. A file that doesn't gives a reason at a line of the file.
+// Field observations reduced to a measured text. The input is a field file (CSV, or tab-separated
+// with the names data collectors write, dates and times); every station it names is given a
+// height. A file that reads and reduces gives finite, positive distances, and its measured text
+// reads back as the same observations: no station name is split, joined or taken for a header
+// line. A file that doesn't gives a reason at a line of the file.
 
 #include <cmath>
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include "core/data/measured_text.h"
 #include "core/data/number_text.h"
 #include "core/data/record_table.h"
+#include "core/reduction/field_columns.h"
 #include "core/reduction/field_reduction.h"
 #include "tests/fuzz/fuzz_check.h"
 
@@ -21,11 +23,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using fuzz::Shown;
   const std::string_view text = fuzz::InputText(data, size);
 
+  // Telling a field file from a measured text reads any text.
+  static_cast<void>(IsFieldFileText(text));
   FieldFileError error;
   const std::optional<FieldObservations> observations = ReadFieldObservations(text, error);
   if (!observations) {
     MENSURO_FUZZ_CHECK(error.line >= 1 && !error.reason.empty(), Shown(error.reason));
     return 0;
+  }
+  // Dates and times read are in the measured text's forms, or empty.
+  for (const FieldObservation& observation : observations->observations) {
+    MENSURO_FUZZ_CHECK(observation.date.empty() || observation.date.size() == 10,
+                       Shown(observation.date));
+    MENSURO_FUZZ_CHECK(observation.time.empty() || observation.time.size() == 8,
+                       Shown(observation.time));
   }
   StationHeights heights;
   for (const FieldObservation& observation : observations->observations) {
