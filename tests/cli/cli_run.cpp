@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -37,7 +38,18 @@ int RunCommand(const std::string& line) {
   const int size = MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, wide.data(), size);
-  return _wsystem(wide.c_str());
+  // Under Wine, with many tests starting programs at once, the command interpreter now and then
+  // fails to start (-1 with errno set): that is no run of the program, so it is started again.
+  int status = -1;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    errno = 0;
+    status = _wsystem(wide.c_str());
+    if (status != -1 || errno == 0) {
+      break;
+    }
+    Sleep(200);
+  }
+  return status;
 #else
   return std::system(line.c_str());
 #endif
