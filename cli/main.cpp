@@ -111,15 +111,9 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
           std::move(libraryLines), std::move(uncertainty), std::move(found)};
 }
 
-// What the published distances are: the reduction's target for a field file of slope distances,
-// else what the library baseline says (nothing when its line is malformed, which only a
-// reduction needs).
-std::optional<PublishedDistanceKind> PublishedDistances(
-    const PublishedSource& published, const std::optional<ReducedFieldFile>& reduced) {
-  // Slope distances were reduced to what the published ones are said to be.
-  if (reduced && reduced->reduction.kind == FieldDistanceKind::kSlope) {
-    return reduced->reduction.target;
-  }
+// What the library baseline says its published distances are; nothing for a published file, or
+// when its line is malformed, which only a reduction needs.
+std::optional<PublishedDistanceKind> BaselineKind(const PublishedSource& published) {
   if (!published.baseline) {
     return std::nullopt;
   }
@@ -256,10 +250,8 @@ int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration&
     }
     *measured = std::move(reduced->measuredText);
   }
-  calibration.origin.publishedDistances = PublishedDistances(published, reduced);
-  if (reduced) {
-    calibration.origin.reduction = std::move(reduced->summary);
-  }
+  calibration.origin = CalibrationOrigin::Of(
+      BaselineKind(published), reduced ? std::optional(std::move(reduced->summary)) : std::nullopt);
   std::optional<UncertaintyInputs> inputs = BudgetInputs(line, published);
   if (!inputs) {
     return kExitUsage;

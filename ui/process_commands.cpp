@@ -98,16 +98,10 @@ void CVerantDlg::OnProcess() {
 }
 
 CalibrationOrigin CVerantDlg::Origin(const std::string& measured) const {
-  CalibrationOrigin origin{.publishedDistances = publishedDistances_, .reduction = {}};
   // An edit since the import makes the text one the reduction didn't give.
-  if (imported_ && imported_->text == measured) {
-    origin.reduction = imported_->reduction;
-    // Slope distances were reduced to what the published ones were said to be.
-    if (origin.reduction->kind == FieldDistanceKind::kSlope) {
-      origin.publishedDistances = origin.reduction->target;
-    }
-  }
-  return origin;
+  const bool reduced = imported_ && imported_->text == measured;
+  return CalibrationOrigin::Of(publishedDistances_,
+                               reduced ? std::optional(imported_->reduction) : std::nullopt);
 }
 
 void CVerantDlg::FailProcess(const QString& message) {

@@ -50,6 +50,14 @@ std::vector<InputNotice> MisreadWarnings(const ProcessedCalibration& calibration
   return warnings;
 }
 
+CalibrationOrigin CalibrationOrigin::Of(std::optional<PublishedDistanceKind> baseline,
+                                        std::optional<ReductionSummary> reduction) {
+  if (reduction && reduction->kind == FieldDistanceKind::kSlope) {
+    baseline = reduction->target;
+  }
+  return {baseline, std::move(reduction)};
+}
+
 ProcessedCalibration WithConditions(const ProcessedCalibration& calibration,
                                     UncertaintyInputs conditions) {
   ProcessedCalibration again =

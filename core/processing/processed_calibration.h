@@ -25,6 +25,13 @@ namespace mensuro {
 // Where the texts came from, beyond what the report prints: what the certificate and the JSON
 // state of them. The caller that read the texts knows it and sets it.
 struct CalibrationOrigin {
+  // The origin of texts whose published distances the library baseline says are `baseline`
+  // (nothing: a published file), the measured text reduced as `reduction` says (nothing: typed
+  // or loaded as it is). Slope distances were reduced to what the published ones were said to
+  // be, so their target states the kind; distances taken as given state nothing.
+  static CalibrationOrigin Of(std::optional<PublishedDistanceKind> baseline,
+                              std::optional<ReductionSummary> reduction);
+
   // What the published distances are, as the library baseline says; nothing when the published
   // text doesn't say (a published file).
   std::optional<PublishedDistanceKind> publishedDistances;
