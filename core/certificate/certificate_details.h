@@ -1,0 +1,56 @@
+#pragma once
+
+// What a certificate says beyond the calibration itself: who issued it, for whom, for which
+// instrument and reflector, who measured and checked, and what the baseline's own certificate
+// is. A text left empty is a detail not given: the certificate leaves it out.
+
+#include <optional>
+#include <string>
+
+namespace mensuro {
+
+struct LaboratoryDetails {
+  std::string name;
+  std::string address;        // lines separated by line feeds
+  std::string accreditation;  // e.g. the accreditation body and number
+  std::string logoFile;       // a PNG, SVG or JPEG file; empty: no logo
+};
+
+struct ClientDetails {
+  std::string name;
+  std::string address;  // lines separated by line feeds
+};
+
+struct InstrumentDetails {
+  std::string make;
+  std::string model;
+  std::string serialNumber;
+};
+
+struct ReflectorDetails {
+  std::string make;
+  std::string model;
+  std::optional<double> prismConstantMm;  // as set in the instrument
+};
+
+struct CertificateDetails {
+  LaboratoryDetails laboratory;
+  ClientDetails client;
+  InstrumentDetails instrument;
+  ReflectorDetails reflector;
+  std::string measuredBy;
+  std::string checkedBy;
+  // The baseline's own certificate: authority, number and date, as one text.
+  std::string baselineCertificate;
+};
+
+// What the register gives a certificate when it issues it. Without a register the number is
+// empty ("not registered") and the issue date is the day the certificate was written.
+struct CertificateIdentity {
+  std::string number;        // PREFIX-YEAR-SEQUENCE, e.g. MEN-2026-0007
+  std::string issueDate;     // YYYY-MM-DD
+  std::string recordSha256;  // the register record's own hash, 64 hexadecimal digits
+  std::string replaces;      // the number of the certificate this one replaces
+};
+
+}  // namespace mensuro
