@@ -19,7 +19,6 @@
 #include "cli/command_line.h"
 #include "cli/document_writer.h"
 #include "cli/field_reduction_options.h"
-#include "cli/json_output.h"
 #include "cli/library_baseline.h"
 #include "cli/process_start.h"
 #include "cli/reduce_command.h"
@@ -34,6 +33,7 @@
 #include "core/data/text_file.h"
 #include "core/data/visible_text.h"
 #include "core/processing/processed_calibration.h"
+#include "json/calibration_json.h"
 
 namespace {
 
@@ -328,22 +328,11 @@ int WriteFiles(const CommandLine& line, const ProcessedCalibration& calibration,
 // The report, or the JSON document of the run, on standard output.
 int PrintResults(const CommandLine& line, const ProcessedCalibration& calibration,
                  const PublishedSource& published) {
-  const ProjectRun& run = calibration.run;
-  const ReportText& report = calibration.report;
   // Line by line rather than joined: a report of a million observations is big enough.
   if (line.format == "json") {
-    nlohmann::json members = InputJson(run, line, published);
-    members["uncertainty"] = UncertaintyJson(calibration.conditions, calibration.uncertainty);
-    members["iso17123_4"] = FullTestJson(calibration.fullTest);
-    members["outlierTest"] = OutlierTestJson(calibration.outlierTest, run.analysis.entries);
-    members["excluded"] = ExcludedJson(calibration.exclusions);
-    members["publishedDistances"] = PublishedDistancesJson(calibration.origin.publishedDistances);
-    if (calibration.origin.reduction) {
-      members["reduction"] = ReductionJson(*calibration.origin.reduction);
-    }
-    WriteResultsJson(std::cout, calibration.header, run, calibration.outlierTest, report, members);
+    WriteCalibrationJson(std::cout, calibration, InputJson(calibration.run, line, published));
   } else {
-    for (const std::string& reportLine : report.lines) {
+    for (const std::string& reportLine : calibration.report.lines) {
       PrintOut(reportLine);
     }
   }

@@ -1,10 +1,10 @@
-#include "cli/json_output.h"
+#include "json/calibration_json.h"
 
 #include <optional>
 #include <string_view>
 #include <variant>
 
-namespace mensuro::cli {
+namespace mensuro {
 namespace {
 
 constexpr int kIndent = 2;
@@ -326,8 +326,23 @@ void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const 
   document.Close();
 }
 
+void WriteCalibrationJson(std::ostream& out, const ProcessedCalibration& calibration,
+                          nlohmann::json input) {
+  const ProjectRun& run = calibration.run;
+  input["uncertainty"] = UncertaintyJson(calibration.conditions, calibration.uncertainty);
+  input["iso17123_4"] = FullTestJson(calibration.fullTest);
+  input["outlierTest"] = OutlierTestJson(calibration.outlierTest, run.analysis.entries);
+  input["excluded"] = ExcludedJson(calibration.exclusions);
+  input["publishedDistances"] = PublishedDistancesJson(calibration.origin.publishedDistances);
+  if (calibration.origin.reduction) {
+    input["reduction"] = ReductionJson(*calibration.origin.reduction);
+  }
+  WriteResultsJson(out, calibration.header, run, calibration.outlierTest, calibration.report,
+                   input);
+}
+
 std::string JsonText(const nlohmann::json& document) {
   return NestedText(document, 0) + "\n";
 }
 
-}  // namespace mensuro::cli
+}  // namespace mensuro

@@ -11,10 +11,11 @@
 #include "core/analysis/report_text.h"
 #include "core/data/measurement_header.h"
 #include "core/processing/exclusions.h"
+#include "core/processing/processed_calibration.h"
 #include "core/processing/project_processing.h"
 #include "core/reduction/reduction_summary.h"
 
-namespace mensuro::cli {
+namespace mensuro {
 
 // Writes the results of a successful run as one JSON document to `out`: the header as the run
 // left it, every observation, every station pair, the fitted values, both verdicts and the
@@ -53,9 +54,15 @@ nlohmann::json PublishedDistancesJson(const std::optional<PublishedDistanceKind>
 // heights came from and the range of the weather.
 nlohmann::json ReductionJson(const ReductionSummary& summary);
 
+// Writes the JSON document of a processed calibration to `out`: WriteResultsJson with the
+// uncertainty budget, the full test, the outlier test, what was left out, what the published
+// distances are and, for a field file, its reduction, besides the members of `input`.
+void WriteCalibrationJson(std::ostream& out, const ProcessedCalibration& calibration,
+                          nlohmann::json input);
+
 // Text of a JSON document for output, indented by two blanks and ending in a line feed. Bytes
 // that are not UTF-8 (station names in a single-byte code page) are replaced by U+FFFD rather
 // than failing the output.
 std::string JsonText(const nlohmann::json& document);
 
-}  // namespace mensuro::cli
+}  // namespace mensuro
