@@ -29,9 +29,10 @@ std::string LoadFailure(const std::error_code& error) {
   return error.message();
 }
 
-}  // namespace
-
-std::optional<DocumentWriter> LoadDocumentWriter(const char* argv0, std::string& reason) {
+// The module's entry point `entry`, of type `Function`.
+template <typename Function>
+std::optional<std::function<Function>> LoadEntry(const char* argv0, const char* entry,
+                                                 std::string& reason) {
   const std::filesystem::path programs = ExecutableDirectory(argv0);
   const std::array<std::filesystem::path, 2> places = {
       programs / MENSURO_DOCUMENT_MODULE,
@@ -42,7 +43,7 @@ std::optional<DocumentWriter> LoadDocumentWriter(const char* argv0, std::string&
     return std::filesystem::is_regular_file(place, status);
   });
   if (found == places.end()) {
-    reason = "cannot load the document module for --plot and --certificate: neither '" +
+    reason = "cannot load the document module for plots and certificates: neither '" +
              Utf8FromPath(places[0]) + "' nor '" + Utf8FromPath(places[1]) + "' exists";
     return std::nullopt;
   }
@@ -54,13 +55,21 @@ std::optional<DocumentWriter> LoadDocumentWriter(const char* argv0, std::string&
              "': " + LoadFailure(loadStatus);
     return std::nullopt;
   }
-  if (!module.has(kWriteDocumentsEntry)) {
-    reason = "the document module '" + Utf8FromPath(*found) + "' lacks its entry point " +
-             kWriteDocumentsEntry;
+  if (!module.has(entry)) {
+    reason = "the document module '" + Utf8FromPath(*found) + "' lacks its entry point " + entry;
     return std::nullopt;
   }
-  return DocumentWriter(
-      boost::dll::import_alias<WriteDocumentsFunction>(std::move(module), kWriteDocumentsEntry));
+  return std::function<Function>(boost::dll::import_alias<Function>(std::move(module), entry));
+}
+
+}  // namespace
+
+std::optional<DocumentWriter> LoadDocumentWriter(const char* argv0, std::string& reason) {
+  return LoadEntry<WriteDocumentsFunction>(argv0, kWriteDocumentsEntry, reason);
+}
+
+std::optional<HistoryPlotWriter> LoadHistoryPlotWriter(const char* argv0, std::string& reason) {
+  return LoadEntry<WriteHistoryPlotFunction>(argv0, kWriteHistoryPlotEntry, reason);
 }
 
 }  // namespace mensuro::cli

@@ -12,6 +12,7 @@
 namespace mensuro::cli {
 
 using DocumentWriter = std::function<WriteDocumentsFunction>;
+using HistoryPlotWriter = std::function<WriteHistoryPlotFunction>;
 
 // The document module's writer: the module beside the executable, else the installed one in
 // the library folder's mensuro/ (`../lib/mensuro/` of an installed program's folder). Nothing
@@ -19,5 +20,8 @@ using DocumentWriter = std::function<WriteDocumentsFunction>;
 // `argv0` is the program's first argument, used where the system can't say where the
 // executable is.
 std::optional<DocumentWriter> LoadDocumentWriter(const char* argv0, std::string& reason);
+
+// The module's writer of an instrument's history plot, found as LoadDocumentWriter finds it.
+std::optional<HistoryPlotWriter> LoadHistoryPlotWriter(const char* argv0, std::string& reason);
 
 }  // namespace mensuro::cli

@@ -19,36 +19,36 @@ namespace {
 constexpr double kPlotAspect = 6.0 / 5.0;
 const QString kPlotTitle = QStringLiteral("EDM calibration plot");
 
-bool DrawOn(QPaintDevice& device, const QRectF& target, const CalibrationPlotData& data) {
+bool DrawOn(QPaintDevice& device, const QRectF& target, const PlotDrawing& draw) {
   QPainter painter;
   if (!painter.begin(&device)) {
     return false;
   }
   painter.setRenderHint(QPainter::Antialiasing);
-  DrawCalibrationCharts(painter, target, data);
+  draw(painter, target);
   return painter.end();
 }
 
-bool WriteSvg(QIODevice& device, const CalibrationPlotData& data) {
+bool WriteSvg(QIODevice& device, const QString& title, const PlotDrawing& draw) {
   const QSize size(1200, static_cast<int>(1200 / kPlotAspect));
   QSvgGenerator svg;
   svg.setOutputDevice(&device);
   svg.setSize(size);
   svg.setViewBox(QRect(QPoint(0, 0), size));
-  svg.setTitle(kPlotTitle);
-  return DrawOn(svg, QRectF(QPointF(0, 0), size), data);
+  svg.setTitle(title);
+  return DrawOn(svg, QRectF(QPointF(0, 0), size), draw);
 }
 
-bool WritePng(QIODevice& device, const CalibrationPlotData& data) {
+bool WritePng(QIODevice& device, const PlotDrawing& draw) {
   QImage image(kPlotPictureWidth, static_cast<int>(kPlotPictureWidth / kPlotAspect),
                QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::white);
-  return DrawOn(image, QRectF(image.rect()), data) && image.save(&device, "PNG");
+  return DrawOn(image, QRectF(image.rect()), draw) && image.save(&device, "PNG");
 }
 
-bool WritePdf(QIODevice& device, const CalibrationPlotData& data) {
+bool WritePdf(QIODevice& device, const QString& title, const PlotDrawing& draw) {
   QPdfWriter pdf(&device);
-  pdf.setTitle(kPlotTitle);
+  pdf.setTitle(title);
   pdf.setCreator(QStringLiteral("Mensuro"));
   pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                 QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
@@ -57,7 +57,7 @@ bool WritePdf(QIODevice& device, const CalibrationPlotData& data) {
   QSizeF size(page.width(), page.width() / kPlotAspect);
   size.scale(page.size(), Qt::KeepAspectRatio);
   const QRectF target(page.center() - QPointF(size.width() / 2, size.height() / 2), size);
-  return DrawOn(pdf, target, data);
+  return DrawOn(pdf, target, draw);
 }
 
 }  // namespace
@@ -76,20 +76,30 @@ std::optional<PlotFileType> PlotFileTypeOf(const QString& path) {
   return std::nullopt;
 }
 
-bool SavePlot(const QString& path, PlotFileType type, const CalibrationPlotData& data,
-              QString& reason) {
+bool SaveDrawing(const QString& path, PlotFileType type, const QString& title,
+                 const PlotDrawing& draw, QString& reason) {
   return WriteDocumentFile(
       path,
       [&](QIODevice& device) {
         switch (type) {
           case PlotFileType::kSvg:
-            return WriteSvg(device, data);
+            return WriteSvg(device, title, draw);
           case PlotFileType::kPng:
-            return WritePng(device, data);
+            return WritePng(device, draw);
           case PlotFileType::kPdf:
-            return WritePdf(device, data);
+            return WritePdf(device, title, draw);
         }
         return false;
+      },
+      reason);
+}
+
+bool SavePlot(const QString& path, PlotFileType type, const CalibrationPlotData& data,
+              QString& reason) {
+  return SaveDrawing(
+      path, type, kPlotTitle,
+      [&](QPainter& painter, const QRectF& target) {
+        DrawCalibrationCharts(painter, target, data);
       },
       reason);
 }

@@ -3,9 +3,13 @@
 // The calibration plot as a picture file: SVG, PNG or PDF, told by the file's extension.
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "documents/calibration_plot_data.h"
+
+class QPainter;
+class QRectF;
 
 namespace mensuro {
 
@@ -16,6 +20,15 @@ std::optional<PlotFileType> PlotFileTypeOf(const QString& path);
 
 // PNG pictures are at least this wide, enough for a printed page.
 inline constexpr int kPlotPictureWidth = 2400;
+
+// Draws a picture into the given rectangle of the painter's device.
+using PlotDrawing = std::function<void(QPainter&, const QRectF&)>;
+
+// Writes what `draw` draws to `path` as a file of `type`, in the plot's proportions, under
+// `title` where the file keeps one. Returns false with the reason in `reason`; an existing file
+// is then left as it was.
+bool SaveDrawing(const QString& path, PlotFileType type, const QString& title,
+                 const PlotDrawing& draw, QString& reason);
 
 // Writes both charts of `data` to `path` as a file of `type`. Returns false with the reason in
 // `reason`; an existing file is then left as it was.

@@ -1,6 +1,7 @@
-// The document module's one entry point: starts Qt's application object for the plot and the
-// certificate, writes the files the command line asks for, and says why one could not be
-// written. Everything else in the module is hidden, so it exports this name alone.
+// The document module's entry points: each starts Qt's application object, writes the files the
+// command line asks for (the plot and the certificate of a calibration, or the history plot of
+// an instrument) and says why one could not be written. Everything else in the module is
+// hidden, so it exports these names alone.
 
 #include "documents/module/document_module.h"
 
@@ -12,6 +13,7 @@
 #include <boost/dll/alias.hpp>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <string_view>
 #include <type_traits>
@@ -21,6 +23,7 @@
 #include "documents/calibration_plot_data.h"
 #include "documents/document_fonts.h"
 #include "documents/headless_platform.h"
+#include "documents/history_chart.h"
 #include "documents/plot_export.h"
 
 namespace mensuro {
@@ -51,11 +54,12 @@ std::string CannotWrite(std::string_view what, const std::string& path, const QS
          "': " + reason.toLocal8Bit().toStdString();
 }
 
-std::string WriteFiles(const ProcessedCalibration& calibration, const DocumentFiles& files) {
-  // They are files, so no display is needed, even where one is present.
+// Runs `write` with Qt's application object started for drawing files: no display is needed,
+// even where one is present, and the fonts are those shipped with mensuro-cli, the program that
+// loaded this module.
+std::string WithApplication(const std::function<std::string()>& write) {
   qInstallMessageHandler(QuietQtMessages);
   UseOffscreenPlatformUnlessChosen();
-  // The fonts ship with mensuro-cli, the program that loaded this module.
   const std::filesystem::path programs = RunningProgramFolder();
   UseShippedFontFolderUnlessChosen(programs);
   int argc = 1;
@@ -63,7 +67,10 @@ std::string WriteFiles(const ProcessedCalibration& calibration, const DocumentFi
   char* argv[] = {name, nullptr};
   const QApplication application(argc, argv);
   LoadShippedFonts(programs);
+  return write();
+}
 
+std::string WriteFiles(const ProcessedCalibration& calibration, const DocumentFiles& files) {
   QString reason;
   if (!files.plotFile.empty()) {
     const QString path = FileNameText(files.plotFile);
@@ -83,16 +90,36 @@ std::string WriteFiles(const ProcessedCalibration& calibration, const DocumentFi
 // unwind through this one's frames.
 std::string WriteDocuments(const ProcessedCalibration& calibration, const DocumentFiles& files) {
   try {
-    return WriteFiles(calibration, files);
+    return WithApplication([&] { return WriteFiles(calibration, files); });
   } catch (const std::exception& error) {
     return std::string("cannot write the documents: ") + error.what();
   }
 }
 
+std::string WriteHistoryPlot(const std::vector<HistoryPoint>& history, const std::string& title,
+                             const std::string& path) {
+  try {
+    return WithApplication([&] {
+      QString reason;
+      const QString file = FileNameText(path);
+      if (!SaveHistoryPlot(file, PlotFileTypeOf(file).value_or(PlotFileType::kPdf), history,
+                           QString::fromStdString(title), reason)) {
+        return CannotWrite("history plot", path, reason);
+      }
+      return std::string();
+    });
+  } catch (const std::exception& error) {
+    return std::string("cannot write the history plot: ") + error.what();
+  }
+}
+
 static_assert(std::is_same_v<decltype(WriteDocuments), WriteDocumentsFunction>);
 static_assert(std::string_view(kWriteDocumentsEntry) == "mensuro_write_documents");
+static_assert(std::is_same_v<decltype(WriteHistoryPlot), WriteHistoryPlotFunction>);
+static_assert(std::string_view(kWriteHistoryPlotEntry) == "mensuro_write_history_plot");
 
 }  // namespace
 }  // namespace mensuro
 
 BOOST_DLL_ALIAS(mensuro::WriteDocuments, mensuro_write_documents)
+BOOST_DLL_ALIAS(mensuro::WriteHistoryPlot, mensuro_write_history_plot)

@@ -7,8 +7,10 @@
 // sources, so standard library types and the core's cross as they are.
 
 #include <string>
+#include <vector>
 
 #include "core/processing/processed_calibration.h"
+#include "register/calibration_register.h"
 
 namespace mensuro {
 
@@ -26,5 +28,13 @@ using WriteDocumentsFunction = std::string(const ProcessedCalibration& calibrati
 
 // The name the module exports its WriteDocumentsFunction under.
 inline constexpr const char* kWriteDocumentsEntry = "mensuro_write_documents";
+
+// Writes the charts of an instrument's history under `title` to `path` (SVG, PNG or PDF by its
+// extension). Returns the empty text on success, otherwise one line saying why not.
+using WriteHistoryPlotFunction = std::string(const std::vector<HistoryPoint>& history,
+                                             const std::string& title, const std::string& path);
+
+// The name the module exports its WriteHistoryPlotFunction under.
+inline constexpr const char* kWriteHistoryPlotEntry = "mensuro_write_history_plot";
 
 }  // namespace mensuro

@@ -1,0 +1,203 @@
+#include "documents/history_chart.h"
+
+#include <QChart>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPainter>
+#include <QPen>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "documents/document_fonts.h"
+
+namespace mensuro {
+namespace {
+
+const QColor kValueColour(0x1f, 0x5f, 0xa8);
+const QColor kChangedColour(0xc6, 0x28, 0x28);
+const QColor kBarColour(0x60, 0x7d, 0x8b);
+
+constexpr double kMillimetresPerMetre = 1000.0;
+constexpr qint64 kMillisecondsPerDay = 24LL * 60 * 60 * 1000;
+
+struct Value {
+  double value = 0.0;
+  double uncertainty = 0.0;
+};
+
+Value ValueOf(const HistoryPoint& point, HistoryQuantity quantity) {
+  const RegisteredResults& results = point.entry.results;
+  return quantity == HistoryQuantity::kConstant
+             ? Value{results.constantM * kMillimetresPerMetre,
+                     results.constantUncertaintyM * kMillimetresPerMetre}
+             : Value{results.scalePpm, results.scaleUncertaintyPpm};
+}
+
+// The issue date as the axis counts time: milliseconds since the epoch, at noon UTC so that
+// the point sits in the middle of its day.
+double DateAxisValue(const std::string& isoDate) {
+  const QDate date = QDate::fromString(QString::fromStdString(isoDate), Qt::ISODate);
+  return static_cast<double>(QDateTime(date, QTime(12, 0), Qt::UTC).toMSecsSinceEpoch());
+}
+
+void HideFromLegend(QChart& chart, QAbstractSeries& series) {
+  for (QLegendMarker* marker : chart.legend()->markers(&series)) {
+    marker->setVisible(false);
+  }
+}
+
+QScatterSeries* AddPoints(QChart& chart, const QString& name, const QColor& colour,
+                          QScatterSeries::MarkerShape shape) {
+  auto series = std::make_unique<QScatterSeries>();
+  series->setName(name);
+  series->setMarkerShape(shape);
+  series->setMarkerSize(9.0);
+  series->setColor(colour);
+  series->setBorderColor(colour.darker(130));
+  chart.addSeries(series.get());
+  return series.release();  // the chart owns its series
+}
+
+QLineSeries* AddLine(QChart& chart, const QString& name, const QColor& colour, double width) {
+  auto series = std::make_unique<QLineSeries>();
+  series->setName(name);
+  QPen pen(colour);
+  pen.setWidthF(width);
+  series->setPen(pen);
+  chart.addSeries(series.get());
+  return series.release();
+}
+
+}  // namespace
+
+bool ChangedBeyondUncertainty(const HistoryPoint& point, HistoryQuantity quantity) {
+  const std::optional<double>& en =
+      quantity == HistoryQuantity::kConstant ? point.constantEn : point.scaleEn;
+  return en && *en > 1.0;
+}
+
+std::unique_ptr<QChart> MakeHistoryChart(const std::vector<HistoryPoint>& history,
+                                         HistoryQuantity quantity) {
+  const bool constant = quantity == HistoryQuantity::kConstant;
+  auto chart = std::make_unique<QChart>();
+  chart->setTitle(constant ? QStringLiteral("Constant error") : QStringLiteral("Scale error"));
+  chart->setAnimationOptions(QChart::NoAnimation);
+  chart->setBackgroundRoundness(0);
+  chart->setDropShadowEnabled(false);
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  chart->setTitleFont(WithoutLigatures(chart->titleFont()));
+  chart->legend()->setFont(WithoutLigatures(chart->legend()->font()));
+
+  QLineSeries* trend = AddLine(*chart, QString(), kValueColour.lighter(150), 1.0);
+  QScatterSeries* values = AddPoints(*chart, QStringLiteral("Calibration"), kValueColour,
+                                     QScatterSeries::MarkerShapeCircle);
+  QScatterSeries* changed =
+      AddPoints(*chart, QStringLiteral("Changed beyond its uncertainty (E_n > 1)"), kChangedColour,
+                QScatterSeries::MarkerShapeRectangle);
+  double low = std::numeric_limits<double>::infinity();
+  double high = -low;
+  double first = low;
+  double last = -low;
+  bool barInLegend = false;
+  for (const HistoryPoint& point : history) {
+    const double x = DateAxisValue(point.entry.identity.issueDate);
+    const Value v = ValueOf(point, quantity);
+    trend->append(x, v.value);
+    (ChangedBeyondUncertainty(point, quantity) ? changed : values)->append(x, v.value);
+    // The bar of ±U: a short vertical line of its own.
+    QLineSeries* bar = AddLine(*chart, QStringLiteral("±U (95 %)"), kBarColour, 1.5);
+    bar->append(x, v.value - v.uncertainty);
+    bar->append(x, v.value + v.uncertainty);
+    if (barInLegend) {
+      HideFromLegend(*chart, *bar);
+    }
+    barInLegend = true;
+    low = std::min(low, v.value - v.uncertainty);
+    high = std::max(high, v.value + v.uncertainty);
+    first = std::min(first, x);
+    last = std::max(last, x);
+  }
+  HideFromLegend(*chart, *trend);
+  if (changed->count() == 0) {
+    HideFromLegend(*chart, *changed);
+  }
+  if (history.empty()) {
+    low = -1.0;
+    high = 1.0;
+    first = last = DateAxisValue(QDate::currentDate().toString(Qt::ISODate).toStdString());
+  }
+  // Room around the values, and at least a month either side of a single date.
+  const double margin = std::max((high - low) * 0.1, 0.1);
+  const double padding = std::max((last - first) * 0.05, 30.0 * kMillisecondsPerDay);
+
+  auto dates = std::make_unique<QDateTimeAxis>();
+  dates->setFormat(QStringLiteral("yyyy-MM-dd"));
+  dates->setTitleText(QStringLiteral("Issue date"));
+  dates->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(first - padding), Qt::UTC),
+                  QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(last + padding), Qt::UTC));
+  dates->setTickCount(std::clamp(static_cast<int>(history.size()) + 1, 3, 7));
+  dates->setTitleFont(WithoutLigatures(dates->titleFont()));
+  dates->setLabelsFont(WithoutLigatures(dates->labelsFont()));
+  auto axis = std::make_unique<QValueAxis>();
+  axis->setTitleText(constant ? QStringLiteral("Constant (mm)") : QStringLiteral("Scale (ppm)"));
+  axis->setRange(low - margin, high + margin);
+  axis->setLabelFormat(QStringLiteral("%.2f"));
+  axis->setTitleFont(WithoutLigatures(axis->titleFont()));
+  axis->setLabelsFont(WithoutLigatures(axis->labelsFont()));
+  chart->addAxis(dates.get(), Qt::AlignBottom);
+  chart->addAxis(axis.get(), Qt::AlignLeft);
+  for (QAbstractSeries* series : chart->series()) {
+    series->attachAxis(dates.get());
+    series->attachAxis(axis.get());
+  }
+  dates.release();  // the chart owns its axes
+  axis.release();
+  return chart;
+}
+
+void DrawHistoryCharts(QPainter& painter, const QRectF& target,
+                       const std::vector<HistoryPoint>& history, const QString& title,
+                       double layoutWidth) {
+  const double sceneHeight = layoutWidth * target.height() / target.width();
+  QGraphicsScene scene(0.0, 0.0, layoutWidth, sceneHeight);
+  auto* heading = new QGraphicsSimpleTextItem(title);  // the scene owns its items
+  QFont font = WithoutLigatures(heading->font());
+  font.setPointSizeF(font.pointSizeF() * 1.3);
+  font.setBold(true);
+  heading->setFont(font);
+  heading->setPos((layoutWidth - heading->boundingRect().width()) / 2.0, 8.0);
+  scene.addItem(heading);
+  const double top = heading->boundingRect().height() + 16.0;
+  const double half = (sceneHeight - top) / 2.0;
+  std::unique_ptr<QChart> upper = MakeHistoryChart(history, HistoryQuantity::kConstant);
+  std::unique_ptr<QChart> lower = MakeHistoryChart(history, HistoryQuantity::kScale);
+  upper->setGeometry(0.0, top, layoutWidth, half);
+  lower->setGeometry(0.0, top + half, layoutWidth, half);
+  scene.addItem(upper.release());
+  scene.addItem(lower.release());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  scene.render(&painter, target, scene.sceneRect());
+}
+
+bool SaveHistoryPlot(const QString& path, PlotFileType type,
+                     const std::vector<HistoryPoint>& history, const QString& title,
+                     QString& reason) {
+  return SaveDrawing(
+      path, type, title,
+      [&](QPainter& painter, const QRectF& target) {
+        DrawHistoryCharts(painter, target, history, title);
+      },
+      reason);
+}
+
+}  // namespace mensuro
