@@ -17,7 +17,7 @@
 namespace mensuro {
 
 // The newest schema this program writes; a register of a later one is refused.
-inline constexpr int kRegisterSchemaVersion = 1;
+inline constexpr int kRegisterSchemaVersion = 2;
 
 // A failure of the register (a database error, a newer schema, a number not found, a
 // replacement of a replaced certificate), with a message for the user.
