@@ -1,7 +1,6 @@
 #include "documents/calibration_certificate.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QCryptographicHash>
 #include <QFont>
 #include <QIODevice>
 #include <QMarginsF>
@@ -595,13 +594,6 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
 }
 
 }  // namespace
-
-std::string Sha256Hex(const std::string& bytes) {
-  return QCryptographicHash::hash(QByteArrayView(bytes.data(), std::ssize(bytes)),
-                                  QCryptographicHash::Sha256)
-      .toHex()
-      .toStdString();
-}
 
 bool SaveCertificate(const QString& path, const ProcessedCalibration& calibration,
                      QString& reason) {

@@ -9,12 +9,10 @@
 #include <QString>
 #include <string>
 
+#include "core/data/sha256.h"
 #include "core/processing/processed_calibration.h"
 
 namespace mensuro {
-
-// The SHA-256 of `bytes` as 64 lower-case hexadecimal digits.
-std::string Sha256Hex(const std::string& bytes);
 
 // Writes the certificate of `calibration` to `path`. Returns false with the reason in `reason`;
 // an existing file is then left as it was.

@@ -3,6 +3,20 @@
 // The calibration register: every certificate issued, numbered, never changed, retrievable.
 // Each record carries the SHA-256 of its own content and of the record issued before it, so an
 // edit made behind the program's back breaks the chain and Verify finds it.
+//
+// The record's hash (recordSha256) is the SHA-256 of its canonical content: the line
+// "mensuro-register-record-1", then each field as its length in bytes (decimal), a colon and
+// its bytes, in this order: number, issue date, issued at, replaces; the laboratory's name,
+// address, accreditation and logo file; the client's name and address; the instrument's make,
+// model and serial number; the reflector's make, model and prism constant; measured by,
+// checked by, the baseline's certificate, the baseline; the SHA-256 of the measured and of the
+// published text; the conditions, exclusions, accepted warnings and results JSON texts; scale,
+// its uncertainty, constant, its uncertainty; the program's version; previousSha256. Numbers are
+// written in the shortest form that reads back to the same double; a prism constant not given
+// is the empty field. The PDF is made with the record's hash on it, so the chain takes it in
+// the link instead: a record's previousSha256 is the SHA-256 of the record before it's
+// recordSha256 followed by its pdfSha256 (both as hexadecimal text); 64 zeros for the first.
+// The last record's PDF is thus covered by its stored hash alone until the next one is issued.
 
 #include <cstdint>
 #include <functional>
@@ -17,7 +31,7 @@
 namespace mensuro {
 
 // The newest schema this program writes; a register of a later one is refused.
-inline constexpr int kRegisterSchemaVersion = 1;
+inline constexpr int kRegisterSchemaVersion = 2;
 
 // A failure of the register (a database error, a newer schema, a number not found, a
 // replacement of a replaced certificate), with a message for the user.

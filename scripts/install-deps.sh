@@ -9,6 +9,7 @@ packages=(
   libfmt-dev libboost-dev libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-qpa-plugins qt6-charts-dev libqt6opengl6-dev qt6-svg-dev qt6-pdf-dev
   fonts-dejavu-core
+  libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev valgrind
   locales time python3

@@ -42,6 +42,14 @@ double FitCovariance(const CalibrationAnalysis& analysis) {
   return -MeanPublishedDistance(analysis.entries) * scaleError * scaleError;
 }
 
+// The refractivity's standard uncertainty from the sensors', ppm.
+double SensorPpm(const SensorUncertainty& u) {
+  const double t = kPpmPerKelvin * u.temperature;
+  const double p = kPpmPerHectopascal * u.pressure;
+  const double h = kPpmPerPercent * u.humidity;
+  return std::sqrt(t * t + p * p + h * h);
+}
+
 Conformity RowConformity(double correction, double expanded, double limit) {
   if (std::fabs(correction) + expanded <= limit) {
     return Conformity::kConforms;
@@ -102,11 +110,7 @@ CorrectionRow CorrectionWith(const CalibrationAnalysis& analysis, double covaria
     }
   }
   if (inputs.sensors) {
-    const SensorUncertainty& u = *inputs.sensors;
-    const double t = kPpmPerKelvin * u.temperature;
-    const double p = kPpmPerHectopascal * u.pressure;
-    const double h = kPpmPerPercent * u.humidity;
-    const double uAtm = D * kPpm * std::sqrt(t * t + p * p + h * h);
+    const double uAtm = D * kPpm * SensorPpm(*inputs.sensors);
     combined2 += uAtm * uAtm;
   }
   if (inputs.resolution) {
@@ -147,6 +151,34 @@ std::vector<CorrectionRow> CorrectionsAt(const CalibrationAnalysis& analysis,
     rows.push_back(CorrectionWith(analysis, covariance, inputs, distance));
   }
   return rows;
+}
+
+ParameterUncertainty ExpandedParameterUncertainty(const CalibrationAnalysis& analysis,
+                                                  const UncertaintyInputs& inputs) {
+  ParameterUncertainty expanded;
+  expanded.constant = CorrectionsAt(analysis, inputs, {0.0}).front().expandedUncertainty;
+
+  const double uA = analysis.result.scaleStdError / kPpm;
+  const double fitDof = static_cast<double>(analysis.entries.size()) - 2.0;
+  double combined2 = uA * uA;
+  double dofDenominator = fitDof > 0.0 ? uA * uA * uA * uA / fitDof : 0.0;
+  if (inputs.baseline) {
+    const double uBl = inputs.baseline->expanded.ppm / inputs.baseline->k;
+    combined2 += uBl * uBl;
+    if (inputs.baseline->dof && std::isfinite(*inputs.baseline->dof)) {
+      dofDenominator += uBl * uBl * uBl * uBl / *inputs.baseline->dof;
+    }
+  }
+  if (inputs.sensors) {
+    const double uAtm = SensorPpm(*inputs.sensors);
+    combined2 += uAtm * uAtm;
+  }
+  std::optional<double> dof;
+  if (dofDenominator > 0.0 && combined2 * combined2 / dofDenominator <= kLargestFiniteDof) {
+    dof = combined2 * combined2 / dofDenominator;
+  }
+  expanded.scalePpm = CoverageFactor(dof) * std::sqrt(combined2);
+  return expanded;
 }
 
 std::vector<double> CorrectionTableDistances(double largestDistance) {

@@ -75,6 +75,19 @@ std::vector<CorrectionRow> CorrectionsAt(const CalibrationAnalysis& analysis,
                                          const UncertaintyInputs& inputs,
                                          const std::vector<double>& distances);
 
+// The expanded (95 percent) uncertainties of the calibration's two parameters, as an
+// instrument's history compares them.
+struct ParameterUncertainty {
+  double constant = 0.0;  // the correction table's at D = 0, metres
+  double scalePpm = 0.0;  // ppm
+};
+
+// The constant's from the row at D = 0; the scale's from the fit's scale standard error and the
+// ppm parts of the baseline's and the sensors' uncertainty, with k for the effective degrees of
+// freedom (Welch-Satterthwaite), as in the rows.
+ParameterUncertainty ExpandedParameterUncertainty(const CalibrationAnalysis& analysis,
+                                                  const UncertaintyInputs& inputs);
+
 // The distances of the correction table: 0, D, 2D, ... up to the first multiple of D at or
 // beyond the largest published distance, D being the smallest of 10, 20, 50, 100, 200, 500 and
 // 1000 m that needs at most ten steps. Beyond 10 km the series goes on (2, 5, 10, 20 km...), so

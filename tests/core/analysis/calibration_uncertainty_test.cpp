@@ -164,5 +164,22 @@ TEST(calibration_uncertainty, parsing_inputs) {
   EXPECT_FALSE(ParseMillimetres("1,2", reason));
 }
 
+// Worked by hand for the scale: u_A = 2 ppm with 2 degrees of freedom, the baseline's
+// 2 ppm / 2 = 1 ppm with 10, the sensors' sqrt(0.19^2 + 0.1375^2 + 0.018^2) ppm; the mm parts,
+// resolution and centring leave it alone. The constant's is the table's row at D = 0.
+TEST(calibration_uncertainty, expanded_constant_and_scale) {
+  const CalibrationAnalysis fit = SmallFit();
+  const UncertaintyInputs inputs = EveryComponent();
+  const ParameterUncertainty expanded = ExpandedParameterUncertainty(fit, inputs);
+  ExpectRelative(expanded.constant,
+                 AnalyseUncertainty(fit, inputs).table.front().expandedUncertainty);
+  const double uc2 = 4.0 + 1.0 + 0.05533025;
+  const double dof = uc2 * uc2 / (16.0 / 2 + 1.0 / 10);
+  ExpectRelative(expanded.scalePpm, CoverageFactor(dof) * std::sqrt(uc2));
+
+  // The fit alone: Student's t for its 2 degrees of freedom.
+  ExpectRelative(ExpandedParameterUncertainty(fit, {}).scalePpm, 4.302652729749464 * 2.0);
+}
+
 }  // namespace
 }  // namespace mensuro

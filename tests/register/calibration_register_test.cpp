@@ -1,0 +1,331 @@
+#include "register/calibration_register.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "core/data/sha256.h"
+#include "register/register_location.h"
+#include "register/register_schema.h"
+
+namespace mensuro {
+namespace {
+
+using ::testing::HasSubstr;
+
+IssueRequest Request(const std::string& serial = "SN-1", const std::string& client = "Geo Ltd",
+                     double constantM = 0.0005, double scalePpm = 2.0) {
+  IssueRequest request;
+  CertificateDetails& d = request.details;
+  d.laboratory = {"Survey Lab", "1 Base Line Road\nTown", "Accredited 0001", ""};
+  d.client = {client, "2 Client Street"};
+  d.instrument = {"Maker", "TS-10", serial};
+  d.reflector = {"Maker", "Prism 1", -17.4};
+  d.measuredBy = "A. Operator";
+  d.checkedBy = "B. Checker";
+  d.baselineCertificate = "Authority, No. 12, 2025-01-01";
+  request.baseline = "Valley baseline";
+  request.measuredText = "measured\r\n1 2 100.0012\r\n";
+  request.publishedText = "published\n1 2 100.0000\n";
+  request.conditionsJson = R"({"baseline":"1,2"})";
+  request.exclusionsJson = "[]";
+  request.acceptedWarningsJson = "[]";
+  request.resultsJson = R"({"scale":2.0})";
+  request.results = {scalePpm, 1.5, constantM, 0.0008};
+  request.programVersion = "Mensuro 1.0.0";
+  return request;
+}
+
+// A stand-in PDF with the identity on it and bytes that are no text.
+std::string PdfOf(const CertificateIdentity& identity) {
+  return std::string("%PDF-1.7\n") + identity.number + "\n" + identity.recordSha256 +
+         std::string("\0\xff\x80\r\n", 5);
+}
+
+class RegisterTest : public test::RegisterLocationTest {
+ protected:
+  RegisterEntry Issue(CalibrationRegister& r, const std::string& date,
+                      const IssueRequest& request = Request()) {
+    return r.Issue(request, PdfOf, date);
+  }
+};
+
+TEST_P(RegisterTest, NumbersFollowTheYearAndThePrefix) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  CertificateIdentity seen;
+  const RegisterEntry first = r.Issue(
+      Request(),
+      [&](const CertificateIdentity& identity) {
+        seen = identity;
+        return PdfOf(identity);
+      },
+      "2026-03-01");
+  EXPECT_EQ(first.identity.number, "MEN-2026-0001");
+  EXPECT_EQ(seen.number, first.identity.number);
+  EXPECT_EQ(seen.recordSha256, first.identity.recordSha256);
+  EXPECT_EQ(first.identity.recordSha256.size(), 64u);
+  EXPECT_EQ(first.previousSha256, std::string(64, '0'));
+  EXPECT_EQ(first.identity.issueDate, "2026-03-01");
+
+  EXPECT_EQ(Issue(r, "2026-05-01").identity.number, "MEN-2026-0002");
+  EXPECT_EQ(Issue(r, "2027-01-04").identity.number, "MEN-2027-0001");
+  // Each year counts on its own, whatever the order of issue.
+  const RegisterEntry late = Issue(r, "2026-12-31");
+  EXPECT_EQ(late.identity.number, "MEN-2026-0003");
+  EXPECT_EQ(late.position, 4);
+
+  CalibrationRegister other = CalibrationRegister::Open(Location(), {.prefix = "LAB"});
+  EXPECT_EQ(Issue(other, "2026-06-01").identity.number, "LAB-2026-0001");
+  EXPECT_THROW(Issue(r, "2026-02-30"), RegisterError);
+}
+
+TEST_P(RegisterTest, ListFiltersByInstrumentClientAndDate) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  Issue(r, "2026-01-10", Request("SN-1", "Geo Ltd"));
+  Issue(r, "2026-02-10", Request("SN-2", "Geo Ltd"));
+  Issue(r, "2026-03-10", Request("SN-1", "Other"));
+
+  const auto numbers = [](const std::vector<RegisterEntry>& entries) {
+    std::vector<std::string> result;
+    for (const RegisterEntry& entry : entries) {
+      result.push_back(entry.identity.number);
+    }
+    return result;
+  };
+  EXPECT_THAT(numbers(r.List()),
+              ::testing::ElementsAre("MEN-2026-0001", "MEN-2026-0002", "MEN-2026-0003"));
+  EXPECT_THAT(numbers(r.List({.instrumentSerial = "SN-1", .clientName = "", .since = ""})),
+              ::testing::ElementsAre("MEN-2026-0001", "MEN-2026-0003"));
+  EXPECT_THAT(numbers(r.List({.instrumentSerial = "", .clientName = "Geo Ltd", .since = ""})),
+              ::testing::ElementsAre("MEN-2026-0001", "MEN-2026-0002"));
+  EXPECT_THAT(
+      numbers(r.List({.instrumentSerial = "SN-1", .clientName = "", .since = "2026-02-01"})),
+      ::testing::ElementsAre("MEN-2026-0003"));
+  EXPECT_TRUE(r.List({.instrumentSerial = "SN-9", .clientName = "", .since = ""}).empty());
+}
+
+TEST_P(RegisterTest, FindGivesTheRecordAsIssuedAndThePdfByteForByte) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  const IssueRequest request = Request();
+  std::string pdf;
+  const RegisterEntry issued = r.Issue(
+      request, [&](const CertificateIdentity& identity) { return pdf = PdfOf(identity); },
+      "2026-04-01");
+
+  const std::optional<RegisterEntry> found = r.Find(issued.identity.number);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->identity.recordSha256, issued.identity.recordSha256);
+  EXPECT_EQ(found->issuedAt, issued.issuedAt);
+  EXPECT_EQ(found->details.laboratory.address, request.details.laboratory.address);
+  EXPECT_EQ(found->details.reflector.prismConstantMm, -17.4);
+  EXPECT_EQ(found->details.checkedBy, "B. Checker");
+  EXPECT_EQ(found->measuredText, request.measuredText);
+  EXPECT_EQ(found->publishedText, request.publishedText);
+  EXPECT_EQ(found->measuredSha256, Sha256Hex(request.measuredText));
+  EXPECT_EQ(found->conditionsJson, request.conditionsJson);
+  EXPECT_EQ(found->resultsJson, request.resultsJson);
+  EXPECT_EQ(found->results.constantUncertaintyM, 0.0008);
+  EXPECT_EQ(found->pdfSha256, Sha256Hex(pdf));
+
+  EXPECT_EQ(r.CertificatePdf(issued.identity.number), pdf);
+  EXPECT_FALSE(r.Find("MEN-2026-0002"));
+  EXPECT_FALSE(r.CertificatePdf("MEN-2026-0002"));
+}
+
+TEST_P(RegisterTest, AReplacementNamesTheOldOneOnce) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  const RegisterEntry old = Issue(r, "2026-04-01");
+  IssueRequest correction = Request();
+  correction.replaces = old.identity.number;
+  const RegisterEntry newer = Issue(r, "2026-04-02", correction);
+  EXPECT_EQ(newer.identity.replaces, old.identity.number);
+
+  const std::optional<RegisterEntry> oldNow = r.Find(old.identity.number);
+  ASSERT_TRUE(oldNow);
+  EXPECT_EQ(oldNow->replacedBy, newer.identity.number);
+  EXPECT_EQ(oldNow->identity.recordSha256, old.identity.recordSha256);
+  EXPECT_EQ(r.Find(newer.identity.number)->replacedBy, "");
+
+  try {
+    Issue(r, "2026-04-03", correction);
+    ADD_FAILURE() << "replaced twice";
+  } catch (const RegisterError& error) {
+    EXPECT_THAT(error.what(), HasSubstr("already replaced by " + newer.identity.number));
+  }
+  correction.replaces = "MEN-2026-0099";
+  EXPECT_THROW(Issue(r, "2026-04-03", correction), RegisterError);
+  EXPECT_EQ(r.List().size(), 2u);
+  EXPECT_TRUE(r.Verify().intact);
+}
+
+TEST_P(RegisterTest, HistoryLeavesOutReplacedOnesAndComparesNeighbours) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  // Issued out of date order; the second one is corrected by the fourth.
+  Issue(r, "2026-06-01", Request("SN-1", "Geo Ltd", 0.0006, 2.5));
+  const RegisterEntry wrong = Issue(r, "2025-06-01", Request("SN-1", "Geo Ltd", 0.0100, 9.0));
+  Issue(r, "2026-06-01", Request("SN-2"));
+  IssueRequest correction = Request("SN-1", "Geo Ltd", 0.0005, 2.0);
+  correction.replaces = wrong.identity.number;
+  Issue(r, "2025-06-02", correction);
+  Issue(r, "2027-06-01", Request("SN-1", "Geo Ltd", 0.0040, 2.5));
+
+  const std::vector<HistoryPoint> history = r.History("SN-1");
+  ASSERT_EQ(history.size(), 3u);
+  EXPECT_EQ(history[0].entry.identity.issueDate, "2025-06-02");
+  EXPECT_EQ(history[1].entry.identity.issueDate, "2026-06-01");
+  EXPECT_EQ(history[2].entry.identity.issueDate, "2027-06-01");
+  EXPECT_FALSE(history[0].constantEn);
+  // Within the uncertainty: 0.1 mm against sqrt(0.8^2 + 0.8^2) mm, 0.5 ppm against 1.5 sqrt 2.
+  ASSERT_TRUE(history[1].constantEn && history[1].scaleEn);
+  EXPECT_NEAR(*history[1].constantEn, 0.0001 / (0.0008 * std::sqrt(2.0)), 1e-12);
+  EXPECT_NEAR(*history[1].scaleEn, 0.5 / (1.5 * std::sqrt(2.0)), 1e-12);
+  // Beyond it: the constant moved by 3.4 mm.
+  EXPECT_GT(*history[2].constantEn, 1.0);
+  EXPECT_NEAR(*history[2].scaleEn, 0.0, 1e-12);
+  EXPECT_FALSE(NormalisedError(1.0, 0.0, 2.0, 0.0));
+}
+
+TEST_P(RegisterTest, VerifyNamesTheFirstEditedRecord) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  Issue(r, "2026-01-01");
+  const RegisterEntry second = Issue(r, "2026-01-02");
+  Issue(r, "2026-01-03");
+  const VerifyResult clean = r.Verify();
+  EXPECT_TRUE(clean.intact);
+  EXPECT_EQ(clean.records, 3);
+
+  EditBehindTheBack("UPDATE calibrations SET constant_m = 0.0001 WHERE id = 2");
+  const VerifyResult edited = r.Verify();
+  EXPECT_FALSE(edited.intact);
+  EXPECT_EQ(edited.firstBroken, second.identity.number);
+  EXPECT_THAT(edited.reason, HasSubstr("content"));
+}
+
+TEST_P(RegisterTest, VerifyFindsAnEditedPdf) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  const RegisterEntry first = Issue(r, "2026-01-01");
+  Issue(r, "2026-01-02");
+  EditBehindTheBack("UPDATE calibrations SET pdf = X'25504446' WHERE id = 1",
+                    "UPDATE calibrations SET pdf = '\\x25504446'::bytea WHERE id = 1");
+  const VerifyResult edited = r.Verify();
+  EXPECT_FALSE(edited.intact);
+  EXPECT_EQ(edited.firstBroken, first.identity.number);
+  EXPECT_THAT(edited.reason, HasSubstr("PDF"));
+}
+
+TEST_P(RegisterTest, VerifyFindsARecordTakenOut) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  Issue(r, "2026-01-01");
+  Issue(r, "2026-01-02");
+  const RegisterEntry third = Issue(r, "2026-01-03");
+  EditBehindTheBack("DELETE FROM calibrations WHERE id = 2");
+  const VerifyResult edited = r.Verify();
+  EXPECT_FALSE(edited.intact);
+  EXPECT_EQ(edited.firstBroken, third.identity.number);
+  EXPECT_THAT(edited.reason, HasSubstr("link"));
+}
+
+// The rows of every table of `from`, copied as they are into `to`.
+void CopyRegister(Database& from, Database& to) {
+  for (const char* table :
+       {"laboratories", "clients", "instruments", "reflectors", "calibrations"}) {
+    for (const SqlRow& row : from.Query(std::string("SELECT * FROM ") + table + " ORDER BY id")) {
+      std::string marks = "?";
+      for (std::size_t i = 1; i < row.size(); ++i) {
+        marks += ", ?";
+      }
+      to.Query(std::string("INSERT INTO ") + table + " VALUES (" + marks + ")", row);
+    }
+  }
+}
+
+TEST_P(RegisterTest, AnOldSchemaIsUpgradedWithItsRecordsIntact) {
+  // A record as the first schema held it: issued elsewhere, then copied into a register made
+  // with the first step alone.
+  const std::string source = (Scratch().path() / "source.sqlite").string();
+  RegisterEntry issued;
+  {
+    CalibrationRegister r = CalibrationRegister::Open(source);
+    issued = Issue(r, "2026-01-01");
+    Issue(r, "2026-01-02");
+  }
+  {
+    const std::unique_ptr<Database> old = OpenDatabase(Location());
+    Transaction transaction(*old, Transaction::Kind::kWrite);
+    UpgradeRegisterSchema(*old, 1);
+    CopyRegister(*OpenDatabase(source), *old);
+    transaction.Commit();
+    EXPECT_EQ(old->SchemaVersion(), 1);
+  }
+
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  EXPECT_EQ(OpenDatabase(Location())->SchemaVersion(), kRegisterSchemaVersion);
+  const std::optional<RegisterEntry> found = r.Find(issued.identity.number);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->identity.recordSha256, issued.identity.recordSha256);
+  EXPECT_EQ(r.CertificatePdf(issued.identity.number), PdfOf(issued.identity));
+  EXPECT_TRUE(r.Verify().intact);
+  // The second step's unique index: a certificate is replaced once, by the database too.
+  const std::unique_ptr<Database> database = OpenDatabase(Location());
+  EXPECT_THROW(database->Query("UPDATE calibrations SET replaces = (SELECT MIN(number) FROM "
+                               "calibrations)"),
+               DatabaseError)
+      << "the index on replaces is missing";
+}
+
+TEST_P(RegisterTest, ANewerSchemaIsRefused) {
+  {
+    const std::unique_ptr<Database> newer = OpenDatabase(Location());
+    Transaction transaction(*newer, Transaction::Kind::kWrite);
+    newer->SetSchemaVersion(kRegisterSchemaVersion + 1);
+    transaction.Commit();
+  }
+  try {
+    CalibrationRegister::Open(Location());
+    ADD_FAILURE() << "opened";
+  } catch (const RegisterError& error) {
+    EXPECT_THAT(error.what(), HasSubstr("written by a newer version of Mensuro (schema 3; this "
+                                        "version reads up to 2)"));
+  }
+}
+
+TEST_P(RegisterTest, NamesAreStoredAsGiven) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  IssueRequest request =
+      Request("SN'; DELETE FROM calibrations;--", "Robert'); DROP TABLE calibrations;--");
+  request.details.measuredBy = "O'Brien \"Ltd\"; SELECT * FROM clients";
+  request.details.laboratory.name = "Lab\\ % _ ? $1 \xc3\xa9";
+  const RegisterEntry issued = Issue(r, "2026-01-01", request);
+  Issue(r, "2026-01-02");
+
+  const std::optional<RegisterEntry> found = r.Find(issued.identity.number);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->details.client.name, request.details.client.name);
+  EXPECT_EQ(found->details.instrument.serialNumber, request.details.instrument.serialNumber);
+  EXPECT_EQ(found->details.measuredBy, request.details.measuredBy);
+  EXPECT_EQ(found->details.laboratory.name, request.details.laboratory.name);
+  EXPECT_EQ(r.List({.instrumentSerial = "", .clientName = request.details.client.name, .since = ""})
+                .size(),
+            1u);
+  EXPECT_EQ(r.List().size(), 2u);
+  EXPECT_TRUE(r.Verify().intact);
+}
+
+TEST_P(RegisterTest, NothingIsStoredWhenThePdfFails) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  EXPECT_THROW(
+      r.Issue(
+          Request(),
+          [](const CertificateIdentity&) -> std::string { throw std::runtime_error("no PDF"); },
+          "2026-01-01"),
+      std::runtime_error);
+  EXPECT_TRUE(r.List().empty());
+  EXPECT_EQ(Issue(r, "2026-01-01").identity.number, "MEN-2026-0001");
+}
+
+INSTANTIATE_TEST_SUITE_P(Register, RegisterTest, ::testing::ValuesIn(test::RegisterBackends()),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
+}  // namespace mensuro
