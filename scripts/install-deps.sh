@@ -11,6 +11,7 @@ packages=(
   fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev valgrind
+  libpq-dev postgresql
   locales time python3
   poppler-utils desktop-file-utils dpkg-dev
 )
