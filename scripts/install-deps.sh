@@ -12,6 +12,7 @@ packages=(
   libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev valgrind
+  libpq-dev postgresql
   locales time python3
   poppler-utils desktop-file-utils dpkg-dev
 )
