@@ -22,6 +22,7 @@
 #include "cli/library_baseline.h"
 #include "cli/process_start.h"
 #include "cli/reduce_command.h"
+#include "cli/register_command.h"
 #include "cli/terminal_output.h"
 #include "core/analysis/report_text.h"
 #include "core/data/baseline_library.h"
@@ -411,6 +412,8 @@ int main(int argc, char** argv) {
   DescribeCommandLine(app, line);
   ReduceCommandLine reduceLine;
   const CLI::App* reduce = DescribeReduceCommand(app, reduceLine);
+  RegisterCommandLine registerLine;
+  const CLI::App* registerCommand = DescribeRegisterCommand(app, registerLine);
   try {
     app.parse(static_cast<int>(argumentPointers.size()), argumentPointers.data());
   } catch (const CLI::CallForHelp&) {
@@ -424,6 +427,9 @@ int main(int argc, char** argv) {
   }
   if (reduce->parsed()) {
     return RunReduce(reduceLine, argv[0]);
+  }
+  if (registerCommand->parsed()) {
+    return RunRegister(*registerCommand, registerLine, argv[0]);
   }
   if (const std::string problem = CommandLineProblem(line); !problem.empty()) {
     return Fail(kExitUsage, problem + " (see --help)");

@@ -203,6 +203,10 @@ nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
   };
 }
 
+nlohmann::json ConditionsJson(const UncertaintyInputs& inputs) {
+  return InputsJson(inputs);
+}
+
 nlohmann::json FullTestJson(const std::optional<FullTestResult>& test) {
   return OrNull(test, [](const FullTestResult& result) {
     return nlohmann::json{

@@ -42,6 +42,9 @@ nlohmann::json ExcludedJson(const std::vector<AppliedExclusion>& exclusions);
 nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
                                const CorrectionUncertainty& budget);
 
+// The inputs of the uncertainty budget as given, each in its own units; null where not given.
+nlohmann::json ConditionsJson(const UncertaintyInputs& inputs);
+
 // The ISO 17123-4 full test (lengths in metres), or null where it does not apply.
 nlohmann::json FullTestJson(const std::optional<FullTestResult>& test);
 

@@ -1,0 +1,490 @@
+#include "cli/register_command.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "cli/document_writer.h"
+#include "cli/terminal_output.h"
+#include "core/data/file_bytes.h"
+#include "core/data/file_names.h"
+#include "json/calibration_json.h"
+#include "register/calibration_register.h"
+
+namespace mensuro::cli {
+namespace {
+
+constexpr double kMillimetresPerMetre = 1000.0;
+
+// The register the command names: --register, else the environment's.
+std::string RegisterLocation(const RegisterCommandLine& line) {
+  if (!line.location.empty()) {
+    return line.location;
+  }
+  const char* const fromEnvironment = std::getenv(kRegisterEnvironment);
+  return fromEnvironment != nullptr ? fromEnvironment : "";
+}
+
+std::string InstrumentName(const InstrumentDetails& instrument) {
+  std::string name = instrument.make;
+  if (!instrument.model.empty()) {
+    name += (name.empty() ? "" : " ") + instrument.model;
+  }
+  return name;
+}
+
+std::string Status(const RegisterEntry& entry) {
+  return entry.replacedBy.empty() ? "in force" : "replaced by " + entry.replacedBy;
+}
+
+// A value and its expanded uncertainty, as "+0.68 ± 1.20".
+std::string WithUncertainty(double value, double uncertainty, int decimals) {
+  return fmt::format("{:+.{}f} \u00b1 {:.{}f}", value, decimals, uncertainty, decimals);
+}
+
+std::string ConstantText(const RegisteredResults& results) {
+  return WithUncertainty(results.constantM * kMillimetresPerMetre,
+                         results.constantUncertaintyM * kMillimetresPerMetre, 2);
+}
+
+std::string ScaleText(const RegisteredResults& results) {
+  return WithUncertainty(results.scalePpm, results.scaleUncertaintyPpm, 2);
+}
+
+// Columns padded to their widest cell (counted in characters, not bytes), two blanks apart.
+std::string AlignedTable(const std::vector<std::vector<std::string>>& rows) {
+  const auto width = [](const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+      return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+  };
+  std::vector<std::size_t> widths;
+  for (const auto& row : rows) {
+    widths.resize(std::max(widths.size(), row.size()));
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      widths[i] = std::max(widths[i], width(row[i]));
+    }
+  }
+  std::string text;
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      line += row[i];
+      if (i + 1 < row.size()) {
+        line += std::string(widths[i] - width(row[i]) + 2, ' ');
+      }
+    }
+    text += line + "\n";
+  }
+  return text;
+}
+
+// A CSV cell: quoted when it holds a quote, a separator, a line break or a blank at either end.
+std::string CsvCell(const std::string& text) {
+  if (text.find_first_of("\",\r\n") == std::string::npos &&
+      (text.empty() || (text.front() != ' ' && text.back() != ' '))) {
+    return text;
+  }
+  std::string quoted = "\"";
+  for (const char c : text) {
+    quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  }
+  return quoted + '"';
+}
+
+std::string CsvTable(const std::vector<std::vector<std::string>>& rows) {
+  std::string text;
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      line += (i > 0 ? "," : "") + CsvCell(row[i]);
+    }
+    text += line + "\r\n";
+  }
+  return text;
+}
+
+std::string Number(double value) {
+  return fmt::format("{}", value);  // shortest round trip, locale-free
+}
+
+// The summary columns of the list and the CSV export.
+std::vector<std::string> SummaryHeadings() {
+  return {"number",   "issueDate",  "instrumentMake", "instrumentModel", "instrumentSerial",
+          "client",   "constantMm", "constantUMm",    "scalePpm",        "scaleUPpm",
+          "replaces", "replacedBy", "recordSha256"};
+}
+
+std::vector<std::string> SummaryRow(const RegisterEntry& entry) {
+  const RegisteredResults& r = entry.results;
+  return {entry.identity.number,
+          entry.identity.issueDate,
+          entry.details.instrument.make,
+          entry.details.instrument.model,
+          entry.details.instrument.serialNumber,
+          entry.details.client.name,
+          Number(r.constantM * kMillimetresPerMetre),
+          Number(r.constantUncertaintyM * kMillimetresPerMetre),
+          Number(r.scalePpm),
+          Number(r.scaleUncertaintyPpm),
+          entry.identity.replaces,
+          entry.replacedBy,
+          entry.identity.recordSha256};
+}
+
+nlohmann::json OrNull(const std::optional<double>& value) {
+  return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
+}
+
+nlohmann::json DetailsJson(const CertificateDetails& d) {
+  return {{"laboratory",
+           {{"name", d.laboratory.name},
+            {"address", d.laboratory.address},
+            {"accreditation", d.laboratory.accreditation},
+            {"logo", d.laboratory.logoFile}}},
+          {"client", {{"name", d.client.name}, {"address", d.client.address}}},
+          {"instrument",
+           {{"make", d.instrument.make},
+            {"model", d.instrument.model},
+            {"serialNumber", d.instrument.serialNumber}}},
+          {"reflector",
+           {{"make", d.reflector.make},
+            {"model", d.reflector.model},
+            {"prismConstantMm", OrNull(d.reflector.prismConstantMm)}}},
+          {"measuredBy", d.measuredBy},
+          {"checkedBy", d.checkedBy},
+          {"baselineCertificate", d.baselineCertificate}};
+}
+
+// A stored JSON text as a member: parsed back, or as text when it is not JSON.
+nlohmann::json StoredJson(const std::string& text) {
+  if (text.empty()) {
+    return nullptr;
+  }
+  nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
+  return parsed.is_discarded() ? nlohmann::json(text) : parsed;
+}
+
+nlohmann::json EntryJson(const RegisterEntry& entry, bool withContent) {
+  const RegisteredResults& r = entry.results;
+  nlohmann::json json = {
+      {"number", entry.identity.number},
+      {"issueDate", entry.identity.issueDate},
+      {"issuedAt", entry.issuedAt},
+      {"position", entry.position},
+      {"details", DetailsJson(entry.details)},
+      {"baseline", entry.baseline},
+      {"constantM", r.constantM},
+      {"constantUncertaintyM", r.constantUncertaintyM},
+      {"scalePpm", r.scalePpm},
+      {"scaleUncertaintyPpm", r.scaleUncertaintyPpm},
+      {"programVersion", entry.programVersion},
+      {"replaces", entry.identity.replaces.empty() ? nlohmann::json(nullptr)
+                                                   : nlohmann::json(entry.identity.replaces)},
+      {"replacedBy",
+       entry.replacedBy.empty() ? nlohmann::json(nullptr) : nlohmann::json(entry.replacedBy)},
+      {"measuredSha256", entry.measuredSha256},
+      {"publishedSha256", entry.publishedSha256},
+      {"pdfSha256", entry.pdfSha256},
+      {"recordSha256", entry.identity.recordSha256},
+      {"previousSha256", entry.previousSha256},
+  };
+  if (withContent) {
+    json["measuredText"] = entry.measuredText;
+    json["publishedText"] = entry.publishedText;
+    json["conditions"] = StoredJson(entry.conditionsJson);
+    json["exclusions"] = StoredJson(entry.exclusionsJson);
+    json["acceptedWarnings"] = StoredJson(entry.acceptedWarningsJson);
+    json["results"] = StoredJson(entry.resultsJson);
+  }
+  return json;
+}
+
+int List(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  const std::vector<RegisterEntry> entries = reg.List(
+      {.instrumentSerial = line.instrument, .clientName = line.client, .since = line.since});
+  if (line.format == "json") {
+    nlohmann::json list = nlohmann::json::array();
+    for (const RegisterEntry& entry : entries) {
+      list.push_back(EntryJson(entry, false));
+    }
+    PrintOut(JsonText(list));
+  } else if (line.format == "csv") {
+    std::vector<std::vector<std::string>> rows = {SummaryHeadings()};
+    for (const RegisterEntry& entry : entries) {
+      rows.push_back(SummaryRow(entry));
+    }
+    PrintOut(CsvTable(rows));
+  } else {
+    std::vector<std::vector<std::string>> rows = {{"Certificate", "Issued", "Instrument", "Serial",
+                                                   "Client", "Constant (mm)", "Scale (ppm)",
+                                                   "Status"}};
+    for (const RegisterEntry& e : entries) {
+      rows.push_back({e.identity.number, e.identity.issueDate, InstrumentName(e.details.instrument),
+                      e.details.instrument.serialNumber, e.details.client.name,
+                      ConstantText(e.results), ScaleText(e.results), Status(e)});
+    }
+    PrintOut(entries.empty() ? std::string("No certificates.\n") : AlignedTable(rows));
+  }
+  return kExitSuccess;
+}
+
+std::string ShowText(const RegisterEntry& e) {
+  const CertificateDetails& d = e.details;
+  std::vector<std::vector<std::string>> rows;
+  const auto row = [&rows](std::string label, const std::string& value) {
+    if (!value.empty()) {
+      rows.push_back({std::move(label) + ":", value});
+    }
+  };
+  row("Certificate", e.identity.number);
+  row("Issue date", e.identity.issueDate);
+  row("Issued at", e.issuedAt);
+  row("Status", Status(e));
+  row("Replaces", e.identity.replaces);
+  row("Laboratory", d.laboratory.name);
+  row("Client", d.client.name);
+  row("Instrument", InstrumentName(d.instrument));
+  row("Serial number", d.instrument.serialNumber);
+  row("Reflector", InstrumentName({d.reflector.make, d.reflector.model, {}}));
+  row("Prism constant",
+      d.reflector.prismConstantMm ? fmt::format("{} mm", *d.reflector.prismConstantMm) : "");
+  row("Measured by", d.measuredBy);
+  row("Checked by", d.checkedBy);
+  row("Baseline", e.baseline);
+  row("Baseline certificate", d.baselineCertificate);
+  row("Constant (mm)", ConstantText(e.results) + " (U, 95 %)");
+  row("Scale (ppm)", ScaleText(e.results) + " (U, 95 %)");
+  row("Program version", e.programVersion);
+  row("Measured text SHA-256", e.measuredSha256);
+  row("Published text SHA-256", e.publishedSha256);
+  row("Certificate PDF SHA-256", e.pdfSha256);
+  row("Record SHA-256", e.identity.recordSha256);
+  row("Previous record SHA-256", e.previousSha256);
+  return AlignedTable(rows);
+}
+
+int Show(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  const std::optional<RegisterEntry> entry = reg.Find(line.number);
+  if (!entry) {
+    return Fail(kExitUsage, "the register holds no certificate " + line.number);
+  }
+  PrintOut(line.format == "json" ? JsonText(EntryJson(*entry, true)) : ShowText(*entry));
+  return kExitSuccess;
+}
+
+int Reissue(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  const std::optional<std::string> pdf = reg.CertificatePdf(line.number);
+  if (!pdf) {
+    return Fail(kExitUsage, "the register holds no certificate " + line.number);
+  }
+  if (WriteTextFile(PathFromUtf8(line.certificateFile), *pdf) != 0) {
+    return Fail(kExitUsage, "cannot write the certificate file '" + line.certificateFile + "'");
+  }
+  return kExitSuccess;
+}
+
+std::string EnText(const std::optional<double>& en) {
+  return en ? fmt::format("{:.2f}", *en) : std::string("-");
+}
+
+int History(CalibrationRegister& reg, const RegisterCommandLine& line, const char* argv0) {
+  const std::vector<HistoryPoint> history = reg.History(line.serial);
+  if (history.empty()) {
+    return Fail(kExitUsage, "the register holds no certificate of the instrument " + line.serial);
+  }
+  if (line.format == "json") {
+    nlohmann::json list = nlohmann::json::array();
+    for (const HistoryPoint& point : history) {
+      nlohmann::json json = EntryJson(point.entry, false);
+      json["constantEn"] = OrNull(point.constantEn);
+      json["scaleEn"] = OrNull(point.scaleEn);
+      list.push_back(std::move(json));
+    }
+    PrintOut(JsonText(list));
+  } else {
+    const InstrumentDetails& instrument = history.back().entry.details.instrument;
+    std::string text = fmt::format("History of {} serial {}\n\n", InstrumentName(instrument),
+                                   instrument.serialNumber);
+    std::vector<std::vector<std::string>> rows = {
+        {"Issued", "Certificate", "Constant (mm)", "E_n", "Scale (ppm)", "E_n", "Change"}};
+    for (const HistoryPoint& p : history) {
+      std::vector<std::string> changed;
+      if (p.constantEn && *p.constantEn > 1.0) {
+        changed.push_back("constant");
+      }
+      if (p.scaleEn && *p.scaleEn > 1.0) {
+        changed.push_back("scale");
+      }
+      rows.push_back(
+          {p.entry.identity.issueDate, p.entry.identity.number, ConstantText(p.entry.results),
+           EnText(p.constantEn), ScaleText(p.entry.results), EnText(p.scaleEn),
+           changed.empty()
+               ? std::string()
+               : fmt::format("{} changed beyond its uncertainty", fmt::join(changed, " and "))});
+    }
+    text += AlignedTable(rows);
+    text +=
+        "\nU: expanded uncertainty (95 %). E_n = |x2 - x1| / sqrt(U1^2 + U2^2) against the "
+        "calibration before; above 1 the value changed beyond its uncertainty.\n";
+    PrintOut(text);
+  }
+  if (!line.plotFile.empty()) {
+    std::string reason;
+    const std::optional<HistoryPlotWriter> writer = LoadHistoryPlotWriter(argv0, reason);
+    if (!writer) {
+      return Fail(kExitUsage, reason);
+    }
+    const InstrumentDetails& instrument = history.back().entry.details.instrument;
+    const std::string title =
+        fmt::format("{} serial {}", InstrumentName(instrument), instrument.serialNumber);
+    if (const std::string failure = (*writer)(history, title, line.plotFile); !failure.empty()) {
+      return Fail(kExitUsage, failure);
+    }
+  }
+  return kExitSuccess;
+}
+
+int Export(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  const std::vector<RegisterEntry> entries = reg.List();
+  if (line.format == "csv") {
+    std::vector<std::vector<std::string>> rows = {SummaryHeadings()};
+    for (const RegisterEntry& entry : entries) {
+      rows.push_back(SummaryRow(entry));
+    }
+    PrintOut(CsvTable(rows));
+    return kExitSuccess;
+  }
+  // Every record whole, one at a time, so the export never holds two copies of the texts.
+  PrintOut("[\n");
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::optional<RegisterEntry> entry = reg.Find(entries[i].identity.number);
+    if (!entry) {
+      return Fail(kExitUsage, "the certificate " + entries[i].identity.number +
+                                  " went missing during the export");
+    }
+    std::string text = JsonText(EntryJson(*entry, true));
+    text.pop_back();  // the line feed: a comma may follow
+    PrintOut(text + (i + 1 < entries.size() ? ",\n" : "\n"));
+  }
+  PrintOut("]\n");
+  return kExitSuccess;
+}
+
+int Verify(CalibrationRegister& reg) {
+  const VerifyResult result = reg.Verify();
+  if (result.intact) {
+    PrintOut(
+        fmt::format("The register is intact: {} records, each matching its hash and the "
+                    "record before it.\n",
+                    result.records));
+    return kExitSuccess;
+  }
+  PrintOut(fmt::format("The record of certificate {} no longer matches: {}\n", result.firstBroken,
+                       result.reason));
+  return kExitProcessingFailed;
+}
+
+}  // namespace
+
+CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line) {
+  CLI::App* reg = app.add_subcommand(
+      "register",
+      "What the calibration register holds: the certificates issued, an instrument's "
+      "history, and whether every record is as it was issued");
+  reg->require_subcommand(1);
+  reg->add_option("--register", line.location,
+                  std::string("The register: an SQLite file or a postgresql:// URI (default: the "
+                              "environment variable ") +
+                      kRegisterEnvironment + ")")
+      ->type_name("REGISTER");
+
+  CLI::App* list = reg->add_subcommand("list", "The certificates issued, in issue order");
+  list->add_option("--instrument", line.instrument, "Only this instrument serial number")
+      ->type_name("SERIAL");
+  list->add_option("--client", line.client, "Only this client")->type_name("NAME");
+  list->add_option("--since", line.since, "Only those issued on or after this date")
+      ->type_name("YYYY-MM-DD");
+  list->add_option("--format", line.format, "text (default), json or csv")
+      ->check(CLI::IsMember({"text", "json", "csv"}));
+
+  CLI::App* show = reg->add_subcommand("show", "One certificate's record");
+  show->add_option("NUMBER", line.number, "The certificate number")->required();
+  show->add_option("--format", line.format, "text (default) or json, with the stored texts")
+      ->check(CLI::IsMember({"text", "json"}));
+
+  CLI::App* reissue =
+      reg->add_subcommand("reissue", "Writes the stored certificate again, byte for byte");
+  reissue->add_option("NUMBER", line.number, "The certificate number")->required();
+  reissue->add_option("--certificate", line.certificateFile, "The PDF file to write")
+      ->type_name("CERTIFICATE_PDF")
+      ->required();
+
+  CLI::App* history = reg->add_subcommand(
+      "history", "An instrument's calibrations in date order and the changes between them");
+  history->add_option("SERIAL", line.serial, "The instrument's serial number")->required();
+  history->add_option("--plot", line.plotFile, "Also draw the history: SVG, PNG or PDF")
+      ->type_name("PLOT_FILE");
+  history->add_option("--format", line.format, "text (default) or json")
+      ->check(CLI::IsMember({"text", "json"}));
+
+  CLI::App* exported = reg->add_subcommand("export", "Every record, with its texts and results");
+  exported->add_option("--format", line.format, "json (default) or csv")
+      ->check(CLI::IsMember({"json", "csv"}));
+  exported->callback([&line] {
+    if (line.format == "text") {
+      line.format = "json";
+    }
+  });
+
+  reg->add_subcommand("verify",
+                      "Walks the chain of record hashes and names the first record that no "
+                      "longer matches (exit 1)");
+  reg->footer(
+      "Exit status: 0 done, 1 verify found a record that no longer matches, 2 wrong command "
+      "line, a register that can't be opened, a certificate not found or a file that can't be "
+      "written.");
+  return reg;
+}
+
+int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line,
+                const char* argv0) {
+  const std::string location = RegisterLocation(line);
+  if (location.empty()) {
+    return Fail(kExitUsage, std::string("no register: give --register FILE or URI, or set ") +
+                                kRegisterEnvironment);
+  }
+  try {
+    CalibrationRegister reg = CalibrationRegister::Open(location);
+    const auto parsed = [&registerCommand](const char* name) {
+      return registerCommand.get_subcommand(name)->parsed();
+    };
+    if (parsed("list")) {
+      return List(reg, line);
+    }
+    if (parsed("show")) {
+      return Show(reg, line);
+    }
+    if (parsed("reissue")) {
+      return Reissue(reg, line);
+    }
+    if (parsed("history")) {
+      return History(reg, line, argv0);
+    }
+    if (parsed("export")) {
+      return Export(reg, line);
+    }
+    return Verify(reg);
+  } catch (const std::exception& error) {
+    return Fail(kExitUsage, error.what());
+  }
+}
+
+}  // namespace mensuro::cli

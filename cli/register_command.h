@@ -1,0 +1,39 @@
+#pragma once
+
+// `mensuro-cli register`: what the calibration register holds. List the certificates issued,
+// show one, write a stored certificate again byte for byte, follow an instrument's history,
+// export everything, and verify the chain of record hashes.
+
+#include <CLI/CLI.hpp>
+#include <string>
+
+namespace mensuro::cli {
+
+// The environment variable naming the register when --register is not given.
+inline constexpr const char* kRegisterEnvironment = "MENSURO_REGISTER";
+
+struct RegisterCommandLine {
+  std::string location;  // an SQLite file or a postgresql:// URI
+  std::string format = "text";
+  // list
+  std::string instrument;
+  std::string client;
+  std::string since;
+  // show, reissue
+  std::string number;
+  std::string certificateFile;
+  // history
+  std::string serial;
+  std::string plotFile;
+};
+
+// Declares the subcommand "register" of `app` and its own subcommands, bound to `line`.
+CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line);
+
+// Runs the register subcommand that `app` parsed: exit 0 done; 1 verify found a record that no
+// longer matches; 2 wrong command line, a register that can't be opened, a number not found or
+// a file that can't be written, with the reason on standard error.
+int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line,
+                const char* argv0);
+
+}  // namespace mensuro::cli
