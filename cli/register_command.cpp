@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cli/command_line.h"
@@ -447,6 +449,10 @@ CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line) {
   reg->add_subcommand("verify",
                       "Walks the chain of record hashes and names the first record that no "
                       "longer matches (exit 1)");
+  // --register may follow the subcommand's name too.
+  for (CLI::App* subcommand : reg->get_subcommands({})) {
+    subcommand->fallthrough();
+  }
   reg->footer(
       "Exit status: 0 done, 1 verify found a record that no longer matches, 2 wrong command "
       "line, a register that can't be opened, a certificate not found or a file that can't be "
@@ -460,6 +466,11 @@ int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line
   if (location.empty()) {
     return Fail(kExitUsage, std::string("no register: give --register FILE or URI, or set ") +
                                 kRegisterEnvironment);
+  }
+  // Only issuing creates a register: a name mistyped here finds nothing rather than a new one.
+  if (std::error_code status;
+      !IsPostgresLocation(location) && !std::filesystem::exists(PathFromUtf8(location), status)) {
+    return Fail(kExitUsage, "there is no register '" + location + "'");
   }
   try {
     CalibrationRegister reg = CalibrationRegister::Open(location);
