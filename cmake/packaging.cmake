@@ -24,8 +24,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.mensuro.org")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # Help opens the guide through the desktop (xdg-open), else in our own viewer; the certificate
-# is set in DejaVu Sans.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xdg-utils")
+# is set in DejaVu Sans; a register on a PostgreSQL server loads libpq when it is opened.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xdg-utils, libpq5")
 
 # The licence, GPL-3.0-or-later, where Debian keeps a package's copyright file.
 install(FILES "${CMAKE_CURRENT_LIST_DIR}/copyright" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/mensuro")

@@ -3,6 +3,8 @@
 
 #include <libpq-fe.h>
 
+#include <boost/dll/shared_library.hpp>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -18,14 +21,88 @@
 namespace mensuro {
 namespace {
 
+// libpq, loaded when a PostgreSQL register is opened rather than linked: the command line's
+// other runs then never load it, nor the libraries it brings (TLS, Kerberos, LDAP), and a
+// machine without it still works with SQLite registers.
+struct LibPq {
+  boost::dll::shared_library library;
+  decltype(&::PQconnectdb) connectdb = nullptr;
+  decltype(&::PQstatus) status = nullptr;
+  decltype(&::PQerrorMessage) errorMessage = nullptr;
+  decltype(&::PQfinish) finish = nullptr;
+  decltype(&::PQsetNoticeProcessor) setNoticeProcessor = nullptr;
+  decltype(&::PQsetClientEncoding) setClientEncoding = nullptr;
+  decltype(&::PQexec) exec = nullptr;
+  decltype(&::PQexecParams) execParams = nullptr;
+  decltype(&::PQresultStatus) resultStatus = nullptr;
+  decltype(&::PQresultErrorMessage) resultErrorMessage = nullptr;
+  decltype(&::PQcmdStatus) cmdStatus = nullptr;
+  decltype(&::PQntuples) ntuples = nullptr;
+  decltype(&::PQnfields) nfields = nullptr;
+  decltype(&::PQftype) ftype = nullptr;
+  decltype(&::PQgetisnull) getisnull = nullptr;
+  decltype(&::PQgetvalue) getvalue = nullptr;
+  decltype(&::PQgetlength) getlength = nullptr;
+  decltype(&::PQunescapeBytea) unescapeBytea = nullptr;
+  decltype(&::PQfreemem) freemem = nullptr;
+  decltype(&::PQclear) clear = nullptr;
+};
+
+#ifdef _WIN32
+constexpr const char* kLibPqName = "libpq.dll";
+#else
+constexpr const char* kLibPqName = "libpq.so.5";
+#endif
+
+std::shared_ptr<const LibPq> LoadLibPq() {
+  auto pq = std::make_shared<LibPq>();
+  std::error_code status;
+  pq->library.load(kLibPqName, boost::dll::load_mode::search_system_folders, status);
+  if (status) {
+    throw DatabaseError(std::string("cannot load PostgreSQL's client library ") + kLibPqName +
+                        " (Debian package libpq5): " + status.message());
+  }
+  const auto bind = [&pq](auto& function, const char* name) {
+    if (!pq->library.has(name)) {
+      throw DatabaseError(std::string("PostgreSQL's client library lacks ") + name);
+    }
+    function =
+        &pq->library.get<std::remove_pointer_t<std::remove_reference_t<decltype(function)>>>(name);
+  };
+  bind(pq->connectdb, "PQconnectdb");
+  bind(pq->status, "PQstatus");
+  bind(pq->errorMessage, "PQerrorMessage");
+  bind(pq->finish, "PQfinish");
+  bind(pq->setNoticeProcessor, "PQsetNoticeProcessor");
+  bind(pq->setClientEncoding, "PQsetClientEncoding");
+  bind(pq->exec, "PQexec");
+  bind(pq->execParams, "PQexecParams");
+  bind(pq->resultStatus, "PQresultStatus");
+  bind(pq->resultErrorMessage, "PQresultErrorMessage");
+  bind(pq->cmdStatus, "PQcmdStatus");
+  bind(pq->ntuples, "PQntuples");
+  bind(pq->nfields, "PQnfields");
+  bind(pq->ftype, "PQftype");
+  bind(pq->getisnull, "PQgetisnull");
+  bind(pq->getvalue, "PQgetvalue");
+  bind(pq->getlength, "PQgetlength");
+  bind(pq->unescapeBytea, "PQunescapeBytea");
+  bind(pq->freemem, "PQfreemem");
+  bind(pq->clear, "PQclear");
+  return pq;
+}
+
 struct ConnectionCloser {
-  void operator()(PGconn* connection) const { PQfinish(connection); }
+  const LibPq* pq = nullptr;
+  void operator()(PGconn* connection) const { pq->finish(connection); }
 };
 struct ResultClearer {
-  void operator()(PGresult* result) const { PQclear(result); }
+  const LibPq* pq = nullptr;
+  void operator()(PGresult* result) const { pq->clear(result); }
 };
 struct MemoryFreer {
-  void operator()(unsigned char* memory) const { PQfreemem(memory); }
+  const LibPq* pq = nullptr;
+  void operator()(unsigned char* memory) const { pq->freemem(memory); }
 };
 using Connection = std::unique_ptr<PGconn, ConnectionCloser>;
 using Result = std::unique_ptr<PGresult, ResultClearer>;
@@ -161,14 +238,14 @@ std::string NumberedPlaceholders(std::string_view sql, std::size_t& count) {
 }
 
 // A column's text as the value its type gives.
-SqlValue ColumnValue(const PGresult* result, int row, int column) {
-  if (PQgetisnull(result, row, column)) {
+SqlValue ColumnValue(const LibPq& pq, const PGresult* result, int row, int column) {
+  if (pq.getisnull(result, row, column)) {
     return std::monostate{};
   }
-  const char* text = PQgetvalue(result, row, column);
-  const std::size_t length = static_cast<std::size_t>(PQgetlength(result, row, column));
+  const char* text = pq.getvalue(result, row, column);
+  const std::size_t length = static_cast<std::size_t>(pq.getlength(result, row, column));
   const char* const end = text + length;
-  switch (PQftype(result, column)) {
+  switch (pq.ftype(result, column)) {
     case kInt2Oid:
     case kInt4Oid:
     case kInt8Oid: {
@@ -193,7 +270,7 @@ SqlValue ColumnValue(const PGresult* result, int row, int column) {
     case kByteaOid: {
       std::size_t size = 0;
       const std::unique_ptr<unsigned char, MemoryFreer> bytes(
-          PQunescapeBytea(reinterpret_cast<const unsigned char*>(text), &size));
+          pq.unescapeBytea(reinterpret_cast<const unsigned char*>(text), &size), MemoryFreer{&pq});
       if (!bytes) {
         throw DatabaseError("out of memory reading bytes from PostgreSQL");
       }
@@ -206,7 +283,8 @@ SqlValue ColumnValue(const PGresult* result, int row, int column) {
 
 class PostgresDatabase final : public Database {
  public:
-  explicit PostgresDatabase(Connection connection) : connection_(std::move(connection)) {}
+  PostgresDatabase(std::shared_ptr<const LibPq> pq, Connection connection)
+      : pq_(std::move(pq)), connection_(std::move(connection)) {}
 
   std::string_view Dialect() const override { return "postgresql"; }
 
@@ -249,23 +327,24 @@ class PostgresDatabase final : public Database {
       }
       values[k] = texts[k].c_str();
     }
-    const Result result(PQexecParams(connection_.get(), statement.c_str(), static_cast<int>(n),
-                                     types.data(), values.data(), lengths.data(), formats.data(),
-                                     0));
-    const ExecStatusType status = PQresultStatus(result.get());
+    const Result result(
+        pq_->execParams(connection_.get(), statement.c_str(), static_cast<int>(n), types.data(),
+                        values.data(), lengths.data(), formats.data(), 0),
+        ResultClearer{pq_.get()});
+    const ExecStatusType status = pq_->resultStatus(result.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY) {
-      throw DatabaseError(
-          Trimmed(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(connection_.get())));
+      throw DatabaseError(Trimmed(result ? pq_->resultErrorMessage(result.get())
+                                         : pq_->errorMessage(connection_.get())));
     }
     std::vector<SqlRow> rows;
-    const int row_count = PQntuples(result.get());
-    const int column_count = PQnfields(result.get());
+    const int row_count = pq_->ntuples(result.get());
+    const int column_count = pq_->nfields(result.get());
     rows.reserve(static_cast<std::size_t>(row_count));
     for (int row = 0; row < row_count; ++row) {
       SqlRow& values_of_row = rows.emplace_back();
       values_of_row.reserve(static_cast<std::size_t>(column_count));
       for (int column = 0; column < column_count; ++column) {
-        values_of_row.push_back(ColumnValue(result.get(), row, column));
+        values_of_row.push_back(ColumnValue(*pq_, result.get(), row, column));
       }
     }
     return rows;
@@ -319,14 +398,15 @@ class PostgresDatabase final : public Database {
  private:
   // Runs a statement without parameters; returns its command tag ("COMMIT", "ROLLBACK", ...).
   std::string Execute(const char* sql) {
-    const Result result(PQexec(connection_.get(), sql));
-    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
-      throw DatabaseError(
-          Trimmed(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(connection_.get())));
+    const Result result(pq_->exec(connection_.get(), sql), ResultClearer{pq_.get()});
+    if (pq_->resultStatus(result.get()) != PGRES_COMMAND_OK) {
+      throw DatabaseError(Trimmed(result ? pq_->resultErrorMessage(result.get())
+                                         : pq_->errorMessage(connection_.get())));
     }
-    return PQcmdStatus(result.get());
+    return pq_->cmdStatus(result.get());
   }
 
+  std::shared_ptr<const LibPq> pq_;  // outlives the connection
   Connection connection_;
 };
 
@@ -335,17 +415,19 @@ void DropNotice(void*, const char*) {}
 }  // namespace
 
 std::unique_ptr<Database> OpenPostgresDatabase(const std::string& uri) {
-  Connection connection(PQconnectdb(uri.c_str()));
-  if (!connection || PQstatus(connection.get()) != CONNECTION_OK) {
-    throw DatabaseError("cannot connect to the PostgreSQL database " + WithoutPassword(uri) + ": " +
-                        (connection ? Trimmed(PQerrorMessage(connection.get())) : "out of memory"));
+  std::shared_ptr<const LibPq> pq = LoadLibPq();
+  Connection connection(pq->connectdb(uri.c_str()), ConnectionCloser{pq.get()});
+  if (!connection || pq->status(connection.get()) != CONNECTION_OK) {
+    throw DatabaseError(
+        "cannot connect to the PostgreSQL database " + WithoutPassword(uri) + ": " +
+        (connection ? Trimmed(pq->errorMessage(connection.get())) : "out of memory"));
   }
-  PQsetNoticeProcessor(connection.get(), DropNotice, nullptr);
-  if (PQsetClientEncoding(connection.get(), "UTF8") != 0) {
+  pq->setNoticeProcessor(connection.get(), DropNotice, nullptr);
+  if (pq->setClientEncoding(connection.get(), "UTF8") != 0) {
     throw DatabaseError("PostgreSQL refused the UTF-8 client encoding: " +
-                        Trimmed(PQerrorMessage(connection.get())));
+                        Trimmed(pq->errorMessage(connection.get())));
   }
-  auto database = std::make_unique<PostgresDatabase>(std::move(connection));
+  auto database = std::make_unique<PostgresDatabase>(std::move(pq), std::move(connection));
   // Servers before version 12 write a float8 shortest-exact only with the extra digits.
   database->Query("SET extra_float_digits = 3");
   return database;
