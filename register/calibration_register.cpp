@@ -420,7 +420,9 @@ std::optional<std::string> CalibrationRegister::CertificatePdf(const std::string
     if (rows.empty()) {
       return std::nullopt;
     }
-    return std::get<SqlBlob>(rows[0].at(0)).bytes;
+    const SqlValue& pdf = rows[0].at(0);
+    const auto* bytes = std::get_if<SqlBlob>(&pdf);
+    return bytes != nullptr ? bytes->bytes : Text(pdf);  // as edited, when no longer bytes
   });
 }
 
