@@ -375,8 +375,13 @@ class PostgresDatabase final : public Database {
   void Rollback() override { Execute("ROLLBACK"); }
 
   int SchemaVersion() override {
-    const std::vector<SqlRow> exists =
-        Query("SELECT (to_regclass('mensuro_schema_version') IS NOT NULL)::integer");
+    // Read from pg_class as a table, in this statement's snapshot: to_regclass would look in
+    // the session's catalog cache, which taking the advisory lock does not refresh, and so miss
+    // a table that the writer before us created.
+    const std::vector<SqlRow> exists = Query(
+        "SELECT count(*) FROM pg_catalog.pg_class "
+        "WHERE relname = 'mensuro_schema_version' AND relnamespace = "
+        "current_schema()::regnamespace");
     if (exists.at(0).at(0) == SqlValue(std::int64_t{0})) {
       return 0;
     }
