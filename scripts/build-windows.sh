@@ -5,6 +5,7 @@
 # build (build/), whose renderer runs on this machine.
 #   MENSURO_WINDOWS_QT   Qt for Windows (default ~/.cache/mensuro/qt-6.4.2-mingw-w64)
 #   MENSURO_QT_SOURCES   Qt module tarballs for its first build (see build-windows-qt.sh)
+#   MENSURO_WINDOWS_SQLITE  SQLite for Windows (default ~/.cache/mensuro/sqlite-VERSION-mingw-w64)
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -13,6 +14,13 @@ export MENSURO_WINDOWS_QT="${MENSURO_WINDOWS_QT:-$HOME/.cache/mensuro/qt-6.4.2-m
 
 bash scripts/install-windows-deps.sh
 bash scripts/build-windows-qt.sh
+bash scripts/build-windows-sqlite.sh
+sqlite="$(bash scripts/build-windows-sqlite.sh --prefix)"
+# The register on SQLite alone: no libpq for Windows.
+register_settings=(
+  -DSQLite3_INCLUDE_DIR="$sqlite/include" -DSQLite3_LIBRARY="$sqlite/lib/libsqlite3.a"
+  -DMENSURO_REGISTER_POSTGRES=OFF
+)
 
 echo "build-windows: the user guide from the native build"
 [ -f build/build.ninja ] || cmake -S . -B build -G Ninja >/dev/null
@@ -22,6 +30,8 @@ launcher=()
 if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
+# The value of a variable in the build tree's CMake cache, whatever its type.
+cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 if [ ! -f "$build/build.ninja" ]; then
   echo "build-windows: configuring $build"
   cmake -S . -B "$build" -G Ninja \
@@ -32,7 +42,13 @@ if [ ! -f "$build/build.ninja" ]; then
     -DMENSURO_SANITIZED_TESTS=OFF -DMENSURO_FUZZ_SMOKE=OFF -DMENSURO_BUILD_BENCH=OFF \
     -DMENSURO_HELP_PDF="$repo/build/bin/MensuroHelp.pdf" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$repo/scripts/wine-run.sh" \
-    "${launcher[@]}" >"$build.configure.log" 2>&1 ||
+    "${register_settings[@]}" "${launcher[@]}" >"$build.configure.log" 2>&1 ||
+    { cat "$build.configure.log" >&2; exit 1; }
+  rm -f "$build.configure.log"
+elif [ "$(cached SQLite3_LIBRARY)" != "$sqlite/lib/libsqlite3.a" ] ||
+     [ "$(cached MENSURO_REGISTER_POSTGRES)" != OFF ]; then
+  # A tree configured before the register: given its settings.
+  cmake "$build" "${register_settings[@]}" >"$build.configure.log" 2>&1 ||
     { cat "$build.configure.log" >&2; exit 1; }
   rm -f "$build.configure.log"
 fi

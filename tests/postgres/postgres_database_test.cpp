@@ -143,17 +143,22 @@ TEST(PostgresDatabase, ASecondWriterWaitsForTheFirstToCommit) {
   bool started = false;
   std::atomic<bool> second_began = false;
   std::int64_t seen_by_second = -1;
+  std::string second_error;
   std::thread writer([&] {
     {
       const std::lock_guard lock(mutex);
       started = true;
     }
     changed.notify_one();
-    second->BeginWrite();
-    second_began = true;
-    seen_by_second = Count(*second, "t");
-    second->Query("INSERT INTO t VALUES (2)");
-    second->Commit();
+    try {
+      second->BeginWrite();
+      second_began = true;
+      seen_by_second = Count(*second, "t");
+      second->Query("INSERT INTO t VALUES (2)");
+      second->Commit();
+    } catch (const DatabaseError& error) {
+      second_error = error.what();
+    }
   });
   {
     std::unique_lock lock(mutex);
@@ -180,6 +185,7 @@ TEST(PostgresDatabase, ASecondWriterWaitsForTheFirstToCommit) {
   first->Commit();
   writer.join();
 
+  EXPECT_EQ(second_error, "");
   EXPECT_EQ(seen_by_second, 1);
   EXPECT_EQ(Count(*first, "t"), 2);
 }
