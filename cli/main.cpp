@@ -314,10 +314,12 @@ int WriteFiles(const CommandLine& line, const ProcessedCalibration& calibration,
     return Fail(kExitUsage, "cannot write the report file '" + line.outputFile + "': " + reason);
   }
   if (documents) {
-    if (const std::string failure =
-            (*documents)(calibration, {line.plotFile, CertificateWithheld(line, calibration)
-                                                          ? std::string()
-                                                          : line.certificateFile});
+    if (const std::string failure = (*documents)(
+            calibration,
+            {line.plotFile,
+             CertificateWithheld(line, calibration) ? std::string() : line.certificateFile,
+             {},
+             {}});
         !failure.empty()) {
       return Fail(kExitUsage, failure);
     }

@@ -182,7 +182,7 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
     return;
   }
   QString reason;
-  if (!SaveCertificate(fileName, *calibration, reason)) {
+  if (!SaveCertificate(fileName, *calibration, {}, {}, reason)) {
     services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName +
                                      QStringLiteral(": ") + reason);
   }

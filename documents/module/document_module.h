@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "core/certificate/certificate_details.h"
 #include "core/processing/processed_calibration.h"
 
 namespace mensuro {
@@ -16,6 +17,10 @@ namespace mensuro {
 struct DocumentFiles {
   std::string plotFile;         // SVG, PNG or PDF by its extension
   std::string certificateFile;  // PDF
+  // What the certificate says beyond the calibration, and its number and issue date (the day it
+  // is written when not given).
+  CertificateDetails details;
+  CertificateIdentity identity;
 };
 
 // Writes the documents `files` asks for, from `calibration`, on Qt's offscreen platform unless
