@@ -66,14 +66,15 @@ bench: build
 
 # The README's pictures after a Process of the Kellerby example: the window, the plot window and
 # the first page of the certificate; the import dialog of the seven-pillar field file, and the
-# column step of the same observations as a data collector exports them.
+# column step of the same observations as a data collector exports them; the Certificate Details
+# dialog of the example.
 screenshot: configure
 	@cmake --build $(BUILD) --target mensuro-screenshot
 	@QT_QPA_PLATFORM=offscreen:configfile=tools/screenshot-screen.json \
 	  $(BUILD)/bin/mensuro-screenshot examples/kellerby-measured.txt \
 	  examples/kellerby-published.txt docs/mensuro-window.png docs/mensuro-plot.png \
 	  $(BUILD)/mensuro-certificate.pdf examples/seven-pillar-field.csv docs/mensuro-import.png \
-	  examples/seven-pillar-collector.txt docs/mensuro-columns.png
+	  examples/seven-pillar-collector.txt docs/mensuro-columns.png docs/mensuro-details.png
 	@pdftoppm -png -r 75 -f 1 -l 1 -singlefile $(BUILD)/mensuro-certificate.pdf \
 	  docs/mensuro-certificate
 

@@ -179,6 +179,8 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
   AddOutputOptions(app, line, runOptions);
   AddUncertaintyOptions(app, line.uncertainty, runOptions);
   AddReviewOptions(app, line, runOptions);
+  const std::vector<CLI::Option*> details = AddCertificateDetailsOptions(app, line.details);
+  runOptions.insert(runOptions.end(), details.begin(), details.end());
   auto* list = app.add_flag("--list-baselines", line.listBaselines,
                             "Print the names of the library's baselines, one per line, in file "
                             "order");
@@ -208,6 +210,10 @@ std::string CommandLineProblem(const CommandLine& line) {
   }
   if (!line.plotFile.empty() && !IsPlotFileName(line.plotFile)) {
     return "--plot needs a file name ending in .svg, .png or .pdf";
+  }
+  if (line.certificateFile.empty() && CertificateDetailsGiven(line.details)) {
+    return "--details and the certificate's details (--laboratory, --client, --instrument-serial "
+           "and the like) are used only with --certificate";
   }
   return ReductionOptionsProblem(line.reduction);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/certificate_details_options.h"
 #include "cli/exclusion_options.h"
 #include "cli/field_reduction_options.h"
 #include "core/analysis/calibration_uncertainty.h"
@@ -36,6 +37,8 @@ struct CommandLine {
   // A measured file that is a field file is reduced first, as these options ask.
   FieldReductionOptions reduction;
   bool field = false;  // read the measured file as a field file whatever its first line
+  // What the certificate says beyond the calibration: only with --certificate.
+  CertificateDetailsOptions details;
 };
 
 // An option whose value the core reads as it is parsed, so that a malformed one is a usage

@@ -34,6 +34,7 @@
 #include "core/data/text_file.h"
 #include "core/data/visible_text.h"
 #include "core/processing/processed_calibration.h"
+#include "core/reduction/field_table.h"
 #include "json/calibration_json.h"
 
 namespace {
@@ -120,6 +121,14 @@ std::optional<PublishedDistanceKind> BaselineKind(const PublishedSource& publish
   }
   FieldFileError ignored;
   return BaselineDistanceKind(*published.baseline, ignored);
+}
+
+// The baseline's own certificate as its library line states it, in UTF-8 like every detail (each
+// byte of the library is the character of its code); empty for a published file.
+std::string LibraryCertificate(const PublishedSource& published) {
+  const std::optional<BaselineProperty> property =
+      published.baseline ? FindBaselineProperty(*published.baseline, "certificate") : std::nullopt;
+  return property ? Latin1ToUtf8(property->value) : std::string();
 }
 
 // The field file `line` names, reduced against the published source; nothing after saying why.
@@ -308,17 +317,17 @@ int RefuseCertificate(const ProcessedCalibration& calibration, const CommandLine
 // The report file and the documents the command line asks for, through `documents` (loaded
 // when a document is asked for); the certificate only when it is not withheld.
 int WriteFiles(const CommandLine& line, const ProcessedCalibration& calibration,
-               const std::optional<DocumentWriter>& documents) {
+               const CertificateDetails& details, const std::optional<DocumentWriter>& documents) {
   std::string reason;
   if (!line.outputFile.empty() &&
       WriteReportFile(PathFromUtf8(line.outputFile), calibration.report, reason) != 0) {
     return Fail(kExitUsage, "cannot write the report file '" + line.outputFile + "': " + reason);
   }
   if (documents) {
+    const std::string certificateFile =
+        CertificateWithheld(line, calibration) ? std::string() : line.certificateFile;
     if (const std::string failure =
-            (*documents)(calibration, {line.plotFile, CertificateWithheld(line, calibration)
-                                                          ? std::string()
-                                                          : line.certificateFile});
+            (*documents)(calibration, {line.plotFile, certificateFile, details, {}});
         !failure.empty()) {
       return Fail(kExitUsage, failure);
     }
@@ -349,6 +358,13 @@ int Run(const CommandLine& line, const char* argv0,
     return read;
   }
   std::string problem;
+  std::optional<CertificateDetails> details = CertificateDetails();
+  if (!line.certificateFile.empty()) {
+    details = GatherCertificateDetails(line.details, LibraryCertificate(published), problem);
+    if (!details) {
+      return Fail(kExitUsage, problem);
+    }
+  }
   std::optional<std::vector<Exclusion>> exclusions =
       ResolveExclusions(line.exclusions, given.measuredText, problem);
   if (!exclusions) {
@@ -363,7 +379,8 @@ int Run(const CommandLine& line, const char* argv0,
     PrintFailure(calibration.failure, calibration.run, line, published);
     return kExitProcessingFailed;
   }
-  if (const int written = WriteFiles(line, calibration, documents); written != kExitSuccess) {
+  if (const int written = WriteFiles(line, calibration, *details, documents);
+      written != kExitSuccess) {
     return written;
   }
   // The report and the JSON are written as always; only then is the certificate refused.

@@ -1,8 +1,12 @@
 #include "documents/calibration_certificate.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QDate>
 #include <QFont>
 #include <QIODevice>
+#include <QImage>
+#include <QImageReader>
 #include <QMarginsF>
 #include <QPainter>
 #include <QPen>
@@ -12,6 +16,7 @@
 #include <QTextLayout>
 #include <QTextObjectInterface>
 #include <QTextTable>
+#include <QUrl>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -40,6 +45,9 @@ constexpr int kPlotObjectType = QTextFormat::UserObject + 1;
 constexpr double kPlotAspect = 1.0;         // width to height: the plot has a page of its own
 constexpr double kPlotLayoutWidth = 650.0;  // lettering of the plot about as large as the text's
 const QString kTitle = QStringLiteral("EDM Calibration Certificate");
+constexpr double kLogoHeightMm = 15.0;
+constexpr double kMillimetresPerInch = 25.4;
+const QUrl kLogoName(QStringLiteral("mensuro-certificate-logo"));
 
 QString Html(const std::string& bytes) {
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toHtmlEscaped();
@@ -137,15 +145,80 @@ QString Verdict(const char* error, bool passed, double t, double critical) {
                       .arg(QLatin1String(error), comparison);
 }
 
-QString HeaderSections(const MeasurementHeader& header, const CalibrationOrigin& origin) {
-  QString html = QStringLiteral("<h1>%1</h1>").arg(kTitle);
+// A detail's text (UTF-8), its lines kept.
+QString DetailHtml(const std::string& utf8) {
+  return Text(utf8).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+}
+
+// A row of a detail, left out when the detail is not given.
+QString DetailRow(const char* label, const std::string& utf8) {
+  return utf8.empty() ? QString() : Row({Html(label), DetailHtml(utf8)});
+}
+
+// The laboratory that issues the certificate, its logo on the left; nothing when none is given.
+QString LaboratoryBlock(const LaboratoryDetails& laboratory, const QImage& logo) {
+  QStringList lines;
+  if (!laboratory.name.empty()) {
+    lines << QStringLiteral("<b>%1</b>").arg(DetailHtml(laboratory.name));
+  }
+  if (!laboratory.address.empty()) {
+    lines << DetailHtml(laboratory.address);
+  }
+  if (!laboratory.accreditation.empty()) {
+    lines << QStringLiteral("Accreditation: ") + DetailHtml(laboratory.accreditation);
+  }
+  if (lines.isEmpty() && logo.isNull()) {
+    return {};
+  }
+  QString html = QStringLiteral("<table cellpadding=\"2\"><tr>");
+  if (!logo.isNull()) {
+    const double height = kLogoHeightMm / kMillimetresPerInch * kResolution;
+    const double width = height * logo.width() / std::max(logo.height(), 1);
+    html += QStringLiteral("<td><img src=\"%1\" width=\"%2\" height=\"%3\"></td>")
+                .arg(kLogoName.toString())
+                .arg(std::lround(width))
+                .arg(std::lround(height));
+  }
+  return html + QStringLiteral("<td>%1</td></tr></table>").arg(lines.join(QStringLiteral("<br>")));
+}
+
+// The certificate's number, issue date and the certificate it replaces, and its client.
+QString IdentityTable(const CertificateIdentity& identity, const ClientDetails& client) {
+  QString html = QStringLiteral("<table cellpadding=\"2\">");
+  html += Row({Html("Certificate number:"),
+               identity.number.empty() ? Html("not registered") : DetailHtml(identity.number)});
+  html += DetailRow("Issue date:", identity.issueDate);
+  html += DetailRow("Replaces:", identity.replaces);
+  html += DetailRow("Client:", client.name);
+  html += DetailRow("Client address:", client.address);
+  return html + QStringLiteral("</table>");
+}
+
+QString HeaderSections(const MeasurementHeader& header, const CalibrationOrigin& origin,
+                       const CertificateDetails& details, const CertificateIdentity& identity,
+                       const QImage& logo) {
+  QString html = LaboratoryBlock(details.laboratory, logo);
+  html += QStringLiteral("<h1>%1</h1>").arg(kTitle);
+  html += IdentityTable(identity, details.client);
   html += QStringLiteral("<h3>Instrument and measurements</h3><table cellpadding=\"2\">");
   html += Row({Html("Instrument (EDM):"), Html(header.edmDescription)});
+  html += DetailRow("Instrument make:", details.instrument.make);
+  html += DetailRow("Instrument model:", details.instrument.model);
+  html += DetailRow("Serial number:", details.instrument.serialNumber);
+  html += DetailRow("Reflector make:", details.reflector.make);
+  html += DetailRow("Reflector model:", details.reflector.model);
+  if (details.reflector.prismConstantMm) {
+    html +=
+        DetailRow("Prism constant:", PrismConstantText(*details.reflector.prismConstantMm) + " mm");
+  }
   html += Row({Html("Date of measurements:"), Html(header.date)});
   html += Row({Html("Time of measurements:"), Html(header.time)});
   html += Row({Html("Comment:"), Html(header.comment)});
+  html += DetailRow("Measured by:", details.measuredBy);
+  html += DetailRow("Checked by:", details.checkedBy);
   html += QStringLiteral("</table><h3>Baseline</h3><table cellpadding=\"2\">");
   html += Row({Html("Published baseline:"), Html(header.publishedSource)});
+  html += DetailRow("Baseline certificate:", details.baselineCertificate);
   html += Row({Html("Measured calibration file:"), Html(header.measuredFileName)});
   html += Row({Html("Published distances:"), Text(PublishedDistancesText(origin)).toHtmlEscaped()});
   html += QStringLiteral("</table><h3>Specified accuracy of the instrument</h3>");
@@ -360,15 +433,27 @@ QString UncertaintySection(const ProcessedCalibration& calibration, const TableB
   return html;
 }
 
-QString ClosingSections(const ProcessedCalibration& calibration, const TableBreaks& breaks) {
+// A line to sign on, with the name of who signs when it is given.
+QString SignatureLine(const char* label, const std::string& name) {
+  return QStringLiteral("<p><br>%1 ______________________________%2</p>")
+      .arg(Html(label), name.empty() ? QString() : QStringLiteral(" ") + DetailHtml(name));
+}
+
+QString ClosingSections(const ProcessedCalibration& calibration, const CertificateDetails& details,
+                        const CertificateIdentity& identity, const TableBreaks& breaks) {
   const CalibrationResult& result = calibration.run.analysis.result;
   QString html = QStringLiteral("<h3>Correction</h3>");
   html += QStringLiteral("<p>To a distance measured with this instrument, add %1.</p>")
               .arg(Text(CorrectionText(result.constant, result.scale)));
   html += UncertaintySection(calibration, breaks);
-  html += QStringLiteral("<p><br>Calibrated by: ______________________________</p>");
-  html += QStringLiteral("<p><br>Checked by: ______________________________</p>");
-  html += QStringLiteral("<p><br>Date: ______________________________</p>");
+  if (!identity.recordSha256.empty()) {
+    html +=
+        QStringLiteral("<p>Register record SHA-256: %1</p>").arg(DetailHtml(identity.recordSha256));
+  }
+  html += details.measuredBy.empty() ? SignatureLine("Calibrated by:", {})
+                                     : SignatureLine("Measured by:", details.measuredBy);
+  html += SignatureLine("Checked by:", details.checkedBy);
+  html += SignatureLine("Date:", {});
   return html;
 }
 
@@ -425,11 +510,22 @@ std::vector<QTextBlock> Headings(const QTextDocument& document) {
 
 // The certificate's text, its tables split and its headings put on new pages where `breaks`
 // says.
+// What a certificate shows besides the calibration.
+struct CertificateFrame {
+  const CertificateDetails& details;
+  const CertificateIdentity& identity;  // its issue date given
+  QImage logo;                          // null: none
+};
+
 void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibration,
-                     const CertificateBreaks& breaks) {
+                     const CertificateFrame& frame, const CertificateBreaks& breaks) {
   const CalibrationAnalysis& analysis = calibration.run.analysis;
   std::size_t table = 0;  // the breaks of the next table with column headings
-  QString html = HeaderSections(calibration.header, calibration.origin);
+  if (!frame.logo.isNull()) {
+    document.addResource(QTextDocument::ImageResource, kLogoName, frame.logo);
+  }
+  QString html = HeaderSections(calibration.header, calibration.origin, frame.details,
+                                frame.identity, frame.logo);
   if (calibration.origin.reduction) {
     html += ReductionSection(*calibration.origin.reduction);
   }
@@ -450,7 +546,8 @@ void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibr
   QTextCharFormat plotFormat;
   plotFormat.setObjectType(kPlotObjectType);
   cursor.insertText(QString(QChar::ObjectReplacementCharacter), plotFormat);
-  cursor.insertHtml(ClosingSections(calibration, breaks.tables[table]));
+  cursor.insertHtml(
+      ClosingSections(calibration, frame.details, frame.identity, breaks.tables[table]));
 
   const std::vector<QTextBlock> headings = Headings(document);
   for (const std::size_t heading : breaks.headings) {
@@ -562,7 +659,8 @@ bool AddHeadingBreak(const QTextDocument& document, CertificateBreaks& breaks) {
   return false;
 }
 
-bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration) {
+bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration,
+                      const CertificateFrame& frame) {
   const QString programVersion = ProgramVersion();
   PagedPdf pdf(device, CertificatePageStyle());
   pdf.writer().setTitle(kTitle);
@@ -578,27 +676,83 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
   // Laid out again for every break a table or a heading needs; each adds one, so this ends.
   // The bound only guards against a layout that never settles.
   CertificateBreaks breaks;
-  FillCertificate(document, calibration, breaks);
+  FillCertificate(document, calibration, frame, breaks);
   const auto addBreak = [&document, &breaks] {
     return AddTableBreak(document, breaks) || AddHeadingBreak(document, breaks);
   };
   for (std::size_t round = 0; round < 8 * kTableCount && addBreak(); ++round) {
-    FillCertificate(document, calibration, breaks);
+    FillCertificate(document, calibration, frame, breaks);
   }
 
   const QString footer =
       QStringLiteral("%1\nMeasured text SHA-256: %2\nPublished text SHA-256: %3")
-          .arg(programVersion, QString::fromStdString(Sha256Hex(calibration.measuredText)),
+          .arg(frame.identity.number.empty() ? programVersion
+                                             : programVersion + QStringLiteral(", certificate ") +
+                                                   Text(frame.identity.number),
+               QString::fromStdString(Sha256Hex(calibration.measuredText)),
                QString::fromStdString(Sha256Hex(calibration.publishedText)));
   return pdf.Print(document, footer);
 }
 
 }  // namespace
 
+namespace {
+
+// The identity as the certificate states it: issued today unless a date is given.
+CertificateIdentity IssuedIdentity(CertificateIdentity identity) {
+  if (identity.issueDate.empty()) {
+    identity.issueDate = QDate::currentDate().toString(Qt::ISODate).toStdString();
+  }
+  return identity;
+}
+
+// The laboratory's logo, a null image when none is given; nothing, with the reason, when the
+// file given can't be read as a picture.
+std::optional<QImage> ReadLogo(const LaboratoryDetails& laboratory, QString& reason) {
+  if (laboratory.logoFile.empty()) {
+    return QImage();
+  }
+  QImageReader reader(Text(laboratory.logoFile));
+  QImage logo = reader.read();
+  if (logo.isNull()) {
+    reason = QStringLiteral("cannot read the logo '%1': %2")
+                 .arg(Text(laboratory.logoFile), reader.errorString());
+    return std::nullopt;
+  }
+  return logo;
+}
+
+}  // namespace
+
+std::optional<std::string> CertificatePdf(const ProcessedCalibration& calibration,
+                                          const CertificateDetails& details,
+                                          const CertificateIdentity& identity, QString& reason) {
+  std::optional<QImage> logo = ReadLogo(details.laboratory, reason);
+  if (!logo) {
+    return std::nullopt;
+  }
+  const CertificateIdentity issued = IssuedIdentity(identity);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!WriteCertificate(buffer, calibration, {details, issued, std::move(*logo)})) {
+    reason = QStringLiteral("the PDF could not be drawn");
+    return std::nullopt;
+  }
+  buffer.close();
+  return bytes.toStdString();
+}
+
 bool SaveCertificate(const QString& path, const ProcessedCalibration& calibration,
+                     const CertificateDetails& details, const CertificateIdentity& identity,
                      QString& reason) {
-  return WriteDocumentFile(
-      path, [&](QIODevice& device) { return WriteCertificate(device, calibration); }, reason);
+  const std::optional<std::string> pdf = CertificatePdf(calibration, details, identity, reason);
+  return pdf && WriteDocumentFile(
+                    path,
+                    [&pdf](QIODevice& device) {
+                      return device.write(pdf->data(), std::ssize(*pdf)) == std::ssize(*pdf);
+                    },
+                    reason);
 }
 
 }  // namespace mensuro

@@ -7,15 +7,27 @@
 // the program's version and the SHA-256 of the two texts, so it can be traced to its data.
 
 #include <QString>
+#include <optional>
 #include <string>
 
+#include "core/certificate/certificate_details.h"
 #include "core/data/sha256.h"
 #include "core/processing/processed_calibration.h"
 
 namespace mensuro {
 
-// Writes the certificate of `calibration` to `path`. Returns false with the reason in `reason`;
-// an existing file is then left as it was.
-bool SaveCertificate(const QString& path, const ProcessedCalibration& calibration, QString& reason);
+// Writes the certificate of `calibration` to `path`, with the `details` given (a text left empty
+// is left out) under its `identity`: "not registered" without a number, issued today without a
+// date. Returns false with the reason in `reason` (a logo that can't be read, say); an existing
+// file is then left as it was.
+bool SaveCertificate(const QString& path, const ProcessedCalibration& calibration,
+                     const CertificateDetails& details, const CertificateIdentity& identity,
+                     QString& reason);
+
+// The PDF bytes of the certificate SaveCertificate writes; nothing, with the reason, when it
+// can't be made.
+std::optional<std::string> CertificatePdf(const ProcessedCalibration& calibration,
+                                          const CertificateDetails& details,
+                                          const CertificateIdentity& identity, QString& reason);
 
 }  // namespace mensuro

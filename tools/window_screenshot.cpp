@@ -1,11 +1,12 @@
 // Draws the main window after a Process of the bundled example into a PNG, for the README; with
 // two more arguments the plot window into a PNG and the certificate into a PDF; and with two
 // more the Import Field Observations dialog of a field file on the library's seven-pillar line;
-// and with two more the Columns of the Field File dialog of a data collector's export:
+// and with two more the Columns of the Field File dialog of a data collector's export; and with
+// one more the Certificate Details dialog the certificate was written with:
 //   mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG CERTIFICATE_PDF
-//                      [FIELD_CSV IMPORT_PNG [EXPORT_FILE COLUMNS_PNG]]]
-// Runs on any Qt platform, the offscreen one included, with example calibration conditions in
-// settings of its own.
+//                      [FIELD_CSV IMPORT_PNG [EXPORT_FILE COLUMNS_PNG [DETAILS_PNG]]]]
+// Runs on any Qt platform, the offscreen one included, with example calibration conditions and
+// certificate details in settings of their own.
 
 #include <QApplication>
 #include <QLineEdit>
@@ -25,12 +26,14 @@
 #include "documents/calibration_certificate.h"
 #include "documents/document_fonts.h"
 #include "resources/control_ids.h"
+#include "ui/certificate_details_dialog.h"
 #include "ui/control_text.h"
 #include "ui/field_columns_dialog.h"
 #include "ui/field_import_dialog.h"
 #include "ui/main_dialog.h"
 #include "ui/plot_window.h"
 #include "ui/qt_dialog_services.h"
+#include "ui/remembered_certificate_details.h"
 #include "ui/remembered_conditions.h"
 
 namespace {
@@ -93,16 +96,42 @@ bool DrawColumnsDialog(const char* exportPath, const char* png) {
   return columns.grab().save(QString::fromLocal8Bit(png));
 }
 
+// The example laboratory, client, instrument and reflector, as examples/certificate-details.json
+// gives them.
+CertificateDetails ExampleDetails() {
+  CertificateDetails details;
+  details.laboratory = {"Northfield Survey Calibration Laboratory",
+                        "12 Station Road\nNorthfield NF4 2QT",
+                        "National Accreditation Service, laboratory no. 0412", ""};
+  details.client = {"Harbour Engineering Surveys Ltd", "Unit 3, Quay Street\nPortlow PL1 8EX"};
+  details.instrument = {"Geodimetric", "TS 16", "1864207"};
+  details.reflector = {"Geodimetric", "Circular prism GPR1", -17.5};
+  details.measuredBy = "A. Surveyor";
+  details.checkedBy = "B. Checker";
+  details.baselineCertificate = "State Survey Office, certificate SSO-2026-118 of 2026-03-14";
+  return details;
+}
+
+// The Certificate Details dialog as it opens for the example instrument.
+bool DrawDetailsDialog(QtDialogServices& services, const CertificateDetails& details,
+                       const char* png) {
+  CCertificateDetailsDlg dialog(services, details, nullptr);
+  dialog.show();
+  QApplication::processEvents();
+  return dialog.grab().save(QString::fromLocal8Bit(png));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   UseShippedFontFolderUnlessChosen(RunningProgramFolder());
   QApplication application(argc, argv);
   LoadShippedFonts(PathFromText(QCoreApplication::applicationDirPath()));
-  if (argc != 4 && argc != 6 && argc != 8 && argc != 10) {
+  if (argc != 4 && argc != 6 && argc != 8 && argc != 10 && argc != 11) {
     std::fprintf(stderr,
                  "usage: mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG "
-                 "CERTIFICATE_PDF [FIELD_CSV IMPORT_PNG [EXPORT_FILE COLUMNS_PNG]]]\n");
+                 "CERTIFICATE_PDF [FIELD_CSV IMPORT_PNG [EXPORT_FILE COLUMNS_PNG "
+                 "[DETAILS_PNG]]]]\n");
     return 2;
   }
   // The pictures show the same calibration conditions whoever draws them: settings of their own,
@@ -150,8 +179,10 @@ int main(int argc, char** argv) {
                  dialog.Calibration().Failure().toLocal8Bit().constData());
     return 1;
   }
+  const CertificateDetails details = ExampleDetails();
+  RememberCertificateDetails(details);
   QString reason;
-  if (!SaveCertificate(QString::fromLocal8Bit(argv[5]), *calibration, reason)) {
+  if (!SaveCertificate(QString::fromLocal8Bit(argv[5]), *calibration, details, {}, reason)) {
     std::fprintf(stderr, "mensuro-screenshot: could not write %s: %s\n", argv[5],
                  reason.toLocal8Bit().constData());
     return 1;
@@ -160,8 +191,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[7]);
     return 1;
   }
-  if (argc == 10 && !DrawColumnsDialog(argv[8], argv[9])) {
+  if (argc >= 10 && !DrawColumnsDialog(argv[8], argv[9])) {
     std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[9]);
+    return 1;
+  }
+  if (argc == 11 && !DrawDetailsDialog(services, details, argv[10])) {
+    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[10]);
     return 1;
   }
   return 0;

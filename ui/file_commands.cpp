@@ -162,6 +162,7 @@ void CVerantDlg::OnOpenPublished() {
   if (std::optional<std::vector<std::string>> lines = OpenTextFile(*publishedFileName_, *chosen)) {
     LoadPublishedFile(std::move(*lines));
     publishedDistances_.reset();
+    libraryCertificate_.clear();
   }
 }
 
@@ -172,6 +173,7 @@ void CVerantDlg::OnNewPublished() {
   }
   resultList_->ClearLines();
   publishedDistances_.reset();
+  libraryCertificate_.clear();
   // Deleted as an edit, so the user can take it back with Undo; the edit enables the Save
   // buttons, which the new, unwritten file then disables.
   publishedText_->selectAll();
@@ -193,6 +195,11 @@ void CVerantDlg::OnLoadBaseline() {
     FieldFileError error;
     publishedDistances_ =
         collected.nameLines > 0 ? BaselineDistanceKind(collected, error) : std::nullopt;
+    const std::optional<BaselineProperty> certificate =
+        FindBaselineProperty(collected, "certificate");
+    // The library's bytes are characters of their own codes; the details are UTF-8.
+    libraryCertificate_ =
+        certificate ? FieldFromBytes(certificate->value).toStdString() : std::string();
   }
   // The loaded text has no file behind it.
   publishedFileName_->clear();

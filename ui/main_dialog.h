@@ -185,6 +185,9 @@ class CVerantDlg : public QDialog {
   // What the published distances are, as the library baseline they were loaded from says;
   // nothing once a published file is opened or started.
   std::optional<PublishedDistanceKind> publishedDistances_;
+  // The baseline's own certificate, as the library baseline the published distances were loaded
+  // from states it; empty when it doesn't, or once a published file is opened or started.
+  std::string libraryCertificate_;
   // The measured text the last import put in, and how it was reduced: a Process states the
   // reduction while the measured text is still that one.
   struct ImportedText {

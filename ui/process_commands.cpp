@@ -15,11 +15,13 @@
 #include "documents/plot_export.h"
 #include "resources/version_info.h"
 #include "ui/about_box.h"
+#include "ui/certificate_details_dialog.h"
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
 #include "ui/h_list_box.h"
 #include "ui/main_dialog.h"
 #include "ui/plot_window.h"
+#include "ui/remembered_certificate_details.h"
 #include "ui/remembered_conditions.h"
 
 namespace mensuro {
@@ -66,6 +68,20 @@ QString MisreadQuestion(const std::vector<InputNotice>& warnings) {
   return text + QStringLiteral(
                     "\n\nMend the file, or issue the certificate with these warnings listed on "
                     "it.\n\nIssue the certificate with the warnings listed?");
+}
+
+// What the Certificate Details dialog opens with: the laboratory, and the instrument, reflector
+// and client of the latest certificate, as remembered; the baseline's certificate as its library
+// line states it.
+CertificateDetails RememberedDetails(const std::string& libraryCertificate) {
+  const std::vector<QString> serials = RememberedSerialNumbers();
+  CertificateDetails shown;
+  if (!serials.empty()) {
+    shown = RememberedForSerial(serials.front()).value_or(CertificateDetails());
+  }
+  shown.laboratory = RememberedLaboratory();
+  shown.baselineCertificate = libraryCertificate;
+  return shown;
 }
 
 }  // namespace
@@ -181,8 +197,15 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
       !services_.AskYesNo(*this, MisreadQuestion(MisreadWarnings(*calibration)))) {
     return;
   }
+  CertificateDetails shown = RememberedDetails(libraryCertificate_);
+  CCertificateDetailsDlg details(services_, shown, this);
+  services_.RunModal(details);
+  if (details.result() != QDialog::Accepted) {
+    return;
+  }
+  RememberCertificateDetails(details.Details());
   QString reason;
-  if (!SaveCertificate(fileName, *calibration, reason)) {
+  if (!SaveCertificate(fileName, *calibration, details.Details(), {}, reason)) {
     services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName +
                                      QStringLiteral(": ") + reason);
   }

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace mensuro {
 
@@ -52,5 +53,23 @@ struct CertificateIdentity {
   std::string recordSha256;  // the register record's own hash, 64 hexadecimal digits
   std::string replaces;      // the number of the certificate this one replaces
 };
+
+}  // namespace mensuro
+
+namespace mensuro {
+
+// `base` with every detail that `given` gives in its place: a non-empty text, a prism constant.
+CertificateDetails OverrideDetails(CertificateDetails base, const CertificateDetails& given);
+
+// Whether `details` gives anything at all.
+bool HasDetails(const CertificateDetails& details);
+
+// A prism constant in millimetres as a certificate and a settings file write it: "-17.5", "0",
+// whatever the locale.
+std::string PrismConstantText(double millimetres);
+
+// The prism constant written as `text` (blanks around it allowed); nothing, with the reason, when
+// it is not one finite number.
+std::optional<double> ReadPrismConstant(std::string_view text, std::string& reason);
 
 }  // namespace mensuro

@@ -80,7 +80,8 @@ std::string WriteFiles(const ProcessedCalibration& calibration, const DocumentFi
     }
   }
   if (!files.certificateFile.empty() &&
-      !SaveCertificate(FileNameText(files.certificateFile), calibration, reason)) {
+      !SaveCertificate(FileNameText(files.certificateFile), calibration, files.details,
+                       files.identity, reason)) {
     return CannotWrite("certificate", files.certificateFile, reason);
   }
   return {};

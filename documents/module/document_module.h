@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/certificate/certificate_details.h"
 #include "core/processing/processed_calibration.h"
 #include "register/calibration_register.h"
 
@@ -18,6 +19,10 @@ namespace mensuro {
 struct DocumentFiles {
   std::string plotFile;         // SVG, PNG or PDF by its extension
   std::string certificateFile;  // PDF
+  // What the certificate says beyond the calibration, and its number and issue date (the day it
+  // is written when not given).
+  CertificateDetails details;
+  CertificateIdentity identity;
 };
 
 // Writes the documents `files` asks for, from `calibration`, on Qt's offscreen platform unless

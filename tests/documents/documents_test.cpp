@@ -7,6 +7,7 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QCoreApplication>
+#include <QDate>
 #include <QGraphicsItemGroup>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
@@ -431,7 +432,7 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   const TempDir dir;
   const ProcessedCalibration calibration = SmallCalibration();
   QString reason;
-  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
+  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, {}, {}, reason))
       << reason.toStdString();
 
   const CliRun info = RunShell(dir, "pdfinfo c.pdf");
@@ -514,21 +515,22 @@ TEST(paged_pdf, rows_kept_before_a_page_break) {
 std::string CertificateText(const ProcessedCalibration& calibration) {
   const TempDir dir;
   QString reason;
-  EXPECT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, reason))
+  EXPECT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, {}, {}, reason))
       << reason.toStdString();
   const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
   EXPECT_EQ(text.exitCode, 0) << text.err;
   return text.out;
 }
 
-// The Kellerby example's 21 pairs fill the first page but for three rows; five go over, under
-// the repeated column headings.
+// The Kellerby example without two of its pairs: its 19 pairs fill the first page but for four
+// rows; five go over, under the repeated column headings.
 TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
   SKIP_WITHOUT_PDF_TOOLS();
   const std::filesystem::path examples = MENSURO_EXAMPLES_DIR;
   const ProcessedCalibration calibration =
       ProcessCalibration(MeasurementHeader(), ReadBytes(examples / "kellerby-measured.txt"),
-                         ReadBytes(examples / "kellerby-published.txt"), UncertaintyInputs());
+                         ReadBytes(examples / "kellerby-published.txt"), UncertaintyInputs(),
+                         {Exclusion{"1", "2", 0, ""}, Exclusion{"1", "3", 0, ""}});
   ASSERT_TRUE(calibration.processed) << calibration.failure;
 
   // Each pair's row is found on its page by its published distance, the third word.
@@ -536,7 +538,7 @@ TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
   for (const AdjustmentEntry& entry : calibration.run.analysis.entries) {
     distances.push_back(fmt::format("{:.4f}", entry.P));
   }
-  ASSERT_EQ(distances.size(), 21u);
+  ASSERT_EQ(distances.size(), 19u);
   std::vector<int> rowsOnPage;
   std::size_t headingPage = 0;
   std::size_t firstRowPage = 0;
@@ -559,7 +561,7 @@ TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
   }
   EXPECT_EQ(firstRowPage, headingPage);
   ASSERT_GE(rowsOnPage.size(), 2u);
-  EXPECT_EQ(rowsOnPage[0], 16);
+  EXPECT_EQ(rowsOnPage[0], 14);
   EXPECT_EQ(rowsOnPage[1], 5);
 }
 
@@ -692,6 +694,91 @@ TEST(certificate, states_the_published_distances_and_the_reduction) {
         << "missing: " << statement << "\n"
         << reduced;
   }
+}
+
+// The words of the certificate's text, joined by single blanks, from its PDF bytes.
+std::string WordsOfPdf(const TempDir& dir, const std::string& pdf) {
+  dir.Write("c.pdf", pdf);
+  const CliRun text = RunShell(dir, "pdftotext c.pdf -");
+  EXPECT_EQ(text.exitCode, 0) << text.err;
+  std::istringstream words(text.out);
+  std::string joined;
+  for (std::string word; words >> word;) {
+    joined += (joined.empty() ? "" : " ") + word;
+  }
+  return joined;
+}
+
+TEST(certificate, shows_the_details_given_and_leaves_out_the_others) {
+  SKIP_WITHOUT_PDF_TOOLS();
+  CertificateDetails details;
+  details.laboratory = {"Kellerby Laboratory", "1 Pillar Road\nKellerby", "NAS 0412", ""};
+  details.instrument.serialNumber = "SN 4411";
+  details.reflector.prismConstantMm = -17.5;
+  details.checkedBy = "B. Checker";
+  details.baselineCertificate = "State Survey Office SSO-118";
+  const std::string record(64, 'c');
+  const CertificateIdentity identity{"MEN-2026-0007", "2026-12-08", record, "MEN-2026-0003"};
+  QString reason;
+  const std::optional<std::string> pdf =
+      CertificatePdf(SmallCalibration(), details, identity, reason);
+  ASSERT_TRUE(pdf.has_value()) << reason.toStdString();
+  const TempDir dir;
+  const std::string text = WordsOfPdf(dir, *pdf);
+  for (const std::string& part : std::vector<std::string>{
+           "Kellerby Laboratory 1 Pillar Road Kellerby Accreditation: NAS 0412",
+           "Certificate number: MEN-2026-0007 Issue date: 2026-12-08 Replaces: MEN-2026-0003",
+           "Serial number: SN 4411", "Prism constant: -17.5 mm", "Checked by: B. Checker",
+           "Published baseline: Example line Baseline certificate: State Survey Office SSO-118",
+           "Register record SHA-256: " + record, "Calibrated by:",
+           "Checked by: ______________________________ B. Checker", "certificate MEN-2026-0007"}) {
+    EXPECT_NE(text.find(part), std::string::npos) << "missing: " << part << "\n" << text;
+  }
+  for (const char* left :
+       {"not registered", "Client", "Instrument make", "Reflector", "Measured by"}) {
+    EXPECT_EQ(text.find(left), std::string::npos) << left << " stated:\n" << text;
+  }
+}
+
+TEST(certificate, without_details_not_registered_and_issued_today) {
+  SKIP_WITHOUT_PDF_TOOLS();
+  const std::string before = QDate::currentDate().toString(Qt::ISODate).toStdString();
+  const std::string text = Joined(CertificatePages(SmallCalibration()));
+  const std::string after = QDate::currentDate().toString(Qt::ISODate).toStdString();
+  EXPECT_NE(text.find("EDM Calibration Certificate Certificate number: not registered Issue "
+                      "date: "),
+            std::string::npos)
+      << text;
+  EXPECT_TRUE(text.find("Issue date: " + before) != std::string::npos ||
+              text.find("Issue date: " + after) != std::string::npos)
+      << text;
+  for (const char* left : {"Replaces", "Register record", "Client", "Accreditation"}) {
+    EXPECT_EQ(text.find(left), std::string::npos) << left << " stated:\n" << text;
+  }
+}
+
+TEST(certificate, the_laboratory_logo_drawn_and_one_that_does_not_read_refused) {
+  SKIP_WITHOUT_PDF_TOOLS();
+  const TempDir dir;
+  CertificateDetails details;
+  details.laboratory.logoFile = MENSURO_ABOUT_PICTURE;
+  QString reason;
+  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "logo.pdf"), SmallCalibration(), details,
+                              {}, reason))
+      << reason.toStdString();
+  ASSERT_TRUE(
+      SaveCertificate(TextFromPath(dir.path() / "none.pdf"), SmallCalibration(), {}, {}, reason));
+  // pdfimages lists each picture on a line of its own, after two lines of headings.
+  const auto pictures = [&dir](const char* pdf) {
+    return LinesOf(RunShell(dir, std::string("pdfimages -list ") + pdf).out).size();
+  };
+  EXPECT_EQ(pictures("logo.pdf"), pictures("none.pdf") + 1);
+
+  details.laboratory.logoFile = TextFromPath(dir.path() / "missing.png").toStdString();
+  const QString missing = TextFromPath(dir.path() / "missing.pdf");
+  EXPECT_FALSE(SaveCertificate(missing, SmallCalibration(), details, {}, reason));
+  EXPECT_TRUE(reason.startsWith(QStringLiteral("cannot read the logo"))) << reason.toStdString();
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing.pdf"));
 }
 
 TEST(document_fonts, shipped_beside_the_programs_and_loaded) {
