@@ -131,6 +131,25 @@ void AddOutputOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
   options.insert(options.end(), {output, format, certificate, plot});
 }
 
+// The register the certificate is issued into.
+void AddRegisterOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
+  auto* location =
+      app.add_option("--register", line.registerLocation,
+                     "Issue the certificate into this register (an SQLite file, created on first "
+                     "use, or a postgresql:// URI): numbered, stored with its texts, results and "
+                     "PDF, and written to the --certificate file once stored")
+          ->type_name("REGISTER");
+  auto* replaces = app.add_option("--replaces", line.replaces,
+                                  "The issued certificate that this one corrects and replaces")
+                       ->type_name("NUMBER");
+  auto* settings =
+      app.add_option("--laboratory-settings", line.laboratorySettingsFile,
+                     "The laboratory's own lines and the certificate numbers' prefix (default: "
+                     "mensuro-laboratory.json beside an SQLite register, when there)")
+          ->type_name("FILE.json");
+  options.insert(options.end(), {location, replaces, settings});
+}
+
 // The inputs of the correction's uncertainty budget and the acceptance it is judged against.
 void AddUncertaintyOptions(CLI::App& app, UncertaintyInputs& inputs, RunOptions& options) {
   auto* baselineUncertainty = AddReadOption(
@@ -179,6 +198,7 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
   AddOutputOptions(app, line, runOptions);
   AddUncertaintyOptions(app, line.uncertainty, runOptions);
   AddReviewOptions(app, line, runOptions);
+  AddRegisterOptions(app, line, runOptions);
   const std::vector<CLI::Option*> details = AddCertificateDetailsOptions(app, line.details);
   runOptions.insert(runOptions.end(), details.begin(), details.end());
   auto* list = app.add_flag("--list-baselines", line.listBaselines,
@@ -214,6 +234,13 @@ std::string CommandLineProblem(const CommandLine& line) {
   if (line.certificateFile.empty() && CertificateDetailsGiven(line.details)) {
     return "--details and the certificate's details (--laboratory, --client, --instrument-serial "
            "and the like) are used only with --certificate";
+  }
+  if (!line.registerLocation.empty() && line.certificateFile.empty()) {
+    return "--register issues a certificate: give --certificate FILE.pdf too";
+  }
+  if (line.registerLocation.empty() &&
+      (!line.replaces.empty() || !line.laboratorySettingsFile.empty())) {
+    return "--replaces and --laboratory-settings are used only with --register";
   }
   return ReductionOptionsProblem(line.reduction);
 }

@@ -39,6 +39,11 @@ struct CommandLine {
   bool field = false;  // read the measured file as a field file whatever its first line
   // What the certificate says beyond the calibration: only with --certificate.
   CertificateDetailsOptions details;
+  // The register the certificate is issued into (an SQLite file or a postgresql:// URI), the
+  // certificate the new one replaces and the laboratory's settings file; empty: none.
+  std::string registerLocation;
+  std::string replaces;
+  std::string laboratorySettingsFile;
 };
 
 // An option whose value the core reads as it is parsed, so that a malformed one is a usage

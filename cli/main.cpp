@@ -23,6 +23,7 @@
 #include "cli/process_start.h"
 #include "cli/reduce_command.h"
 #include "cli/register_command.h"
+#include "cli/register_issue.h"
 #include "cli/terminal_output.h"
 #include "core/analysis/report_text.h"
 #include "core/data/baseline_library.h"
@@ -324,8 +325,11 @@ int WriteFiles(const CommandLine& line, const ProcessedCalibration& calibration,
     return Fail(kExitUsage, "cannot write the report file '" + line.outputFile + "': " + reason);
   }
   if (documents) {
+    // A certificate issued into a register is written once the register holds it.
     const std::string certificateFile =
-        CertificateWithheld(line, calibration) ? std::string() : line.certificateFile;
+        CertificateWithheld(line, calibration) || !line.registerLocation.empty()
+            ? std::string()
+            : line.certificateFile;
     if (const std::string failure =
             (*documents)(calibration, {line.plotFile, certificateFile, details, {}});
         !failure.empty()) {
@@ -365,6 +369,13 @@ int Run(const CommandLine& line, const char* argv0,
       return Fail(kExitUsage, problem);
     }
   }
+  std::optional<IssueOrder> issue;
+  if (!line.registerLocation.empty()) {
+    issue = IssueOrderOf(line, *details, problem);
+    if (!issue) {
+      return Fail(kExitUsage, problem);
+    }
+  }
   std::optional<std::vector<Exclusion>> exclusions =
       ResolveExclusions(line.exclusions, given.measuredText, problem);
   if (!exclusions) {
@@ -382,6 +393,13 @@ int Run(const CommandLine& line, const char* argv0,
   if (const int written = WriteFiles(line, calibration, *details, documents);
       written != kExitSuccess) {
     return written;
+  }
+  if (issue && !CertificateWithheld(line, calibration)) {
+    if (const int issued = IssueCertificate(
+            *issue, calibration, InputJson(calibration.run, line, published), *documents);
+        issued != kExitSuccess) {
+      return issued;
+    }
   }
   // The report and the JSON are written as always; only then is the certificate refused.
   if (const int printed = PrintResults(line, calibration, published); printed != kExitSuccess) {
