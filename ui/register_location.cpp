@@ -27,8 +27,10 @@ QString RegisterLocation() {
   if (!fromEnvironment.isEmpty()) {
     return fromEnvironment;
   }
-  return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-      .filePath(QStringLiteral("register.sqlite"));
+  // The program's own folder of the user's data, named as its settings are, whatever the
+  // executable is called: ~/.local/share/Mensuro, or AppData\Local\Mensuro on Windows.
+  return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+      .filePath(QStringLiteral("Mensuro/register.sqlite"));
 }
 
 void RememberRegisterLocation(const QString& location) {

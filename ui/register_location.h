@@ -14,7 +14,7 @@ namespace mensuro {
 inline constexpr const char* kRegisterEnvironmentVariable = "MENSURO_REGISTER";
 
 // The register the user chose in the window (the settings' Register/location), else the one the
-// environment names, else register.sqlite in the user's data folder.
+// environment names, else register.sqlite in the program's folder of the user's data.
 QString RegisterLocation();
 // Remembers `location` as the user's choice.
 void RememberRegisterLocation(const QString& location);

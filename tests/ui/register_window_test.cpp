@@ -180,6 +180,23 @@ TEST_F(RegisterWindowTest, a_register_of_a_newer_schema_is_told_and_nothing_open
       QStringLiteral("Could not open the register ") + TextFromPath(newer) + QStringLiteral(": ")));
 }
 
+TEST(register_location, the_choice_then_the_environment_then_the_data_folder) {
+  const QByteArray environment = qgetenv(kRegisterEnvironmentVariable);
+  UserSettings().remove(QStringLiteral("Register"));
+  qunsetenv(kRegisterEnvironmentVariable);
+  EXPECT_TRUE(RegisterLocation().endsWith(QStringLiteral("/Mensuro/register.sqlite")));
+  qputenv(kRegisterEnvironmentVariable, "postgresql://lab/register");
+  EXPECT_EQ(RegisterLocation(), QStringLiteral("postgresql://lab/register"));
+  RememberRegisterLocation(QStringLiteral("/data/chosen.sqlite"));
+  EXPECT_EQ(RegisterLocation(), QStringLiteral("/data/chosen.sqlite"));
+  UserSettings().remove(QStringLiteral("Register"));
+  if (environment.isNull()) {
+    qunsetenv(kRegisterEnvironmentVariable);
+  } else {
+    qputenv(kRegisterEnvironmentVariable, environment);
+  }
+}
+
 TEST_F(RegisterWindowTest, issuing_stores_the_certificate_and_writes_the_same_pdf) {
   EnterWorkedExample(window);
   QTest::mouseClick(window.Button(kIdProcess), Qt::LeftButton);
