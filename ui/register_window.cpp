@@ -130,13 +130,6 @@ CRegisterWindow::CRegisterWindow(DialogServices& services, RegisterSession& sess
   locationRow->addWidget(location_, 1);
   locationRow->addWidget(openRegister);
 
-  auto* upper = new QSplitter(Qt::Horizontal, this);
-  upper->addWidget(BuildTable());
-  upper->addWidget(BuildDetails());
-  upper->setStretchFactor(0, 3);
-  upper->setStretchFactor(1, 2);
-  upper->setChildrenCollapsible(false);
-
   auto* charts = new QWidget(this);
   constantView_ = new QChartView(charts);
   constantView_->setObjectName(QStringLiteral("constantView"));
@@ -158,9 +151,18 @@ CRegisterWindow::CRegisterWindow(DialogServices& services, RegisterSession& sess
   chartColumn->addLayout(chartRow, 1);
   chartColumn->addWidget(changes_);
 
+  // The table across the window; below it the selected one's record beside its history.
+  auto* lower = new QSplitter(Qt::Horizontal, this);
+  lower->addWidget(BuildDetails());
+  lower->addWidget(charts);
+  lower->setStretchFactor(0, 1);
+  lower->setStretchFactor(1, 2);
+  lower->setChildrenCollapsible(false);
   auto* parts = new QSplitter(Qt::Vertical, this);
-  parts->addWidget(upper);
-  parts->addWidget(charts);
+  parts->addWidget(BuildTable());
+  parts->addWidget(lower);
+  parts->setStretchFactor(0, 2);
+  parts->setStretchFactor(1, 3);
   parts->setChildrenCollapsible(false);
 
   openCertificate_ = new QPushButton(QStringLiteral("Open Certificate"), this);
@@ -195,6 +197,10 @@ CRegisterWindow::CRegisterWindow(DialogServices& services, RegisterSession& sess
 
   const QScreen* screen = parent != nullptr ? parent->screen() : this->screen();
   resize(kFirstSize.boundedTo(screen->availableGeometry().size() - kFrameAllowance));
+  // The record and the charts get two thirds of the height, the charts two thirds of the width:
+  // the table and the record's long lines scroll instead.
+  parts->setSizes({height() / 3, height() - height() / 3});
+  lower->setSizes({width() / 3, width() - width() / 3});
   Refresh();
 }
 
@@ -316,6 +322,7 @@ void CRegisterWindow::OnSelectionChanged() {
       details_->setItem(static_cast<int>(row), 0, new QTableWidgetItem(Text(lines[row].label)));
       details_->setItem(static_cast<int>(row), 1, new QTableWidgetItem(Text(lines[row].value)));
     }
+    details_->resizeRowsToContents();
   }
   ShowHistory(entry ? entry->details.instrument.serialNumber : std::string());
 }

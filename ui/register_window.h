@@ -21,12 +21,12 @@ class RegisterSession;
 
 // The non-modal "Calibration Register" window: where the register is (with Open Register... to
 // choose another), its certificates in a table that sorts by any column and narrows to those
-// whose number, instrument, serial number or client holds the filter's text, the selected one's
-// record, and the history of its instrument as two charts (constant and scale) with a line
-// naming the changes beyond the uncertainty. Open Certificate shows the stored PDF, Reissue
-// writes it to a file, Verify checks the chain of records, Refresh reads the register again.
-// The parts are named, for finding them: location, openRegister, filter, certificates, details,
-// constantView, scaleView, changes, openCertificate, reissue, verify, refresh.
+// whose number, instrument, serial number or client holds the filter's text, and below it the
+// selected one's record beside the history of its instrument as two charts (constant and scale)
+// with a line naming the changes beyond the uncertainty. Open Certificate shows the stored PDF,
+// Reissue writes it to a file, Verify checks the chain of records, Refresh reads the register
+// again. The parts are named, for finding them: location, openRegister, filter, certificates,
+// details, constantView, scaleView, changes, openCertificate, reissue, verify, refresh.
 class CRegisterWindow : public QWidget {
   Q_OBJECT
 
