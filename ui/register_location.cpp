@@ -23,7 +23,7 @@ QString RegisterLocation() {
   if (!chosen.isEmpty()) {
     return chosen;
   }
-  const QString fromEnvironment = qEnvironmentVariable(kRegisterEnvironmentVariable);
+  const QString fromEnvironment = qEnvironmentVariable(kRegisterEnvironment);
   if (!fromEnvironment.isEmpty()) {
     return fromEnvironment;
   }

@@ -10,9 +10,6 @@
 
 namespace mensuro {
 
-// The environment variable that names a register, as for the command line.
-inline constexpr const char* kRegisterEnvironmentVariable = "MENSURO_REGISTER";
-
 // The register the user chose in the window (the settings' Register/location), else the one the
 // environment names, else register.sqlite in the program's folder of the user's data.
 QString RegisterLocation();

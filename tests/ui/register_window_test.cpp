@@ -91,6 +91,18 @@ TEST_F(RegisterWindowTest, the_button_opens_one_window_on_the_register) {
   EXPECT_TRUE(window.dialogs.messages.empty());
 }
 
+TEST_F(RegisterWindowTest, another_register_is_opened_and_remembered) {
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  const QString other = TextFromPath(scratch.path() / "other" / "register.sqlite");
+  window.dialogs.answers.push_back(other);
+  QTest::mouseClick(&Part<QPushButton>(registerWindow, "openRegister"), Qt::LeftButton);
+  EXPECT_EQ(window.dialog->Register().Location(), other);
+  EXPECT_EQ(Part<QLineEdit>(registerWindow, "location").text(), other);
+  EXPECT_EQ(RegisterLocation(), other);
+  EXPECT_TRUE(Numbers(registerWindow).empty());
+  EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
 TEST_F(RegisterWindowTest, the_filter_narrows_by_client_and_serial) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
   QTest::keyClicks(&Part<QLineEdit>(registerWindow, "filter"), QStringLiteral("geo"));
@@ -181,19 +193,19 @@ TEST_F(RegisterWindowTest, a_register_of_a_newer_schema_is_told_and_nothing_open
 }
 
 TEST(register_location, the_choice_then_the_environment_then_the_data_folder) {
-  const QByteArray environment = qgetenv(kRegisterEnvironmentVariable);
+  const QByteArray environment = qgetenv(kRegisterEnvironment);
   UserSettings().remove(QStringLiteral("Register"));
-  qunsetenv(kRegisterEnvironmentVariable);
+  qunsetenv(kRegisterEnvironment);
   EXPECT_TRUE(RegisterLocation().endsWith(QStringLiteral("/Mensuro/register.sqlite")));
-  qputenv(kRegisterEnvironmentVariable, "postgresql://lab/register");
+  qputenv(kRegisterEnvironment, "postgresql://lab/register");
   EXPECT_EQ(RegisterLocation(), QStringLiteral("postgresql://lab/register"));
   RememberRegisterLocation(QStringLiteral("/data/chosen.sqlite"));
   EXPECT_EQ(RegisterLocation(), QStringLiteral("/data/chosen.sqlite"));
   UserSettings().remove(QStringLiteral("Register"));
   if (environment.isNull()) {
-    qunsetenv(kRegisterEnvironmentVariable);
+    qunsetenv(kRegisterEnvironment);
   } else {
-    qputenv(kRegisterEnvironmentVariable, environment);
+    qputenv(kRegisterEnvironment, environment);
   }
 }
 
