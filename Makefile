@@ -74,7 +74,8 @@ screenshot: configure
 	  $(BUILD)/bin/mensuro-screenshot examples/kellerby-measured.txt \
 	  examples/kellerby-published.txt docs/mensuro-window.png docs/mensuro-plot.png \
 	  $(BUILD)/mensuro-certificate.pdf examples/seven-pillar-field.csv docs/mensuro-import.png \
-	  examples/seven-pillar-collector.txt docs/mensuro-columns.png docs/mensuro-details.png
+	  examples/seven-pillar-collector.txt docs/mensuro-columns.png docs/mensuro-details.png \
+	  docs/mensuro-register.png
 	@pdftoppm -png -r 75 -f 1 -l 1 -singlefile $(BUILD)/mensuro-certificate.pdf \
 	  docs/mensuro-certificate
 

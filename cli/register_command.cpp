@@ -19,6 +19,7 @@
 #include "core/data/file_names.h"
 #include "json/calibration_json.h"
 #include "register/calibration_register.h"
+#include "register/register_text.h"
 
 namespace mensuro::cli {
 namespace {
@@ -32,32 +33,6 @@ std::string RegisterLocation(const RegisterCommandLine& line) {
   }
   const char* const fromEnvironment = std::getenv(kRegisterEnvironment);
   return fromEnvironment != nullptr ? fromEnvironment : "";
-}
-
-std::string InstrumentName(const InstrumentDetails& instrument) {
-  std::string name = instrument.make;
-  if (!instrument.model.empty()) {
-    name += (name.empty() ? "" : " ") + instrument.model;
-  }
-  return name;
-}
-
-std::string Status(const RegisterEntry& entry) {
-  return entry.replacedBy.empty() ? "in force" : "replaced by " + entry.replacedBy;
-}
-
-// A value and its expanded uncertainty, as "+0.68 ± 1.20".
-std::string WithUncertainty(double value, double uncertainty, int decimals) {
-  return fmt::format("{:+.{}f} \u00b1 {:.{}f}", value, decimals, uncertainty, decimals);
-}
-
-std::string ConstantText(const RegisteredResults& results) {
-  return WithUncertainty(results.constantM * kMillimetresPerMetre,
-                         results.constantUncertaintyM * kMillimetresPerMetre, 2);
-}
-
-std::string ScaleText(const RegisteredResults& results) {
-  return WithUncertainty(results.scalePpm, results.scaleUncertaintyPpm, 2);
 }
 
 // Columns padded to their widest cell (counted in characters, not bytes), two blanks apart.
@@ -231,45 +206,18 @@ int List(CalibrationRegister& reg, const RegisterCommandLine& line) {
     for (const RegisterEntry& e : entries) {
       rows.push_back({e.identity.number, e.identity.issueDate, InstrumentName(e.details.instrument),
                       e.details.instrument.serialNumber, e.details.client.name,
-                      ConstantText(e.results), ScaleText(e.results), Status(e)});
+                      ConstantText(e.results), ScaleText(e.results), RegisterStatus(e)});
     }
     PrintOut(entries.empty() ? std::string("No certificates.\n") : AlignedTable(rows));
   }
   return kExitSuccess;
 }
 
-std::string ShowText(const RegisterEntry& e) {
-  const CertificateDetails& d = e.details;
+std::string ShowText(const RegisterEntry& entry) {
   std::vector<std::vector<std::string>> rows;
-  const auto row = [&rows](std::string label, const std::string& value) {
-    if (!value.empty()) {
-      rows.push_back({std::move(label) + ":", value});
-    }
-  };
-  row("Certificate", e.identity.number);
-  row("Issue date", e.identity.issueDate);
-  row("Issued at", e.issuedAt);
-  row("Status", Status(e));
-  row("Replaces", e.identity.replaces);
-  row("Laboratory", d.laboratory.name);
-  row("Client", d.client.name);
-  row("Instrument", InstrumentName(d.instrument));
-  row("Serial number", d.instrument.serialNumber);
-  row("Reflector", InstrumentName({d.reflector.make, d.reflector.model, {}}));
-  row("Prism constant",
-      d.reflector.prismConstantMm ? fmt::format("{} mm", *d.reflector.prismConstantMm) : "");
-  row("Measured by", d.measuredBy);
-  row("Checked by", d.checkedBy);
-  row("Baseline", e.baseline);
-  row("Baseline certificate", d.baselineCertificate);
-  row("Constant (mm)", ConstantText(e.results) + " (U, 95 %)");
-  row("Scale (ppm)", ScaleText(e.results) + " (U, 95 %)");
-  row("Program version", e.programVersion);
-  row("Measured text SHA-256", e.measuredSha256);
-  row("Published text SHA-256", e.publishedSha256);
-  row("Certificate PDF SHA-256", e.pdfSha256);
-  row("Record SHA-256", e.identity.recordSha256);
-  row("Previous record SHA-256", e.previousSha256);
+  for (const RegisterLine& line : RegisterEntryLines(entry)) {
+    rows.push_back({line.label + ":", line.value});
+  }
   return AlignedTable(rows);
 }
 

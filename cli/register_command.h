@@ -9,9 +9,6 @@
 
 namespace mensuro::cli {
 
-// The environment variable naming the register when --register is not given.
-inline constexpr const char* kRegisterEnvironment = "MENSURO_REGISTER";
-
 struct RegisterCommandLine {
   std::string location;  // an SQLite file or a postgresql:// URI
   std::string format = "text";

@@ -56,6 +56,9 @@ class Database {
   virtual void SetSchemaVersion(int version) = 0;
 };
 
+// The environment variable naming the register when the command line or the window names none.
+inline constexpr const char* kRegisterEnvironment = "MENSURO_REGISTER";
+
 // Whether `location` names a PostgreSQL database (a postgresql:// or postgres:// URI) rather
 // than an SQLite file.
 bool IsPostgresLocation(std::string_view location);

@@ -39,6 +39,7 @@ enum MainControlId : int {
   kIdHelp = 1032,
   kIdPlot = 1033,
   kIdNoticeSummary = 1036,
+  kIdRegister = 1037,
 };
 
 enum AboutControlId : int {

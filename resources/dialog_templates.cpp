@@ -76,6 +76,7 @@ constexpr std::array kMainControls = {
     Entry(kStaticControlId, kGroupBox, "Comments", {229, 203, 242, 45}),
     Entry(kIdAbout, kPushButton, "About", {295, 390, 50, 14}, kButton),
     Entry(kIdHelp, kPushButton, "Help", {239, 390, 50, 14}, kButton),
+    Entry(kIdRegister, kPushButton, "Register...", {184, 390, 50, 14}, kButton),
 };
 
 constexpr DialogTemplate kMainDialog{

@@ -2,9 +2,11 @@
 // two more arguments the plot window into a PNG and the certificate into a PDF; and with two
 // more the Import Field Observations dialog of a field file on the library's seven-pillar line;
 // and with two more the Columns of the Field File dialog of a data collector's export; and with
-// one more the Certificate Details dialog the certificate was written with:
+// one more the Certificate Details dialog the certificate was written with; and with one more
+// the register window on a register made on the fly, the example issued in it:
 //   mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG CERTIFICATE_PDF
-//                      [FIELD_CSV IMPORT_PNG [EXPORT_FILE COLUMNS_PNG [DETAILS_PNG]]]]
+//                      [FIELD_CSV IMPORT_PNG [EXPORT_FILE COLUMNS_PNG [DETAILS_PNG
+//                      [REGISTER_PNG]]]]]
 // Runs on any Qt platform, the offscreen one included, with example calibration conditions and
 // certificate details in settings of their own.
 
@@ -25,6 +27,7 @@
 #include "core/reduction/field_observations.h"
 #include "documents/calibration_certificate.h"
 #include "documents/document_fonts.h"
+#include "register/calibration_issue.h"
 #include "resources/control_ids.h"
 #include "ui/certificate_details_dialog.h"
 #include "ui/control_text.h"
@@ -33,6 +36,8 @@
 #include "ui/main_dialog.h"
 #include "ui/plot_window.h"
 #include "ui/qt_dialog_services.h"
+#include "ui/register_location.h"
+#include "ui/register_window.h"
 #include "ui/remembered_certificate_details.h"
 #include "ui/remembered_conditions.h"
 
@@ -121,17 +126,61 @@ bool DrawDetailsDialog(QtDialogServices& services, const CertificateDetails& det
   return dialog.grab().save(QString::fromLocal8Bit(png));
 }
 
+// The register window on a register in `folder`: the example issued as this year's calibration
+// of its instrument after two earlier ones, and another client's instrument.
+bool DrawRegisterWindow(CVerantDlg& dialog, const ProcessedCalibration& calibration,
+                        const QString& folder, const char* png) {
+  const QString location = folder + QStringLiteral("/register.sqlite");
+  RememberRegisterLocation(location);
+  const auto pdfOf = [](const CertificateIdentity& identity) {
+    return "%PDF-1.7\n% " + identity.number + "\n";
+  };
+  CertificateDetails details;
+  details.laboratory.name = "Kellerby Survey Laboratory";
+  details.client.name = "Fenwick & Daughters";
+  details.instrument = {"Halvard", "TS 2", "318447"};
+  const IssueRequest example =
+      IssueRequestOf(calibration, details, nlohmann::json::object(), "Mensuro");
+  CertificateDetails other = details;
+  other.client.name = "Northmoor County Council";
+  other.instrument = {"Halvard", "TS 5", "402210"};
+  try {
+    CalibrationRegister reg = CalibrationRegister::Open(location.toStdString());
+    IssueRequest earlier = example;
+    earlier.results.constantM = example.results.constantM - 0.0009;
+    earlier.results.scalePpm = example.results.scalePpm + 0.9;
+    reg.Issue(earlier, pdfOf, "2024-03-12");
+    reg.Issue(IssueRequestOf(calibration, other, nlohmann::json::object(), "Mensuro"), pdfOf,
+              "2025-02-20");
+    earlier.results.constantM = example.results.constantM - 0.0007;
+    earlier.results.scalePpm = example.results.scalePpm + 0.4;
+    reg.Issue(earlier, pdfOf, "2025-03-18");
+    reg.Issue(example, pdfOf, "2026-03-10");
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "mensuro-screenshot: %s\n", error.what());
+    return false;
+  }
+  qobject_cast<QPushButton*>(dialog.Control(kIdRegister))->click();
+  CRegisterWindow* window = dialog.RegisterWindow();
+  if (window == nullptr) {
+    return false;
+  }
+  window->Select("MEN-2026-0001");
+  QApplication::processEvents();
+  return window->grab().save(QString::fromLocal8Bit(png));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   UseShippedFontFolderUnlessChosen(RunningProgramFolder());
   QApplication application(argc, argv);
   LoadShippedFonts(PathFromText(QCoreApplication::applicationDirPath()));
-  if (argc != 4 && argc != 6 && argc != 8 && argc != 10 && argc != 11) {
+  if (argc != 4 && argc != 6 && argc != 8 && argc != 10 && argc != 11 && argc != 12) {
     std::fprintf(stderr,
                  "usage: mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG "
                  "CERTIFICATE_PDF [FIELD_CSV IMPORT_PNG [EXPORT_FILE COLUMNS_PNG "
-                 "[DETAILS_PNG]]]]\n");
+                 "[DETAILS_PNG [REGISTER_PNG]]]]]\n");
     return 2;
   }
   // The pictures show the same calibration conditions whoever draws them: settings of their own,
@@ -195,8 +244,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[9]);
     return 1;
   }
-  if (argc == 11 && !DrawDetailsDialog(services, details, argv[10])) {
+  if (argc >= 11 && !DrawDetailsDialog(services, details, argv[10])) {
     std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[10]);
+    return 1;
+  }
+  if (argc == 12 && !DrawRegisterWindow(dialog, *calibration, settingsFolder.path(), argv[11])) {
+    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[11]);
     return 1;
   }
   return 0;

@@ -20,10 +20,12 @@
 #include "resources/control_ids.h"
 #include "resources/dialog_templates.h"
 #include "ui/control_text.h"
+#include "ui/dialog_services.h"
 #include "ui/field_import_dialog.h"
 #include "ui/fixed_pitch_font.h"
 #include "ui/h_list_box.h"
 #include "ui/plot_window.h"
+#include "ui/register_window.h"
 
 // The icons are compiled into this library; a static library's resources are registered by
 // hand.
@@ -54,8 +56,8 @@ CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executabl
   setMinimumSize(laidOut);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   std::vector<QWidget*> bottomRow;
-  for (const int id :
-       {kIdProcess, kIdCancel, kIdPlot, kIdNoticeSummary, kIdSaveReportAs, kIdAbout, kIdHelp}) {
+  for (const int id : {kIdProcess, kIdCancel, kIdPlot, kIdNoticeSummary, kIdSaveReportAs,
+                       kIdRegister, kIdAbout, kIdHelp}) {
     bottomRow.push_back(Control(id));
   }
   growingLayout_.emplace(laidOut, *controls_.Find(kIdResultList), bottomRow);
@@ -112,6 +114,7 @@ void CVerantDlg::ConnectCommands() {
   onClick(kIdCancel, &CVerantDlg::reject);
   onClick(kIdSaveReportAs, &CVerantDlg::OnSaveReportAs);
   onClick(kIdPlot, &CVerantDlg::OnPlot);
+  onClick(kIdRegister, &CVerantDlg::OnRegister);
   onClick(kIdHelp, &CVerantDlg::OnShowHelp);
   onClick(kIdAbout, &CVerantDlg::OnAbout);
   onClick(kIdOpenPublished, &CVerantDlg::OnOpenPublished);
@@ -227,6 +230,23 @@ void CVerantDlg::WriteHeaderField(QLineEdit& field, const QString& text) {
 void CVerantDlg::OnHeaderChanged() {
   EnableMeasuredSaves(true);
   ReadHeaderFromEdits();
+}
+
+void CVerantDlg::OnRegister() {
+  if (registerWindow_ == nullptr) {
+    if (!register_.IsOpen()) {
+      const QString location = RegisterLocation();
+      if (const QString failure = register_.Open(location); !failure.isEmpty()) {
+        services_.ShowMessage(*this, QStringLiteral("Could not open the register ") + location +
+                                         QStringLiteral(": ") + failure);
+        return;
+      }
+    }
+    registerWindow_ = new CRegisterWindow(services_, register_, this);
+  }
+  registerWindow_->show();
+  registerWindow_->raise();
+  registerWindow_->activateWindow();
 }
 
 void CVerantDlg::EnablePublishedSaves(bool enabled) {

@@ -14,6 +14,7 @@
 #include "ui/calibration_state.h"
 #include "ui/dialog_builder.h"
 #include "ui/growing_layout.h"
+#include "ui/register_location.h"
 
 class QComboBox;
 class QLabel;
@@ -27,6 +28,7 @@ struct CollectedBaseline;
 struct ImportHeader;
 class CHListBox;
 class CPlotWindow;
+class CRegisterWindow;
 class DialogServices;
 
 // How saving a text to its file went.
@@ -58,6 +60,10 @@ class CVerantDlg : public QDialog {
   CalibrationState& Calibration() { return calibration_; }
   // The plot window, once Plot has opened it.
   CPlotWindow* PlotWindow() const { return plotWindow_; }
+  // The register the window has open, for issuing certificates; none until Register opens one.
+  RegisterSession& Register() { return register_; }
+  // The register window, once Register has opened it.
+  CRegisterWindow* RegisterWindow() const { return registerWindow_; }
 
   // The source of the published distances: 0 a published file, 1 the baseline library.
   void OnSourceChanged();
@@ -95,6 +101,9 @@ class CVerantDlg : public QDialog {
   void FillResultList();
   void OnSaveReportAs();
   void OnPlot();
+  // Opens the register window, opening the register first when none is open; a register that
+  // can't be opened is told and nothing else happens.
+  void OnRegister();
   void OnShowHelp();
   void OnAbout();
 
@@ -177,6 +186,9 @@ class CVerantDlg : public QDialog {
   std::optional<GrowingLayout> growingLayout_;
   // A child window of this one, made by the first Plot.
   CPlotWindow* plotWindow_ = nullptr;
+  RegisterSession register_;
+  // A child window of this one, made by the first Register.
+  CRegisterWindow* registerWindow_ = nullptr;
 
   MeasurementHeader header_;
   CalibrationState calibration_;

@@ -38,6 +38,7 @@ headings=(
   "Preparing the measured data"
   "The baseline library"
   "The window"
+  "The register window"
   "The command line"
   "Reading the report"
   "Messages and what to do"

@@ -1,0 +1,74 @@
+#include "register/register_text.h"
+
+#include <fmt/format.h>
+
+#include <utility>
+
+namespace mensuro {
+namespace {
+
+constexpr double kMillimetresPerMetre = 1000.0;
+
+std::string WithUncertainty(double value, double uncertainty, int decimals) {
+  return fmt::format("{:+.{}f} \u00b1 {:.{}f}", value, decimals, uncertainty, decimals);
+}
+
+}  // namespace
+
+std::string InstrumentName(const InstrumentDetails& instrument) {
+  std::string name = instrument.make;
+  if (!instrument.model.empty()) {
+    name += (name.empty() ? "" : " ") + instrument.model;
+  }
+  return name;
+}
+
+std::string RegisterStatus(const RegisterEntry& entry) {
+  return entry.replacedBy.empty() ? "in force" : "replaced by " + entry.replacedBy;
+}
+
+std::string ConstantText(const RegisteredResults& results) {
+  return WithUncertainty(results.constantM * kMillimetresPerMetre,
+                         results.constantUncertaintyM * kMillimetresPerMetre, 2);
+}
+
+std::string ScaleText(const RegisteredResults& results) {
+  return WithUncertainty(results.scalePpm, results.scaleUncertaintyPpm, 2);
+}
+
+std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& e) {
+  const CertificateDetails& d = e.details;
+  std::vector<RegisterLine> lines;
+  const auto line = [&lines](std::string label, std::string value) {
+    if (!value.empty()) {
+      lines.push_back({std::move(label), std::move(value)});
+    }
+  };
+  line("Certificate", e.identity.number);
+  line("Issue date", e.identity.issueDate);
+  line("Issued at", e.issuedAt);
+  line("Status", RegisterStatus(e));
+  line("Replaces", e.identity.replaces);
+  line("Laboratory", d.laboratory.name);
+  line("Client", d.client.name);
+  line("Instrument", InstrumentName(d.instrument));
+  line("Serial number", d.instrument.serialNumber);
+  line("Reflector", InstrumentName({d.reflector.make, d.reflector.model, {}}));
+  line("Prism constant",
+       d.reflector.prismConstantMm ? fmt::format("{} mm", *d.reflector.prismConstantMm) : "");
+  line("Measured by", d.measuredBy);
+  line("Checked by", d.checkedBy);
+  line("Baseline", e.baseline);
+  line("Baseline certificate", d.baselineCertificate);
+  line("Constant (mm)", ConstantText(e.results) + " (U, 95 %)");
+  line("Scale (ppm)", ScaleText(e.results) + " (U, 95 %)");
+  line("Program version", e.programVersion);
+  line("Measured text SHA-256", e.measuredSha256);
+  line("Published text SHA-256", e.publishedSha256);
+  line("Certificate PDF SHA-256", e.pdfSha256);
+  line("Record SHA-256", e.identity.recordSha256);
+  line("Previous record SHA-256", e.previousSha256);
+  return lines;
+}
+
+}  // namespace mensuro

@@ -1,0 +1,31 @@
+#pragma once
+
+// How a register entry reads, the same on the command line and in the register window.
+
+#include <string>
+#include <vector>
+
+#include "register/calibration_register.h"
+
+namespace mensuro {
+
+// Make and model, as one name.
+std::string InstrumentName(const InstrumentDetails& instrument);
+
+// "in force", or "replaced by" and the certificate that corrects it.
+std::string RegisterStatus(const RegisterEntry& entry);
+
+// Constant (mm) and scale (ppm) with their expanded uncertainties, as "+0.68 ± 1.20".
+std::string ConstantText(const RegisteredResults& results);
+std::string ScaleText(const RegisteredResults& results);
+
+struct RegisterLine {
+  std::string label;
+  std::string value;
+};
+
+// The record of one certificate as label and value, in the order shown; what it doesn't hold is
+// left out.
+std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& entry);
+
+}  // namespace mensuro

@@ -1,0 +1,247 @@
+// The register window over a register of a few certificates issued through the library, opened
+// from the main window's Register button.
+
+#include "ui/register_window.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QChart>
+#include <QScatterSeries>
+#include <QTableWidget>
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "test_window.h"
+#include "ui/certificate_issue.h"
+#include "ui/control_text.h"
+#include "ui/register_location.h"
+#include "ui/user_settings.h"
+
+namespace mensuro::test {
+namespace {
+
+// A stand-in PDF with the identity on it and bytes that are no text.
+std::string FakePdf(const CertificateIdentity& identity) {
+  return "%PDF-1.7\n" + identity.number + "\n" + identity.recordSha256 +
+         std::string("\0\xff\r\n", 4);
+}
+
+IssueRequest Request(const std::string& serial, const std::string& client, double constantMm) {
+  IssueRequest request;
+  request.details.client = {client, "1 Street"};
+  request.details.instrument = {"Maker", "TS-10", serial};
+  request.baseline = "Valley baseline";
+  request.measuredText = "measured " + serial;
+  request.publishedText = "published";
+  request.results = {2.0, 1.5, constantMm / 1000.0, 0.0008};
+  request.programVersion = "Mensuro test";
+  return request;
+}
+
+// Four certificates: SN-1 twice (its constant changing beyond U the second time), SN-2, SN-3.
+class RegisterWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RememberRegisterLocation(location);
+    CalibrationRegister reg = CalibrationRegister::Open(location.toStdString());
+    reg.Issue(Request("SN-1", "Geo Ltd", 0.5), FakePdf, "2026-01-10");
+    reg.Issue(Request("SN-2", "Hill Survey", 10.0), FakePdf, "2026-02-10");
+    reg.Issue(Request("SN-1", "Geo Ltd", 2.9), FakePdf, "2026-03-10");
+    reg.Issue(Request("SN-3", "Coast Mapping", -1.5), FakePdf, "2026-04-10");
+  }
+  void TearDown() override { UserSettings().remove(QStringLiteral("Register")); }
+
+  CRegisterWindow& OpenRegisterWindow() {
+    QTest::mouseClick(window.Button(kIdRegister), Qt::LeftButton);
+    CRegisterWindow* opened = window.dialog->RegisterWindow();
+    if (opened == nullptr) {
+      throw std::logic_error("no register window");
+    }
+    return *opened;
+  }
+
+  // The certificates' numbers in the order the table shows them.
+  static std::vector<std::string> Numbers(const CRegisterWindow& registerWindow) {
+    const auto& table = Part<QTableView>(registerWindow, "certificates");
+    std::vector<std::string> numbers;
+    for (int row = 0; row < table.model()->rowCount(); ++row) {
+      numbers.push_back(
+          table.model()->index(row, CRegisterWindow::kNumber).data().toString().toStdString());
+    }
+    return numbers;
+  }
+
+  TempDir scratch;
+  QString location = TextFromPath(scratch.path() / "register.sqlite");
+  TestWindow window;
+};
+
+TEST_F(RegisterWindowTest, the_button_opens_one_window_on_the_register) {
+  CRegisterWindow& first = OpenRegisterWindow();
+  EXPECT_EQ(&OpenRegisterWindow(), &first);
+  EXPECT_TRUE(first.isVisible());
+  EXPECT_TRUE(window.dialog->Register().IsOpen());
+  EXPECT_EQ(Part<QLineEdit>(first, "location").text(), location);
+  EXPECT_EQ(Numbers(first), (std::vector<std::string>{"MEN-2026-0001", "MEN-2026-0002",
+                                                      "MEN-2026-0003", "MEN-2026-0004"}));
+  EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
+TEST_F(RegisterWindowTest, another_register_is_opened_and_remembered) {
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  const QString other = TextFromPath(scratch.path() / "other" / "register.sqlite");
+  window.dialogs.answers.push_back(other);
+  QTest::mouseClick(&Part<QPushButton>(registerWindow, "openRegister"), Qt::LeftButton);
+  EXPECT_EQ(window.dialog->Register().Location(), other);
+  EXPECT_EQ(Part<QLineEdit>(registerWindow, "location").text(), other);
+  EXPECT_EQ(RegisterLocation(), other);
+  EXPECT_TRUE(Numbers(registerWindow).empty());
+  EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
+TEST_F(RegisterWindowTest, the_filter_narrows_by_client_and_serial) {
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  QTest::keyClicks(&Part<QLineEdit>(registerWindow, "filter"), QStringLiteral("geo"));
+  EXPECT_EQ(Numbers(registerWindow), (std::vector<std::string>{"MEN-2026-0001", "MEN-2026-0003"}));
+  Part<QLineEdit>(registerWindow, "filter").setText(QStringLiteral("sn-3"));
+  EXPECT_EQ(Numbers(registerWindow), (std::vector<std::string>{"MEN-2026-0004"}));
+}
+
+TEST_F(RegisterWindowTest, the_constant_sorts_as_a_number) {
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  Part<QTableView>(registerWindow, "certificates")
+      .sortByColumn(CRegisterWindow::kConstant, Qt::AscendingOrder);
+  // -1.5, 0.5, 2.9, 10.0 mm; as texts 10.0 would come before 2.9.
+  EXPECT_EQ(Numbers(registerWindow), (std::vector<std::string>{"MEN-2026-0004", "MEN-2026-0001",
+                                                               "MEN-2026-0003", "MEN-2026-0002"}));
+}
+
+TEST_F(RegisterWindowTest, the_selected_one_shows_its_record_and_its_instruments_history) {
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  registerWindow.Select("MEN-2026-0003");
+  const auto& details = Part<QTableWidget>(registerWindow, "details");
+  std::vector<std::string> lines;
+  for (int row = 0; row < details.rowCount(); ++row) {
+    lines.push_back(
+        (details.item(row, 0)->text() + QStringLiteral(": ") + details.item(row, 1)->text())
+            .toStdString());
+  }
+  EXPECT_EQ(lines.at(0), "Certificate: MEN-2026-0003");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Constant (mm): +2.90 \u00b1 0.80 (U, 95 %)"),
+            lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Client: Geo Ltd"), lines.end());
+
+  // SN-1's two calibrations, one marker each (a change marked apart); 0.5 mm to 2.9 mm is
+  // beyond U.
+  for (const char* view : {"constantView", "scaleView"}) {
+    int points = 0;
+    for (QAbstractSeries* series : Part<QChartView>(registerWindow, view).chart()->series()) {
+      if (const auto* markers = qobject_cast<QScatterSeries*>(series)) {
+        points += markers->count();
+      }
+    }
+    EXPECT_EQ(points, 2) << view;
+  }
+  EXPECT_EQ(Part<QLabel>(registerWindow, "changes").text().toStdString(),
+            "Changed beyond the uncertainty (E_n > 1): constant at MEN-2026-0003 (2026-03-10, "
+            "E_n 2.12).");
+}
+
+TEST_F(RegisterWindowTest, reissue_and_open_write_the_stored_bytes) {
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  registerWindow.Select("MEN-2026-0002");
+  const std::string stored =
+      *CalibrationRegister::Open(location.toStdString()).CertificatePdf("MEN-2026-0002");
+  const std::filesystem::path reissued = scratch.path() / "copy.pdf";
+  window.dialogs.answers.push_back(TextFromPath(reissued));
+  QTest::mouseClick(&Part<QPushButton>(registerWindow, "reissue"), Qt::LeftButton);
+  EXPECT_EQ(ReadBytes(reissued), stored);
+
+  QTest::mouseClick(&Part<QPushButton>(registerWindow, "openCertificate"), Qt::LeftButton);
+  ASSERT_EQ(window.dialogs.opened.size(), 1u);
+  EXPECT_EQ(ReadBytes(PathFromText(window.dialogs.opened.front())), stored);
+  EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
+TEST_F(RegisterWindowTest, verify_reports_the_records_checked) {
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  QTest::mouseClick(&Part<QPushButton>(registerWindow, "verify"), Qt::LeftButton);
+  ASSERT_EQ(window.dialogs.messages.size(), 1u);
+  EXPECT_EQ(window.dialogs.messages.front().toStdString(),
+            "The register is intact: 4 records, each matching its hash and the record before it.");
+}
+
+TEST_F(RegisterWindowTest, a_register_of_a_newer_schema_is_told_and_nothing_opens) {
+  const std::filesystem::path newer = scratch.path() / "newer.sqlite";
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(newer.string().c_str(), &db), SQLITE_OK);
+  const int set = sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  ASSERT_EQ(set, SQLITE_OK);
+  RememberRegisterLocation(TextFromPath(newer));
+
+  QTest::mouseClick(window.Button(kIdRegister), Qt::LeftButton);
+  EXPECT_EQ(window.dialog->RegisterWindow(), nullptr);
+  EXPECT_FALSE(window.dialog->Register().IsOpen());
+  ASSERT_EQ(window.dialogs.messages.size(), 1u);
+  EXPECT_TRUE(window.dialogs.messages.front().startsWith(
+      QStringLiteral("Could not open the register ") + TextFromPath(newer) + QStringLiteral(": ")));
+}
+
+TEST(register_location, the_choice_then_the_environment_then_the_data_folder) {
+  const QByteArray environment = qgetenv(kRegisterEnvironment);
+  UserSettings().remove(QStringLiteral("Register"));
+  qunsetenv(kRegisterEnvironment);
+  EXPECT_TRUE(RegisterLocation().endsWith(QStringLiteral("/Mensuro/register.sqlite")));
+  qputenv(kRegisterEnvironment, "postgresql://lab/register");
+  EXPECT_EQ(RegisterLocation(), QStringLiteral("postgresql://lab/register"));
+  RememberRegisterLocation(QStringLiteral("/data/chosen.sqlite"));
+  EXPECT_EQ(RegisterLocation(), QStringLiteral("/data/chosen.sqlite"));
+  UserSettings().remove(QStringLiteral("Register"));
+  if (environment.isNull()) {
+    qunsetenv(kRegisterEnvironment);
+  } else {
+    qputenv(kRegisterEnvironment, environment);
+  }
+}
+
+TEST_F(RegisterWindowTest, issuing_stores_the_certificate_and_writes_the_same_pdf) {
+  EnterWorkedExample(window);
+  QTest::mouseClick(window.Button(kIdProcess), Qt::LeftButton);
+  const ProcessedCalibration* calibration = window.dialog->Calibration().Calibration();
+  ASSERT_NE(calibration, nullptr);
+  CalibrationRegister reg = CalibrationRegister::Open(location.toStdString());
+  CertificateDetails details;
+  details.instrument = {"Maker", "TS-10", "SN-9"};
+
+  const std::filesystem::path file = scratch.path() / "issued.pdf";
+  const IssuedCertificate issued =
+      IssueCertificate(reg, *calibration, details, "Mensuro test", FakePdf, file);
+  EXPECT_EQ(issued.failure, "");
+  ASSERT_FALSE(issued.number.empty());
+  EXPECT_EQ(ReadBytes(file), reg.CertificatePdf(issued.number).value_or(""));
+  EXPECT_EQ(reg.History("SN-9").size(), 1u);
+
+  // Nothing is issued when the PDF can't be made.
+  const IssuedCertificate refused = IssueCertificate(
+      reg, *calibration, details, "Mensuro test",
+      [](const CertificateIdentity&) -> std::string { throw std::runtime_error("no fonts"); },
+      scratch.path() / "refused.pdf");
+  EXPECT_EQ(refused.number, "");
+  EXPECT_EQ(refused.failure, "The certificate was not issued: no fonts");
+  EXPECT_EQ(reg.History("SN-9").size(), 1u);
+
+  // A file that can't be written leaves the certificate issued, and says so.
+  const IssuedCertificate unwritten = IssueCertificate(reg, *calibration, details, "Mensuro test",
+                                                       FakePdf, scratch.path() / "no" / "such.pdf");
+  EXPECT_FALSE(unwritten.number.empty());
+  EXPECT_NE(unwritten.failure.find(unwritten.number + " was issued"), std::string::npos);
+  EXPECT_EQ(reg.History("SN-9").size(), 2u);
+}
+
+}  // namespace
+}  // namespace mensuro::test
