@@ -78,7 +78,8 @@ bool DrawImportDialog(QtDialogServices& services, const char* fieldPath, const c
                            .comment = {},
                            .edmDescription = QStringLiteral("Total station 2 mm + 2 ppm"),
                            .constantError = QStringLiteral("2.00"),
-                           .ppmError = QStringLiteral("2.00")}},
+                           .ppmError = QStringLiteral("2.00")},
+                          QString()},
                          nullptr);
   import.ShowCarrier(EdmCarrier{0.658, ReferenceAtmosphere { 12.0, 1013.25, 60.0 }});
   import.show();
