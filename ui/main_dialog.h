@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/analysis/report_text.h"
+#include "core/certificate/certificate_details.h"
 #include "core/data/data_file_text.h"
 #include "core/data/measurement_header.h"
 #include "ui/calibration_state.h"
@@ -24,6 +25,7 @@ class QPushButton;
 
 namespace mensuro {
 
+class CalibrationRegister;
 struct CollectedBaseline;
 struct ImportHeader;
 class CHListBox;
@@ -147,6 +149,10 @@ class CVerantDlg : public QDialog {
   // A Process refused before the texts were read, for `message`, which is shown.
   void FailProcess(const QString& message);
   void SaveCertificateAs(const QString& fileName);
+  // Issues the certificate into the open register and writes the stored PDF to `fileName`,
+  // saying which number it got or why it failed.
+  void IssueIntoRegister(CalibrationRegister& reg, const ProcessedCalibration& calibration,
+                         const CertificateDetails& details, const QString& fileName);
   // The `3:uncertainty=` line of a baseline loaded from the library `libraryName`, when it has
   // one, as the remembered baseline uncertainty; one that doesn't read is told and left out.
   void RememberLibraryUncertainty(const CollectedBaseline& collected, const QString& libraryName);

@@ -3,6 +3,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -16,11 +18,13 @@
 #include "resources/version_info.h"
 #include "ui/about_box.h"
 #include "ui/certificate_details_dialog.h"
+#include "ui/certificate_issue.h"
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
 #include "ui/h_list_box.h"
 #include "ui/main_dialog.h"
 #include "ui/plot_window.h"
+#include "ui/register_window.h"
 #include "ui/remembered_certificate_details.h"
 #include "ui/remembered_conditions.h"
 
@@ -204,10 +208,42 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
     return;
   }
   RememberCertificateDetails(details.Details());
+  if (CalibrationRegister* reg = register_.Register(); reg != nullptr) {
+    IssueIntoRegister(*reg, *calibration, details.Details(), fileName);
+    return;
+  }
   QString reason;
   if (!SaveCertificate(fileName, *calibration, details.Details(), {}, reason)) {
     services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName +
                                      QStringLiteral(": ") + reason);
+  }
+}
+
+void CVerantDlg::IssueIntoRegister(CalibrationRegister& reg,
+                                   const ProcessedCalibration& calibration,
+                                   const CertificateDetails& details, const QString& fileName) {
+  const auto pdfOf = [&](const CertificateIdentity& identity) {
+    QString reason;
+    std::optional<std::string> pdf = CertificatePdf(calibration, details, identity, reason);
+    if (!pdf) {
+      throw std::runtime_error(reason.toStdString());
+    }
+    return std::move(*pdf);
+  };
+  const std::optional<VersionInfo> version = ReadVersionInfo();
+  const IssuedCertificate issued =
+      IssueCertificate(reg, calibration, details,
+                       version ? version->productName + " " + version->productVersion : "", pdfOf,
+                       PathFromText(fileName));
+  if (registerWindow_ != nullptr) {
+    registerWindow_->Refresh();
+  }
+  if (!issued.failure.empty()) {
+    services_.ShowMessage(*this, QString::fromStdString(issued.failure));
+  } else {
+    services_.ShowMessage(*this, QStringLiteral("Certificate %1 is issued into the register and "
+                                                "written to %2.")
+                                     .arg(QString::fromStdString(issued.number), fileName));
   }
 }
 

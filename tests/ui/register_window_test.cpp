@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <QChart>
+#include <QDialogButtonBox>
 #include <QScatterSeries>
 #include <QTableWidget>
 #include <algorithm>
@@ -241,6 +242,31 @@ TEST_F(RegisterWindowTest, issuing_stores_the_certificate_and_writes_the_same_pd
   EXPECT_FALSE(unwritten.number.empty());
   EXPECT_NE(unwritten.failure.find(unwritten.number + " was issued"), std::string::npos);
   EXPECT_EQ(reg.History("SN-9").size(), 2u);
+}
+
+// With a register open, saving the certificate from the main window issues it: the next number,
+// the real PDF stored, the same bytes in the file, the register window showing it.
+TEST_F(RegisterWindowTest, the_main_windows_certificate_is_issued_into_the_open_register) {
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  EnterWorkedExample(window);
+  QTest::mouseClick(window.Button(kIdProcess), Qt::LeftButton);
+  const std::filesystem::path file = scratch.path() / "issued.pdf";
+  window.dialogs.answers = {TextFromPath(file)};
+  window.dialogs.whileShown = [](QDialog& shown) {
+    QTest::mouseClick(shown.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                      Qt::LeftButton);
+  };
+  window.dialog->OnSaveReportAs();
+  ASSERT_EQ(window.dialogs.messages.size(), 1u);
+  EXPECT_TRUE(
+      window.dialogs.messages[0].startsWith(QStringLiteral("Certificate MEN-2026-0005 is issued")))
+      << window.dialogs.messages[0].toStdString();
+  const std::optional<std::string> stored =
+      CalibrationRegister::Open(location.toStdString()).CertificatePdf("MEN-2026-0005");
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_TRUE(stored->starts_with("%PDF-"));
+  EXPECT_EQ(ReadBytes(file), *stored);
+  EXPECT_EQ(Numbers(registerWindow).size(), 5u);
 }
 
 }  // namespace
