@@ -245,6 +245,13 @@ std::string EnText(const std::optional<double>& en) {
   return en ? fmt::format("{:.2f}", *en) : std::string("-");
 }
 
+// The instrument as its latest calibration names it: "Geodimetric TS 16 serial 1864207".
+std::string HistoryTitle(const std::vector<HistoryPoint>& history) {
+  const InstrumentDetails& instrument = history.back().entry.details.instrument;
+  const std::string name = InstrumentName(instrument);
+  return (name.empty() ? "" : name + " ") + "serial " + instrument.serialNumber;
+}
+
 int History(CalibrationRegister& reg, const RegisterCommandLine& line, const char* argv0) {
   const std::vector<HistoryPoint> history = reg.History(line.serial);
   if (history.empty()) {
@@ -260,9 +267,7 @@ int History(CalibrationRegister& reg, const RegisterCommandLine& line, const cha
     }
     PrintOut(JsonText(list));
   } else {
-    const InstrumentDetails& instrument = history.back().entry.details.instrument;
-    std::string text = fmt::format("History of {} serial {}\n\n", InstrumentName(instrument),
-                                   instrument.serialNumber);
+    std::string text = "History of " + HistoryTitle(history) + "\n\n";
     std::vector<std::vector<std::string>> rows = {
         {"Issued", "Certificate", "Constant (mm)", "E_n", "Scale (ppm)", "E_n", "Change"}};
     for (const HistoryPoint& p : history) {
@@ -292,10 +297,8 @@ int History(CalibrationRegister& reg, const RegisterCommandLine& line, const cha
     if (!writer) {
       return Fail(kExitUsage, reason);
     }
-    const InstrumentDetails& instrument = history.back().entry.details.instrument;
-    const std::string title =
-        fmt::format("{} serial {}", InstrumentName(instrument), instrument.serialNumber);
-    if (const std::string failure = (*writer)(history, title, line.plotFile); !failure.empty()) {
+    if (const std::string failure = (*writer)(history, HistoryTitle(history), line.plotFile);
+        !failure.empty()) {
       return Fail(kExitUsage, failure);
     }
   }

@@ -1,0 +1,161 @@
+// mensuro-cli and the register: issuing numbered certificates, what `register` prints of them,
+// the stored PDF written again byte for byte, a correction, the history and the chain of hashes
+// checked after an edit made with SQLite's own tool.
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_run.h"
+
+namespace mensuro::test {
+namespace {
+
+const std::string kBaseline = "Example seven-pillar line 600 m";
+const std::string kMeasured = std::string(MENSURO_EXAMPLES_DIR) + "/seven-pillar-measured.txt";
+const std::string kDetails = std::string(MENSURO_EXAMPLES_DIR) + "/certificate-details.json";
+
+CliRun RunSevenPillar(const TempDir& dir, std::vector<std::string> extra) {
+  std::vector<std::string> args = {kMeasured, "--baseline", kBaseline, "--library",
+                                   MENSURO_SHIPPED_LIBRARY};
+  args.insert(args.end(), extra.begin(), extra.end());
+  return RunCli(dir, args);
+}
+
+CliRun Register(const TempDir& dir, std::vector<std::string> args) {
+  args.insert(args.begin(), "register");
+  args.insert(args.end(), {"--register", "register.sqlite"});
+  return RunCli(dir, args);
+}
+
+std::string ThisYear() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+#ifdef _WIN32
+  gmtime_s(&utc, &now);
+#else
+  gmtime_r(&now, &utc);
+#endif
+  return std::to_string(1900 + utc.tm_year);
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(cli_register, issues_lists_shows_reissues_replaces_and_verifies) {
+  const TempDir dir;
+  // The laboratory's settings beside the register give the numbers' prefix.
+  std::ofstream(dir.path() / "mensuro-laboratory.json")
+      << R"({"laboratory": {"name": "Kellerby Laboratory"}, "certificatePrefix": "KSL"})";
+  const std::string first = "KSL-" + ThisYear() + "-0001";
+  const std::string second = "KSL-" + ThisYear() + "-0002";
+
+  const CliRun plain = RunSevenPillar(dir, {});
+  const CliRun issued = RunSevenPillar(
+      dir, {"--register", "register.sqlite", "--details", kDetails, "--certificate", "a.pdf"});
+  ASSERT_EQ(issued.exitCode, 0) << issued.err;
+  EXPECT_EQ(issued.out, plain.out);  // the report as always
+  EXPECT_EQ(issued.err, "mensuro-cli: issued certificate " + first + "\n");
+  ASSERT_TRUE(std::filesystem::exists(dir.path() / "a.pdf"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / ("a.pdf." + first + ".part")));
+
+  const CliRun corrected =
+      RunSevenPillar(dir, {"--register", "register.sqlite", "--details", kDetails, "--client",
+                           "Corrected Client", "--replaces", first, "--certificate", "b.pdf"});
+  ASSERT_EQ(corrected.exitCode, 0) << corrected.err;
+
+  const CliRun csv = Register(dir, {"list", "--format", "csv"});
+  ASSERT_EQ(csv.exitCode, 0) << csv.err;
+  EXPECT_TRUE(Contains(csv.out, "number,issueDate,instrumentMake")) << csv.out;
+  EXPECT_TRUE(Contains(csv.out, first + "," + ThisYear())) << csv.out;
+  EXPECT_TRUE(Contains(csv.out, ",," + second + ",")) << csv.out;  // replaced by the second
+  EXPECT_TRUE(Contains(csv.out, "Corrected Client,")) << csv.out;
+  const CliRun byClient = Register(dir, {"list", "--client", "Corrected Client"});
+  EXPECT_TRUE(Contains(byClient.out, second) && !Contains(byClient.out, first)) << byClient.out;
+
+  const CliRun shown = Register(dir, {"show", second});
+  ASSERT_EQ(shown.exitCode, 0) << shown.err;
+  for (const std::string part : {"Replaces:", "Serial number:", "1864207", "Record SHA-256:"}) {
+    EXPECT_TRUE(Contains(shown.out, part)) << "missing " << part << " in\n" << shown.out;
+  }
+  EXPECT_TRUE(Contains(Register(dir, {"show", first}).out, "replaced by " + second));
+
+  // The stored certificate, written again, is the file issued, byte for byte.
+  ASSERT_EQ(Register(dir, {"reissue", first, "--certificate", "again.pdf"}).exitCode, 0);
+  EXPECT_EQ(ReadBytes(dir.path() / "again.pdf"), ReadBytes(dir.path() / "a.pdf"));
+#ifndef _WIN32  // poppler's pdftotext and SQLite's own tool are the build machine's
+  const CliRun text = RunShell(dir, "pdftotext a.pdf -");
+  EXPECT_TRUE(Contains(text.out, first)) << text.out;
+  const std::string replacing = RunShell(dir, "pdftotext b.pdf -").out;
+  EXPECT_TRUE(Contains(replacing, "Replaces:") && Contains(replacing, first)) << replacing;
+
+  const CliRun intact = Register(dir, {"verify"});
+  EXPECT_EQ(intact.exitCode, 0) << intact.err;
+  EXPECT_TRUE(Contains(intact.out, "intact: 2 records")) << intact.out;
+  // An edit behind the program's back, with SQLite's own tool, is named.
+  ASSERT_EQ(RunShell(dir,
+                     "sqlite3 register.sqlite \"UPDATE calibrations SET client_name = "
+                     "'Someone Else' WHERE number = '" +
+                         first + "'\"")
+                .exitCode,
+            0);
+  const CliRun broken = Register(dir, {"verify"});
+  EXPECT_EQ(broken.exitCode, 1);
+  EXPECT_TRUE(Contains(broken.out, "certificate " + first + " no longer matches")) << broken.out;
+#endif
+}
+
+TEST(cli_register, history_in_date_order_with_its_normalised_errors_and_plot) {
+  const TempDir dir;
+  for (const std::string pdf : {"a.pdf", "b.pdf"}) {
+    ASSERT_EQ(RunSevenPillar(dir, {"--register", "register.sqlite", "--instrument-serial", "SN 77",
+                                   "--certificate", pdf})
+                  .exitCode,
+              0);
+  }
+  const CliRun history = Register(dir, {"history", "SN 77", "--plot", "history.svg"});
+  ASSERT_EQ(history.exitCode, 0) << history.err;
+  EXPECT_TRUE(history.out.starts_with("History of serial SN 77\n")) << history.out;
+  // The first has nothing to compare with; the second, the same calibration again, E_n 0.
+  EXPECT_TRUE(Contains(history.out, "-0001")) << history.out;
+  EXPECT_TRUE(Contains(history.out, "0.00")) << history.out;
+  EXPECT_FALSE(Contains(history.out, "changed beyond its uncertainty\n")) << history.out;
+  EXPECT_TRUE(ReadBytes(dir.path() / "history.svg").starts_with("<?xml"));
+  const CliRun json = Register(dir, {"history", "SN 77", "--format", "json"});
+  EXPECT_TRUE(Contains(json.out, "\"constantEn\": null")) << json.out;
+  EXPECT_TRUE(Contains(json.out, "\"constantEn\": 0")) << json.out;
+}
+
+TEST(cli_register, refusals_name_what_is_wrong_and_write_nothing) {
+  const TempDir dir;
+  const CliRun noCertificate = RunSevenPillar(dir, {"--register", "register.sqlite"});
+  EXPECT_EQ(noCertificate.exitCode, 2);
+  EXPECT_TRUE(Contains(noCertificate.err, "--register issues a certificate")) << noCertificate.err;
+
+  const CliRun missing = Register(dir, {"list"});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_TRUE(Contains(missing.err, "there is no register 'register.sqlite'")) << missing.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "register.sqlite"));
+
+  const CliRun unknown = RunSevenPillar(dir, {"--register", "register.sqlite", "--replaces",
+                                              "MEN-2020-0001", "--certificate", "c.pdf"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_TRUE(Contains(unknown.err, "no certificate issued: ")) << unknown.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));
+  EXPECT_EQ(Register(dir, {"show", "MEN-2020-0001"}).exitCode, 2);
+#ifndef _WIN32
+  // A register of a later schema is refused as it stands.
+  ASSERT_EQ(RunShell(dir, "sqlite3 register.sqlite 'PRAGMA user_version = 99'").exitCode, 0);
+  const CliRun newer = Register(dir, {"list"});
+  EXPECT_EQ(newer.exitCode, 2);
+  EXPECT_TRUE(Contains(newer.err, "newer version of Mensuro")) << newer.err;
+#endif
+}
+
+}  // namespace
+}  // namespace mensuro::test
