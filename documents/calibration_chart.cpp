@@ -42,18 +42,6 @@ QString Latin1(const std::string& bytes) {
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-std::unique_ptr<QChart> PlainChart(const QString& title) {
-  auto chart = std::make_unique<QChart>();
-  chart->setTitle(title);
-  chart->setAnimationOptions(QChart::NoAnimation);
-  chart->setBackgroundRoundness(0);
-  chart->setDropShadowEnabled(false);
-  chart->legend()->setAlignment(Qt::AlignBottom);
-  chart->setTitleFont(WithoutLigatures(chart->titleFont()));
-  chart->legend()->setFont(WithoutLigatures(chart->legend()->font()));
-  return chart;
-}
-
 struct MarkerStyle {
   QString name;  // in the legend
   QScatterSeries::MarkerShape shape;
@@ -307,6 +295,18 @@ void WrapLegend(QChart& chart) {
 }
 
 }  // namespace
+
+std::unique_ptr<QChart> PlainChart(const QString& title) {
+  auto chart = std::make_unique<QChart>();
+  chart->setTitle(title);
+  chart->setAnimationOptions(QChart::NoAnimation);
+  chart->setBackgroundRoundness(0);
+  chart->setDropShadowEnabled(false);
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  chart->setTitleFont(WithoutLigatures(chart->titleFont()));
+  chart->legend()->setFont(WithoutLigatures(chart->legend()->font()));
+  return chart;
+}
 
 std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data) {
   auto chart = PlainChart(Latin1(data.title));

@@ -14,6 +14,10 @@ class QScatterSeries;
 
 namespace mensuro {
 
+// A chart under `title` as every chart of ours is drawn: still, square-cornered, without a
+// shadow, its legend below, its lettering without ligatures.
+std::unique_ptr<QChart> PlainChart(const QString& title);
+
 // Published minus observed against the published distance: every observation as a dot, every
 // pair's mean as a marker (flagged pairs and outliers each in a shape and colour of their own,
 // named), the fitted line and the dashed flag limits, with legend, axis titles and the title of

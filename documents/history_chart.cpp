@@ -18,6 +18,7 @@
 #include <cmath>
 #include <limits>
 
+#include "documents/calibration_chart.h"
 #include "documents/document_fonts.h"
 
 namespace mensuro {
@@ -89,14 +90,8 @@ bool ChangedBeyondUncertainty(const HistoryPoint& point, HistoryQuantity quantit
 std::unique_ptr<QChart> MakeHistoryChart(const std::vector<HistoryPoint>& history,
                                          HistoryQuantity quantity) {
   const bool constant = quantity == HistoryQuantity::kConstant;
-  auto chart = std::make_unique<QChart>();
-  chart->setTitle(constant ? QStringLiteral("Constant error") : QStringLiteral("Scale error"));
-  chart->setAnimationOptions(QChart::NoAnimation);
-  chart->setBackgroundRoundness(0);
-  chart->setDropShadowEnabled(false);
-  chart->legend()->setAlignment(Qt::AlignBottom);
-  chart->setTitleFont(WithoutLigatures(chart->titleFont()));
-  chart->legend()->setFont(WithoutLigatures(chart->legend()->font()));
+  std::unique_ptr<QChart> chart =
+      PlainChart(constant ? QStringLiteral("Constant error") : QStringLiteral("Scale error"));
 
   QLineSeries* trend = AddLine(*chart, QString(), kValueColour.lighter(150), 1.0);
   QScatterSeries* values = AddPoints(*chart, QStringLiteral("Calibration"), kValueColour,

@@ -13,18 +13,6 @@
 namespace mensuro::test {
 namespace {
 
-const std::string kBaseline = "Example seven-pillar line 600 m";
-const std::string kMeasured = std::string(MENSURO_EXAMPLES_DIR) + "/seven-pillar-measured.txt";
-const std::string kDetails = std::string(MENSURO_EXAMPLES_DIR) + "/certificate-details.json";
-
-// A calibration of the seven-pillar example against the shipped library, with `extra`.
-CliRun RunSevenPillar(const TempDir& dir, std::vector<std::string> extra) {
-  std::vector<std::string> args = {kMeasured, "--baseline", kBaseline, "--library",
-                                   MENSURO_SHIPPED_LIBRARY};
-  args.insert(args.end(), extra.begin(), extra.end());
-  return RunCli(dir, args);
-}
-
 // The certificate's text with its words joined by single blanks, read back by pdftotext.
 std::string CertificateWords(const TempDir& dir, const std::string& pdf) {
   const CliRun text = RunShell(dir, "pdftotext " + pdf + " -");
@@ -48,7 +36,7 @@ TEST(cli_certificate_details, the_file_the_options_over_it_and_the_library_line)
   const TempDir dir;
   const CliRun plain = RunSevenPillar(dir, {});
   const CliRun run = RunSevenPillar(
-      dir, {"--certificate", "c.pdf", "--details", kDetails, "--client", "Other Client Ltd",
+      dir, {"--certificate", "c.pdf", "--details", kExampleDetails, "--client", "Other Client Ltd",
             "--prism-constant", "-30", "--checked-by", "C. Third"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, plain.out);

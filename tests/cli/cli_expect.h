@@ -18,6 +18,21 @@ inline bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
+// The seven-pillar example and a complete certificate details file, as shipped.
+inline const std::string kSevenPillarMeasured =
+    std::string(MENSURO_EXAMPLES_DIR) + "/seven-pillar-measured.txt";
+inline const std::string kSevenPillarBaseline = "Example seven-pillar line 600 m";
+inline const std::string kExampleDetails =
+    std::string(MENSURO_EXAMPLES_DIR) + "/certificate-details.json";
+
+// A calibration of the seven-pillar example against the shipped library, with `extra`.
+inline CliRun RunSevenPillar(const TempDir& dir, const std::vector<std::string>& extra) {
+  std::vector<std::string> args = {kSevenPillarMeasured, "--baseline", kSevenPillarBaseline,
+                                   "--library", MENSURO_SHIPPED_LIBRARY};
+  args.insert(args.end(), extra.begin(), extra.end());
+  return RunCli(dir, args);
+}
+
 // Usage and file errors: exit 2, nothing on stdout, one stderr line mentioning `what`.
 inline void ExpectOneErrorLine(const CliRun& run, std::string_view what) {
   EXPECT_EQ(run.exitCode, 2);

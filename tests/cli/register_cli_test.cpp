@@ -10,21 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_expect.h"
 #include "cli/cli_run.h"
 
 namespace mensuro::test {
 namespace {
-
-const std::string kBaseline = "Example seven-pillar line 600 m";
-const std::string kMeasured = std::string(MENSURO_EXAMPLES_DIR) + "/seven-pillar-measured.txt";
-const std::string kDetails = std::string(MENSURO_EXAMPLES_DIR) + "/certificate-details.json";
-
-CliRun RunSevenPillar(const TempDir& dir, std::vector<std::string> extra) {
-  std::vector<std::string> args = {kMeasured, "--baseline", kBaseline, "--library",
-                                   MENSURO_SHIPPED_LIBRARY};
-  args.insert(args.end(), extra.begin(), extra.end());
-  return RunCli(dir, args);
-}
 
 CliRun Register(const TempDir& dir, std::vector<std::string> args) {
   args.insert(args.begin(), "register");
@@ -43,10 +33,6 @@ std::string ThisYear() {
   return std::to_string(1900 + utc.tm_year);
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 TEST(cli_register, issues_lists_shows_reissues_replaces_and_verifies) {
   const TempDir dir;
   // The laboratory's settings beside the register give the numbers' prefix.
@@ -56,17 +42,17 @@ TEST(cli_register, issues_lists_shows_reissues_replaces_and_verifies) {
   const std::string second = "KSL-" + ThisYear() + "-0002";
 
   const CliRun plain = RunSevenPillar(dir, {});
-  const CliRun issued = RunSevenPillar(
-      dir, {"--register", "register.sqlite", "--details", kDetails, "--certificate", "a.pdf"});
+  const CliRun issued = RunSevenPillar(dir, {"--register", "register.sqlite", "--details",
+                                             kExampleDetails, "--certificate", "a.pdf"});
   ASSERT_EQ(issued.exitCode, 0) << issued.err;
   EXPECT_EQ(issued.out, plain.out);  // the report as always
   EXPECT_EQ(issued.err, "mensuro-cli: issued certificate " + first + "\n");
   ASSERT_TRUE(std::filesystem::exists(dir.path() / "a.pdf"));
   EXPECT_FALSE(std::filesystem::exists(dir.path() / ("a.pdf." + first + ".part")));
 
-  const CliRun corrected =
-      RunSevenPillar(dir, {"--register", "register.sqlite", "--details", kDetails, "--client",
-                           "Corrected Client", "--replaces", first, "--certificate", "b.pdf"});
+  const CliRun corrected = RunSevenPillar(
+      dir, {"--register", "register.sqlite", "--details", kExampleDetails, "--client",
+            "Corrected Client", "--replaces", first, "--certificate", "b.pdf"});
   ASSERT_EQ(corrected.exitCode, 0) << corrected.err;
 
   const CliRun csv = Register(dir, {"list", "--format", "csv"});
