@@ -81,7 +81,10 @@ std::string CsvTable(const std::vector<std::vector<std::string>>& rows) {
   for (const auto& row : rows) {
     std::string line;
     for (std::size_t i = 0; i < row.size(); ++i) {
-      line += (i > 0 ? "," : "") + CsvCell(row[i]);
+      if (i > 0) {
+        line += ',';
+      }
+      line += CsvCell(row[i]);
     }
     text += line + "\r\n";
   }

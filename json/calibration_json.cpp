@@ -54,7 +54,11 @@ class DocumentWriter {
       out_ << (empty ? "[\n" : ",\n") << std::string(2 * kIndent, ' ') << NestedText(*element, 2);
       empty = false;
     }
-    out_ << (empty ? "[]" : "\n" + std::string(kIndent, ' ') + "]");
+    if (empty) {
+      out_ << "[]";
+    } else {
+      out_ << '\n' << std::string(kIndent, ' ') << ']';
+    }
   }
 
   void Close() { out_ << "\n}\n"; }
