@@ -211,7 +211,9 @@ int List(CalibrationRegister& reg, const RegisterCommandLine& line) {
                       e.details.instrument.serialNumber, e.details.client.name,
                       ConstantText(e.results), ScaleText(e.results), RegisterStatus(e)});
     }
-    PrintOut(entries.empty() ? std::string("No certificates.\n") : AlignedTable(rows));
+    // Names come from the register as typed: control characters are shown, not sent.
+    PrintOut(
+        TerminalText(entries.empty() ? std::string("No certificates.\n") : AlignedTable(rows)));
   }
   return kExitSuccess;
 }
@@ -229,7 +231,8 @@ int Show(CalibrationRegister& reg, const RegisterCommandLine& line) {
   if (!entry) {
     return Fail(kExitUsage, "the register holds no certificate " + line.number);
   }
-  PrintOut(line.format == "json" ? JsonText(EntryJson(*entry, true)) : ShowText(*entry));
+  PrintOut(line.format == "json" ? JsonText(EntryJson(*entry, true))
+                                 : TerminalText(ShowText(*entry)));
   return kExitSuccess;
 }
 
@@ -292,7 +295,7 @@ int History(CalibrationRegister& reg, const RegisterCommandLine& line, const cha
     text +=
         "\nU: expanded uncertainty (95 %). E_n = |x2 - x1| / sqrt(U1^2 + U2^2) against the "
         "calibration before; above 1 the value changed beyond its uncertainty.\n";
-    PrintOut(text);
+    PrintOut(TerminalText(text));
   }
   if (!line.plotFile.empty()) {
     std::string reason;
@@ -343,8 +346,8 @@ int Verify(CalibrationRegister& reg) {
                     result.records));
     return kExitSuccess;
   }
-  PrintOut(fmt::format("The record of certificate {} no longer matches: {}\n", result.firstBroken,
-                       result.reason));
+  PrintOut(TerminalText(fmt::format("The record of certificate {} no longer matches: {}\n",
+                                    result.firstBroken, result.reason)));
   return kExitProcessingFailed;
 }
 

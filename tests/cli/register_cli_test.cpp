@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -70,6 +72,16 @@ TEST(cli_register, issues_lists_shows_reissues_replaces_and_verifies) {
     EXPECT_TRUE(Contains(shown.out, part)) << "missing " << part << " in\n" << shown.out;
   }
   EXPECT_TRUE(Contains(Register(dir, {"show", first}).out, "replaced by " + second));
+
+  // The export holds every record whole, texts included.
+  const CliRun exported = Register(dir, {"export"});
+  ASSERT_EQ(exported.exitCode, 0) << exported.err;
+  const nlohmann::json records = nlohmann::json::parse(exported.out);
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[1]["number"], second);
+  EXPECT_EQ(records[1]["replaces"], first);
+  EXPECT_EQ(records[0]["measuredText"], ReadBytes(kSevenPillarMeasured));
+  EXPECT_TRUE(records[0]["results"]["result"].contains("scale")) << records[0]["results"];
 
   // The stored certificate, written again, is the file issued, byte for byte.
   ASSERT_EQ(Register(dir, {"reissue", first, "--certificate", "again.pdf"}).exitCode, 0);
