@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <utility>
@@ -232,6 +233,13 @@ CalibrationRegister::CalibrationRegister(std::unique_ptr<Database> database,
 
 CalibrationRegister CalibrationRegister::Open(const std::string& location,
                                               RegisterSettings settings) {
+  // The prefix becomes part of file names and of the certificate: letters and digits only.
+  if (settings.prefix.empty() ||
+      !std::all_of(settings.prefix.begin(), settings.prefix.end(),
+                   [](unsigned char c) { return std::isalnum(c) != 0 && c < 0x80; })) {
+    throw RegisterError("the certificate numbers' prefix \"" + settings.prefix +
+                        "\" must be letters and digits");
+  }
   return Guarded([&] {
     std::unique_ptr<Database> database = OpenDatabase(location);
     PrepareRegisterSchema(*database, location);

@@ -148,6 +148,12 @@ TEST(cli_register, refusals_name_what_is_wrong_and_write_nothing) {
   EXPECT_TRUE(Contains(unknown.err, "no certificate issued: ")) << unknown.err;
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));
   EXPECT_EQ(Register(dir, {"show", "MEN-2020-0001"}).exitCode, 2);
+  // A prefix that could reach outside the certificate's folder is refused.
+  std::ofstream(dir.path() / "mensuro-laboratory.json") << R"({"certificatePrefix": "../X"})";
+  const CliRun prefix =
+      RunSevenPillar(dir, {"--register", "register.sqlite", "--certificate", "d.pdf"});
+  EXPECT_EQ(prefix.exitCode, 2);
+  EXPECT_TRUE(Contains(prefix.err, "must be letters and digits")) << prefix.err;
 #ifndef _WIN32
   // A register of a later schema is refused as it stands.
   ASSERT_EQ(RunShell(dir, "sqlite3 register.sqlite 'PRAGMA user_version = 99'").exitCode, 0);
