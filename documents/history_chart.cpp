@@ -136,7 +136,7 @@ std::unique_ptr<QChart> MakeHistoryChart(const std::vector<HistoryPoint>& histor
   const double padding = std::max((last - first) * 0.05, 30.0 * kMillisecondsPerDay);
 
   auto dates = std::make_unique<QDateTimeAxis>();
-  dates->setFormat(QStringLiteral("yyyy-MM-dd"));
+  dates->setFormat(QStringLiteral("yyyy-MM"));  // short enough for a narrow chart
   dates->setTitleText(QStringLiteral("Issue date"));
   dates->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(first - padding), Qt::UTC),
                   QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(last + padding), Qt::UTC));
