@@ -15,6 +15,7 @@
 #include "cli/command_line.h"
 #include "cli/document_writer.h"
 #include "cli/terminal_output.h"
+#include "core/data/csv_cell.h"
 #include "core/data/file_bytes.h"
 #include "core/data/file_names.h"
 #include "json/calibration_json.h"
@@ -63,19 +64,6 @@ std::string AlignedTable(const std::vector<std::vector<std::string>>& rows) {
   return text;
 }
 
-// A CSV cell: quoted when it holds a quote, a separator, a line break or a blank at either end.
-std::string CsvCell(const std::string& text) {
-  if (text.find_first_of("\",\r\n") == std::string::npos &&
-      (text.empty() || (text.front() != ' ' && text.back() != ' '))) {
-    return text;
-  }
-  std::string quoted = "\"";
-  for (const char c : text) {
-    quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  }
-  return quoted + '"';
-}
-
 std::string CsvTable(const std::vector<std::vector<std::string>>& rows) {
   std::string text;
   for (const auto& row : rows) {
@@ -117,10 +105,6 @@ std::vector<std::string> SummaryRow(const RegisterEntry& entry) {
           entry.identity.replaces,
           entry.replacedBy,
           entry.identity.recordSha256};
-}
-
-nlohmann::json OrNull(const std::optional<double>& value) {
-  return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
 }
 
 nlohmann::json DetailsJson(const CertificateDetails& d) {

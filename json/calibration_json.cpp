@@ -144,10 +144,7 @@ template <typename Value, typename ToJson>
 nlohmann::json OrNull(const std::optional<Value>& value, ToJson&& toJson) {
   return value ? toJson(*value) : nlohmann::json();
 }
-
-nlohmann::json OrNull(const std::optional<double>& value) {
-  return value ? nlohmann::json(*value) : nlohmann::json();
-}
+using mensuro::OrNull;  // and the number's, declared in the header
 
 nlohmann::json ConformityJson(const std::optional<Conformity>& conformity) {
   return OrNull(conformity, [](Conformity c) { return nlohmann::json(ConformityName(c)); });
@@ -191,6 +188,10 @@ nlohmann::json CorrectionRowJson(const CorrectionRow& row) {
 }
 
 }  // namespace
+
+nlohmann::json OrNull(const std::optional<double>& value) {
+  return value ? nlohmann::json(*value) : nlohmann::json();
+}
 
 nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
                                const CorrectionUncertainty& budget) {

@@ -42,6 +42,9 @@ nlohmann::json ExcludedJson(const std::vector<AppliedExclusion>& exclusions);
 nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
                                const CorrectionUncertainty& budget);
 
+// A number, or null when there is none.
+nlohmann::json OrNull(const std::optional<double>& value);
+
 // The inputs of the uncertainty budget as given, each in its own units; null where not given.
 nlohmann::json ConditionsJson(const UncertaintyInputs& inputs);
 

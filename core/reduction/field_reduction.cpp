@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "core/data/csv_cell.h"
 #include "core/reduction/geometric_reduction.h"
 
 namespace mensuro {
@@ -73,19 +74,6 @@ bool ReduceSlope(const StationHeights& heights, const ReductionSettings& setting
   return true;
 }
 
-// A station name as a CSV cell: quoted when it holds a quote, a comma or a blank at either end.
-std::string CsvName(const std::string& name) {
-  const std::string utf8 = Latin1ToUtf8(name);
-  if (utf8.find_first_of("\",") == std::string::npos && utf8.front() != ' ' && utf8.back() != ' ') {
-    return utf8;
-  }
-  std::string quoted = "\"";
-  for (const char c : utf8) {
-    quoted += c == '"' ? "\"\"" : std::string(1, c);
-  }
-  return quoted + '"';
-}
-
 }  // namespace
 
 bool NeedsReduction(const FieldObservations& observations) {
@@ -142,8 +130,9 @@ std::string ReductionLogCsv(const FieldReduction& reduction) {
   const bool horizontal = reduction.target == PublishedDistanceKind::kHorizontal;
   for (const ReducedObservation& row : reduction.rows) {
     const FieldObservation& observation = row.observation;
-    log += fmt::format("{},{},{},{:.6f},", observation.line, CsvName(observation.fromStation),
-                       CsvName(observation.toStation), observation.distance);
+    log += fmt::format("{},{},{},{:.6f},", observation.line,
+                       CsvCell(Latin1ToUtf8(observation.fromStation)),
+                       CsvCell(Latin1ToUtf8(observation.toStation)), observation.distance);
     if (slope) {
       log += fmt::format(
           "{:.3f},{:.6f},{:.4f},{:.4f},{:.4f},{:.6f},{:.4f},{:.4f},{:.4f},{:.4f},"
