@@ -44,16 +44,26 @@ const QString kTextFileFilter = kTextFiles + kAllFiles;
 const QString kMeasuredOpenFilter =
     kTextFiles + QStringLiteral("Field observations (*.csv)|*.csv|") + kAllFiles;
 
-// A spreadsheet's CSV export of the field observations, or a data collector's export under
-// another name (a tab-separated .txt, say) whose header row names field columns; not a measured
-// text. A file that can't be read is left to the measured Open to report.
-bool IsFieldFile(const QString& fileName) {
+// How the measured Open reads a file: as a measured text, or as field observations (a
+// spreadsheet's CSV export, or any file whose header row names field columns).
+enum class OpenedAs { kMeasuredText, kFieldFile, kUnnamedColumns };
+
+// A file that can't be read is left to the measured Open to report. A file whose first line
+// looks like a data collector's column names, but names none the program knows, is neither
+// until the surveyor says.
+OpenedAs HowToOpen(const QString& fileName) {
   if (fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
-    return true;
+    return OpenedAs::kFieldFile;
   }
   std::string reason;
   const std::optional<std::string> text = ReadTextFile(PathFromText(fileName), reason);
-  return text && IsFieldFileText(*text);
+  if (!text) {
+    return OpenedAs::kMeasuredText;
+  }
+  if (IsFieldFileText(*text)) {
+    return OpenedAs::kFieldFile;
+  }
+  return HasUnnamedFieldColumns(*text) ? OpenedAs::kUnnamedColumns : OpenedAs::kMeasuredText;
 }
 
 // Replaces the whole text of a text control. The program's own write is no edit, so it leaves
@@ -264,7 +274,13 @@ void CVerantDlg::OnOpenMeasured() {
   if (!chosen) {
     return;
   }
-  if (IsFieldFile(*chosen)) {
+  const OpenedAs openedAs = HowToOpen(*chosen);
+  if (openedAs == OpenedAs::kFieldFile ||
+      (openedAs == OpenedAs::kUnnamedColumns &&
+       services_.AskYesNo(*this, QStringLiteral("The first line of %1 looks like the column names "
+                                                "of a data collector's export, not like measured "
+                                                "data. Import the file as field observations?")
+                                     .arg(*chosen)))) {
     ImportFieldObservations(*chosen);
     return;
   }

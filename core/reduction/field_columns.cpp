@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/data/input_notices.h"
+#include "core/data/line_fields.h"
+#include "core/data/measured_text.h"
 #include "core/data/number_text.h"
+#include "core/data/text_lines.h"
 
 namespace mensuro {
 namespace {
@@ -97,6 +101,21 @@ std::string_view FirstNonBlankLine(std::string_view text) {
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
   }
   return {};
+}
+
+// Whether the measured text's reader takes `line` without a warning: as a header line ("#...",
+// "$...") or as an observation whose fields it reads as the surveyor set them out.
+bool ReadWithoutWarning(std::string_view line) {
+  line = TrimLineEnd(line);
+  MeasurementHeader header;
+  if (line.empty() || ApplyHeaderLine(line, header)) {
+    return true;
+  }
+  std::string normalised(line);
+  NormalizeSeparators(normalised);
+  InputNotices notices;
+  CheckLineFields(normalised, ReadNumber(GetField(normalised, 2)), {}, line, notices);
+  return notices.warnings == 0;
 }
 
 }  // namespace
@@ -218,21 +237,11 @@ std::optional<FieldFileError> FieldColumnsProblem(const FieldTable& table,
 
 bool IsFieldFileText(std::string_view text) {
   const std::string_view first = FirstNonBlankLine(text);
-  // A measured text's header line ("#comment", say) may hold anything after its prefix.
-  if (const std::string_view trimmed = TrimBlanks(first);
-      !trimmed.empty() &&
-      std::string_view("%^#@$!").find(trimmed.front()) != std::string_view::npos) {
+  if (ReadWithoutWarning(first)) {
     return false;
   }
   FieldFileError error;
   const std::optional<FieldTable> header = ReadFieldTable(first, error);
-  // A row of three or more names separated by tabs, none a number, can't be a measured line: it
-  // is an export whose names may still have to be chosen.
-  if (header && header->separator == '\t' && header->columns.size() >= 3 &&
-      std::none_of(header->columns.begin(), header->columns.end(),
-                   [](const std::string& cell) { return ReadWholeNumber(cell).has_value(); })) {
-    return true;
-  }
   const std::optional<FieldColumnMap> map =
       header ? MatchFieldColumns(*header, error) : std::nullopt;
   if (!map) {
@@ -242,6 +251,18 @@ bool IsFieldFileText(std::string_view text) {
   const FieldColumnMap& columns = *map;
   return columns[kFrom] && columns[kTo] &&
          (columns[kSlopeDistance] || columns[kHorizontalDistance]);
+}
+
+bool HasUnnamedFieldColumns(std::string_view text) {
+  const std::string_view first = FirstNonBlankLine(text);
+  if (ReadWithoutWarning(first) || IsFieldFileText(text)) {
+    return false;
+  }
+  FieldFileError error;
+  const std::optional<FieldTable> header = ReadFieldTable(first, error);
+  return header && header->separator == '\t' && header->columns.size() >= 3 &&
+         std::none_of(header->columns.begin(), header->columns.end(),
+                      [](const std::string& cell) { return ReadWholeNumber(cell).has_value(); });
 }
 
 }  // namespace mensuro

@@ -71,9 +71,16 @@ std::optional<FieldFileError> FieldColumnsProblem(const FieldTable& table,
                                                   const FieldColumnMap& map);
 
 // Whether `text` is a field file: its first non-blank line is a header row whose columns name
-// at least the two stations and a distance, slope or horizontal, or a row of three or more
-// tab-separated cells of which none is a number. A measured text never has one: its lines are
-// header lines, or observations whose third field is a number.
+// at least the two stations and a distance, slope or horizontal. A line that the measured text's
+// reader takes without a warning (a header line, or an observation however its fields are set
+// out with blanks, tabs and commas) is never such a row, so no measured text is taken for one.
 bool IsFieldFileText(std::string_view text);
+
+// Whether the first non-blank line of `text`, no field file by its names, is rather a row of
+// column names than anything a measured text holds: three or more tab-separated cells, none a
+// number, that the measured text's reader can only misread. A data collector's export under
+// names no table knows looks so; the window asks before it reads such a file as field
+// observations.
+bool HasUnnamedFieldColumns(std::string_view text);
 
 }  // namespace mensuro

@@ -10,6 +10,8 @@
 
 #include "cli/cli_expect.h"
 #include "cli/cli_run.h"
+#include "core/data/visible_text.h"
+#include "support/measured_layouts.h"
 
 namespace mensuro::test {
 namespace {
@@ -145,6 +147,24 @@ TEST(cli_field_file, json_states_the_reduction_and_what_the_published_distances_
             nlohmann::json::parse(R"({"fieldObservations": 3, "distances": "horizontal"})"));
   // Distances taken as given say nothing of the published ones.
   EXPECT_TRUE(flat["publishedDistances"].is_null());
+}
+
+// Measured texts with tabs, blanks and commas anywhere, header lines and blank lines first: each
+// is processed as the measured text it is, with the report of its plain form.
+TEST(field_file_cli, every_layout_of_measured_data_is_read_as_a_measured_text) {
+  const TempDir dir;
+  dir.Write("published.txt", "STN02,STN04,825.0204\r\nP1,P3,141.7012\r\nP2,P3,86.7185\r\n");
+  const std::vector<PlainObservation> observations = {
+      {"STN02", "STN04", "825.019"}, {"P1", "P3", "141.7"}, {"P2", "P3", "86.72"}};
+  const std::vector<LaidOutText> texts = MeasuredTextsWithLayouts(observations);
+  for (std::size_t i = 0; i < texts.size(); i += texts.size() / 30) {
+    dir.Write("measured.txt", texts[i].plain);
+    const CliRun plain = RunCli(dir, {"measured.txt", "--published", "published.txt"});
+    dir.Write("measured.txt", texts[i].text);
+    const CliRun run = RunCli(dir, {"measured.txt", "--published", "published.txt"});
+    EXPECT_EQ(run.exitCode, 0) << run.err << VisibleText(texts[i].text);
+    EXPECT_EQ(run.out, plain.out) << VisibleText(texts[i].text);
+  }
 }
 
 }  // namespace

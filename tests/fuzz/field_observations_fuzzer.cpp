@@ -2,7 +2,8 @@
 // with the names data collectors write, dates and times); every station it names is given a
 // height. A file that reads and reduces gives finite, positive distances, and its measured text
 // reads back as the same observations: no station name is split, joined or taken for a header
-// line. A file that doesn't gives a reason at a line of the file.
+// line. A file that doesn't gives a reason at a line of the file. A measured text read without
+// a warning is never taken for a field file.
 
 #include <cmath>
 #include <cstddef>
@@ -16,6 +17,7 @@
 #include "core/reduction/field_columns.h"
 #include "core/reduction/field_reduction.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/measured_or_field_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace mensuro;
@@ -23,8 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using fuzz::Shown;
   const std::string_view text = fuzz::InputText(data, size);
 
-  // Telling a field file from a measured text reads any text.
-  static_cast<void>(IsFieldFileText(text));
+  // Telling a field file from a measured text reads any text, and never takes a measured text
+  // read without a warning for a field file.
+  fuzz::CheckMeasuredTextIsNoFieldFile(text);
   FieldFileError error;
   const std::optional<FieldObservations> observations = ReadFieldObservations(text, error);
   if (!observations) {

@@ -1,7 +1,8 @@
 // The measured text, read and saved. Reading must give one observation per line that is neither
 // empty nor a header line, and header fields from the last header line of their kind only. A
 // file loaded, saved and loaded again must give back its text and header (the accuracy parts
-// rounded to the four decimals a save writes), and a second save must change nothing.
+// rounded to the four decimals a save writes), and a second save must change nothing. A text
+// read without a warning is never taken for a field file.
 
 #include <cmath>
 #include <cstddef>
@@ -18,6 +19,7 @@
 #include "core/data/text_file.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/header_check.h"
+#include "tests/fuzz/measured_or_field_check.h"
 
 namespace mensuro {
 namespace {
@@ -165,6 +167,7 @@ void CheckSaveAndLoad(std::string_view input) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input = mensuro::fuzz::InputText(data, size);
   mensuro::CheckParse(input);
+  mensuro::fuzz::CheckMeasuredTextIsNoFieldFile(input);
   mensuro::CheckSaveAndLoad(input);
   return 0;
 }

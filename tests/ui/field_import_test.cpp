@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "core/data/visible_text.h"
+#include "support/measured_layouts.h"
 #include "test_window.h"
 #include "ui/control_text.h"
 #include "ui/field_columns_dialog.h"
@@ -311,6 +313,52 @@ TEST(field_import, columns_the_names_do_not_give_are_chosen_and_remembered_for_t
       },
       [](CFieldImportDlg&) { ADD_FAILURE() << "imported without the columns"; });
   EXPECT_EQ(window.dialogs.modalRuns, 4);
+  EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
+// A data collector's export under names no table knows is imported only when the surveyor
+// says so; otherwise it is opened as the measured text it was chosen as.
+TEST(field_import, an_export_of_unknown_column_names_is_imported_when_the_surveyor_says_so) {
+  TestWindow window(false);
+  const fs::path exported = window.folder.Write(
+      "export.txt", "Pt Occ\tPt Sighted\tHz Dist\r\nA\tC\t50.5\r\n");
+  window.dialogs.replies = {false};
+  window.dialogs.answers.push_back(TextFromPath(exported));
+  Click(*window.Button(kIdOpenMeasured));
+  ASSERT_EQ(window.dialogs.questions.size(), 1U);
+  EXPECT_TRUE(window.dialogs.questions[0].contains(QStringLiteral("Import the file as field")));
+  EXPECT_EQ(window.dialogs.modalRuns, 0);
+  EXPECT_TRUE(window.Text(kIdMeasuredText)->toPlainText().startsWith(QStringLiteral("Pt Occ")));
+
+  window.dialogs.replies = {true};
+  ImportThroughColumns(
+      window, exported,
+      [](CFieldColumnsDlg& dialog) {
+        Choose(dialog, 0, FieldQuantity::kFrom);
+        Choose(dialog, 1, FieldQuantity::kTo);
+        Choose(dialog, 2, FieldQuantity::kHorizontalDistance);
+        Click(dialog.OkButton());
+      },
+      [](CFieldImportDlg& dialog) { Click(dialog.OkButton()); });
+  EXPECT_EQ(window.dialogs.questions.size(), 2U);
+  EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QStringLiteral("A,C,50.50000\n"));
+}
+
+// Measured texts set out with tabs, blanks and commas anywhere are opened as measured texts,
+// never as field observations, and without a question.
+TEST(field_import, the_open_reads_every_layout_of_measured_data_as_a_measured_text) {
+  TestWindow window(false);
+  const std::vector<LaidOutText> texts = MeasuredTextsWithLayouts(
+      {{"STN02", "STN04", "825.019"}, {"P1", "P3", "141.7"}, {"P2", "P3", "86.72"}});
+  for (std::size_t i = 0; i < texts.size(); i += texts.size() / 40) {
+    window.Text(kIdMeasuredText)->clear();
+    window.dialogs.answers.push_back(TextFromPath(window.folder.Write("measured.txt", texts[i].text)));
+    Click(*window.Button(kIdOpenMeasured));
+    EXPECT_TRUE(window.Text(kIdMeasuredText)->toPlainText().endsWith(QStringLiteral("P2,P3,86.72\n")))
+        << VisibleText(texts[i].text);
+  }
+  EXPECT_EQ(window.dialogs.modalRuns, 0);
+  EXPECT_TRUE(window.dialogs.questions.empty());
   EXPECT_TRUE(window.dialogs.messages.empty());
 }
 

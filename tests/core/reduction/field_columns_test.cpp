@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -9,6 +10,9 @@
 
 #include "core/reduction/field_observations.h"
 #include "core/reduction/reduction_summary.h"
+#include "core/data/measured_text.h"
+#include "core/data/visible_text.h"
+#include "support/measured_layouts.h"
 
 namespace mensuro {
 namespace {
@@ -111,8 +115,15 @@ TEST(field_columns, a_field_file_is_known_by_its_header_row) {
   EXPECT_TRUE(
       IsFieldFileText("\xEF\xBB\xBF"
                       "from,to,hd\n"));
-  // A data collector's tab export, whatever its names.
-  EXPECT_TRUE(IsFieldFileText("Pt Occ\tPt Sighted\tSlope Dist\n"));
+  // A data collector's tab export under names no table knows is no field file by itself; the
+  // window asks about it.
+  EXPECT_FALSE(IsFieldFileText("Pt Occ\tPt Sighted\tSlope Dist\n"));
+  EXPECT_TRUE(HasUnnamedFieldColumns("\r\nPt Occ\tPt Sighted\tSlope Dist\n"));
+  EXPECT_FALSE(HasUnnamedFieldColumns("\tSTN02\t STN04 825.019\n"));
+  EXPECT_FALSE(HasUnnamedFieldColumns("Station From\tTarget\tHD\n"));  // a field file
+  EXPECT_FALSE(HasUnnamedFieldColumns("P1\tP2\t100.0\n"));  // a misread observation
+  // Names of field columns that the measured reader still reads as an observation.
+  EXPECT_FALSE(IsFieldFileText("at,target,5e,sd\n"));
   EXPECT_FALSE(IsFieldFileText("$07-12-2026\r\nP1,P2,100.0\r\n"));
   EXPECT_FALSE(IsFieldFileText("#from\tto\thd\r\nP1,P2,100.0\r\n"));  // a comment with tabs
   EXPECT_FALSE(IsFieldFileText("P1\t P2\t 100.0\r\n"));  // an observation set out with tabs
@@ -190,3 +201,33 @@ TEST(reduction_summary, states_the_instrument_the_target_and_the_weather_ranges)
 
 }  // namespace
 }  // namespace mensuro
+
+namespace mensuro::test {
+namespace {
+
+// However an observation is set out with blanks, tabs and commas, with header lines or blank
+// lines before it, a text the measured reader takes without a warning is a measured text; among
+// the layouts is the tab-led line that was once taken for a data collector's column names.
+TEST(field_columns, no_measured_text_is_taken_for_a_field_file) {
+  const std::vector<PlainObservation> firsts = {
+      {"STN02", "STN04", "825.019"}, {"at", "target", "100.5"}, {"from", "to", "54.98"}};
+  for (const PlainObservation& first : firsts) {
+    const std::vector<LaidOutText> texts =
+        MeasuredTextsWithLayouts({first, {"P1", "P3", "141.7"}, {"P2", "P3", "86.72"}});
+    EXPECT_GT(texts.size(), 500U);
+    for (const auto& [text, plain] : texts) {
+      MeasurementHeader header;
+      RecordTable table;
+      InputNotices notices;
+      ParseMeasuredText(text, header, table, notices);
+      ASSERT_EQ(notices.warnings, 0U) << VisibleText(text);
+      EXPECT_FALSE(IsFieldFileText(text)) << VisibleText(text);
+      EXPECT_FALSE(HasUnnamedFieldColumns(text)) << VisibleText(text);
+    }
+  }
+  const std::vector<std::string> layouts = ObservationLayouts(firsts.front());
+  EXPECT_NE(std::find(layouts.begin(), layouts.end(), "\tSTN02\t STN04 825.019"), layouts.end());
+}
+
+}  // namespace
+}  // namespace mensuro::test
