@@ -10,7 +10,7 @@ namespace mensuro::test {
 namespace {
 
 // What may stand before, between and after the fields; the reader decides which it accepts.
-constexpr std::array<std::string_view, 9> kWhite = {"",   " ",  "\t",  "\t ", " \t",
+constexpr std::array<std::string_view, 9> kWhite = {"",   " ",    "\t",    "\t ", " \t",
                                                     "  ", "\t\t", "\t \t", " \t "};
 // Around a comma: blanks and tabs before or after it.
 constexpr std::array<std::string_view, 5> kBesideComma = {"", " ", "\t ", " \t ", "  "};
@@ -74,7 +74,8 @@ std::vector<LaidOutText> MeasuredTextsWithLayouts(
   for (const std::string& layout : ObservationLayouts(observations.front())) {
     const std::string before = std::string(kHeaders[variant % kHeaders.size()]) +
                                std::string(kBlankLines[variant % kBlankLines.size()]);
-    LaidOutText text{before + layout + "\n" + rest, before + plainLine(observations.front()) + rest};
+    LaidOutText text{before + layout + "\n" + rest,
+                     before + plainLine(observations.front()) + rest};
     if (variant % 2 == 1) {
       for (std::string* bytes : {&text.text, &text.plain}) {
         std::string withCr;

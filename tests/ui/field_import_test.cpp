@@ -320,8 +320,8 @@ TEST(field_import, columns_the_names_do_not_give_are_chosen_and_remembered_for_t
 // says so; otherwise it is opened as the measured text it was chosen as.
 TEST(field_import, an_export_of_unknown_column_names_is_imported_when_the_surveyor_says_so) {
   TestWindow window(false);
-  const fs::path exported = window.folder.Write(
-      "export.txt", "Pt Occ\tPt Sighted\tHz Dist\r\nA\tC\t50.5\r\n");
+  const fs::path exported =
+      window.folder.Write("export.txt", "Pt Occ\tPt Sighted\tHz Dist\r\nA\tC\t50.5\r\n");
   window.dialogs.replies = {false};
   window.dialogs.answers.push_back(TextFromPath(exported));
   Click(*window.Button(kIdOpenMeasured));
@@ -352,9 +352,11 @@ TEST(field_import, the_open_reads_every_layout_of_measured_data_as_a_measured_te
       {{"STN02", "STN04", "825.019"}, {"P1", "P3", "141.7"}, {"P2", "P3", "86.72"}});
   for (std::size_t i = 0; i < texts.size(); i += texts.size() / 40) {
     window.Text(kIdMeasuredText)->clear();
-    window.dialogs.answers.push_back(TextFromPath(window.folder.Write("measured.txt", texts[i].text)));
+    window.dialogs.answers.push_back(
+        TextFromPath(window.folder.Write("measured.txt", texts[i].text)));
     Click(*window.Button(kIdOpenMeasured));
-    EXPECT_TRUE(window.Text(kIdMeasuredText)->toPlainText().endsWith(QStringLiteral("P2,P3,86.72\n")))
+    EXPECT_TRUE(
+        window.Text(kIdMeasuredText)->toPlainText().endsWith(QStringLiteral("P2,P3,86.72\n")))
         << VisibleText(texts[i].text);
   }
   EXPECT_EQ(window.dialogs.modalRuns, 0);

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "core/reduction/field_observations.h"
-#include "core/reduction/reduction_summary.h"
 #include "core/data/measured_text.h"
 #include "core/data/visible_text.h"
+#include "core/reduction/field_observations.h"
+#include "core/reduction/reduction_summary.h"
 #include "support/measured_layouts.h"
 
 namespace mensuro {
@@ -121,7 +121,7 @@ TEST(field_columns, a_field_file_is_known_by_its_header_row) {
   EXPECT_TRUE(HasUnnamedFieldColumns("\r\nPt Occ\tPt Sighted\tSlope Dist\n"));
   EXPECT_FALSE(HasUnnamedFieldColumns("\tSTN02\t STN04 825.019\n"));
   EXPECT_FALSE(HasUnnamedFieldColumns("Station From\tTarget\tHD\n"));  // a field file
-  EXPECT_FALSE(HasUnnamedFieldColumns("P1\tP2\t100.0\n"));  // a misread observation
+  EXPECT_FALSE(HasUnnamedFieldColumns("P1\tP2\t100.0\n"));             // a misread observation
   // Names of field columns that the measured reader still reads as an observation.
   EXPECT_FALSE(IsFieldFileText("at,target,5e,sd\n"));
   EXPECT_FALSE(IsFieldFileText("$07-12-2026\r\nP1,P2,100.0\r\n"));
