@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 #include <fmt/printf.h>
+#include <fmt/ranges.h>
+#include <algorithm>
 
 #include "cli/command_line.h"
 #include "cli/terminal_output.h"
@@ -113,7 +115,111 @@ std::string MissingForSlopes(const FieldReductionOptions& options, bool fromBase
   return {};
 }
 
+// Every quantity by its own name, "from, to, ..., date or time".
+std::string QuantityNames() {
+  std::string names;
+  for (std::size_t i = 0; i < kFieldQuantityCount; ++i) {
+    names += i == 0 ? "" : i + 1 == kFieldQuantityCount ? " or " : ", ";
+    names += FieldQuantityName(static_cast<FieldQuantity>(i));
+  }
+  return names;
+}
+
+// The header row's names, quoted, for a message.
+std::string QuotedColumns(const FieldTable& table) {
+  std::vector<std::string> quoted;
+  for (const std::string& name : table.columns) {
+    quoted.push_back(fmt::format("\"{}\"", name));
+  }
+  return fmt::format("{}", fmt::join(quoted, ", "));
+}
+
+// The columns the --column options name, by their index; nothing after saying why.
+std::optional<FieldColumnMap> ChosenColumns(std::string_view fileName, const FieldTable& table,
+                                            const std::vector<FieldColumnChoice>& choices) {
+  FieldColumnMap chosen;
+  for (const FieldColumnChoice& choice : choices) {
+    const std::string given =
+        fmt::format("--column {}={}", FieldQuantityName(choice.quantity), choice.column);
+    const std::optional<FieldColumn> column = FindFieldColumn(table, choice.column);
+    if (!column) {
+      Fail(kExitUsage, fmt::format("{}: '{}' has no column of that name; its columns are {}", given,
+                                   fileName, QuotedColumns(table)));
+      return std::nullopt;
+    }
+    for (std::size_t other = 0; other < kFieldQuantityCount; ++other) {
+      if (chosen.columns[other] == column->index) {
+        Fail(
+            kExitUsage,
+            fmt::format("{}: the column \"{}\" is already given as {}; a column holds one "
+                        "quantity",
+                        given, column->name, FieldQuantityName(static_cast<FieldQuantity>(other))));
+        return std::nullopt;
+      }
+    }
+    chosen[choice.quantity] = column->index;
+  }
+  return chosen;
+}
+
+// The field file's observations, its columns as the names and the --column options say; nothing
+// after saying why.
+std::optional<FieldObservations> ReadObservations(std::string_view fileName, std::string_view text,
+                                                  const std::vector<FieldColumnChoice>& choices) {
+  FieldFileError error;
+  const std::optional<FieldTable> table = ReadFieldTable(text, error);
+  if (!table) {
+    Fail(kExitUsage, FieldFileErrorText(fileName, error));
+    return std::nullopt;
+  }
+  const std::optional<FieldColumnMap> chosen = ChosenColumns(fileName, *table, choices);
+  if (!chosen) {
+    return std::nullopt;
+  }
+  const std::optional<FieldColumnMap> map = MatchFieldColumns(*table, *chosen, error);
+  if (!map) {
+    Fail(kExitUsage, FieldFileErrorText(fileName, error));
+    return std::nullopt;
+  }
+  if (std::optional<FieldFileError> problem = FieldColumnsProblem(*table, *map)) {
+    if (!MissingFieldQuantities(*map).empty()) {
+      problem->reason += "; --column QUANTITY=NAME says which column holds a quantity (see --help)";
+    }
+    Fail(kExitUsage, FieldFileErrorText(fileName, *problem));
+    return std::nullopt;
+  }
+  std::optional<FieldObservations> observations = ReadFieldObservations(*table, *map, error);
+  if (!observations) {
+    Fail(kExitUsage, FieldFileErrorText(fileName, error));
+  }
+  return observations;
+}
+
 }  // namespace
+
+std::optional<FieldColumnChoice> ParseFieldColumnChoice(std::string_view text,
+                                                        std::string& reason) {
+  const std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos) {
+    reason = fmt::format("\"{}\" is not QUANTITY=NAME", text);
+    return std::nullopt;
+  }
+  const std::string_view quantity = TrimBlanks(text.substr(0, equals));
+  const std::string_view column = TrimBlanks(text.substr(equals + 1));
+  for (std::size_t i = 0; i < kFieldQuantityCount; ++i) {
+    if (FieldQuantityName(static_cast<FieldQuantity>(i)) != quantity) {
+      continue;
+    }
+    if (column.empty()) {
+      reason = fmt::format("\"{}\" names no column", text);
+      return std::nullopt;
+    }
+    return FieldColumnChoice{static_cast<FieldQuantity>(i), std::string(column)};
+  }
+  reason =
+      fmt::format("\"{}\" is not a quantity; the quantities are {}", quantity, QuantityNames());
+  return std::nullopt;
+}
 
 std::vector<CLI::Option*> AddReductionOptions(CLI::App& app, FieldReductionOptions& options,
                                               CLI::Option* baseline) {
@@ -138,7 +244,26 @@ std::vector<CLI::Option*> AddReductionOptions(CLI::App& app, FieldReductionOptio
       app, "--distances", options.distances, ParsePublishedDistanceKind, "horizontal|mark-to-mark",
       "What the published distances are (default: the library baseline's, else "
       "horizontal)");
-  return {heights, wavelength, index, conditions, horizontalAt, distances};
+  auto* columns =
+      app.add_option_function<std::vector<std::string>>(
+             "--column",
+             [&options](const std::vector<std::string>& values) {
+               for (const std::string& value : values) {
+                 std::string reason;
+                 std::optional<FieldColumnChoice> choice = ParseFieldColumnChoice(value, reason);
+                 if (!choice) {
+                   throw CLI::ValidationError("--column", reason);
+                 }
+                 options.columns.push_back(*std::move(choice));
+               }
+             },
+             "Read the column NAME (as the header row spells it) as QUANTITY, where the names "
+             "don't say what it holds; QUANTITY is " +
+                 QuantityNames() +
+                 ". Repeatable. It says the file is a field file, as --field does")
+          ->type_name("QUANTITY=NAME")
+          ->allow_extra_args(false);
+  return {heights, wavelength, index, conditions, horizontalAt, distances, columns};
 }
 
 std::vector<CLI::Option*> AddHeaderLineOptions(CLI::App& app, FieldReductionOptions& options) {
@@ -183,6 +308,16 @@ std::string ReductionOptionsProblem(const FieldReductionOptions& options) {
   if (options.wavelength && !options.referenceIndex && !options.referenceConditions) {
     return "--wavelength needs --reference-index N or --reference-conditions T,P,RH";
   }
+  const std::vector<FieldColumnChoice>& columns = options.columns;
+  for (auto later = columns.begin(); later != columns.end(); ++later) {
+    const auto earlier = std::find_if(
+        columns.begin(), later,
+        [&later](const FieldColumnChoice& choice) { return choice.quantity == later->quantity; });
+    if (earlier != later) {
+      return fmt::format("--column gives {} twice (\"{}\" and \"{}\"); a quantity is in one column",
+                         FieldQuantityName(later->quantity), earlier->column, later->column);
+    }
+  }
   return {};
 }
 
@@ -199,6 +334,7 @@ std::vector<std::string_view> GivenReductionOptions(const FieldReductionOptions&
   add(options.referenceConditions.has_value(), "--reference-conditions");
   add(options.horizontalAt.has_value(), "--horizontal-at");
   add(options.distances.has_value(), "--distances");
+  add(!options.columns.empty(), "--column");
   add(options.date.has_value(), "--date");
   add(options.time.has_value(), "--time");
   add(options.comment.has_value(), "--comment");
@@ -211,10 +347,9 @@ std::vector<std::string_view> GivenReductionOptions(const FieldReductionOptions&
 std::optional<ReducedFieldFile> ReduceFieldFile(std::string_view fileName, std::string_view text,
                                                 const FieldReductionOptions& options,
                                                 const std::optional<HeightsBaseline>& baseline) {
-  FieldFileError error;
-  const std::optional<FieldObservations> observations = ReadFieldObservations(text, error);
+  const std::optional<FieldObservations> observations =
+      ReadObservations(fileName, text, options.columns);
   if (!observations) {
-    Fail(kExitUsage, FieldFileErrorText(fileName, error));
     return std::nullopt;
   }
   if (NeedsReduction(*observations)) {
@@ -233,6 +368,7 @@ std::optional<ReducedFieldFile> ReduceFieldFile(std::string_view fileName, std::
   }
   settings.carrier = Carrier(options);
   settings.horizontalAt = options.horizontalAt;
+  FieldFileError error;
   std::optional<FieldReduction> reduction =
       ReduceFieldObservations(*observations, *heights, settings, error);
   if (!reduction) {

@@ -12,11 +12,22 @@
 
 #include "core/data/baseline_library.h"
 #include "core/reduction/atmospheric_correction.h"
+#include "core/reduction/field_columns.h"
 #include "core/reduction/field_reduction.h"
 #include "core/reduction/reduction_summary.h"
 #include "core/reduction/station_heights.h"
 
 namespace mensuro::cli {
+
+// A column of the field file named for a quantity the names don't reveal: --column QUANTITY=NAME.
+struct FieldColumnChoice {
+  FieldQuantity quantity = FieldQuantity::kFrom;
+  std::string column;  // the header row's name, as the file spells it (letter case aside)
+};
+
+// A --column value: the quantity's own name (FieldQuantityName), "=" and the column's name.
+// Nothing, with the reason, for anything else.
+std::optional<FieldColumnChoice> ParseFieldColumnChoice(std::string_view text, std::string& reason);
 
 struct FieldReductionOptions {
   std::string heightsFile;  // the marks' heights, when no library baseline gives them
@@ -28,6 +39,8 @@ struct FieldReductionOptions {
   // The measured text's header lines, each written only when given.
   std::optional<std::string> date, time, comment, edm;
   std::optional<double> constant, ppm;
+  // Columns the surveyor names; giving one says the file is a field file.
+  std::vector<FieldColumnChoice> columns;
 };
 
 // Declares the reduction's options on `app`, bound to `options`, and returns them; --heights

@@ -240,7 +240,8 @@ int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration&
   if (!measured) {
     return Fail(kExitUsage, "cannot read the measured file '" + line.measuredFile + "': " + reason);
   }
-  const bool field = line.field || IsFieldFileText(*measured);
+  // Naming a column with --column says the file is a field file, as --field does.
+  const bool field = line.field || !line.reduction.columns.empty() || IsFieldFileText(*measured);
   if (const std::vector<std::string_view> given = GivenReductionOptions(line.reduction);
       !field && !given.empty()) {
     return Fail(kExitUsage,

@@ -145,14 +145,23 @@ std::optional<FieldQuantity> FieldQuantityOfName(std::string_view columnName) {
 }
 
 std::optional<FieldColumnMap> MatchFieldColumns(const FieldTable& table, FieldFileError& error) {
+  return MatchFieldColumns(table, FieldColumnMap{}, error);
+}
+
+std::optional<FieldColumnMap> MatchFieldColumns(const FieldTable& table,
+                                                const FieldColumnMap& chosen,
+                                                FieldFileError& error) {
   if (std::optional<FieldFileError> repeated = RepeatedFieldColumn(table)) {
     error = *std::move(repeated);
     return std::nullopt;
   }
-  FieldColumnMap map;
+  FieldColumnMap map = chosen;
+  const auto isChosen = [&chosen](std::size_t index) {
+    return std::find(chosen.columns.begin(), chosen.columns.end(), index) != chosen.columns.end();
+  };
   for (std::size_t index = 0; index < table.columns.size(); ++index) {
     const std::optional<FieldQuantity> quantity = FieldQuantityOfName(table.columns[index]);
-    if (!quantity) {
+    if (!quantity || isChosen(index) || chosen[*quantity]) {
       continue;
     }
     if (const std::optional<std::size_t> earlier = map[*quantity]) {

@@ -59,6 +59,12 @@ struct FieldColumnMap {
 // the same quantity (naming both) or a name is given twice.
 std::optional<FieldColumnMap> MatchFieldColumns(const FieldTable& table, FieldFileError& error);
 
+// The same with the columns of `chosen` standing as the surveyor chose them: a chosen column holds
+// its quantity only, and a quantity chosen is held by no other column whatever its name.
+std::optional<FieldColumnMap> MatchFieldColumns(const FieldTable& table,
+                                                const FieldColumnMap& chosen,
+                                                FieldFileError& error);
+
 // The quantities a map lacks for a field file to be read, each entry one quantity or two
 // alternatives (slope or horizontal distance; humidity or wet bulb); empty when it lacks none.
 std::vector<std::vector<FieldQuantity>> MissingFieldQuantities(const FieldColumnMap& map);

@@ -278,6 +278,10 @@ std::optional<FieldObservations> ReadFieldObservations(const FieldTable& table,
   read.kind = columns.slope ? FieldDistanceKind::kSlope : FieldDistanceKind::kHorizontal;
   read.observations.reserve(table.rows.size());
   for (const FieldTableRow& row : table.rows) {
+    if (std::optional<FieldFileError> cells = RowCellsProblem(table, row)) {
+      error = *std::move(cells);
+      return std::nullopt;
+    }
     FieldObservation observation;
     observation.line = row.line;
     auto fromName = ReadStationName(row, columns.from, error);

@@ -50,9 +50,9 @@ struct FieldObservations {
 };
 
 // The observations of a field file's text, its columns matched by name. Nothing, with the error
-// at its line and column, for missing columns (all named at once), an empty or unreadable
-// number, a value out of its range, a date or time that can't be one, or a station name the
-// measured text can't hold; nothing is taken as 0.
+// at its line and column, for missing columns (all named at once), a row with more or fewer
+// cells than the header row, an empty or unreadable number, a value out of its range, a date or
+// time that can't be one, or a station name the measured text can't hold; nothing is taken as 0.
 std::optional<FieldObservations> ReadFieldObservations(std::string_view text,
                                                        FieldFileError& error);
 

@@ -248,6 +248,28 @@ std::optional<FieldFileError> RepeatedFieldColumn(const FieldTable& table) {
   return std::nullopt;
 }
 
+std::optional<FieldFileError> RowCellsProblem(const FieldTable& table, const FieldTableRow& row) {
+  const std::size_t header = table.columns.size();
+  const std::size_t cells = row.cells.size();
+  const std::string counted =
+      fmt::format("{} {} where the header has {}", cells, cells == 1 ? "cell" : "cells", header);
+  const auto blank = [](const std::string& text) { return TrimBlanks(text).empty(); };
+  if (cells > header && !std::all_of(row.cells.begin() + static_cast<std::ptrdiff_t>(header),
+                                     row.cells.end(), blank)) {
+    // A decimal comma splits a number in two and moves every later cell a column on.
+    return FieldFileError{
+        row.line,
+        header + 1,
+        {},
+        table.separator == ',' ? counted + ": a decimal comma in a number?" : counted};
+  }
+  if (cells < header && !std::all_of(table.columns.begin() + static_cast<std::ptrdiff_t>(cells),
+                                     table.columns.end(), blank)) {
+    return FieldFileError{row.line, cells + 1, table.columns[cells], counted};
+  }
+  return std::nullopt;
+}
+
 std::optional<double> ReadFieldNumber(const FieldTable& table, const FieldTableRow& row,
                                       const FieldColumn& column, FieldFileError& error) {
   const std::string_view cell =
@@ -266,6 +288,13 @@ std::optional<double> ReadFieldNumber(const FieldTable& table, const FieldTableR
   const std::optional<double> value = ReadWholeNumber(number);
   if (!value) {
     error.reason = fmt::format("\"{}\" is not a number", cell);
+    // Quoted, a number with a decimal comma stays one cell of a comma-separated file.
+    std::replace(number.begin(), number.end(), ',', '.');
+    if (table.separator == ',' && ReadWholeNumber(number)) {
+      error.reason +=
+          ": a decimal comma? (this file separates its cells with commas, so its numbers need a "
+          "decimal point)";
+    }
   }
   return value;
 }

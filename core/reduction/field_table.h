@@ -56,9 +56,16 @@ std::optional<FieldColumn> FindFieldColumn(const FieldTable& table, std::string_
 // Names that appear twice in the header row, as an error at the second; nothing when all differ.
 std::optional<FieldFileError> RepeatedFieldColumn(const FieldTable& table);
 
+// A row with more or fewer cells than the header row, as an error at its first cell beyond the
+// header's or at the first column it lacks; nothing when they agree. Every later cell of such a
+// row would be read in the wrong column. Empty cells beyond the header's (a trailing separator)
+// and missing cells of columns without a name are allowed.
+std::optional<FieldFileError> RowCellsProblem(const FieldTable& table, const FieldTableRow& row);
+
 // The number in a cell: the whole cell, blanks around it allowed, as a finite decimal number.
-// With the semicolon or tab separator a decimal comma is read too. Nothing for an empty or
-// unreadable cell, with the error at the cell.
+// With the semicolon or tab separator a decimal comma is read too; with the comma separator a
+// number with one is named as such. Nothing for an empty or unreadable cell, with the error at
+// the cell.
 std::optional<double> ReadFieldNumber(const FieldTable& table, const FieldTableRow& row,
                                       const FieldColumn& column, FieldFileError& error);
 

@@ -101,6 +101,12 @@ std::optional<StationHeights> ReadHeightsFile(std::string_view text, FieldFileEr
   }
   StationHeights heights;
   for (const FieldTableRow& row : table->rows) {
+    // Rows are checked against a header row; without one the first row only sets the columns.
+    if (std::optional<FieldFileError> cells =
+            table->columns.empty() ? std::nullopt : RowCellsProblem(*table, row)) {
+      error = *std::move(cells);
+      return std::nullopt;
+    }
     const std::optional<std::string> name = ReadStationName(row, *station, error);
     if (!name) {
       return std::nullopt;

@@ -99,6 +99,43 @@ TEST(cli_field_file, field_forces_the_reading_and_reduction_options_need_a_field
                      "a measured text");
 }
 
+// The data collector's export, whose names say too little, is read as --column says: the same
+// report as the file with the names that say it.
+TEST(cli_field_file, column_names_what_a_column_holds) {
+  const std::string collector =
+      ReadBytes(std::filesystem::path(MENSURO_EXAMPLES_DIR) / "seven-pillar-collector.txt");
+  const TempDir given;
+  const TempDir named;
+  given.Write("collector.txt", collector);
+  named.Write(
+      "collector.txt",
+      ReplaceAll(ReplaceAll(ReplaceAll(ReplaceAll(collector, "Pt Occ", "from"), "Pt Sighted", "to"),
+                            "Inst Ht", "instrument_height"),
+                 "Tgt Ht", "reflector_height"));
+  const std::vector<std::string> run = Args({"collector.txt", "--baseline", kBaseline}, kOptions);
+  const std::vector<std::string> columns = {"--column", "from=Pt Occ",
+                                            "--column", "to=pt sighted",
+                                            "--column", "instrument_height=Inst Ht",
+                                            "--column", "reflector_height=Tgt Ht"};
+  const CliRun byName = RunCli(named, run);
+  const CliRun chosen = RunCli(given, Args(run, columns));
+  ASSERT_EQ(chosen.exitCode, 0) << chosen.err;
+  EXPECT_EQ(chosen.out, byName.out);
+  EXPECT_EQ(chosen.err, byName.err);
+
+  ExpectOneErrorLine(RunCli(given, Args(run, {"--field"})),
+                     "--column QUANTITY=NAME says which column holds a quantity");
+  ExpectOneErrorLine(RunCli(given, Args(run, {"--column", "form=Pt Occ"})),
+                     "--column: \"form\" is not a quantity; the quantities are from, to, "
+                     "slope_distance, horizontal_distance,");
+  ExpectOneErrorLine(RunCli(given, Args(run, {"--column", "from=Pt Occupied"})),
+                     "--column from=Pt Occupied: 'collector.txt' has no column of that name; its "
+                     "columns are \"Date\", \"Time\", \"Pt Occ\",");
+  ExpectOneErrorLine(
+      RunCli(given, Args(run, {"--column", "from=Pt Occ", "--column", "from=Pt Sighted"})),
+      "--column gives from twice (\"Pt Occ\" and \"Pt Sighted\")");
+}
+
 TEST(cli_field_file, json_states_the_reduction_and_what_the_published_distances_are) {
   const TempDir dir;
   dir.Write("field.csv", Example());

@@ -110,6 +110,24 @@ TEST(field_columns, a_chosen_map_reads_columns_of_any_name) {
   EXPECT_EQ(read->observations.at(0).distance, 54.3);
 }
 
+// As the surveyor says: "T" holds the time, not the temperature its name means, and of two
+// slope distance columns the one chosen is read, the other left alone.
+TEST(field_columns, chosen_columns_stand_over_what_the_names_mean) {
+  FieldFileError error;
+  const std::optional<FieldTable> table = ReadFieldTable("T,from,to,SD,slope\n", error);
+  ASSERT_TRUE(table);
+  EXPECT_FALSE(MatchFieldColumns(*table, error));
+  FieldColumnMap chosen;
+  chosen[FieldQuantity::kTime] = 0;
+  chosen[FieldQuantity::kSlopeDistance] = 4;
+  const std::optional<FieldColumnMap> map = MatchFieldColumns(*table, chosen, error);
+  ASSERT_TRUE(map) << error.reason;
+  FieldColumnMap expected = chosen;
+  expected[FieldQuantity::kFrom] = 1;
+  expected[FieldQuantity::kTo] = 2;
+  EXPECT_EQ(*map, expected);
+}
+
 TEST(field_columns, a_field_file_is_known_by_its_header_row) {
   EXPECT_TRUE(IsFieldFileText("\r\n  \r\nFrom Pillar;To Pillar;SD;HI\r\n"));
   EXPECT_TRUE(

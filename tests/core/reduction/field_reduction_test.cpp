@@ -174,7 +174,7 @@ TEST(field_table, every_error_names_its_line_and_column) {
       {header, "field.csv:1: the file names its columns but holds no observations"},
       {header + "A,B,100,1.5,1.5,20,,50\n",
        "field.csv:2: column 7 (pressure): the cell is empty; a number is needed"},
-      {header + "\nA,B,100,1.5,1.5,20,1013\n",
+      {header + "\nA,B,100,1.5,1.5,20,1013,\n",
        "field.csv:3: column 8 (humidity): the cell is empty; a number is needed"},
       {header + "A,B,100.0.1,1.5,1.5,20,1013,50\n",
        "field.csv:2: column 3 (slope_distance): \"100.0.1\" is not a number"},
@@ -207,6 +207,42 @@ TEST(field_table, every_error_names_its_line_and_column) {
   for (const auto& [csv, message] : cases) {
     EXPECT_EQ(ErrorOf(csv, heights), message) << csv;
   }
+}
+
+// A decimal comma in a comma-separated file splits a number and moves every later cell a column
+// on: the row is refused at its cell count before any cell is read as another column's.
+TEST(field_table, rows_of_another_cell_count_and_decimal_commas_are_named) {
+  const std::string header =
+      "from,to,slope_distance,instrument_height,reflector_height,temperature,pressure,humidity\n";
+  const StationHeights heights = Heights({{"A", 10.0}, {"B", 12.0}});
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {header + "A,B,100,1.5,1.5,14.3,1015,7,45.4\n",
+       "field.csv:2: column 9: 9 cells where the header has 8: a decimal comma in a number?"},
+      {header + "A,B,825,019,1.5,1.5,14.3,1015,45.4\n",
+       "field.csv:2: column 9: 9 cells where the header has 8: a decimal comma in a number?"},
+      {header + "A,B,100,1.5,1.5,14.3,1015\n",
+       "field.csv:2: column 8 (humidity): 7 cells where the header has 8"},
+      {"from;to;hd\nA;B;100,5;x\n", "field.csv:2: column 4: 4 cells where the header has 3"},
+      {"from,to,hd\nA,B\n", "field.csv:2: column 3 (hd): 2 cells where the header has 3"},
+      {header + "A,B,\"825,019\",1.5,1.5,14.3,1015,45\n",
+       "field.csv:2: column 3 (slope_distance): \"825,019\" is not a number: a decimal comma? "
+       "(this file separates its cells with commas, so its numbers need a decimal point)"},
+      {header + "A,B,100,1.5,1.5,14.3,\"1015,7\",45\n",
+       "field.csv:2: column 7 (pressure): \"1015,7\" is not a number: a decimal comma? (this "
+       "file separates its cells with commas, so its numbers need a decimal point)"},
+      {header + "A,B,100,1.5,1.5,\"1,2,3\",1015,45\n",
+       "field.csv:2: column 6 (temperature): \"1,2,3\" is not a number"},
+      // A trailing separator, and a row without the cell of a column that has no name.
+      {"from,to,hd\nA,B,100,\n", "no error"},
+      {"from,to,hd,\nA,B,100\n", "no error"},
+  };
+  for (const auto& [csv, message] : cases) {
+    EXPECT_EQ(ErrorOf(csv, heights), message) << csv;
+  }
+  FieldFileError error;
+  EXPECT_FALSE(ReadHeightsFile("station,height\nP1,52,4\n", error));
+  EXPECT_EQ(FieldFileErrorText("h.csv", error),
+            "h.csv:2: column 3: 3 cells where the header has 2: a decimal comma in a number?");
 }
 
 TEST(station_heights, from_the_library_and_from_a_heights_file) {
