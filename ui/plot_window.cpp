@@ -502,12 +502,14 @@ std::optional<QString> CPlotWindow::MarkerText(const QScatterSeries& series,
 }
 
 void CPlotWindow::OnCalibrationConditions() {
-  CCalibrationConditionsDlg dialog(services_, RememberedConditions(), this);
+  // The instrument's own conditions, as the last Process described it.
+  const QString instrument = state_.EdmDescription();
+  CCalibrationConditionsDlg dialog(services_, RememberedConditions(instrument), this);
   services_.RunModal(dialog);
   if (dialog.result() != QDialog::Accepted) {
     return;
   }
-  RememberConditions(dialog.Conditions());
+  RememberConditions(instrument, dialog.Conditions());
   state_.SetConditions(dialog.Conditions());
 }
 
