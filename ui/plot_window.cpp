@@ -66,13 +66,21 @@ constexpr QSize kFrameAllowance(16, 40);
 // How near (pixels) a right click must be to a marker to open its menu.
 constexpr qreal kMarkerReach = 8.0;
 
-// The lists below the charts are as tall as their rows up to this many, and scroll beyond: the
-// charts keep the room they need.
+// The lists below the charts are as tall as their rows up to this many, and scroll beyond; the
+// splitter above them lets the user give them more room or less, down to one row.
 constexpr int kListedRowsShown = 4;
 
-// Makes `view` as tall as `rows` rows of `rowHeight`, up to kListedRowsShown of them.
+// The charts' least heights: enough for the title, the legend, the axes' labels and the
+// vertical axis title written whole, whatever the lists below them take.
+constexpr int kCalibrationChartHeight = 300;
+constexpr int kResidualChartHeight = 180;
+
+// Makes `view` as tall as `rows` rows of `rowHeight`, up to kListedRowsShown of them, and lets
+// it shrink to one.
 void FitListHeight(QAbstractItemView& view, int rows, int rowHeight) {
-  view.setFixedHeight(2 * view.frameWidth() + std::min(rows, kListedRowsShown) * rowHeight);
+  const int frame = 2 * view.frameWidth();
+  view.setMinimumHeight(frame + rowHeight);
+  view.setMaximumHeight(frame + std::min(rows, kListedRowsShown) * rowHeight);
 }
 
 // A read-only table of figures, which FillFigureTable makes as tall as its rows and as wide as
@@ -134,6 +142,7 @@ CPlotWindow::CPlotWindow(DialogServices& services, CalibrationState& state, QWid
   resize(kFirstSize.boundedTo(screen->availableGeometry().size() - kFrameAllowance));
   ShowMessage(QStringLiteral("Press Process to see the calibration plot."));
   ShowNotices({});
+  ShowExclusions({});
   connect(&state_, &CalibrationState::Changed, this, &CPlotWindow::ShowCalibration);
   if (state_.Calibration() != nullptr || !state_.Failure().isEmpty()) {
     ShowCalibration();
@@ -151,9 +160,10 @@ QWidget* CPlotWindow::BuildChartColumn() {
   calibrationView_->setObjectName(QStringLiteral("calibrationView"));
   residualView_ = new QChartView(column);
   residualView_->setObjectName(QStringLiteral("residualView"));
+  calibrationView_->setMinimumHeight(kCalibrationChartHeight);
+  residualView_->setMinimumHeight(kResidualChartHeight);
   for (QChartView* view : {calibrationView_, residualView_}) {
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumHeight(160);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view, &QWidget::customContextMenuRequested, this,
             [this, view](const QPoint& position) { OnChartContextMenu(*view, position); });
@@ -170,15 +180,30 @@ QWidget* CPlotWindow::BuildChartColumn() {
   exclusionList_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   exclusionList_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
 
+  auto* charts = new QWidget(column);
+  auto* chartLayout = new QVBoxLayout(charts);
+  chartLayout->setContentsMargins(0, 0, 0, 0);
+  chartLayout->addWidget(message_, 1);
+  chartLayout->addWidget(calibrationView_, 3);
+  chartLayout->addWidget(residualView_, 2);
+  listPane_ = new QWidget(column);
+  auto* listLayout = new QVBoxLayout(listPane_);
+  listLayout->setContentsMargins(0, 0, 0, 0);
+  listLayout->addWidget(noticeTitle_);
+  listLayout->addWidget(noticeList_);
+  listLayout->addWidget(exclusionTitle_);
+  listLayout->addWidget(exclusionList_);
+  listLayout->addStretch(1);
+  // The lists take room from the charts only down to the charts' least heights.
+  auto* splitter = new QSplitter(Qt::Vertical, column);
+  splitter->addWidget(charts);
+  splitter->addWidget(listPane_);
+  splitter->setChildrenCollapsible(false);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 0);
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(message_, 1);
-  layout->addWidget(calibrationView_, 3);
-  layout->addWidget(residualView_, 2);
-  layout->addWidget(noticeTitle_);
-  layout->addWidget(noticeList_);
-  layout->addWidget(exclusionTitle_);
-  layout->addWidget(exclusionList_);
+  layout->addWidget(splitter);
   return column;
 }
 
@@ -312,9 +337,13 @@ void CPlotWindow::ShowExclusions(const std::vector<AppliedExclusion>& exclusions
   }
   exclusionTitle_->setVisible(!exclusions.empty());
   exclusionList_->setVisible(!exclusions.empty());
+  ShowListPane();
 }
 
 void CPlotWindow::OnChartContextMenu(QChartView& view, const QPoint& position) {
+  if (!data_) {
+    return;
+  }
   const QPointF at = view.chart()->mapFromScene(view.mapToScene(position));
   for (QAbstractSeries* series : view.chart()->series()) {
     const auto* markers = qobject_cast<QScatterSeries*>(series);
@@ -374,6 +403,11 @@ void CPlotWindow::ShowNotices(const InputNotices& notices) {
   }
   noticeTitle_->setVisible(noticeList_->count() > 0);
   noticeList_->setVisible(noticeList_->count() > 0);
+  ShowListPane();
+}
+
+void CPlotWindow::ShowListPane() {
+  listPane_->setVisible(!noticeList_->isHidden() || !exclusionList_->isHidden());
 }
 
 void CPlotWindow::ShowResults(const CalibrationAnalysis& analysis) {

@@ -68,8 +68,13 @@ class CPlotWindow : public QWidget {
   void ConnectHovering(QChart& chart);
   void ShowNotices(const InputNotices& notices);
   void ShowExclusions(const std::vector<AppliedExclusion>& exclusions);
+  // The pane of the lists below the charts, hidden while both lists are.
+  void ShowListPane();
   // The context menu of the marker under `position` of `view`, if there is one.
   void OnChartContextMenu(QChartView& view, const QPoint& position);
+  // Asks why `what` is left out of the fit until a reason is given, and leaves out what
+  // `exclusion` names for it; nothing when the user cancels.
+  void AskReasonAndExclude(Exclusion exclusion, const std::string& what);
   void ShowResults(const CalibrationAnalysis& analysis);
   void ShowUncertainty(const ProcessedCalibration& calibration);
   // Keeps the panel as wide as its tables' columns need.
@@ -86,6 +91,7 @@ class CPlotWindow : public QWidget {
   QLabel* message_ = nullptr;
   QChartView* calibrationView_ = nullptr;
   QChartView* residualView_ = nullptr;
+  QWidget* listPane_ = nullptr;
   QLabel* noticeTitle_ = nullptr;
   QListWidget* noticeList_ = nullptr;
   QLabel* exclusionTitle_ = nullptr;
