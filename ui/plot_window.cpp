@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 #include <QChart>
 #include <QCursor>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,6 +21,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/analysis/calibration_uncertainty.h"
@@ -352,20 +355,75 @@ void CPlotWindow::OnChartContextMenu(QChartView& view, const QPoint& position) {
     }
     for (const QPointF& point : markers->points()) {
       const QPointF marker = view.chart()->mapToPosition(point, series);
-      if (QLineF(marker, at).length() > kMarkerReach || !MarkerText(*markers, point)) {
+      const bool pair = PairAtMarker(*data_, *markers, point) != nullptr;
+      if (QLineF(marker, at).length() > kMarkerReach ||
+          (!pair && ObservationAtMarker(*data_, *markers, point) == nullptr)) {
         continue;
       }
       QMenu menu(this);
       const QAction* leaveOut = menu.addAction(QStringLiteral("Leave out of the fit"));
-      if (menu.exec(view.viewport()->mapToGlobal(position)) == leaveOut) {
+      const QAction* list = pair ? menu.addAction(QStringLiteral("Observations...")) : nullptr;
+      const QAction* chosen = menu.exec(view.viewport()->mapToGlobal(position));
+      if (chosen == leaveOut) {
         LeaveOut(*markers, point);
+      } else if (chosen != nullptr && chosen == list) {
+        ShowPairObservations(*markers, point);
       }
       return;
     }
   }
 }
 
+namespace {
+
+// How a question and the list name one observation.
+std::string ObservationName(const PlotObservation& observation) {
+  return fmt::format("the observation {}-{} {} m on line {}", observation.from, observation.to,
+                     observation.observed, observation.line);
+}
+
+Exclusion ExclusionOf(const PlotObservation& observation) {
+  return {observation.from, observation.to, observation.line, {}};
+}
+
+}  // namespace
+
 void CPlotWindow::LeaveOut(const QScatterSeries& series, const QPointF& point) {
+  if (!data_) {
+    return;
+  }
+  if (const PlotPair* pair = PairAtMarker(*data_, series, point)) {
+    Exclusion exclusion{pair->from, pair->to, 0, {}};
+    const std::string what = DescribeExclusion(exclusion);
+    AskReasonAndExclude(std::move(exclusion), what);
+  } else if (const PlotObservation* observation = ObservationAtMarker(*data_, series, point)) {
+    AskReasonAndExclude(ExclusionOf(*observation), ObservationName(*observation));
+  }
+}
+
+void CPlotWindow::AskReasonAndExclude(Exclusion exclusion, const std::string& what) {
+  const QString question =
+      FieldFromBytes(VisibleText(fmt::format("Why is {} left out of the fit?", what)));
+  QString reason;
+  while (reason.isEmpty()) {
+    const std::optional<QString> answer =
+        services_.AskText(*this, QStringLiteral("Leave out of the fit"), question);
+    if (!answer) {
+      return;
+    }
+    reason = answer->trimmed();
+    if (reason.isEmpty()) {
+      services_.ShowMessage(*this, QStringLiteral("Nothing is left out of the fit without a "
+                                                  "reason: the certificate states it."));
+    }
+  }
+  exclusion.reason = BytesFromField(reason);
+  if (const QString refused = state_.Exclude(std::move(exclusion)); !refused.isEmpty()) {
+    services_.ShowMessage(*this, refused);
+  }
+}
+
+void CPlotWindow::ShowPairObservations(const QScatterSeries& series, const QPointF& point) {
   if (!data_) {
     return;
   }
@@ -373,17 +431,45 @@ void CPlotWindow::LeaveOut(const QScatterSeries& series, const QPointF& point) {
   if (pair == nullptr) {
     return;
   }
-  Exclusion exclusion{pair->from, pair->to, 0, {}};
-  const std::optional<QString> reason =
-      services_.AskText(*this, QStringLiteral("Leave out of the fit"),
-                        FieldFromBytes(VisibleText(fmt::format("Why is {} left out of the fit?",
-                                                               DescribeExclusion(exclusion)))));
-  if (!reason) {
-    return;
+  const std::vector<PlotObservation> observations =
+      ObservationsOfPair(*data_, pair->from, pair->to);
+  QDialog dialog(this);
+  dialog.setObjectName(QStringLiteral("pairObservations"));
+  dialog.setWindowTitle(
+      FieldFromBytes(VisibleText(fmt::format("Observations of {}", PairName(*pair)))));
+  auto* table = new QTableWidget(static_cast<int>(observations.size()), 3, &dialog);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setHorizontalHeaderLabels(
+      {QStringLiteral("Line"), QStringLiteral("Distance (m)"), QString()});
+  table->verticalHeader()->hide();
+  // The observation whose button was pressed, left out once the dialog has closed.
+  std::optional<std::size_t> chosen;
+  for (std::size_t i = 0; i < observations.size(); ++i) {
+    const int row = static_cast<int>(i);
+    const PlotObservation& observation = observations[i];
+    for (const auto& [column, text] : {std::pair{0, fmt::format("{}", observation.line)},
+                                       std::pair{1, fmt::format("{}", observation.observed)}}) {
+      auto* item = new QTableWidgetItem(QString::fromStdString(text));
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table->setItem(row, column, item);
+    }
+    auto* leaveOut = new QPushButton(QStringLiteral("Leave out"), table);
+    leaveOut->setObjectName(QStringLiteral("leaveOut"));
+    connect(leaveOut, &QPushButton::clicked, &dialog, [&dialog, &chosen, i] {
+      chosen = i;
+      dialog.accept();
+    });
+    table->setCellWidget(row, 2, leaveOut);
   }
-  exclusion.reason = BytesFromField(reason->trimmed());
-  if (const QString refused = state_.Exclude(std::move(exclusion)); !refused.isEmpty()) {
-    services_.ShowMessage(*this, refused);
+  table->resizeColumnsToContents();
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(table);
+  layout->addWidget(buttons);
+  services_.RunModal(dialog);
+  if (chosen) {
+    AskReasonAndExclude(ExclusionOf(observations[*chosen]), ObservationName(observations[*chosen]));
   }
 }
 
