@@ -75,8 +75,8 @@ constexpr int kListedRowsShown = 4;
 
 // The charts' least heights: enough for the title, the legend, the axes' labels and the
 // vertical axis title written whole, whatever the lists below them take.
-constexpr int kCalibrationChartHeight = 300;
-constexpr int kResidualChartHeight = 180;
+constexpr int kCalibrationChartHeight = 270;
+constexpr int kResidualChartHeight = 160;
 
 // Makes `view` as tall as `rows` rows of `rowHeight`, up to kListedRowsShown of them, and lets
 // it shrink to one.

@@ -107,6 +107,9 @@ TEST(calibration_conditions, are_those_of_the_instrument_processed_or_none) {
     const CCalibrationConditionsDlg& dialog = Conditions(shown);
     dialog.Group(Group::kSensors).setChecked(true);
     dialog.Group(Group::kAcceptance).setChecked(true);
+    Type(dialog, Field::kThermometer, QStringLiteral("0.2"));
+    Type(dialog, Field::kBarometer, QStringLiteral("0.5"));
+    Type(dialog, Field::kHygrometer, QStringLiteral("2"));
     Type(dialog, Field::kAcceptanceConstant, QStringLiteral("3"));
     Type(dialog, Field::kAcceptanceScale, QStringLiteral("3"));
     ClickOk(dialog);

@@ -347,7 +347,7 @@ TEST(main_dialog, closing_with_unsaved_texts_asks_to_save_them) {
   QTest::keyClick(window.Field(kIdComment), Qt::Key_Escape);
   EXPECT_FALSE(window.dialog->isVisible());
   EXPECT_FALSE(ReadBytes(published).empty());
-  EXPECT_TRUE(ReadBytes(measured).ends_with("A,B,100.001\r\n"));
+  EXPECT_NE(ReadBytes(measured).find("A,B,100.001"), std::string::npos);
 }
 
 }  // namespace
