@@ -28,8 +28,8 @@ CalibrationPlotData Plot(int observations) {
     const double d = 1.5 + std::sin(i * 0.7);
     data.pairs.push_back({std::to_string(i), std::to_string(i + 1), P, P - d / 1000.0, d / 1000.0,
                           d, d - 1.5, std::fabs(d) / 2.0, i % 97 == 0});
-    data.observations.push_back({P, d - 0.2});
-    data.observations.push_back({P, d + 0.2});
+    data.observations.push_back({.x = P, .y = d - 0.2});
+    data.observations.push_back({.x = P, .y = d + 0.2});
   }
   data.largestDistance = 600.0;
   data.fitStart = {0.0, 1.5};

@@ -30,6 +30,7 @@ namespace {
 // Which value of a pair a pair series shows, kept in the series' object name.
 const QString kDifferenceSeries = QStringLiteral("pair differences");
 const QString kResidualSeries = QStringLiteral("pair residuals");
+const QString kObservationSeries = QStringLiteral("observations");
 
 const QColor kObservationColour(0x9e, 0x9e, 0x9e);
 const QColor kPairColour(0x1f, 0x5f, 0xa8);
@@ -47,7 +48,8 @@ struct MarkerStyle {
   QScatterSeries::MarkerShape shape;
   double size;
   QColor colour;
-  QString role;  // kDifferenceSeries, kResidualSeries or nothing: what the markers stand for
+  // kDifferenceSeries, kResidualSeries, kObservationSeries or nothing: what the markers stand for
+  QString role;
 };
 
 QScatterSeries* AddMarkerSeries(QChart& chart, const MarkerStyle& style) {
@@ -338,12 +340,12 @@ std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data) {
   AddPairLabels(*chart, data);
 
   QList<QPointF> observations;
-  for (const PlotPoint& point : data.observations) {
+  for (const PlotObservation& point : data.observations) {
     observations.append(QPointF(point.x, point.y));
   }
   AddMarkers(*chart,
              {QStringLiteral("Observations"), QScatterSeries::MarkerShapeCircle, 5.0,
-              kObservationColour, QString()},
+              kObservationColour, kObservationSeries},
              observations);
   AddLine(*chart, QStringLiteral("Fitted line"), kFitColour, Qt::SolidLine, data.fitStart,
           data.fitEnd);
@@ -393,6 +395,18 @@ const PlotPair* PairAtMarker(const CalibrationPlotData& data, const QScatterSeri
     }
   }
   return nullptr;
+}
+
+const PlotObservation* ObservationAtMarker(const CalibrationPlotData& data,
+                                           const QScatterSeries& series, const QPointF& point) {
+  if (series.objectName() != kObservationSeries) {
+    return nullptr;
+  }
+  const auto found = std::find_if(data.observations.begin(), data.observations.end(),
+                                  [&point](const PlotObservation& observation) {
+                                    return observation.x == point.x() && observation.y == point.y();
+                                  });
+  return found == data.observations.end() ? nullptr : &*found;
 }
 
 void DrawCalibrationCharts(QPainter& painter, const QRectF& target, const CalibrationPlotData& data,

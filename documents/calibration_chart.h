@@ -33,6 +33,12 @@ std::unique_ptr<QChart> MakeResidualChart(const CalibrationPlotData& data);
 const PlotPair* PairAtMarker(const CalibrationPlotData& data, const QScatterSeries& series,
                              const QPointF& point);
 
+// The observation whose dot `series` shows at `point`, or nullptr when `series` marks no
+// observation there. Observations of the same value share a dot: the first of them in text
+// order is given.
+const PlotObservation* ObservationAtMarker(const CalibrationPlotData& data,
+                                           const QScatterSeries& series, const QPointF& point);
+
 // The calibration chart above the residual chart, drawn into `target` of `painter`: on a
 // widget, an image, an SVG or a PDF page alike. The charts are laid out `layoutWidth` pixels
 // wide whatever the target, so that fonts and markers keep their proportions to the charts; a

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/analysis/flag_limit.h"
+#include "core/data/station_pairs.h"
 #include "core/units.h"
 #include "documents/report_numbers.h"
 
@@ -35,8 +36,12 @@ CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibrat
   for (const ProjectRecord& record : run.records.entries) {
     if (record.kind == kObservationKind) {
       data.observations.push_back(
-          {record.publishedDistance,
-           (record.publishedDistance - record.observedDistance) * kMillimetresPerMetre});
+          {.x = record.publishedDistance,
+           .y = (record.publishedDistance - record.observedDistance) * kMillimetresPerMetre,
+           .from = record.fromStation,
+           .to = record.toStation,
+           .observed = record.observedDistance,
+           .line = record.line});
     }
   }
   const OutlierTest& outliers = calibration.outlierTest;
@@ -88,6 +93,18 @@ CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibrat
     }
   }
   return data;
+}
+
+std::vector<PlotObservation> ObservationsOfPair(const CalibrationPlotData& data,
+                                                const std::string& from, const std::string& to) {
+  const StationPairKey pair(from, to);
+  std::vector<PlotObservation> found;
+  for (const PlotObservation& observation : data.observations) {
+    if (StationPairKey(observation.from, observation.to) == pair) {
+      found.push_back(observation);
+    }
+  }
+  return found;
 }
 
 std::string PairName(const PlotPair& pair) {

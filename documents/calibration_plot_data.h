@@ -18,6 +18,16 @@ struct PlotPoint {
   double y = 0.0;  // millimetres
 };
 
+// One observation as the plot marks it, and where it was read.
+struct PlotObservation {
+  double x = 0.0;  // published distance, metres
+  double y = 0.0;  // published minus observed, millimetres
+  std::string from = std::string();
+  std::string to = std::string();
+  double observed = 0.0;  // metres
+  std::size_t line = 0;   // of the measured text, from 1
+};
+
 // One station pair as the plot marks it.
 struct PlotPair {
   std::string from;
@@ -42,7 +52,7 @@ struct PlotPair {
 
 struct CalibrationPlotData {
   std::string title;                    // EDM description and date
-  std::vector<PlotPoint> observations;  // P minus every single observed distance
+  std::vector<PlotObservation> observations;  // P minus every single observed distance
   std::vector<PlotPair> pairs;          // in the report's order
   // The fitted line constant + scale * P and the flag limits +-3 (a + b P) from 0 to the
   // largest published distance.
@@ -61,6 +71,10 @@ struct CalibrationPlotData {
 
 // The plot of a processed calibration, with the uncertainty band of its budget.
 CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibration);
+
+// The observations of the pair from `from` to `to`, in either direction, in text order.
+std::vector<PlotObservation> ObservationsOfPair(const CalibrationPlotData& data,
+                                                const std::string& from, const std::string& to);
 
 // "P1-P4" for the pair from P1 to P4.
 std::string PairName(const PlotPair& pair);

@@ -188,13 +188,6 @@ int main(int argc, char** argv) {
   // not the user's.
   const QTemporaryDir settingsFolder;
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
-  UncertaintyInputs conditions;
-  conditions.baseline = BaselineUncertainty{{0.3, 1.5}, 2.0, std::nullopt};
-  conditions.sensors = SensorUncertainty{0.2, 0.5, 2.0};
-  conditions.resolution = 0.1;
-  conditions.acceptance = MmPlusPpm{2.0, 2.0};
-  RememberConditions(conditions);
-
   QtDialogServices services;
   CVerantDlg dialog(services, PathFromText(QCoreApplication::applicationDirPath()));
   qobject_cast<QRadioButton*>(dialog.Control(kIdFromFile))->click();
@@ -205,6 +198,13 @@ int main(int argc, char** argv) {
   // the texts.
   dialog.LoadPublishedFile(SplitFileLines(Read(argv[2])));
   dialog.LoadMeasuredFile(SplitFileLines(Read(argv[1])));
+  // The instrument's conditions, under the description the example gives it.
+  UncertaintyInputs conditions;
+  conditions.baseline = BaselineUncertainty{{0.3, 1.5}, 2.0, std::nullopt};
+  conditions.sensors = SensorUncertainty{0.2, 0.5, 2.0};
+  conditions.resolution = 0.1;
+  conditions.acceptance = MmPlusPpm{2.0, 2.0};
+  RememberConditions(FieldFromBytes(dialog.Header().edmDescription), conditions);
   dialog.show();
   qobject_cast<QPushButton*>(dialog.Control(kIdProcess))->click();
   QApplication::processEvents();

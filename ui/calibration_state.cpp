@@ -20,6 +20,10 @@ const std::vector<AppliedExclusion>& CalibrationState::Exclusions() const {
   return last_ ? last_->exclusions : kNone;
 }
 
+QString CalibrationState::EdmDescription() const {
+  return last_ ? FieldFromBytes(last_->header.edmDescription) : QString();
+}
+
 const ReportText& CalibrationState::Report() const {
   static const ReportText kEmpty;
   return last_ ? last_->report : kEmpty;

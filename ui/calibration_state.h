@@ -29,6 +29,9 @@ class CalibrationState : public QObject {
   // What the last Process left out of the fit, processed or not: a failure after bringing
   // something back still lists the rest.
   const std::vector<AppliedExclusion>& Exclusions() const;
+  // The EDM description the last Process was made under, header lines of the measured text
+  // applied; empty before the first and after a refused one.
+  QString EdmDescription() const;
   // The report of the last successful Process; empty otherwise.
   const ReportText& Report() const;
 

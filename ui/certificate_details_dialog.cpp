@@ -9,11 +9,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <optional>
 
 #include "ui/dialog_services.h"
 #include "ui/remembered_certificate_details.h"
+#include "ui/scrolling_content.h"
 
 namespace mensuro {
 namespace {
@@ -51,7 +53,10 @@ CCertificateDetailsDlg::CCertificateDetailsDlg(DialogServices& services,
   setWindowTitle(QStringLiteral("Certificate Details"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
-  auto* layout = new QVBoxLayout(this);
+  // Everything but the buttons scrolls, so that the dialog fits a small desktop.
+  auto* scrolled = new QWidget(this);
+  auto* layout = new QVBoxLayout(scrolled);
+  layout->setContentsMargins(0, 0, 0, 0);
   auto* note = new QLabel(QStringLiteral("What the certificate states beside the calibration. A "
                                          "field left empty is left out of the certificate."),
                           this);
@@ -116,8 +121,12 @@ CCertificateDetailsDlg::CCertificateDetailsDlg(DialogServices& services,
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &CCertificateDetailsDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CCertificateDetailsDlg::reject);
-  layout->addWidget(buttons);
+  auto* outer = new QVBoxLayout(this);
+  QScrollArea* scroll = ScrollingContent(*this, scrolled);
+  outer->addWidget(scroll, 1);
+  outer->addWidget(buttons);
   Show(shown);
+  FitFirstSize(*this, *scroll);
   // Chosen from the list, a remembered serial number brings back what was given with it; typed,
   // it changes nothing else.
   connect(serialNumber_, &QComboBox::textActivated, this, &CCertificateDetailsDlg::OnSerialChosen);

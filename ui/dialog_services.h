@@ -20,6 +20,9 @@ struct FileDialogRequest {
   std::vector<QString> filterExtensions = {};
 };
 
+// The answer to a question about unsaved changes.
+enum class SaveChoice { kSave, kDiscard, kCancel };
+
 // The modal things a window asks of the platform: choosing a file, showing a message, opening a
 // document in the program the desktop has for it (or in our own viewer), running a dialog of its
 // own. The window receives one; tests answer in advance and check what would have been shown.
@@ -48,6 +51,9 @@ class DialogServices {
 
   // A question with Yes and No buttons, No the default; true for Yes.
   virtual bool AskYesNo(QWidget& owner, const QString& question) = 0;
+
+  // A question about unsaved changes with Save, Discard and Cancel buttons, Save the default.
+  virtual SaveChoice AskSaveChanges(QWidget& owner, const QString& question) = 0;
 
   // Asks for a line of text under `label`; nothing when the user cancelled.
   virtual std::optional<QString> AskText(QWidget& owner, const QString& title,

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStringList>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -25,6 +26,7 @@
 #include "ui/control_text.h"
 #include "ui/dialog_services.h"
 #include "ui/fixed_pitch_font.h"
+#include "ui/scrolling_content.h"
 #include "ui/typed_figure.h"
 
 namespace mensuro {
@@ -103,7 +105,10 @@ CFieldImportDlg::CFieldImportDlg(DialogServices& services, FieldImport import, Q
     }
   }
 
-  auto* layout = new QVBoxLayout(this);
+  // Everything but the buttons scrolls, so that the dialog fits a small desktop.
+  auto* scrolled = new QWidget(this);
+  auto* layout = new QVBoxLayout(scrolled);
+  layout->setContentsMargins(0, 0, 0, 0);
   QString content = ContentText(import_.observations);
   if (!import_.columns.isEmpty()) {
     content += QStringLiteral(", ") + import_.columns;
@@ -119,9 +124,12 @@ CFieldImportDlg::CFieldImportDlg(DialogServices& services, FieldImport import, Q
   layout->addWidget(BuildHeaderGroup());
   layout->addWidget(BuildPreviewGroup(), 1);
 
+  auto* outer = new QVBoxLayout(this);
+  QScrollArea* scroll = ScrollingContent(*this, scrolled);
+  outer->addWidget(scroll, 1);
   buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   saveLog_ = buttons_->addButton(QStringLiteral("Save Log..."), QDialogButtonBox::ActionRole);
-  layout->addWidget(buttons_);
+  outer->addWidget(buttons_);
 
   // The library's heights when it gives them; its distances' kind with them.
   Choice(baseline_ ? ImportChoice::kLibraryHeights : ImportChoice::kFileHeights).setChecked(true);
@@ -129,6 +137,7 @@ CFieldImportDlg::CFieldImportDlg(DialogServices& services, FieldImport import, Q
   ShowCarrier(std::nullopt);
   Connect();
   Update();
+  FitFirstSize(*this, *scroll);
 }
 
 QGroupBox* CFieldImportDlg::BuildInstrumentGroup() {

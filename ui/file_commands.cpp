@@ -201,6 +201,7 @@ void CVerantDlg::OnLoadBaseline() {
   if (LoadBaseline(libraryPath, name, collected) == 0) {
     storedPublishedText_ = collected.publishedText;
     SetWholeText(*publishedText_, collected.publishedText);
+    libraryTextUnsaved_ = true;
     // A kind that doesn't read is told by the import, which reduces to it.
     FieldFileError error;
     publishedDistances_ =

@@ -250,6 +250,8 @@ void CVerantDlg::OnRegister() {
 }
 
 void CVerantDlg::EnablePublishedSaves(bool enabled) {
+  // Disabled: the text was opened, started or saved, so a file holds it.
+  libraryTextUnsaved_ = libraryTextUnsaved_ && enabled;
   savePublishedAs_->setEnabled(enabled);
   savePublished_->setEnabled(enabled);
 }
@@ -257,6 +259,50 @@ void CVerantDlg::EnablePublishedSaves(bool enabled) {
 void CVerantDlg::EnableMeasuredSaves(bool enabled) {
   saveMeasuredAs_->setEnabled(enabled);
   saveMeasured_->setEnabled(enabled);
+}
+
+bool CVerantDlg::PublishedUnsaved() const {
+  return !publishedText_->document()->isEmpty() &&
+         (libraryTextUnsaved_ || savePublishedAs_->isEnabled());
+}
+
+bool CVerantDlg::MeasuredUnsaved() const {
+  // Header fields alone are not saved: an empty text writes no file.
+  return !measuredText_->document()->isEmpty() && saveMeasuredAs_->isEnabled();
+}
+
+void CVerantDlg::reject() {
+  const bool published = PublishedUnsaved();
+  const bool measured = MeasuredUnsaved();
+  if (published || measured) {
+    const QString which = published && measured
+                              ? QStringLiteral("The published and the measured text have")
+                          : published ? QStringLiteral("The published text has")
+                                      : QStringLiteral("The measured text has");
+    switch (services_.AskSaveChanges(
+        *this,
+        which + QStringLiteral(" changes that are not saved.\n\nSave them before closing?"))) {
+      case SaveChoice::kCancel:
+        return;
+      case SaveChoice::kDiscard:
+        break;
+      case SaveChoice::kSave:
+        if (published) {
+          OnSavePublished();
+          if (PublishedUnsaved()) {
+            return;
+          }
+        }
+        if (measured) {
+          OnSaveMeasured();
+          if (MeasuredUnsaved()) {
+            return;
+          }
+        }
+        break;
+    }
+  }
+  QDialog::reject();
 }
 
 }  // namespace mensuro

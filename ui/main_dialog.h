@@ -109,6 +109,15 @@ class CVerantDlg : public QDialog {
   void OnShowHelp();
   void OnAbout();
 
+  // Closes the window (Cancel, Esc, the close box), first asking to save the texts that have
+  // changes no file holds: Save saves each as its Save button does; Cancel, or a save that fails
+  // or is cancelled, keeps the window open.
+  void reject() override;
+  // Whether the published or the measured text holds something that no file holds: an edit, an
+  // import or a library Load since it was last opened, started or saved.
+  bool PublishedUnsaved() const;
+  bool MeasuredUnsaved() const;
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
@@ -200,6 +209,8 @@ class CVerantDlg : public QDialog {
   CalibrationState calibration_;
   std::optional<std::string> storedPublishedText_;
   std::optional<std::string> storedMeasuredText_;
+  // A library Load leaves the published Save buttons as they were, yet its text is in no file.
+  bool libraryTextUnsaved_ = false;
   // What the published distances are, as the library baseline they were loaded from says;
   // nothing once a published file is opened or started.
   std::optional<PublishedDistanceKind> publishedDistances_;

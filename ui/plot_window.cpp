@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 #include <QChart>
 #include <QCursor>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,6 +21,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/analysis/calibration_uncertainty.h"
@@ -66,13 +69,21 @@ constexpr QSize kFrameAllowance(16, 40);
 // How near (pixels) a right click must be to a marker to open its menu.
 constexpr qreal kMarkerReach = 8.0;
 
-// The lists below the charts are as tall as their rows up to this many, and scroll beyond: the
-// charts keep the room they need.
+// The lists below the charts are as tall as their rows up to this many, and scroll beyond; the
+// splitter above them lets the user give them more room or less, down to one row.
 constexpr int kListedRowsShown = 4;
 
-// Makes `view` as tall as `rows` rows of `rowHeight`, up to kListedRowsShown of them.
+// The charts' least heights: enough for the title, the legend, the axes' labels and the
+// vertical axis title written whole, whatever the lists below them take.
+constexpr int kCalibrationChartHeight = 270;
+constexpr int kResidualChartHeight = 160;
+
+// Makes `view` as tall as `rows` rows of `rowHeight`, up to kListedRowsShown of them, and lets
+// it shrink to one.
 void FitListHeight(QAbstractItemView& view, int rows, int rowHeight) {
-  view.setFixedHeight(2 * view.frameWidth() + std::min(rows, kListedRowsShown) * rowHeight);
+  const int frame = 2 * view.frameWidth();
+  view.setMinimumHeight(frame + rowHeight);
+  view.setMaximumHeight(frame + std::min(rows, kListedRowsShown) * rowHeight);
 }
 
 // A read-only table of figures, which FillFigureTable makes as tall as its rows and as wide as
@@ -134,6 +145,7 @@ CPlotWindow::CPlotWindow(DialogServices& services, CalibrationState& state, QWid
   resize(kFirstSize.boundedTo(screen->availableGeometry().size() - kFrameAllowance));
   ShowMessage(QStringLiteral("Press Process to see the calibration plot."));
   ShowNotices({});
+  ShowExclusions({});
   connect(&state_, &CalibrationState::Changed, this, &CPlotWindow::ShowCalibration);
   if (state_.Calibration() != nullptr || !state_.Failure().isEmpty()) {
     ShowCalibration();
@@ -151,9 +163,10 @@ QWidget* CPlotWindow::BuildChartColumn() {
   calibrationView_->setObjectName(QStringLiteral("calibrationView"));
   residualView_ = new QChartView(column);
   residualView_->setObjectName(QStringLiteral("residualView"));
+  calibrationView_->setMinimumHeight(kCalibrationChartHeight);
+  residualView_->setMinimumHeight(kResidualChartHeight);
   for (QChartView* view : {calibrationView_, residualView_}) {
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumHeight(160);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view, &QWidget::customContextMenuRequested, this,
             [this, view](const QPoint& position) { OnChartContextMenu(*view, position); });
@@ -170,15 +183,30 @@ QWidget* CPlotWindow::BuildChartColumn() {
   exclusionList_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   exclusionList_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
 
+  auto* charts = new QWidget(column);
+  auto* chartLayout = new QVBoxLayout(charts);
+  chartLayout->setContentsMargins(0, 0, 0, 0);
+  chartLayout->addWidget(message_, 1);
+  chartLayout->addWidget(calibrationView_, 3);
+  chartLayout->addWidget(residualView_, 2);
+  listPane_ = new QWidget(column);
+  auto* listLayout = new QVBoxLayout(listPane_);
+  listLayout->setContentsMargins(0, 0, 0, 0);
+  listLayout->addWidget(noticeTitle_);
+  listLayout->addWidget(noticeList_);
+  listLayout->addWidget(exclusionTitle_);
+  listLayout->addWidget(exclusionList_);
+  listLayout->addStretch(1);
+  // The lists take room from the charts only down to the charts' least heights.
+  auto* splitter = new QSplitter(Qt::Vertical, column);
+  splitter->addWidget(charts);
+  splitter->addWidget(listPane_);
+  splitter->setChildrenCollapsible(false);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 0);
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(message_, 1);
-  layout->addWidget(calibrationView_, 3);
-  layout->addWidget(residualView_, 2);
-  layout->addWidget(noticeTitle_);
-  layout->addWidget(noticeList_);
-  layout->addWidget(exclusionTitle_);
-  layout->addWidget(exclusionList_);
+  layout->addWidget(splitter);
   return column;
 }
 
@@ -312,9 +340,13 @@ void CPlotWindow::ShowExclusions(const std::vector<AppliedExclusion>& exclusions
   }
   exclusionTitle_->setVisible(!exclusions.empty());
   exclusionList_->setVisible(!exclusions.empty());
+  ShowListPane();
 }
 
 void CPlotWindow::OnChartContextMenu(QChartView& view, const QPoint& position) {
+  if (!data_) {
+    return;
+  }
   const QPointF at = view.chart()->mapFromScene(view.mapToScene(position));
   for (QAbstractSeries* series : view.chart()->series()) {
     const auto* markers = qobject_cast<QScatterSeries*>(series);
@@ -323,20 +355,75 @@ void CPlotWindow::OnChartContextMenu(QChartView& view, const QPoint& position) {
     }
     for (const QPointF& point : markers->points()) {
       const QPointF marker = view.chart()->mapToPosition(point, series);
-      if (QLineF(marker, at).length() > kMarkerReach || !MarkerText(*markers, point)) {
+      const bool pair = PairAtMarker(*data_, *markers, point) != nullptr;
+      if (QLineF(marker, at).length() > kMarkerReach ||
+          (!pair && ObservationAtMarker(*data_, *markers, point) == nullptr)) {
         continue;
       }
       QMenu menu(this);
       const QAction* leaveOut = menu.addAction(QStringLiteral("Leave out of the fit"));
-      if (menu.exec(view.viewport()->mapToGlobal(position)) == leaveOut) {
+      const QAction* list = pair ? menu.addAction(QStringLiteral("Observations...")) : nullptr;
+      const QAction* chosen = menu.exec(view.viewport()->mapToGlobal(position));
+      if (chosen == leaveOut) {
         LeaveOut(*markers, point);
+      } else if (chosen != nullptr && chosen == list) {
+        ShowPairObservations(*markers, point);
       }
       return;
     }
   }
 }
 
+namespace {
+
+// How a question and the list name one observation.
+std::string ObservationName(const PlotObservation& observation) {
+  return fmt::format("the observation {}-{} {} m on line {}", observation.from, observation.to,
+                     observation.observed, observation.line);
+}
+
+Exclusion ExclusionOf(const PlotObservation& observation) {
+  return {observation.from, observation.to, observation.line, {}};
+}
+
+}  // namespace
+
 void CPlotWindow::LeaveOut(const QScatterSeries& series, const QPointF& point) {
+  if (!data_) {
+    return;
+  }
+  if (const PlotPair* pair = PairAtMarker(*data_, series, point)) {
+    Exclusion exclusion{pair->from, pair->to, 0, {}};
+    const std::string what = DescribeExclusion(exclusion);
+    AskReasonAndExclude(std::move(exclusion), what);
+  } else if (const PlotObservation* observation = ObservationAtMarker(*data_, series, point)) {
+    AskReasonAndExclude(ExclusionOf(*observation), ObservationName(*observation));
+  }
+}
+
+void CPlotWindow::AskReasonAndExclude(Exclusion exclusion, const std::string& what) {
+  const QString question =
+      FieldFromBytes(VisibleText(fmt::format("Why is {} left out of the fit?", what)));
+  QString reason;
+  while (reason.isEmpty()) {
+    const std::optional<QString> answer =
+        services_.AskText(*this, QStringLiteral("Leave out of the fit"), question);
+    if (!answer) {
+      return;
+    }
+    reason = answer->trimmed();
+    if (reason.isEmpty()) {
+      services_.ShowMessage(*this, QStringLiteral("Nothing is left out of the fit without a "
+                                                  "reason: the certificate states it."));
+    }
+  }
+  exclusion.reason = BytesFromField(reason);
+  if (const QString refused = state_.Exclude(std::move(exclusion)); !refused.isEmpty()) {
+    services_.ShowMessage(*this, refused);
+  }
+}
+
+void CPlotWindow::ShowPairObservations(const QScatterSeries& series, const QPointF& point) {
   if (!data_) {
     return;
   }
@@ -344,17 +431,45 @@ void CPlotWindow::LeaveOut(const QScatterSeries& series, const QPointF& point) {
   if (pair == nullptr) {
     return;
   }
-  Exclusion exclusion{pair->from, pair->to, 0, {}};
-  const std::optional<QString> reason =
-      services_.AskText(*this, QStringLiteral("Leave out of the fit"),
-                        FieldFromBytes(VisibleText(fmt::format("Why is {} left out of the fit?",
-                                                               DescribeExclusion(exclusion)))));
-  if (!reason) {
-    return;
+  const std::vector<PlotObservation> observations =
+      ObservationsOfPair(*data_, pair->from, pair->to);
+  QDialog dialog(this);
+  dialog.setObjectName(QStringLiteral("pairObservations"));
+  dialog.setWindowTitle(
+      FieldFromBytes(VisibleText(fmt::format("Observations of {}", PairName(*pair)))));
+  auto* table = new QTableWidget(static_cast<int>(observations.size()), 3, &dialog);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setHorizontalHeaderLabels(
+      {QStringLiteral("Line"), QStringLiteral("Distance (m)"), QString()});
+  table->verticalHeader()->hide();
+  // The observation whose button was pressed, left out once the dialog has closed.
+  std::optional<std::size_t> chosen;
+  for (std::size_t i = 0; i < observations.size(); ++i) {
+    const int row = static_cast<int>(i);
+    const PlotObservation& observation = observations[i];
+    for (const auto& [column, text] : {std::pair{0, fmt::format("{}", observation.line)},
+                                       std::pair{1, fmt::format("{}", observation.observed)}}) {
+      auto* item = new QTableWidgetItem(QString::fromStdString(text));
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table->setItem(row, column, item);
+    }
+    auto* leaveOut = new QPushButton(QStringLiteral("Leave out"), table);
+    leaveOut->setObjectName(QStringLiteral("leaveOut"));
+    connect(leaveOut, &QPushButton::clicked, &dialog, [&dialog, &chosen, i] {
+      chosen = i;
+      dialog.accept();
+    });
+    table->setCellWidget(row, 2, leaveOut);
   }
-  exclusion.reason = BytesFromField(reason->trimmed());
-  if (const QString refused = state_.Exclude(std::move(exclusion)); !refused.isEmpty()) {
-    services_.ShowMessage(*this, refused);
+  table->resizeColumnsToContents();
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(table);
+  layout->addWidget(buttons);
+  services_.RunModal(dialog);
+  if (chosen) {
+    AskReasonAndExclude(ExclusionOf(observations[*chosen]), ObservationName(observations[*chosen]));
   }
 }
 
@@ -374,6 +489,11 @@ void CPlotWindow::ShowNotices(const InputNotices& notices) {
   }
   noticeTitle_->setVisible(noticeList_->count() > 0);
   noticeList_->setVisible(noticeList_->count() > 0);
+  ShowListPane();
+}
+
+void CPlotWindow::ShowListPane() {
+  listPane_->setVisible(!noticeList_->isHidden() || !exclusionList_->isHidden());
 }
 
 void CPlotWindow::ShowResults(const CalibrationAnalysis& analysis) {
@@ -502,12 +622,14 @@ std::optional<QString> CPlotWindow::MarkerText(const QScatterSeries& series,
 }
 
 void CPlotWindow::OnCalibrationConditions() {
-  CCalibrationConditionsDlg dialog(services_, RememberedConditions(), this);
+  // The instrument's own conditions, as the last Process described it.
+  const QString instrument = state_.EdmDescription();
+  CCalibrationConditionsDlg dialog(services_, RememberedConditions(instrument), this);
   services_.RunModal(dialog);
   if (dialog.result() != QDialog::Accepted) {
     return;
   }
-  RememberConditions(dialog.Conditions());
+  RememberConditions(instrument, dialog.Conditions());
   state_.SetConditions(dialog.Conditions());
 }
 

@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QWidget>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "documents/calibration_plot_data.h"
@@ -32,8 +33,9 @@ class DialogServices;
 // message, calibrationView, residualView, noticeList, uncertaintyPanel, resultSummary,
 // uncertaintyInputs, correctionTable, conformity, fullTest, publishedDistances,
 // reductionSummary, calibrationConditions and saveAs. A pair's marker has a
-// context menu to leave the pair out of the fit; what is left out is listed below the charts
-// (exclusionList), each with a button to bring it back (named bringBack).
+// context menu to leave the pair out of the fit or to list its observations, each of which can
+// be left out on its own, as can an observation from its dot; what is left out is listed below
+// the charts (exclusionList), each with a button to bring it back (named bringBack).
 class CPlotWindow : public QWidget {
   Q_OBJECT
 
@@ -51,9 +53,14 @@ class CPlotWindow : public QWidget {
   void OnCalibrationConditions();
   // The text a pair's marker shows while hovered, or nothing when `point` marks no pair.
   std::optional<QString> MarkerText(const QScatterSeries& series, const QPointF& point) const;
-  // Leaves the pair whose marker `series` shows at `point` out of the fit, for the reason the
-  // user gives; cancelling leaves it in. What can't be left out is told in a message.
+  // Leaves the pair whose marker, or the observation whose dot, `series` shows at `point` out
+  // of the fit, for the reason the user gives: an empty reason is refused and asked again,
+  // cancelling leaves it in. What can't be left out is told in a message.
   void LeaveOut(const QScatterSeries& series, const QPointF& point);
+  // Lists the observations of the pair whose marker `series` shows at `point` (the dialog
+  // named pairObservations), each with a button (named leaveOut) that leaves it out as its dot
+  // does.
+  void ShowPairObservations(const QScatterSeries& series, const QPointF& point);
   // States what the published distances of `origin` are and, in a group of its own that is
   // hidden without one, its reduction: a row of label and value per statement.
   void ShowOrigin(const CalibrationOrigin& origin);
@@ -68,8 +75,13 @@ class CPlotWindow : public QWidget {
   void ConnectHovering(QChart& chart);
   void ShowNotices(const InputNotices& notices);
   void ShowExclusions(const std::vector<AppliedExclusion>& exclusions);
+  // The pane of the lists below the charts, hidden while both lists are.
+  void ShowListPane();
   // The context menu of the marker under `position` of `view`, if there is one.
   void OnChartContextMenu(QChartView& view, const QPoint& position);
+  // Asks why `what` is left out of the fit until a reason is given, and leaves out what
+  // `exclusion` names for it; nothing when the user cancels.
+  void AskReasonAndExclude(Exclusion exclusion, const std::string& what);
   void ShowResults(const CalibrationAnalysis& analysis);
   void ShowUncertainty(const ProcessedCalibration& calibration);
   // Keeps the panel as wide as its tables' columns need.
@@ -86,6 +98,7 @@ class CPlotWindow : public QWidget {
   QLabel* message_ = nullptr;
   QChartView* calibrationView_ = nullptr;
   QChartView* residualView_ = nullptr;
+  QWidget* listPane_ = nullptr;
   QLabel* noticeTitle_ = nullptr;
   QListWidget* noticeList_ = nullptr;
   QLabel* exclusionTitle_ = nullptr;

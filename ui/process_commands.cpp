@@ -105,11 +105,16 @@ void CVerantDlg::OnProcess() {
     return;
   }
   CalibrationOrigin origin = Origin(measured);
+  const QString instrument = FieldFromBytes(header_.edmDescription);
   const ProcessedCalibration& processed =
       calibration_.Process(header_, std::move(measured), std::move(published),
-                           RememberedConditions(), std::move(origin));
+                           RememberedConditions(instrument), std::move(origin));
   // The header lines of the measured text are the window's header from now on.
   header_ = processed.header;
+  // A description in the text names the instrument whose conditions apply.
+  if (const QString described = FieldFromBytes(header_.edmDescription); described != instrument) {
+    calibration_.SetConditions(RememberedConditions(described));
+  }
   if (!processed.processed) {
     services_.ShowMessage(*this, calibration_.Failure());
     return;

@@ -131,6 +131,22 @@ bool QtDialogServices::AskYesNo(QWidget& owner, const QString& question) {
   return box.exec() == QMessageBox::Yes;
 }
 
+SaveChoice QtDialogServices::AskSaveChanges(QWidget& owner, const QString& question) {
+  QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), question,
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, &owner);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return SaveChoice::kSave;
+    case QMessageBox::Discard:
+      return SaveChoice::kDiscard;
+    default:
+      return SaveChoice::kCancel;
+  }
+}
+
 std::optional<QString> QtDialogServices::AskText(QWidget& owner, const QString& title,
                                                  const QString& label) {
   bool accepted = false;

@@ -21,6 +21,7 @@ class QtDialogServices final : public DialogServices {
   bool ShowDocumentInViewer(QWidget& owner, const QString& path) override;
   void RunModal(QDialog& dialog) override;
   bool AskYesNo(QWidget& owner, const QString& question) override;
+  SaveChoice AskSaveChanges(QWidget& owner, const QString& question) override;
   std::optional<QString> AskText(QWidget& owner, const QString& title,
                                  const QString& label) override;
 };

@@ -40,7 +40,7 @@ const QString kRegisterFilter =
 const QString kPdfFilter = QStringLiteral("PDF document (*.pdf)|*.pdf||");
 
 // The first size, never larger than the free part of the screen.
-constexpr QSize kFirstSize(1150, 760);
+constexpr QSize kFirstSize(1150, 700);
 constexpr QSize kFrameAllowance(16, 40);
 
 QString Text(const std::string& utf8) {

@@ -383,7 +383,7 @@ TEST(calibration_plot, many_observations_keep_every_point) {
   CalibrationPlotData data = SmallPlot();
   data.observations.clear();
   for (int i = 0; i < 450; ++i) {
-    data.observations.push_back({static_cast<double>(i), 1.0});
+    data.observations.push_back({.x = static_cast<double>(i), .y = 1.0});
   }
   const std::unique_ptr<QChart> chart = MakeCalibrationChart(data);
   QList<QPointF> drawn;

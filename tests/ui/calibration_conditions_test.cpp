@@ -89,12 +89,49 @@ TEST(calibration_conditions, ok_gives_them_to_the_calibration_and_remembers_them
     Type(dialog, Field::kBaselineConstant, QStringLiteral("9"));
   };
   QTest::mouseClick(&Part<QPushButton>(plot, "calibrationConditions"), Qt::LeftButton);
-  EXPECT_EQ(RememberedConditions().baseline->expanded.mm, 0.5);
+  EXPECT_EQ(RememberedConditions(QString()).baseline->expanded.mm, 0.5);
+  EXPECT_EQ(RememberedConditions(QStringLiteral("Total station 2 mm + 2 ppm")).acceptance->mm, 3.0);
 
   // The next Process takes the remembered conditions.
   window.dialog->OnProcess();
   EXPECT_TRUE(window.dialog->Calibration().Calibration()->conditions.acceptance.has_value());
   QLocale::setDefault(desktop);
+}
+
+TEST(calibration_conditions, are_those_of_the_instrument_processed_or_none) {
+  TestWindow window;
+  EnterWorkedExample(window);  // "Total station 2 mm + 2 ppm", in a header line of the text
+  window.dialog->OnProcess();
+  CPlotWindow& plot = window.OpenPlot();
+  window.dialogs.whileShown = [](QDialog& shown) {
+    const CCalibrationConditionsDlg& dialog = Conditions(shown);
+    dialog.Group(Group::kSensors).setChecked(true);
+    dialog.Group(Group::kAcceptance).setChecked(true);
+    Type(dialog, Field::kThermometer, QStringLiteral("0.2"));
+    Type(dialog, Field::kBarometer, QStringLiteral("0.5"));
+    Type(dialog, Field::kHygrometer, QStringLiteral("2"));
+    Type(dialog, Field::kAcceptanceConstant, QStringLiteral("3"));
+    Type(dialog, Field::kAcceptanceScale, QStringLiteral("3"));
+    ClickOk(dialog);
+  };
+  QTest::mouseClick(&Part<QPushButton>(plot, "calibrationConditions"), Qt::LeftButton);
+  window.dialogs.whileShown = nullptr;
+  const auto taken = [&window] { return window.dialog->Calibration().Calibration()->conditions; };
+  ASSERT_TRUE(taken().acceptance && taken().sensors);
+
+  // Another instrument, described in its field, starts from none of them.
+  const QString text = window.Text(kIdMeasuredText)->toPlainText();
+  window.Text(kIdMeasuredText)
+      ->setPlainText(text.section(QLatin1Char('\n'), 4));  // without the header lines
+  window.Field(kIdEdmDescription)->setText(QStringLiteral("Rangefinder R1"));
+  window.dialog->OnProcess();
+  EXPECT_FALSE(taken().acceptance || taken().sensors);
+
+  // Back to the first, its own come back.
+  window.Field(kIdEdmDescription)->setText(QStringLiteral("Total station 2 mm + 2 ppm"));
+  window.dialog->OnProcess();
+  ASSERT_TRUE(taken().acceptance.has_value());
+  EXPECT_EQ(taken().acceptance->mm, 3.0);
 }
 
 TEST(calibration_conditions, a_figure_that_does_not_read_is_named_and_kept_for_mending) {
@@ -139,7 +176,8 @@ TEST(calibration_conditions, a_figure_that_does_not_read_is_named_and_kept_for_m
     QTest::mouseClick(&Part<QPushButton>(plot, "calibrationConditions"), Qt::LeftButton);
     EXPECT_EQ(window.dialogs.messages, std::vector<QString>{tried.message});
     // Closing the dialog then leaves the conditions as they were.
-    EXPECT_FALSE(RememberedConditions().resolution || RememberedConditions().baseline);
+    EXPECT_FALSE(RememberedConditions(QString()).resolution ||
+                 RememberedConditions(QString()).baseline);
   }
 }
 
@@ -155,7 +193,7 @@ TEST(calibration_conditions, a_library_baseline_brings_its_uncertainty) {
   };
 
   load(QStringLiteral("Certified"));
-  const std::optional<BaselineUncertainty> remembered = RememberedConditions().baseline;
+  const std::optional<BaselineUncertainty> remembered = RememberedConditions(QString()).baseline;
   ASSERT_TRUE(remembered.has_value());
   EXPECT_EQ(remembered->expanded.ppm, 1.5);
   EXPECT_EQ(remembered->k, 2.5);
@@ -164,10 +202,10 @@ TEST(calibration_conditions, a_library_baseline_brings_its_uncertainty) {
   // A baseline without the line, and one whose line doesn't read, leave it as it is; the
   // distances load all the same.
   load(QStringLiteral("Uncertified"));
-  EXPECT_EQ(RememberedConditions().baseline->expanded.mm, 0.6);
+  EXPECT_EQ(RememberedConditions(QString()).baseline->expanded.mm, 0.6);
   EXPECT_TRUE(window.dialogs.messages.empty());
   load(QStringLiteral("Misprinted"));
-  EXPECT_EQ(RememberedConditions().baseline->expanded.mm, 0.6);
+  EXPECT_EQ(RememberedConditions(QString()).baseline->expanded.mm, 0.6);
   EXPECT_EQ(window.Text(kIdPublishedText)->toPlainText(), QStringLiteral("A,B,300\n"));
   ASSERT_EQ(window.dialogs.messages.size(), 1u);
   EXPECT_TRUE(window.dialogs.messages[0].startsWith(

@@ -15,6 +15,7 @@
 
 #include "resources/dialog_templates.h"
 #include "test_window.h"
+#include "ui/control_text.h"
 #include "ui/fixed_pitch_font.h"
 
 namespace mensuro::test {
@@ -308,20 +309,45 @@ TEST(main_dialog, enter_processes_except_in_the_texts_and_escape_closes) {
   EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), QStringLiteral("A,B,1\nA,C,2"));
   EXPECT_EQ(window.dialogs.messages.size(), 1u);
 
+  window.dialogs.saveChoices = {SaveChoice::kDiscard};  // the typed text
   QTest::keyClick(window.Field(kIdComment), Qt::Key_Escape);
   EXPECT_FALSE(window.dialog->isVisible());
   EXPECT_EQ(window.dialog->result(), QDialog::Rejected);
-
-  TestWindow other;
-  other.Text(kIdPublishedText)->setPlainText(QStringLiteral("unsaved"));
-  QTest::mouseClick(other.Button(kIdCancel), Qt::LeftButton);
-  EXPECT_FALSE(other.dialog->isVisible());
-  EXPECT_TRUE(other.dialogs.messages.empty());
 
   TestWindow closed;
   closed.dialog->close();  // the close box
   EXPECT_FALSE(closed.dialog->isVisible());
   EXPECT_EQ(closed.dialog->result(), QDialog::Rejected);
+}
+
+TEST(main_dialog, closing_with_unsaved_texts_asks_to_save_them) {
+  TestWindow window;
+  QTest::mouseClick(window.Button(kIdLoadBaseline), Qt::LeftButton);
+  ASSERT_FALSE(window.Text(kIdPublishedText)->toPlainText().isEmpty());
+  QTest::mouseClick(window.Button(kIdCancel), Qt::LeftButton);  // Cancel, as unanswered
+  EXPECT_TRUE(window.dialog->isVisible());
+  ASSERT_EQ(window.dialogs.questions.size(), 1u);
+  EXPECT_EQ(window.dialogs.questions[0],
+            QStringLiteral("The published text has changes that are not saved.\n\n"
+                           "Save them before closing?"));
+
+  // Save, the file dialog cancelled: still open, nothing lost.
+  QTest::keyClicks(window.Text(kIdMeasuredText), QStringLiteral("A,B,100.001"));
+  window.dialogs.saveChoices = {SaveChoice::kSave};
+  window.dialog->close();  // the close box
+  EXPECT_TRUE(window.dialog->isVisible());
+  EXPECT_TRUE(window.dialogs.questions.back().startsWith(
+      QStringLiteral("The published and the measured text have changes")));
+
+  // Save with names given writes both, then closes.
+  const std::filesystem::path published = window.folder.path() / "published.txt";
+  const std::filesystem::path measured = window.folder.path() / "measured.txt";
+  window.dialogs.saveChoices = {SaveChoice::kSave};
+  window.dialogs.answers = {TextFromPath(published), TextFromPath(measured)};
+  QTest::keyClick(window.Field(kIdComment), Qt::Key_Escape);
+  EXPECT_FALSE(window.dialog->isVisible());
+  EXPECT_FALSE(ReadBytes(published).empty());
+  EXPECT_NE(ReadBytes(measured).find("A,B,100.001"), std::string::npos);
 }
 
 }  // namespace

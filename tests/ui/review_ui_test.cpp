@@ -8,6 +8,10 @@
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QTableWidget>
+#include <cmath>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "test_window.h"
 #include "ui/control_text.h"
@@ -120,6 +124,89 @@ TEST(review, a_pair_left_out_from_its_marker_and_brought_back) {
   EXPECT_FALSE(list.isVisible());
   EXPECT_EQ(window.dialog->Calibration().Calibration()->run.analysis.entries.size(), 9u);
   EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
+// A-F observed twice: the second time on line 12, 0.1 mm from the line of the others.
+QString MeasuredTwice() {
+  return QString::fromLatin1(kMeasured) + QStringLiteral("A,F,281.9330\n");
+}
+
+TEST(review, an_observation_left_out_from_its_dot_and_brought_back) {
+  TestWindow window;
+  Enter(window, MeasuredTwice());
+  CPlotWindow& plot = window.OpenPlot();
+  window.dialog->OnProcess();
+  // The dot of line 7: A-F 3.2 mm short.
+  QScatterSeries* dots = nullptr;
+  QPointF dot;
+  for (QAbstractSeries* series : Part<QChartView>(plot, "calibrationView").chart()->series()) {
+    auto* markers = qobject_cast<QScatterSeries*>(series);
+    if (markers == nullptr || markers->name() != QStringLiteral("Observations")) {
+      continue;
+    }
+    for (const QPointF& point : markers->points()) {
+      if (std::abs(point.x() - 281.9343) < 1e-9 && std::abs(point.y() - 3.2) < 1e-6) {
+        dots = markers;
+        dot = point;
+      }
+    }
+  }
+  ASSERT_NE(dots, nullptr);
+
+  window.dialogs.texts = {QStringLiteral("reflector knocked")};
+  plot.LeaveOut(*dots, dot);
+  EXPECT_EQ(window.dialogs.questions.back(),
+            QStringLiteral("Why is the observation A-F 281.9311 m on line 7 left out of the fit?"));
+  const QTableWidget& list = Part<QTableWidget>(plot, "exclusionList");
+  ASSERT_EQ(list.rowCount(), 1);
+  EXPECT_EQ(list.item(0, 0)->text(), QStringLiteral("line 7: reflector knocked (1 observation)"));
+  // The pair stays in the fit with its other observation.
+  const CalibrationState& state = window.dialog->Calibration();
+  EXPECT_EQ(state.Calibration()->run.analysis.entries.size(), 9u);
+  EXPECT_NEAR(state.Calibration()->run.analysis.entries.back().C, 281.9330, 1e-9);
+
+  qobject_cast<QPushButton*>(list.cellWidget(0, 1))->click();
+  EXPECT_TRUE(state.Exclusions().empty());
+  EXPECT_NEAR(state.Calibration()->run.analysis.entries.back().C, (281.9311 + 281.9330) / 2, 1e-9);
+  EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
+TEST(review, a_pair_lists_its_observations_and_leaves_one_out_only_for_a_reason) {
+  TestWindow window;
+  Enter(window, MeasuredTwice());
+  CPlotWindow& plot = window.OpenPlot();
+  window.dialog->OnProcess();
+  auto [series, point] = Marker(plot, QStringLiteral("A-F"));
+  ASSERT_NE(series, nullptr);
+  std::vector<QString> listed;
+  // The second observation's button.
+  window.dialogs.whileShown = [&listed](QDialog& shown) {
+    const QTableWidget& table = *shown.findChild<QTableWidget*>();
+    for (int row = 0; row < table.rowCount(); ++row) {
+      listed.push_back(table.item(row, 0)->text() + QLatin1Char(' ') + table.item(row, 1)->text());
+    }
+    const QList<QPushButton*> buttons =
+        shown.findChildren<QPushButton*>(QStringLiteral("leaveOut"));
+    ASSERT_EQ(buttons.size(), 2);
+    buttons[1]->click();
+  };
+  // An empty reason is refused, and asked again; cancelling then leaves everything in.
+  window.dialogs.texts = {QStringLiteral("   ")};
+  plot.ShowPairObservations(*series, point);
+  EXPECT_EQ(listed,
+            (std::vector<QString>{QStringLiteral("7 281.9311"), QStringLiteral("12 281.933")}));
+  EXPECT_EQ(window.dialogs.questions.size(), 2u);
+  EXPECT_EQ(window.dialogs.messages,
+            std::vector<QString>{QStringLiteral(
+                "Nothing is left out of the fit without a reason: the certificate states it.")});
+  EXPECT_TRUE(window.dialog->Calibration().Exclusions().empty());
+
+  window.dialogs.texts = {QString(), QStringLiteral("misread")};
+  std::tie(series, point) = Marker(plot, QStringLiteral("A-F"));
+  plot.ShowPairObservations(*series, point);
+  const std::vector<AppliedExclusion>& left = window.dialog->Calibration().Exclusions();
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].exclusion, (Exclusion{"A", "F", 12, "misread"}));
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include "ui/main_dialog.h"
 #include "ui/plot_window.h"
 #include "ui/remembered_conditions.h"
+#include "ui/user_settings.h"
 
 namespace mensuro::test {
 
@@ -88,6 +89,17 @@ class ScriptedDialogs final : public DialogServices {
     replies.pop_front();
     return reply;
   }
+  // Questions about unsaved changes are answered from `saveChoices` (Cancel when it runs dry)
+  // and recorded.
+  SaveChoice AskSaveChanges(QWidget&, const QString& question) override {
+    questions.push_back(question);
+    if (saveChoices.empty()) {
+      return SaveChoice::kCancel;
+    }
+    const SaveChoice choice = saveChoices.front();
+    saveChoices.pop_front();
+    return choice;
+  }
   std::optional<QString> AskText(QWidget&, const QString&, const QString& label) override {
     questions.push_back(label);
     if (texts.empty()) {
@@ -101,6 +113,7 @@ class ScriptedDialogs final : public DialogServices {
   std::deque<QString> answers;
   std::deque<bool> replies;
   std::deque<QString> texts;
+  std::deque<SaveChoice> saveChoices;
   std::vector<QString> questions;
   bool openSucceeds = true;
   bool viewerSucceeds = true;
@@ -169,7 +182,10 @@ struct TestWindow {
 
  private:
   void Open() {
-    RememberConditions({});
+    // Nothing remembered of earlier tests' instruments or baselines.
+    UserSettings settings;
+    settings.remove(QStringLiteral("CalibrationConditions"));
+    settings.remove(QStringLiteral("InstrumentConditions"));
     dialog = std::make_unique<CVerantDlg>(dialogs, folder.path());
     dialog->show();
   }
