@@ -15,11 +15,15 @@ GrowingLayout::GrowingLayout(QSize laidOutSize, QWidget& growing,
 
 void GrowingLayout::Apply(QSize size) const {
   const int extraWidth = std::max(0, size.width() - laidOutSize_.width());
-  const int extraHeight = std::max(0, size.height() - laidOutSize_.height());
+  const int extraHeight = std::max(MinimumSize().height(), size.height()) - laidOutSize_.height();
   growing_.widget->setGeometry(growing_.home.adjusted(0, 0, extraWidth, extraHeight));
   for (const Placed& placed : bottomRow_) {
     placed.widget->setGeometry(placed.home.translated(0, extraHeight));
   }
+}
+
+QSize GrowingLayout::MinimumSize() const {
+  return {laidOutSize_.width(), laidOutSize_.height() - growing_.home.height() / 2};
 }
 
 }  // namespace mensuro

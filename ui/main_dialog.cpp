@@ -1,5 +1,7 @@
 #include "ui/main_dialog.h"
 
+#include <algorithm>
+
 #include <fmt/printf.h>
 
 #include <QComboBox>
@@ -51,16 +53,21 @@ CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executabl
                  Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);
   controls_ = BuildDialog(MainDialogTemplate(), *this);
-  // The window may grow from its laid-out size: the result list takes the room.
+  // The window may grow from its laid-out size: the result list takes the room. Where the
+  // dialog font makes it taller than a 1280 x 800 desktop has room for under a title bar and a
+  // panel, the list starts shorter.
   const QSize laidOut = size();
-  setMinimumSize(laidOut);
-  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   std::vector<QWidget*> bottomRow;
   for (const int id : {kIdProcess, kIdCancel, kIdPlot, kIdNoticeSummary, kIdSaveReportAs,
                        kIdRegister, kIdAbout, kIdHelp}) {
     bottomRow.push_back(Control(id));
   }
   growingLayout_.emplace(laidOut, *controls_.Find(kIdResultList), bottomRow);
+  setMinimumSize(growingLayout_->MinimumSize());
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  constexpr int kTallestFirstHeight = 700;
+  resize(laidOut.width(), std::max(growingLayout_->MinimumSize().height(),
+                                   std::min(laidOut.height(), kTallestFirstHeight)));
   DoDataExchange();
   ConnectCommands();
   OnInitDialog();
