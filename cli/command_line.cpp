@@ -12,14 +12,20 @@
 namespace mensuro::cli {
 namespace {
 
-// Whether `path` ends in an extension the plot can be written as (.svg, .png or .pdf, letter
-// case aside). Checked here, without Qt, so that a wrong name is a usage error before anything
-// is processed or the document module loaded.
-bool IsPlotFileName(const std::string& path) {
+// The extension of `path` in lower case (".svg"), letter case aside as the desktop has it.
+std::string LowerExtension(const std::string& path) {
   std::string extension = std::filesystem::path(path).extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) {
     return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   });
+  return extension;
+}
+
+// Whether `path` ends in an extension the plot can be written as (.svg, .png or .pdf, letter
+// case aside). Checked here, without Qt, so that a wrong name is a usage error before anything
+// is processed or the document module loaded.
+bool IsPlotFileName(const std::string& path) {
+  const std::string extension = LowerExtension(path);
   return extension == ".svg" || extension == ".png" || extension == ".pdf";
 }
 
@@ -230,6 +236,10 @@ std::string CommandLineProblem(const CommandLine& line) {
   }
   if (!line.plotFile.empty() && !IsPlotFileName(line.plotFile)) {
     return "--plot needs a file name ending in .svg, .png or .pdf";
+  }
+  // A PDF under any other name is easily a slip for one of the run's texts.
+  if (!line.certificateFile.empty() && LowerExtension(line.certificateFile) != ".pdf") {
+    return "--certificate needs a file name ending in .pdf";
   }
   if (line.certificateFile.empty() && CertificateDetailsGiven(line.details)) {
     return "--details and the certificate's details (--laboratory, --client, --instrument-serial "

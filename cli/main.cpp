@@ -30,6 +30,7 @@
 #include "core/data/data_files.h"
 #include "core/data/file_names.h"
 #include "core/data/input_notices.h"
+#include "core/data/same_file.h"
 #include "core/data/station_pairs.h"
 #include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
@@ -355,6 +356,29 @@ int PrintResults(const CommandLine& line, const ProcessedCalibration& calibratio
   return std::cout ? kExitSuccess : Fail(kExitUsage, "cannot write to standard output");
 }
 
+// Why the run must write nothing: a file it would write is one it reads, or one it writes
+// already; the empty text when none is.
+std::string OutputsProblem(const CommandLine& line, const PublishedSource& published,
+                           const CertificateDetails& details,
+                           const std::optional<IssueOrder>& issue) {
+  const std::string registerFile =
+      line.registerLocation.empty() || IsPostgresLocation(line.registerLocation)
+          ? std::string()
+          : line.registerLocation;
+  const std::string& logo = (issue ? issue->details : details).laboratory.logoFile;
+  return OutputOverInputProblem(
+      {{"report file", line.outputFile},
+       {"plot file", line.plotFile},
+       {"certificate file", line.certificateFile}},
+      {{"measured file", line.measuredFile},
+       {line.baselineName ? "baseline library" : "published file", published.fileName},
+       {"heights file", line.reduction.heightsFile},
+       {"details file", line.details.detailsFile},
+       {"logo", logo},
+       {"laboratory settings file", issue ? issue->settingsFile : std::string()},
+       {"register", registerFile}});
+}
+
 int Run(const CommandLine& line, const char* argv0,
         const std::optional<DocumentWriter>& documents) {
   ProcessedCalibration given;
@@ -376,6 +400,9 @@ int Run(const CommandLine& line, const char* argv0,
     if (!issue) {
       return Fail(kExitUsage, problem);
     }
+  }
+  if (problem = OutputsProblem(line, published, *details, issue); !problem.empty()) {
+    return Fail(kExitUsage, problem);
   }
   std::optional<std::vector<Exclusion>> exclusions =
       ResolveExclusions(line.exclusions, given.measuredText, problem);

@@ -8,6 +8,7 @@
 #include "cli/terminal_output.h"
 #include "core/data/file_bytes.h"
 #include "core/data/file_names.h"
+#include "core/data/same_file.h"
 #include "core/data/text_encoding.h"
 
 namespace mensuro::cli {
@@ -67,13 +68,21 @@ int RunReduce(const ReduceCommandLine& line, const char* argv0) {
     return Fail(kExitUsage, "--library is used only with --baseline");
   }
   std::string reason;
+  const std::filesystem::path library = LibraryPath(line.libraryFile, argv0);
+  const std::string libraryFile = Utf8FromPath(library);
+  if (const std::string problem = OutputOverInputProblem(
+          {{"measured file", line.outputFile}, {"log file", line.logFile}},
+          {{"field file", line.fieldFile},
+           {"heights file", line.reduction.heightsFile},
+           {"baseline library", line.baselineName ? libraryFile : std::string()}});
+      !problem.empty()) {
+    return Fail(kExitUsage, problem);
+  }
   const std::optional<std::string> text = ReadTextFile(PathFromUtf8(line.fieldFile), reason);
   if (!text) {
     return Fail(kExitUsage, "cannot read the field file '" + line.fieldFile + "': " + reason);
   }
   std::optional<CollectedBaseline> baseline;
-  const std::filesystem::path library = LibraryPath(line.libraryFile, argv0);
-  const std::string libraryFile = Utf8FromPath(library);
   if (line.baselineName) {
     baseline = LibraryBaseline(library, *line.baselineName);
     if (!baseline) {

@@ -18,6 +18,7 @@
 #include "core/data/csv_cell.h"
 #include "core/data/file_bytes.h"
 #include "core/data/file_names.h"
+#include "core/data/same_file.h"
 #include "json/calibration_json.h"
 #include "register/calibration_register.h"
 #include "register/register_text.h"
@@ -412,6 +413,12 @@ int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line
   if (std::error_code status;
       !IsPostgresLocation(location) && !std::filesystem::exists(PathFromUtf8(location), status)) {
     return Fail(kExitUsage, "there is no register '" + location + "'");
+  }
+  if (const std::string problem = OutputOverInputProblem(
+          {{"certificate file", line.certificateFile}, {"plot file", line.plotFile}},
+          {{"register", IsPostgresLocation(location) ? std::string() : location}});
+      !problem.empty()) {
+    return Fail(kExitUsage, problem);
   }
   try {
     CalibrationRegister reg = CalibrationRegister::Open(location);

@@ -74,6 +74,7 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
     }
   }
   order.details = OverrideDetails(std::move(base), details);
+  order.settingsFile = Utf8FromPath(settingsFile);
   return order;
 }
 

@@ -22,6 +22,7 @@ struct IssueOrder {
   CertificateDetails details;   // what the certificate says beyond the calibration
   std::string replaces;         // the certificate this one corrects; empty: none
   std::string certificateFile;  // where the numbered certificate goes
+  std::string settingsFile;     // the laboratory's settings file read; empty: none
 };
 
 // The file name of a laboratory's settings, looked for beside an SQLite register.

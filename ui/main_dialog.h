@@ -12,6 +12,7 @@
 #include "core/certificate/certificate_details.h"
 #include "core/data/data_file_text.h"
 #include "core/data/measurement_header.h"
+#include "core/data/same_file.h"
 #include "ui/calibration_state.h"
 #include "ui/dialog_builder.h"
 #include "ui/growing_layout.h"
@@ -158,6 +159,9 @@ class CVerantDlg : public QDialog {
   // A Process refused before the texts were read, for `message`, which is shown.
   void FailProcess(const QString& message);
   void SaveCertificateAs(const QString& fileName);
+  // The files the window reads, which nothing it writes may land on: the texts' files and the
+  // open register.
+  std::vector<NamedFile> OpenInputFiles() const;
   // Issues the certificate into the open register and writes the stored PDF to `fileName`,
   // saying which number it got or why it failed.
   void IssueIntoRegister(CalibrationRegister& reg, const ProcessedCalibration& calibration,

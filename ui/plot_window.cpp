@@ -644,7 +644,7 @@ void CPlotWindow::OnSaveAs() {
        .defaultExtension = QStringLiteral("svg"),
        .initialName = QStringLiteral("*.svg"),
        .filterExtensions = {QStringLiteral("svg"), QStringLiteral("png"), QStringLiteral("pdf")}});
-  if (!chosen) {
+  if (!chosen || (openFiles_ && RefuseOpenFile(services_, *this, *chosen, openFiles_()))) {
     return;
   }
   const std::optional<PlotFileType> type = PlotFileTypeOf(*chosen);

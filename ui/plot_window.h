@@ -10,10 +10,12 @@
 #include <QWidget>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "documents/calibration_plot_data.h"
 #include "ui/calibration_state.h"
+#include "ui/open_files.h"
 
 class QGridLayout;
 class QLayout;
@@ -47,6 +49,8 @@ class CPlotWindow : public QWidget {
   // them what reading the texts noticed.
   void ShowCalibration();
 
+  // The files that Save As must not write over; none unless set.
+  void SetOpenFiles(OpenFiles openFiles) { openFiles_ = std::move(openFiles); }
   void OnSaveAs();
   // Runs the Calibration Conditions dialog on the remembered conditions; OK remembers them and
   // processes the calibration again under them.
@@ -120,6 +124,7 @@ class CPlotWindow : public QWidget {
   std::vector<StatementRow> reductionRows_;
   QPushButton* conditions_ = nullptr;
   QPushButton* saveAs_ = nullptr;
+  OpenFiles openFiles_;
 };
 
 }  // namespace mensuro

@@ -23,6 +23,7 @@
 #include "ui/dialog_services.h"
 #include "ui/h_list_box.h"
 #include "ui/main_dialog.h"
+#include "ui/open_files.h"
 #include "ui/plot_window.h"
 #include "ui/register_window.h"
 #include "ui/remembered_certificate_details.h"
@@ -161,6 +162,7 @@ void CVerantDlg::ShowNoticeSummary() {
 void CVerantDlg::OnPlot() {
   if (plotWindow_ == nullptr) {
     plotWindow_ = new CPlotWindow(services_, calibration_, this);
+    plotWindow_->SetOpenFiles([this] { return OpenInputFiles(); });
   }
   plotWindow_->show();
   plotWindow_->raise();
@@ -183,7 +185,7 @@ void CVerantDlg::OnSaveReportAs() {
        .defaultExtension = QStringLiteral("rpt"),
        .initialName = QStringLiteral("*.rpt"),
        .filterExtensions = {QStringLiteral("rpt"), QStringLiteral("rpt"), QStringLiteral("pdf")}});
-  if (!chosen) {
+  if (!chosen || RefuseOpenFile(services_, *this, *chosen, OpenInputFiles())) {
     return;
   }
   if (PlotFileTypeOf(*chosen) == PlotFileType::kPdf) {
@@ -193,6 +195,15 @@ void CVerantDlg::OnSaveReportAs() {
   if (WriteReportFile(PathFromText(*chosen), calibration_.Report()) != 0) {
     ShowCouldNotWrite(*chosen);
   }
+}
+
+std::vector<NamedFile> CVerantDlg::OpenInputFiles() const {
+  std::vector<NamedFile> open = {OpenFile("measured file", measuredFileName_->text()),
+                                 OpenFile("published file", publishedFileName_->text())};
+  if (register_.IsOpen() && !IsPostgresLocation(register_.Location().toStdString())) {
+    open.push_back(OpenFile("register", register_.Location()));
+  }
+  return open;
 }
 
 void CVerantDlg::SaveCertificateAs(const QString& fileName) {
@@ -213,6 +224,10 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
     return;
   }
   RememberCertificateDetails(details.Details());
+  if (RefuseOpenFile(services_, *this, fileName,
+                     {{"logo", details.Details().laboratory.logoFile}})) {
+    return;
+  }
   if (CalibrationRegister* reg = register_.Register(); reg != nullptr) {
     IssueIntoRegister(*reg, *calibration, details.Details(), fileName);
     return;

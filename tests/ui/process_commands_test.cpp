@@ -61,6 +61,26 @@ TEST(process_command, shows_the_report_line_by_line_and_saves_it) {
   EXPECT_FALSE(std::filesystem::exists(saved));
 }
 
+TEST(process_command, the_report_and_the_plot_are_not_saved_over_an_open_file) {
+  TestWindow window;
+  EnterWorkedExample(window);
+  const std::string bytes = "A,B,99.997\r\nA,C,299.995\r\nA,D,599.991\r\n";
+  const std::filesystem::path measured = window.folder.Write("edm/measured.txt", bytes);
+  window.Field(kIdMeasuredFileName)->setText(TextFromPath(measured));
+  window.dialog->OnProcess();
+  ASSERT_TRUE(window.dialogs.messages.empty());
+
+  // Another name of the same file, for the report and then the plot.
+  const QString again = TextFromPath(window.folder.path() / "edm" / "." / "measured.txt");
+  const QString refused = QStringLiteral("Could not write the file ") + again +
+                          QStringLiteral(": it is the measured file ") + TextFromPath(measured);
+  window.dialogs.answers = {again, again};
+  window.dialog->OnSaveReportAs();
+  window.OpenPlot().OnSaveAs();
+  EXPECT_EQ(window.dialogs.messages, std::vector<QString>({refused, refused}));
+  EXPECT_EQ(ReadBytes(measured), bytes);
+}
+
 TEST(process_command, long_report_lines_are_shown_whole) {
   TestWindow window;
   EnterWorkedExample(window);
