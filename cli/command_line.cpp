@@ -58,7 +58,7 @@ constexpr const char* kFooter =
     "run goes on, but no certificate is written while such a warning of a line that enters the "
     "result stands, or the outlier test finds an outlier (exit status 1, after the report), "
     "unless --accept-warnings is given. A report with observations left out is that of the "
-    "measured file without their lines.";
+    "measured file without their lines; a certificate needs the reason for each.";
 
 // What the run does with a field file, below the exit statuses.
 constexpr const char* kFieldFooter =

@@ -403,6 +403,11 @@ int Run(const CommandLine& line, const char* argv0,
       return Fail(kExitUsage, problem);
     }
   }
+  if (!line.certificateFile.empty()) {
+    if (problem = UnexplainedExclusionProblem(line.exclusions); !problem.empty()) {
+      return Fail(kExitUsage, problem);
+    }
+  }
   std::optional<std::vector<Exclusion>> exclusions =
       ResolveExclusions(line.exclusions, given.measuredText, problem);
   if (!exclusions) {

@@ -143,5 +143,39 @@ TEST(cli_review, an_outlier_withholds_the_certificate_and_a_title_line_does_not)
   EXPECT_TRUE(ReadBytes(dir.path() / "t.pdf").starts_with("%PDF-"));
 }
 
+TEST(cli_review, a_certificate_needs_the_reason_for_what_was_left_out) {
+  const TempDir dir;
+  ExpectOneErrorLine(
+      RunFiles(dir, kMeasured, kPublished, {"--certificate", "c.pdf", "--exclude-line", "7: "}),
+      "--exclude-line 7: no reason given, and a certificate states why each observation was "
+      "left out (give it as 7:REASON)");
+  ExpectOneErrorLine(
+      RunFiles(dir, kMeasured, kPublished, {"--certificate", "c.pdf", "--exclude", "A-F"}),
+      "--exclude A-F: no reason given");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));
+}
+
+// An accuracy is never below 0: on the command line a usage error, in a measured text the report
+// as given with a warning at the line, and no certificate.
+TEST(cli_review, a_negative_accuracy) {
+  const TempDir dir;
+  ExpectOneErrorLine(RunFiles(dir, kMeasured, kPublished, {"--constant", "-17.5"}),
+                     "--constant: -17.5 is below 0: give the EDM's specified accuracy, not a "
+                     "correction");
+  ExpectOneErrorLine(RunFiles(dir, kMeasured, kPublished, {"--ppm", "-1"}), "--ppm: -1 is below 0");
+
+  const std::string negative = "^-17.5\n" + std::string(kMeasured).substr(3);
+  const CliRun plain = RunFiles(dir, negative, kPublished, {"--exclude-line", "7:pillar bumped"});
+  ASSERT_EQ(plain.exitCode, 0);
+  EXPECT_TRUE(Contains(plain.out, "-17.5")) << plain.out;
+  EXPECT_EQ(plain.err, "m.txt:1: warning: a negative accuracy: is this the prism constant?\n");
+  const CliRun refused = RunFiles(dir, negative, kPublished,
+                                  {"--exclude-line", "7:pillar bumped", "--certificate", "c.pdf"});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.out, plain.out);
+  EXPECT_TRUE(Contains(refused.err, "mensuro-cli: no certificate: m.txt:1: a negative accuracy"))
+      << refused.err;
+}
+
 }  // namespace
 }  // namespace mensuro::test
