@@ -522,15 +522,16 @@ std::string CertificateText(const ProcessedCalibration& calibration) {
   return text.out;
 }
 
-// The Kellerby example without two of its pairs: its 19 pairs fill the first page but for four
-// rows; five go over, under the repeated column headings.
+// The Kellerby example without two of its pairs (and so without an outlier, whose accepted
+// warning would come first): its 19 pairs fill the first page but for four rows; five go over,
+// under the repeated column headings.
 TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
   SKIP_WITHOUT_PDF_TOOLS();
   const std::filesystem::path examples = MENSURO_EXAMPLES_DIR;
   const ProcessedCalibration calibration =
       ProcessCalibration(MeasurementHeader(), ReadBytes(examples / "kellerby-measured.txt"),
                          ReadBytes(examples / "kellerby-published.txt"), UncertaintyInputs(),
-                         {Exclusion{"1", "2", 0, ""}, Exclusion{"1", "3", 0, ""}});
+                         {Exclusion{"1", "3", 0, ""}, Exclusion{"2", "3", 0, ""}});
   ASSERT_TRUE(calibration.processed) << calibration.failure;
 
   // Each pair's row is found on its page by its published distance, the third word.
