@@ -61,9 +61,10 @@ constexpr const char* kFooter =
     "options feed the correction's uncertainty and conformity, shown in the JSON, the plot and "
     "the certificate; the text report is the same with them as without. Lines of the input "
     "that were probably misread are named on standard error as FILE:LINE: warning: REASON; the "
-    "run goes on, but no certificate is written while such a warning stands (exit status 1, "
-    "after the report) unless --accept-warnings is given. A report with observations left out "
-    "is that of the measured file without their lines.";
+    "run goes on, but no certificate is written while such a warning of a line that enters the "
+    "result stands, or the outlier test finds an outlier (exit status 1, after the report), "
+    "unless --accept-warnings is given. A report with observations left out is that of the "
+    "measured file without their lines; a certificate needs the reason for each.";
 
 // What the run does with a field file, below the exit statuses.
 constexpr const char* kFieldFooter =
@@ -191,7 +192,8 @@ void AddReviewOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
                           ->allow_extra_args(false);
   auto* accept = app.add_flag("--accept-warnings", line.acceptWarnings,
                               "Write the certificate although a warning says the input was "
-                              "probably misread; the certificate lists those warnings");
+                              "probably misread or the outlier test finds an outlier; the "
+                              "certificate lists them");
   options.insert(options.end(), {pair, observation, accept});
 }
 

@@ -32,7 +32,8 @@ struct CommandLine {
   // parsed; a baseline uncertainty not given here may come from the library.
   UncertaintyInputs uncertainty;
   ExclusionOptions exclusions;  // observations left out of the fit
-  // Issue the certificate although a warning says the input was probably misread.
+  // Issue the certificate although a warning says the input was probably misread, or the
+  // outlier test finds an outlier.
   bool acceptWarnings = false;
   // A measured file that is a field file is reduced first, as these options ask.
   FieldReductionOptions reduction;

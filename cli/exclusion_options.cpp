@@ -4,6 +4,8 @@
 #include <charconv>
 #include <utility>
 
+#include "core/data/number_text.h"
+
 namespace mensuro::cli {
 namespace {
 
@@ -68,6 +70,22 @@ std::optional<Exclusion> LineExclusion(std::string_view value, std::string_view 
 }
 
 }  // namespace
+
+std::string UnexplainedExclusionProblem(const ExclusionOptions& options) {
+  const auto unexplained = [](std::string_view option, const std::vector<std::string>& values) {
+    for (const std::string& value : values) {
+      if (auto [left, reason] = SplitReason(value); TrimBlanks(reason).empty()) {
+        return fmt::format(
+            "{} {}: no reason given, and a certificate states why each observation was left "
+            "out (give it as {}:REASON)",
+            option, left, left);
+      }
+    }
+    return std::string();
+  };
+  std::string problem = unexplained("--exclude", options.pairs);
+  return problem.empty() ? unexplained("--exclude-line", options.lines) : problem;
+}
 
 std::optional<std::vector<Exclusion>> ResolveExclusions(const ExclusionOptions& options,
                                                         std::string_view measuredText,

@@ -25,4 +25,8 @@ std::optional<std::vector<Exclusion>> ResolveExclusions(const ExclusionOptions& 
                                                         std::string_view measuredText,
                                                         std::string& problem);
 
+// What keeps the options from a certificate, which states why each observation was left out:
+// the first of them without a reason; the empty text when every one has one.
+std::string UnexplainedExclusionProblem(const ExclusionOptions& options);
+
 }  // namespace mensuro::cli

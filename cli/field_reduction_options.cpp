@@ -24,6 +24,18 @@ std::optional<double> ParseNumber(std::string_view text, std::string& reason) {
   return number;
 }
 
+// A part of the EDM's specified accuracy, which is never below 0: a negative value is most
+// likely a correction (the prism constant, say) typed where the accuracy goes.
+std::optional<double> ParseAccuracy(std::string_view text, std::string& reason) {
+  std::optional<double> number = ParseNumber(text, reason);
+  if (number && *number < 0.0) {
+    reason = fmt::format("{} is below 0: give the EDM's specified accuracy, not a correction",
+                         TrimBlanks(text));
+    return std::nullopt;
+  }
+  return number;
+}
+
 // The header lines that were given, in the order and form a saved measured file has them. The
 // field file's own dates don't make header lines: a measured text's header is what the command
 // line gives, as scripts written for earlier versions rely on.
@@ -278,9 +290,9 @@ std::vector<CLI::Option*> AddHeaderLineOptions(CLI::App& app, FieldReductionOpti
           headerText("--time", options.time, "Its time (!)"),
           headerText("--comment", options.comment, "Its comment (#)"),
           headerText("--edm", options.edm, "Its EDM description (@)"),
-          AddReadOption(app, "--constant", options.constant, ParseNumber, "MM",
+          AddReadOption(app, "--constant", options.constant, ParseAccuracy, "MM",
                         "The EDM's specified constant accuracy, mm (^)"),
-          AddReadOption(app, "--ppm", options.ppm, ParseNumber, "PPM",
+          AddReadOption(app, "--ppm", options.ppm, ParseAccuracy, "PPM",
                         "The EDM's specified scale accuracy, ppm (%)")};
 }
 

@@ -225,6 +225,22 @@ nlohmann::json InputJson(const ProjectRun& run, const CommandLine& line,
   return input;
 }
 
+// What reading the texts noticed, and what holds back the certificate (whether one was asked
+// for or not), lines counted as the messages count them.
+nlohmann::json ResultInputJson(const ProcessedCalibration& calibration, const CommandLine& line,
+                               const PublishedSource& published) {
+  nlohmann::json input = InputJson(calibration.run, line, published);
+  nlohmann::json obstacles = nlohmann::json::array();
+  for (const InputNotice& notice : FindCertificateObstacles(calibration).listed) {
+    obstacles.push_back({{"text", InputTextName(notice.where.text)},
+                         {"line", LocateLine(notice.where, line, published).line},
+                         {"reason", notice.reason},
+                         {"content", notice.content}});
+  }
+  input["certificateObstacles"] = std::move(obstacles);
+  return input;
+}
+
 // The message of a failed calibration: the core's reason, and what was read when it gives none.
 std::string FailureText(const std::string& message, const ProjectRun& run) {
   return message == kProcessingFailurePrefix ? message + TooFewPairsText(run.records) : message;
@@ -299,22 +315,33 @@ void PrintFailure(const std::string& message, const ProjectRun& run, const Comma
   }
 }
 
-// Whether the certificate asked for is withheld: a warning says the input was probably misread
-// and the surveyor has not accepted it.
+// Whether the certificate asked for is withheld: a warning says the input was probably misread,
+// or the outlier test finds an outlier, and the surveyor has not accepted it.
 bool CertificateWithheld(const CommandLine& line, const ProcessedCalibration& calibration) {
-  return !line.certificateFile.empty() && !line.acceptWarnings && HasMisreadWarnings(calibration);
+  return !line.certificateFile.empty() && !line.acceptWarnings &&
+         !FindCertificateObstacles(calibration).empty();
 }
 
-// Why the certificate was not written: each warning that stands in its way, and what to do.
+// Why the certificate was not written: each warning and outlier that stands in its way, and
+// what to do.
 int RefuseCertificate(const ProcessedCalibration& calibration, const CommandLine& line,
                       const PublishedSource& published) {
-  for (const InputNotice& warning : MisreadWarnings(calibration)) {
+  const CertificateObstacles obstacles = FindCertificateObstacles(calibration);
+  for (const InputNotice& warning : obstacles.listed) {
     const FileLine at = LocateLine(warning.where, line, published);
     PrintErrorLine(VisibleText(fmt::format("mensuro-cli: no certificate: {}:{}: {}", at.fileName,
                                            at.line, warning.reason)));
   }
+  if (obstacles.unlisted > 0) {
+    PrintErrorLine(fmt::format("mensuro-cli: no certificate: {} more warnings not listed",
+                               obstacles.unlisted));
+  }
   return Fail(kExitProcessingFailed,
-              "mend the file, or give --accept-warnings to issue the certificate with them listed");
+              obstacles.outliers > 0
+                  ? "mend the file or leave the outlier out with --exclude FROM-TO:REASON, or "
+                    "give --accept-warnings to issue the certificate with them listed"
+                  : "mend the file, or give --accept-warnings to issue the certificate with "
+                    "them listed");
 }
 
 // The report file and the documents the command line asks for, through `documents` (loaded
@@ -346,7 +373,7 @@ int PrintResults(const CommandLine& line, const ProcessedCalibration& calibratio
                  const PublishedSource& published) {
   // Line by line rather than joined: a report of a million observations is big enough.
   if (line.format == "json") {
-    WriteCalibrationJson(std::cout, calibration, InputJson(calibration.run, line, published));
+    WriteCalibrationJson(std::cout, calibration, ResultInputJson(calibration, line, published));
   } else {
     for (const std::string& reportLine : calibration.report.lines) {
       PrintOut(reportLine);
@@ -404,6 +431,11 @@ int Run(const CommandLine& line, const char* argv0,
   if (problem = OutputsProblem(line, published, *details, issue); !problem.empty()) {
     return Fail(kExitUsage, problem);
   }
+  if (!line.certificateFile.empty()) {
+    if (problem = UnexplainedExclusionProblem(line.exclusions); !problem.empty()) {
+      return Fail(kExitUsage, problem);
+    }
+  }
   std::optional<std::vector<Exclusion>> exclusions =
       ResolveExclusions(line.exclusions, given.measuredText, problem);
   if (!exclusions) {
@@ -424,7 +456,7 @@ int Run(const CommandLine& line, const char* argv0,
   }
   if (issue && !CertificateWithheld(line, calibration)) {
     if (const int issued = IssueCertificate(
-            *issue, calibration, InputJson(calibration.run, line, published), *documents);
+            *issue, calibration, ResultInputJson(calibration, line, published), *documents);
         issued != kExitSuccess) {
       return issued;
     }

@@ -361,30 +361,39 @@ QString ExclusionSection(const ProcessedCalibration& calibration, const TableBre
                     .arg(left == 1 ? QStringLiteral("was") : QStringLiteral("were"));
 }
 
-// The warnings of a probably misread line that stood when the certificate was issued: the
-// certificate is issued with them only when they were accepted.
-QString WarningSection(const ProcessedCalibration& calibration, const TableBreaks& breaks) {
-  const std::vector<InputNotice> warnings = MisreadWarnings(calibration);
+// The warnings of a probably misread line and the outliers that stood when the certificate was
+// issued: the certificate is issued with them only when they were accepted.
+QString WarningSection(const CertificateObstacles& obstacles, const TableBreaks& breaks) {
   std::vector<QString> rows;
-  for (const InputNotice& warning : warnings) {
-    // The line number alone is a number, aligned on the right.
+  for (const InputNotice& warning : obstacles.listed) {
+    // The line number alone is a number, aligned on the right; none for the header as given.
     rows.push_back(
         QStringLiteral("<tr><td>%1</td><td align=\"right\">%2</td><td>%3</td><td>%4</td></tr>")
             .arg(Text(std::string(InputTextName(warning.where.text))),
-                 QString::number(warning.where.line), Html(VisibleText(warning.content)),
-                 Html(VisibleText(warning.reason))));
+                 warning.where.line == 0 ? QString() : QString::number(warning.where.line),
+                 Html(VisibleText(warning.content)), Html(VisibleText(warning.reason))));
+  }
+  QString what = QStringLiteral("These lines of the texts were probably read otherwise than meant");
+  if (obstacles.outliers > 0 && obstacles.misread()) {
+    what += QStringLiteral(
+        ", or are the first observation of a station pair that the outlier "
+        "test finds an outlier, kept in the fit");
+  } else if (obstacles.outliers > 0) {
+    what = QStringLiteral(
+        "These station pairs, each at its first observation, are outliers of "
+        "the outlier test and were kept in the fit");
   }
   QString html = GridTable(
       QStringLiteral("Accepted warnings"),
-      QStringLiteral("<p>These lines of the texts were probably read otherwise than meant. The "
-                     "warnings were accepted when this certificate was issued; the results are "
-                     "those of the texts as read.</p>"),
+      QStringLiteral("<p>%1. The warnings were accepted when this certificate was issued; the "
+                     "results are those of the texts as read.</p>")
+          .arg(what),
       Row({Html("Text"), Html("Line"), Html("As written"), Html("Warning")}, "th"), rows, breaks);
-  const std::size_t unlisted = calibration.run.notices.misread - warnings.size();
-  if (unlisted > 0) {
+  if (obstacles.unlisted > 0) {
     html += QStringLiteral("<p>%1 more such %2 not listed.</p>")
-                .arg(unlisted)
-                .arg(unlisted == 1 ? QStringLiteral("warning is") : QStringLiteral("warnings are"));
+                .arg(obstacles.unlisted)
+                .arg(obstacles.unlisted == 1 ? QStringLiteral("warning is")
+                                             : QStringLiteral("warnings are"));
   }
   return html;
 }
@@ -529,8 +538,9 @@ void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibr
   if (calibration.origin.reduction) {
     html += ReductionSection(*calibration.origin.reduction);
   }
-  if (HasMisreadWarnings(calibration)) {
-    html += WarningSection(calibration, breaks.tables[table++]);
+  if (const CertificateObstacles obstacles = FindCertificateObstacles(calibration);
+      !obstacles.empty()) {
+    html += WarningSection(obstacles, breaks.tables[table++]);
   }
   html += ResultSection(analysis, breaks.tables[table++]);
   html += PairSection(analysis, breaks.tables[table++]);

@@ -18,7 +18,7 @@ IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, Certificate
   request.conditionsJson = JsonText(ConditionsJson(calibration.conditions));
   request.exclusionsJson = JsonText(ExcludedJson(calibration.exclusions));
   nlohmann::json accepted = nlohmann::json::array();
-  for (const InputNotice& warning : MisreadWarnings(calibration)) {
+  for (const InputNotice& warning : FindCertificateObstacles(calibration).listed) {
     accepted.push_back({{"text", InputTextName(warning.where.text)},
                         {"line", warning.where.line},
                         {"reason", warning.reason},

@@ -13,10 +13,11 @@
 namespace mensuro {
 
 // The record of issuing `calibration` under `details`: the two texts as processed, the
-// conditions, what was left out and why, the misread warnings that stand (issuing with them
-// means they were accepted), the whole result as the command line's JSON gives it with the
-// members of `input` (what reading the texts noticed, located as the caller counts lines), and
-// constant and scale with their expanded uncertainties for the instrument's history.
+// conditions, what was left out and why, the warnings and outliers that hold the certificate
+// back (issuing with them means they were accepted), the whole result as the command line's JSON
+// gives it with the members of `input` (what reading the texts noticed, located as the caller
+// counts lines), and constant and scale with their expanded uncertainties for the instrument's
+// history.
 IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, CertificateDetails details,
                             const nlohmann::json& input, std::string programVersion);
 

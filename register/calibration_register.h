@@ -56,7 +56,7 @@ struct IssueRequest {
   std::string publishedText;         // exactly as processed
   std::string conditionsJson;        // the uncertainty inputs
   std::string exclusionsJson;        // what was left out of the fit, with reasons
-  std::string acceptedWarningsJson;  // the misread warnings the operator accepted
+  std::string acceptedWarningsJson;  // the misread warnings and outliers the operator accepted
   std::string resultsJson;           // the whole result as the command line's JSON gives it
   RegisteredResults results;
   std::string programVersion;

@@ -476,9 +476,9 @@ void CPlotWindow::ShowPairObservations(const QScatterSeries& series, const QPoin
 void CPlotWindow::ShowNotices(const InputNotices& notices) {
   noticeList_->clear();
   for (const InputNotice& notice : notices.listed) {
-    noticeList_->addItem(FieldFromBytes(VisibleText(
-        fmt::format("{} line {}: {}: {}    {}", InputTextName(notice.where.text), notice.where.line,
-                    NoticeLevelName(notice.level), notice.reason, notice.content))));
+    noticeList_->addItem(FieldFromBytes(
+        VisibleText(fmt::format("{}: {}: {}    {}", DescribeLocation(notice.where),
+                                NoticeLevelName(notice.level), notice.reason, notice.content))));
   }
   const std::size_t unlisted = UnlistedNotices(notices);
   if (unlisted > 0) {

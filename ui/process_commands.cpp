@@ -55,24 +55,31 @@ OpenResult OpenDocument(DialogServices& services, const std::filesystem::path& p
   return services.OpenDocument(TextFromPath(path)) ? OpenResult::kOpened : OpenResult::kFailed;
 }
 
-// The question asked before a certificate is issued on input that was probably misread: the
-// warnings (the first few of a long list), and what the user may do.
-QString MisreadQuestion(const std::vector<InputNotice>& warnings) {
+// The question asked before a certificate is issued while something holds it back: the
+// warnings and outliers (the first few of a long list), and what the user may do.
+QString ObstacleQuestion(const CertificateObstacles& obstacles) {
   constexpr std::size_t kShown = 8;
-  QString text = QStringLiteral("The input was probably misread:\n");
+  const std::vector<InputNotice>& warnings = obstacles.listed;
+  const bool misread = obstacles.misread();
+  QString text = misread && obstacles.outliers > 0
+                     ? QStringLiteral(
+                           "The input was probably misread, and the outlier test "
+                           "finds an outlier:\n")
+                 : misread ? QStringLiteral("The input was probably misread:\n")
+                           : QStringLiteral("The outlier test finds an outlier:\n");
   for (std::size_t i = 0; i < warnings.size() && i < kShown; ++i) {
     const InputNotice& warning = warnings[i];
-    text += FieldFromBytes(
-        VisibleText(fmt::format("\n{} line {}: {}", InputTextName(warning.where.text),
-                                warning.where.line, warning.reason),
-                    "\n"));
+    text += FieldFromBytes(VisibleText(
+        fmt::format("\n{}: {}", DescribeLocation(warning.where), warning.reason), "\n"));
   }
-  if (warnings.size() > kShown) {
-    text += QStringLiteral("\n... and %1 more").arg(warnings.size() - kShown);
+  const std::size_t more = warnings.size() + obstacles.unlisted;
+  if (more > kShown) {
+    text += QStringLiteral("\n... and %1 more").arg(more - kShown);
   }
   return text + QStringLiteral(
-                    "\n\nMend the file, or issue the certificate with these warnings listed on "
-                    "it.\n\nIssue the certificate with the warnings listed?");
+                    "\n\nMend the file or leave the lines out with a reason, or issue the "
+                    "certificate with these warnings listed on it.\n\nIssue the certificate "
+                    "with the warnings listed?");
 }
 
 // What the Certificate Details dialog opens with: the laboratory, and the instrument, reflector
@@ -213,8 +220,8 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
                                                 "Process first, then save the certificate."));
     return;
   }
-  if (HasMisreadWarnings(*calibration) &&
-      !services_.AskYesNo(*this, MisreadQuestion(MisreadWarnings(*calibration)))) {
+  if (const CertificateObstacles obstacles = FindCertificateObstacles(*calibration);
+      !obstacles.empty() && !services_.AskYesNo(*this, ObstacleQuestion(obstacles))) {
     return;
   }
   CertificateDetails shown = RememberedDetails(libraryCertificate_);

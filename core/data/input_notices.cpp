@@ -30,6 +30,11 @@ std::string_view InputTextName(InputText text) {
   return text == InputText::kMeasured ? "measured" : "published";
 }
 
+std::string DescribeLocation(const InputLocation& where) {
+  return where.line == 0 ? fmt::format("{} header", InputTextName(where.text))
+                         : fmt::format("{} line {}", InputTextName(where.text), where.line);
+}
+
 void AddNotice(InputNotices& notices, InputNotice notice) {
   ++(notice.level == NoticeLevel::kWarning ? notices.warnings : notices.notes);
   notices.misread += notice.misread ? 1 : 0;

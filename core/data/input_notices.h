@@ -16,11 +16,15 @@ enum class InputText { kMeasured, kPublished };
 // "measured" or "published".
 std::string_view InputTextName(InputText text);
 
-// A line of one of the two texts, counted from 1 as an editor counts lines.
+// A line of one of the two texts, counted from 1 as an editor counts lines; 0 for the header
+// the caller gave (the window's header fields) rather than a line of the text.
 struct InputLocation {
   InputText text = InputText::kMeasured;
   std::size_t line = 0;
 };
+
+// "measured line 9", or "measured header" for line 0, as the window names a place.
+std::string DescribeLocation(const InputLocation& where);
 
 enum class NoticeLevel { kWarning, kNote };
 

@@ -15,7 +15,9 @@ namespace mensuro {
 // values. Nothing in a measured text is an error; returns 0.
 int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table);
 
-// The same, also noting each observation's line and warning about its fields (CheckLineFields).
+// The same, also noting each observation's line and warning about its fields (CheckLineFields),
+// and about an accuracy part below 0 (at the header line that set it; at line 0 when the
+// caller's header gives it).
 int ParseMeasuredText(std::string_view text, MeasurementHeader& header, RecordTable& table,
                       InputNotices& notices);
 

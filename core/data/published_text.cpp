@@ -11,10 +11,10 @@ namespace mensuro {
 
 namespace {
 
-// AttachPublishedDistance of a line already normalised; `used` tells whether any observation
-// has its station pair.
-int AttachFields(std::string_view work, RecordTable& table, const StationPairs& pairs,
-                 std::string& errorText, bool& used, double& distance) {
+// AttachPublishedDistance of a line already normalised, which stands on `line` of the published
+// text (0: not known); `used` tells whether any observation has its station pair.
+int AttachFields(std::string_view work, std::size_t line, RecordTable& table,
+                 const StationPairs& pairs, std::string& errorText, bool& used, double& distance) {
   const std::string_view from = GetField(work, 0);
   const std::string_view to = GetField(work, 1);
   distance = ReadNumber(GetField(work, 2));
@@ -30,6 +30,7 @@ int AttachFields(std::string_view work, RecordTable& table, const StationPairs& 
       return 1;
     }
     record.publishedDistance = distance;
+    record.publishedLine = line;
   }
   return 0;
 }
@@ -44,7 +45,7 @@ int ReadPublishedLines(std::string_view text, RecordTable& table, const StationP
         bool used = false;
         double distance = 0.0;
         const InputLocation where{InputText::kPublished, number};
-        if (AttachFields(work, table, pairs, errorText, used, distance) != 0) {
+        if (AttachFields(work, number, table, pairs, errorText, used, distance) != 0) {
           if (failedAt != nullptr) {
             *failedAt = where;
           }
@@ -86,7 +87,7 @@ int AttachPublishedDistance(std::string_view line, RecordTable& table, const Sta
   NormalizeSeparators(work);
   bool used = false;
   double distance = 0.0;
-  return AttachFields(work, table, pairs, errorText, used, distance);
+  return AttachFields(work, 0, table, pairs, errorText, used, distance);
 }
 
 int ParsePublishedText(std::string_view text, RecordTable& table, const StationPairs& pairs,

@@ -27,6 +27,7 @@ struct ProjectRecord {
   int pairCount = 0;               // observations of the pair, on the closing record
   int pairGrouped = 0;             // 1 once assigned to a station pair
   std::size_t line = 0;            // line of the measured text it was read from, from 1
+  std::size_t publishedLine = 0;   // line of the published text its published distance is from
 };
 
 // The observations of one processing run, in the order of the lines of the measured text.

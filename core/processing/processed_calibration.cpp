@@ -1,6 +1,11 @@
 #include "core/processing/processed_calibration.h"
 
+#include <fmt/format.h>
+#include <algorithm>
+#include <iterator>
 #include <utility>
+
+#include "core/data/text_lines.h"
 
 namespace mensuro {
 
@@ -36,18 +41,80 @@ ProcessedCalibration ProcessCalibration(MeasurementHeader header, std::string me
   return calibration;
 }
 
-bool HasMisreadWarnings(const ProcessedCalibration& calibration) {
-  return calibration.run.notices.misread > 0;
-}
+namespace {
 
-std::vector<InputNotice> MisreadWarnings(const ProcessedCalibration& calibration) {
-  std::vector<InputNotice> warnings;
-  for (const InputNotice& notice : calibration.run.notices.listed) {
-    if (notice.misread) {
-      warnings.push_back(notice);
+// The lines of the published text whose distances the pairs of the fit take, sorted.
+std::vector<std::size_t> PublishedLinesInResult(const RecordTable& records) {
+  std::vector<std::size_t> lines;
+  for (const ProjectRecord& record : records.entries) {
+    if (record.kind == kObservationKind && record.publishedLine != 0) {
+      lines.push_back(record.publishedLine);
     }
   }
-  return warnings;
+  std::sort(lines.begin(), lines.end());
+  lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+  return lines;
+}
+
+// Each outlier as a warning at the first observation of its pair, that line as it stands.
+std::vector<InputNotice> OutlierWarnings(const ProcessedCalibration& calibration) {
+  const OutlierTest& test = calibration.outlierTest;
+  const AdjustmentTable& entries = calibration.run.analysis.entries;
+  std::vector<InputNotice> found;
+  for (std::size_t j = 0; j < test.pairs.size() && j < entries.size(); ++j) {
+    if (test.pairs[j].outlier) {
+      const AdjustmentEntry& entry = entries[j];
+      found.push_back(
+          {{InputText::kMeasured, entry.firstLine},
+           NoticeLevel::kWarning,
+           fmt::format("an outlier: the station pair {}-{} has t = {:.2f}, beyond the "
+                       "limit {:.2f} of the outlier test",
+                       entry.from, entry.to, test.pairs[j].studentizedResidual, test.critical),
+           {}});
+    }
+  }
+  std::sort(found.begin(), found.end(),
+            [](const InputNotice& a, const InputNotice& b) { return a.where.line < b.where.line; });
+  auto next = found.begin();
+  ForEachNumberedTextLine(calibration.measuredText, [&](std::string_view line, std::size_t number) {
+    for (; next != found.end() && next->where.line == number; ++next) {
+      next->content = line;
+    }
+    return next != found.end();
+  });
+  return found;
+}
+
+}  // namespace
+
+CertificateObstacles FindCertificateObstacles(const ProcessedCalibration& calibration) {
+  CertificateObstacles obstacles;
+  const InputNotices& notices = calibration.run.notices;
+  const std::vector<std::size_t> used = PublishedLinesInResult(calibration.run.records);
+  std::size_t listedMisread = 0;
+  for (const InputNotice& notice : notices.listed) {
+    if (!notice.misread) {
+      continue;
+    }
+    ++listedMisread;
+    if (notice.where.text == InputText::kMeasured ||
+        std::binary_search(used.begin(), used.end(), notice.where.line)) {
+      obstacles.listed.push_back(notice);
+    }
+  }
+  obstacles.unlisted = notices.misread - listedMisread;
+  if (calibration.processed) {
+    std::vector<InputNotice> outliers = OutlierWarnings(calibration);
+    obstacles.outliers = outliers.size();
+    obstacles.listed.insert(obstacles.listed.end(), std::make_move_iterator(outliers.begin()),
+                            std::make_move_iterator(outliers.end()));
+    std::stable_sort(obstacles.listed.begin(), obstacles.listed.end(),
+                     [](const InputNotice& a, const InputNotice& b) {
+                       return std::pair(a.where.text, a.where.line) <
+                              std::pair(b.where.text, b.where.line);
+                     });
+  }
+  return obstacles;
 }
 
 CalibrationOrigin CalibrationOrigin::Of(std::optional<PublishedDistanceKind> baseline,

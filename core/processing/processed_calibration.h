@@ -6,6 +6,7 @@
 // report, the JSON, the plot and the certificate are writers of it; none computes a statistic
 // of its own. When the conditions change, the calibration is processed again with them.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,12 +63,25 @@ struct ProcessedCalibration {
   OutlierTest outlierTest;                 // of the pairs of the fit
 };
 
-// Whether a warning that the texts were probably misread stands: then no certificate is
-// issued unless the surveyor accepts the warnings.
-bool HasMisreadWarnings(const ProcessedCalibration& calibration);
+// What holds back the certificate until the surveyor leaves it out of the fit with a reason or
+// accepts it: the warnings of a probably misread line that enters the result (an observation
+// kept in the fit, a header line, the published line whose distance a pair of the fit takes),
+// and each outlier of the outlier test, given at its pair's first observation. A line that
+// enters nothing (a title line, the distance of a pair not observed, an observation left out)
+// holds nothing back; it is still reported.
+struct CertificateObstacles {
+  std::vector<InputNotice> listed;  // by text and line
+  // Misread warnings beyond the listed notices: their lines are not known, so they count.
+  std::size_t unlisted = 0;
+  std::size_t outliers = 0;  // of `listed`, the outliers of the outlier test
 
-// The listed warnings that mean a line was probably misread.
-std::vector<InputNotice> MisreadWarnings(const ProcessedCalibration& calibration);
+  bool empty() const { return listed.empty() && unlisted == 0; }
+  bool misread() const { return listed.size() > outliers || unlisted > 0; }
+};
+
+// What holds back the certificate of `calibration`; the command line, the window and the
+// register all ask this.
+CertificateObstacles FindCertificateObstacles(const ProcessedCalibration& calibration);
 
 // Processes the measured text, without the observations `exclusions` leave out, against the
 // published text under `header` and `conditions`. The texts move into the result, so a large

@@ -1,5 +1,6 @@
 // mensuro-cli's review of a calibration: observations left out with a reason, the outlier test
-// in the JSON, and the certificate withheld while the input was probably misread.
+// in the JSON, and the certificate withheld while the input was probably misread or an outlier
+// stands.
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -98,19 +99,82 @@ TEST(cli_review, no_certificate_on_a_misread_file_unless_accepted) {
                        "mensuro-cli: no certificate: m.txt:13: a decimal comma? the distance is "
                        "read as 152\n"))
       << refused.err;
+  // A-D is far off the line too.
   EXPECT_EQ(LastLine(refused.err),
-            "mensuro-cli: mend the file, or give --accept-warnings to issue the certificate with "
-            "them listed\n");
+            "mensuro-cli: mend the file or leave the outlier out with --exclude FROM-TO:REASON, "
+            "or give --accept-warnings to issue the certificate with them listed\n");
 
   const CliRun accepted =
       RunFiles(dir, misread, kPublished, {"--certificate", "c.pdf", "--accept-warnings"});
   EXPECT_EQ(accepted.exitCode, 0) << accepted.err;
   EXPECT_TRUE(ReadBytes(dir.path() / "c.pdf").starts_with("%PDF-"));
-  // Left out, the line no longer stands in the way.
+  // Left out, the line and the outlier no longer stand in the way.
   EXPECT_EQ(RunFiles(dir, misread, kPublished,
-                     {"--certificate", "d.pdf", "--exclude-line", "13:decimal comma"})
+                     {"--certificate", "d.pdf", "--exclude-line", "13:decimal comma",
+                      "--exclude-line", "7:pillar bumped"})
                 .exitCode,
             0);
+}
+
+TEST(cli_review, an_outlier_withholds_the_certificate_and_a_title_line_does_not) {
+  const TempDir dir;
+  const CliRun refused = RunFiles(dir, kMeasured, kPublished, {"--certificate", "c.pdf"});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));
+  EXPECT_EQ(refused.err,
+            "mensuro-cli: no certificate: m.txt:7: an outlier: the station pair F-A has t = 4.72, "
+            "beyond the limit 4.20 of the outlier test\n"
+            "mensuro-cli: mend the file or leave the outlier out with --exclude FROM-TO:REASON, "
+            "or give --accept-warnings to issue the certificate with them listed\n");
+  const nlohmann::json json = Json(RunFiles(dir, kMeasured, kPublished, {"--format", "json"}));
+  ASSERT_EQ(json["certificateObstacles"].size(), 1u);
+  EXPECT_EQ(json["certificateObstacles"][0]["line"], 7);
+  EXPECT_EQ(RunFiles(dir, kMeasured, kPublished, {"--certificate", "c.pdf", "--accept-warnings"})
+                .exitCode,
+            0);
+
+  // The title line is reported, but no distance is read from it.
+  const CliRun titled =
+      RunFiles(dir, kMeasured, "Certified Baseline Distances\n" + std::string(kPublished),
+               {"--certificate", "t.pdf", "--exclude", "A-F:pillar bumped"});
+  EXPECT_EQ(titled.exitCode, 0) << titled.err;
+  EXPECT_TRUE(Contains(titled.err, "p.txt:1: warning: the distance \"Distances\" is read as 0"))
+      << titled.err;
+  EXPECT_TRUE(ReadBytes(dir.path() / "t.pdf").starts_with("%PDF-"));
+}
+
+TEST(cli_review, a_certificate_needs_the_reason_for_what_was_left_out) {
+  const TempDir dir;
+  ExpectOneErrorLine(
+      RunFiles(dir, kMeasured, kPublished, {"--certificate", "c.pdf", "--exclude-line", "7: "}),
+      "--exclude-line 7: no reason given, and a certificate states why each observation was "
+      "left out (give it as 7:REASON)");
+  ExpectOneErrorLine(
+      RunFiles(dir, kMeasured, kPublished, {"--certificate", "c.pdf", "--exclude", "A-F"}),
+      "--exclude A-F: no reason given");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));
+}
+
+// An accuracy is never below 0: on the command line a usage error, in a measured text the report
+// as given with a warning at the line, and no certificate.
+TEST(cli_review, a_negative_accuracy) {
+  const TempDir dir;
+  ExpectOneErrorLine(RunFiles(dir, kMeasured, kPublished, {"--constant", "-17.5"}),
+                     "--constant: -17.5 is below 0: give the EDM's specified accuracy, not a "
+                     "correction");
+  ExpectOneErrorLine(RunFiles(dir, kMeasured, kPublished, {"--ppm", "-1"}), "--ppm: -1 is below 0");
+
+  const std::string negative = "^-17.5\n" + std::string(kMeasured).substr(3);
+  const CliRun plain = RunFiles(dir, negative, kPublished, {"--exclude-line", "7:pillar bumped"});
+  ASSERT_EQ(plain.exitCode, 0);
+  EXPECT_TRUE(Contains(plain.out, "-17.5")) << plain.out;
+  EXPECT_EQ(plain.err, "m.txt:1: warning: a negative accuracy: is this the prism constant?\n");
+  const CliRun refused = RunFiles(dir, negative, kPublished,
+                                  {"--exclude-line", "7:pillar bumped", "--certificate", "c.pdf"});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.out, plain.out);
+  EXPECT_TRUE(Contains(refused.err, "mensuro-cli: no certificate: m.txt:1: a negative accuracy"))
+      << refused.err;
 }
 
 }  // namespace

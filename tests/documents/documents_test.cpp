@@ -522,15 +522,16 @@ std::string CertificateText(const ProcessedCalibration& calibration) {
   return text.out;
 }
 
-// The Kellerby example without two of its pairs: its 19 pairs fill the first page but for four
-// rows; five go over, under the repeated column headings.
+// The Kellerby example without two of its pairs (and so without an outlier, whose accepted
+// warning would come first): its 19 pairs fill the first page but for four rows; five go over,
+// under the repeated column headings.
 TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
   SKIP_WITHOUT_PDF_TOOLS();
   const std::filesystem::path examples = MENSURO_EXAMPLES_DIR;
   const ProcessedCalibration calibration =
       ProcessCalibration(MeasurementHeader(), ReadBytes(examples / "kellerby-measured.txt"),
                          ReadBytes(examples / "kellerby-published.txt"), UncertaintyInputs(),
-                         {Exclusion{"1", "2", 0, ""}, Exclusion{"1", "3", 0, ""}});
+                         {Exclusion{"1", "3", 0, ""}, Exclusion{"2", "3", 0, ""}});
   ASSERT_TRUE(calibration.processed) << calibration.failure;
 
   // Each pair's row is found on its page by its published distance, the third word.
@@ -623,12 +624,14 @@ std::string Joined(const std::vector<std::string>& pages) {
   return text;
 }
 
-// The outlier test in words, with the outlier and its t, and the misread line accepted.
+// The outlier test in words, with the outlier and its t, and the misread line and the outlier
+// accepted; the misread line of a pair nobody observed is not among them.
 TEST(certificate, names_the_outlier_and_the_accepted_warnings) {
   SKIP_WITHOUT_PDF_TOOLS();
-  // Only two fields on the published text's last line: probably misread, accepted.
-  const ProcessedCalibration calibration = NinePairs(std::string(kNinePublished) + "A,K\n");
-  ASSERT_TRUE(HasMisreadWarnings(calibration));
+  // A decimal comma? on the first published line, and only two fields on the last.
+  const ProcessedCalibration calibration =
+      NinePairs("A,B,47.6828,0\n" + std::string(kNinePublished).substr(12) + "A,K\n");
+  ASSERT_EQ(FindCertificateObstacles(calibration).listed.size(), 2u);
   const std::vector<std::string> pages = CertificatePages(calibration);
   const std::string pdf = Joined(pages);
   for (const char* part :
@@ -637,9 +640,12 @@ TEST(certificate, names_the_outlier_and_the_accepted_warnings) {
         "for each pair; t has 6 degrees of freedom",
         "outlier when |t| is greater than 4.20.", "One pair is an outlier: F-A: t = 4.72",
         "Accepted warnings", "accepted when this certificate was issued",
-        "published 10 A,K only two fields: the distance is read from the station name \"K\""}) {
+        "published 1 A,B,47.6828,0 a decimal comma? the distance is read as 47.6828",
+        "measured 7 A,F,281.9311 an outlier: the station pair F-A has t = 4.72, beyond the limit "
+        "4.20 of the outlier test"}) {
     EXPECT_NE(pdf.find(part), std::string::npos) << "missing: " << part << "\n" << pdf;
   }
+  EXPECT_EQ(pdf.find("A,K"), std::string::npos) << pdf;
   EXPECT_EQ(pdf.find("left out"), std::string::npos);
   // The section's heading would stand at the foot of the first page over one line of its text:
   // it goes over with the text.

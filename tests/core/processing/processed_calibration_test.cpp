@@ -126,16 +126,87 @@ TEST(processed_calibration, leaves_out_pairs_and_lines_and_keeps_the_text) {
   EXPECT_TRUE(back.exclusions.empty());
 }
 
-// A misread line stops the certificate until it is left out.
-TEST(processed_calibration, misread_warnings_go_with_the_lines_left_out) {
+// What holds back the certificate: a misread line that enters the result, until it is left
+// out; a line that enters nothing is reported and holds nothing back.
+TEST(certificate_obstacles, only_misread_lines_that_enter_the_result) {
   const std::string measured = std::string(kMeasured) + "A,B,100,0031\n";
   const ProcessedCalibration calibration =
       ProcessCalibration({}, measured, std::string(kPublished), {});
   ASSERT_TRUE(calibration.processed);
-  EXPECT_TRUE(HasMisreadWarnings(calibration));
-  ASSERT_EQ(MisreadWarnings(calibration).size(), 1u);
-  EXPECT_EQ(MisreadWarnings(calibration).front().where.line, 9u);
-  EXPECT_FALSE(HasMisreadWarnings(WithExclusions(calibration, {{"", "", 9, "decimal comma"}})));
+  const CertificateObstacles obstacles = FindCertificateObstacles(calibration);
+  ASSERT_EQ(obstacles.listed.size(), 1u);
+  EXPECT_EQ(obstacles.listed.front().where.line, 9u);
+  EXPECT_TRUE(obstacles.misread());
+  EXPECT_TRUE(FindCertificateObstacles(WithExclusions(calibration, {{"", "", 9, "decimal comma"}}))
+                  .empty());
+
+  // A title line, and a decimal comma in the distance of a pair nobody observed: warned of, but
+  // neither distance is used. The decimal comma of a pair observed is.
+  const std::string published = "Certified Baseline Distances\n" +
+                                std::string(kPublished).replace(0, 12, "A,B,100,0000") +
+                                "A,E,700,0000\n";
+  const ProcessedCalibration titled = ProcessCalibration({}, std::string(kMeasured), published, {});
+  ASSERT_TRUE(titled.processed) << titled.failure;
+  EXPECT_EQ(titled.run.notices.misread, 3u);
+  const CertificateObstacles held = FindCertificateObstacles(titled);
+  ASSERT_EQ(held.listed.size(), 1u);
+  EXPECT_EQ(held.listed.front().where.text, InputText::kPublished);
+  EXPECT_EQ(held.listed.front().where.line, 2u);
+}
+
+// Nine pairs from pillar A; the observation of A-F on line 7 is 1.9 mm off the line of the others.
+constexpr std::string_view kNinePublished =
+    "A,B,47.6828\nA,C,104.7281\nA,D,152.4117\nA,E,234.2515\nA,F,281.9343\nA,G,347.5361\n"
+    "A,H,395.2191\nA,I,455.9623\nA,J,503.6455\n";
+constexpr std::string_view kNineMeasured =
+    "^1\n%1.5\nA,B,47.6819\nA,C,104.7276\nA,D,152.4108\nA,E,234.2508\nA,F,281.9311\n"
+    "A,G,347.5349\nA,H,395.2179\nA,I,455.9606\nA,J,503.6442\nF,A,281.9330\n";
+
+TEST(certificate_obstacles, an_outlier_until_it_is_left_out) {
+  const ProcessedCalibration calibration =
+      ProcessCalibration({}, std::string(kNineMeasured), std::string(kNinePublished), {});
+  ASSERT_TRUE(calibration.processed);
+  ASSERT_EQ(calibration.outlierTest.outliers, 1);
+  const CertificateObstacles obstacles = FindCertificateObstacles(calibration);
+  ASSERT_EQ(obstacles.listed.size(), 1u);
+  EXPECT_EQ(obstacles.outliers, 1u);
+  EXPECT_FALSE(obstacles.misread());
+  const InputNotice& outlier = obstacles.listed.front();
+  EXPECT_EQ(outlier.where.line, 7u);  // the pair's first observation
+  EXPECT_EQ(outlier.content, "A,F,281.9311");
+  EXPECT_EQ(outlier.reason,
+            "an outlier: the station pair F-A has t = 4.72, beyond the limit 4.20 of the outlier "
+            "test");
+  EXPECT_TRUE(
+      FindCertificateObstacles(WithExclusions(calibration, {{"A", "F", 0, "blunder"}})).empty());
+}
+
+// A negative accuracy is reported as given, warned of at the line that gives it, and holds the
+// certificate back; the header as the window gives it has no line.
+TEST(certificate_obstacles, a_negative_accuracy) {
+  const std::string measured = "^-17.5\n%-3\n" + std::string(kMeasured).substr(3);
+  const ProcessedCalibration calibration =
+      ProcessCalibration({}, measured, std::string(kPublished), {});
+  ASSERT_TRUE(calibration.processed) << calibration.failure;
+  EXPECT_EQ(calibration.header.constantError, -17.5);
+  const CertificateObstacles obstacles = FindCertificateObstacles(calibration);
+  ASSERT_EQ(obstacles.listed.size(), 2u);
+  EXPECT_EQ(obstacles.listed[0].where.line, 1u);
+  EXPECT_EQ(obstacles.listed[0].content, "^-17.5");
+  EXPECT_EQ(obstacles.listed[0].reason, "a negative accuracy: is this the prism constant?");
+  EXPECT_EQ(obstacles.listed[1].reason, "a negative accuracy: is this the atmospheric correction?");
+
+  MeasurementHeader fields;
+  fields.constantError = -17.5;
+  const ProcessedCalibration typed =
+      ProcessCalibration(fields, std::string(kMeasured).substr(3), std::string(kPublished), {});
+  ASSERT_EQ(FindCertificateObstacles(typed).listed.size(), 1u);
+  EXPECT_EQ(FindCertificateObstacles(typed).listed[0].where.line, 0u);
+  EXPECT_EQ(FindCertificateObstacles(typed).listed[0].content, "^-17.5000");
+  // A later line that gives the accuracy leaves nothing to warn of.
+  EXPECT_TRUE(FindCertificateObstacles(ProcessCalibration({}, "^-17.5\n" + std::string(kMeasured),
+                                                          std::string(kPublished), {}))
+                  .empty());
 }
 
 }  // namespace
