@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 #include <fmt/printf.h>
+#include <algorithm>
 
 #include "cli/command_line.h"
 #include "cli/terminal_output.h"
@@ -243,10 +244,16 @@ std::optional<ReducedFieldFile> ReduceFieldFile(std::string_view fileName, std::
     Fail(kExitUsage, FieldFileErrorText(fileName, error));
     return std::nullopt;
   }
-  std::string measured = HeaderLines(options, FirstMeasurementTime(*observations)) +
-                         ReducedObservationLines(*reduction);
+  const std::string header = HeaderLines(options, FirstMeasurementTime(*observations));
+  std::vector<std::size_t> fieldLines(
+      static_cast<std::size_t>(std::count(header.begin(), header.end(), '\n')), 0);
+  for (const ReducedObservation& row : reduction->rows) {
+    fieldLines.push_back(row.observation.line);
+  }
+  std::string measured = header + ReducedObservationLines(*reduction);
   ReductionSummary summary = SummariseReduction(*reduction, settings, std::move(heightsSource));
-  return ReducedFieldFile{std::move(measured), *std::move(reduction), std::move(summary)};
+  return ReducedFieldFile{std::move(measured), std::move(fieldLines), *std::move(reduction),
+                          std::move(summary)};
 }
 
 }  // namespace mensuro::cli

@@ -5,6 +5,7 @@
 // and the measured text's header lines, and the reduction they drive.
 
 #include <CLI/CLI.hpp>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,8 @@ struct HeightsBaseline {
 
 struct ReducedFieldFile {
   std::string measuredText;  // header lines and observation lines, CR LF
+  // The field file's line of each line of `measuredText`, 0 for a header line.
+  std::vector<std::size_t> fieldLines;
   FieldReduction reduction;
   ReductionSummary summary;
 };
