@@ -693,7 +693,7 @@ TEST(certificate, states_the_published_distances_and_the_reduction) {
   summary.target = PublishedDistanceKind::kMarkToMark;
   summary.heightsSource = "library baseline Example line";
   summary.temperature = ValueRange{9.7, 16.2};
-  calibration.origin = {PublishedDistanceKind::kMarkToMark, summary};
+  calibration.origin = {PublishedDistanceKind::kMarkToMark, summary, {}};
   const std::string reduced = Joined(CertificatePages(calibration));
   EXPECT_NE(reduced.find("Published distances: mark to mark"), std::string::npos) << reduced;
   const std::size_t section = reduced.find("Reduction of the observations");
