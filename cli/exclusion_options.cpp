@@ -1,6 +1,7 @@
 #include "cli/exclusion_options.h"
 
 #include <fmt/format.h>
+#include <algorithm>
 #include <charconv>
 #include <utility>
 
@@ -51,7 +52,17 @@ std::optional<Exclusion> PairExclusion(std::string_view value, std::string_view 
   return std::nullopt;
 }
 
+// The line of the measured text that holds line `fileLine` of the file; 0 when none does.
+std::size_t TextLine(std::size_t fileLine, const std::vector<std::size_t>& fileLines) {
+  if (fileLines.empty()) {
+    return fileLine;
+  }
+  const auto found = std::find(fileLines.begin(), fileLines.end(), fileLine);
+  return found == fileLines.end() ? 0 : static_cast<std::size_t>(found - fileLines.begin()) + 1;
+}
+
 std::optional<Exclusion> LineExclusion(std::string_view value, std::string_view measuredText,
+                                       const std::vector<std::size_t>& fileLines,
                                        std::string& problem) {
   auto [number, reason] = SplitReason(value);
   std::size_t line = 0;
@@ -60,8 +71,8 @@ std::optional<Exclusion> LineExclusion(std::string_view value, std::string_view 
     problem = fmt::format("--exclude-line {}: give a line number from 1", value);
     return std::nullopt;
   }
-  Exclusion exclusion{{}, {}, line, std::move(reason)};
-  if (!Matches(measuredText, exclusion)) {
+  Exclusion exclusion{{}, {}, TextLine(line, fileLines), std::move(reason)};
+  if (exclusion.line == 0 || !Matches(measuredText, exclusion)) {
     problem = fmt::format("--exclude-line {}: line {} of the measured file holds no observation",
                           value, line);
     return std::nullopt;
@@ -89,6 +100,7 @@ std::string UnexplainedExclusionProblem(const ExclusionOptions& options) {
 
 std::optional<std::vector<Exclusion>> ResolveExclusions(const ExclusionOptions& options,
                                                         std::string_view measuredText,
+                                                        const std::vector<std::size_t>& fileLines,
                                                         std::string& problem) {
   std::vector<Exclusion> exclusions;
   for (const std::string& value : options.pairs) {
@@ -99,7 +111,7 @@ std::optional<std::vector<Exclusion>> ResolveExclusions(const ExclusionOptions& 
     exclusions.push_back(std::move(*exclusion));
   }
   for (const std::string& value : options.lines) {
-    std::optional<Exclusion> exclusion = LineExclusion(value, measuredText, problem);
+    std::optional<Exclusion> exclusion = LineExclusion(value, measuredText, fileLines, problem);
     if (!exclusion) {
       return std::nullopt;
     }

@@ -36,18 +36,21 @@ std::optional<double> ParseAccuracy(std::string_view text, std::string& reason) 
   return number;
 }
 
-// The header lines that were given, in the order and form a saved measured file has them. The
-// field file's own dates don't make header lines: a measured text's header is what the command
-// line gives, as scripts written for earlier versions rely on.
-std::string HeaderLines(const FieldReductionOptions& options) {
+// The header lines that were given, in the order and form a saved measured file has them; the
+// date and the time, when not given, are those the field file states, as the window's import
+// offers them.
+std::string HeaderLines(const FieldReductionOptions& options, const MeasurementTime& measured) {
   std::string lines;
   const auto text = [&lines](char prefix, const std::optional<std::string>& value) {
     if (value) {
       lines += prefix + *value + "\r\n";
     }
   };
-  text('$', options.date);
-  text('!', options.time);
+  const auto stated = [](const std::string& value) {
+    return value.empty() ? std::nullopt : std::optional(value);
+  };
+  text('$', options.date ? options.date : stated(measured.date));
+  text('!', options.time ? options.time : stated(measured.time));
   text('#', options.comment);
   text('@', options.edm);
   if (options.constant) {
@@ -286,8 +289,9 @@ std::vector<CLI::Option*> AddHeaderLineOptions(CLI::App& app, FieldReductionOpti
             name, [&target](const std::string& value) { target = value; }, description)
         ->type_name("TEXT");
   };
-  return {headerText("--date", options.date, "The measured text's date ($)"),
-          headerText("--time", options.time, "Its time (!)"),
+  return {headerText("--date", options.date,
+                     "The measured text's date ($; default: the field file's first)"),
+          headerText("--time", options.time, "Its time (!; default: the field file's first)"),
           headerText("--comment", options.comment, "Its comment (#)"),
           headerText("--edm", options.edm, "Its EDM description (@)"),
           AddReadOption(app, "--constant", options.constant, ParseAccuracy, "MM",
@@ -387,9 +391,16 @@ std::optional<ReducedFieldFile> ReduceFieldFile(std::string_view fileName, std::
     Fail(kExitUsage, FieldFileErrorText(fileName, error));
     return std::nullopt;
   }
-  std::string measured = HeaderLines(options) + ReducedObservationLines(*reduction);
+  const std::string header = HeaderLines(options, FirstMeasurementTime(*observations));
+  std::vector<std::size_t> fieldLines(
+      static_cast<std::size_t>(std::count(header.begin(), header.end(), '\n')), 0);
+  for (const ReducedObservation& row : reduction->rows) {
+    fieldLines.push_back(row.observation.line);
+  }
+  std::string measured = header + ReducedObservationLines(*reduction);
   ReductionSummary summary = SummariseReduction(*reduction, settings, std::move(heightsSource));
-  return ReducedFieldFile{std::move(measured), *std::move(reduction), std::move(summary)};
+  return ReducedFieldFile{std::move(measured), std::move(fieldLines), *std::move(reduction),
+                          std::move(summary)};
 }
 
 }  // namespace mensuro::cli

@@ -5,6 +5,7 @@
 // and the measured text's header lines, and the reduction they drive.
 
 #include <CLI/CLI.hpp>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,12 +70,15 @@ struct HeightsBaseline {
 
 struct ReducedFieldFile {
   std::string measuredText;  // header lines and observation lines, CR LF
+  // The field file's line of each line of `measuredText`, 0 for a header line.
+  std::vector<std::size_t> fieldLines;
   FieldReduction reduction;
   ReductionSummary summary;
 };
 
 // The field file `fileName` of text `text` reduced as `options` ask, the heights from
-// `baseline` when given, else from the options' heights file. Nothing, after saying why, for an
+// `baseline` when given, else from the options' heights file, the date and the time of the
+// first observation that has them unless the options give them. Nothing, after saying why, for an
 // error in any of the files or a missing option.
 std::optional<ReducedFieldFile> ReduceFieldFile(std::string_view fileName, std::string_view text,
                                                 const FieldReductionOptions& options,

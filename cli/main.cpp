@@ -81,10 +81,12 @@ PublishedSource Refused(int exitCode) {
   return refused;
 }
 
+// A measured line is counted in the file given, the field file when the text was reduced from
+// one (as `origin` maps it).
 FileLine LocateLine(const InputLocation& where, const CommandLine& line,
-                    const PublishedSource& published) {
+                    const PublishedSource& published, const CalibrationOrigin& origin) {
   if (where.text == InputText::kMeasured) {
-    return {line.measuredFile, where.line};
+    return {line.measuredFile, FileLineOf(origin, where.line)};
   }
   const std::vector<std::size_t>& lines = published.libraryLines;
   const bool mapped = line.baselineName && where.line >= 1 && where.line <= lines.size();
@@ -181,10 +183,10 @@ int ListNames(const CommandLine& line, const char* argv0) {
 // Every listed warning and note as a compiler gives them, FILE:LINE: warning: REASON, so that
 // an editor can jump to the line.
 void PrintNotices(const InputNotices& notices, const CommandLine& line,
-                  const PublishedSource& published) {
+                  const PublishedSource& published, const CalibrationOrigin& origin) {
   std::string text;
   for (const InputNotice& notice : notices.listed) {
-    const FileLine at = LocateLine(notice.where, line, published);
+    const FileLine at = LocateLine(notice.where, line, published, origin);
     text += VisibleText(fmt::format("{}:{}: {}: {}", at.fileName, at.line,
                                     NoticeLevelName(notice.level), notice.reason));
     text += '\n';
@@ -199,12 +201,12 @@ void PrintNotices(const InputNotices& notices, const CommandLine& line,
 // The listed warnings or notes as JSON members, with lines counted in their files as the
 // messages count them.
 nlohmann::json NoticesJson(const InputNotices& notices, NoticeLevel level, const CommandLine& line,
-                           const PublishedSource& published) {
+                           const PublishedSource& published, const CalibrationOrigin& origin) {
   nlohmann::json list = nlohmann::json::array();
   for (const InputNotice& notice : notices.listed) {
     if (notice.level == level) {
       list.push_back({{"text", InputTextName(notice.where.text)},
-                      {"line", LocateLine(notice.where, line, published).line},
+                      {"line", LocateLine(notice.where, line, published, origin).line},
                       {"reason", notice.reason},
                       {"content", notice.content}});
     }
@@ -213,10 +215,10 @@ nlohmann::json NoticesJson(const InputNotices& notices, NoticeLevel level, const
 }
 
 nlohmann::json InputJson(const ProjectRun& run, const CommandLine& line,
-                         const PublishedSource& published) {
+                         const PublishedSource& published, const CalibrationOrigin& origin) {
   nlohmann::json input = {
-      {"warnings", NoticesJson(run.notices, NoticeLevel::kWarning, line, published)},
-      {"notes", NoticesJson(run.notices, NoticeLevel::kNote, line, published)},
+      {"warnings", NoticesJson(run.notices, NoticeLevel::kWarning, line, published, origin)},
+      {"notes", NoticesJson(run.notices, NoticeLevel::kNote, line, published, origin)},
   };
   const std::size_t unlisted = UnlistedNotices(run.notices);
   if (unlisted > 0) {
@@ -229,13 +231,14 @@ nlohmann::json InputJson(const ProjectRun& run, const CommandLine& line,
 // for or not), lines counted as the messages count them.
 nlohmann::json ResultInputJson(const ProcessedCalibration& calibration, const CommandLine& line,
                                const PublishedSource& published) {
-  nlohmann::json input = InputJson(calibration.run, line, published);
+  nlohmann::json input = InputJson(calibration.run, line, published, calibration.origin);
   nlohmann::json obstacles = nlohmann::json::array();
   for (const InputNotice& notice : FindCertificateObstacles(calibration).listed) {
-    obstacles.push_back({{"text", InputTextName(notice.where.text)},
-                         {"line", LocateLine(notice.where, line, published).line},
-                         {"reason", notice.reason},
-                         {"content", notice.content}});
+    obstacles.push_back(
+        {{"text", InputTextName(notice.where.text)},
+         {"line", LocateLine(notice.where, line, published, calibration.origin).line},
+         {"reason", notice.reason},
+         {"content", notice.content}});
   }
   input["certificateObstacles"] = std::move(obstacles);
   return input;
@@ -281,6 +284,9 @@ int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration&
   }
   calibration.origin = CalibrationOrigin::Of(
       BaselineKind(published), reduced ? std::optional(std::move(reduced->summary)) : std::nullopt);
+  if (reduced) {
+    calibration.origin.fileLines = std::move(reduced->fieldLines);
+  }
   std::optional<UncertaintyInputs> inputs = BudgetInputs(line, published);
   if (!inputs) {
     return kExitUsage;
@@ -297,16 +303,16 @@ int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration&
 // A calibration that could not be processed: the error object on standard output in JSON,
 // else the message on standard error.
 void PrintFailure(const std::string& message, const ProjectRun& run, const CommandLine& line,
-                  const PublishedSource& published) {
+                  const PublishedSource& published, const CalibrationOrigin& origin) {
   const std::string failure = FailureText(message, run);
   const InputLocation failedAt = run.failedAt.value_or(InputLocation{});
-  const FileLine at = LocateLine(failedAt, line, published);
+  const FileLine at = LocateLine(failedAt, line, published, origin);
   if (line.format == "json") {
     nlohmann::json document = {{"error", failure}};
     if (run.failedAt) {
       document["errorAt"] = {{"text", InputTextName(failedAt.text)}, {"line", at.line}};
     }
-    document.update(InputJson(run, line, published));
+    document.update(InputJson(run, line, published, origin));
     PrintOut(JsonText(document));
   } else {
     // The line the failure names, as an editor finds it.
@@ -328,7 +334,7 @@ int RefuseCertificate(const ProcessedCalibration& calibration, const CommandLine
                       const PublishedSource& published) {
   const CertificateObstacles obstacles = FindCertificateObstacles(calibration);
   for (const InputNotice& warning : obstacles.listed) {
-    const FileLine at = LocateLine(warning.where, line, published);
+    const FileLine at = LocateLine(warning.where, line, published, calibration.origin);
     PrintErrorLine(VisibleText(fmt::format("mensuro-cli: no certificate: {}:{}: {}", at.fileName,
                                            at.line, warning.reason)));
   }
@@ -437,7 +443,7 @@ int Run(const CommandLine& line, const char* argv0,
     }
   }
   std::optional<std::vector<Exclusion>> exclusions =
-      ResolveExclusions(line.exclusions, given.measuredText, problem);
+      ResolveExclusions(line.exclusions, given.measuredText, given.origin.fileLines, problem);
   if (!exclusions) {
     return Fail(kExitUsage, problem);
   }
@@ -445,9 +451,9 @@ int Run(const CommandLine& line, const char* argv0,
       std::move(given.header), std::move(given.measuredText), std::move(given.publishedText),
       std::move(given.conditions), std::move(*exclusions));
   calibration.origin = std::move(given.origin);
-  PrintNotices(calibration.run.notices, line, published);
+  PrintNotices(calibration.run.notices, line, published, calibration.origin);
   if (!calibration.processed) {
-    PrintFailure(calibration.failure, calibration.run, line, published);
+    PrintFailure(calibration.failure, calibration.run, line, published, calibration.origin);
     return kExitProcessingFailed;
   }
   if (const int written = WriteFiles(line, calibration, *details, documents);

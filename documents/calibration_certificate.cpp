@@ -332,27 +332,34 @@ QString OutlierSection(const CalibrationAnalysis& analysis, const OutlierTest& t
   return html + QStringLiteral("</p>");
 }
 
-// Each exclusion with its reason and the observations it left out, and how many of all were
-// left out together.
+// Each exclusion with its reason and the observations it left out, each with its line in the
+// surveyor's own file, and how many of all were left out together.
 QString ExclusionSection(const ProcessedCalibration& calibration, const TableBreaks& breaks) {
   std::vector<QString> rows;
-  for (const AppliedExclusion& applied : calibration.exclusions) {
-    QStringList lines;
-    for (const std::size_t line : applied.lines) {
-      lines << QString::number(line);
+  for (const AppliedExclusion& applied : ExclusionsInFileLines(calibration)) {
+    QStringList observations;
+    for (const ExcludedObservation& observation : applied.observations) {
+      observations << QStringLiteral("%1-%2 %3 m (line %4)")
+                          .arg(Html(VisibleText(observation.from)),
+                               Html(VisibleText(observation.to)), Number(observation.distance, 4))
+                          .arg(observation.line);
     }
     rows.push_back(NumberRow(
         {Html(DescribeExclusion(applied.exclusion)), Html(VisibleText(applied.exclusion.reason)),
-         lines.join(QStringLiteral(", ")), QString::number(applied.lines.size())},
+         observations.join(QStringLiteral("<br>")), QString::number(applied.lines.size())},
         3));
   }
+  const bool reduced = !calibration.origin.fileLines.empty();
   QString html = GridTable(
       QStringLiteral("Observations left out"),
       QStringLiteral("<p>These observations were left out of the fit at the surveyor's request; "
                      "the results, the station pairs, the outlier test and the uncertainty are "
-                     "those of the observations kept. Lines are those of the measured text.</p>"),
-      Row({Html("Left out"), Html("Reason"), Html("Measured lines"), Html("Observations")}, "th"),
-      rows, breaks);
+                     "those of the observations kept. %1</p>")
+          .arg(reduced ? QStringLiteral("Lines are those of the field file; distances are as "
+                                        "reduced.")
+                       : QStringLiteral("Lines are those of the measured text.")),
+      Row({Html("Left out"), Html("Reason"), Html("Observations"), Html("Count")}, "th"), rows,
+      breaks);
   const std::size_t left = ExcludedObservationCount(calibration.exclusions);
   const std::size_t kept = CountRecords(calibration.run.records);
   return html + QStringLiteral("<p>%1 of %2 observations %3 left out of the fit.</p>")
@@ -363,14 +370,19 @@ QString ExclusionSection(const ProcessedCalibration& calibration, const TableBre
 
 // The warnings of a probably misread line and the outliers that stood when the certificate was
 // issued: the certificate is issued with them only when they were accepted.
-QString WarningSection(const CertificateObstacles& obstacles, const TableBreaks& breaks) {
+QString WarningSection(const CertificateObstacles& obstacles, const CalibrationOrigin& origin,
+                       const TableBreaks& breaks) {
   std::vector<QString> rows;
   for (const InputNotice& warning : obstacles.listed) {
     // The line number alone is a number, aligned on the right; none for the header as given.
     rows.push_back(
         QStringLiteral("<tr><td>%1</td><td align=\"right\">%2</td><td>%3</td><td>%4</td></tr>")
             .arg(Text(std::string(InputTextName(warning.where.text))),
-                 warning.where.line == 0 ? QString() : QString::number(warning.where.line),
+                 warning.where.line == 0
+                     ? QString()
+                     : QString::number(warning.where.text == InputText::kMeasured
+                                           ? FileLineOf(origin, warning.where.line)
+                                           : warning.where.line),
                  Html(VisibleText(warning.content)), Html(VisibleText(warning.reason))));
   }
   QString what = QStringLiteral("These lines of the texts were probably read otherwise than meant");
@@ -540,7 +552,7 @@ void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibr
   }
   if (const CertificateObstacles obstacles = FindCertificateObstacles(calibration);
       !obstacles.empty()) {
-    html += WarningSection(obstacles, breaks.tables[table++]);
+    html += WarningSection(obstacles, calibration.origin, breaks.tables[table++]);
   }
   html += ResultSection(analysis, breaks.tables[table++]);
   html += PairSection(analysis, breaks.tables[table++]);

@@ -254,6 +254,14 @@ nlohmann::json ExcludedJson(const std::vector<AppliedExclusion>& exclusions) {
                               : nlohmann::json{{"line", exclusion.line}};
     item["reason"] = exclusion.reason;
     item["lines"] = applied.lines;
+    nlohmann::json observations = nlohmann::json::array();
+    for (const ExcludedObservation& observation : applied.observations) {
+      observations.push_back({{"from", observation.from},
+                              {"to", observation.to},
+                              {"distance", observation.distance},
+                              {"line", observation.line}});
+    }
+    item["observations"] = std::move(observations);
     list.push_back(std::move(item));
   }
   return list;
@@ -341,7 +349,7 @@ void WriteCalibrationJson(std::ostream& out, const ProcessedCalibration& calibra
   input["uncertainty"] = UncertaintyJson(calibration.conditions, calibration.uncertainty);
   input["iso17123_4"] = FullTestJson(calibration.fullTest);
   input["outlierTest"] = OutlierTestJson(calibration.outlierTest, run.analysis.entries);
-  input["excluded"] = ExcludedJson(calibration.exclusions);
+  input["excluded"] = ExcludedJson(ExclusionsInFileLines(calibration));
   input["publishedDistances"] = PublishedDistancesJson(calibration.origin.publishedDistances);
   if (calibration.origin.reduction) {
     input["reduction"] = ReductionJson(*calibration.origin.reduction);

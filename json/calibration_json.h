@@ -32,8 +32,8 @@ void WriteResultsJson(std::ostream& out, const MeasurementHeader& header, const 
 // the outlying pairs; or the reason it does not apply.
 nlohmann::json OutlierTestJson(const OutlierTest& test, const AdjustmentTable& entries);
 
-// What was left out of the fit: each pair (from, to) or line, its reason and the measured lines
-// it took.
+// What was left out of the fit: each pair (from, to) or line, its reason, the measured lines it
+// took and the observation on each (from, to, distance, line).
 nlohmann::json ExcludedJson(const std::vector<AppliedExclusion>& exclusions);
 
 // The correction's uncertainty budget: covariance and correlation of constant and scale, the

@@ -16,7 +16,7 @@ IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, Certificate
   request.measuredText = calibration.measuredText;
   request.publishedText = calibration.publishedText;
   request.conditionsJson = JsonText(ConditionsJson(calibration.conditions));
-  request.exclusionsJson = JsonText(ExcludedJson(calibration.exclusions));
+  request.exclusionsJson = JsonText(ExcludedJson(ExclusionsInFileLines(calibration)));
   nlohmann::json accepted = nlohmann::json::array();
   for (const InputNotice& warning : FindCertificateObstacles(calibration).listed) {
     accepted.push_back({{"text", InputTextName(warning.where.text)},

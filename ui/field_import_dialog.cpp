@@ -76,16 +76,9 @@ QString ContentText(const FieldObservations& observations) {
 ImportHeader OfferedHeader(const FieldObservations& observations, ImportHeader window) {
   MeasurementHeader now;
   StartMeasuredHeader(now, LocalTimeNow());
-  const auto first = [&observations](std::string FieldObservation::*part, std::string fallback) {
-    for (const FieldObservation& observation : observations.observations) {
-      if (!(observation.*part).empty()) {
-        return FieldFromBytes(observation.*part);
-      }
-    }
-    return FieldFromBytes(fallback);
-  };
-  window.date = first(&FieldObservation::date, now.date);
-  window.time = first(&FieldObservation::time, now.time);
+  const MeasurementTime first = FirstMeasurementTime(observations);
+  window.date = FieldFromBytes(first.date.empty() ? now.date : first.date);
+  window.time = FieldFromBytes(first.time.empty() ? now.time : first.time);
   window.comment.clear();
   return window;
 }

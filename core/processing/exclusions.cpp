@@ -41,7 +41,7 @@ std::vector<AppliedExclusion> ApplyExclusions(std::string_view measuredText,
   ParseMeasuredText(measuredText, header, records);
   applied.reserve(exclusions.size());
   for (Exclusion& exclusion : exclusions) {
-    AppliedExclusion one{std::move(exclusion), {}};
+    AppliedExclusion one{std::move(exclusion), {}, {}};
     const Exclusion& wanted = one.exclusion;
     const StationPairKey pair(wanted.from, wanted.to);
     for (const ProjectRecord& record : records.entries) {
@@ -50,6 +50,8 @@ std::vector<AppliedExclusion> ApplyExclusions(std::string_view measuredText,
                                : record.line == wanted.line;
       if (record.kind == kObservationKind && matches) {
         one.lines.push_back(record.line);
+        one.observations.push_back(
+            {record.line, record.fromStation, record.toStation, record.observedDistance});
       }
     }
     applied.push_back(std::move(one));

@@ -22,11 +22,20 @@ struct Exclusion {
   bool operator==(const Exclusion&) const = default;
 };
 
-// An exclusion with the observation lines it leaves out, in text order; none when it matches
-// no observation of the text.
+// An observation left out, as the measured text gives it.
+struct ExcludedObservation {
+  std::size_t line = 0;
+  std::string from;
+  std::string to;
+  double distance = 0.0;  // metres
+};
+
+// An exclusion with the observation lines it leaves out, in text order, and the observations on
+// them; none when it matches no observation of the text.
 struct AppliedExclusion {
   Exclusion exclusion;
   std::vector<std::size_t> lines;
+  std::vector<ExcludedObservation> observations;
 };
 
 // "pair A-B" or "line 12", as messages and lists name an exclusion.

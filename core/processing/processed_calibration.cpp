@@ -122,7 +122,7 @@ CalibrationOrigin CalibrationOrigin::Of(std::optional<PublishedDistanceKind> bas
   if (reduction && reduction->kind == FieldDistanceKind::kSlope) {
     baseline = reduction->target;
   }
-  return {baseline, std::move(reduction)};
+  return {baseline, std::move(reduction), {}};
 }
 
 ProcessedCalibration WithConditions(const ProcessedCalibration& calibration,
@@ -141,6 +141,32 @@ ProcessedCalibration WithExclusions(const ProcessedCalibration& calibration,
                          calibration.conditions, std::move(exclusions));
   again.origin = calibration.origin;
   return again;
+}
+
+std::size_t FileLineOf(const CalibrationOrigin& origin, std::size_t measuredLine) {
+  if (origin.fileLines.empty()) {
+    return measuredLine;
+  }
+  return measuredLine >= 1 && measuredLine <= origin.fileLines.size()
+             ? origin.fileLines[measuredLine - 1]
+             : 0;
+}
+
+std::vector<AppliedExclusion> ExclusionsInFileLines(const ProcessedCalibration& calibration) {
+  std::vector<AppliedExclusion> exclusions = calibration.exclusions;
+  const CalibrationOrigin& origin = calibration.origin;
+  for (AppliedExclusion& applied : exclusions) {
+    if (applied.exclusion.line != 0) {
+      applied.exclusion.line = FileLineOf(origin, applied.exclusion.line);
+    }
+    for (std::size_t& line : applied.lines) {
+      line = FileLineOf(origin, line);
+    }
+    for (ExcludedObservation& observation : applied.observations) {
+      observation.line = FileLineOf(origin, observation.line);
+    }
+  }
+  return exclusions;
 }
 
 std::vector<Exclusion> ExclusionsOf(const ProcessedCalibration& calibration) {

@@ -38,7 +38,15 @@ struct CalibrationOrigin {
   std::optional<PublishedDistanceKind> publishedDistances;
   // How the measured text was reduced from a field file; nothing for a measured text as such.
   std::optional<ReductionSummary> reduction;
+  // When the measured text was reduced from a field file that nobody sees (the command line's
+  // direct run), the field file's line of each of its lines, 0 for a header line; empty when the
+  // measured text is itself what the surveyor has, and its lines are the ones to name.
+  std::vector<std::size_t> fileLines;
 };
+
+// The line of the surveyor's own file that holds line `measuredLine` of the measured text; 0 for
+// a line the file has no line for.
+std::size_t FileLineOf(const CalibrationOrigin& origin, std::size_t measuredLine);
 
 struct ProcessedCalibration {
   // What it was computed from: the header as the run used it (header lines of the measured text
@@ -100,6 +108,10 @@ ProcessedCalibration WithExclusions(const ProcessedCalibration& calibration,
 
 // The exclusions of `calibration` as they were asked for.
 std::vector<Exclusion> ExclusionsOf(const ProcessedCalibration& calibration);
+
+// The exclusions of `calibration` with every line counted in the surveyor's own file, as the
+// certificate and the JSON name them.
+std::vector<AppliedExclusion> ExclusionsInFileLines(const ProcessedCalibration& calibration);
 
 // The correction and its uncertainty at each of `distances` (metres), under the calibration's
 // conditions: for drawing the band along the fitted line.

@@ -324,4 +324,17 @@ std::optional<FieldObservations> ReadFieldObservations(std::string_view text,
   return map ? ReadFieldObservations(*table, *map, error) : std::nullopt;
 }
 
+MeasurementTime FirstMeasurementTime(const FieldObservations& observations) {
+  MeasurementTime first;
+  for (const FieldObservation& observation : observations.observations) {
+    if (first.date.empty()) {
+      first.date = observation.date;
+    }
+    if (first.time.empty()) {
+      first.time = observation.time;
+    }
+  }
+  return first;
+}
+
 }  // namespace mensuro

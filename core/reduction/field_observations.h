@@ -61,6 +61,14 @@ std::optional<FieldObservations> ReadFieldObservations(const FieldTable& table,
                                                        const FieldColumnMap& map,
                                                        FieldFileError& error);
 
+// When the observations were measured, in the measured text's forms: the date of the first
+// observation that has one and the time of the first that has one; empty when none has.
+struct MeasurementTime {
+  std::string date;
+  std::string time;
+};
+MeasurementTime FirstMeasurementTime(const FieldObservations& observations);
+
 // An observation's date, "2026-12-07" or "07/12/2026" (day first), as the measured text writes
 // dates ("07-12-2026"); nothing, with the reason, for anything else or a day the calendar lacks.
 std::optional<std::string> ObservationDate(std::string_view text, std::string& reason);

@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/cli_expect.h"
@@ -211,6 +212,69 @@ TEST(field_file_cli, every_layout_of_measured_data_is_read_as_a_measured_text) {
     EXPECT_EQ(run.out, plain.out) << VisibleText(text);
   }
   EXPECT_GT(texts.size(), 30U);
+}
+
+// Horizontal distances with a blank line (2) and a blunder (7): the measured text reduced from it
+// numbers its lines otherwise, and more so with each header line.
+constexpr std::string_view kBlunderField =
+    "from,to,hd\n\nA,B,100.001\nA,C,200.002\nA,D,300.001\nA,E,400.000\nB,A,100.031\n";
+constexpr std::string_view kBlunderPublished = "A,B,100\nA,C,200\nA,D,300\nA,E,400\n";
+
+TEST(cli_field_file, warnings_and_exclude_line_count_the_lines_of_the_field_file) {
+  const TempDir dir;
+  dir.Write("f.csv", kBlunderField);
+  dir.Write("p.txt", kBlunderPublished);
+  const std::vector<std::string> run = {"--published", "p.txt", "--constant", "1"};
+  const CliRun warned = RunCli(dir, Args({"f.csv", "--format", "json"}, run));
+  ASSERT_EQ(warned.exitCode, 0) << warned.err;
+  EXPECT_TRUE(warned.err.starts_with("f.csv:3: warning: observations of B-A spread 30.0 mm"))
+      << warned.err;
+  EXPECT_EQ(nlohmann::json::parse(warned.out)["warnings"][0]["line"], 3);
+
+  // The blunder left out by its line in the field file is the report of the file without it,
+  // whether or not --date adds a header line to the measured text.
+  std::string without(kBlunderField);
+  without.erase(without.find("B,A,100.031\n"));
+  dir.Write("without.csv", without);
+  for (const std::vector<std::string>& date :
+       {std::vector<std::string>(), std::vector<std::string>{"--date", "07-12-2026"}}) {
+    const CliRun left =
+        RunCli(dir, Args(Args({"f.csv", "--exclude-line", "7:blunder"}, run), date));
+    ASSERT_EQ(left.exitCode, 0) << left.err;
+    EXPECT_EQ(left.err, "");
+    EXPECT_EQ(left.out,
+              ReplaceAll(RunCli(dir, Args(Args({"without.csv"}, run), date)).out, "without", "f"));
+  }
+  const nlohmann::json json = nlohmann::json::parse(
+      RunCli(dir, Args({"f.csv", "--exclude-line", "7:blunder", "--format", "json"}, run)).out);
+  EXPECT_EQ(json["excluded"], nlohmann::json::parse(R"([{"line": 7, "reason": "blunder",
+      "lines": [7],
+      "observations": [{"from": "B", "to": "A", "distance": 100.031, "line": 7}]}])"));
+
+  // A line without an observation: the header row, the blank line, past the end.
+  for (const std::string number : {"1", "2", "8"}) {
+    ExpectOneErrorLine(RunCli(dir, Args({"f.csv", "--exclude-line", number}, run)),
+                       "--exclude-line " + number + ": line " + number +
+                           " of the measured file holds no observation");
+  }
+}
+
+// The date and the time of the first observation that states them, unless given.
+TEST(cli_field_file, the_direct_run_is_dated_by_the_field_file) {
+  const TempDir dir;
+  dir.Write("f.csv",
+            "date,time,from,to,hd\n,,A,B,100.001\n2026-12-07,09:42,A,C,200.002\n"
+            "2026-12-08,,A,D,300.001\n");
+  dir.Write("p.txt", "A,B,100\nA,C,200\nA,D,300\n");
+  const nlohmann::json stated = nlohmann::json::parse(
+      RunCli(dir, {"f.csv", "--published", "p.txt", "--format", "json"}).out)["header"];
+  EXPECT_EQ(stated["date"], "07-12-2026");
+  EXPECT_EQ(stated["time"], "09:42:00");
+  const nlohmann::json given = nlohmann::json::parse(
+      RunCli(dir, {"f.csv", "--published", "p.txt", "--format", "json", "--time", "noon"})
+          .out)["header"];
+  EXPECT_EQ(given["date"], "07-12-2026");
+  EXPECT_EQ(given["time"], "noon");
 }
 
 }  // namespace

@@ -41,10 +41,10 @@ TEST(cli_reduce, the_example_reduces_to_a_measured_text_that_processes) {
   EXPECT_EQ(run.out, "");
   const std::string measured = ReadBytes(dir.path() / "m.txt");
   EXPECT_TRUE(
-      measured.starts_with("$07-12-2026\r\n@Total station\r\n^2.0000\r\n%1.5000\r\n"
-                           "P1,P2,54.97974\r\n"))
+      measured.starts_with("$07-12-2026\r\n!08:05:00\r\n@Total station\r\n^2.0000\r\n"
+                           "%1.5000\r\nP1,P2,54.97974\r\n"))
       << measured;
-  EXPECT_EQ(Lines(measured), 4U + 31U);
+  EXPECT_EQ(Lines(measured), 5U + 31U);
   const std::string log = ReadBytes(dir.path() / "log.csv");
   EXPECT_EQ(Lines(log), 1U + 31U);
   EXPECT_TRUE(Contains(log, "\r\n2,P1,P2,54.980300,")) << log;
@@ -75,15 +75,19 @@ TEST(cli_reduce, heights_file_mark_to_mark_and_horizontal_files) {
   EXPECT_EQ(RunCli(dir, {"reduce", "flat.csv"}).out, "A,B,99.12345\r\n");
 }
 
-// The field file's dates are read and checked, but the header lines are only those given.
-TEST(cli_reduce, header_lines_are_only_those_given) {
+// The date and the time of the first observation that states them, unless given.
+TEST(cli_reduce, header_dated_by_the_first_dated_observation) {
   const TempDir dir;
   dir.Write("dated.csv",
-            "Date;Time;from;to;horizontal_distance\n2026-12-07;09:42;A;B;100\n"
-            "2026-12-08;10:05:30;B;C;50\n");
-  EXPECT_EQ(RunCli(dir, {"reduce", "dated.csv"}).out, "A,B,100.00000\r\nB,C,50.00000\r\n");
+            "Date;Time;from;to;horizontal_distance\n;;A;B;100\n2026-12-07;09:42;B;C;50\n"
+            "2026-12-08;10:05:30;C;D;70\n");
+  constexpr std::string_view kLines = "A,B,100.00000\r\nB,C,50.00000\r\nC,D,70.00000\r\n";
+  EXPECT_EQ(RunCli(dir, {"reduce", "dated.csv"}).out,
+            "$07-12-2026\r\n!09:42:00\r\n" + std::string(kLines));
   EXPECT_EQ(RunCli(dir, {"reduce", "dated.csv", "--time", "noon"}).out,
-            "!noon\r\nA,B,100.00000\r\nB,C,50.00000\r\n");
+            "$07-12-2026\r\n!noon\r\n" + std::string(kLines));
+  dir.Write("undated.csv", "from;to;horizontal_distance\nA;B;100\n");
+  EXPECT_EQ(RunCli(dir, {"reduce", "undated.csv"}).out, "A,B,100.00000\r\n");
 }
 
 TEST(cli_reduce, errors_are_usage_errors_naming_what_is_wrong) {

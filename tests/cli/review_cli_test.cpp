@@ -57,7 +57,8 @@ TEST(cli_review, the_json_names_the_outlier_and_what_was_left_out) {
   const nlohmann::json excluded = Json(RunFiles(
       dir, kMeasured, kPublished, {"--format", "json", "--exclude-line", "7:pillar bumped"}));
   EXPECT_EQ(excluded["excluded"],
-            nlohmann::json::parse(R"([{"line": 7, "reason": "pillar bumped", "lines": [7]}])"));
+            nlohmann::json::parse(R"([{"line": 7, "reason": "pillar bumped", "lines": [7],
+                "observations": [{"from": "A", "to": "F", "distance": 281.9311, "line": 7}]}])"));
   EXPECT_EQ(excluded["outlierTest"]["outliers"], nlohmann::json::array());
   // Three pairs leave no test.
   const nlohmann::json few = Json(

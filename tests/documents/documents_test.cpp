@@ -656,22 +656,32 @@ TEST(certificate, names_the_outlier_and_the_accepted_warnings) {
   EXPECT_NE(heading->find("is greater than 4.20."), std::string::npos) << *heading;
 }
 
-// Each exclusion with its reason and lines, the total left out, and a test without outliers.
+// Each exclusion with its reason and observations, the total left out, and a test without
+// outliers; the lines are those of the field file when the text was reduced from one.
 TEST(certificate, lists_the_observations_left_out) {
   SKIP_WITHOUT_PDF_TOOLS();
-  const ProcessedCalibration calibration =
+  ProcessedCalibration calibration =
       NinePairs(std::string(kNinePublished),
                 {Exclusion{"", "", 7, "pillar bumped"}, Exclusion{"B", "A", 0, ""}});
   ASSERT_EQ(calibration.exclusions.size(), 2u);
   const std::string pdf = Joined(CertificatePages(calibration));
   for (const std::string& part : std::vector<std::string>{
-           "Observations left out", "Left out Reason Measured lines Observations",
-           "line 7 pillar bumped 7 1",
-           DescribeExclusion(calibration.exclusions[1].exclusion) + " 3 1",
+           "Observations left out", "Left out Reason Observations Count",
+           "line 7 pillar bumped A-F 281.9311 m (line 7) 1",
+           DescribeExclusion(calibration.exclusions[1].exclusion) + " A-B 47.6819 m (line 3) 1",
+           "Lines are those of the measured text.",
            "2 of 10 observations were left out of the fit.", "No pair is an outlier."}) {
     EXPECT_NE(pdf.find(part), std::string::npos) << "missing: " << part << "\n" << pdf;
   }
   EXPECT_EQ(pdf.find("ccepted"), std::string::npos);
+
+  calibration.origin.fileLines = {0, 0, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21};
+  const std::string reduced = Joined(CertificatePages(calibration));
+  for (const std::string& part : std::vector<std::string>{
+           "line 16 pillar bumped A-F 281.9311 m (line 16) 1", "A-B 47.6819 m (line 12) 1",
+           "Lines are those of the field file; distances are as reduced."}) {
+    EXPECT_NE(reduced.find(part), std::string::npos) << "missing: " << part << "\n" << reduced;
+  }
 }
 
 // What the published distances are, stated always; how the observations were reduced, in a
@@ -689,7 +699,7 @@ TEST(certificate, states_the_published_distances_and_the_reduction) {
   summary.target = PublishedDistanceKind::kMarkToMark;
   summary.heightsSource = "library baseline Example line";
   summary.temperature = ValueRange{9.7, 16.2};
-  calibration.origin = {PublishedDistanceKind::kMarkToMark, summary};
+  calibration.origin = {PublishedDistanceKind::kMarkToMark, summary, {}};
   const std::string reduced = Joined(CertificatePages(calibration));
   EXPECT_NE(reduced.find("Published distances: mark to mark"), std::string::npos) << reduced;
   const std::size_t section = reduced.find("Reduction of the observations");
