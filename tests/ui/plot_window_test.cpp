@@ -307,9 +307,18 @@ TEST(main_dialog, grows_with_the_result_list_and_the_bottom_row_at_the_bottom) {
   EXPECT_EQ(window.Button(kIdPlot)->geometry(), plot.translated(0, 120));
   EXPECT_EQ(window.Field(kIdComment)->geometry(), comment);
 
-  window.dialog->resize(window.dialog->minimumSize());
+  const QSize first = window.dialog->size() - QSize(200, 120);
+  window.dialog->resize(first);
   EXPECT_EQ(window.Results()->geometry(), list);
   EXPECT_EQ(window.Button(kIdProcess)->geometry(), process);
+
+  // Shorter than at first, down to half the list's height: the list gives the room.
+  window.dialog->resize(window.dialog->minimumSize());
+  const int shorter = first.height() - window.dialog->height();
+  EXPECT_GT(shorter, 0);
+  EXPECT_EQ(window.Results()->geometry(), list.adjusted(0, 0, 0, -shorter));
+  EXPECT_EQ(window.Button(kIdProcess)->geometry(), process.translated(0, -shorter));
+  EXPECT_EQ(window.Field(kIdComment)->geometry(), comment);
 }
 
 }  // namespace
