@@ -35,7 +35,7 @@
 #include "documents/report_numbers.h"
 #include "documents/uncertainty_summary.h"
 #include "support/temp_dir.h"
-#include "ui/control_text.h"
+#include "ui/common/control_text.h"
 
 namespace mensuro::test {
 namespace {

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "test_window.h"
-#include "ui/calibration_conditions_dialog.h"
-#include "ui/control_text.h"
+#include "ui/common/calibration_conditions_dialog.h"
+#include "ui/common/control_text.h"
 
 namespace mensuro::test {
 namespace {

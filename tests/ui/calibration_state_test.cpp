@@ -1,7 +1,7 @@
 // The window's calibration state: each change told once, new conditions processed again, and
 // nothing kept of a failed or refused Process.
 
-#include "ui/calibration_state.h"
+#include "ui/common/calibration_state.h"
 
 #include <gtest/gtest.h>
 

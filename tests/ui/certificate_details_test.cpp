@@ -15,10 +15,10 @@
 
 #include "cli/cli_run.h"
 #include "test_window.h"
-#include "ui/certificate_details_dialog.h"
-#include "ui/control_text.h"
-#include "ui/remembered_certificate_details.h"
-#include "ui/user_settings.h"
+#include "ui/certificate/certificate_details_dialog.h"
+#include "ui/common/control_text.h"
+#include "ui/certificate/remembered_certificate_details.h"
+#include "ui/common/user_settings.h"
 
 namespace mensuro::test {
 namespace {

@@ -1,11 +1,11 @@
-#include "ui/control_text.h"
+#include "ui/common/control_text.h"
 
 #include <gtest/gtest.h>
 
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include "ui/qt_dialog_services.h"
+#include "ui/common/qt_dialog_services.h"
 
 namespace mensuro {
 namespace {

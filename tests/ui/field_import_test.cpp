@@ -19,10 +19,10 @@
 #include "core/data/visible_text.h"
 #include "support/measured_layouts.h"
 #include "test_window.h"
-#include "ui/control_text.h"
-#include "ui/field_columns_dialog.h"
-#include "ui/field_import_dialog.h"
-#include "ui/user_settings.h"
+#include "ui/common/control_text.h"
+#include "ui/import/field_columns_dialog.h"
+#include "ui/import/field_import_dialog.h"
+#include "ui/common/user_settings.h"
 
 namespace mensuro::test {
 namespace {

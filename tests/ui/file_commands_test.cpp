@@ -10,7 +10,7 @@
 #include "core/data/data_file_text.h"
 #include "core/data/text_file.h"
 #include "test_window.h"
-#include "ui/control_text.h"
+#include "ui/common/control_text.h"
 
 namespace mensuro::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/h_list_box.h"
+#include "ui/common/h_list_box.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <QStyle>
 
-#include "ui/fixed_pitch_font.h"
+#include "ui/common/fixed_pitch_font.h"
 
 namespace mensuro {
 namespace {

@@ -1,10 +1,10 @@
-#include "ui/help_viewer.h"
+#include "ui/common/help_viewer.h"
 
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
-#include "ui/control_text.h"
-#include "ui/qt_dialog_services.h"
+#include "ui/common/control_text.h"
+#include "ui/common/qt_dialog_services.h"
 
 namespace mensuro::test {
 namespace {

@@ -17,8 +17,8 @@
 
 #include "resources/dialog_templates.h"
 #include "test_window.h"
-#include "ui/control_text.h"
-#include "ui/fixed_pitch_font.h"
+#include "ui/common/control_text.h"
+#include "ui/common/fixed_pitch_font.h"
 
 namespace mensuro::test {
 namespace {

@@ -20,8 +20,8 @@
 
 #include "core/reduction/reduction_summary.h"
 #include "test_window.h"
-#include "ui/control_text.h"
-#include "ui/plot_window.h"
+#include "ui/common/control_text.h"
+#include "ui/plot/plot_window.h"
 
 namespace mensuro::test {
 namespace {

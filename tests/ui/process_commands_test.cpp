@@ -6,7 +6,7 @@
 #include <string>
 
 #include "test_window.h"
-#include "ui/control_text.h"
+#include "ui/common/control_text.h"
 
 namespace mensuro::test {
 namespace {

@@ -1,7 +1,7 @@
 // The register window over a register of a few certificates issued through the library, opened
 // from the main window's Register button.
 
-#include "ui/register_window.h"
+#include "ui/register/register_window.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -17,10 +17,10 @@
 
 #include "support/temp_dir.h"
 #include "test_window.h"
-#include "ui/certificate_issue.h"
-#include "ui/control_text.h"
-#include "ui/register_location.h"
-#include "ui/user_settings.h"
+#include "ui/certificate/certificate_issue.h"
+#include "ui/common/control_text.h"
+#include "ui/register/register_location.h"
+#include "ui/common/user_settings.h"
 
 namespace mensuro::test {
 namespace {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "test_window.h"
-#include "ui/control_text.h"
-#include "ui/plot_window.h"
+#include "ui/common/control_text.h"
+#include "ui/plot/plot_window.h"
 
 namespace mensuro::test {
 namespace {

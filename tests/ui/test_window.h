@@ -24,12 +24,12 @@
 
 #include "resources/control_ids.h"
 #include "support/temp_dir.h"
-#include "ui/dialog_services.h"
-#include "ui/h_list_box.h"
-#include "ui/main_dialog.h"
-#include "ui/plot_window.h"
-#include "ui/remembered_conditions.h"
-#include "ui/user_settings.h"
+#include "ui/common/dialog_services.h"
+#include "ui/common/h_list_box.h"
+#include "ui/main/main_dialog.h"
+#include "ui/plot/plot_window.h"
+#include "ui/common/remembered_conditions.h"
+#include "ui/common/user_settings.h"
 
 namespace mensuro::test {
 

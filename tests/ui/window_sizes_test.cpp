@@ -9,10 +9,10 @@
 #include <string>
 
 #include "test_window.h"
-#include "ui/control_text.h"
-#include "ui/register_location.h"
-#include "ui/register_window.h"
-#include "ui/user_settings.h"
+#include "ui/common/control_text.h"
+#include "ui/register/register_location.h"
+#include "ui/register/register_window.h"
+#include "ui/common/user_settings.h"
 
 namespace mensuro::test {
 namespace {

@@ -1,0 +1,407 @@
+// The commands that move the published and measured texts between the window and their files:
+// Open, New, Save and Save As of both texts, and Load from the baseline library (which also
+// brings the baseline's uncertainty, when the library gives one, into the calibration
+// conditions). The measured Open also imports a field file of observations.
+//
+// A Save or Save As button that is enabled is the window's only record of unsaved changes: an
+// edit enables the buttons of its text, and a load, a new text or a successful save disables
+// them.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <utility>
+
+#include "core/data/baseline_library.h"
+#include "core/data/data_files.h"
+#include "core/data/file_bytes.h"
+#include "core/data/text_encoding.h"
+#include "core/data/text_file.h"
+#include "core/reduction/field_columns.h"
+#include "core/reduction/field_observations.h"
+#include "core/reduction/field_table.h"
+#include "core/reduction/station_heights.h"
+#include "ui/common/control_text.h"
+#include "ui/common/dialog_services.h"
+#include "ui/import/field_columns_dialog.h"
+#include "ui/import/field_import_dialog.h"
+#include "ui/common/h_list_box.h"
+#include "ui/main/main_dialog.h"
+#include "ui/common/remembered_conditions.h"
+#include "ui/common/remembered_instruments.h"
+
+namespace mensuro {
+namespace {
+
+const QString kTextFiles = QStringLiteral("Baseline Files (*.TXT)|*.TXT|Text Files (*.txt)|*.txt|");
+const QString kAllFiles = QStringLiteral("All Files (*.*)|*.*||");
+const QString kTextFileFilter = kTextFiles + kAllFiles;
+// The measured Open also offers field observations, beside the text files.
+const QString kMeasuredOpenFilter =
+    kTextFiles + QStringLiteral("Field observations (*.csv)|*.csv|") + kAllFiles;
+
+// How the measured Open reads a file: as a measured text, or as field observations (a
+// spreadsheet's CSV export, or any file whose header row names field columns).
+enum class OpenedAs { kMeasuredText, kFieldFile, kUnnamedColumns };
+
+// A file that can't be read is left to the measured Open to report. A file whose first line
+// looks like a data collector's column names, but names none the program knows, is neither
+// until the surveyor says.
+OpenedAs HowToOpen(const QString& fileName) {
+  if (fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
+    return OpenedAs::kFieldFile;
+  }
+  std::string reason;
+  const std::optional<std::string> text = ReadTextFile(PathFromText(fileName), reason);
+  if (!text) {
+    return OpenedAs::kMeasuredText;
+  }
+  if (IsFieldFileText(*text)) {
+    return OpenedAs::kFieldFile;
+  }
+  return HasUnnamedFieldColumns(*text) ? OpenedAs::kUnnamedColumns : OpenedAs::kMeasuredText;
+}
+
+// Replaces the whole text of a text control. The program's own write is no edit, so it leaves
+// the Save buttons alone.
+void SetWholeText(QPlainTextEdit& control, std::string_view bytes) {
+  const QSignalBlocker quiet(control);
+  control.setPlainText(TextAreaFromBytes(bytes));
+}
+
+}  // namespace
+
+std::optional<QString> CVerantDlg::ChooseTextFile(bool forSaving, const QString& filter) {
+  return services_.ChooseFile(*this, {.forSaving = forSaving,
+                                      .filter = filter,
+                                      .defaultExtension = QStringLiteral("txt"),
+                                      .initialName = QStringLiteral("*.txt")});
+}
+
+std::optional<std::vector<std::string>> CVerantDlg::ReadOpenedFile(const QString& fileName) {
+  std::filesystem::path path = PathFromText(fileName);
+  std::vector<std::string> lines;
+  if (!CTextFile("txt").ReadLines(path, lines)) {
+    services_.ShowMessage(*this, QStringLiteral("Could not read the file ") + fileName);
+    return std::nullopt;
+  }
+  return lines;
+}
+
+void CVerantDlg::LoadMeasuredFile(std::vector<std::string> fileLines) {
+  storedMeasuredText_ = SplitLoadedFile(std::move(fileLines), InnerLineBreaks::kDelete, header_);
+  SetWholeText(*measuredText_, *storedMeasuredText_);
+  measuredText_->repaint();
+  ShowHeaderInEdits();
+}
+
+void CVerantDlg::LoadPublishedFile(std::vector<std::string> fileLines) {
+  // Header lines in a published file still leave its text, but the header they would set is
+  // thrown away: the measured header belongs to the measured data alone.
+  MeasurementHeader discarded;
+  storedPublishedText_ = SplitLoadedFile(std::move(fileLines), InnerLineBreaks::kKeep, discarded);
+  SetWholeText(*publishedText_, *storedPublishedText_);
+  publishedText_->repaint();
+}
+
+void CVerantDlg::ShowCouldNotWrite(const QString& fileName) {
+  services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName);
+}
+
+SaveResult CVerantDlg::WriteSavedFile(const QString& fileName, std::string_view bytes) {
+  if (WriteTextFile(PathFromText(fileName), bytes) == 0) {
+    return SaveResult::kWritten;
+  }
+  ShowCouldNotWrite(fileName);
+  return SaveResult::kFailed;
+}
+
+SaveResult CVerantDlg::SaveMeasuredFile(const QString& fileName) {
+  // The file gets what the fields show.
+  ReadHeaderFromEdits();
+  const std::string text = TextAreaBytes(*measuredText_);
+  if (text.empty()) {
+    return SaveResult::kNothingToWrite;
+  }
+  return WriteSavedFile(fileName, MeasuredFileBytes(header_, text));
+}
+
+SaveResult CVerantDlg::SavePublishedFile(const QString& fileName) {
+  const std::string text = TextAreaBytes(*publishedText_);
+  if (text.empty()) {
+    return SaveResult::kNothingToWrite;
+  }
+  return WriteSavedFile(fileName, PublishedFileBytes(text));
+}
+
+void CVerantDlg::StartMeasuredText() {
+  StartMeasuredHeader(header_, LocalTimeNow());
+  SetWholeText(*measuredText_, {});
+  // The fields are written from a copy, since every write reads the header back from them.
+  const MeasurementHeader shown = header_;
+  ShowHeaderTexts(shown);
+}
+
+std::optional<std::vector<std::string>> CVerantDlg::OpenTextFile(QLineEdit& fileNameField,
+                                                                 const QString& fileName) {
+  std::optional<std::vector<std::string>> lines = ReadOpenedFile(fileName);
+  if (lines) {
+    resultList_->ClearLines();
+    fileNameField.setText(fileName);
+  }
+  return lines;
+}
+
+std::optional<QString> CVerantDlg::ChooseSaveName(QLineEdit& fileNameField) {
+  std::optional<QString> chosen = ChooseTextFile(true, kTextFileFilter);
+  if (chosen) {
+    fileNameField.setText(*chosen);
+  }
+  return chosen;
+}
+
+void CVerantDlg::OnOpenPublished() {
+  const std::optional<QString> chosen = ChooseTextFile(false, kTextFileFilter);
+  if (!chosen) {
+    return;
+  }
+  if (std::optional<std::vector<std::string>> lines = OpenTextFile(*publishedFileName_, *chosen)) {
+    LoadPublishedFile(std::move(*lines));
+    publishedDistances_.reset();
+    libraryCertificate_.clear();
+  }
+}
+
+void CVerantDlg::OnNewPublished() {
+  const std::optional<QString> chosen = ChooseSaveName(*publishedFileName_);
+  if (!chosen) {
+    return;
+  }
+  resultList_->ClearLines();
+  publishedDistances_.reset();
+  libraryCertificate_.clear();
+  // Deleted as an edit, so the user can take it back with Undo; the edit enables the Save
+  // buttons, which the new, unwritten file then disables.
+  publishedText_->selectAll();
+  publishedText_->ensureCursorVisible();
+  publishedText_->textCursor().removeSelectedText();
+  publishedText_->repaint();
+  EnablePublishedSaves(false);
+}
+
+void CVerantDlg::OnLoadBaseline() {
+  const std::filesystem::path libraryPath = BaselineLibraryPath(executableDir_);
+  const std::string name =
+      baselineList_->currentIndex() >= 0 ? BytesFromField(baselineList_->currentText()) : "";
+  CollectedBaseline collected;
+  if (LoadBaseline(libraryPath, name, collected) == 0) {
+    storedPublishedText_ = collected.publishedText;
+    SetWholeText(*publishedText_, collected.publishedText);
+    libraryTextUnsaved_ = true;
+    // A kind that doesn't read is told by the import, which reduces to it.
+    FieldFileError error;
+    publishedDistances_ =
+        collected.nameLines > 0 ? BaselineDistanceKind(collected, error) : std::nullopt;
+    const std::optional<BaselineProperty> certificate =
+        FindBaselineProperty(collected, "certificate");
+    // The library's bytes are characters of their own codes; the details are UTF-8.
+    libraryCertificate_ =
+        certificate ? FieldFromBytes(certificate->value).toStdString() : std::string();
+  }
+  // The loaded text has no file behind it.
+  publishedFileName_->clear();
+  RememberLibraryUncertainty(collected, TextFromPath(libraryPath));
+}
+
+void CVerantDlg::RememberLibraryUncertainty(const CollectedBaseline& collected,
+                                            const QString& libraryName) {
+  const std::optional<BaselineProperty> property = FindBaselineProperty(collected, "uncertainty");
+  if (!property) {
+    return;
+  }
+  std::string reason;
+  const std::optional<BaselineUncertainty> uncertainty =
+      ParseBaselineUncertainty(property->value, reason);
+  if (uncertainty) {
+    RememberBaselineUncertainty(*uncertainty);
+    return;
+  }
+  services_.ShowMessage(
+      *this, QStringLiteral("%1, line %2: the baseline's uncertainty \"%3\" can't be read: %4.\n"
+                            "The uncertainty of the published distances stays as it was; the "
+                            "distances are loaded.")
+                 .arg(libraryName)
+                 .arg(property->line)
+                 .arg(FieldFromBytes(property->value), FieldFromBytes(reason)));
+}
+
+void CVerantDlg::OnPublishedChanged() {
+  savePublishedAs_->setEnabled(true);
+  if (!publishedFileName_->text().isEmpty()) {
+    savePublished_->setEnabled(true);
+  }
+}
+
+void CVerantDlg::OnSavePublished() {
+  if (publishedText_->document()->isEmpty()) {
+    return;
+  }
+  // Without a file name there is nowhere to save: ask for one.
+  if (publishedFileName_->text().isEmpty()) {
+    OnSavePublishedAs();
+    return;
+  }
+  if (SavePublishedFile(publishedFileName_->text()) == SaveResult::kWritten) {
+    EnablePublishedSaves(false);
+  }
+}
+
+void CVerantDlg::OnSavePublishedAs() {
+  const std::optional<QString> chosen = ChooseSaveName(*publishedFileName_);
+  if (!chosen) {
+    return;
+  }
+  if (SavePublishedFile(*chosen) == SaveResult::kWritten) {
+    EnablePublishedSaves(false);
+  }
+}
+
+void CVerantDlg::OnOpenMeasured() {
+  const std::optional<QString> chosen = ChooseTextFile(false, kMeasuredOpenFilter);
+  if (!chosen) {
+    return;
+  }
+  const OpenedAs openedAs = HowToOpen(*chosen);
+  if (openedAs == OpenedAs::kFieldFile ||
+      (openedAs == OpenedAs::kUnnamedColumns &&
+       services_.AskYesNo(*this, QStringLiteral("The first line of %1 looks like the column names "
+                                                "of a data collector's export, not like measured "
+                                                "data. Import the file as field observations?")
+                                     .arg(*chosen)))) {
+    ImportFieldObservations(*chosen);
+    return;
+  }
+  std::optional<std::vector<std::string>> lines = OpenTextFile(*measuredFileName_, *chosen);
+  if (!lines) {
+    return;
+  }
+  LoadMeasuredFile(std::move(*lines));
+  imported_.reset();
+  // Filling the header fields enabled them; the text is as it was loaded.
+  EnableMeasuredSaves(false);
+}
+
+void CVerantDlg::ImportFieldObservations(const QString& fileName) {
+  std::string reason;
+  const std::optional<std::string> text = ReadTextFile(PathFromText(fileName), reason);
+  if (!text) {
+    services_.ShowMessage(*this, QStringLiteral("Could not read the file ") + fileName);
+    return;
+  }
+  const auto showError = [this, &fileName](const FieldFileError& error) {
+    services_.ShowMessage(*this,
+                          QString::fromUtf8(FieldFileErrorText(fileName.toStdString(), error)));
+  };
+  FieldFileError error;
+  const std::optional<FieldTable> table = ReadFieldTable(*text, error);
+  std::optional<FieldColumnMap> map = table ? MatchFieldColumns(*table, error) : std::nullopt;
+  if (!map) {
+    showError(error);
+    return;
+  }
+  // Columns whose names don't say enough are chosen by the surveyor, or as chosen before.
+  QString columns;
+  if (FieldColumnsProblem(*table, *map)) {
+    const std::optional<ChosenFieldColumns> chosen =
+        ChooseFieldColumns(services_, *this, *table, *map);
+    if (!chosen) {
+      return;
+    }
+    map = chosen->map;
+    columns = chosen->asBefore ? QStringLiteral("columns as chosen before")
+                               : QStringLiteral("columns as chosen");
+  }
+  std::optional<FieldObservations> observations = ReadFieldObservations(*table, *map, error);
+  if (!observations) {
+    showError(error);
+    return;
+  }
+  CFieldImportDlg dialog(
+      services_,
+      {.fileName = fileName,
+       .observations = std::move(*observations),
+       .libraryPath = BaselineLibraryPath(executableDir_),
+       .baselineName = baselineList_->currentIndex() >= 0
+                           ? std::optional(BytesFromField(baselineList_->currentText()))
+                           : std::nullopt,
+       .header = {date_->text(), time_->text(), comment_->text(), edmDescription_->text(),
+                  constantError_->text(), ppmError_->text()},
+       .columns = columns},
+      this);
+  // The instrument is the one the header describes as the dialog opens.
+  dialog.ShowCarrier(RememberedInstrument(edmDescription_->text()));
+  services_.RunModal(dialog);
+  if (dialog.result() != QDialog::Accepted) {
+    return;
+  }
+  const ImportHeader header = dialog.Header();
+  if (dialog.Carrier()) {
+    RememberInstrument(header.edmDescription, *dialog.Carrier());
+  }
+  resultList_->ClearLines();
+  // The reduced lines have no file behind them yet: Save asks for one.
+  measuredFileName_->clear();
+  // Nothing of the previous file's header stays but what the dialog showed.
+  ShowImportedHeader(header);
+  // Replaced as an edit, so the user can take it back with Undo.
+  QTextCursor cursor(measuredText_->document());
+  cursor.select(QTextCursor::Document);
+  cursor.insertText(TextAreaFromBytes(dialog.ReducedLines()));
+  measuredText_->repaint();
+  ReadHeaderFromEdits();
+  EnableMeasuredSaves(true);
+  imported_ = ImportedText{TextAreaBytes(*measuredText_), *dialog.Summary()};
+}
+
+void CVerantDlg::OnNewMeasured() {
+  const std::optional<QString> chosen = ChooseSaveName(*measuredFileName_);
+  if (!chosen) {
+    return;
+  }
+  StartMeasuredText();
+  imported_.reset();
+  EnableMeasuredSaves(false);
+  resultList_->ClearLines();
+}
+
+void CVerantDlg::OnMeasuredChanged() {
+  EnableMeasuredSaves(true);
+}
+
+void CVerantDlg::OnSaveMeasured() {
+  // Without a file name there is nowhere to save: ask for one.
+  if (measuredFileName_->text().isEmpty() && !measuredText_->document()->isEmpty()) {
+    OnSaveMeasuredAs();
+    return;
+  }
+  if (SaveMeasuredFile(measuredFileName_->text()) == SaveResult::kWritten) {
+    EnableMeasuredSaves(false);
+  }
+}
+
+void CVerantDlg::OnSaveMeasuredAs() {
+  const std::optional<QString> chosen = ChooseSaveName(*measuredFileName_);
+  if (!chosen) {
+    return;
+  }
+  // Also when the text is empty and nothing was written: the name chosen is now the file's.
+  if (SaveMeasuredFile(*chosen) != SaveResult::kFailed) {
+    EnableMeasuredSaves(false);
+  }
+}
+
+}  // namespace mensuro

@@ -1,0 +1,303 @@
+// The commands of the main window's bottom row: Process, Plot, report Save As, Help and About.
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include <fmt/format.h>
+
+#include "core/data/data_files.h"
+#include "core/data/visible_text.h"
+#include "core/processing/processed_calibration.h"
+#include "documents/calibration_certificate.h"
+#include "documents/plot_export.h"
+#include "resources/version_info.h"
+#include "ui/main/about_box.h"
+#include "ui/certificate/certificate_details_dialog.h"
+#include "ui/certificate/certificate_issue.h"
+#include "ui/common/control_text.h"
+#include "ui/common/dialog_services.h"
+#include "ui/common/h_list_box.h"
+#include "ui/main/main_dialog.h"
+#include "ui/common/open_files.h"
+#include "ui/plot/plot_window.h"
+#include "ui/register/register_window.h"
+#include "ui/certificate/remembered_certificate_details.h"
+#include "ui/common/remembered_conditions.h"
+
+namespace mensuro {
+namespace {
+
+constexpr std::string_view kHelpFileName = "MensuroHelp.pdf";
+// Where the organisation's standards workspace keeps the help document, tried when the copy
+// beside the program is missing.
+constexpr std::string_view kHelpFallbackPath =
+    R"(C:\HALVARD_V8_WORKSPACE\LOCATION_STDS\Standards\help\MensuroHelp.pdf)";
+
+// Reports, and the certificate of the same calibration as a second type.
+const QString kReportFilter = QStringLiteral(
+    "Report Files (*.RPT)|*.RPT|Report Files (*.rpt)|*.txt|PDF certificate (*.pdf)|*.pdf|All Files "
+    "(*.*)|*.*||");
+
+enum class OpenResult { kOpened, kNotFound, kFailed };
+
+// A missing document is told apart from one the desktop couldn't open, because only a missing
+// one sends Help on to the fallback path.
+OpenResult OpenDocument(DialogServices& services, const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) {
+    return OpenResult::kNotFound;
+  }
+  return services.OpenDocument(TextFromPath(path)) ? OpenResult::kOpened : OpenResult::kFailed;
+}
+
+// The question asked before a certificate is issued while something holds it back: the
+// warnings and outliers (the first few of a long list), and what the user may do.
+QString ObstacleQuestion(const CertificateObstacles& obstacles) {
+  constexpr std::size_t kShown = 8;
+  const std::vector<InputNotice>& warnings = obstacles.listed;
+  const bool misread = obstacles.misread();
+  QString text = misread && obstacles.outliers > 0
+                     ? QStringLiteral(
+                           "The input was probably misread, and the outlier test "
+                           "finds an outlier:\n")
+                 : misread ? QStringLiteral("The input was probably misread:\n")
+                           : QStringLiteral("The outlier test finds an outlier:\n");
+  for (std::size_t i = 0; i < warnings.size() && i < kShown; ++i) {
+    const InputNotice& warning = warnings[i];
+    text += FieldFromBytes(VisibleText(
+        fmt::format("\n{}: {}", DescribeLocation(warning.where), warning.reason), "\n"));
+  }
+  const std::size_t more = warnings.size() + obstacles.unlisted;
+  if (more > kShown) {
+    text += QStringLiteral("\n... and %1 more").arg(more - kShown);
+  }
+  return text + QStringLiteral(
+                    "\n\nMend the file or leave the lines out with a reason, or issue the "
+                    "certificate with these warnings listed on it.\n\nIssue the certificate "
+                    "with the warnings listed?");
+}
+
+// What the Certificate Details dialog opens with: the laboratory, and the instrument, reflector
+// and client of the latest certificate, as remembered; the baseline's certificate as its library
+// line states it.
+CertificateDetails RememberedDetails(const std::string& libraryCertificate) {
+  const std::vector<QString> serials = RememberedSerialNumbers();
+  CertificateDetails shown;
+  if (!serials.empty()) {
+    shown = RememberedForSerial(serials.front()).value_or(CertificateDetails());
+  }
+  shown.laboratory = RememberedLaboratory();
+  shown.baselineCertificate = libraryCertificate;
+  return shown;
+}
+
+}  // namespace
+
+void CVerantDlg::OnProcess() {
+  ReadHeaderFromEdits();
+  resultList_->ClearLines();
+
+  std::string published = TextAreaBytes(*publishedText_);
+  if (published.empty()) {
+    FailProcess(QStringLiteral("No published baseline data found."));
+    return;
+  }
+  std::string measured = TextAreaBytes(*measuredText_);
+  if (measured.empty()) {
+    FailProcess(QStringLiteral("No measured baseline data found."));
+    return;
+  }
+  CalibrationOrigin origin = Origin(measured);
+  const QString instrument = FieldFromBytes(header_.edmDescription);
+  const ProcessedCalibration& processed =
+      calibration_.Process(header_, std::move(measured), std::move(published),
+                           RememberedConditions(instrument), std::move(origin));
+  // The header lines of the measured text are the window's header from now on.
+  header_ = processed.header;
+  // A description in the text names the instrument whose conditions apply.
+  if (const QString described = FieldFromBytes(header_.edmDescription); described != instrument) {
+    calibration_.SetConditions(RememberedConditions(described));
+  }
+  if (!processed.processed) {
+    services_.ShowMessage(*this, calibration_.Failure());
+    return;
+  }
+  saveReportAs_->setEnabled(true);
+}
+
+CalibrationOrigin CVerantDlg::Origin(const std::string& measured) const {
+  // An edit since the import makes the text one the reduction didn't give.
+  const bool reduced = imported_ && imported_->text == measured;
+  return CalibrationOrigin::Of(publishedDistances_,
+                               reduced ? std::optional(imported_->reduction) : std::nullopt);
+}
+
+void CVerantDlg::FailProcess(const QString& message) {
+  calibration_.Refuse(message);
+  services_.ShowMessage(*this, message);
+}
+
+void CVerantDlg::OnCalibrationChanged() {
+  ShowNoticeSummary();
+  // Leaving observations out in the plot window changes the report too.
+  FillResultList();
+}
+
+void CVerantDlg::ShowNoticeSummary() {
+  QStringList parts;
+  const auto count = [&parts](std::size_t n, const char* one, const char* many) {
+    if (n > 0) {
+      parts.push_back(n == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(n));
+    }
+  };
+  count(calibration_.Notices().warnings, "1 warning", "%1 warnings");
+  if (const ProcessedCalibration* calibration = calibration_.Calibration()) {
+    count(static_cast<std::size_t>(calibration->outlierTest.outliers), "1 outlier", "%1 outliers");
+    count(ExcludedObservationCount(calibration->exclusions), "1 observation left out",
+          "%1 observations left out");
+  }
+  noticeSummary_->setText(parts.isEmpty()
+                              ? QString()
+                              : parts.join(QStringLiteral(", ")) + QStringLiteral(": see Plot"));
+}
+
+void CVerantDlg::OnPlot() {
+  if (plotWindow_ == nullptr) {
+    plotWindow_ = new CPlotWindow(services_, calibration_, this);
+    plotWindow_->SetOpenFiles([this] { return OpenInputFiles(); });
+  }
+  plotWindow_->show();
+  plotWindow_->raise();
+  plotWindow_->activateWindow();
+}
+
+void CVerantDlg::FillResultList() {
+  resultList_->ClearLines();
+  for (const std::string& line : ReportDisplayLines(calibration_.Report())) {
+    resultList_->AddLine(FieldFromBytes(line));
+  }
+  resultList_->repaint();
+}
+
+void CVerantDlg::OnSaveReportAs() {
+  const std::optional<QString> chosen = services_.ChooseFile(
+      *this,
+      {.forSaving = true,
+       .filter = kReportFilter,
+       .defaultExtension = QStringLiteral("rpt"),
+       .initialName = QStringLiteral("*.rpt"),
+       .filterExtensions = {QStringLiteral("rpt"), QStringLiteral("rpt"), QStringLiteral("pdf")}});
+  if (!chosen || RefuseOpenFile(services_, *this, *chosen, OpenInputFiles())) {
+    return;
+  }
+  if (PlotFileTypeOf(*chosen) == PlotFileType::kPdf) {
+    SaveCertificateAs(*chosen);
+    return;
+  }
+  if (WriteReportFile(PathFromText(*chosen), calibration_.Report()) != 0) {
+    ShowCouldNotWrite(*chosen);
+  }
+}
+
+std::vector<NamedFile> CVerantDlg::OpenInputFiles() const {
+  std::vector<NamedFile> open = {OpenFile("measured file", measuredFileName_->text()),
+                                 OpenFile("published file", publishedFileName_->text())};
+  if (register_.IsOpen() && !IsPostgresLocation(register_.Location().toStdString())) {
+    open.push_back(OpenFile("register", register_.Location()));
+  }
+  return open;
+}
+
+void CVerantDlg::SaveCertificateAs(const QString& fileName) {
+  const ProcessedCalibration* calibration = calibration_.Calibration();
+  if (calibration == nullptr) {
+    services_.ShowMessage(*this, QStringLiteral("There is no calibration to certify: press "
+                                                "Process first, then save the certificate."));
+    return;
+  }
+  if (const CertificateObstacles obstacles = FindCertificateObstacles(*calibration);
+      !obstacles.empty() && !services_.AskYesNo(*this, ObstacleQuestion(obstacles))) {
+    return;
+  }
+  CertificateDetails shown = RememberedDetails(libraryCertificate_);
+  CCertificateDetailsDlg details(services_, shown, this);
+  services_.RunModal(details);
+  if (details.result() != QDialog::Accepted) {
+    return;
+  }
+  RememberCertificateDetails(details.Details());
+  if (RefuseOpenFile(services_, *this, fileName,
+                     {{"logo", details.Details().laboratory.logoFile}})) {
+    return;
+  }
+  if (CalibrationRegister* reg = register_.Register(); reg != nullptr) {
+    IssueIntoRegister(*reg, *calibration, details.Details(), fileName);
+    return;
+  }
+  QString reason;
+  if (!SaveCertificate(fileName, *calibration, details.Details(), {}, reason)) {
+    services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName +
+                                     QStringLiteral(": ") + reason);
+  }
+}
+
+void CVerantDlg::IssueIntoRegister(CalibrationRegister& reg,
+                                   const ProcessedCalibration& calibration,
+                                   const CertificateDetails& details, const QString& fileName) {
+  const auto pdfOf = [&](const CertificateIdentity& identity) {
+    QString reason;
+    std::optional<std::string> pdf = CertificatePdf(calibration, details, identity, reason);
+    if (!pdf) {
+      throw std::runtime_error(reason.toStdString());
+    }
+    return std::move(*pdf);
+  };
+  const std::optional<VersionInfo> version = ReadVersionInfo();
+  const IssuedCertificate issued =
+      IssueCertificate(reg, calibration, details,
+                       version ? version->productName + " " + version->productVersion : "", pdfOf,
+                       PathFromText(fileName));
+  if (registerWindow_ != nullptr) {
+    registerWindow_->Refresh();
+  }
+  if (!issued.failure.empty()) {
+    services_.ShowMessage(*this, QString::fromStdString(issued.failure));
+  } else {
+    services_.ShowMessage(*this, QStringLiteral("Certificate %1 is issued into the register and "
+                                                "written to %2.")
+                                     .arg(QString::fromStdString(issued.number), fileName));
+  }
+}
+
+void CVerantDlg::OnShowHelp() {
+  const std::filesystem::path helpPath = LocateDataFile(executableDir_, kHelpFileName);
+  switch (OpenDocument(services_, helpPath)) {
+    case OpenResult::kOpened:
+      return;
+    case OpenResult::kNotFound: {
+      const std::filesystem::path fallback{std::string(kHelpFallbackPath)};
+      if (OpenDocument(services_, fallback) != OpenResult::kOpened) {
+        services_.ShowMessage(*this, QStringLiteral("Error displaying: ") + TextFromPath(fallback));
+      }
+      return;
+    }
+    case OpenResult::kFailed:
+      // A desktop without a PDF viewer still gets the guide, in a window of ours.
+      if (!services_.ShowDocumentInViewer(*this, TextFromPath(helpPath))) {
+        services_.ShowMessage(*this, QStringLiteral("Error displaying: ") + TextFromPath(helpPath));
+      }
+      return;
+  }
+}
+
+void CVerantDlg::OnAbout() {
+  CDlgAbout about(executableDir_, ProgramVersionStrings(), this);
+  services_.RunModal(about);
+}
+
+}  // namespace mensuro

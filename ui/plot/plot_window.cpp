@@ -1,0 +1,663 @@
+#include "ui/plot/plot_window.h"
+
+#include <fmt/format.h>
+#include <QChart>
+#include <QCursor>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineF>
+#include <QMenu>
+#include <QScatterSeries>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStringList>
+#include <QTableWidgetItem>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/analysis/calibration_uncertainty.h"
+#include "core/analysis/full_test.h"
+#include "core/data/visible_text.h"
+#include "documents/calibration_chart.h"
+#include "documents/origin_text.h"
+#include "documents/plot_export.h"
+#include "documents/report_numbers.h"
+#include "documents/uncertainty_summary.h"
+#include "ui/common/calibration_conditions_dialog.h"
+#include "ui/common/control_text.h"
+#include "ui/common/dialog_services.h"
+#include "ui/common/remembered_conditions.h"
+
+namespace mensuro {
+namespace {
+
+const QString kPlotFilter = QStringLiteral(
+    "SVG picture (*.svg)|*.svg|PNG picture (*.png)|*.png|PDF document (*.pdf)|*.pdf||");
+
+// Puts `chart` into `view`, which owns it from then on. The view lets go of the chart it showed,
+// which goes when control returns to the event loop.
+void ReplaceChart(QChartView& view, std::unique_ptr<QChart> chart) {
+  QChart* previous = view.chart();
+  view.setChart(chart.release());
+  previous->deleteLater();
+}
+
+// The summary's texts, which the program writes itself, as one text of lines.
+QString Lines(const std::vector<std::string>& lines) {
+  QStringList joined;
+  for (const std::string& line : lines) {
+    joined << QString::fromStdString(line);
+  }
+  return joined.join(QLatin1Char('\n'));
+}
+
+// The first size: the charts beside the panel on a 1280 x 800 screen, with room left for the
+// window's frame and the desktop's own panels.
+constexpr QSize kFirstSize(1200, 700);
+// Room for the window's frame, which is only known once the window is shown.
+constexpr QSize kFrameAllowance(16, 40);
+
+// How near (pixels) a right click must be to a marker to open its menu.
+constexpr qreal kMarkerReach = 8.0;
+
+// The lists below the charts are as tall as their rows up to this many, and scroll beyond; the
+// splitter above them lets the user give them more room or less, down to one row.
+constexpr int kListedRowsShown = 4;
+
+// The charts' least heights: enough for the title, the legend, the axes' labels and the
+// vertical axis title written whole, whatever the lists below them take.
+constexpr int kCalibrationChartHeight = 270;
+constexpr int kResidualChartHeight = 160;
+
+// Makes `view` as tall as `rows` rows of `rowHeight`, up to kListedRowsShown of them, and lets
+// it shrink to one.
+void FitListHeight(QAbstractItemView& view, int rows, int rowHeight) {
+  const int frame = 2 * view.frameWidth();
+  view.setMinimumHeight(frame + rowHeight);
+  view.setMaximumHeight(frame + std::min(rows, kListedRowsShown) * rowHeight);
+}
+
+// A read-only table of figures, which FillFigureTable makes as tall as its rows and as wide as
+// its columns need, so that every column shows whole; the panel scrolls instead of the table.
+void SetUpFigureTable(QTableWidget& table) {
+  table.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  table.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+// Puts `rows` of figures into `table`, right-aligned, and makes it as wide as its columns and as
+// tall as its rows.
+void FillFigureTable(QTableWidget& table, const std::vector<std::vector<std::string>>& rows) {
+  table.setRowCount(static_cast<int>(rows.size()));
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    for (std::size_t column = 0; column < rows[row].size(); ++column) {
+      auto* item = new QTableWidgetItem(QString::fromStdString(rows[row][column]));
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table.setItem(static_cast<int>(row), static_cast<int>(column), item);
+    }
+  }
+  table.resizeColumnsToContents();
+  table.resizeRowsToContents();
+  const QHeaderView& columnHeader = *table.horizontalHeader();
+  const QHeaderView& rowHeader = *table.verticalHeader();
+  const int frame = 2 * table.frameWidth();
+  table.setFixedSize(
+      frame + columnHeader.length() + (rowHeader.isHidden() ? 0 : rowHeader.sizeHint().width()),
+      frame + columnHeader.sizeHint().height() + rowHeader.length());
+}
+
+// A text of the panel: plain, wrapped to the panel's width, and selectable for copying.
+void SetUpPanelText(QLabel& text) {
+  text.setTextFormat(Qt::PlainText);
+  text.setWordWrap(true);
+  text.setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
+
+std::string Verdict(bool passed) {
+  return passed ? "passed" : "failed";
+}
+
+}  // namespace
+
+CPlotWindow::CPlotWindow(DialogServices& services, CalibrationState& state, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services), state_(state) {
+  setWindowTitle(QStringLiteral("Calibration Plot"));
+  auto* splitter = new QSplitter(this);
+  splitter->addWidget(BuildChartColumn());
+  splitter->addWidget(BuildSidePanel());
+  splitter->setChildrenCollapsible(false);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 0);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(splitter, 1);
+  layout->addLayout(BuildButtonRow());
+  // Never larger than the free part of the screen it opens on, which is its main window's.
+  const QScreen* screen = parent != nullptr ? parent->screen() : this->screen();
+  resize(kFirstSize.boundedTo(screen->availableGeometry().size() - kFrameAllowance));
+  ShowMessage(QStringLiteral("Press Process to see the calibration plot."));
+  ShowNotices({});
+  ShowExclusions({});
+  connect(&state_, &CalibrationState::Changed, this, &CPlotWindow::ShowCalibration);
+  if (state_.Calibration() != nullptr || !state_.Failure().isEmpty()) {
+    ShowCalibration();
+  }
+}
+
+QWidget* CPlotWindow::BuildChartColumn() {
+  auto* column = new QWidget(this);
+  message_ = new QLabel(column);
+  message_->setObjectName(QStringLiteral("message"));
+  message_->setAlignment(Qt::AlignCenter);
+  message_->setWordWrap(true);
+  message_->setTextFormat(Qt::PlainText);
+  calibrationView_ = new QChartView(column);
+  calibrationView_->setObjectName(QStringLiteral("calibrationView"));
+  residualView_ = new QChartView(column);
+  residualView_->setObjectName(QStringLiteral("residualView"));
+  calibrationView_->setMinimumHeight(kCalibrationChartHeight);
+  residualView_->setMinimumHeight(kResidualChartHeight);
+  for (QChartView* view : {calibrationView_, residualView_}) {
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this,
+            [this, view](const QPoint& position) { OnChartContextMenu(*view, position); });
+  }
+  noticeTitle_ = new QLabel(QStringLiteral("Warnings and notes on the input:"), column);
+  noticeList_ = new QListWidget(column);
+  noticeList_->setObjectName(QStringLiteral("noticeList"));
+  exclusionTitle_ = new QLabel(QStringLiteral("Left out of the fit:"), column);
+  exclusionList_ = new QTableWidget(0, 2, column);
+  exclusionList_->setObjectName(QStringLiteral("exclusionList"));
+  exclusionList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  exclusionList_->horizontalHeader()->hide();
+  exclusionList_->verticalHeader()->hide();
+  exclusionList_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  exclusionList_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+
+  auto* charts = new QWidget(column);
+  auto* chartLayout = new QVBoxLayout(charts);
+  chartLayout->setContentsMargins(0, 0, 0, 0);
+  chartLayout->addWidget(message_, 1);
+  chartLayout->addWidget(calibrationView_, 3);
+  chartLayout->addWidget(residualView_, 2);
+  listPane_ = new QWidget(column);
+  auto* listLayout = new QVBoxLayout(listPane_);
+  listLayout->setContentsMargins(0, 0, 0, 0);
+  listLayout->addWidget(noticeTitle_);
+  listLayout->addWidget(noticeList_);
+  listLayout->addWidget(exclusionTitle_);
+  listLayout->addWidget(exclusionList_);
+  listLayout->addStretch(1);
+  // The lists take room from the charts only down to the charts' least heights.
+  auto* splitter = new QSplitter(Qt::Vertical, column);
+  splitter->addWidget(charts);
+  splitter->addWidget(listPane_);
+  splitter->setChildrenCollapsible(false);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 0);
+  auto* layout = new QVBoxLayout(column);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(splitter);
+  return column;
+}
+
+QWidget* CPlotWindow::BuildSidePanel() {
+  panel_ = new QScrollArea(this);
+  panel_->setObjectName(QStringLiteral("uncertaintyPanel"));
+  panel_->setFrameShape(QFrame::NoFrame);
+  panel_->setWidgetResizable(true);
+  panel_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* content = new QWidget(panel_);
+
+  auto* resultTitle = new QLabel(QStringLiteral("<b>Calibration results</b>"), content);
+  resultSummary_ = new QTableWidget(2, 3, content);
+  resultSummary_->setObjectName(QStringLiteral("resultSummary"));
+  resultSummary_->setHorizontalHeaderLabels(
+      {QStringLiteral("Value"), QStringLiteral("Std. error"), QStringLiteral("t-test")});
+  resultSummary_->setVerticalHeaderLabels(
+      {QStringLiteral("Scale error (ppm)"), QStringLiteral("Constant error (mm)")});
+  resultSummary_->setToolTip(
+      QStringLiteral("The t-tests of the scale error and the constant error against zero at the "
+                     "two-sided 5 percent level: passed, the error does not differ significantly "
+                     "from zero; failed, it does."));
+  SetUpFigureTable(*resultSummary_);
+
+  auto* title = new QLabel(QStringLiteral("<b>Uncertainty of the correction</b>"), content);
+  inputs_ = new QLabel(content);
+  inputs_->setObjectName(QStringLiteral("uncertaintyInputs"));
+  correctionTable_ = new QTableWidget(content);
+  correctionTable_->setObjectName(QStringLiteral("correctionTable"));
+  conformity_ = new QLabel(content);
+  conformity_->setObjectName(QStringLiteral("conformity"));
+  auto* fullTestTitle = new QLabel(QStringLiteral("<b>ISO 17123-4 full test</b>"), content);
+  fullTest_ = new QLabel(content);
+  fullTest_->setObjectName(QStringLiteral("fullTest"));
+  publishedDistances_ = new QLabel(content);
+  publishedDistances_->setObjectName(QStringLiteral("publishedDistances"));
+  reduction_ = new QWidget(content);
+  reduction_->setObjectName(QStringLiteral("reductionSummary"));
+  auto* reductionTitle =
+      new QLabel(QStringLiteral("<b>%1</b>").arg(QString::fromUtf8(kReductionHeading)), reduction_);
+  reductionGrid_ = new QGridLayout;
+  reductionGrid_->setContentsMargins(0, 0, 0, 0);
+  reductionGrid_->setColumnStretch(1, 1);
+  auto* reductionLayout = new QVBoxLayout(reduction_);
+  reductionLayout->setContentsMargins(0, 0, 0, 0);
+  reductionLayout->addWidget(reductionTitle);
+  reductionLayout->addLayout(reductionGrid_);
+  for (QLabel* text : {inputs_, conformity_, fullTest_, publishedDistances_}) {
+    SetUpPanelText(*text);
+  }
+  SetUpFigureTable(*correctionTable_);
+  correctionTable_->verticalHeader()->hide();
+  correctionTable_->setToolTip(
+      QStringLiteral("IC: the correction to add to a distance D measured with the instrument; "
+                     "u: its combined standard uncertainty, with its effective degrees of "
+                     "freedom (DOF); U = k u: its expanded uncertainty for about 95 percent."));
+
+  auto* layout = new QVBoxLayout(content);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(resultTitle);
+  layout->addWidget(resultSummary_);
+  layout->addSpacing(8);
+  layout->addWidget(title);
+  layout->addWidget(inputs_);
+  layout->addWidget(correctionTable_);
+  layout->addWidget(conformity_);
+  layout->addSpacing(8);
+  layout->addWidget(fullTestTitle);
+  layout->addWidget(fullTest_);
+  layout->addSpacing(8);
+  layout->addWidget(publishedDistances_);
+  layout->addSpacing(8);
+  layout->addWidget(reduction_);
+  layout->addStretch(1);
+  panel_->setWidget(content);
+  return panel_;
+}
+
+QLayout* CPlotWindow::BuildButtonRow() {
+  conditions_ = new QPushButton(QStringLiteral("Calibration Conditions..."), this);
+  conditions_->setObjectName(QStringLiteral("calibrationConditions"));
+  connect(conditions_, &QPushButton::clicked, this, &CPlotWindow::OnCalibrationConditions);
+  saveAs_ = new QPushButton(QStringLiteral("Save As"), this);
+  saveAs_->setObjectName(QStringLiteral("saveAs"));
+  connect(saveAs_, &QPushButton::clicked, this, &CPlotWindow::OnSaveAs);
+  auto* row = new QHBoxLayout;
+  row->addWidget(conditions_);
+  row->addStretch();
+  row->addWidget(saveAs_);
+  return row;
+}
+
+void CPlotWindow::ShowCalibration() {
+  if (const ProcessedCalibration* calibration = state_.Calibration()) {
+    ShowCharts(MakeCalibrationPlotData(*calibration));
+    ShowResults(calibration->run.analysis);
+    ShowUncertainty(*calibration);
+    ShowOrigin(calibration->origin);
+    FitPanelWidth();
+  } else {
+    ShowMessage(state_.Failure());
+  }
+  ShowNotices(state_.Notices());
+  ShowExclusions(state_.Exclusions());
+}
+
+void CPlotWindow::ShowExclusions(const std::vector<AppliedExclusion>& exclusions) {
+  exclusionList_->setRowCount(static_cast<int>(exclusions.size()));
+  for (std::size_t i = 0; i < exclusions.size(); ++i) {
+    const AppliedExclusion& applied = exclusions[i];
+    const std::size_t count = applied.lines.size();
+    const std::string reason =
+        applied.exclusion.reason.empty() ? "no reason given" : applied.exclusion.reason;
+    auto* item = new QTableWidgetItem(FieldFromBytes(
+        VisibleText(fmt::format("{}: {} ({} observation{})", DescribeExclusion(applied.exclusion),
+                                reason, count, count == 1 ? "" : "s"))));
+    exclusionList_->setItem(static_cast<int>(i), 0, item);
+    auto* bringBack = new QPushButton(QStringLiteral("Bring back"), exclusionList_);
+    bringBack->setObjectName(QStringLiteral("bringBack"));
+    connect(bringBack, &QPushButton::clicked, this, [this, i] {
+      state_.BringBack(i);
+      if (state_.Calibration() == nullptr) {
+        services_.ShowMessage(*this, state_.Failure());
+      }
+    });
+    exclusionList_->setCellWidget(static_cast<int>(i), 1, bringBack);
+  }
+  exclusionList_->resizeRowsToContents();
+  if (!exclusions.empty()) {
+    FitListHeight(*exclusionList_, exclusionList_->rowCount(), exclusionList_->rowHeight(0));
+  }
+  exclusionTitle_->setVisible(!exclusions.empty());
+  exclusionList_->setVisible(!exclusions.empty());
+  ShowListPane();
+}
+
+void CPlotWindow::OnChartContextMenu(QChartView& view, const QPoint& position) {
+  if (!data_) {
+    return;
+  }
+  const QPointF at = view.chart()->mapFromScene(view.mapToScene(position));
+  for (QAbstractSeries* series : view.chart()->series()) {
+    const auto* markers = qobject_cast<QScatterSeries*>(series);
+    if (markers == nullptr || !markers->isVisible()) {
+      continue;
+    }
+    for (const QPointF& point : markers->points()) {
+      const QPointF marker = view.chart()->mapToPosition(point, series);
+      const bool pair = PairAtMarker(*data_, *markers, point) != nullptr;
+      if (QLineF(marker, at).length() > kMarkerReach ||
+          (!pair && ObservationAtMarker(*data_, *markers, point) == nullptr)) {
+        continue;
+      }
+      QMenu menu(this);
+      const QAction* leaveOut = menu.addAction(QStringLiteral("Leave out of the fit"));
+      const QAction* list = pair ? menu.addAction(QStringLiteral("Observations...")) : nullptr;
+      const QAction* chosen = menu.exec(view.viewport()->mapToGlobal(position));
+      if (chosen == leaveOut) {
+        LeaveOut(*markers, point);
+      } else if (chosen != nullptr && chosen == list) {
+        ShowPairObservations(*markers, point);
+      }
+      return;
+    }
+  }
+}
+
+namespace {
+
+// How a question and the list name one observation.
+std::string ObservationName(const PlotObservation& observation) {
+  return fmt::format("the observation {}-{} {} m on line {}", observation.from, observation.to,
+                     observation.observed, observation.line);
+}
+
+Exclusion ExclusionOf(const PlotObservation& observation) {
+  return {observation.from, observation.to, observation.line, {}};
+}
+
+}  // namespace
+
+void CPlotWindow::LeaveOut(const QScatterSeries& series, const QPointF& point) {
+  if (!data_) {
+    return;
+  }
+  if (const PlotPair* pair = PairAtMarker(*data_, series, point)) {
+    Exclusion exclusion{pair->from, pair->to, 0, {}};
+    const std::string what = DescribeExclusion(exclusion);
+    AskReasonAndExclude(std::move(exclusion), what);
+  } else if (const PlotObservation* observation = ObservationAtMarker(*data_, series, point)) {
+    AskReasonAndExclude(ExclusionOf(*observation), ObservationName(*observation));
+  }
+}
+
+void CPlotWindow::AskReasonAndExclude(Exclusion exclusion, const std::string& what) {
+  const QString question =
+      FieldFromBytes(VisibleText(fmt::format("Why is {} left out of the fit?", what)));
+  QString reason;
+  while (reason.isEmpty()) {
+    const std::optional<QString> answer =
+        services_.AskText(*this, QStringLiteral("Leave out of the fit"), question);
+    if (!answer) {
+      return;
+    }
+    reason = answer->trimmed();
+    if (reason.isEmpty()) {
+      services_.ShowMessage(*this, QStringLiteral("Nothing is left out of the fit without a "
+                                                  "reason: the certificate states it."));
+    }
+  }
+  exclusion.reason = BytesFromField(reason);
+  if (const QString refused = state_.Exclude(std::move(exclusion)); !refused.isEmpty()) {
+    services_.ShowMessage(*this, refused);
+  }
+}
+
+void CPlotWindow::ShowPairObservations(const QScatterSeries& series, const QPointF& point) {
+  if (!data_) {
+    return;
+  }
+  const PlotPair* pair = PairAtMarker(*data_, series, point);
+  if (pair == nullptr) {
+    return;
+  }
+  const std::vector<PlotObservation> observations =
+      ObservationsOfPair(*data_, pair->from, pair->to);
+  QDialog dialog(this);
+  dialog.setObjectName(QStringLiteral("pairObservations"));
+  dialog.setWindowTitle(
+      FieldFromBytes(VisibleText(fmt::format("Observations of {}", PairName(*pair)))));
+  auto* table = new QTableWidget(static_cast<int>(observations.size()), 3, &dialog);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setHorizontalHeaderLabels(
+      {QStringLiteral("Line"), QStringLiteral("Distance (m)"), QString()});
+  table->verticalHeader()->hide();
+  // The observation whose button was pressed, left out once the dialog has closed.
+  std::optional<std::size_t> chosen;
+  for (std::size_t i = 0; i < observations.size(); ++i) {
+    const int row = static_cast<int>(i);
+    const PlotObservation& observation = observations[i];
+    for (const auto& [column, text] : {std::pair{0, fmt::format("{}", observation.line)},
+                                       std::pair{1, fmt::format("{}", observation.observed)}}) {
+      auto* item = new QTableWidgetItem(QString::fromStdString(text));
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table->setItem(row, column, item);
+    }
+    auto* leaveOut = new QPushButton(QStringLiteral("Leave out"), table);
+    leaveOut->setObjectName(QStringLiteral("leaveOut"));
+    connect(leaveOut, &QPushButton::clicked, &dialog, [&dialog, &chosen, i] {
+      chosen = i;
+      dialog.accept();
+    });
+    table->setCellWidget(row, 2, leaveOut);
+  }
+  table->resizeColumnsToContents();
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(table);
+  layout->addWidget(buttons);
+  services_.RunModal(dialog);
+  if (chosen) {
+    AskReasonAndExclude(ExclusionOf(observations[*chosen]), ObservationName(observations[*chosen]));
+  }
+}
+
+void CPlotWindow::ShowNotices(const InputNotices& notices) {
+  noticeList_->clear();
+  for (const InputNotice& notice : notices.listed) {
+    noticeList_->addItem(FieldFromBytes(
+        VisibleText(fmt::format("{}: {}: {}    {}", DescribeLocation(notice.where),
+                                NoticeLevelName(notice.level), notice.reason, notice.content))));
+  }
+  const std::size_t unlisted = UnlistedNotices(notices);
+  if (unlisted > 0) {
+    noticeList_->addItem(QStringLiteral("%1 more not listed").arg(unlisted));
+  }
+  if (noticeList_->count() > 0) {
+    FitListHeight(*noticeList_, noticeList_->count(), noticeList_->sizeHintForRow(0));
+  }
+  noticeTitle_->setVisible(noticeList_->count() > 0);
+  noticeList_->setVisible(noticeList_->count() > 0);
+  ShowListPane();
+}
+
+void CPlotWindow::ShowListPane() {
+  listPane_->setVisible(!noticeList_->isHidden() || !exclusionList_->isHidden());
+}
+
+void CPlotWindow::ShowResults(const CalibrationAnalysis& analysis) {
+  const CalibrationResult& result = analysis.result;
+  FillFigureTable(
+      *resultSummary_,
+      {{PpmText(result.scale), PpmText(result.scaleStdError), Verdict(analysis.scaleTestPassed)},
+       {MillimetresText(result.constant), MillimetresText(result.constantStdError),
+        Verdict(analysis.constantTestPassed)}});
+}
+
+void CPlotWindow::ShowUncertainty(const ProcessedCalibration& calibration) {
+  const UncertaintyInputs& inputs = calibration.conditions;
+  const CalibrationAnalysis& analysis = calibration.run.analysis;
+  const CorrectionUncertainty& budget = calibration.uncertainty;
+  std::vector<std::string> inputLines = {FitUncertaintyLine(analysis, budget)};
+  for (std::string& line : UncertaintyInputLines(inputs)) {
+    inputLines.push_back(std::move(line));
+  }
+  inputs_->setText(Lines(inputLines));
+
+  const std::vector<std::string> headings = CorrectionTableHeadings(inputs);
+  correctionTable_->clear();
+  correctionTable_->setColumnCount(static_cast<int>(headings.size()));
+  QStringList labels;
+  for (const std::string& heading : headings) {
+    labels << QString::fromStdString(heading);
+  }
+  correctionTable_->setHorizontalHeaderLabels(labels);
+  FillFigureTable(*correctionTable_, CorrectionTableCells(inputs, budget));
+
+  const std::vector<std::string> conformity = ConformityLines(inputs, budget);
+  conformity_->setText(Lines(conformity));
+  conformity_->setVisible(!conformity.empty());
+  fullTest_->setText(Lines(FullTestLines(calibration.fullTest)));
+  panel_->show();
+}
+
+void CPlotWindow::ShowOrigin(const CalibrationOrigin& origin) {
+  publishedDistances_->setText(QStringLiteral("Published distances: ") +
+                               QString::fromStdString(PublishedDistancesText(origin)));
+  // A label and a value for each statement; the rows a shorter summary doesn't need are hidden.
+  const std::vector<SummaryLine> lines =
+      origin.reduction ? ReductionSummaryLines(*origin.reduction) : std::vector<SummaryLine>();
+  while (reductionRows_.size() < lines.size()) {
+    StatementRow added{new QLabel(reduction_), new QLabel(reduction_)};
+    added.label->setTextFormat(Qt::PlainText);  // the labels are short: only the values wrap
+    SetUpPanelText(*added.value);
+    const int row = static_cast<int>(reductionRows_.size());
+    reductionGrid_->addWidget(added.label, row, 0, Qt::AlignLeft | Qt::AlignTop);
+    reductionGrid_->addWidget(added.value, row, 1);
+    reductionRows_.push_back(added);
+  }
+  for (std::size_t row = 0; row < reductionRows_.size(); ++row) {
+    const StatementRow& shown = reductionRows_[row];
+    if (row < lines.size()) {
+      shown.label->setText(QString::fromStdString(lines[row].label + ":"));
+      shown.value->setText(QString::fromStdString(lines[row].value));
+    }
+    shown.label->setVisible(row < lines.size());
+    shown.value->setVisible(row < lines.size());
+  }
+  reduction_->setVisible(origin.reduction.has_value());
+}
+
+void CPlotWindow::FitPanelWidth() {
+  panel_->setMinimumWidth(panel_->widget()->minimumSizeHint().width() +
+                          panel_->verticalScrollBar()->sizeHint().width());
+}
+
+void CPlotWindow::ShowCharts(const CalibrationPlotData& data) {
+  data_ = data;
+  std::unique_ptr<QChart> calibrationChart = MakeCalibrationChart(*data_);
+  std::unique_ptr<QChart> residualChart = MakeResidualChart(*data_);
+  ConnectHovering(*calibrationChart);
+  ConnectHovering(*residualChart);
+  ReplaceChart(*calibrationView_, std::move(calibrationChart));
+  ReplaceChart(*residualView_, std::move(residualChart));
+  message_->hide();
+  calibrationView_->show();
+  residualView_->show();
+  saveAs_->setEnabled(true);
+}
+
+void CPlotWindow::ShowMessage(const QString& text) {
+  data_.reset();
+  // No stale plot behind the message: the views are emptied, not only hidden.
+  ReplaceChart(*calibrationView_, std::make_unique<QChart>());
+  ReplaceChart(*residualView_, std::make_unique<QChart>());
+  calibrationView_->hide();
+  residualView_->hide();
+  message_->setText(text);
+  message_->show();
+  saveAs_->setEnabled(false);
+  panel_->hide();
+}
+
+void CPlotWindow::ConnectHovering(QChart& chart) {
+  for (QAbstractSeries* series : chart.series()) {
+    auto* markers = qobject_cast<QScatterSeries*>(series);
+    if (markers == nullptr) {
+      continue;
+    }
+    connect(markers, &QScatterSeries::hovered, this,
+            [this, markers](const QPointF& point, bool entered) {
+              const std::optional<QString> text = MarkerText(*markers, point);
+              if (entered && text) {
+                QToolTip::showText(QCursor::pos(), *text, this);
+              } else {
+                QToolTip::hideText();
+              }
+            });
+  }
+}
+
+std::optional<QString> CPlotWindow::MarkerText(const QScatterSeries& series,
+                                               const QPointF& point) const {
+  if (!data_) {
+    return std::nullopt;
+  }
+  const PlotPair* pair = PairAtMarker(*data_, series, point);
+  if (pair == nullptr) {
+    return std::nullopt;
+  }
+  return FieldFromBytes(PairDescription(*pair));
+}
+
+void CPlotWindow::OnCalibrationConditions() {
+  // The instrument's own conditions, as the last Process described it.
+  const QString instrument = state_.EdmDescription();
+  CCalibrationConditionsDlg dialog(services_, RememberedConditions(instrument), this);
+  services_.RunModal(dialog);
+  if (dialog.result() != QDialog::Accepted) {
+    return;
+  }
+  RememberConditions(instrument, dialog.Conditions());
+  state_.SetConditions(dialog.Conditions());
+}
+
+void CPlotWindow::OnSaveAs() {
+  if (!data_) {
+    return;
+  }
+  const std::optional<QString> chosen = services_.ChooseFile(
+      *this,
+      {.forSaving = true,
+       .filter = kPlotFilter,
+       .defaultExtension = QStringLiteral("svg"),
+       .initialName = QStringLiteral("*.svg"),
+       .filterExtensions = {QStringLiteral("svg"), QStringLiteral("png"), QStringLiteral("pdf")}});
+  if (!chosen || (openFiles_ && RefuseOpenFile(services_, *this, *chosen, openFiles_()))) {
+    return;
+  }
+  const std::optional<PlotFileType> type = PlotFileTypeOf(*chosen);
+  if (!type) {
+    services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + *chosen +
+                                     QStringLiteral(": a plot is saved as .svg, .png or .pdf"));
+    return;
+  }
+  QString reason;
+  if (!SavePlot(*chosen, *type, *data_, reason)) {
+    services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + *chosen +
+                                     QStringLiteral(": ") + reason);
+  }
+}
+
+}  // namespace mensuro

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QChartView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QString>
+#include <QTableWidget>
+#include <QWidget>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "documents/calibration_plot_data.h"
+#include "ui/common/calibration_state.h"
+#include "ui/common/open_files.h"
+
+class QGridLayout;
+class QLayout;
+class QScatterSeries;
+
+namespace mensuro {
+
+class DialogServices;
+
+// The non-modal "Calibration Plot" window: the calibration chart above the residual chart of the
+// latest successful Process, or the message of a failed one, and beside them a panel that the
+// user can widen: first the scale and constant errors with their standard errors and verdicts,
+// then the uncertainty of the correction as the certificate gives it, last what the published
+// distances are and, when the measured text was reduced from a field file, how. Hovering a
+// pair's marker tells its figures; Save As writes both charts as SVG, PNG or PDF; Calibration
+// Conditions sets what the uncertainty takes. The parts that change are named, for finding them:
+// message, calibrationView, residualView, noticeList, uncertaintyPanel, resultSummary,
+// uncertaintyInputs, correctionTable, conformity, fullTest, publishedDistances,
+// reductionSummary, calibrationConditions and saveAs. A pair's marker has a
+// context menu to leave the pair out of the fit or to list its observations, each of which can
+// be left out on its own, as can an observation from its dot; what is left out is listed below
+// the charts (exclusionList), each with a button to bring it back (named bringBack).
+class CPlotWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Shows the calibration of `state`, and again whenever it changes.
+  CPlotWindow(DialogServices& services, CalibrationState& state, QWidget* parent = nullptr);
+
+  // Shows the calibration, or the failure in place of the charts when there is none, and below
+  // them what reading the texts noticed.
+  void ShowCalibration();
+
+  // The files that Save As must not write over; none unless set.
+  void SetOpenFiles(OpenFiles openFiles) { openFiles_ = std::move(openFiles); }
+  void OnSaveAs();
+  // Runs the Calibration Conditions dialog on the remembered conditions; OK remembers them and
+  // processes the calibration again under them.
+  void OnCalibrationConditions();
+  // The text a pair's marker shows while hovered, or nothing when `point` marks no pair.
+  std::optional<QString> MarkerText(const QScatterSeries& series, const QPointF& point) const;
+  // Leaves the pair whose marker, or the observation whose dot, `series` shows at `point` out
+  // of the fit, for the reason the user gives: an empty reason is refused and asked again,
+  // cancelling leaves it in. What can't be left out is told in a message.
+  void LeaveOut(const QScatterSeries& series, const QPointF& point);
+  // Lists the observations of the pair whose marker `series` shows at `point` (the dialog
+  // named pairObservations), each with a button (named leaveOut) that leaves it out as its dot
+  // does.
+  void ShowPairObservations(const QScatterSeries& series, const QPointF& point);
+  // States what the published distances of `origin` are and, in a group of its own that is
+  // hidden without one, its reduction: a row of label and value per statement.
+  void ShowOrigin(const CalibrationOrigin& origin);
+
+ private:
+  // The window's parts: the charts with the notices below them, the side panel, the buttons.
+  QWidget* BuildChartColumn();
+  QWidget* BuildSidePanel();
+  QLayout* BuildButtonRow();
+  void ShowCharts(const CalibrationPlotData& data);
+  void ShowMessage(const QString& text);
+  void ConnectHovering(QChart& chart);
+  void ShowNotices(const InputNotices& notices);
+  void ShowExclusions(const std::vector<AppliedExclusion>& exclusions);
+  // The pane of the lists below the charts, hidden while both lists are.
+  void ShowListPane();
+  // The context menu of the marker under `position` of `view`, if there is one.
+  void OnChartContextMenu(QChartView& view, const QPoint& position);
+  // Asks why `what` is left out of the fit until a reason is given, and leaves out what
+  // `exclusion` names for it; nothing when the user cancels.
+  void AskReasonAndExclude(Exclusion exclusion, const std::string& what);
+  void ShowResults(const CalibrationAnalysis& analysis);
+  void ShowUncertainty(const ProcessedCalibration& calibration);
+  // Keeps the panel as wide as its tables' columns need.
+  void FitPanelWidth();
+
+  DialogServices& services_;
+  CalibrationState& state_;
+  // What the charts show, or nothing while a message stands in their place.
+  std::optional<CalibrationPlotData> data_;
+  // The parts that change, children of the window, which owns them. The notice list shows the
+  // warnings and notes of the run, one line each, and is hidden when there are none; the panel
+  // (scrolled when taller than the window) shows the results and the uncertainty of the
+  // correction, and is hidden while there is no calibration.
+  QLabel* message_ = nullptr;
+  QChartView* calibrationView_ = nullptr;
+  QChartView* residualView_ = nullptr;
+  QWidget* listPane_ = nullptr;
+  QLabel* noticeTitle_ = nullptr;
+  QListWidget* noticeList_ = nullptr;
+  QLabel* exclusionTitle_ = nullptr;
+  QTableWidget* exclusionList_ = nullptr;
+  QScrollArea* panel_ = nullptr;
+  QTableWidget* resultSummary_ = nullptr;
+  QLabel* inputs_ = nullptr;
+  QTableWidget* correctionTable_ = nullptr;
+  QLabel* conformity_ = nullptr;
+  QLabel* fullTest_ = nullptr;
+  QLabel* publishedDistances_ = nullptr;
+  QWidget* reduction_ = nullptr;
+  QGridLayout* reductionGrid_ = nullptr;
+  // The rows of the reduction's statements, kept for the next calibration's.
+  struct StatementRow {
+    QLabel* label;
+    QLabel* value;
+  };
+  std::vector<StatementRow> reductionRows_;
+  QPushButton* conditions_ = nullptr;
+  QPushButton* saveAs_ = nullptr;
+  OpenFiles openFiles_;
+};
+
+}  // namespace mensuro
