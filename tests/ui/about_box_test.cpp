@@ -9,8 +9,8 @@
 #include <array>
 
 #include "test_window.h"
-#include "ui/main/about_box.h"
 #include "ui/common/picture_ctrl.h"
+#include "ui/main/about_box.h"
 
 namespace mensuro::test {
 namespace {

@@ -16,9 +16,9 @@
 #include "cli/cli_run.h"
 #include "test_window.h"
 #include "ui/certificate/certificate_details_dialog.h"
-#include "ui/common/control_text.h"
 #include "ui/certificate/remembered_certificate_details.h"
-#include "ui/common/user_settings.h"
+#include "ui/common/control_text.h"
+#include "ui/common/settings.h"
 
 namespace mensuro::test {
 namespace {
@@ -37,9 +37,8 @@ void Click(const QDialog& dialog, QDialogButtonBox::StandardButton button) {
 
 // No details remembered from another test.
 void ForgetDetails() {
-  UserSettings settings;
-  settings.remove(QStringLiteral("CertificateLaboratory"));
-  settings.remove(QStringLiteral("CertificateInstruments"));
+  settings::Forget(settings::Section::kCertificateLaboratory);
+  settings::Forget(settings::Section::kCertificateInstruments);
 }
 
 CertificateDetails Remembered(const char* laboratory, const char* serial, const char* client) {

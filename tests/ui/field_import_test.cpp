@@ -20,9 +20,9 @@
 #include "support/measured_layouts.h"
 #include "test_window.h"
 #include "ui/common/control_text.h"
+#include "ui/common/settings.h"
 #include "ui/import/field_columns_dialog.h"
 #include "ui/import/field_import_dialog.h"
-#include "ui/common/user_settings.h"
 
 namespace mensuro::test {
 namespace {
@@ -140,8 +140,7 @@ TEST(field_import, a_field_file_that_does_not_read_is_named_and_changes_nothing)
 }
 
 TEST(field_import, the_instrument_is_remembered_per_edm_description) {
-  UserSettings settings;
-  settings.remove(QStringLiteral("Instruments"));
+  settings::Forget(settings::Section::kInstruments);
   TestWindow window(false);
   const fs::path field = window.folder.Write("field.csv", SlopeFile(1));
   const QString path = TextFromPath(window.folder.Write("heights.csv", "A,0\nB,0\n"));
@@ -172,7 +171,10 @@ TEST(field_import, the_instrument_is_remembered_per_edm_description) {
   window.Field(kIdEdmDescription)->setText(description + QStringLiteral(" "));
   ImportWith(window, field, expectNone);
   window.Field(kIdEdmDescription)->setText(description);
-  settings.setValue(QStringLiteral("Instruments/1/wavelength"), QStringLiteral("0,658"));
+  std::vector<settings::InstrumentCarrier> edited = settings::InstrumentCarriers();
+  ASSERT_EQ(edited.size(), 1u);
+  edited[0].wavelength = QStringLiteral("0,658");  // as typed into the file by hand
+  settings::SetInstrumentCarriers(edited);
   ImportWith(window, field, expectNone);
   EXPECT_EQ(window.dialogs.modalRuns, 4);
 }
@@ -267,7 +269,7 @@ QString SummaryOf(const CFieldImportDlg& dialog) {
 }
 
 TEST(field_import, columns_the_names_do_not_give_are_chosen_and_remembered_for_the_same_names) {
-  UserSettings().remove(QStringLiteral("FieldColumns"));
+  settings::Forget(settings::Section::kFieldColumns);
   TestWindow window(false);
   const fs::path field = window.folder.Write("odd.csv", kOddNames);
   ImportThroughColumns(

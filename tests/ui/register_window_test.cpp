@@ -19,8 +19,8 @@
 #include "test_window.h"
 #include "ui/certificate/certificate_issue.h"
 #include "ui/common/control_text.h"
+#include "ui/common/settings.h"
 #include "ui/register/register_location.h"
-#include "ui/common/user_settings.h"
 
 namespace mensuro::test {
 namespace {
@@ -54,7 +54,7 @@ class RegisterWindowTest : public ::testing::Test {
     reg.Issue(Request("SN-1", "Geo Ltd", 2.9), FakePdf, "2026-03-10");
     reg.Issue(Request("SN-3", "Coast Mapping", -1.5), FakePdf, "2026-04-10");
   }
-  void TearDown() override { UserSettings().remove(QStringLiteral("Register")); }
+  void TearDown() override { settings::Forget(settings::Section::kRegister); }
 
   CRegisterWindow& OpenRegisterWindow() {
     QTest::mouseClick(window.Button(kIdRegister), Qt::LeftButton);
@@ -195,14 +195,14 @@ TEST_F(RegisterWindowTest, a_register_of_a_newer_schema_is_told_and_nothing_open
 
 TEST(register_location, the_choice_then_the_environment_then_the_data_folder) {
   const QByteArray environment = qgetenv(kRegisterEnvironment);
-  UserSettings().remove(QStringLiteral("Register"));
+  settings::Forget(settings::Section::kRegister);
   qunsetenv(kRegisterEnvironment);
   EXPECT_TRUE(RegisterLocation().endsWith(QStringLiteral("/Mensuro/register.sqlite")));
   qputenv(kRegisterEnvironment, "postgresql://lab/register");
   EXPECT_EQ(RegisterLocation(), QStringLiteral("postgresql://lab/register"));
   RememberRegisterLocation(QStringLiteral("/data/chosen.sqlite"));
   EXPECT_EQ(RegisterLocation(), QStringLiteral("/data/chosen.sqlite"));
-  UserSettings().remove(QStringLiteral("Register"));
+  settings::Forget(settings::Section::kRegister);
   if (environment.isNull()) {
     qunsetenv(kRegisterEnvironment);
   } else {

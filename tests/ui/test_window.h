@@ -26,10 +26,10 @@
 #include "support/temp_dir.h"
 #include "ui/common/dialog_services.h"
 #include "ui/common/h_list_box.h"
+#include "ui/common/remembered_conditions.h"
+#include "ui/common/settings.h"
 #include "ui/main/main_dialog.h"
 #include "ui/plot/plot_window.h"
-#include "ui/common/remembered_conditions.h"
-#include "ui/common/user_settings.h"
 
 namespace mensuro::test {
 
@@ -183,9 +183,8 @@ struct TestWindow {
  private:
   void Open() {
     // Nothing remembered of earlier tests' instruments or baselines.
-    UserSettings settings;
-    settings.remove(QStringLiteral("CalibrationConditions"));
-    settings.remove(QStringLiteral("InstrumentConditions"));
+    settings::Forget(settings::Section::kCalibrationConditions);
+    settings::Forget(settings::Section::kInstrumentConditions);
     dialog = std::make_unique<CVerantDlg>(dialogs, folder.path());
     dialog->show();
   }

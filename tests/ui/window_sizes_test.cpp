@@ -10,9 +10,9 @@
 
 #include "test_window.h"
 #include "ui/common/control_text.h"
+#include "ui/common/settings.h"
 #include "ui/register/register_location.h"
 #include "ui/register/register_window.h"
-#include "ui/common/user_settings.h"
 
 namespace mensuro::test {
 namespace {
@@ -54,7 +54,7 @@ TEST(window_sizes, every_window_and_dialog_opens_at_most_700_pixels_tall) {
 
   RememberRegisterLocation(TextFromPath(window.folder.path() / "register.sqlite"));
   window.dialog->OnRegister();
-  UserSettings().remove(QStringLiteral("Register"));
+  settings::Forget(settings::Section::kRegister);
   ASSERT_NE(window.dialog->RegisterWindow(), nullptr);
   measure(*window.dialog->RegisterWindow());
 

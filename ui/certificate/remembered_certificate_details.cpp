@@ -3,114 +3,92 @@
 #include <algorithm>
 #include <string>
 
-#include "ui/common/user_settings.h"
+#include "ui/common/settings.h"
 
 namespace mensuro {
 namespace {
 
-const QString kLaboratoryGroup = QStringLiteral("CertificateLaboratory");
-const QString kSerialsGroup = QStringLiteral("CertificateInstruments");
-
-// The remembered texts of one serial number, in the settings' keys.
-struct SerialEntry {
-  const char* key;
-  std::string& (*text)(CertificateDetails&);
-};
-
-constexpr SerialEntry kSerialEntries[] = {
-    {"serialNumber",
-     [](CertificateDetails& d) -> std::string& { return d.instrument.serialNumber; }},
-    {"make", [](CertificateDetails& d) -> std::string& { return d.instrument.make; }},
-    {"model", [](CertificateDetails& d) -> std::string& { return d.instrument.model; }},
-    {"reflectorMake", [](CertificateDetails& d) -> std::string& { return d.reflector.make; }},
-    {"reflectorModel", [](CertificateDetails& d) -> std::string& { return d.reflector.model; }},
-    {"clientName", [](CertificateDetails& d) -> std::string& { return d.client.name; }},
-    {"clientAddress", [](CertificateDetails& d) -> std::string& { return d.client.address; }},
-};
-const QString kPrismConstantKey = QStringLiteral("prismConstant");
-
-std::string Value(const QSettings& settings, const QString& key) {
-  return settings.value(key).toString().toStdString();
+std::string Std(const QString& text) {
+  return text.toStdString();
+}
+QString Utf8(const std::string& text) {
+  return QString::fromStdString(text);
 }
 
-std::vector<CertificateDetails> SerialEntries(QSettings& settings) {
+CertificateDetails DetailsOf(const settings::CertificateInstrument& entry) {
+  CertificateDetails details;
+  details.instrument.serialNumber = Std(entry.serialNumber);
+  details.instrument.make = Std(entry.make);
+  details.instrument.model = Std(entry.model);
+  details.reflector.make = Std(entry.reflectorMake);
+  details.reflector.model = Std(entry.reflectorModel);
+  details.client.name = Std(entry.clientName);
+  details.client.address = Std(entry.clientAddress);
+  std::string ignored;
+  // A constant that no longer reads (a settings file edited by hand) is not remembered.
+  details.reflector.prismConstantMm = ReadPrismConstant(Std(entry.prismConstant), ignored);
+  return details;
+}
+
+settings::CertificateInstrument EntryOf(const CertificateDetails& details) {
+  const std::optional<double> prism = details.reflector.prismConstantMm;
+  return {
+      Utf8(details.instrument.serialNumber), Utf8(details.instrument.make),
+      Utf8(details.instrument.model),        Utf8(details.reflector.make),
+      Utf8(details.reflector.model),         Utf8(details.client.name),
+      Utf8(details.client.address),          prism ? Utf8(PrismConstantText(*prism)) : QString()};
+}
+
+std::vector<CertificateDetails> SerialEntries() {
   std::vector<CertificateDetails> entries;
-  const int count = settings.beginReadArray(kSerialsGroup);
-  for (int index = 0; index < count; ++index) {
-    settings.setArrayIndex(index);
-    CertificateDetails& entry = entries.emplace_back();
-    for (const SerialEntry& remembered : kSerialEntries) {
-      remembered.text(entry) = Value(settings, QString::fromLatin1(remembered.key));
-    }
-    std::string ignored;
-    // A constant that no longer reads (a settings file edited by hand) is not remembered.
-    entry.reflector.prismConstantMm =
-        ReadPrismConstant(Value(settings, kPrismConstantKey), ignored);
+  for (const settings::CertificateInstrument& entry : settings::CertificateInstruments()) {
+    entries.push_back(DetailsOf(entry));
   }
-  settings.endArray();
   return entries;
 }
 
 }  // namespace
 
 LaboratoryDetails RememberedLaboratory() {
-  UserSettings settings;
-  settings.beginGroup(kLaboratoryGroup);
-  return {Value(settings, QStringLiteral("name")), Value(settings, QStringLiteral("address")),
-          Value(settings, QStringLiteral("accreditation")),
-          Value(settings, QStringLiteral("logo"))};
+  const settings::Laboratory laboratory = settings::CertificateLaboratory();
+  return {Std(laboratory.name), Std(laboratory.address), Std(laboratory.accreditation),
+          Std(laboratory.logo)};
 }
 
 std::vector<QString> RememberedSerialNumbers() {
-  UserSettings settings;
   std::vector<QString> serials;
-  for (const CertificateDetails& entry : SerialEntries(settings)) {
-    serials.push_back(QString::fromStdString(entry.instrument.serialNumber));
+  for (const settings::CertificateInstrument& entry : settings::CertificateInstruments()) {
+    serials.push_back(entry.serialNumber);
   }
   return serials;
 }
 
 std::optional<CertificateDetails> RememberedForSerial(const QString& serialNumber) {
-  UserSettings settings;
-  for (CertificateDetails& entry : SerialEntries(settings)) {
-    if (QString::fromStdString(entry.instrument.serialNumber) == serialNumber) {
-      return std::move(entry);
+  for (const settings::CertificateInstrument& entry : settings::CertificateInstruments()) {
+    if (entry.serialNumber == serialNumber) {
+      return DetailsOf(entry);
     }
   }
   return std::nullopt;
 }
 
 void RememberCertificateDetails(const CertificateDetails& details) {
-  UserSettings settings;
-  settings.beginGroup(kLaboratoryGroup);
   const LaboratoryDetails& laboratory = details.laboratory;
-  settings.setValue(QStringLiteral("name"), QString::fromStdString(laboratory.name));
-  settings.setValue(QStringLiteral("address"), QString::fromStdString(laboratory.address));
-  settings.setValue(QStringLiteral("accreditation"),
-                    QString::fromStdString(laboratory.accreditation));
-  settings.setValue(QStringLiteral("logo"), QString::fromStdString(laboratory.logoFile));
-  settings.endGroup();
+  settings::SetCertificateLaboratory({Utf8(laboratory.name), Utf8(laboratory.address),
+                                      Utf8(laboratory.accreditation), Utf8(laboratory.logoFile)});
   if (details.instrument.serialNumber.empty()) {
     return;
   }
-  std::vector<CertificateDetails> entries = SerialEntries(settings);
+  std::vector<CertificateDetails> entries = SerialEntries();
   std::erase_if(entries, [&details](const CertificateDetails& entry) {
     return entry.instrument.serialNumber == details.instrument.serialNumber;
   });
   entries.insert(entries.begin(), details);
-  settings.beginWriteArray(kSerialsGroup, static_cast<int>(entries.size()));
-  int index = 0;
-  for (CertificateDetails& entry : entries) {
-    settings.setArrayIndex(index++);
-    for (const SerialEntry& remembered : kSerialEntries) {
-      settings.setValue(QString::fromLatin1(remembered.key),
-                        QString::fromStdString(remembered.text(entry)));
-    }
-    const std::optional<double> prism = entry.reflector.prismConstantMm;
-    settings.setValue(kPrismConstantKey,
-                      prism ? QString::fromStdString(PrismConstantText(*prism)) : QString());
+  std::vector<settings::CertificateInstrument> kept;
+  for (const CertificateDetails& entry : entries) {
+    kept.push_back(EntryOf(entry));
   }
-  settings.endArray();
+  settings::SetCertificateInstruments(kept);
 }
 
 }  // namespace mensuro

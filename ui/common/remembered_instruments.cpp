@@ -7,41 +7,13 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/common/user_settings.h"
+#include "ui/common/settings.h"
 
 namespace mensuro {
 namespace {
 
-const QString kGroup = QStringLiteral("Instruments");
-const QString kDescriptionKey = QStringLiteral("description");
-const QString kWavelengthKey = QStringLiteral("wavelength");
-const QString kReferenceKey = QStringLiteral("reference");
-
 constexpr std::string_view kIndexPrefix = "index ";
 constexpr std::string_view kConditionsPrefix = "conditions ";
-
-struct Entry {
-  QString description;
-  QString wavelength;
-  QString reference;
-};
-
-// An entry typed by hand without quotes reads as a list of its comma-separated parts.
-QString Text(const QSettings& settings, const QString& key) {
-  return settings.value(key).toStringList().join(QLatin1Char(','));
-}
-
-std::vector<Entry> Entries(QSettings& settings) {
-  std::vector<Entry> entries;
-  const int count = settings.beginReadArray(kGroup);
-  for (int index = 0; index < count; ++index) {
-    settings.setArrayIndex(index);
-    entries.push_back({settings.value(kDescriptionKey).toString(), Text(settings, kWavelengthKey),
-                       Text(settings, kReferenceKey)});
-  }
-  settings.endArray();
-  return entries;
-}
 
 std::string ReferenceText(const EdmCarrier& carrier) {
   if (const auto* index = std::get_if<double>(&carrier.reference)) {
@@ -52,7 +24,7 @@ std::string ReferenceText(const EdmCarrier& carrier) {
                      atmosphere.humidity);
 }
 
-std::optional<EdmCarrier> ReadCarrier(const Entry& entry) {
+std::optional<EdmCarrier> ReadCarrier(const settings::InstrumentCarrier& entry) {
   std::string reason;
   const std::optional<double> wavelength = ParseWavelength(entry.wavelength.toStdString(), reason);
   if (!wavelength) {
@@ -76,8 +48,7 @@ std::optional<EdmCarrier> ReadCarrier(const Entry& entry) {
 }  // namespace
 
 std::optional<EdmCarrier> RememberedInstrument(const QString& edmDescription) {
-  UserSettings settings;
-  for (const Entry& entry : Entries(settings)) {
+  for (const settings::InstrumentCarrier& entry : settings::InstrumentCarriers()) {
     if (entry.description == edmDescription) {
       return ReadCarrier(entry);
     }
@@ -86,13 +57,12 @@ std::optional<EdmCarrier> RememberedInstrument(const QString& edmDescription) {
 }
 
 void RememberInstrument(const QString& edmDescription, const EdmCarrier& carrier) {
-  UserSettings settings;
-  std::vector<Entry> entries = Entries(settings);
-  const Entry remembered{edmDescription,
-                         QString::fromStdString(fmt::format("{}", carrier.wavelength)),
-                         QString::fromStdString(ReferenceText(carrier))};
+  std::vector<settings::InstrumentCarrier> entries = settings::InstrumentCarriers();
+  const settings::InstrumentCarrier remembered{
+      edmDescription, QString::fromStdString(fmt::format("{}", carrier.wavelength)),
+      QString::fromStdString(ReferenceText(carrier))};
   bool replaced = false;
-  for (Entry& entry : entries) {
+  for (settings::InstrumentCarrier& entry : entries) {
     if (entry.description == edmDescription) {
       entry = remembered;
       replaced = true;
@@ -101,15 +71,7 @@ void RememberInstrument(const QString& edmDescription, const EdmCarrier& carrier
   if (!replaced) {
     entries.push_back(remembered);
   }
-  settings.beginWriteArray(kGroup, static_cast<int>(entries.size()));
-  int index = 0;
-  for (const Entry& entry : entries) {
-    settings.setArrayIndex(index++);
-    settings.setValue(kDescriptionKey, entry.description);
-    settings.setValue(kWavelengthKey, entry.wavelength);
-    settings.setValue(kReferenceKey, entry.reference);
-  }
-  settings.endArray();
+  settings::SetInstrumentCarriers(entries);
 }
 
 }  // namespace mensuro

@@ -4,19 +4,10 @@
 #include <cstddef>
 #include <string_view>
 
-#include "ui/common/user_settings.h"
+#include "ui/common/settings.h"
 
 namespace mensuro {
 namespace {
-
-const QString kGroup = QStringLiteral("FieldColumns");
-const QString kHeaderKey = QStringLiteral("header");
-const QString kColumnsKey = QStringLiteral("columns");
-
-struct Entry {
-  QStringList header;
-  QString columns;
-};
 
 QStringList HeaderCells(const std::vector<std::string>& columns) {
   QStringList cells;
@@ -24,18 +15,6 @@ QStringList HeaderCells(const std::vector<std::string>& columns) {
     cells.push_back(QString::fromStdString(column));
   }
   return cells;
-}
-
-std::vector<Entry> Entries(QSettings& settings) {
-  std::vector<Entry> entries;
-  const int count = settings.beginReadArray(kGroup);
-  for (int index = 0; index < count; ++index) {
-    settings.setArrayIndex(index);
-    entries.push_back({settings.value(kHeaderKey).toStringList(),
-                       settings.value(kColumnsKey).toStringList().join(QLatin1Char(','))});
-  }
-  settings.endArray();
-  return entries;
 }
 
 // The quantity names of `map` per column of a header row of `count` cells.
@@ -54,7 +33,7 @@ QString ColumnsText(const FieldColumnMap& map, qsizetype count) {
 
 // The map an entry's names give; nothing when a name is none of the quantities' own, a quantity
 // is named twice, or the names don't match the header row's cells in number.
-std::optional<FieldColumnMap> ReadMap(const Entry& entry) {
+std::optional<FieldColumnMap> ReadMap(const settings::FieldColumnChoice& entry) {
   const QStringList names = entry.columns.split(QLatin1Char(','));
   if (names.size() != entry.header.size()) {
     return std::nullopt;
@@ -77,9 +56,8 @@ std::optional<FieldColumnMap> ReadMap(const Entry& entry) {
 }  // namespace
 
 std::optional<FieldColumnMap> RememberedFieldColumns(const std::vector<std::string>& columns) {
-  UserSettings settings;
   const QStringList header = HeaderCells(columns);
-  for (const Entry& entry : Entries(settings)) {
+  for (const settings::FieldColumnChoice& entry : settings::FieldColumnChoices()) {
     if (entry.header == header) {
       return ReadMap(entry);
     }
@@ -88,19 +66,14 @@ std::optional<FieldColumnMap> RememberedFieldColumns(const std::vector<std::stri
 }
 
 void RememberFieldColumns(const std::vector<std::string>& columns, const FieldColumnMap& map) {
-  UserSettings settings;
-  std::vector<Entry> entries = Entries(settings);
+  std::vector<settings::FieldColumnChoice> entries = settings::FieldColumnChoices();
   const QStringList header = HeaderCells(columns);
   // The latest choice for a header row replaces any earlier one.
-  std::erase_if(entries, [&header](const Entry& entry) { return entry.header == header; });
+  std::erase_if(entries, [&header](const settings::FieldColumnChoice& entry) {
+    return entry.header == header;
+  });
   entries.push_back({header, ColumnsText(map, header.size())});
-  settings.beginWriteArray(kGroup, static_cast<int>(entries.size()));
-  for (std::size_t index = 0; index < entries.size(); ++index) {
-    settings.setArrayIndex(static_cast<int>(index));
-    settings.setValue(kHeaderKey, entries[index].header);
-    settings.setValue(kColumnsKey, entries[index].columns);
-  }
-  settings.endArray();
+  settings::SetFieldColumnChoices(entries);
 }
 
 }  // namespace mensuro

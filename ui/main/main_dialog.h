@@ -17,6 +17,7 @@
 #include "ui/common/dialog_builder.h"
 #include "ui/common/growing_layout.h"
 #include "ui/register/register_location.h"
+#include "ui/register/register_session.h"
 
 class QComboBox;
 class QLabel;
@@ -164,8 +165,8 @@ class CVerantDlg : public QDialog {
   std::vector<NamedFile> OpenInputFiles() const;
   // Issues the certificate into the open register and writes the stored PDF to `fileName`,
   // saying which number it got or why it failed.
-  void IssueIntoRegister(CalibrationRegister& reg, const ProcessedCalibration& calibration,
-                         const CertificateDetails& details, const QString& fileName);
+  void IssueIntoRegister(const ProcessedCalibration& calibration, const CertificateDetails& details,
+                         const QString& fileName);
   // The `3:uncertainty=` line of a baseline loaded from the library `libraryName`, when it has
   // one, as the remembered baseline uncertainty; one that doesn't read is told and left out.
   void RememberLibraryUncertainty(const CollectedBaseline& collected, const QString& libraryName);

@@ -16,18 +16,18 @@
 #include "documents/calibration_certificate.h"
 #include "documents/plot_export.h"
 #include "resources/version_info.h"
-#include "ui/main/about_box.h"
 #include "ui/certificate/certificate_details_dialog.h"
 #include "ui/certificate/certificate_issue.h"
+#include "ui/certificate/remembered_certificate_details.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
 #include "ui/common/h_list_box.h"
-#include "ui/main/main_dialog.h"
 #include "ui/common/open_files.h"
+#include "ui/common/remembered_conditions.h"
+#include "ui/main/about_box.h"
+#include "ui/main/main_dialog.h"
 #include "ui/plot/plot_window.h"
 #include "ui/register/register_window.h"
-#include "ui/certificate/remembered_certificate_details.h"
-#include "ui/common/remembered_conditions.h"
 
 namespace mensuro {
 namespace {
@@ -235,8 +235,8 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
                      {{"logo", details.Details().laboratory.logoFile}})) {
     return;
   }
-  if (CalibrationRegister* reg = register_.Register(); reg != nullptr) {
-    IssueIntoRegister(*reg, *calibration, details.Details(), fileName);
+  if (register_.IsOpen()) {
+    IssueIntoRegister(*calibration, details.Details(), fileName);
     return;
   }
   QString reason;
@@ -246,8 +246,7 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
   }
 }
 
-void CVerantDlg::IssueIntoRegister(CalibrationRegister& reg,
-                                   const ProcessedCalibration& calibration,
+void CVerantDlg::IssueIntoRegister(const ProcessedCalibration& calibration,
                                    const CertificateDetails& details, const QString& fileName) {
   const auto pdfOf = [&](const CertificateIdentity& identity) {
     QString reason;
@@ -258,13 +257,9 @@ void CVerantDlg::IssueIntoRegister(CalibrationRegister& reg,
     return std::move(*pdf);
   };
   const std::optional<VersionInfo> version = ReadVersionInfo();
-  const IssuedCertificate issued =
-      IssueCertificate(reg, calibration, details,
-                       version ? version->productName + " " + version->productVersion : "", pdfOf,
-                       PathFromText(fileName));
-  if (registerWindow_ != nullptr) {
-    registerWindow_->Refresh();
-  }
+  const IssuedCertificate issued = register_.Issue(
+      calibration, details, version ? version->productName + " " + version->productVersion : "",
+      pdfOf, PathFromText(fileName));
   if (!issued.failure.empty()) {
     services_.ShowMessage(*this, QString::fromStdString(issued.failure));
   } else {

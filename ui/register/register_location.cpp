@@ -2,24 +2,14 @@
 
 #include <QDir>
 #include <QStandardPaths>
-#include <exception>
-#include <filesystem>
-#include <system_error>
-#include <utility>
 
 #include "register/database.h"
-#include "ui/common/control_text.h"
-#include "ui/common/user_settings.h"
+#include "ui/common/settings.h"
 
 namespace mensuro {
-namespace {
-
-const QString kLocationKey = QStringLiteral("Register/location");
-
-}  // namespace
 
 QString RegisterLocation() {
-  const QString chosen = UserSettings().value(kLocationKey).toString();
+  const QString chosen = settings::RegisterLocation();
   if (!chosen.isEmpty()) {
     return chosen;
   }
@@ -34,24 +24,7 @@ QString RegisterLocation() {
 }
 
 void RememberRegisterLocation(const QString& location) {
-  UserSettings().setValue(kLocationKey, location);
-}
-
-QString RegisterSession::Open(const QString& location) {
-  const std::string name = location.toStdString();
-  if (!IsPostgresLocation(name)) {
-    // SQLite makes the file on first use, but not the folders above it.
-    std::error_code ignored;
-    std::filesystem::create_directories(PathFromText(location).parent_path(), ignored);
-  }
-  try {
-    CalibrationRegister opened = CalibrationRegister::Open(name);
-    register_.emplace(std::move(opened));
-  } catch (const std::exception& error) {
-    return QString::fromStdString(error.what());
-  }
-  location_ = location;
-  return {};
+  settings::SetRegisterLocation(location);
 }
 
 }  // namespace mensuro

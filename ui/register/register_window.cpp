@@ -24,6 +24,7 @@
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
 #include "ui/register/register_location.h"
+#include "ui/register/register_session.h"
 
 namespace mensuro {
 namespace {
@@ -116,7 +117,44 @@ CRegisterWindow::CRegisterWindow(DialogServices& services, RegisterSession& sess
                                  QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services), session_(session) {
   setWindowTitle(QStringLiteral("Calibration Register"));
+  QLayout* locationRow = BuildLocationRow();
+  QWidget* charts = BuildCharts();
 
+  // The table across the window; below it the selected one's record beside its history.
+  auto* lower = new QSplitter(Qt::Horizontal, this);
+  lower->addWidget(BuildDetails());
+  lower->addWidget(charts);
+  lower->setStretchFactor(0, 1);
+  lower->setStretchFactor(1, 2);
+  lower->setChildrenCollapsible(false);
+  auto* parts = new QSplitter(Qt::Vertical, this);
+  parts->addWidget(BuildTable());
+  parts->addWidget(lower);
+  parts->setStretchFactor(0, 2);
+  parts->setStretchFactor(1, 3);
+  parts->setChildrenCollapsible(false);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(locationRow);
+  layout->addWidget(parts, 1);
+  layout->addLayout(BuildButtonRow());
+
+  connect(filter_, &QLineEdit::textChanged, proxy_, &QSortFilterProxyModel::setFilterFixedString);
+  connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &CRegisterWindow::OnSelectionChanged);
+  // Another register opened, or a certificate issued, from either window.
+  connect(&session_, &RegisterSession::Changed, this, &CRegisterWindow::Refresh);
+
+  const QScreen* screen = parent != nullptr ? parent->screen() : this->screen();
+  resize(kFirstSize.boundedTo(screen->availableGeometry().size() - kFrameAllowance));
+  // The record and the charts get two thirds of the height, the charts two thirds of the width:
+  // the table and the record's long lines scroll instead.
+  parts->setSizes({height() / 3, height() - height() / 3});
+  lower->setSizes({width() / 3, width() - width() / 3});
+  Refresh();
+}
+
+QLayout* CRegisterWindow::BuildLocationRow() {
   auto* locationRow = new QHBoxLayout;
   auto* locationLabel = new QLabel(QStringLiteral("&Register:"), this);
   location_ = new QLineEdit(this);
@@ -129,7 +167,12 @@ CRegisterWindow::CRegisterWindow(DialogServices& services, RegisterSession& sess
   locationRow->addWidget(locationLabel);
   locationRow->addWidget(location_, 1);
   locationRow->addWidget(openRegister);
+  connect(openRegister, &QPushButton::clicked, this, &CRegisterWindow::OnOpenRegister);
+  connect(location_, &QLineEdit::returnPressed, this, &CRegisterWindow::OpenTypedLocation);
+  return locationRow;
+}
 
+QWidget* CRegisterWindow::BuildCharts() {
   auto* charts = new QWidget(this);
   constantView_ = new QChartView(charts);
   constantView_->setObjectName(QStringLiteral("constantView"));
@@ -150,21 +193,10 @@ CRegisterWindow::CRegisterWindow(DialogServices& services, RegisterSession& sess
   chartColumn->setContentsMargins(0, 0, 0, 0);
   chartColumn->addLayout(chartRow, 1);
   chartColumn->addWidget(changes_);
+  return charts;
+}
 
-  // The table across the window; below it the selected one's record beside its history.
-  auto* lower = new QSplitter(Qt::Horizontal, this);
-  lower->addWidget(BuildDetails());
-  lower->addWidget(charts);
-  lower->setStretchFactor(0, 1);
-  lower->setStretchFactor(1, 2);
-  lower->setChildrenCollapsible(false);
-  auto* parts = new QSplitter(Qt::Vertical, this);
-  parts->addWidget(BuildTable());
-  parts->addWidget(lower);
-  parts->setStretchFactor(0, 2);
-  parts->setStretchFactor(1, 3);
-  parts->setChildrenCollapsible(false);
-
+QLayout* CRegisterWindow::BuildButtonRow() {
   openCertificate_ = new QPushButton(QStringLiteral("Open Certificate"), this);
   openCertificate_->setObjectName(QStringLiteral("openCertificate"));
   reissue_ = new QPushButton(QStringLiteral("Reissue..."), this);
@@ -179,29 +211,11 @@ CRegisterWindow::CRegisterWindow(DialogServices& services, RegisterSession& sess
   buttonRow->addStretch(1);
   buttonRow->addWidget(verify);
   buttonRow->addWidget(refresh);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(locationRow);
-  layout->addWidget(parts, 1);
-  layout->addLayout(buttonRow);
-
-  connect(openRegister, &QPushButton::clicked, this, &CRegisterWindow::OnOpenRegister);
-  connect(location_, &QLineEdit::returnPressed, this, &CRegisterWindow::OpenTypedLocation);
   connect(openCertificate_, &QPushButton::clicked, this, &CRegisterWindow::OnOpenCertificate);
   connect(reissue_, &QPushButton::clicked, this, &CRegisterWindow::OnReissue);
   connect(verify, &QPushButton::clicked, this, &CRegisterWindow::OnVerify);
   connect(refresh, &QPushButton::clicked, this, &CRegisterWindow::Refresh);
-  connect(filter_, &QLineEdit::textChanged, proxy_, &QSortFilterProxyModel::setFilterFixedString);
-  connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          &CRegisterWindow::OnSelectionChanged);
-
-  const QScreen* screen = parent != nullptr ? parent->screen() : this->screen();
-  resize(kFirstSize.boundedTo(screen->availableGeometry().size() - kFrameAllowance));
-  // The record and the charts get two thirds of the height, the charts two thirds of the width:
-  // the table and the record's long lines scroll instead.
-  parts->setSizes({height() / 3, height() - height() / 3});
-  lower->setSizes({width() / 3, width() - width() / 3});
-  Refresh();
+  return buttonRow;
 }
 
 CRegisterWindow::~CRegisterWindow() {
@@ -366,8 +380,8 @@ void CRegisterWindow::OpenLocation(const QString& location) {
     location_->setText(session_.Location());
     return;
   }
+  // The session's signal has shown it.
   RememberRegisterLocation(location);
-  Refresh();
 }
 
 std::optional<std::string> CRegisterWindow::StoredPdf(const std::string& number) {

@@ -2,6 +2,7 @@
 
 #include <QChartView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
@@ -56,8 +57,11 @@ class CRegisterWindow : public QWidget {
   void Select(const std::string& number);
 
  private:
+  QLayout* BuildLocationRow();
+  QWidget* BuildCharts();
   QWidget* BuildTable();
   QWidget* BuildDetails();
+  QLayout* BuildButtonRow();
   // Opens `location` in place of the open register, remembered as the user's choice; a register
   // that can't be opened is told and the open one stays.
   void OpenLocation(const QString& location);

@@ -1,0 +1,48 @@
+#include "ui/register/register_session.h"
+
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "register/database.h"
+#include "ui/common/control_text.h"
+
+namespace mensuro {
+
+QString RegisterSession::Open(const QString& location) {
+  const std::string name = location.toStdString();
+  if (!IsPostgresLocation(name)) {
+    // SQLite makes the file on first use, but not the folders above it.
+    std::error_code ignored;
+    std::filesystem::create_directories(PathFromText(location).parent_path(), ignored);
+  }
+  try {
+    CalibrationRegister opened = CalibrationRegister::Open(name);
+    register_.emplace(std::move(opened));
+  } catch (const std::exception& error) {
+    return QString::fromStdString(error.what());
+  }
+  location_ = location;
+  emit Changed();
+  return {};
+}
+
+IssuedCertificate RegisterSession::Issue(const ProcessedCalibration& calibration,
+                                         const CertificateDetails& details,
+                                         const std::string& programVersion,
+                                         const CertificatePdfRenderer& pdfOf,
+                                         const std::filesystem::path& file) {
+  if (!register_) {
+    return {.number = {}, .failure = "No register is open."};
+  }
+  IssuedCertificate issued =
+      IssueCertificate(*register_, calibration, details, programVersion, pdfOf, file);
+  if (!issued.number.empty()) {
+    emit Changed();
+  }
+  return issued;
+}
+
+}  // namespace mensuro

@@ -1,0 +1,47 @@
+#pragma once
+
+// The register the main window and its register window share: the one open, opening another,
+// and issuing into it. Both windows observe it: whatever changes the register (another opened,
+// a certificate issued) is signalled, so neither window reaches into the other.
+
+#include <QObject>
+#include <QString>
+#include <optional>
+
+#include "register/calibration_register.h"
+#include "ui/certificate/certificate_issue.h"
+
+namespace mensuro {
+
+class RegisterSession : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit RegisterSession(QObject* parent = nullptr) : QObject(parent) {}
+
+  // Opens (creating on first use) the register at `location`, in place of the one open. Returns
+  // why it can't be opened, the open one then staying; empty when opened.
+  QString Open(const QString& location);
+
+  bool IsOpen() const { return register_.has_value(); }
+  // The open register; nothing before one is opened.
+  CalibrationRegister* Register() { return register_ ? &*register_ : nullptr; }
+  // Where the open register is; empty before one is opened.
+  const QString& Location() const { return location_; }
+
+  // Issues `calibration` under `details` into the open register and writes its PDF (from
+  // `pdfOf`) to `file`; see IssueCertificate. Signals the change when a number was issued.
+  IssuedCertificate Issue(const ProcessedCalibration& calibration,
+                          const CertificateDetails& details, const std::string& programVersion,
+                          const CertificatePdfRenderer& pdfOf, const std::filesystem::path& file);
+
+ signals:
+  // Another register was opened, or the open one holds a new certificate.
+  void Changed();
+
+ private:
+  std::optional<CalibrationRegister> register_;
+  QString location_;
+};
+
+}  // namespace mensuro
