@@ -25,7 +25,7 @@ QSettings File() {
                    QStringLiteral("Mensuro"));
 }
 
-class SettingsFile : public ::testing::Test {
+class settings_file : public ::testing::Test {
  protected:
   void SetUp() override { ForgetAll(); }
   void TearDown() override { ForgetAll(); }
@@ -40,7 +40,7 @@ class SettingsFile : public ::testing::Test {
   }
 };
 
-TEST_F(SettingsFile, an_earlier_versions_keys_are_read) {
+TEST_F(settings_file, an_earlier_versions_keys_are_read) {
   {
     QSettings file = File();
     file.setValue(QStringLiteral("CalibrationConditions/baselineUncertainty"),
@@ -99,7 +99,7 @@ TEST_F(SettingsFile, an_earlier_versions_keys_are_read) {
   EXPECT_EQ(RegisterLocation(), QStringLiteral("/tmp/chosen.sqlite"));
 }
 
-TEST_F(SettingsFile, what_is_remembered_goes_under_the_same_keys) {
+TEST_F(settings_file, what_is_remembered_goes_under_the_same_keys) {
   RememberBaselineUncertainty({{0.5, 1.0}, 2.0, std::nullopt});
   RememberInstrument(QStringLiteral("EDM 2"), EdmCarrier{0.85, 1.0002818});
   FieldColumnMap map;
