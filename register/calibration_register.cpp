@@ -293,7 +293,7 @@ std::optional<RegisterEntry> CalibrationRegister::Find(const std::string& number
   });
 }
 
-std::optional<std::string> CalibrationRegister::CertificatePdf(const std::string& number) {
+std::optional<std::string> CalibrationRegister::StoredCertificatePdf(const std::string& number) {
   return Guarded([&]() -> std::optional<std::string> {
     const std::vector<SqlRow> rows =
         database_->Query("SELECT pdf FROM calibrations WHERE number = ?", {number});

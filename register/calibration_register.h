@@ -59,7 +59,7 @@ class CalibrationRegister {
   std::vector<RegisterEntry> List(const RegisterFilter& filter = {});
   std::optional<RegisterEntry> Find(const std::string& number);
   // The stored PDF, byte for byte.
-  std::optional<std::string> CertificatePdf(const std::string& number);
+  std::optional<std::string> StoredCertificatePdf(const std::string& number);
   // The instrument's calibrations in issue-date order, replaced ones left out.
   std::vector<HistoryPoint> History(const std::string& instrumentSerial);
   VerifyResult Verify();

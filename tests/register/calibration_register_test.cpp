@@ -134,9 +134,9 @@ TEST_P(RegisterTest, FindGivesTheRecordAsIssuedAndThePdfByteForByte) {
   EXPECT_EQ(found->results.constantUncertaintyM, 0.0008);
   EXPECT_EQ(found->pdfSha256, Sha256Hex(pdf));
 
-  EXPECT_EQ(r.CertificatePdf(issued.identity.number), pdf);
+  EXPECT_EQ(r.StoredCertificatePdf(issued.identity.number), pdf);
   EXPECT_FALSE(r.Find("MEN-2026-0002"));
-  EXPECT_FALSE(r.CertificatePdf("MEN-2026-0002"));
+  EXPECT_FALSE(r.StoredCertificatePdf("MEN-2026-0002"));
 }
 
 TEST_P(RegisterTest, AReplacementNamesTheOldOneOnce) {
@@ -360,7 +360,7 @@ TEST_P(RegisterTest, AnOldSchemaIsUpgradedWithItsRecordsIntact) {
   const std::optional<RegisterEntry> found = r.Find(issued.identity.number);
   ASSERT_TRUE(found);
   EXPECT_EQ(found->identity.recordSha256, issued.identity.recordSha256);
-  EXPECT_EQ(r.CertificatePdf(issued.identity.number), PdfOf(issued.identity));
+  EXPECT_EQ(r.StoredCertificatePdf(issued.identity.number), PdfOf(issued.identity));
   EXPECT_TRUE(r.Verify().intact);
   // The second step's unique index: a certificate is replaced once, by the database too.
   const std::unique_ptr<Database> database = OpenDatabase(Location());

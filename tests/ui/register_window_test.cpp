@@ -156,7 +156,7 @@ TEST_F(RegisterWindowTest, reissue_and_open_write_the_stored_bytes) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
   registerWindow.Select("MEN-2026-0002");
   const std::string stored =
-      *CalibrationRegister::Open(location.toStdString()).CertificatePdf("MEN-2026-0002");
+      *CalibrationRegister::Open(location.toStdString()).StoredCertificatePdf("MEN-2026-0002");
   const std::filesystem::path reissued = scratch.path() / "copy.pdf";
   window.dialogs.answers.push_back(TextFromPath(reissued));
   QTest::mouseClick(&Part<QPushButton>(registerWindow, "reissue"), Qt::LeftButton);
@@ -224,7 +224,7 @@ TEST_F(RegisterWindowTest, issuing_stores_the_certificate_and_writes_the_same_pd
       IssueCertificate(reg, *calibration, details, "Mensuro test", FakePdf, file);
   EXPECT_EQ(issued.failure, "");
   ASSERT_FALSE(issued.number.empty());
-  EXPECT_EQ(ReadBytes(file), reg.CertificatePdf(issued.number).value_or(""));
+  EXPECT_EQ(ReadBytes(file), reg.StoredCertificatePdf(issued.number).value_or(""));
   EXPECT_EQ(reg.History("SN-9").size(), 1u);
 
   // Nothing is issued when the PDF can't be made.
@@ -262,7 +262,7 @@ TEST_F(RegisterWindowTest, the_main_windows_certificate_is_issued_into_the_open_
       window.dialogs.messages[0].startsWith(QStringLiteral("Certificate MEN-2026-0005 is issued")))
       << window.dialogs.messages[0].toStdString();
   const std::optional<std::string> stored =
-      CalibrationRegister::Open(location.toStdString()).CertificatePdf("MEN-2026-0005");
+      CalibrationRegister::Open(location.toStdString()).StoredCertificatePdf("MEN-2026-0005");
   ASSERT_TRUE(stored.has_value());
   EXPECT_TRUE(stored->starts_with("%PDF-"));
   EXPECT_EQ(ReadBytes(file), *stored);
