@@ -431,7 +431,7 @@ int Run(const CommandLine& line, const char* argv0,
     return written;
   }
   if (issue && !CertificateWithheld(line, calibration)) {
-    if (const int issued = IssueCertificate(
+    if (const int issued = IssueFromCommandLine(
             *issue, calibration, ResultInputJson(calibration, line, published), *documents);
         issued != kExitSuccess) {
       return issued;

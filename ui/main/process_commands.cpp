@@ -259,9 +259,9 @@ void CVerantDlg::IssueIntoRegister(CalibrationRegister& reg,
   };
   const std::optional<VersionInfo> version = ReadVersionInfo();
   const IssuedCertificate issued =
-      IssueCertificate(reg, calibration, details,
-                       version ? version->productName + " " + version->productVersion : "", pdfOf,
-                       PathFromText(fileName));
+      IssueFromWindow(reg, calibration, details,
+                      version ? version->productName + " " + version->productVersion : "", pdfOf,
+                      PathFromText(fileName));
   if (registerWindow_ != nullptr) {
     registerWindow_->Refresh();
   }
