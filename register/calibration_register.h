@@ -17,6 +17,7 @@
 // the link instead: a record's previousSha256 is the SHA-256 of the record before it's
 // recordSha256 followed by its pdfSha256 (both as hexadecimal text); 64 zeros for the first.
 // The last record's PDF is thus covered by its stored hash alone until the next one is issued.
+// The fields, their columns and their places in the content are one table, in record_fields.cpp.
 
 #include <functional>
 #include <memory>
