@@ -198,50 +198,20 @@ void PrintNotices(const InputNotices& notices, const CommandLine& line,
   std::cerr << text;
 }
 
-// The listed warnings or notes as JSON members, with lines counted in their files as the
-// messages count them.
-nlohmann::json NoticesJson(const InputNotices& notices, NoticeLevel level, const CommandLine& line,
-                           const PublishedSource& published, const CalibrationOrigin& origin) {
-  nlohmann::json list = nlohmann::json::array();
-  for (const InputNotice& notice : notices.listed) {
-    if (notice.level == level) {
-      list.push_back({{"text", InputTextName(notice.where.text)},
-                      {"line", LocateLine(notice.where, line, published, origin).line},
-                      {"reason", notice.reason},
-                      {"content", notice.content}});
-    }
-  }
-  return list;
-}
-
-nlohmann::json InputJson(const ProjectRun& run, const CommandLine& line,
-                         const PublishedSource& published, const CalibrationOrigin& origin) {
-  nlohmann::json input = {
-      {"warnings", NoticesJson(run.notices, NoticeLevel::kWarning, line, published, origin)},
-      {"notes", NoticesJson(run.notices, NoticeLevel::kNote, line, published, origin)},
+// A line of one of the two texts as the messages count it.
+NoticeLineOf LinesAsMessagesCount(const CommandLine& line, const PublishedSource& published,
+                                  const CalibrationOrigin& origin) {
+  return [&line, &published, &origin](const InputLocation& where) {
+    return LocateLine(where, line, published, origin).line;
   };
-  const std::size_t unlisted = UnlistedNotices(run.notices);
-  if (unlisted > 0) {
-    input["noticesNotListed"] = unlisted;
-  }
-  return input;
 }
 
 // What reading the texts noticed, and what holds back the certificate (whether one was asked
 // for or not), lines counted as the messages count them.
 nlohmann::json ResultInputJson(const ProcessedCalibration& calibration, const CommandLine& line,
                                const PublishedSource& published) {
-  nlohmann::json input = InputJson(calibration.run, line, published, calibration.origin);
-  nlohmann::json obstacles = nlohmann::json::array();
-  for (const InputNotice& notice : FindCertificateObstacles(calibration).listed) {
-    obstacles.push_back(
-        {{"text", InputTextName(notice.where.text)},
-         {"line", LocateLine(notice.where, line, published, calibration.origin).line},
-         {"reason", notice.reason},
-         {"content", notice.content}});
-  }
-  input["certificateObstacles"] = std::move(obstacles);
-  return input;
+  return CalibrationInputJson(calibration,
+                              LinesAsMessagesCount(line, published, calibration.origin));
 }
 
 // The message of a failed calibration: the core's reason, and what was read when it gives none.
@@ -312,7 +282,7 @@ void PrintFailure(const std::string& message, const ProjectRun& run, const Comma
     if (run.failedAt) {
       document["errorAt"] = {{"text", InputTextName(failedAt.text)}, {"line", at.line}};
     }
-    document.update(InputJson(run, line, published, origin));
+    document.update(InputNoticesJson(run.notices, LinesAsMessagesCount(line, published, origin)));
     PrintOut(JsonText(document));
   } else {
     // The line the failure names, as an editor finds it.
@@ -461,7 +431,7 @@ int Run(const CommandLine& line, const char* argv0,
     return written;
   }
   if (issue && !CertificateWithheld(line, calibration)) {
-    if (const int issued = IssueCertificate(
+    if (const int issued = IssueFromCommandLine(
             *issue, calibration, ResultInputJson(calibration, line, published), *documents);
         issued != kExitSuccess) {
       return issued;

@@ -222,7 +222,7 @@ int Show(CalibrationRegister& reg, const RegisterCommandLine& line) {
 }
 
 int Reissue(CalibrationRegister& reg, const RegisterCommandLine& line) {
-  const std::optional<std::string> pdf = reg.CertificatePdf(line.number);
+  const std::optional<std::string> pdf = reg.StoredCertificatePdf(line.number);
   if (!pdf) {
     return Fail(kExitUsage, "the register holds no certificate " + line.number);
   }

@@ -24,8 +24,9 @@ std::string ProgramVersion() {
 
 // The certificate with `identity` drawn by the document module into a file of its own beside
 // the certificate file (named by the number, which no other issue holds), and read back.
-std::string CertificatePdf(const IssueOrder& order, const ProcessedCalibration& calibration,
-                           const DocumentWriter& documents, const CertificateIdentity& identity) {
+std::string DrawnCertificatePdf(const IssueOrder& order, const ProcessedCalibration& calibration,
+                                const DocumentWriter& documents,
+                                const CertificateIdentity& identity) {
   const std::filesystem::path target = PathFromUtf8(order.certificateFile);
   std::filesystem::path drawn = target;
   drawn += "." + identity.number + ".part";
@@ -78,29 +79,31 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
   return order;
 }
 
-int IssueCertificate(const IssueOrder& order, const ProcessedCalibration& calibration,
-                     const nlohmann::json& input, const DocumentWriter& documents) {
-  RegisterEntry issued;
-  std::string pdf;  // as stored with the record
+int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& calibration,
+                         const nlohmann::json& input, const DocumentWriter& documents) {
+  IssuedCertificate issued;
   try {
     CalibrationRegister reg = CalibrationRegister::Open(order.location, order.settings);
-    IssueRequest request = IssueRequestOf(calibration, order.details, input, ProgramVersion());
-    request.replaces = order.replaces;
-    issued = reg.Issue(request, [&](const CertificateIdentity& identity) {
-      pdf = CertificatePdf(order, calibration, documents, identity);
-      return pdf;
-    });
+    issued = IssueCertificateFile(
+        reg, calibration, {order.details, order.replaces, ProgramVersion(), input},
+        [&](const CertificateIdentity& identity) {
+          return DrawnCertificatePdf(order, calibration, documents, identity);
+        },
+        PathFromUtf8(order.certificateFile));
   } catch (const std::exception& error) {
-    return Fail(kExitUsage, std::string("no certificate issued: ") + error.what());
+    issued.failure = error.what();
   }
-  if (WriteTextFile(PathFromUtf8(order.certificateFile), pdf) != 0) {
-    return Fail(kExitUsage, "certificate " + issued.identity.number +
-                                " is in the register, but the file '" + order.certificateFile +
+  if (issued.number.empty()) {
+    return Fail(kExitUsage, "no certificate issued: " + issued.failure);
+  }
+  if (!issued.failure.empty()) {
+    return Fail(kExitUsage, "certificate " + issued.number + " is in the register, but the file '" +
+                                order.certificateFile +
                                 "' could not be written; write it with: mensuro-cli register "
                                 "reissue " +
-                                issued.identity.number + " --certificate FILE");
+                                issued.number + " --certificate FILE");
   }
-  PrintErrorLine("mensuro-cli: issued certificate " + issued.identity.number);
+  PrintErrorLine("mensuro-cli: issued certificate " + issued.number);
   return kExitSuccess;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-// Issuing a certificate into the register from the command line: the record and the certificate
-// PDF stored in one transaction under the next number, and the PDF file put in place only after
-// the record is committed.
+// Issuing a certificate into the register from the command line: what the command line asks
+// for, and the register's issue (IssueCertificateFile) with the command line's messages and exit
+// codes.
 
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -38,7 +38,7 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
 // Issues the certificate of `calibration` as `order` says, the PDF drawn by `documents`, the
 // result kept with the members of `input` (what reading noticed). Returns the exit code, having
 // said on standard error which number was issued, or why nothing was.
-int IssueCertificate(const IssueOrder& order, const ProcessedCalibration& calibration,
-                     const nlohmann::json& input, const DocumentWriter& documents);
+int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& calibration,
+                         const nlohmann::json& input, const DocumentWriter& documents);
 
 }  // namespace mensuro::cli

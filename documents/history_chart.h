@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "documents/plot_export.h"
-#include "register/calibration_register.h"
+#include "register/register_records.h"
 
 class QChart;
 class QPainter;

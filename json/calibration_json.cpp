@@ -1,5 +1,6 @@
 #include "json/calibration_json.h"
 
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <variant>
@@ -356,6 +357,51 @@ void WriteCalibrationJson(std::ostream& out, const ProcessedCalibration& calibra
   }
   WriteResultsJson(out, calibration.header, run, calibration.outlierTest, calibration.report,
                    input);
+}
+
+namespace {
+
+// The notices of `notices` of the levels `wanted` gives: text, line, reason and content.
+nlohmann::json NoticesJson(const std::vector<InputNotice>& notices, const NoticeLineOf& lineOf,
+                           const std::function<bool(NoticeLevel)>& wanted) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const InputNotice& notice : notices) {
+    if (wanted(notice.level)) {
+      list.push_back({{"text", InputTextName(notice.where.text)},
+                      {"line", lineOf(notice.where)},
+                      {"reason", notice.reason},
+                      {"content", notice.content}});
+    }
+  }
+  return list;
+}
+
+}  // namespace
+
+std::size_t ProcessedTextLine(const CalibrationOrigin& origin, const InputLocation& where) {
+  return where.text == InputText::kMeasured ? FileLineOf(origin, where.line) : where.line;
+}
+
+nlohmann::json InputNoticesJson(const InputNotices& notices, const NoticeLineOf& lineOf) {
+  nlohmann::json input = {
+      {"warnings", NoticesJson(notices.listed, lineOf,
+                               [](NoticeLevel level) { return level == NoticeLevel::kWarning; })},
+      {"notes", NoticesJson(notices.listed, lineOf,
+                            [](NoticeLevel level) { return level == NoticeLevel::kNote; })},
+  };
+  const std::size_t unlisted = UnlistedNotices(notices);
+  if (unlisted > 0) {
+    input["noticesNotListed"] = unlisted;
+  }
+  return input;
+}
+
+nlohmann::json CalibrationInputJson(const ProcessedCalibration& calibration,
+                                    const NoticeLineOf& lineOf) {
+  nlohmann::json input = InputNoticesJson(calibration.run.notices, lineOf);
+  input["certificateObstacles"] = NoticesJson(FindCertificateObstacles(calibration).listed, lineOf,
+                                              [](NoticeLevel) { return true; });
+  return input;
 }
 
 std::string JsonText(const nlohmann::json& document) {

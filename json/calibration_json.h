@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
@@ -9,6 +11,7 @@
 #include "core/analysis/full_test.h"
 #include "core/analysis/outlier_test.h"
 #include "core/analysis/report_text.h"
+#include "core/data/input_notices.h"
 #include "core/data/measurement_header.h"
 #include "core/processing/exclusions.h"
 #include "core/processing/processed_calibration.h"
@@ -65,6 +68,23 @@ nlohmann::json ReductionJson(const ReductionSummary& summary);
 // distances are and, for a field file, its reduction, besides the members of `input`.
 void WriteCalibrationJson(std::ostream& out, const ProcessedCalibration& calibration,
                           nlohmann::json input);
+
+// The line a notice names for a line of one of the two texts, in the file the caller counts its
+// lines in.
+using NoticeLineOf = std::function<std::size_t(const InputLocation& where)>;
+
+// A line of the texts as processed; a measured line counted in the surveyor's field file when
+// `origin` maps the text to one.
+std::size_t ProcessedTextLine(const CalibrationOrigin& origin, const InputLocation& where);
+
+// What reading the texts noticed: the warnings and the notes listed (each with its text, line,
+// reason and content) and, when some were not listed, how many.
+nlohmann::json InputNoticesJson(const InputNotices& notices, const NoticeLineOf& lineOf);
+
+// InputNoticesJson of the calibration's run with what holds back its certificate, whether one was
+// asked for or not: the members of the results' JSON that tell what reading noticed.
+nlohmann::json CalibrationInputJson(const ProcessedCalibration& calibration,
+                                    const NoticeLineOf& lineOf);
 
 // Text of a JSON document for output, indented by two blanks and ending in a line feed. Bytes
 // that are not UTF-8 (station names in a single-byte code page) are replaced by U+FFFD rather

@@ -1,17 +1,18 @@
 #include "register/calibration_issue.h"
 
+#include <exception>
 #include <sstream>
 #include <utility>
 
+#include "core/data/file_bytes.h"
 #include "core/units.h"
 #include "json/calibration_json.h"
 
 namespace mensuro {
 
-IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, CertificateDetails details,
-                            const nlohmann::json& input, std::string programVersion) {
+IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, const IssueInputs& inputs) {
   IssueRequest request;
-  request.details = std::move(details);
+  request.details = inputs.details;
   request.baseline = calibration.header.publishedSource;
   request.measuredText = calibration.measuredText;
   request.publishedText = calibration.publishedText;
@@ -26,7 +27,7 @@ IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, Certificate
   }
   request.acceptedWarningsJson = JsonText(accepted);
   std::ostringstream results;
-  WriteCalibrationJson(results, calibration, input);
+  WriteCalibrationJson(results, calibration, inputs.input);
   request.resultsJson = std::move(results).str();
   const CalibrationResult& fit = calibration.run.analysis.result;
   const ParameterUncertainty uncertainty =
@@ -35,8 +36,37 @@ IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, Certificate
                      .scaleUncertaintyPpm = uncertainty.scalePpm,
                      .constantM = fit.constant,
                      .constantUncertaintyM = uncertainty.constant};
-  request.programVersion = std::move(programVersion);
+  request.programVersion = inputs.programVersion;
+  request.replaces = inputs.replaces;
   return request;
+}
+
+IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
+                                       const ProcessedCalibration& calibration,
+                                       const IssueInputs& inputs,
+                                       const CertificateRenderer& renderPdf,
+                                       const std::filesystem::path& file) {
+  // The PDF made inside the register's transaction is the one written: the same bytes the
+  // register keeps, so writing it again from the register gives the file the user has.
+  std::string pdf;
+  IssuedCertificate issued;
+  try {
+    issued.number = reg.Issue(IssueRequestOf(calibration, inputs),
+                              [&pdf, &renderPdf](const CertificateIdentity& identity) {
+                                pdf = renderPdf(identity);
+                                return pdf;
+                              })
+                        .identity.number;
+  } catch (const std::exception& error) {
+    issued.failure = error.what();
+    return issued;
+  }
+  std::string reason;
+  if (WriteFileWith(
+          file, [&pdf](const WriteBytes& write) { return write(pdf); }, reason) != 0) {
+    issued.failure = reason.empty() ? "it can't be written" : reason;
+  }
+  return issued;
 }
 
 }  // namespace mensuro

@@ -1,8 +1,11 @@
 #pragma once
 
-// What the register keeps of a processed calibration when its certificate is issued, gathered
-// in one place for the command line and the window alike.
+// Issuing a processed calibration's certificate, the same from the command line and the window:
+// the record the register keeps of it, stored with the certificate's PDF in one transaction, and
+// the PDF written to its file only after the record is committed.
 
+#include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -12,13 +15,38 @@
 
 namespace mensuro {
 
-// The record of issuing `calibration` under `details`: the two texts as processed, the
+// What a certificate is issued with, besides its calibration.
+struct IssueInputs {
+  CertificateDetails details;
+  std::string replaces;  // the number of the certificate this one corrects; empty: none
+  std::string programVersion;
+  // What reading the texts noticed (CalibrationInputJson), kept with the results.
+  nlohmann::json input = nlohmann::json::object();
+};
+
+// The record of issuing `calibration` as `inputs` say: the two texts as processed, the
 // conditions, what was left out and why, the warnings and outliers that hold the certificate
 // back (issuing with them means they were accepted), the whole result as the command line's JSON
-// gives it with the members of `input` (what reading the texts noticed, located as the caller
-// counts lines), and constant and scale with their expanded uncertainties for the instrument's
-// history.
-IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, CertificateDetails details,
-                            const nlohmann::json& input, std::string programVersion);
+// gives it with the members of `inputs.input`, and constant and scale with their expanded
+// uncertainties for the instrument's history.
+IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, const IssueInputs& inputs);
+
+// Draws the certificate's PDF with the identity the register gives it.
+using CertificateRenderer = std::function<std::string(const CertificateIdentity&)>;
+
+// How issuing went. A certificate may be issued and its file still not written; it can be
+// written again from the register.
+struct IssuedCertificate {
+  std::string number;   // empty: nothing was issued
+  std::string failure;  // why nothing was issued, or why the file was not; empty: both done
+};
+
+// Issues the certificate of `calibration` into `reg`, its PDF drawn by `renderPdf` and stored with
+// the record in one transaction, then writes that PDF to `file`.
+IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
+                                       const ProcessedCalibration& calibration,
+                                       const IssueInputs& inputs,
+                                       const CertificateRenderer& renderPdf,
+                                       const std::filesystem::path& file);
 
 }  // namespace mensuro

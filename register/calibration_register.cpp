@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <cmath>
 #include <utility>
 
 #include "core/data/sha256.h"
+#include "register/record_fields.h"
 #include "register/register_schema.h"
 
 namespace mensuro {
@@ -16,123 +16,8 @@ namespace {
 
 const std::string kNoRecord(64, '0');
 
-// The columns of a record as List gives it, then the texts Find adds.
-constexpr std::string_view kEntryColumns =
-    "c.id, c.number, c.issue_date, c.issued_at, c.replaces, c.laboratory_name, "
-    "c.laboratory_address, c.laboratory_accreditation, c.laboratory_logo_file, c.client_name, "
-    "c.client_address, c.instrument_make, c.instrument_model, c.instrument_serial, "
-    "c.reflector_make, c.reflector_model, c.prism_constant_mm, c.measured_by, c.checked_by, "
-    "c.baseline_certificate, c.baseline, c.measured_sha256, c.published_sha256, c.scale_ppm, "
-    "c.scale_uncertainty_ppm, c.constant_m, c.constant_uncertainty_m, c.program_version, "
-    "c.pdf_sha256, c.previous_sha256, c.record_sha256, r.number";
-constexpr std::string_view kTextColumns =
-    ", c.measured_text, c.published_text, c.conditions_json, c.exclusions_json, "
-    "c.accepted_warnings_json, c.results_json";
 constexpr std::string_view kEntryFrom =
     " FROM calibrations c LEFT JOIN calibrations r ON r.replaces = c.number";
-
-std::string Text(const SqlValue& value) {
-  const auto* text = std::get_if<std::string>(&value);
-  return text != nullptr ? *text : std::string();
-}
-std::int64_t Integer(const SqlValue& value) {
-  const auto* integer = std::get_if<std::int64_t>(&value);
-  return integer != nullptr ? *integer : 0;
-}
-std::optional<double> OptionalReal(const SqlValue& value) {
-  if (const auto* real = std::get_if<double>(&value)) {
-    return *real;
-  }
-  if (const auto* integer = std::get_if<std::int64_t>(&value)) {
-    return static_cast<double>(*integer);
-  }
-  return std::nullopt;
-}
-double Real(const SqlValue& value) {
-  return OptionalReal(value).value_or(0.0);
-}
-
-RegisterEntry EntryOf(const SqlRow& row, bool withTexts) {
-  std::size_t i = 0;
-  const auto next = [&]() -> const SqlValue& { return row.at(i++); };
-  RegisterEntry entry;
-  entry.position = Integer(next());
-  entry.identity.number = Text(next());
-  entry.identity.issueDate = Text(next());
-  entry.issuedAt = Text(next());
-  entry.identity.replaces = Text(next());
-  CertificateDetails& d = entry.details;
-  d.laboratory.name = Text(next());
-  d.laboratory.address = Text(next());
-  d.laboratory.accreditation = Text(next());
-  d.laboratory.logoFile = Text(next());
-  d.client.name = Text(next());
-  d.client.address = Text(next());
-  d.instrument.make = Text(next());
-  d.instrument.model = Text(next());
-  d.instrument.serialNumber = Text(next());
-  d.reflector.make = Text(next());
-  d.reflector.model = Text(next());
-  d.reflector.prismConstantMm = OptionalReal(next());
-  d.measuredBy = Text(next());
-  d.checkedBy = Text(next());
-  d.baselineCertificate = Text(next());
-  entry.baseline = Text(next());
-  entry.measuredSha256 = Text(next());
-  entry.publishedSha256 = Text(next());
-  entry.results.scalePpm = Real(next());
-  entry.results.scaleUncertaintyPpm = Real(next());
-  entry.results.constantM = Real(next());
-  entry.results.constantUncertaintyM = Real(next());
-  entry.programVersion = Text(next());
-  entry.pdfSha256 = Text(next());
-  entry.previousSha256 = Text(next());
-  entry.identity.recordSha256 = Text(next());
-  entry.replacedBy = Text(next());
-  if (withTexts) {
-    entry.measuredText = Text(next());
-    entry.publishedText = Text(next());
-    entry.conditionsJson = Text(next());
-    entry.exclusionsJson = Text(next());
-    entry.acceptedWarningsJson = Text(next());
-    entry.resultsJson = Text(next());
-  }
-  return entry;
-}
-
-// The record's canonical content: a version tag, then each field as its length in bytes,
-// a colon and the bytes, in a fixed order. Numbers are written in their shortest form that
-// reads back to the same double; a prism constant not given is the empty field.
-std::string CanonicalContent(const RegisterEntry& e) {
-  std::string content = "mensuro-register-record-1\n";
-  const auto field = [&content](std::string_view bytes) {
-    content += std::to_string(bytes.size());
-    content += ':';
-    content += bytes;
-  };
-  const auto number = [&field](double value) { field(fmt::format("{}", value)); };
-  const CertificateDetails& d = e.details;
-  for (const std::string* text :
-       {&e.identity.number, &e.identity.issueDate, &e.issuedAt, &e.identity.replaces,
-        &d.laboratory.name, &d.laboratory.address, &d.laboratory.accreditation,
-        &d.laboratory.logoFile, &d.client.name, &d.client.address, &d.instrument.make,
-        &d.instrument.model, &d.instrument.serialNumber, &d.reflector.make, &d.reflector.model}) {
-    field(*text);
-  }
-  field(d.reflector.prismConstantMm ? fmt::format("{}", *d.reflector.prismConstantMm) : "");
-  for (const std::string* text : {&d.measuredBy, &d.checkedBy, &d.baselineCertificate, &e.baseline,
-                                  &e.measuredSha256, &e.publishedSha256, &e.conditionsJson,
-                                  &e.exclusionsJson, &e.acceptedWarningsJson, &e.resultsJson}) {
-    field(*text);
-  }
-  number(e.results.scalePpm);
-  number(e.results.scaleUncertaintyPpm);
-  number(e.results.constantM);
-  number(e.results.constantUncertaintyM);
-  field(e.programVersion);
-  field(e.previousSha256);
-  return content;
-}
 
 // What the next record's previousSha256 holds: the hash of this record's hash and its PDF's.
 std::string ChainLink(const std::string& recordSha256, const std::string& pdfSha256) {
@@ -215,6 +100,114 @@ SqlValue Nullable(const std::optional<double>& value) {
   return value ? SqlValue{*value} : SqlValue{};
 }
 
+// The issue date (today's, in UTC, unless `today` gives one) and the moment of issue.
+std::pair<std::string, std::string> IssueMoment(const std::string& today) {
+  auto [issueDate, issuedAt] = UtcNow();
+  if (!today.empty()) {
+    if (!IsIsoDate(today)) {
+      throw RegisterError("the issue date " + today + " is not a date of the form YYYY-MM-DD");
+    }
+    issueDate = today;
+  }
+  return {issueDate, issuedAt};
+}
+
+// Refuses to replace a certificate the register doesn't hold or one already replaced.
+void CheckReplaceable(Database& db, const std::string& replaces) {
+  if (replaces.empty()) {
+    return;
+  }
+  if (db.Query("SELECT id FROM calibrations WHERE number = ?", {replaces}).empty()) {
+    throw RegisterError("the certificate " + replaces + " to be replaced is not in the register");
+  }
+  const std::vector<SqlRow> newer =
+      db.Query("SELECT number FROM calibrations WHERE replaces = ?", {replaces});
+  if (!newer.empty()) {
+    throw RegisterError("the certificate " + replaces + " was already replaced by " +
+                        TextOf(newer[0].at(0)));
+  }
+}
+
+// The next certificate number of the issue date's year and the record's place in the chain.
+struct NumberAllocation {
+  std::string prefix;
+  std::int64_t year = 0;
+  std::int64_t sequence = 0;
+  std::string number;
+  std::int64_t position = 0;   // in the issue order, from 1
+  std::string previousSha256;  // the link to the record before
+};
+
+NumberAllocation AllocateNumber(Database& db, const std::string& prefix,
+                                const std::string& issueDate) {
+  NumberAllocation allocation;
+  allocation.prefix = prefix;
+  allocation.year = std::stoll(issueDate.substr(0, 4));
+  allocation.sequence =
+      IntegerOf(db.Query("SELECT COALESCE(MAX(sequence), 0) + 1 FROM calibrations "
+                         "WHERE prefix = ? AND year = ?",
+                         {prefix, allocation.year})
+                    .at(0)
+                    .at(0));
+  allocation.number = fmt::format("{}-{}-{:04}", prefix, allocation.year, allocation.sequence);
+  const std::vector<SqlRow> last =
+      db.Query("SELECT id, record_sha256, pdf_sha256 FROM calibrations ORDER BY id DESC LIMIT 1");
+  allocation.position = last.empty() ? 1 : IntegerOf(last[0].at(0)) + 1;
+  allocation.previousSha256 =
+      last.empty() ? kNoRecord : ChainLink(TextOf(last[0].at(1)), TextOf(last[0].at(2)));
+  return allocation;
+}
+
+// The record of `request` under the number allocated, issued on `issueDate` at `issuedAt`, with
+// its hash; the PDF's hash is not yet known.
+RegisterEntry RecordOf(const IssueRequest& request, const NumberAllocation& allocation,
+                       const std::string& issueDate, const std::string& issuedAt) {
+  RegisterEntry entry;
+  entry.position = allocation.position;
+  entry.identity.number = allocation.number;
+  entry.identity.issueDate = issueDate;
+  entry.identity.replaces = request.replaces;
+  entry.issuedAt = issuedAt;
+  entry.details = request.details;
+  entry.baseline = request.baseline;
+  entry.measuredSha256 = Sha256Hex(request.measuredText);
+  entry.publishedSha256 = Sha256Hex(request.publishedText);
+  entry.results = request.results;
+  entry.programVersion = request.programVersion;
+  entry.previousSha256 = allocation.previousSha256;
+  entry.measuredText = request.measuredText;
+  entry.publishedText = request.publishedText;
+  entry.conditionsJson = request.conditionsJson;
+  entry.exclusionsJson = request.exclusionsJson;
+  entry.acceptedWarningsJson = request.acceptedWarningsJson;
+  entry.resultsJson = request.resultsJson;
+  entry.identity.recordSha256 = Sha256Hex(CanonicalContent(entry));
+  return entry;
+}
+
+// Stores `entry` with its `pdf` under the number allocated, and the laboratory, client,
+// instrument and reflector it names.
+void StoreRecord(Database& db, const RegisterEntry& entry, const NumberAllocation& allocation,
+                 std::string_view pdf) {
+  const CertificateDetails& d = entry.details;
+  const RecordRow row{
+      .prefix = allocation.prefix,
+      .year = allocation.year,
+      .sequence = allocation.sequence,
+      .laboratoryId =
+          Upsert(db, "laboratories", {"name"}, {d.laboratory.name},
+                 {"address", "accreditation", "logo_file"},
+                 {d.laboratory.address, d.laboratory.accreditation, d.laboratory.logoFile}),
+      .clientId = Upsert(db, "clients", {"name"}, {d.client.name}, {"address"}, {d.client.address}),
+      .instrumentId = Upsert(db, "instruments", {"serial"}, {d.instrument.serialNumber},
+                             {"make", "model"}, {d.instrument.make, d.instrument.model}),
+      .reflectorId =
+          Upsert(db, "reflectors", {"make", "model"}, {d.reflector.make, d.reflector.model},
+                 {"prism_constant_mm"}, {Nullable(d.reflector.prismConstantMm)}),
+      .pdf = pdf};
+  InsertRecord(db, entry, row);
+}
+
 // Runs `work`, giving a database's failure as the register's.
 template <typename Work>
 auto Guarded(Work&& work) {
@@ -250,143 +243,23 @@ CalibrationRegister CalibrationRegister::Open(const std::string& location,
 RegisterEntry CalibrationRegister::Issue(
     const IssueRequest& request,
     const std::function<std::string(const CertificateIdentity&)>& pdfOf, const std::string& today) {
-  auto [issueDate, issuedAt] = UtcNow();
-  if (!today.empty()) {
-    if (!IsIsoDate(today)) {
-      throw RegisterError("the issue date " + today + " is not a date of the form YYYY-MM-DD");
-    }
-    issueDate = today;
-  }
+  const auto [issueDate, issuedAt] = IssueMoment(today);
   return Guarded([&] {
     Database& db = *database_;
     Transaction transaction(db, Transaction::Kind::kWrite);
-    if (!request.replaces.empty()) {
-      if (db.Query("SELECT id FROM calibrations WHERE number = ?", {request.replaces}).empty()) {
-        throw RegisterError("the certificate " + request.replaces +
-                            " to be replaced is not in the register");
-      }
-      const std::vector<SqlRow> newer =
-          db.Query("SELECT number FROM calibrations WHERE replaces = ?", {request.replaces});
-      if (!newer.empty()) {
-        throw RegisterError("the certificate " + request.replaces + " was already replaced by " +
-                            Text(newer[0].at(0)));
-      }
-    }
-
-    const CertificateDetails& d = request.details;
-    const SqlValue laboratoryId =
-        Upsert(db, "laboratories", {"name"}, {d.laboratory.name},
-               {"address", "accreditation", "logo_file"},
-               {d.laboratory.address, d.laboratory.accreditation, d.laboratory.logoFile});
-    const SqlValue clientId =
-        Upsert(db, "clients", {"name"}, {d.client.name}, {"address"}, {d.client.address});
-    const SqlValue instrumentId =
-        Upsert(db, "instruments", {"serial"}, {d.instrument.serialNumber}, {"make", "model"},
-               {d.instrument.make, d.instrument.model});
-    const SqlValue reflectorId =
-        Upsert(db, "reflectors", {"make", "model"}, {d.reflector.make, d.reflector.model},
-               {"prism_constant_mm"}, {Nullable(d.reflector.prismConstantMm)});
-
-    const std::int64_t year = std::stoll(issueDate.substr(0, 4));
-    const std::int64_t sequence =
-        Integer(db.Query("SELECT COALESCE(MAX(sequence), 0) + 1 FROM calibrations "
-                         "WHERE prefix = ? AND year = ?",
-                         {settings_.prefix, year})
-                    .at(0)
-                    .at(0));
-    const std::vector<SqlRow> last =
-        db.Query("SELECT id, record_sha256, pdf_sha256 FROM calibrations ORDER BY id DESC LIMIT 1");
-
-    RegisterEntry entry;
-    entry.position = last.empty() ? 1 : Integer(last[0].at(0)) + 1;
-    entry.identity.number = fmt::format("{}-{}-{:04}", settings_.prefix, year, sequence);
-    entry.identity.issueDate = issueDate;
-    entry.identity.replaces = request.replaces;
-    entry.issuedAt = issuedAt;
-    entry.details = d;
-    entry.baseline = request.baseline;
-    entry.measuredSha256 = Sha256Hex(request.measuredText);
-    entry.publishedSha256 = Sha256Hex(request.publishedText);
-    entry.results = request.results;
-    entry.programVersion = request.programVersion;
-    entry.previousSha256 =
-        last.empty() ? kNoRecord : ChainLink(Text(last[0].at(1)), Text(last[0].at(2)));
-    entry.measuredText = request.measuredText;
-    entry.publishedText = request.publishedText;
-    entry.conditionsJson = request.conditionsJson;
-    entry.exclusionsJson = request.exclusionsJson;
-    entry.acceptedWarningsJson = request.acceptedWarningsJson;
-    entry.resultsJson = request.resultsJson;
-    entry.identity.recordSha256 = Sha256Hex(CanonicalContent(entry));
-
+    CheckReplaceable(db, request.replaces);
+    const NumberAllocation allocation = AllocateNumber(db, settings_.prefix, issueDate);
+    RegisterEntry entry = RecordOf(request, allocation, issueDate, issuedAt);
     const std::string pdf = pdfOf(entry.identity);
     entry.pdfSha256 = Sha256Hex(pdf);
-
-    const SqlValue replaces = request.replaces.empty() ? SqlValue{} : SqlValue{request.replaces};
-    db.Query(
-        "INSERT INTO calibrations (id, number, prefix, year, sequence, issue_date, issued_at, "
-        "laboratory_id, client_id, instrument_id, reflector_id, laboratory_name, "
-        "laboratory_address, laboratory_accreditation, laboratory_logo_file, client_name, "
-        "client_address, instrument_make, instrument_model, instrument_serial, reflector_make, "
-        "reflector_model, prism_constant_mm, measured_by, checked_by, baseline_certificate, "
-        "baseline, measured_text, measured_sha256, published_text, published_sha256, "
-        "conditions_json, exclusions_json, accepted_warnings_json, results_json, scale_ppm, "
-        "scale_uncertainty_ppm, constant_m, constant_uncertainty_m, program_version, pdf, "
-        "pdf_sha256, replaces, previous_sha256, record_sha256) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?, ?, ?, ?, ?, ?)",
-        {entry.position,
-         entry.identity.number,
-         settings_.prefix,
-         year,
-         sequence,
-         entry.identity.issueDate,
-         entry.issuedAt,
-         laboratoryId,
-         clientId,
-         instrumentId,
-         reflectorId,
-         d.laboratory.name,
-         d.laboratory.address,
-         d.laboratory.accreditation,
-         d.laboratory.logoFile,
-         d.client.name,
-         d.client.address,
-         d.instrument.make,
-         d.instrument.model,
-         d.instrument.serialNumber,
-         d.reflector.make,
-         d.reflector.model,
-         Nullable(d.reflector.prismConstantMm),
-         d.measuredBy,
-         d.checkedBy,
-         d.baselineCertificate,
-         entry.baseline,
-         entry.measuredText,
-         entry.measuredSha256,
-         entry.publishedText,
-         entry.publishedSha256,
-         entry.conditionsJson,
-         entry.exclusionsJson,
-         entry.acceptedWarningsJson,
-         entry.resultsJson,
-         entry.results.scalePpm,
-         entry.results.scaleUncertaintyPpm,
-         entry.results.constantM,
-         entry.results.constantUncertaintyM,
-         entry.programVersion,
-         SqlBlob{pdf},
-         entry.pdfSha256,
-         replaces,
-         entry.previousSha256,
-         entry.identity.recordSha256});
+    StoreRecord(db, entry, allocation, pdf);
     transaction.Commit();
     return entry;
   });
 }
 
 std::vector<RegisterEntry> CalibrationRegister::List(const RegisterFilter& filter) {
-  std::string sql = "SELECT " + std::string(kEntryColumns) + std::string(kEntryFrom);
+  std::string sql = "SELECT " + EntryColumnsSql(false) + std::string(kEntryFrom);
   std::vector<SqlValue> parameters;
   const auto where = [&](std::string_view condition, const std::string& value) {
     if (!value.empty()) {
@@ -402,7 +275,7 @@ std::vector<RegisterEntry> CalibrationRegister::List(const RegisterFilter& filte
   return Guarded([&] {
     std::vector<RegisterEntry> entries;
     for (const SqlRow& row : database_->Query(sql, parameters)) {
-      entries.push_back(EntryOf(row, false));
+      entries.push_back(EntryOfRow(row, false));
     }
     return entries;
   });
@@ -410,18 +283,17 @@ std::vector<RegisterEntry> CalibrationRegister::List(const RegisterFilter& filte
 
 std::optional<RegisterEntry> CalibrationRegister::Find(const std::string& number) {
   return Guarded([&]() -> std::optional<RegisterEntry> {
-    const std::vector<SqlRow> rows =
-        database_->Query("SELECT " + std::string(kEntryColumns) + std::string(kTextColumns) +
-                             std::string(kEntryFrom) + " WHERE c.number = ?",
-                         {number});
+    const std::vector<SqlRow> rows = database_->Query(
+        "SELECT " + EntryColumnsSql(true) + std::string(kEntryFrom) + " WHERE c.number = ?",
+        {number});
     if (rows.empty()) {
       return std::nullopt;
     }
-    return EntryOf(rows[0], true);
+    return EntryOfRow(rows[0], true);
   });
 }
 
-std::optional<std::string> CalibrationRegister::CertificatePdf(const std::string& number) {
+std::optional<std::string> CalibrationRegister::StoredCertificatePdf(const std::string& number) {
   return Guarded([&]() -> std::optional<std::string> {
     const std::vector<SqlRow> rows =
         database_->Query("SELECT pdf FROM calibrations WHERE number = ?", {number});
@@ -430,7 +302,7 @@ std::optional<std::string> CalibrationRegister::CertificatePdf(const std::string
     }
     const SqlValue& pdf = rows[0].at(0);
     const auto* bytes = std::get_if<SqlBlob>(&pdf);
-    return bytes != nullptr ? bytes->bytes : Text(pdf);  // as edited, when no longer bytes
+    return bytes != nullptr ? bytes->bytes : TextOf(pdf);  // as edited, when no longer bytes
   });
 }
 
@@ -469,10 +341,10 @@ VerifyResult CalibrationRegister::Verify() {
     // One record at a time: the PDFs of a whole register need not fit in memory together.
     for (const SqlRow& id : ids) {
       const std::vector<SqlRow> rows =
-          database_->Query("SELECT " + std::string(kEntryColumns) + std::string(kTextColumns) +
-                               ", c.pdf" + std::string(kEntryFrom) + " WHERE c.id = ?",
+          database_->Query("SELECT " + EntryColumnsSql(true) + ", c.pdf" + std::string(kEntryFrom) +
+                               " WHERE c.id = ?",
                            {id.at(0)});
-      const RegisterEntry stored = EntryOf(rows.at(0), true);
+      const RegisterEntry stored = EntryOfRow(rows.at(0), true);
       const SqlValue& pdfValue = rows.at(0).back();
       const auto* pdf = std::get_if<SqlBlob>(&pdfValue);
       ++result.records;
@@ -500,14 +372,6 @@ VerifyResult CalibrationRegister::Verify() {
     }
     return result;
   });
-}
-
-std::optional<double> NormalisedError(double x1, double u1, double x2, double u2) {
-  const double combined = std::sqrt(u1 * u1 + u2 * u2);
-  if (!(combined > 0.0)) {
-    return std::nullopt;
-  }
-  return std::fabs(x2 - x1) / combined;
 }
 
 }  // namespace mensuro

@@ -1,17 +1,20 @@
 #include "register/register_schema.h"
 
-#include <array>
+#include <iterator>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "register/calibration_register.h"
+#include "register/record_fields.h"
 
 namespace mensuro {
 namespace {
 
-// Step 1: the tables. Ids are given by the program (the largest plus one, inside the write
-// transaction), so the same statements hold for both databases.
+// Step 1: the tables, the calibrations table last (its columns are those of the record's
+// fields). Ids are given by the program (the largest plus one, inside the write transaction), so
+// the same statements hold for both databases.
 constexpr std::string_view kTables[] = {
     R"(CREATE TABLE laboratories (
   id BIGINT PRIMARY KEY,
@@ -34,53 +37,6 @@ constexpr std::string_view kTables[] = {
   model TEXT NOT NULL,
   prism_constant_mm DOUBLE PRECISION,
   UNIQUE (make, model)))",
-    R"(CREATE TABLE calibrations (
-  id BIGINT PRIMARY KEY,
-  number TEXT NOT NULL UNIQUE,
-  prefix TEXT NOT NULL,
-  year BIGINT NOT NULL,
-  sequence BIGINT NOT NULL,
-  issue_date TEXT NOT NULL,
-  issued_at TEXT NOT NULL,
-  laboratory_id BIGINT REFERENCES laboratories (id),
-  client_id BIGINT REFERENCES clients (id),
-  instrument_id BIGINT REFERENCES instruments (id),
-  reflector_id BIGINT REFERENCES reflectors (id),
-  laboratory_name TEXT NOT NULL,
-  laboratory_address TEXT NOT NULL,
-  laboratory_accreditation TEXT NOT NULL,
-  laboratory_logo_file TEXT NOT NULL,
-  client_name TEXT NOT NULL,
-  client_address TEXT NOT NULL,
-  instrument_make TEXT NOT NULL,
-  instrument_model TEXT NOT NULL,
-  instrument_serial TEXT NOT NULL,
-  reflector_make TEXT NOT NULL,
-  reflector_model TEXT NOT NULL,
-  prism_constant_mm DOUBLE PRECISION,
-  measured_by TEXT NOT NULL,
-  checked_by TEXT NOT NULL,
-  baseline_certificate TEXT NOT NULL,
-  baseline TEXT NOT NULL,
-  measured_text TEXT NOT NULL,
-  measured_sha256 TEXT NOT NULL,
-  published_text TEXT NOT NULL,
-  published_sha256 TEXT NOT NULL,
-  conditions_json TEXT NOT NULL,
-  exclusions_json TEXT NOT NULL,
-  accepted_warnings_json TEXT NOT NULL,
-  results_json TEXT NOT NULL,
-  scale_ppm DOUBLE PRECISION NOT NULL,
-  scale_uncertainty_ppm DOUBLE PRECISION NOT NULL,
-  constant_m DOUBLE PRECISION NOT NULL,
-  constant_uncertainty_m DOUBLE PRECISION NOT NULL,
-  program_version TEXT NOT NULL,
-  pdf BLOB NOT NULL,
-  pdf_sha256 TEXT NOT NULL,
-  replaces TEXT REFERENCES calibrations (number),
-  previous_sha256 TEXT NOT NULL,
-  record_sha256 TEXT NOT NULL,
-  UNIQUE (prefix, year, sequence)))",
 };
 
 // Step 2: the indexes that an instrument's history, the list's filters and the look-up of a
@@ -92,14 +48,21 @@ constexpr std::string_view kIndexes[] = {
     "CREATE UNIQUE INDEX calibrations_by_replaced ON calibrations (replaces)",
 };
 
-struct Step {
-  const std::string_view* begin;
-  const std::string_view* end;
-};
-const std::array<Step, kRegisterSchemaVersion> kSteps = {
-    Step{std::begin(kTables), std::end(kTables)},
-    Step{std::begin(kIndexes), std::end(kIndexes)},
-};
+// The statements of the step to schema `version`: its own, then the columns it adds to the
+// calibrations table.
+std::vector<std::string> StepStatements(int version) {
+  std::vector<std::string> statements;
+  if (version == 1) {
+    statements.assign(std::begin(kTables), std::end(kTables));
+    statements.push_back(CalibrationsTableSql());
+  } else if (version == 2) {
+    statements.assign(std::begin(kIndexes), std::end(kIndexes));
+  }
+  for (std::string& added : AddedColumnsSql(version)) {
+    statements.push_back(std::move(added));
+  }
+  return statements;
+}
 
 std::string InDialect(std::string_view sql, std::string_view dialect) {
   std::string text(sql);
@@ -125,9 +88,9 @@ void UpgradeRegisterSchema(Database& database, int version) {
   if (stored >= version) {
     return;
   }
-  for (int step = stored; step < version; ++step) {
-    for (const std::string_view* sql = kSteps[step].begin; sql != kSteps[step].end; ++sql) {
-      database.Query(InDialect(*sql, database.Dialect()));
+  for (int step = stored + 1; step <= version; ++step) {
+    for (const std::string& sql : StepStatements(step)) {
+      database.Query(InDialect(sql, database.Dialect()));
     }
   }
   database.SetSchemaVersion(version);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "register/calibration_register.h"
+#include "register/register_records.h"
 
 namespace mensuro {
 

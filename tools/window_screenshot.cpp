@@ -30,16 +30,16 @@
 #include "register/calibration_issue.h"
 #include "resources/control_ids.h"
 #include "ui/certificate/certificate_details_dialog.h"
+#include "ui/certificate/remembered_certificate_details.h"
 #include "ui/common/control_text.h"
+#include "ui/common/qt_dialog_services.h"
+#include "ui/common/remembered_conditions.h"
 #include "ui/import/field_columns_dialog.h"
 #include "ui/import/field_import_dialog.h"
 #include "ui/main/main_dialog.h"
 #include "ui/plot/plot_window.h"
-#include "ui/common/qt_dialog_services.h"
 #include "ui/register/register_location.h"
 #include "ui/register/register_window.h"
-#include "ui/certificate/remembered_certificate_details.h"
-#include "ui/common/remembered_conditions.h"
 
 namespace {
 
@@ -141,7 +141,7 @@ bool DrawRegisterWindow(CVerantDlg& dialog, const ProcessedCalibration& calibrat
   details.client.name = "Fenwick & Daughters";
   details.instrument = {"Halvard", "TS 2", "318447"};
   const IssueRequest example =
-      IssueRequestOf(calibration, details, nlohmann::json::object(), "Mensuro");
+      IssueRequestOf(calibration, {details, "", "Mensuro", nlohmann::json::object()});
   CertificateDetails other = details;
   other.client.name = "Northmoor County Council";
   other.instrument = {"Halvard", "TS 5", "402210"};
@@ -151,7 +151,7 @@ bool DrawRegisterWindow(CVerantDlg& dialog, const ProcessedCalibration& calibrat
     earlier.results.constantM = example.results.constantM - 0.0009;
     earlier.results.scalePpm = example.results.scalePpm + 0.9;
     reg.Issue(earlier, pdfOf, "2024-03-12");
-    reg.Issue(IssueRequestOf(calibration, other, nlohmann::json::object(), "Mensuro"), pdfOf,
+    reg.Issue(IssueRequestOf(calibration, {other, "", "Mensuro", nlohmann::json::object()}), pdfOf,
               "2025-02-20");
     earlier.results.constantM = example.results.constantM - 0.0007;
     earlier.results.scalePpm = example.results.scalePpm + 0.4;

@@ -11,7 +11,7 @@
 
 #include "core/certificate/certificate_details.h"
 #include "core/processing/processed_calibration.h"
-#include "register/calibration_register.h"
+#include "register/register_records.h"
 
 namespace mensuro {
 

@@ -3,7 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
 #include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
 
 #include "core/data/sha256.h"
 #include "register/register_location.h"
@@ -128,9 +134,9 @@ TEST_P(RegisterTest, FindGivesTheRecordAsIssuedAndThePdfByteForByte) {
   EXPECT_EQ(found->results.constantUncertaintyM, 0.0008);
   EXPECT_EQ(found->pdfSha256, Sha256Hex(pdf));
 
-  EXPECT_EQ(r.CertificatePdf(issued.identity.number), pdf);
+  EXPECT_EQ(r.StoredCertificatePdf(issued.identity.number), pdf);
   EXPECT_FALSE(r.Find("MEN-2026-0002"));
-  EXPECT_FALSE(r.CertificatePdf("MEN-2026-0002"));
+  EXPECT_FALSE(r.StoredCertificatePdf("MEN-2026-0002"));
 }
 
 TEST_P(RegisterTest, AReplacementNamesTheOldOneOnce) {
@@ -226,6 +232,53 @@ TEST_P(RegisterTest, VerifyFindsARecordTakenOut) {
   EXPECT_THAT(edited.reason, HasSubstr("link"));
 }
 
+// The canonical content of a record: `before` the moment of issue (the clock's), `after` it up
+// to the link to the record before, then that link, which closes the content.
+std::string Content(std::string_view before, const RegisterEntry& entry, std::string_view after) {
+  return std::string(before) + entry.issuedAt + std::string(after) + entry.previousSha256;
+}
+
+// Registers already issued keep verifying: the hashed content, the PDF's hash and the link
+// between records stay byte for byte what they were when those registers were written.
+TEST_P(RegisterTest, HashesStayWhatIssuedRegistersHold) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  const auto pdfOf = [](const CertificateIdentity&) { return std::string("%PDF-1.7 golden\n"); };
+  const std::string pdfSha256 = "75f33b9af86cd8ac4e55b5e3f4361d683c27436226d9891bfabfd58479f8478a";
+  const RegisterEntry first = r.Issue(Request(), pdfOf, "2026-03-01");
+  IssueRequest correction = Request("SN-2", "Other Ltd", 0.00125, -3.25);
+  correction.details.reflector.prismConstantMm = std::nullopt;
+  correction.replaces = first.identity.number;
+  const RegisterEntry second = r.Issue(correction, pdfOf, "2026-03-02");
+
+  const std::string_view sameTexts = "10:Survey Lab21:1 Base Line Road\nTown15:Accredited 00010:";
+  const std::string_view sameHashes =
+      "11:A. Operator10:B. Checker29:Authority, No. 12, 2025-01-0115:Valley baseline"
+      "64:cbb093339db9512cf4dbe45978f4c74f4061c813223b4b940a2a3e28b74967ad"
+      "64:89b18cb35cf83a79fd1baf7aca0d4d585146ba3faefc7d8482e71d834e4981c9"
+      "18:{\"baseline\":\"1,2\"}2:[]2:[]13:{\"scale\":2.0}";
+  EXPECT_EQ(first.previousSha256, std::string(64, '0'));
+  EXPECT_EQ(first.identity.recordSha256,
+            Sha256Hex(Content("mensuro-register-record-1\n13:MEN-2026-000110:2026-03-0120:", first,
+                              std::string("0:") + std::string(sameTexts) +
+                                  "7:Geo Ltd15:2 Client Street5:Maker5:TS-104:SN-15:Maker"
+                                  "7:Prism 15:-17.4" +
+                                  std::string(sameHashes) +
+                                  "1:23:1.56:0.00056:0.000813:Mensuro 1.0.064:")));
+  EXPECT_EQ(first.pdfSha256, pdfSha256);
+  EXPECT_EQ(second.previousSha256, Sha256Hex(first.identity.recordSha256 + pdfSha256));
+  EXPECT_EQ(second.identity.recordSha256,
+            Sha256Hex(Content("mensuro-register-record-1\n13:MEN-2026-000210:2026-03-0220:", second,
+                              std::string("13:MEN-2026-0001") + std::string(sameTexts) +
+                                  "9:Other Ltd15:2 Client Street5:Maker5:TS-104:SN-25:Maker"
+                                  "7:Prism 10:" +
+                                  std::string(sameHashes) +
+                                  "5:-3.253:1.57:0.001256:0.000813:Mensuro 1.0.064:")));
+  EXPECT_EQ(second.pdfSha256, pdfSha256);
+  EXPECT_EQ(first.issuedAt.size(), 20u);
+  EXPECT_TRUE(first.issuedAt.starts_with("20") && first.issuedAt.ends_with("Z"));
+  EXPECT_TRUE(r.Verify().intact);
+}
+
 // The rows of every table of `from`, copied as they are into `to`.
 void CopyRegister(Database& from, Database& to) {
   for (const char* table :
@@ -238,6 +291,48 @@ void CopyRegister(Database& from, Database& to) {
       to.Query(std::string("INSERT INTO ") + table + " VALUES (" + marks + ")", row);
     }
   }
+}
+
+// Every value of `rows`, one row a line, the values parted by tabs.
+std::string RowsText(const std::vector<SqlRow>& rows) {
+  std::string text;
+  for (const SqlRow& row : rows) {
+    for (const SqlValue& value : row) {
+      if (const auto* string = std::get_if<std::string>(&value)) {
+        text += *string;
+      } else if (const auto* integer = std::get_if<std::int64_t>(&value)) {
+        text += std::to_string(*integer);
+      }
+      text += '\t';
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+// The SHA-256 of the register's tables, columns, indexes and constraints as the database
+// describes them.
+std::string SchemaSha256(Database& database) {
+  if (database.Dialect() == "sqlite") {
+    return Sha256Hex(RowsText(
+        database.Query("SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY name")));
+  }
+  return Sha256Hex(
+      RowsText(database.Query(
+          "SELECT table_name, column_name, data_type, is_nullable, column_default FROM "
+          "information_schema.columns WHERE table_schema = current_schema() ORDER BY table_name, "
+          "ordinal_position")) +
+      RowsText(database.Query("SELECT indexname, indexdef FROM pg_indexes WHERE schemaname = "
+                              "current_schema() ORDER BY indexname")) +
+      RowsText(database.Query(
+          "SELECT conrelid::regclass::text, conname, pg_get_constraintdef(oid) FROM pg_constraint "
+          "WHERE connamespace = current_schema()::regnamespace ORDER BY 1, 2")));
+}
+
+// The schema of the registers made so far, on each database.
+std::string MadeSchemaSha256(bool onSqlite) {
+  return onSqlite ? "22e3970d2b03e7f132773d94ac270aefba4a94049cac5ead42eef8cbaa0184b2"
+                  : "0a8c99e8d3cdb2e5b7901aaaa659fe08325517bc68de659bb44446b3f769dc29";
 }
 
 TEST_P(RegisterTest, AnOldSchemaIsUpgradedWithItsRecordsIntact) {
@@ -261,10 +356,11 @@ TEST_P(RegisterTest, AnOldSchemaIsUpgradedWithItsRecordsIntact) {
 
   CalibrationRegister r = CalibrationRegister::Open(Location());
   EXPECT_EQ(OpenDatabase(Location())->SchemaVersion(), kRegisterSchemaVersion);
+  EXPECT_EQ(SchemaSha256(*OpenDatabase(Location())), MadeSchemaSha256(OnSqlite()));
   const std::optional<RegisterEntry> found = r.Find(issued.identity.number);
   ASSERT_TRUE(found);
   EXPECT_EQ(found->identity.recordSha256, issued.identity.recordSha256);
-  EXPECT_EQ(r.CertificatePdf(issued.identity.number), PdfOf(issued.identity));
+  EXPECT_EQ(r.StoredCertificatePdf(issued.identity.number), PdfOf(issued.identity));
   EXPECT_TRUE(r.Verify().intact);
   // The second step's unique index: a certificate is replaced once, by the database too.
   const std::unique_ptr<Database> database = OpenDatabase(Location());
@@ -272,6 +368,12 @@ TEST_P(RegisterTest, AnOldSchemaIsUpgradedWithItsRecordsIntact) {
                                "calibrations)"),
                DatabaseError)
       << "the index on replaces is missing";
+}
+
+// A new register gets the tables, columns, indexes and constraints of those made before.
+TEST_P(RegisterTest, ANewRegisterHasTheSchemaOfThoseMadeBefore) {
+  CalibrationRegister::Open(Location());
+  EXPECT_EQ(SchemaSha256(*OpenDatabase(Location())), MadeSchemaSha256(OnSqlite()));
 }
 
 TEST_P(RegisterTest, ANewerSchemaIsRefused) {

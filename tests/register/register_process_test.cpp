@@ -54,7 +54,7 @@ int ExitStatus(pid_t pid) {
 // Every record's stored PDF present and matching its hash.
 void ExpectWhole(CalibrationRegister& r) {
   for (const RegisterEntry& entry : r.List()) {
-    const std::optional<std::string> pdf = r.CertificatePdf(entry.identity.number);
+    const std::optional<std::string> pdf = r.StoredCertificatePdf(entry.identity.number);
     ASSERT_TRUE(pdf && !pdf->empty()) << entry.identity.number;
     EXPECT_EQ(Sha256Hex(*pdf), entry.pdfSha256) << entry.identity.number;
   }

@@ -15,9 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_run.h"
+#include "core/data/file_names.h"
+#include "resources/version_info.h"
 #include "support/temp_dir.h"
 #include "test_window.h"
-#include "ui/certificate/certificate_issue.h"
+#include "ui/register/certificate_issue.h"
 #include "ui/common/control_text.h"
 #include "ui/common/settings.h"
 #include "ui/register/register_location.h"
@@ -156,7 +159,7 @@ TEST_F(RegisterWindowTest, reissue_and_open_write_the_stored_bytes) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
   registerWindow.Select("MEN-2026-0002");
   const std::string stored =
-      *CalibrationRegister::Open(location.toStdString()).CertificatePdf("MEN-2026-0002");
+      *CalibrationRegister::Open(location.toStdString()).StoredCertificatePdf("MEN-2026-0002");
   const std::filesystem::path reissued = scratch.path() / "copy.pdf";
   window.dialogs.answers.push_back(TextFromPath(reissued));
   QTest::mouseClick(&Part<QPushButton>(registerWindow, "reissue"), Qt::LeftButton);
@@ -221,14 +224,14 @@ TEST_F(RegisterWindowTest, issuing_stores_the_certificate_and_writes_the_same_pd
 
   const std::filesystem::path file = scratch.path() / "issued.pdf";
   const IssuedCertificate issued =
-      IssueCertificate(reg, *calibration, details, "Mensuro test", FakePdf, file);
+      IssueFromWindow(reg, *calibration, details, "Mensuro test", FakePdf, file);
   EXPECT_EQ(issued.failure, "");
   ASSERT_FALSE(issued.number.empty());
-  EXPECT_EQ(ReadBytes(file), reg.CertificatePdf(issued.number).value_or(""));
+  EXPECT_EQ(ReadBytes(file), reg.StoredCertificatePdf(issued.number).value_or(""));
   EXPECT_EQ(reg.History("SN-9").size(), 1u);
 
   // Nothing is issued when the PDF can't be made.
-  const IssuedCertificate refused = IssueCertificate(
+  const IssuedCertificate refused = IssueFromWindow(
       reg, *calibration, details, "Mensuro test",
       [](const CertificateIdentity&) -> std::string { throw std::runtime_error("no fonts"); },
       scratch.path() / "refused.pdf");
@@ -237,11 +240,103 @@ TEST_F(RegisterWindowTest, issuing_stores_the_certificate_and_writes_the_same_pd
   EXPECT_EQ(reg.History("SN-9").size(), 1u);
 
   // A file that can't be written leaves the certificate issued, and says so.
-  const IssuedCertificate unwritten = IssueCertificate(reg, *calibration, details, "Mensuro test",
-                                                       FakePdf, scratch.path() / "no" / "such.pdf");
+  const IssuedCertificate unwritten = IssueFromWindow(reg, *calibration, details, "Mensuro test",
+                                                      FakePdf, scratch.path() / "no" / "such.pdf");
   EXPECT_FALSE(unwritten.number.empty());
   EXPECT_NE(unwritten.failure.find(unwritten.number + " was issued"), std::string::npos);
   EXPECT_EQ(reg.History("SN-9").size(), 2u);
+}
+
+// The record a register keeps of `number`, all but what the moment of issue and the PDF decide:
+// the number, the dates and the hashes that cover them.
+void ExpectSameRecord(const std::string& location, const std::string& otherLocation) {
+  const std::vector<RegisterEntry> listed = CalibrationRegister::Open(location).List();
+  const std::vector<RegisterEntry> otherListed = CalibrationRegister::Open(otherLocation).List();
+  ASSERT_EQ(listed.size(), 1u);
+  ASSERT_EQ(otherListed.size(), 1u);
+  const RegisterEntry one = *CalibrationRegister::Open(location).Find(listed[0].identity.number);
+  const RegisterEntry other =
+      *CalibrationRegister::Open(otherLocation).Find(otherListed[0].identity.number);
+  const auto details = [](const CertificateDetails& d) {
+    return std::vector<std::string>{
+        d.laboratory.name,
+        d.laboratory.address,
+        d.laboratory.accreditation,
+        d.laboratory.logoFile,
+        d.client.name,
+        d.client.address,
+        d.instrument.make,
+        d.instrument.model,
+        d.instrument.serialNumber,
+        d.reflector.make,
+        d.reflector.model,
+        d.reflector.prismConstantMm ? PrismConstantText(*d.reflector.prismConstantMm) : "none",
+        d.measuredBy,
+        d.checkedBy,
+        d.baselineCertificate};
+  };
+  EXPECT_EQ(details(one.details), details(other.details));
+  EXPECT_EQ(one.identity.replaces, other.identity.replaces);
+  EXPECT_EQ(one.baseline, other.baseline);
+  EXPECT_EQ(one.measuredText, other.measuredText);
+  EXPECT_EQ(one.measuredSha256, other.measuredSha256);
+  EXPECT_EQ(one.publishedText, other.publishedText);
+  EXPECT_EQ(one.publishedSha256, other.publishedSha256);
+  EXPECT_EQ(one.conditionsJson, other.conditionsJson);
+  EXPECT_EQ(one.exclusionsJson, other.exclusionsJson);
+  EXPECT_EQ(one.acceptedWarningsJson, other.acceptedWarningsJson);
+  EXPECT_EQ(one.resultsJson, other.resultsJson);
+  EXPECT_EQ(one.results.scalePpm, other.results.scalePpm);
+  EXPECT_EQ(one.results.scaleUncertaintyPpm, other.results.scaleUncertaintyPpm);
+  EXPECT_EQ(one.results.constantM, other.results.constantM);
+  EXPECT_EQ(one.results.constantUncertaintyM, other.results.constantUncertaintyM);
+  EXPECT_EQ(one.programVersion, other.programVersion);
+  EXPECT_EQ(one.previousSha256, other.previousSha256);
+  EXPECT_EQ(one.replacedBy, other.replacedBy);
+}
+
+// The window and the command line store the same record of the same calibration, what reading
+// noticed included (here a published distance that no observation uses).
+TEST_F(RegisterWindowTest, the_window_and_the_command_line_store_the_same_record) {
+  const std::string published = "A,B,100\nA,C,300\nA,D,600\nB,C,200\n";
+  const std::string measured =
+      "$07-12-2026\n!09:05:03\n#Overcast, 8 C, 1012 hPa\n@Total station 2 mm + 2 ppm\n"
+      "A,B,99.997\nA,C,299.995\nA,D,599.991\n";
+  // The texts as the window keeps them, with its line ends.
+  const auto withCrLf = [](std::string text) {
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) {
+      text.insert(at, "\r");
+    }
+    return text;
+  };
+  scratch.Write("published.txt", withCrLf(published));
+  scratch.Write("measured.txt", withCrLf(measured));
+  const CliRun run = RunCli(scratch, {"measured.txt", "--published", "published.txt", "--register",
+                                      "cli.sqlite", "--certificate", "cli.pdf"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+
+  QTest::mouseClick(window.Get(kIdFromFile), Qt::LeftButton);
+  QTest::keyClicks(window.Field(kIdPublishedFileName), QStringLiteral("published.txt"));
+  QTest::keyClicks(window.Field(kIdMeasuredFileName), QStringLiteral("measured.txt"));
+  window.Text(kIdPublishedText)->setPlainText(QString::fromStdString(published));
+  window.Text(kIdMeasuredText)->setPlainText(QString::fromStdString(measured));
+  QTest::mouseClick(window.Button(kIdProcess), Qt::LeftButton);
+  const ProcessedCalibration* calibration = window.dialog->Calibration().Calibration();
+  ASSERT_NE(calibration, nullptr);
+  const std::optional<VersionInfo> version = ReadVersionInfo();
+  ASSERT_TRUE(version.has_value());
+  const std::filesystem::path windowRegister = scratch.path() / "window.sqlite";
+  CalibrationRegister reg = CalibrationRegister::Open(Utf8FromPath(windowRegister));
+  const IssuedCertificate issued =
+      IssueFromWindow(reg, *calibration, {}, version->productName + " " + version->productVersion,
+                      FakePdf, scratch.path() / "window.pdf");
+  ASSERT_EQ(issued.failure, "");
+
+  ExpectSameRecord(Utf8FromPath(scratch.path() / "cli.sqlite"), Utf8FromPath(windowRegister));
+  EXPECT_NE(CalibrationRegister::Open(Utf8FromPath(windowRegister))
+                .Find(issued.number)
+                ->resultsJson.find("\"notes\""),
+            std::string::npos);
 }
 
 // With a register open, saving the certificate from the main window issues it: the next number,
@@ -262,7 +357,7 @@ TEST_F(RegisterWindowTest, the_main_windows_certificate_is_issued_into_the_open_
       window.dialogs.messages[0].startsWith(QStringLiteral("Certificate MEN-2026-0005 is issued")))
       << window.dialogs.messages[0].toStdString();
   const std::optional<std::string> stored =
-      CalibrationRegister::Open(location.toStdString()).CertificatePdf("MEN-2026-0005");
+      CalibrationRegister::Open(location.toStdString()).StoredCertificatePdf("MEN-2026-0005");
   ASSERT_TRUE(stored.has_value());
   EXPECT_TRUE(stored->starts_with("%PDF-"));
   EXPECT_EQ(ReadBytes(file), *stored);

@@ -17,7 +17,6 @@
 #include "documents/plot_export.h"
 #include "resources/version_info.h"
 #include "ui/certificate/certificate_details_dialog.h"
-#include "ui/certificate/certificate_issue.h"
 #include "ui/certificate/remembered_certificate_details.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"

@@ -32,13 +32,13 @@ QString RegisterSession::Open(const QString& location) {
 IssuedCertificate RegisterSession::Issue(const ProcessedCalibration& calibration,
                                          const CertificateDetails& details,
                                          const std::string& programVersion,
-                                         const CertificatePdfRenderer& pdfOf,
+                                         const CertificateRenderer& pdfOf,
                                          const std::filesystem::path& file) {
   if (!register_) {
     return {.number = {}, .failure = "No register is open."};
   }
   IssuedCertificate issued =
-      IssueCertificate(*register_, calibration, details, programVersion, pdfOf, file);
+      IssueFromWindow(*register_, calibration, details, programVersion, pdfOf, file);
   if (!issued.number.empty()) {
     emit Changed();
   }

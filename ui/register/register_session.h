@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "register/calibration_register.h"
-#include "ui/certificate/certificate_issue.h"
+#include "ui/register/certificate_issue.h"
 
 namespace mensuro {
 
@@ -30,10 +30,10 @@ class RegisterSession : public QObject {
   const QString& Location() const { return location_; }
 
   // Issues `calibration` under `details` into the open register and writes its PDF (from
-  // `pdfOf`) to `file`; see IssueCertificate. Signals the change when a number was issued.
+  // `pdfOf`) to `file`, as IssueFromWindow does. Signals the change when a number was issued.
   IssuedCertificate Issue(const ProcessedCalibration& calibration,
                           const CertificateDetails& details, const std::string& programVersion,
-                          const CertificatePdfRenderer& pdfOf, const std::filesystem::path& file);
+                          const CertificateRenderer& pdfOf, const std::filesystem::path& file);
 
  signals:
   // Another register was opened, or the open one holds a new certificate.

@@ -390,7 +390,7 @@ std::optional<std::string> CRegisterWindow::StoredPdf(const std::string& number)
   }
   std::optional<std::string> pdf;
   try {
-    pdf = session_.Register()->CertificatePdf(number);
+    pdf = session_.Register()->StoredCertificatePdf(number);
   } catch (const std::exception& error) {
     ShowRegisterError(QStringLiteral("read"), error);
     return std::nullopt;

@@ -1,0 +1,355 @@
+#include "register/record_fields.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <optional>
+
+namespace mensuro {
+namespace {
+
+std::optional<double> OptionalRealOf(const SqlValue& value) {
+  if (const auto* real = std::get_if<double>(&value)) {
+    return *real;
+  }
+  if (const auto* integer = std::get_if<std::int64_t>(&value)) {
+    return static_cast<double>(*integer);
+  }
+  return std::nullopt;
+}
+
+// When a column is read back into an entry.
+enum class ReadBack {
+  kNever,   // kept in the row only
+  kListed,  // in every entry
+  kText,    // with the texts Find adds
+};
+
+struct RecordField {
+  std::string_view column;
+  std::string_view sqlType;  // as the table's statement gives it
+  int hashPlace;             // its place in the canonical content, from 1; 0: not hashed
+  ReadBack readBack;
+  SqlValue (*value)(const RegisterEntry& entry, const RecordRow& row);
+  void (*read)(RegisterEntry& entry, const SqlValue& value);  // none for ReadBack::kNever
+  int schema = 1;                                             // the schema that added it
+};
+
+constexpr std::string_view kText = "TEXT NOT NULL";
+constexpr std::string_view kReal = "DOUBLE PRECISION NOT NULL";
+
+// The fields below take the member of the entry they hold from `At`, a lambda without captures
+// from the entry to a reference to that member.
+template <typename At>
+constexpr RecordField TextField(std::string_view column, std::string_view sqlType, int hashPlace,
+                                ReadBack readBack, At /*at*/) {
+  return {column,
+          sqlType,
+          hashPlace,
+          readBack,
+          [](const RegisterEntry& entry, const RecordRow&) { return SqlValue{At{}(entry)}; },
+          [](RegisterEntry& entry, const SqlValue& value) { At{}(entry) = TextOf(value); }};
+}
+// A text that is NULL when empty.
+template <typename At>
+constexpr RecordField OptionalTextField(std::string_view column, std::string_view sqlType,
+                                        int hashPlace, At /*at*/) {
+  return {column,
+          sqlType,
+          hashPlace,
+          ReadBack::kListed,
+          [](const RegisterEntry& entry, const RecordRow&) {
+            const std::string& text = At{}(entry);
+            return text.empty() ? SqlValue{} : SqlValue{text};
+          },
+          [](RegisterEntry& entry, const SqlValue& value) { At{}(entry) = TextOf(value); }};
+}
+template <typename At>
+constexpr RecordField RealField(std::string_view column, int hashPlace, At /*at*/) {
+  return {column,
+          kReal,
+          hashPlace,
+          ReadBack::kListed,
+          [](const RegisterEntry& entry, const RecordRow&) { return SqlValue{At{}(entry)}; },
+          [](RegisterEntry& entry, const SqlValue& value) {
+            At{}(entry) = OptionalRealOf(value).value_or(0.0);
+          }};
+}
+// A number that is NULL when not given.
+template <typename At>
+constexpr RecordField OptionalRealField(std::string_view column, int hashPlace, At /*at*/) {
+  return {column,
+          "DOUBLE PRECISION",
+          hashPlace,
+          ReadBack::kListed,
+          [](const RegisterEntry& entry, const RecordRow&) {
+            const std::optional<double>& real = At{}(entry);
+            return real ? SqlValue{*real} : SqlValue{};
+          },
+          [](RegisterEntry& entry, const SqlValue& value) { At{}(entry) = OptionalRealOf(value); }};
+}
+// A column of the row alone, `Of` giving its value from the row.
+template <typename Of>
+constexpr RecordField RowField(std::string_view column, std::string_view sqlType, Of /*of*/) {
+  return {column,
+          sqlType,
+          0,
+          ReadBack::kNever,
+          [](const RegisterEntry&, const RecordRow& row) { return SqlValue{Of{}(row)}; },
+          nullptr};
+}
+
+// The calibrations table's columns in their order. The hashed places are those of the first
+// records ever issued and never change: a register's records keep verifying.
+constexpr RecordField kFields[] = {
+    {"id", "BIGINT PRIMARY KEY", 0, ReadBack::kListed,
+     [](const RegisterEntry& e, const RecordRow&) { return SqlValue{e.position}; },
+     [](RegisterEntry& e, const SqlValue& value) { e.position = IntegerOf(value); }},
+    TextField(
+        "number", "TEXT NOT NULL UNIQUE", 1, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.identity.number; }),
+    RowField("prefix", kText, [](const RecordRow& row) { return row.prefix; }),
+    RowField("year", "BIGINT NOT NULL", [](const RecordRow& row) { return row.year; }),
+    RowField("sequence", "BIGINT NOT NULL", [](const RecordRow& row) { return row.sequence; }),
+    TextField(
+        "issue_date", kText, 2, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.identity.issueDate; }),
+    TextField(
+        "issued_at", kText, 3, ReadBack::kListed, [](auto& e) -> auto& { return e.issuedAt; }),
+    RowField("laboratory_id", "BIGINT REFERENCES laboratories (id)",
+             [](const RecordRow& row) { return row.laboratoryId; }),
+    RowField("client_id", "BIGINT REFERENCES clients (id)",
+             [](const RecordRow& row) { return row.clientId; }),
+    RowField("instrument_id", "BIGINT REFERENCES instruments (id)",
+             [](const RecordRow& row) { return row.instrumentId; }),
+    RowField("reflector_id", "BIGINT REFERENCES reflectors (id)",
+             [](const RecordRow& row) { return row.reflectorId; }),
+    TextField(
+        "laboratory_name", kText, 5, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.laboratory.name; }),
+    TextField(
+        "laboratory_address", kText, 6, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.laboratory.address; }),
+    TextField(
+        "laboratory_accreditation", kText, 7, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.laboratory.accreditation; }),
+    TextField(
+        "laboratory_logo_file", kText, 8, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.laboratory.logoFile; }),
+    TextField(
+        "client_name", kText, 9, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.client.name; }),
+    TextField(
+        "client_address", kText, 10, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.client.address; }),
+    TextField(
+        "instrument_make", kText, 11, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.instrument.make; }),
+    TextField(
+        "instrument_model", kText, 12, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.instrument.model; }),
+    TextField(
+        "instrument_serial", kText, 13, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.instrument.serialNumber; }),
+    TextField(
+        "reflector_make", kText, 14, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.reflector.make; }),
+    TextField(
+        "reflector_model", kText, 15, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.reflector.model; }),
+    OptionalRealField(
+        "prism_constant_mm", 16,
+        [](auto& e) -> auto& { return e.details.reflector.prismConstantMm; }),
+    TextField(
+        "measured_by", kText, 17, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.measuredBy; }),
+    TextField(
+        "checked_by", kText, 18, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.checkedBy; }),
+    TextField(
+        "baseline_certificate", kText, 19, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.details.baselineCertificate; }),
+    TextField(
+        "baseline", kText, 20, ReadBack::kListed, [](auto& e) -> auto& { return e.baseline; }),
+    TextField(
+        "measured_text", kText, 0, ReadBack::kText,
+        [](auto& e) -> auto& { return e.measuredText; }),
+    TextField(
+        "measured_sha256", kText, 21, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.measuredSha256; }),
+    TextField(
+        "published_text", kText, 0, ReadBack::kText,
+        [](auto& e) -> auto& { return e.publishedText; }),
+    TextField(
+        "published_sha256", kText, 22, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.publishedSha256; }),
+    TextField(
+        "conditions_json", kText, 23, ReadBack::kText,
+        [](auto& e) -> auto& { return e.conditionsJson; }),
+    TextField(
+        "exclusions_json", kText, 24, ReadBack::kText,
+        [](auto& e) -> auto& { return e.exclusionsJson; }),
+    TextField(
+        "accepted_warnings_json", kText, 25, ReadBack::kText,
+        [](auto& e) -> auto& { return e.acceptedWarningsJson; }),
+    TextField(
+        "results_json", kText, 26, ReadBack::kText, [](auto& e) -> auto& { return e.resultsJson; }),
+    RealField(
+        "scale_ppm", 27, [](auto& e) -> auto& { return e.results.scalePpm; }),
+    RealField(
+        "scale_uncertainty_ppm", 28,
+        [](auto& e) -> auto& { return e.results.scaleUncertaintyPpm; }),
+    RealField(
+        "constant_m", 29, [](auto& e) -> auto& { return e.results.constantM; }),
+    RealField(
+        "constant_uncertainty_m", 30,
+        [](auto& e) -> auto& { return e.results.constantUncertaintyM; }),
+    TextField(
+        "program_version", kText, 31, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.programVersion; }),
+    RowField("pdf", "BLOB NOT NULL",
+             [](const RecordRow& row) { return SqlBlob{std::string(row.pdf)}; }),
+    TextField(
+        "pdf_sha256", kText, 0, ReadBack::kListed, [](auto& e) -> auto& { return e.pdfSha256; }),
+    OptionalTextField(
+        "replaces", "TEXT REFERENCES calibrations (number)", 4,
+        [](auto& e) -> auto& { return e.identity.replaces; }),
+    TextField(
+        "previous_sha256", kText, 32, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.previousSha256; }),
+    TextField(
+        "record_sha256", kText, 0, ReadBack::kListed,
+        [](auto& e) -> auto& { return e.identity.recordSha256; }),
+};
+
+// Whether the hashed fields take the places 1, 2, 3 and so on, each its own.
+constexpr bool HashPlacesFollowOn() {
+  int places = 0;
+  for (const RecordField& field : kFields) {
+    places += field.hashPlace > 0 ? 1 : 0;
+  }
+  for (int place = 1; place <= places; ++place) {
+    if (std::ranges::count(kFields, place, &RecordField::hashPlace) != 1) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(HashPlacesFollowOn(), "each hashed field needs a place of its own after the last");
+
+// The bytes a field's value adds to the canonical content.
+std::string HashedText(const SqlValue& value) {
+  if (const auto* real = std::get_if<double>(&value)) {
+    return fmt::format("{}", *real);
+  }
+  return TextOf(value);
+}
+
+// The fields read back at `readBack`, in the table's order.
+std::vector<const RecordField*> FieldsRead(ReadBack readBack) {
+  std::vector<const RecordField*> fields;
+  for (const RecordField& field : kFields) {
+    if (field.readBack == readBack) {
+      fields.push_back(&field);
+    }
+  }
+  return fields;
+}
+
+}  // namespace
+
+std::string TextOf(const SqlValue& value) {
+  const auto* text = std::get_if<std::string>(&value);
+  return text != nullptr ? *text : std::string();
+}
+
+std::int64_t IntegerOf(const SqlValue& value) {
+  const auto* integer = std::get_if<std::int64_t>(&value);
+  return integer != nullptr ? *integer : 0;
+}
+
+std::string CalibrationsTableSql() {
+  std::string sql = "CREATE TABLE calibrations (\n";
+  for (const RecordField& field : kFields) {
+    if (field.schema == 1) {
+      sql += fmt::format("  {} {},\n", field.column, field.sqlType);
+    }
+  }
+  return sql + "  UNIQUE (prefix, year, sequence))";
+}
+
+std::vector<std::string> AddedColumnsSql(int version) {
+  std::vector<std::string> statements;
+  for (const RecordField& field : kFields) {
+    if (version > 1 && field.schema == version) {
+      statements.push_back(
+          fmt::format("ALTER TABLE calibrations ADD COLUMN {} {}", field.column, field.sqlType));
+    }
+  }
+  return statements;
+}
+
+std::string EntryColumnsSql(bool withTexts) {
+  std::string sql;
+  const auto add = [&sql](std::string_view column) {
+    sql += sql.empty() ? "" : ", ";
+    sql += column;
+  };
+  for (const RecordField* field : FieldsRead(ReadBack::kListed)) {
+    add(fmt::format("c.{}", field->column));
+  }
+  add("r.number");
+  if (withTexts) {
+    for (const RecordField* field : FieldsRead(ReadBack::kText)) {
+      add(fmt::format("c.{}", field->column));
+    }
+  }
+  return sql;
+}
+
+RegisterEntry EntryOfRow(const SqlRow& row, bool withTexts) {
+  RegisterEntry entry;
+  std::size_t i = 0;
+  for (const RecordField* field : FieldsRead(ReadBack::kListed)) {
+    field->read(entry, row.at(i++));
+  }
+  entry.replacedBy = TextOf(row.at(i++));
+  if (withTexts) {
+    for (const RecordField* field : FieldsRead(ReadBack::kText)) {
+      field->read(entry, row.at(i++));
+    }
+  }
+  return entry;
+}
+
+std::string CanonicalContent(const RegisterEntry& entry) {
+  std::vector<const RecordField*> hashed;
+  for (const RecordField& field : kFields) {
+    if (field.hashPlace > 0) {
+      hashed.push_back(&field);
+    }
+  }
+  std::ranges::sort(hashed, {}, &RecordField::hashPlace);
+  std::string content = "mensuro-register-record-1\n";
+  for (const RecordField* field : hashed) {
+    const std::string bytes = HashedText(field->value(entry, RecordRow{}));
+    content += std::to_string(bytes.size());
+    content += ':';
+    content += bytes;
+  }
+  return content;
+}
+
+void InsertRecord(Database& database, const RegisterEntry& entry, const RecordRow& row) {
+  std::string columns;
+  std::string marks;
+  std::vector<SqlValue> values;
+  for (const RecordField& field : kFields) {
+    columns += fmt::format("{}{}", values.empty() ? "" : ", ", field.column);
+    marks += values.empty() ? "?" : ", ?";
+    values.push_back(field.value(entry, row));
+  }
+  database.Query("INSERT INTO calibrations (" + columns + ") VALUES (" + marks + ")", values);
+}
+
+}  // namespace mensuro
