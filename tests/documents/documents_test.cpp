@@ -737,7 +737,7 @@ TEST(certificate, shows_the_details_given_and_leaves_out_the_others) {
   const CertificateIdentity identity{"MEN-2026-0007", "2026-12-08", record, "MEN-2026-0003"};
   QString reason;
   const std::optional<std::string> pdf =
-      CertificatePdf(SmallCalibration(), details, identity, reason);
+      DrawCertificatePdf(SmallCalibration(), details, identity, reason);
   ASSERT_TRUE(pdf.has_value()) << reason.toStdString();
   const TempDir dir;
   const std::string text = WordsOfPdf(dir, *pdf);

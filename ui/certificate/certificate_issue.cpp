@@ -28,7 +28,7 @@ IssuedCertificate IssueCertificate(CalibrationRegister& reg,
     issued.failure = std::string("The certificate was not issued: ") + error.what();
     return issued;
   }
-  if (WriteTextFile(file, pdf) != 0) {
+  if (WriteFileBytes(file, pdf) != 0) {
     issued.failure = "The certificate " + issued.number +
                      " was issued, but its file could not be written; reissue it from the "
                      "register.";

@@ -16,18 +16,18 @@
 #include "documents/calibration_certificate.h"
 #include "documents/plot_export.h"
 #include "resources/version_info.h"
-#include "ui/main/about_box.h"
 #include "ui/certificate/certificate_details_dialog.h"
 #include "ui/certificate/certificate_issue.h"
+#include "ui/certificate/remembered_certificate_details.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
 #include "ui/common/h_list_box.h"
-#include "ui/main/main_dialog.h"
 #include "ui/common/open_files.h"
+#include "ui/common/remembered_conditions.h"
+#include "ui/main/about_box.h"
+#include "ui/main/main_dialog.h"
 #include "ui/plot/plot_window.h"
 #include "ui/register/register_window.h"
-#include "ui/certificate/remembered_certificate_details.h"
-#include "ui/common/remembered_conditions.h"
 
 namespace mensuro {
 namespace {
@@ -251,7 +251,7 @@ void CVerantDlg::IssueIntoRegister(CalibrationRegister& reg,
                                    const CertificateDetails& details, const QString& fileName) {
   const auto pdfOf = [&](const CertificateIdentity& identity) {
     QString reason;
-    std::optional<std::string> pdf = CertificatePdf(calibration, details, identity, reason);
+    std::optional<std::string> pdf = DrawCertificatePdf(calibration, details, identity, reason);
     if (!pdf) {
       throw std::runtime_error(reason.toStdString());
     }
