@@ -184,6 +184,17 @@ void DrawHistoryCharts(QPainter& painter, const QRectF& target,
   scene.render(&painter, target, scene.sceneRect());
 }
 
+std::optional<std::string> DrawHistoryPlot(PlotFileType type,
+                                           const std::vector<HistoryPoint>& history,
+                                           const QString& title, QString& reason) {
+  return DrawingBytes(
+      type, title,
+      [&](QPainter& painter, const QRectF& target) {
+        DrawHistoryCharts(painter, target, history, title);
+      },
+      reason);
+}
+
 bool SaveHistoryPlot(const QString& path, PlotFileType type,
                      const std::vector<HistoryPoint>& history, const QString& title,
                      QString& reason) {
