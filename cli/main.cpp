@@ -17,7 +17,7 @@
 #include <fmt/ranges.h>
 
 #include "cli/command_line.h"
-#include "cli/document_writer.h"
+#include "cli/document_drawing.h"
 #include "cli/field_reduction_options.h"
 #include "cli/library_baseline.h"
 #include "cli/process_start.h"
@@ -320,28 +320,35 @@ int RefuseCertificate(const ProcessedCalibration& calibration, const CommandLine
                     "them listed");
 }
 
-// The report file and the documents the command line asks for, through `documents` (loaded
+// The report file and the documents the command line asks for, drawn by `documents` (loaded
 // when a document is asked for); the certificate only when it is not withheld.
 int WriteFiles(const CommandLine& line, const ProcessedCalibration& calibration,
-               const CertificateDetails& details, const std::optional<DocumentWriter>& documents) {
+               const CertificateDetails& details, const std::optional<DocumentModule>& documents) {
   std::string reason;
   if (!line.outputFile.empty() &&
       WriteReportFile(PathFromUtf8(line.outputFile), calibration.report, reason) != 0) {
     return Fail(kExitUsage, "cannot write the report file '" + line.outputFile + "': " + reason);
   }
-  if (documents) {
-    // A certificate issued into a register is written once the register holds it.
-    const std::string certificateFile =
-        CertificateWithheld(line, calibration) || !line.registerLocation.empty()
-            ? std::string()
-            : line.certificateFile;
-    if (const std::string failure =
-            (*documents)(calibration, {line.plotFile, certificateFile, details, {}});
-        !failure.empty()) {
-      return Fail(kExitUsage, failure);
+  // A certificate issued into a register is written once the register holds it.
+  const bool certificate = !line.certificateFile.empty() &&
+                           !CertificateWithheld(line, calibration) && line.registerLocation.empty();
+  if (!documents || (line.plotFile.empty() && !certificate)) {
+    return kExitSuccess;
+  }
+  const DrawnDocuments drawn = DrawDocuments(
+      *documents, calibration, line.plotFile.empty() ? MENSURO_NO_PLOT : PlotTypeOf(line.plotFile),
+      certificate ? &details : nullptr, {});
+  if (!drawn.failure.empty()) {
+    return Fail(kExitUsage, drawn.failure);
+  }
+  if (!line.plotFile.empty()) {
+    if (const int written = WriteDrawnDocument("plot", line.plotFile, drawn.plot);
+        written != kExitSuccess) {
+      return written;
     }
   }
-  return kExitSuccess;
+  return certificate ? WriteDrawnDocument("certificate", line.certificateFile, drawn.certificate)
+                     : kExitSuccess;
 }
 
 // The report, or the JSON document of the run, on standard output.
@@ -382,29 +389,27 @@ std::string OutputsProblem(const CommandLine& line, const PublishedSource& publi
        {"register", registerFile}});
 }
 
-int Run(const CommandLine& line, const char* argv0,
-        const std::optional<DocumentWriter>& documents) {
-  ProcessedCalibration given;
-  PublishedSource published;
-  if (const int read = ReadInputs(line, argv0, given, published); read != kExitSuccess) {
-    return read;
-  }
+// The certificate's details and the issue into the register that `line` asks for, once the
+// files it names are checked against each other. Returns kExitSuccess, or the exit code having
+// said why not.
+int ReadOrders(const CommandLine& line, const PublishedSource& published,
+               CertificateDetails& details, std::optional<IssueOrder>& issue) {
   std::string problem;
-  std::optional<CertificateDetails> details = CertificateDetails();
   if (!line.certificateFile.empty()) {
-    details = GatherCertificateDetails(line.details, LibraryCertificate(published), problem);
-    if (!details) {
+    std::optional<CertificateDetails> gathered =
+        GatherCertificateDetails(line.details, LibraryCertificate(published), problem);
+    if (!gathered) {
       return Fail(kExitUsage, problem);
     }
+    details = std::move(*gathered);
   }
-  std::optional<IssueOrder> issue;
   if (!line.registerLocation.empty()) {
-    issue = IssueOrderOf(line, *details, problem);
+    issue = IssueOrderOf(line, details, problem);
     if (!issue) {
       return Fail(kExitUsage, problem);
     }
   }
-  if (problem = OutputsProblem(line, published, *details, issue); !problem.empty()) {
+  if (problem = OutputsProblem(line, published, details, issue); !problem.empty()) {
     return Fail(kExitUsage, problem);
   }
   if (!line.certificateFile.empty()) {
@@ -412,6 +417,22 @@ int Run(const CommandLine& line, const char* argv0,
       return Fail(kExitUsage, problem);
     }
   }
+  return kExitSuccess;
+}
+
+int Run(const CommandLine& line, const char* argv0,
+        const std::optional<DocumentModule>& documents) {
+  ProcessedCalibration given;
+  PublishedSource published;
+  if (const int read = ReadInputs(line, argv0, given, published); read != kExitSuccess) {
+    return read;
+  }
+  CertificateDetails details;
+  std::optional<IssueOrder> issue;
+  if (const int read = ReadOrders(line, published, details, issue); read != kExitSuccess) {
+    return read;
+  }
+  std::string problem;
   std::optional<std::vector<Exclusion>> exclusions =
       ResolveExclusions(line.exclusions, given.measuredText, given.origin.fileLines, problem);
   if (!exclusions) {
@@ -426,7 +447,7 @@ int Run(const CommandLine& line, const char* argv0,
     PrintFailure(calibration.failure, calibration.run, line, published, calibration.origin);
     return kExitProcessingFailed;
   }
-  if (const int written = WriteFiles(line, calibration, *details, documents);
+  if (const int written = WriteFiles(line, calibration, details, documents);
       written != kExitSuccess) {
     return written;
   }
@@ -448,10 +469,10 @@ int Run(const CommandLine& line, const char* argv0,
 // A calibration run. The document module, and Qt with it, is loaded only when a document is
 // asked for, and before anything is read or written: without it the run fails at once.
 int RunCalibration(const CommandLine& line, const char* argv0) {
-  std::optional<DocumentWriter> documents;
+  std::optional<DocumentModule> documents;
   if (!line.plotFile.empty() || !line.certificateFile.empty()) {
     std::string reason;
-    documents = LoadDocumentWriter(argv0, reason);
+    documents = LoadDocumentModule(argv0, reason);
     if (!documents) {
       return Fail(kExitUsage, reason);
     }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/document_writer.h"
+#include "cli/document_drawing.h"
 #include "cli/terminal_output.h"
 #include "core/data/csv_cell.h"
 #include "core/data/file_bytes.h"
@@ -226,7 +226,7 @@ int Reissue(CalibrationRegister& reg, const RegisterCommandLine& line) {
   if (!pdf) {
     return Fail(kExitUsage, "the register holds no certificate " + line.number);
   }
-  if (WriteTextFile(PathFromUtf8(line.certificateFile), *pdf) != 0) {
+  if (WriteFileBytes(PathFromUtf8(line.certificateFile), *pdf) != 0) {
     return Fail(kExitUsage, "cannot write the certificate file '" + line.certificateFile + "'");
   }
   return kExitSuccess;
@@ -284,14 +284,16 @@ int History(CalibrationRegister& reg, const RegisterCommandLine& line, const cha
   }
   if (!line.plotFile.empty()) {
     std::string reason;
-    const std::optional<HistoryPlotWriter> writer = LoadHistoryPlotWriter(argv0, reason);
-    if (!writer) {
+    const std::optional<DocumentModule> documents = LoadDocumentModule(argv0, reason);
+    if (!documents) {
       return Fail(kExitUsage, reason);
     }
-    if (const std::string failure = (*writer)(history, HistoryTitle(history), line.plotFile);
-        !failure.empty()) {
-      return Fail(kExitUsage, failure);
+    const DrawnDocuments drawn =
+        DrawHistoryPlot(*documents, history, HistoryTitle(history), PlotTypeOf(line.plotFile));
+    if (!drawn.failure.empty()) {
+      return Fail(kExitUsage, drawn.failure);
     }
+    return WriteDrawnDocument("history plot", line.plotFile, drawn.plot);
   }
   return kExitSuccess;
 }

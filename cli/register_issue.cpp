@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 #include "cli/certificate_details_options.h"
 #include "cli/command_line.h"
@@ -22,29 +23,20 @@ std::string ProgramVersion() {
   return version ? version->productName + " " + version->productVersion : std::string();
 }
 
-// The certificate with `identity` drawn by the document module into a file of its own beside
-// the certificate file (named by the number, which no other issue holds), and read back.
+// The certificate with `identity` drawn by the document module, as the register stores it.
 std::string DrawnCertificatePdf(const IssueOrder& order, const ProcessedCalibration& calibration,
-                                const DocumentWriter& documents,
+                                const DocumentModule& documents,
                                 const CertificateIdentity& identity) {
-  const std::filesystem::path target = PathFromUtf8(order.certificateFile);
-  std::filesystem::path drawn = target;
-  drawn += "." + identity.number + ".part";
-  DocumentFiles files;
-  files.certificateFile = Utf8FromPath(drawn);
-  files.details = order.details;
-  files.identity = identity;
-  if (const std::string failure = documents(calibration, files); !failure.empty()) {
-    throw std::runtime_error(failure);
+  DrawnDocuments drawn =
+      DrawDocuments(documents, calibration, MENSURO_NO_PLOT, &order.details, identity);
+  if (!drawn.failure.empty()) {
+    throw std::runtime_error(drawn.failure);
   }
-  std::string reason;
-  std::optional<std::string> bytes = ReadFileBytes(drawn, reason);
-  std::error_code ignored;
-  std::filesystem::remove(drawn, ignored);
-  if (!bytes) {
-    throw std::runtime_error("cannot read the certificate just written: " + reason);
+  if (!drawn.certificate.bytes) {
+    throw std::runtime_error("cannot write the certificate file '" + order.certificateFile +
+                             "': " + drawn.certificate.failure);
   }
-  return std::move(*bytes);
+  return std::move(*drawn.certificate.bytes);
 }
 
 }  // namespace
@@ -80,7 +72,7 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
 }
 
 int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& calibration,
-                         const nlohmann::json& input, const DocumentWriter& documents) {
+                         const nlohmann::json& input, const DocumentModule& documents) {
   IssuedCertificate issued;
   try {
     CalibrationRegister reg = CalibrationRegister::Open(order.location, order.settings);

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cli/command_line.h"
-#include "cli/document_writer.h"
+#include "cli/document_drawing.h"
 #include "core/certificate/certificate_details.h"
 #include "core/processing/processed_calibration.h"
 #include "register/calibration_register.h"
@@ -39,6 +39,6 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
 // result kept with the members of `input` (what reading noticed). Returns the exit code, having
 // said on standard error which number was issued, or why nothing was.
 int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& calibration,
-                         const nlohmann::json& input, const DocumentWriter& documents);
+                         const nlohmann::json& input, const DocumentModule& documents);
 
 }  // namespace mensuro::cli

@@ -746,9 +746,10 @@ std::optional<QImage> ReadLogo(const LaboratoryDetails& laboratory, QString& rea
 
 }  // namespace
 
-std::optional<std::string> CertificatePdf(const ProcessedCalibration& calibration,
-                                          const CertificateDetails& details,
-                                          const CertificateIdentity& identity, QString& reason) {
+std::optional<std::string> DrawCertificatePdf(const ProcessedCalibration& calibration,
+                                              const CertificateDetails& details,
+                                              const CertificateIdentity& identity,
+                                              QString& reason) {
   std::optional<QImage> logo = ReadLogo(details.laboratory, reason);
   if (!logo) {
     return std::nullopt;
@@ -768,7 +769,7 @@ std::optional<std::string> CertificatePdf(const ProcessedCalibration& calibratio
 bool SaveCertificate(const QString& path, const ProcessedCalibration& calibration,
                      const CertificateDetails& details, const CertificateIdentity& identity,
                      QString& reason) {
-  const std::optional<std::string> pdf = CertificatePdf(calibration, details, identity, reason);
+  const std::optional<std::string> pdf = DrawCertificatePdf(calibration, details, identity, reason);
   return pdf && WriteDocumentFile(
                     path,
                     [&pdf](QIODevice& device) {

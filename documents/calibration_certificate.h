@@ -26,8 +26,8 @@ bool SaveCertificate(const QString& path, const ProcessedCalibration& calibratio
 
 // The PDF bytes of the certificate SaveCertificate writes; nothing, with the reason, when it
 // can't be made.
-std::optional<std::string> CertificatePdf(const ProcessedCalibration& calibration,
-                                          const CertificateDetails& details,
-                                          const CertificateIdentity& identity, QString& reason);
+std::optional<std::string> DrawCertificatePdf(const ProcessedCalibration& calibration,
+                                              const CertificateDetails& details,
+                                              const CertificateIdentity& identity, QString& reason);
 
 }  // namespace mensuro

@@ -53,15 +53,15 @@ struct MarkerStyle {
 };
 
 QScatterSeries* AddMarkerSeries(QChart& chart, const MarkerStyle& style) {
-  auto series = std::make_unique<QScatterSeries>();
+  auto* series = new QScatterSeries(&chart);  // the chart owns its series
   series->setName(style.name);
   series->setObjectName(style.role);
   series->setMarkerShape(style.shape);
   series->setMarkerSize(style.size);
   series->setColor(style.colour);
   series->setBorderColor(style.colour.darker(130));
-  chart.addSeries(series.get());
-  return series.release();  // the chart owns its series
+  chart.addSeries(series);
+  return series;
 }
 
 void HideFromLegend(QChart& chart, QAbstractSeries& series) {
@@ -89,7 +89,7 @@ void AddMarkers(QChart& chart, const MarkerStyle& style, const QList<QPointF>& p
 
 QLineSeries* AddLine(QChart& chart, const QString& name, const QColor& colour, Qt::PenStyle style,
                      PlotPoint start, PlotPoint end) {
-  auto series = std::make_unique<QLineSeries>();
+  auto* series = new QLineSeries(&chart);
   series->setName(name);
   QPen pen(colour);
   pen.setWidthF(1.5);
@@ -97,8 +97,8 @@ QLineSeries* AddLine(QChart& chart, const QString& name, const QColor& colour, Q
   series->setPen(pen);
   series->append(start.x, start.y);
   series->append(end.x, end.y);
-  chart.addSeries(series.get());
-  return series.release();
+  chart.addSeries(series);
+  return series;
 }
 
 // A tick interval of 1, 2 or 5 times a power of ten that divides `span` into about six parts.
@@ -113,9 +113,10 @@ double NiceTickInterval(double span) {
   return 10.0 * power;
 }
 
-std::unique_ptr<QValueAxis> MakeAxis(const QString& title, double low, double high,
-                                     const QString& labelFormat) {
-  auto axis = std::make_unique<QValueAxis>();
+// An axis of `chart`, which owns it.
+QValueAxis* MakeAxis(QChart& chart, const QString& title, double low, double high,
+                     const QString& labelFormat) {
+  auto* axis = new QValueAxis(&chart);
   axis->setTitleText(title);
   axis->setRange(low, high);
   // Ticks at round values counted from 0, whatever the ends of the range.
@@ -141,21 +142,21 @@ void AddBand(QChart& chart, const CalibrationPlotData& data) {
   if (data.bandUpper.empty()) {
     return;
   }
-  auto upper = std::make_unique<QLineSeries>();
-  auto lower = std::make_unique<QLineSeries>();
+  auto* upper = new QLineSeries(&chart);
+  auto* lower = new QLineSeries(&chart);
   for (std::size_t i = 0; i < data.bandUpper.size(); ++i) {
     upper->append(data.bandUpper[i].x, data.bandUpper[i].y);
     lower->append(data.bandLower[i].x, data.bandLower[i].y);
   }
-  auto band = std::make_unique<QAreaSeries>(upper.get(), lower.get());
-  upper.release()->setParent(band.get());
-  lower.release()->setParent(band.get());
+  auto* band = new QAreaSeries(upper, lower);
   band->setName(QStringLiteral("Correction \u00b1 U"));
   QColor fill = kFitColour;
   fill.setAlphaF(0.18);
   band->setBrush(fill);
   band->setPen(Qt::NoPen);
-  chart.addSeries(band.release());  // the chart owns its series
+  chart.addSeries(band);  // the chart owns its series
+  upper->setParent(band);
+  lower->setParent(band);
 }
 
 // Value axes from 0 to a little past the largest distance, and around every y value shown.
@@ -175,18 +176,15 @@ void AddAxes(QChart& chart, double largestDistance, const QString& yTitle) {
   const double margin = std::max(0.08 * (high - low), 0.2);
   const double end = largestDistance > 0.0 ? 1.04 * largestDistance : 1.0;
 
-  std::unique_ptr<QValueAxis> xAxis =
-      MakeAxis(QStringLiteral("Published distance (m)"), 0.0, end, QStringLiteral("%.0f"));
-  std::unique_ptr<QValueAxis> yAxis =
-      MakeAxis(yTitle, low - margin, high + margin, QStringLiteral("%.1f"));
-  chart.addAxis(xAxis.get(), Qt::AlignBottom);
-  chart.addAxis(yAxis.get(), Qt::AlignLeft);
+  QValueAxis* xAxis =
+      MakeAxis(chart, QStringLiteral("Published distance (m)"), 0.0, end, QStringLiteral("%.0f"));
+  QValueAxis* yAxis = MakeAxis(chart, yTitle, low - margin, high + margin, QStringLiteral("%.1f"));
+  chart.addAxis(xAxis, Qt::AlignBottom);
+  chart.addAxis(yAxis, Qt::AlignLeft);
   for (QAbstractSeries* series : chart.series()) {
-    series->attachAxis(xAxis.get());
-    series->attachAxis(yAxis.get());
+    series->attachAxis(xAxis);
+    series->attachAxis(yAxis);
   }
-  xAxis.release();  // the chart owns its axes
-  yAxis.release();
 }
 
 // The names of the flagged pairs above their markers and of the outliers beside theirs. A chart
@@ -201,11 +199,11 @@ void AddPairLabels(QChart& chart, const CalibrationPlotData& data) {
   std::vector<Label> labels;
   for (const PlotPair& pair : data.pairs) {
     if (pair.flagged || pair.outlier) {
-      auto label = std::make_unique<QGraphicsSimpleTextItem>(Latin1(PairName(pair)), &chart);
+      // The chart owns its labels.
+      auto* label = new QGraphicsSimpleTextItem(Latin1(PairName(pair)), &chart);
       label->setBrush(pair.outlier ? kOutlierColour : kFlaggedColour);
       label->setFont(WithoutLigatures(chart.font()));
-      // The chart owns its labels.
-      labels.push_back({label.release(), QPointF(pair.P, pair.differenceMm), pair.outlier});
+      labels.push_back({label, QPointF(pair.P, pair.differenceMm), pair.outlier});
     }
   }
   QObject::connect(&chart, &QChart::plotAreaChanged, &chart, [&chart, labels] {
@@ -228,17 +226,15 @@ MarkerStyle OutlierStyle(const CalibrationPlotData& data, const QString& role) {
           QScatterSeries::MarkerShapeRotatedRectangle, 14.0, kOutlierColour, role};
 }
 
-// Qt's legend keeps its entries on one row and cuts off what does not fit. The entries are
-// laid out here instead, in as many centred rows as the chart's width needs, in room that the
-// chart's bottom margin keeps below the axis title; again whenever the chart is resized.
-void WrapLegend(QChart& chart) {
-  struct Entry {
-    QGraphicsRectItem* swatch;
-    QGraphicsSimpleTextItem* label;
-  };
-  auto legend = std::make_unique<QGraphicsItemGroup>(&chart);
-  const QFont font = chart.legend()->font();
-  std::vector<Entry> entries;
+struct LegendEntry {
+  QGraphicsRectItem* swatch;
+  QGraphicsSimpleTextItem* label;
+};
+
+// An entry of the chart's own legend for each name, as items of a group that the chart owns.
+std::vector<LegendEntry> LegendEntries(QChart& chart, const QFont& font) {
+  auto* legend = new QGraphicsItemGroup(&chart);  // the chart owns its legend
+  std::vector<LegendEntry> entries;
   // A series without a name has no entry, and markers spread over several series have one.
   QStringList named;
   for (const QLegendMarker* marker : chart.legend()->markers()) {
@@ -246,54 +242,71 @@ void WrapLegend(QChart& chart) {
       continue;
     }
     named << marker->label();
-    auto swatch = std::make_unique<QGraphicsRectItem>(legend.get());
+    auto* swatch = new QGraphicsRectItem(legend);  // the legend owns its entries
     swatch->setBrush(marker->brush());
     swatch->setPen(marker->pen());
-    auto label = std::make_unique<QGraphicsSimpleTextItem>(marker->label(), legend.get());
+    auto* label = new QGraphicsSimpleTextItem(marker->label(), legend);
     label->setFont(font);
     label->setBrush(chart.legend()->labelColor());
-    entries.push_back({swatch.release(), label.release()});  // the legend owns them
+    entries.push_back({swatch, label});
   }
-  legend.release();  // the chart owns its legend
+  return entries;
+}
+
+// The sizes of the wrapped legend, from its font's height.
+struct LegendLayout {
+  QMarginsF margins;  // the chart's own, before the legend's room is added
+  double rowHeight;
+  double side;     // of a swatch
+  double gap;      // from a swatch to its label
+  double spacing;  // between entries
+};
+
+// Lays `entries` out in centred rows across the chart's width, at its bottom, and keeps their
+// room below the axis title.
+void PlaceLegend(QChart& chart, const std::vector<LegendEntry>& entries, const LegendLayout& l) {
+  // Rows of the entries that fit the width, at least one entry to a row.
+  const double width = chart.size().width() - l.margins.left() - l.margins.right();
+  std::vector<std::pair<std::size_t, double>> rows;  // first entry, width taken
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const double entryWidth = l.side + l.gap + entries[i].label->boundingRect().width();
+    if (rows.empty() || rows.back().second + l.spacing + entryWidth > width) {
+      rows.emplace_back(i, entryWidth);
+    } else {
+      rows.back().second += l.spacing + entryWidth;
+    }
+  }
+  const double legendHeight = static_cast<double>(rows.size()) * l.rowHeight;
+  const double top = chart.size().height() - l.margins.bottom() - legendHeight;
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    const std::size_t end = row + 1 < rows.size() ? rows[row + 1].first : entries.size();
+    double x = l.margins.left() + (width - rows[row].second) / 2;
+    const double y = top + static_cast<double>(row) * l.rowHeight;
+    for (std::size_t i = rows[row].first; i < end; ++i) {
+      const QRectF text = entries[i].label->boundingRect();
+      entries[i].swatch->setRect(x, y + (l.rowHeight - l.side) / 2, l.side, l.side);
+      entries[i].label->setPos(x + l.side + l.gap, y + (l.rowHeight - text.height()) / 2);
+      x += l.side + l.gap + text.width() + l.spacing;
+    }
+  }
+  chart.setMargins(QMarginsF(l.margins.left(), l.margins.top(), l.margins.right(),
+                             l.margins.bottom() + legendHeight)
+                       .toMargins());
+}
+
+// Qt's legend keeps its entries on one row and cuts off what does not fit. The entries are
+// laid out here instead, in as many centred rows as the chart's width needs, in room that the
+// chart's bottom margin keeps below the axis title; again whenever the chart is resized.
+void WrapLegend(QChart& chart) {
+  const QFont font = chart.legend()->font();
+  const std::vector<LegendEntry> entries = LegendEntries(chart, font);
   chart.legend()->setVisible(false);
 
-  const QMarginsF margins = chart.margins();
   const QFontMetricsF metrics(font);
-  const double rowHeight = 1.4 * metrics.height();
-  const double side = 0.7 * metrics.height();     // of a swatch
-  const double gap = 0.4 * metrics.height();      // from a swatch to its label
-  const double spacing = 1.2 * metrics.height();  // between entries
-  QObject::connect(
-      &chart, &QGraphicsWidget::geometryChanged, &chart,
-      [&chart, entries, margins, rowHeight, side, gap, spacing] {
-        // Rows of the entries that fit the width, at least one entry to a row.
-        const double width = chart.size().width() - margins.left() - margins.right();
-        std::vector<std::pair<std::size_t, double>> rows;  // first entry, width taken
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-          const double entryWidth = side + gap + entries[i].label->boundingRect().width();
-          if (rows.empty() || rows.back().second + spacing + entryWidth > width) {
-            rows.emplace_back(i, entryWidth);
-          } else {
-            rows.back().second += spacing + entryWidth;
-          }
-        }
-        const double legendHeight = static_cast<double>(rows.size()) * rowHeight;
-        const double top = chart.size().height() - margins.bottom() - legendHeight;
-        for (std::size_t row = 0; row < rows.size(); ++row) {
-          const std::size_t end = row + 1 < rows.size() ? rows[row + 1].first : entries.size();
-          double x = margins.left() + (width - rows[row].second) / 2;
-          const double y = top + static_cast<double>(row) * rowHeight;
-          for (std::size_t i = rows[row].first; i < end; ++i) {
-            const QRectF text = entries[i].label->boundingRect();
-            entries[i].swatch->setRect(x, y + (rowHeight - side) / 2, side, side);
-            entries[i].label->setPos(x + side + gap, y + (rowHeight - text.height()) / 2);
-            x += side + gap + text.width() + spacing;
-          }
-        }
-        chart.setMargins(QMarginsF(margins.left(), margins.top(), margins.right(),
-                                   margins.bottom() + legendHeight)
-                             .toMargins());
-      });
+  const LegendLayout layout = {chart.margins(), 1.4 * metrics.height(), 0.7 * metrics.height(),
+                               0.4 * metrics.height(), 1.2 * metrics.height()};
+  QObject::connect(&chart, &QGraphicsWidget::geometryChanged, &chart,
+                   [&chart, entries, layout] { PlaceLegend(chart, entries, layout); });
 }
 
 }  // namespace
@@ -413,12 +426,13 @@ void DrawCalibrationCharts(QPainter& painter, const QRectF& target, const Calibr
                            double layoutWidth) {
   const double sceneHeight = layoutWidth * target.height() / target.width();
   QGraphicsScene scene(0.0, 0.0, layoutWidth, sceneHeight);
-  std::unique_ptr<QChart> upper = MakeCalibrationChart(data);
-  std::unique_ptr<QChart> lower = MakeResidualChart(data);
+  // The charts go before the scene, each taking itself out of it.
+  const std::unique_ptr<QChart> upper = MakeCalibrationChart(data);
+  const std::unique_ptr<QChart> lower = MakeResidualChart(data);
   upper->setGeometry(0.0, 0.0, layoutWidth, 0.62 * sceneHeight);
   lower->setGeometry(0.0, 0.62 * sceneHeight, layoutWidth, 0.38 * sceneHeight);
-  scene.addItem(upper.release());  // the scene owns its items
-  scene.addItem(lower.release());
+  scene.addItem(upper.get());
+  scene.addItem(lower.get());
   // Any layout the charts left pending is done before they are drawn, and nothing else.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   scene.render(&painter, target, scene.sceneRect());

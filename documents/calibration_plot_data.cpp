@@ -28,14 +28,14 @@ std::string PlotTitle(const MeasurementHeader& header) {
 
 }  // namespace
 
-CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibration) {
-  const MeasurementHeader& header = calibration.header;
-  const ProjectRun& run = calibration.run;
-  CalibrationPlotData data;
-  data.title = PlotTitle(header);
+namespace {
+
+// Each observation as published less observed, at its published distance.
+std::vector<PlotObservation> PlotObservations(const ProjectRun& run) {
+  std::vector<PlotObservation> observations;
   for (const ProjectRecord& record : run.records.entries) {
     if (record.kind == kObservationKind) {
-      data.observations.push_back(
+      observations.push_back(
           {.x = record.publishedDistance,
            .y = (record.publishedDistance - record.observedDistance) * kMillimetresPerMetre,
            .from = record.fromStation,
@@ -44,11 +44,18 @@ CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibrat
            .line = record.line});
     }
   }
+  return observations;
+}
+
+// Each pair of the fit, with what the outlier test says of it.
+std::vector<PlotPair> PlotPairs(const ProcessedCalibration& calibration) {
+  const ProjectRun& run = calibration.run;
   const OutlierTest& outliers = calibration.outlierTest;
+  std::vector<PlotPair> pairs;
   for (std::size_t j = 0; j < run.analysis.entries.size(); ++j) {
     const AdjustmentEntry& entry = run.analysis.entries[j];
     const bool tested = outliers.applicable && j < outliers.pairs.size();
-    data.pairs.push_back(
+    pairs.push_back(
         {.from = entry.from,
          .to = entry.to,
          .P = entry.P,
@@ -66,7 +73,35 @@ CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibrat
          .outlier = tested && outliers.pairs[j].outlier,
          .outlierLimit = tested ? outliers.critical : 0.0,
          .outlierTestReason = tested ? std::string() : outliers.reason});
-    data.largestDistance = std::max(data.largestDistance, entry.P);
+  }
+  return pairs;
+}
+
+// The band of the correction and its expanded uncertainty from 0 to the largest distance.
+void AddBand(const ProcessedCalibration& calibration, CalibrationPlotData& data) {
+  std::vector<double> distances;
+  for (int i = 0; i <= kBandSegments; ++i) {
+    distances.push_back(data.largestDistance * i / kBandSegments);
+  }
+  for (const CorrectionRow& row : CorrectionsAt(calibration, distances)) {
+    const double middle = row.correction * kMillimetresPerMetre;
+    const double halfWidth = row.expandedUncertainty * kMillimetresPerMetre;
+    data.bandUpper.push_back({row.distance, middle + halfWidth});
+    data.bandLower.push_back({row.distance, middle - halfWidth});
+  }
+}
+
+}  // namespace
+
+CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibration) {
+  const MeasurementHeader& header = calibration.header;
+  const ProjectRun& run = calibration.run;
+  CalibrationPlotData data;
+  data.title = PlotTitle(header);
+  data.observations = PlotObservations(run);
+  data.pairs = PlotPairs(calibration);
+  for (const PlotPair& pair : data.pairs) {
+    data.largestDistance = std::max(data.largestDistance, pair.P);
   }
 
   const CalibrationResult& result = run.analysis.result;
@@ -81,16 +116,7 @@ CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibrat
   data.lowerLimitStart = {0.0, -FlagLimitMm(header, 0.0)};
   data.lowerLimitEnd = {end, -FlagLimitMm(header, end)};
   if (!run.analysis.entries.empty()) {
-    std::vector<double> distances;
-    for (int i = 0; i <= kBandSegments; ++i) {
-      distances.push_back(end * i / kBandSegments);
-    }
-    for (const CorrectionRow& row : CorrectionsAt(calibration, distances)) {
-      const double middle = row.correction * kMillimetresPerMetre;
-      const double halfWidth = row.expandedUncertainty * kMillimetresPerMetre;
-      data.bandUpper.push_back({row.distance, middle + halfWidth});
-      data.bandLower.push_back({row.distance, middle - halfWidth});
-    }
+    AddBand(calibration, data);
   }
   return data;
 }

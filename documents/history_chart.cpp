@@ -59,24 +59,68 @@ void HideFromLegend(QChart& chart, QAbstractSeries& series) {
 
 QScatterSeries* AddPoints(QChart& chart, const QString& name, const QColor& colour,
                           QScatterSeries::MarkerShape shape) {
-  auto series = std::make_unique<QScatterSeries>();
+  auto* series = new QScatterSeries(&chart);  // the chart owns its series
   series->setName(name);
   series->setMarkerShape(shape);
   series->setMarkerSize(9.0);
   series->setColor(colour);
   series->setBorderColor(colour.darker(130));
-  chart.addSeries(series.get());
-  return series.release();  // the chart owns its series
+  chart.addSeries(series);
+  return series;
 }
 
 QLineSeries* AddLine(QChart& chart, const QString& name, const QColor& colour, double width) {
-  auto series = std::make_unique<QLineSeries>();
+  auto* series = new QLineSeries(&chart);
   series->setName(name);
   QPen pen(colour);
   pen.setWidthF(width);
   series->setPen(pen);
-  chart.addSeries(series.get());
-  return series.release();
+  chart.addSeries(series);
+  return series;
+}
+
+// What the axes of a history chart span: the values with their bars, and the dates.
+struct HistorySpan {
+  double low = std::numeric_limits<double>::infinity();
+  double high = -std::numeric_limits<double>::infinity();
+  double first = std::numeric_limits<double>::infinity();
+  double last = -std::numeric_limits<double>::infinity();
+};
+
+// The date axis and the value axis of the constant's or the scale's chart, around `span`, for
+// `points` calibrations; the chart owns them.
+void AddHistoryAxes(QChart& chart, bool constant, HistorySpan span, std::size_t points) {
+  if (points == 0) {
+    span.low = -1.0;
+    span.high = 1.0;
+    span.first = span.last =
+        DateAxisValue(QDate::currentDate().toString(Qt::ISODate).toStdString());
+  }
+  // Room around the values, and at least a month either side of a single date.
+  const double margin = std::max((span.high - span.low) * 0.1, 0.1);
+  const double padding = std::max((span.last - span.first) * 0.05, 30.0 * kMillisecondsPerDay);
+
+  auto* dates = new QDateTimeAxis(&chart);
+  dates->setFormat(QStringLiteral("yyyy-MM"));  // short enough for a narrow chart
+  dates->setTitleText(QStringLiteral("Issue date"));
+  dates->setRange(
+      QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(span.first - padding), Qt::UTC),
+      QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(span.last + padding), Qt::UTC));
+  dates->setTickCount(std::clamp(static_cast<int>(points) + 1, 3, 7));
+  dates->setTitleFont(WithoutLigatures(dates->titleFont()));
+  dates->setLabelsFont(WithoutLigatures(dates->labelsFont()));
+  auto* axis = new QValueAxis(&chart);
+  axis->setTitleText(constant ? QStringLiteral("Constant (mm)") : QStringLiteral("Scale (ppm)"));
+  axis->setRange(span.low - margin, span.high + margin);
+  axis->setLabelFormat(QStringLiteral("%.2f"));
+  axis->setTitleFont(WithoutLigatures(axis->titleFont()));
+  axis->setLabelsFont(WithoutLigatures(axis->labelsFont()));
+  chart.addAxis(dates, Qt::AlignBottom);
+  chart.addAxis(axis, Qt::AlignLeft);
+  for (QAbstractSeries* series : chart.series()) {
+    series->attachAxis(dates);
+    series->attachAxis(axis);
+  }
 }
 
 }  // namespace
@@ -99,10 +143,7 @@ std::unique_ptr<QChart> MakeHistoryChart(const std::vector<HistoryPoint>& histor
   QScatterSeries* changed =
       AddPoints(*chart, QStringLiteral("Changed beyond its uncertainty (E_n > 1)"), kChangedColour,
                 QScatterSeries::MarkerShapeRectangle);
-  double low = std::numeric_limits<double>::infinity();
-  double high = -low;
-  double first = low;
-  double last = -low;
+  HistorySpan span;
   bool barInLegend = false;
   for (const HistoryPoint& point : history) {
     const double x = DateAxisValue(point.entry.identity.issueDate);
@@ -117,46 +158,16 @@ std::unique_ptr<QChart> MakeHistoryChart(const std::vector<HistoryPoint>& histor
       HideFromLegend(*chart, *bar);
     }
     barInLegend = true;
-    low = std::min(low, v.value - v.uncertainty);
-    high = std::max(high, v.value + v.uncertainty);
-    first = std::min(first, x);
-    last = std::max(last, x);
+    span.low = std::min(span.low, v.value - v.uncertainty);
+    span.high = std::max(span.high, v.value + v.uncertainty);
+    span.first = std::min(span.first, x);
+    span.last = std::max(span.last, x);
   }
   HideFromLegend(*chart, *trend);
   if (changed->count() == 0) {
     HideFromLegend(*chart, *changed);
   }
-  if (history.empty()) {
-    low = -1.0;
-    high = 1.0;
-    first = last = DateAxisValue(QDate::currentDate().toString(Qt::ISODate).toStdString());
-  }
-  // Room around the values, and at least a month either side of a single date.
-  const double margin = std::max((high - low) * 0.1, 0.1);
-  const double padding = std::max((last - first) * 0.05, 30.0 * kMillisecondsPerDay);
-
-  auto dates = std::make_unique<QDateTimeAxis>();
-  dates->setFormat(QStringLiteral("yyyy-MM"));  // short enough for a narrow chart
-  dates->setTitleText(QStringLiteral("Issue date"));
-  dates->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(first - padding), Qt::UTC),
-                  QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(last + padding), Qt::UTC));
-  dates->setTickCount(std::clamp(static_cast<int>(history.size()) + 1, 3, 7));
-  dates->setTitleFont(WithoutLigatures(dates->titleFont()));
-  dates->setLabelsFont(WithoutLigatures(dates->labelsFont()));
-  auto axis = std::make_unique<QValueAxis>();
-  axis->setTitleText(constant ? QStringLiteral("Constant (mm)") : QStringLiteral("Scale (ppm)"));
-  axis->setRange(low - margin, high + margin);
-  axis->setLabelFormat(QStringLiteral("%.2f"));
-  axis->setTitleFont(WithoutLigatures(axis->titleFont()));
-  axis->setLabelsFont(WithoutLigatures(axis->labelsFont()));
-  chart->addAxis(dates.get(), Qt::AlignBottom);
-  chart->addAxis(axis.get(), Qt::AlignLeft);
-  for (QAbstractSeries* series : chart->series()) {
-    series->attachAxis(dates.get());
-    series->attachAxis(axis.get());
-  }
-  dates.release();  // the chart owns its axes
-  axis.release();
+  AddHistoryAxes(*chart, constant, span, history.size());
   return chart;
 }
 
@@ -174,14 +185,26 @@ void DrawHistoryCharts(QPainter& painter, const QRectF& target,
   scene.addItem(heading);
   const double top = heading->boundingRect().height() + 16.0;
   const double half = (sceneHeight - top) / 2.0;
-  std::unique_ptr<QChart> upper = MakeHistoryChart(history, HistoryQuantity::kConstant);
-  std::unique_ptr<QChart> lower = MakeHistoryChart(history, HistoryQuantity::kScale);
+  // The charts go before the scene, each taking itself out of it.
+  const std::unique_ptr<QChart> upper = MakeHistoryChart(history, HistoryQuantity::kConstant);
+  const std::unique_ptr<QChart> lower = MakeHistoryChart(history, HistoryQuantity::kScale);
   upper->setGeometry(0.0, top, layoutWidth, half);
   lower->setGeometry(0.0, top + half, layoutWidth, half);
-  scene.addItem(upper.release());
-  scene.addItem(lower.release());
+  scene.addItem(upper.get());
+  scene.addItem(lower.get());
   QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   scene.render(&painter, target, scene.sceneRect());
+}
+
+std::optional<std::string> DrawHistoryPlot(PlotFileType type,
+                                           const std::vector<HistoryPoint>& history,
+                                           const QString& title, QString& reason) {
+  return DrawingBytes(
+      type, title,
+      [&](QPainter& painter, const QRectF& target) {
+        DrawHistoryCharts(painter, target, history, title);
+      },
+      reason);
 }
 
 bool SaveHistoryPlot(const QString& path, PlotFileType type,

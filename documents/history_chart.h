@@ -8,6 +8,8 @@
 #include <QRectF>
 #include <QString>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "documents/plot_export.h"
@@ -32,6 +34,12 @@ std::unique_ptr<QChart> MakeHistoryChart(const std::vector<HistoryPoint>& histor
 void DrawHistoryCharts(QPainter& painter, const QRectF& target,
                        const std::vector<HistoryPoint>& history, const QString& title,
                        double layoutWidth = 900.0);
+
+// The bytes of a file of `type` holding both charts, as SaveHistoryPlot writes it; nothing, with
+// the reason in `reason`.
+std::optional<std::string> DrawHistoryPlot(PlotFileType type,
+                                           const std::vector<HistoryPoint>& history,
+                                           const QString& title, QString& reason);
 
 // Writes both charts to `path` as a file of `type`. Returns false with the reason in `reason`.
 bool SaveHistoryPlot(const QString& path, PlotFileType type,

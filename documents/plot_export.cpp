@@ -1,5 +1,7 @@
 #include "documents/plot_export.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QImage>
@@ -60,6 +62,19 @@ bool WritePdf(QIODevice& device, const QString& title, const PlotDrawing& draw) 
   return DrawOn(pdf, target, draw);
 }
 
+bool WriteDrawing(QIODevice& device, PlotFileType type, const QString& title,
+                  const PlotDrawing& draw) {
+  switch (type) {
+    case PlotFileType::kSvg:
+      return WriteSvg(device, title, draw);
+    case PlotFileType::kPng:
+      return WritePng(device, draw);
+    case PlotFileType::kPdf:
+      return WritePdf(device, title, draw);
+  }
+  return false;
+}
+
 }  // namespace
 
 std::optional<PlotFileType> PlotFileTypeOf(const QString& path) {
@@ -79,17 +94,28 @@ std::optional<PlotFileType> PlotFileTypeOf(const QString& path) {
 bool SaveDrawing(const QString& path, PlotFileType type, const QString& title,
                  const PlotDrawing& draw, QString& reason) {
   return WriteDocumentFile(
-      path,
-      [&](QIODevice& device) {
-        switch (type) {
-          case PlotFileType::kSvg:
-            return WriteSvg(device, title, draw);
-          case PlotFileType::kPng:
-            return WritePng(device, draw);
-          case PlotFileType::kPdf:
-            return WritePdf(device, title, draw);
-        }
-        return false;
+      path, [&](QIODevice& device) { return WriteDrawing(device, type, title, draw); }, reason);
+}
+
+std::optional<std::string> DrawingBytes(PlotFileType type, const QString& title,
+                                        const PlotDrawing& draw, QString& reason) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!WriteDrawing(buffer, type, title, draw)) {
+    reason = QStringLiteral("the drawing could not be made");
+    return std::nullopt;
+  }
+  buffer.close();
+  return bytes.toStdString();
+}
+
+std::optional<std::string> DrawPlot(PlotFileType type, const CalibrationPlotData& data,
+                                    QString& reason) {
+  return DrawingBytes(
+      type, kPlotTitle,
+      [&data](QPainter& painter, const QRectF& target) {
+        DrawCalibrationCharts(painter, target, data);
       },
       reason);
 }
@@ -98,7 +124,7 @@ bool SavePlot(const QString& path, PlotFileType type, const CalibrationPlotData&
               QString& reason) {
   return SaveDrawing(
       path, type, kPlotTitle,
-      [&](QPainter& painter, const QRectF& target) {
+      [&data](QPainter& painter, const QRectF& target) {
         DrawCalibrationCharts(painter, target, data);
       },
       reason);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "documents/calibration_plot_data.h"
 
@@ -29,6 +30,16 @@ using PlotDrawing = std::function<void(QPainter&, const QRectF&)>;
 // is then left as it was.
 bool SaveDrawing(const QString& path, PlotFileType type, const QString& title,
                  const PlotDrawing& draw, QString& reason);
+
+// The bytes of a file of `type` holding what `draw` draws, as SaveDrawing writes it; nothing,
+// with the reason in `reason`, when the drawing could not be made.
+std::optional<std::string> DrawingBytes(PlotFileType type, const QString& title,
+                                        const PlotDrawing& draw, QString& reason);
+
+// The bytes of a file of `type` holding both charts of `data`, as SavePlot writes it; nothing,
+// with the reason in `reason`.
+std::optional<std::string> DrawPlot(PlotFileType type, const CalibrationPlotData& data,
+                                    QString& reason);
 
 // Writes both charts of `data` to `path` as a file of `type`. Returns false with the reason in
 // `reason`; an existing file is then left as it was.

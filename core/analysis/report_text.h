@@ -25,7 +25,7 @@ void AppendReportLine(ReportText& report, std::string line);
 // Lines are kept whole, however long.
 std::vector<std::string> ReportDisplayLines(const ReportText& report);
 
-// Writes the lines one after another as the file at `path` (WriteTextFile), with
+// Writes the lines one after another as the file at `path` (WriteFileBytes), with
 // every line feed written as CR LF so that a report file is the same on every platform.
 // Returns 0, or 1 when the file can't be opened or written.
 int WriteReportFile(const std::filesystem::path& path, const ReportText& report);

@@ -143,8 +143,14 @@ int WriteFileWith(const std::filesystem::path& path,
   return WriteFileWith(path, writeContent, reason);
 }
 
-int WriteTextFile(const std::filesystem::path& path, std::string_view bytes) {
-  return WriteFileWith(path, [bytes](const WriteBytes& write) { return write(bytes); });
+int WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+  std::string reason;
+  return WriteFileBytes(path, bytes, reason);
+}
+
+int WriteFileBytes(const std::filesystem::path& path, std::string_view bytes, std::string& reason) {
+  return WriteFileWith(
+      path, [bytes](const WriteBytes& write) { return write(bytes); }, reason);
 }
 
 }  // namespace mensuro

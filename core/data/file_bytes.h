@@ -27,12 +27,15 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path, std:
 // step, so a write that fails halfway leaves a previous file whole. A replaced file keeps its
 // permissions, and a symbolic link keeps pointing where it did. Returns 0 when written, 1 when
 // the file can't be written; nothing is left behind then.
-int WriteTextFile(const std::filesystem::path& path, std::string_view bytes);
+int WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
+// The same, with the reason of a failure in `reason`.
+int WriteFileBytes(const std::filesystem::path& path, std::string_view bytes, std::string& reason);
 
 // Writes bytes to the file, true when all of them were written.
 using WriteBytes = std::function<bool(std::string_view)>;
 
-// Writes the file at `path` as WriteTextFile does, with the content that `writeContent` writes
+// Writes the file at `path` as WriteFileBytes does, with the content that `writeContent` writes
 // piece by piece; a content too big to hold twice needn't be put together first. Returns 0 when
 // written, 1 when the file can't be written or `writeContent` returns false.
 int WriteFileWith(const std::filesystem::path& path,

@@ -1,22 +1,22 @@
-// The document module's entry points: each starts Qt's application object, writes the files the
-// command line asks for (the plot and the certificate of a calibration, or the history plot of
-// an instrument) and says why one could not be written. Everything else in the module is
+// The document module's entry points: each draws what the command line asks for (the plot and
+// the certificate of a calibration, or the history plot of an instrument) into memory and hands
+// back the bytes, or why a document could not be drawn. Everything else in the module is
 // hidden, so it exports these names alone.
 
 #include "documents/module/document_module.h"
 
 #include <QApplication>
-#include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <algorithm>
-#include <boost/dll/alias.hpp>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
-#include <functional>
 #include <iostream>
+#include <new>
+#include <optional>
+#include <string>
 #include <string_view>
-#include <type_traits>
 
 #include "core/data/data_files.h"
 #include "documents/calibration_certificate.h"
@@ -24,7 +24,14 @@
 #include "documents/document_fonts.h"
 #include "documents/headless_platform.h"
 #include "documents/history_chart.h"
+#include "documents/module/plain_documents.h"
 #include "documents/plot_export.h"
+
+#ifdef _WIN32
+#define MENSURO_ENTRY_POINT extern "C" __declspec(dllexport)
+#else
+#define MENSURO_ENTRY_POINT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace mensuro {
 namespace {
@@ -39,88 +46,142 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
   }
 }
 
-// A file name as the command line gives it: UTF-8 on Windows (it reads its wide arguments),
-// the system's own bytes elsewhere.
-QString FileNameText(const std::string& name) {
-#ifdef _WIN32
-  return QString::fromStdString(name);
-#else
-  return QFile::decodeName(QByteArray::fromStdString(name));
-#endif
-}
-
-std::string CannotWrite(std::string_view what, const std::string& path, const QString& reason) {
-  return "cannot write the " + std::string(what) + " file '" + path +
-         "': " + reason.toLocal8Bit().toStdString();
-}
-
-// Runs `write` with Qt's application object started for drawing files: no display is needed,
-// even where one is present, and the fonts are those shipped with mensuro-cli, the program that
-// loaded this module.
-std::string WithApplication(const std::function<std::string()>& write) {
+// The folder of the program that loaded this module, once Qt is set to draw files there: no
+// display is needed, even where one is present, and the fonts are those shipped with it.
+std::filesystem::path PrepareQt() {
   qInstallMessageHandler(QuietQtMessages);
   UseOffscreenPlatformUnlessChosen();
-  const std::filesystem::path programs = RunningProgramFolder();
+  std::filesystem::path programs = RunningProgramFolder();
   UseShippedFontFolderUnlessChosen(programs);
-  int argc = 1;
-  char name[] = "mensuro-cli";
-  char* argv[] = {name, nullptr};
-  const QApplication application(argc, argv);
-  LoadShippedFonts(programs);
-  return write();
+  return programs;
 }
 
-std::string WriteFiles(const ProcessedCalibration& calibration, const DocumentFiles& files) {
+// Qt's application object for drawing, with the shipped fonts loaded.
+class DrawingApplication {
+ public:
+  DrawingApplication() { LoadShippedFonts(programs_); }
+
+ private:
+  std::filesystem::path programs_ = PrepareQt();
+  int argc_ = 1;
+  char name_[12] = "mensuro-cli";
+  char* argv_[2] = {name_, nullptr};
+  QApplication application_{argc_, argv_};
+};
+
+// Starts the application object at the first call; the later ones draw with the same. It is
+// never destroyed: at exit, once main has returned, what Qt would tear down with it may already
+// be gone.
+void StartApplication() {
+  [[maybe_unused]] static const DrawingApplication* const application = new DrawingApplication;
+}
+
+MensuroBytes Bytes(std::string_view text) {
+  if (text.empty()) {
+    return {nullptr, 0};
+  }
+  auto* data = static_cast<char*>(std::malloc(text.size()));
+  if (data == nullptr) {
+    throw std::bad_alloc();
+  }
+  std::memcpy(data, text.data(), text.size());
+  return {data, text.size()};
+}
+
+std::string ReasonText(const QString& reason) {
+  return reason.toLocal8Bit().toStdString();
+}
+
+PlotFileType PlotType(int plot) {
+  switch (plot) {
+    case MENSURO_PLOT_SVG:
+      return PlotFileType::kSvg;
+    case MENSURO_PLOT_PNG:
+      return PlotFileType::kPng;
+    default:
+      return PlotFileType::kPdf;
+  }
+}
+
+// A document drawn, or why not, into the one member or the other.
+void Keep(const std::optional<std::string>& drawn, const QString& reason, MensuroBytes& bytes,
+          MensuroBytes& failure) {
+  if (drawn) {
+    bytes = Bytes(*drawn);
+  } else {
+    failure = Bytes(ReasonText(reason));
+  }
+}
+
+void DrawCalibration(const MensuroDocumentRequest& request, MensuroDocuments& documents) {
+  StartApplication();
+  const ProcessedCalibration calibration = CalibrationOf(*request.calibration);
   QString reason;
-  if (!files.plotFile.empty()) {
-    const QString path = FileNameText(files.plotFile);
-    if (!SavePlot(path, PlotFileTypeOf(path).value_or(PlotFileType::kPdf),
-                  MakeCalibrationPlotData(calibration), reason)) {
-      return CannotWrite("plot", files.plotFile, reason);
-    }
+  if (request.plot != MENSURO_NO_PLOT) {
+    Keep(DrawPlot(PlotType(request.plot), MakeCalibrationPlotData(calibration), reason), reason,
+         documents.plot, documents.plotFailure);
   }
-  if (!files.certificateFile.empty() &&
-      !SaveCertificate(FileNameText(files.certificateFile), calibration, files.details,
-                       files.identity, reason)) {
-    return CannotWrite("certificate", files.certificateFile, reason);
+  if (request.certificate != nullptr) {
+    Keep(DrawCertificatePdf(calibration, DetailsOf(*request.certificate),
+                            IdentityOf(*request.certificate), reason),
+         reason, documents.certificate, documents.certificateFailure);
   }
-  return {};
+}
+
+void DrawHistory(const MensuroHistoryRequest& request, MensuroDocuments& documents) {
+  StartApplication();
+  QString reason;
+  Keep(DrawHistoryPlot(PlotType(request.plot), HistoryOf(request.points, request.pointCount),
+                       QString::fromStdString(TextOf(request.title)), reason),
+       reason, documents.plot, documents.plotFailure);
+}
+
+void Release(MensuroBytes& bytes) {
+  std::free(bytes.data);
+  bytes = {nullptr, 0};
+}
+
+void ReleaseAll(MensuroDocuments& documents) {
+  for (MensuroBytes* bytes : {&documents.plot, &documents.plotFailure, &documents.certificate,
+                              &documents.certificateFailure, &documents.failure}) {
+    Release(*bytes);
+  }
 }
 
 // No exception leaves the module: the command line has a C++ runtime of its own, which can't
-// unwind through this one's frames.
-std::string WriteDocuments(const ProcessedCalibration& calibration, const DocumentFiles& files) {
+// unwind through this one's frames. What was drawn before is let go.
+template <typename Draw>
+void Guarded(const Draw& draw, std::string_view what, MensuroDocuments& documents) {
   try {
-    return WithApplication([&] { return WriteFiles(calibration, files); });
+    draw();
   } catch (const std::exception& error) {
-    return std::string("cannot write the documents: ") + error.what();
+    ReleaseAll(documents);
+    try {
+      documents.failure = Bytes("cannot write the " + std::string(what) + ": " + error.what());
+    } catch (const std::bad_alloc&) {
+      documents.failure = {nullptr, 0};
+    }
   }
 }
-
-std::string WriteHistoryPlot(const std::vector<HistoryPoint>& history, const std::string& title,
-                             const std::string& path) {
-  try {
-    return WithApplication([&] {
-      QString reason;
-      const QString file = FileNameText(path);
-      if (!SaveHistoryPlot(file, PlotFileTypeOf(file).value_or(PlotFileType::kPdf), history,
-                           QString::fromStdString(title), reason)) {
-        return CannotWrite("history plot", path, reason);
-      }
-      return std::string();
-    });
-  } catch (const std::exception& error) {
-    return std::string("cannot write the history plot: ") + error.what();
-  }
-}
-
-static_assert(std::is_same_v<decltype(WriteDocuments), WriteDocumentsFunction>);
-static_assert(std::string_view(kWriteDocumentsEntry) == "mensuro_write_documents");
-static_assert(std::is_same_v<decltype(WriteHistoryPlot), WriteHistoryPlotFunction>);
-static_assert(std::string_view(kWriteHistoryPlotEntry) == "mensuro_write_history_plot");
 
 }  // namespace
 }  // namespace mensuro
 
-BOOST_DLL_ALIAS(mensuro::WriteDocuments, mensuro_write_documents)
-BOOST_DLL_ALIAS(mensuro::WriteHistoryPlot, mensuro_write_history_plot)
+MENSURO_ENTRY_POINT void mensuro_draw_documents(const MensuroDocumentRequest* request,
+                                                MensuroDocuments* documents) {
+  mensuro::Guarded([&] { mensuro::DrawCalibration(*request, *documents); }, "documents",
+                   *documents);
+}
+
+MENSURO_ENTRY_POINT void mensuro_draw_history_plot(const MensuroHistoryRequest* request,
+                                                   MensuroDocuments* documents) {
+  mensuro::Guarded([&] { mensuro::DrawHistory(*request, *documents); }, "history plot", *documents);
+}
+
+MENSURO_ENTRY_POINT void mensuro_documents_free(MensuroDocuments* documents) {
+  mensuro::ReleaseAll(*documents);
+}
+
+static_assert(std::is_same_v<decltype(mensuro_draw_documents), MensuroDrawDocuments>);
+static_assert(std::is_same_v<decltype(mensuro_draw_history_plot), MensuroDrawHistoryPlot>);
+static_assert(std::is_same_v<decltype(mensuro_documents_free), MensuroDocumentsFree>);

@@ -1,45 +1,185 @@
-#pragma once
+#ifndef MENSURO_DOCUMENT_MODULE_H
+#define MENSURO_DOCUMENT_MODULE_H
 
-// The document module: the plot and the certificate writers of documents/, built as a loadable
-// module so that mensuro-cli starts without Qt and loads it (and Qt with it) only when --plot or
-// --certificate asks for a document. This header is what both sides know of it, and includes no
-// Qt: the entry point's name and type. Both sides are built by the same compiler from the same
-// sources, so standard library types and the core's cross as they are.
+/* The document module: the plot and the certificate drawn by documents/, built as a loadable
+   module so that mensuro-cli starts without Qt and loads it (and Qt with it) only when a run
+   asks for a document. This header is all that both sides share, and it is plain C: the
+   command line links its C++ runtime in and the module uses the shared one, so no C++ object
+   crosses. The module gets what it draws from as texts, numbers and arrays that the caller owns
+   for the call, draws into memory, and hands back bytes that it allocated and that
+   mensuro_documents_free releases. */
 
-#include <string>
-#include <vector>
+#include <stddef.h>
 
-#include "core/certificate/certificate_details.h"
-#include "core/processing/processed_calibration.h"
-#include "register/register_records.h"
+#ifdef __cplusplus
+extern "C" {
+#endif
 
-namespace mensuro {
+/* Bytes owned by the other side: a text need not end in a null character. */
+typedef struct MensuroText {
+  const char* data;
+  size_t size;
+} MensuroText;
 
-// The documents to write; an empty path: that document is not wanted.
-struct DocumentFiles {
-  std::string plotFile;         // SVG, PNG or PDF by its extension
-  std::string certificateFile;  // PDF
-  // What the certificate says beyond the calibration, and its number and issue date (the day it
-  // is written when not given).
-  CertificateDetails details;
-  CertificateIdentity identity;
-};
+typedef struct MensuroNumber {
+  int given; /* 0: no value */
+  double value;
+} MensuroNumber;
 
-// Writes the documents `files` asks for, from `calibration`, on Qt's offscreen platform unless
-// QT_QPA_PLATFORM names another. Returns the empty text on success, otherwise one line saying
-// which file could not be written and why.
-using WriteDocumentsFunction = std::string(const ProcessedCalibration& calibration,
-                                           const DocumentFiles& files);
+typedef struct MensuroRange {
+  int given;
+  double smallest;
+  double largest;
+} MensuroRange;
 
-// The name the module exports its WriteDocumentsFunction under.
-inline constexpr const char* kWriteDocumentsEntry = "mensuro_write_documents";
+/* The header of the measured text as the run used it. */
+typedef struct MensuroHeader {
+  double ppmError;
+  double constantError;
+  MensuroText comment;
+  MensuroText edmDescription;
+  MensuroText date;
+  MensuroText time;
+  MensuroText publishedSource;
+  MensuroText measuredFileName;
+} MensuroHeader;
 
-// Writes the charts of an instrument's history under `title` to `path` (SVG, PNG or PDF by its
-// extension). Returns the empty text on success, otherwise one line saying why not.
-using WriteHistoryPlotFunction = std::string(const std::vector<HistoryPoint>& history,
-                                             const std::string& title, const std::string& path);
+/* The conditions of the uncertainty budget; a part not given is left out. */
+typedef struct MensuroConditions {
+  int baselineGiven;
+  double baselineMm;
+  double baselinePpm;
+  double baselineK;
+  MensuroNumber baselineDof;
+  int sensorsGiven;
+  double sensorTemperature;
+  double sensorPressure;
+  double sensorHumidity;
+  MensuroNumber resolution;
+  MensuroNumber centring;
+  int acceptanceGiven;
+  double acceptanceMm;
+  double acceptancePpm;
+} MensuroConditions;
 
-// The name the module exports its WriteHistoryPlotFunction under.
-inline constexpr const char* kWriteHistoryPlotEntry = "mensuro_write_history_plot";
+/* An exclusion as it was asked for: a pair when `line` is 0, else a line of the measured text. */
+typedef struct MensuroExclusion {
+  MensuroText from;
+  MensuroText to;
+  size_t line;
+  MensuroText reason;
+} MensuroExclusion;
 
-}  // namespace mensuro
+/* How the measured text was reduced from a field file; the enumerations are the core's. */
+typedef struct MensuroReduction {
+  int given; /* 0: the measured text was not reduced */
+  int kind;
+  size_t observations;
+  int carrierGiven;
+  double wavelength;
+  int referenceIsAtmosphere; /* else a reference refractivity */
+  double referenceRefractivity;
+  double referenceTemperature;
+  double referencePressure;
+  double referenceHumidity;
+  int target;
+  MensuroNumber horizontalAt;
+  MensuroText heightsSource;
+  MensuroRange temperature;
+  MensuroRange pressure;
+  MensuroRange humidity;
+  int humidityFromWetBulb;
+} MensuroReduction;
+
+/* What a calibration is processed from, and where its texts came from. */
+typedef struct MensuroCalibration {
+  MensuroHeader header;
+  MensuroText measuredText;
+  MensuroText publishedText;
+  MensuroConditions conditions;
+  const MensuroExclusion* exclusions;
+  size_t exclusionCount;
+  int publishedDistances; /* the core's enumeration; -1: the published text doesn't say */
+  MensuroReduction reduction;
+  const size_t* fileLines;
+  size_t fileLineCount;
+} MensuroCalibration;
+
+/* What the certificate says beyond the calibration, and its identity. */
+typedef struct MensuroCertificate {
+  MensuroText laboratoryName;
+  MensuroText laboratoryAddress;
+  MensuroText accreditation;
+  MensuroText logoFile;
+  MensuroText clientName;
+  MensuroText clientAddress;
+  MensuroText instrumentMake;
+  MensuroText instrumentModel;
+  MensuroText instrumentSerial;
+  MensuroText reflectorMake;
+  MensuroText reflectorModel;
+  MensuroNumber prismConstantMm;
+  MensuroText measuredBy;
+  MensuroText checkedBy;
+  MensuroText baselineCertificate;
+  MensuroText number;
+  MensuroText issueDate;
+  MensuroText recordSha256;
+  MensuroText replaces;
+} MensuroCertificate;
+
+enum { MENSURO_NO_PLOT = 0, MENSURO_PLOT_SVG = 1, MENSURO_PLOT_PNG = 2, MENSURO_PLOT_PDF = 3 };
+
+typedef struct MensuroDocumentRequest {
+  const MensuroCalibration* calibration;
+  int plot;                              /* MENSURO_NO_PLOT or the plot's file type */
+  const MensuroCertificate* certificate; /* NULL: no certificate */
+} MensuroDocumentRequest;
+
+/* One calibration of an instrument's history, as its chart shows it. */
+typedef struct MensuroHistoryPoint {
+  MensuroText issueDate; /* YYYY-MM-DD */
+  double constantM;
+  double constantUncertaintyM;
+  double scalePpm;
+  double scaleUncertaintyPpm;
+  MensuroNumber constantEn;
+  MensuroNumber scaleEn;
+} MensuroHistoryPoint;
+
+typedef struct MensuroHistoryRequest {
+  const MensuroHistoryPoint* points;
+  size_t pointCount;
+  MensuroText title;
+  int plot; /* the plot's file type */
+} MensuroHistoryRequest;
+
+/* Bytes the module allocated. */
+typedef struct MensuroBytes {
+  char* data;
+  size_t size;
+} MensuroBytes;
+
+/* What was drawn: each document asked for, or why it could not be drawn; `failure` says why
+   nothing was (the other members are then empty). */
+typedef struct MensuroDocuments {
+  MensuroBytes plot;
+  MensuroBytes plotFailure;
+  MensuroBytes certificate;
+  MensuroBytes certificateFailure;
+  MensuroBytes failure;
+} MensuroDocuments;
+
+/* The module's entry points, exported by these names. Each fills `documents`, which the caller
+   passes zeroed and hands back to mensuro_documents_free once done with it. */
+typedef void MensuroDrawDocuments(const MensuroDocumentRequest* request,
+                                  MensuroDocuments* documents);
+typedef void MensuroDrawHistoryPlot(const MensuroHistoryRequest* request,
+                                    MensuroDocuments* documents);
+typedef void MensuroDocumentsFree(MensuroDocuments* documents);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -169,7 +169,7 @@ TEST(cli, file_names_outside_ascii_are_read_written_and_shown_as_given) {
   const std::string report =
       "Bericht \xE2\x80\x93 Pr\xC3\xBC"
       "fung.txt";
-  ASSERT_EQ(WriteTextFile(dir.path() / PathFromUtf8(measured), kMeasured), 0);
+  ASSERT_EQ(WriteFileBytes(dir.path() / PathFromUtf8(measured), kMeasured), 0);
   dir.Write("p.txt", kPublished);
   const CliRun run = RunCli(dir, {measured, "--published", "p.txt", "--output", report});
   ASSERT_EQ(run.exitCode, 0) << run.err;

@@ -118,6 +118,25 @@ TEST_F(CliRegisterTest, exports_reissues_and_verifies_the_certificates_issued) {
 #endif
 }
 
+// One run issues the certificate and draws the plot: the module draws twice in one process.
+TEST(cli_register, issues_a_certificate_and_writes_the_plot_in_one_run) {
+  const TempDir dir;
+  const CliRun plot = RunSevenPillar(dir, {"--plot", "alone.svg"});
+  ASSERT_EQ(plot.exitCode, 0) << plot.err;
+  const CliRun issued = RunSevenPillar(
+      dir, {"--register", "register.sqlite", "--plot", "p.svg", "--certificate", "c.pdf"});
+  ASSERT_EQ(issued.exitCode, 0) << issued.err;
+  EXPECT_EQ(issued.out, plot.out);
+  EXPECT_TRUE(issued.err.ends_with("mensuro-cli: issued certificate MEN-" + ThisYear() + "-0001\n"))
+      << issued.err;
+  EXPECT_EQ(ReadBytes(dir.path() / "p.svg"), ReadBytes(dir.path() / "alone.svg"));
+  ASSERT_EQ(
+      Register(dir, {"reissue", "MEN-" + ThisYear() + "-0001", "--certificate", "r.pdf"}).exitCode,
+      0);
+  EXPECT_EQ(ReadBytes(dir.path() / "r.pdf"), ReadBytes(dir.path() / "c.pdf"));
+  EXPECT_TRUE(ReadBytes(dir.path() / "c.pdf").starts_with("%PDF"));
+}
+
 TEST(cli_register, history_in_date_order_with_its_normalised_errors_and_plot) {
   const TempDir dir;
   for (const std::string pdf : {"a.pdf", "b.pdf"}) {

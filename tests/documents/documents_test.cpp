@@ -424,17 +424,18 @@ TEST(plot_export, writes_svg_png_and_pdf_by_extension) {
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
 }
 
-TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
-  SKIP_WITHOUT_PDF_TOOLS();
-  // The SHA-256 of "abc" as FIPS 180-2 gives it.
-  EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-
-  const TempDir dir;
-  const ProcessedCalibration calibration = SmallCalibration();
+// The certificate of SmallCalibration as c.pdf in `dir`.
+void SaveSmallCertificate(const TempDir& dir) {
   QString reason;
-  ASSERT_TRUE(SaveCertificate(TextFromPath(dir.path() / "c.pdf"), calibration, {}, {}, reason))
+  ASSERT_TRUE(
+      SaveCertificate(TextFromPath(dir.path() / "c.pdf"), SmallCalibration(), {}, {}, reason))
       << reason.toStdString();
+}
 
+TEST(certificate, is_a4_with_every_font_embedded) {
+  SKIP_WITHOUT_PDF_TOOLS();
+  const TempDir dir;
+  SaveSmallCertificate(dir);
   const CliRun info = RunShell(dir, "pdfinfo c.pdf");
   ASSERT_EQ(info.exitCode, 0) << info.err;
   EXPECT_TRUE(info.out.find("595 x 842 pts (A4)") != std::string::npos) << info.out;
@@ -450,6 +451,16 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
     }
   }
   EXPECT_GT(fontCount, 0) << fonts.out;
+}
+
+TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
+  SKIP_WITHOUT_PDF_TOOLS();
+  // The SHA-256 of "abc" as FIPS 180-2 gives it.
+  EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  const TempDir dir;
+  SaveSmallCertificate(dir);
+  const CliRun info = RunShell(dir, "pdfinfo c.pdf");
+  ASSERT_EQ(info.exitCode, 0) << info.err;
   const CliRun text = RunShell(dir, "pdftotext -layout c.pdf -");
   ASSERT_EQ(text.exitCode, 0) << text.err;
   const std::string& pdf = text.out;
@@ -737,7 +748,7 @@ TEST(certificate, shows_the_details_given_and_leaves_out_the_others) {
   const CertificateIdentity identity{"MEN-2026-0007", "2026-12-08", record, "MEN-2026-0003"};
   QString reason;
   const std::optional<std::string> pdf =
-      CertificatePdf(SmallCalibration(), details, identity, reason);
+      DrawCertificatePdf(SmallCalibration(), details, identity, reason);
   ASSERT_TRUE(pdf.has_value()) << reason.toStdString();
   const TempDir dir;
   const std::string text = WordsOfPdf(dir, *pdf);

@@ -331,7 +331,7 @@ void CFieldImportDlg::OnSaveLog() {
                                    .filter = kLogFilter,
                                    .defaultExtension = QStringLiteral("csv"),
                                    .initialName = QStringLiteral("*.csv")});
-  if (chosen && WriteTextFile(PathFromText(*chosen), Log()) != 0) {
+  if (chosen && WriteFileBytes(PathFromText(*chosen), Log()) != 0) {
     services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + *chosen);
   }
 }

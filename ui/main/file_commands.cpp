@@ -113,7 +113,7 @@ void CVerantDlg::ShowCouldNotWrite(const QString& fileName) {
 }
 
 SaveResult CVerantDlg::WriteSavedFile(const QString& fileName, std::string_view bytes) {
-  if (WriteTextFile(PathFromText(fileName), bytes) == 0) {
+  if (WriteFileBytes(PathFromText(fileName), bytes) == 0) {
     return SaveResult::kWritten;
   }
   ShowCouldNotWrite(fileName);

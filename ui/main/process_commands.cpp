@@ -249,7 +249,7 @@ void CVerantDlg::IssueIntoRegister(const ProcessedCalibration& calibration,
                                    const CertificateDetails& details, const QString& fileName) {
   const auto pdfOf = [&](const CertificateIdentity& identity) {
     QString reason;
-    std::optional<std::string> pdf = CertificatePdf(calibration, details, identity, reason);
+    std::optional<std::string> pdf = DrawCertificatePdf(calibration, details, identity, reason);
     if (!pdf) {
       throw std::runtime_error(reason.toStdString());
     }

@@ -409,7 +409,7 @@ void CRegisterWindow::OnOpenCertificate() {
     return;
   }
   const QString path = QDir(openedPdfs_.path()).filePath(Text(*number + ".pdf"));
-  if (!openedPdfs_.isValid() || WriteTextFile(PathFromText(path), *pdf) != 0) {
+  if (!openedPdfs_.isValid() || WriteFileBytes(PathFromText(path), *pdf) != 0) {
     services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + path);
     return;
   }
@@ -433,7 +433,7 @@ void CRegisterWindow::OnReissue() {
   }
   // Written as stored, byte for byte: the certificate as it was issued.
   if (const std::optional<std::string> pdf = StoredPdf(*number);
-      pdf && WriteTextFile(PathFromText(*chosen), *pdf) != 0) {
+      pdf && WriteFileBytes(PathFromText(*chosen), *pdf) != 0) {
     services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + *chosen);
   }
 }

@@ -127,7 +127,7 @@ TEST(text_file_write, replaces_a_file_byte_for_byte_and_keeps_its_permissions) {
   const fs::path target = dir.Write("distances.txt", "old contents that are longer\r\n");
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   const std::string bytes("A,B,1\r\nx\0y\r", 11);
-  ASSERT_EQ(WriteTextFile(target, bytes), 0);
+  ASSERT_EQ(WriteFileBytes(target, bytes), 0);
   EXPECT_EQ(test::ReadBytes(target), bytes);
   EXPECT_EQ(fs::status(target).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -141,21 +141,21 @@ TEST(text_file_write, writes_through_a_symbolic_link) {
   const test::TempDir dir;
   const fs::path real = dir.Write("real.txt", "old");
   fs::create_symlink(real, dir.path() / "link.txt");
-  ASSERT_EQ(WriteTextFile(dir.path() / "link.txt", "new"), 0);
+  ASSERT_EQ(WriteFileBytes(dir.path() / "link.txt", "new"), 0);
   EXPECT_TRUE(fs::is_symlink(dir.path() / "link.txt"));
   EXPECT_EQ(test::ReadBytes(real), "new");
 }
 
 TEST(text_file_write, fails_without_harm_where_the_file_cant_be_written) {
   const test::TempDir dir;
-  EXPECT_EQ(WriteTextFile(dir.path() / "no-such-folder" / "a.txt", "x"), 1);
+  EXPECT_EQ(WriteFileBytes(dir.path() / "no-such-folder" / "a.txt", "x"), 1);
   EXPECT_FALSE(fs::exists(dir.path() / "no-such-folder"));
-  EXPECT_EQ(WriteTextFile("", "x"), 1);
+  EXPECT_EQ(WriteFileBytes("", "x"), 1);
 
   // A folder in the way is neither replaced nor touched.
   const fs::path folder = dir.path() / "taken.txt";
   dir.Write("taken.txt/inside.txt", "kept");
-  EXPECT_EQ(WriteTextFile(folder, "x"), 1);
+  EXPECT_EQ(WriteFileBytes(folder, "x"), 1);
   EXPECT_EQ(test::ReadBytes(folder / "inside.txt"), "kept");
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"taken.txt"});
 }
@@ -182,7 +182,7 @@ TEST(file_names, outside_ascii_are_written_read_and_named_as_given) {
       "Pr\xC3\xBC"
       "fstrecke \xC3\x98resund \xE2\x80\x93 Messung.txt";
   const fs::path path = dir.path() / PathFromUtf8(name);
-  ASSERT_EQ(WriteTextFile(path, "A,B,1\r\n"), 0);
+  ASSERT_EQ(WriteFileBytes(path, "A,B,1\r\n"), 0);
   std::string reason;
   EXPECT_EQ(ReadFileBytes(path, reason), std::optional<std::string>("A,B,1\r\n"));
   ASSERT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator{}), 1);

@@ -1,0 +1,277 @@
+#include "documents/module/plain_documents.h"
+
+#include <utility>
+#include <variant>
+
+namespace mensuro {
+namespace {
+
+MensuroNumber PlainNumber(const std::optional<double>& number) {
+  return {number ? 1 : 0, number.value_or(0.0)};
+}
+
+std::optional<double> NumberOf(MensuroNumber number) {
+  return number.given != 0 ? std::optional(number.value) : std::nullopt;
+}
+
+MensuroRange PlainRange(const std::optional<ValueRange>& range) {
+  return range ? MensuroRange{1, range->smallest, range->largest} : MensuroRange{0, 0.0, 0.0};
+}
+
+std::optional<ValueRange> RangeOf(MensuroRange range) {
+  return range.given != 0 ? std::optional(ValueRange{range.smallest, range.largest}) : std::nullopt;
+}
+
+MensuroHeader PlainHeader(const MeasurementHeader& header) {
+  return {header.ppmError,
+          header.constantError,
+          PlainText(header.comment),
+          PlainText(header.edmDescription),
+          PlainText(header.date),
+          PlainText(header.time),
+          PlainText(header.publishedSource),
+          PlainText(header.measuredFileName)};
+}
+
+MeasurementHeader HeaderOf(const MensuroHeader& plain) {
+  return {plain.ppmError,
+          plain.constantError,
+          TextOf(plain.comment),
+          TextOf(plain.edmDescription),
+          TextOf(plain.date),
+          TextOf(plain.time),
+          TextOf(plain.publishedSource),
+          TextOf(plain.measuredFileName)};
+}
+
+MensuroConditions PlainConditions(const UncertaintyInputs& inputs) {
+  MensuroConditions plain{};
+  if (inputs.baseline) {
+    plain.baselineGiven = 1;
+    plain.baselineMm = inputs.baseline->expanded.mm;
+    plain.baselinePpm = inputs.baseline->expanded.ppm;
+    plain.baselineK = inputs.baseline->k;
+    plain.baselineDof = PlainNumber(inputs.baseline->dof);
+  }
+  if (inputs.sensors) {
+    plain.sensorsGiven = 1;
+    plain.sensorTemperature = inputs.sensors->temperature;
+    plain.sensorPressure = inputs.sensors->pressure;
+    plain.sensorHumidity = inputs.sensors->humidity;
+  }
+  plain.resolution = PlainNumber(inputs.resolution);
+  plain.centring = PlainNumber(inputs.centring);
+  if (inputs.acceptance) {
+    plain.acceptanceGiven = 1;
+    plain.acceptanceMm = inputs.acceptance->mm;
+    plain.acceptancePpm = inputs.acceptance->ppm;
+  }
+  return plain;
+}
+
+UncertaintyInputs ConditionsOf(const MensuroConditions& plain) {
+  UncertaintyInputs inputs;
+  if (plain.baselineGiven != 0) {
+    inputs.baseline = BaselineUncertainty{
+        {plain.baselineMm, plain.baselinePpm}, plain.baselineK, NumberOf(plain.baselineDof)};
+  }
+  if (plain.sensorsGiven != 0) {
+    inputs.sensors =
+        SensorUncertainty{plain.sensorTemperature, plain.sensorPressure, plain.sensorHumidity};
+  }
+  inputs.resolution = NumberOf(plain.resolution);
+  inputs.centring = NumberOf(plain.centring);
+  if (plain.acceptanceGiven != 0) {
+    inputs.acceptance = MmPlusPpm{plain.acceptanceMm, plain.acceptancePpm};
+  }
+  return inputs;
+}
+
+void PlainCarrier(const EdmCarrier& carrier, MensuroReduction& plain) {
+  plain.carrierGiven = 1;
+  plain.wavelength = carrier.wavelength;
+  if (const auto* atmosphere = std::get_if<ReferenceAtmosphere>(&carrier.reference)) {
+    plain.referenceIsAtmosphere = 1;
+    plain.referenceTemperature = atmosphere->temperature;
+    plain.referencePressure = atmosphere->pressure;
+    plain.referenceHumidity = atmosphere->humidity;
+  } else {
+    plain.referenceRefractivity = std::get<double>(carrier.reference);
+  }
+}
+
+std::optional<EdmCarrier> CarrierOf(const MensuroReduction& plain) {
+  if (plain.carrierGiven == 0) {
+    return std::nullopt;
+  }
+  EdmCarrier carrier;
+  carrier.wavelength = plain.wavelength;
+  if (plain.referenceIsAtmosphere != 0) {
+    carrier.reference = ReferenceAtmosphere{plain.referenceTemperature, plain.referencePressure,
+                                            plain.referenceHumidity};
+  } else {
+    carrier.reference = plain.referenceRefractivity;
+  }
+  return carrier;
+}
+
+MensuroReduction PlainReduction(const std::optional<ReductionSummary>& summary) {
+  MensuroReduction plain{};
+  if (!summary) {
+    return plain;
+  }
+  plain.given = 1;
+  plain.kind = static_cast<int>(summary->kind);
+  plain.observations = summary->observations;
+  if (summary->carrier) {
+    PlainCarrier(*summary->carrier, plain);
+  }
+  plain.target = static_cast<int>(summary->target);
+  plain.horizontalAt = PlainNumber(summary->horizontalAt);
+  plain.heightsSource = PlainText(summary->heightsSource);
+  plain.temperature = PlainRange(summary->temperature);
+  plain.pressure = PlainRange(summary->pressure);
+  plain.humidity = PlainRange(summary->humidity);
+  plain.humidityFromWetBulb = summary->humidityFromWetBulb ? 1 : 0;
+  return plain;
+}
+
+std::optional<ReductionSummary> ReductionOf(const MensuroReduction& plain) {
+  if (plain.given == 0) {
+    return std::nullopt;
+  }
+  ReductionSummary summary;
+  summary.kind = static_cast<FieldDistanceKind>(plain.kind);
+  summary.observations = plain.observations;
+  summary.carrier = CarrierOf(plain);
+  summary.target = static_cast<PublishedDistanceKind>(plain.target);
+  summary.horizontalAt = NumberOf(plain.horizontalAt);
+  summary.heightsSource = TextOf(plain.heightsSource);
+  summary.temperature = RangeOf(plain.temperature);
+  summary.pressure = RangeOf(plain.pressure);
+  summary.humidity = RangeOf(plain.humidity);
+  summary.humidityFromWetBulb = plain.humidityFromWetBulb != 0;
+  return summary;
+}
+
+}  // namespace
+
+MensuroText PlainText(std::string_view text) {
+  return {text.data(), text.size()};
+}
+
+std::string TextOf(MensuroText text) {
+  return text.size == 0 ? std::string() : std::string(text.data, text.size);
+}
+
+PlainCalibration PlainCalibrationOf(const ProcessedCalibration& calibration) {
+  PlainCalibration plain;
+  plain.asked = ExclusionsOf(calibration);
+  for (const Exclusion& exclusion : plain.asked) {
+    plain.exclusions.push_back({PlainText(exclusion.from), PlainText(exclusion.to), exclusion.line,
+                                PlainText(exclusion.reason)});
+  }
+  MensuroCalibration& c = plain.calibration;
+  c.header = PlainHeader(calibration.header);
+  c.measuredText = PlainText(calibration.measuredText);
+  c.publishedText = PlainText(calibration.publishedText);
+  c.conditions = PlainConditions(calibration.conditions);
+  c.exclusions = plain.exclusions.data();
+  c.exclusionCount = plain.exclusions.size();
+  const CalibrationOrigin& origin = calibration.origin;
+  c.publishedDistances =
+      origin.publishedDistances ? static_cast<int>(*origin.publishedDistances) : -1;
+  c.reduction = PlainReduction(origin.reduction);
+  c.fileLines = origin.fileLines.data();
+  c.fileLineCount = origin.fileLines.size();
+  return plain;
+}
+
+ProcessedCalibration CalibrationOf(const MensuroCalibration& plain) {
+  std::vector<Exclusion> exclusions;
+  for (std::size_t i = 0; i < plain.exclusionCount; ++i) {
+    const MensuroExclusion& e = plain.exclusions[i];
+    exclusions.push_back({TextOf(e.from), TextOf(e.to), e.line, TextOf(e.reason)});
+  }
+  ProcessedCalibration calibration = ProcessCalibration(
+      HeaderOf(plain.header), TextOf(plain.measuredText), TextOf(plain.publishedText),
+      ConditionsOf(plain.conditions), std::move(exclusions));
+  CalibrationOrigin& origin = calibration.origin;
+  if (plain.publishedDistances >= 0) {
+    origin.publishedDistances = static_cast<PublishedDistanceKind>(plain.publishedDistances);
+  }
+  origin.reduction = ReductionOf(plain.reduction);
+  origin.fileLines.assign(plain.fileLines, plain.fileLines + plain.fileLineCount);
+  return calibration;
+}
+
+MensuroCertificate PlainCertificateOf(const CertificateDetails& details,
+                                      const CertificateIdentity& identity) {
+  return {PlainText(details.laboratory.name),
+          PlainText(details.laboratory.address),
+          PlainText(details.laboratory.accreditation),
+          PlainText(details.laboratory.logoFile),
+          PlainText(details.client.name),
+          PlainText(details.client.address),
+          PlainText(details.instrument.make),
+          PlainText(details.instrument.model),
+          PlainText(details.instrument.serialNumber),
+          PlainText(details.reflector.make),
+          PlainText(details.reflector.model),
+          PlainNumber(details.reflector.prismConstantMm),
+          PlainText(details.measuredBy),
+          PlainText(details.checkedBy),
+          PlainText(details.baselineCertificate),
+          PlainText(identity.number),
+          PlainText(identity.issueDate),
+          PlainText(identity.recordSha256),
+          PlainText(identity.replaces)};
+}
+
+CertificateDetails DetailsOf(const MensuroCertificate& plain) {
+  CertificateDetails details;
+  details.laboratory = {TextOf(plain.laboratoryName), TextOf(plain.laboratoryAddress),
+                        TextOf(plain.accreditation), TextOf(plain.logoFile)};
+  details.client = {TextOf(plain.clientName), TextOf(plain.clientAddress)};
+  details.instrument = {TextOf(plain.instrumentMake), TextOf(plain.instrumentModel),
+                        TextOf(plain.instrumentSerial)};
+  details.reflector = {TextOf(plain.reflectorMake), TextOf(plain.reflectorModel),
+                       NumberOf(plain.prismConstantMm)};
+  details.measuredBy = TextOf(plain.measuredBy);
+  details.checkedBy = TextOf(plain.checkedBy);
+  details.baselineCertificate = TextOf(plain.baselineCertificate);
+  return details;
+}
+
+CertificateIdentity IdentityOf(const MensuroCertificate& plain) {
+  return {TextOf(plain.number), TextOf(plain.issueDate), TextOf(plain.recordSha256),
+          TextOf(plain.replaces)};
+}
+
+std::vector<MensuroHistoryPoint> PlainHistoryOf(const std::vector<HistoryPoint>& history) {
+  std::vector<MensuroHistoryPoint> plain;
+  plain.reserve(history.size());
+  for (const HistoryPoint& point : history) {
+    const RegisteredResults& results = point.entry.results;
+    plain.push_back({PlainText(point.entry.identity.issueDate), results.constantM,
+                     results.constantUncertaintyM, results.scalePpm, results.scaleUncertaintyPpm,
+                     PlainNumber(point.constantEn), PlainNumber(point.scaleEn)});
+  }
+  return plain;
+}
+
+std::vector<HistoryPoint> HistoryOf(const MensuroHistoryPoint* points, std::size_t count) {
+  std::vector<HistoryPoint> history(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const MensuroHistoryPoint& plain = points[i];
+    HistoryPoint& point = history[i];
+    point.entry.identity.issueDate = TextOf(plain.issueDate);
+    point.entry.results = {plain.scalePpm, plain.scaleUncertaintyPpm, plain.constantM,
+                           plain.constantUncertaintyM};
+    point.constantEn = NumberOf(plain.constantEn);
+    point.scaleEn = NumberOf(plain.scaleEn);
+  }
+  return history;
+}
+
+}  // namespace mensuro

@@ -1,0 +1,115 @@
+// What crosses the document module's plain C boundary comes back as it went: the calibration
+// processed again from its plain form is the one it came from, and the certificate's details
+// and the history lose nothing the documents show.
+
+#include "documents/module/plain_documents.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace mensuro::test {
+namespace {
+
+ProcessedCalibration FieldCalibration() {
+  MeasurementHeader header;
+  header.ppmError = 1.5;
+  header.comment = "Kellerby";
+  header.publishedSource = "published.txt";
+  UncertaintyInputs conditions;
+  conditions.baseline = BaselineUncertainty{{0.3, 1.2}, 2.0, 30.0};
+  conditions.sensors = SensorUncertainty{0.2, 0.3, 2.0};
+  conditions.centring = 0.1;
+  conditions.acceptance = MmPlusPpm{2.0, 2.0};
+  ProcessedCalibration calibration =
+      ProcessCalibration(header, "A,B,99.997\nA,C,299.995\nA,D,599.991\nB,C,199.998\nB,D,500.001\n",
+                         "A,B,100\nA,C,300\nA,D,600\nB,C,200\nB,D,500\n", conditions,
+                         {{"B", "D", 0, "knocked tripod"}});
+  ReductionSummary reduction;
+  reduction.observations = 5;
+  reduction.carrier = EdmCarrier{0.658, ReferenceAtmosphere{12.0, 1013.25, 60.0}};
+  reduction.target = PublishedDistanceKind::kMarkToMark;
+  reduction.horizontalAt = 0.25;
+  reduction.heightsSource = "library baseline Kellerby";
+  reduction.pressure = ValueRange{1008.2, 1008.4};
+  reduction.humidityFromWetBulb = true;
+  calibration.origin = CalibrationOrigin::Of(PublishedDistanceKind::kMarkToMark, reduction);
+  calibration.origin.fileLines = {0, 2, 3, 4, 5, 6};
+  return calibration;
+}
+
+TEST(plain_documents, a_calibration_processed_again_from_its_plain_form_is_the_same) {
+  const ProcessedCalibration calibration = FieldCalibration();
+  ASSERT_TRUE(calibration.processed) << calibration.failure;
+  const ProcessedCalibration again = CalibrationOf(PlainCalibrationOf(calibration).calibration);
+  ASSERT_TRUE(again.processed) << again.failure;
+  EXPECT_EQ(again.report.lines, calibration.report.lines);
+  EXPECT_EQ(ExclusionsOf(again), ExclusionsOf(calibration));
+  EXPECT_EQ(again.exclusions.size(), 1u);
+  EXPECT_EQ(again.uncertainty.table.size(), calibration.uncertainty.table.size());
+  EXPECT_EQ(again.uncertainty.conformity, calibration.uncertainty.conformity);
+  EXPECT_EQ(again.conditions.baseline->dof, 30.0);
+  EXPECT_EQ(again.conditions.centring, 0.1);
+  EXPECT_FALSE(again.conditions.resolution);
+  EXPECT_EQ(again.origin.publishedDistances, PublishedDistanceKind::kMarkToMark);
+  EXPECT_EQ(again.origin.fileLines, calibration.origin.fileLines);
+  ASSERT_TRUE(again.origin.reduction);
+  const std::vector<SummaryLine> lines = ReductionSummaryLines(*calibration.origin.reduction);
+  const std::vector<SummaryLine> linesAgain = ReductionSummaryLines(*again.origin.reduction);
+  ASSERT_EQ(linesAgain.size(), lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(linesAgain[i].label, lines[i].label);
+    EXPECT_EQ(linesAgain[i].value, lines[i].value);
+  }
+  // A calibration typed as it is: no reduction, no kind of distances.
+  ProcessedCalibration typed = calibration;
+  typed.origin = {};
+  const ProcessedCalibration typedAgain = CalibrationOf(PlainCalibrationOf(typed).calibration);
+  EXPECT_FALSE(typedAgain.origin.reduction);
+  EXPECT_FALSE(typedAgain.origin.publishedDistances);
+}
+
+TEST(plain_documents, certificate_details_and_history_cross_whole) {
+  CertificateDetails details;
+  details.laboratory = {"Lab", "1 Road\nTown", "No. 4", "logo.png"};
+  details.client = {"Client", "2 Street"};
+  details.instrument = {"Make", "Model", "SN 7"};
+  details.reflector = {"Prism", "GPR1", -17.5};
+  details.measuredBy = "A";
+  details.checkedBy = "B";
+  details.baselineCertificate = "SSO-1";
+  const CertificateIdentity identity = {"MEN-2026-0007", "2026-03-14", std::string(64, 'a'),
+                                        "MEN-2026-0006"};
+  const MensuroCertificate plain = PlainCertificateOf(details, identity);
+  const CertificateDetails back = DetailsOf(plain);
+  EXPECT_EQ(back.laboratory.address, details.laboratory.address);
+  EXPECT_EQ(back.laboratory.logoFile, details.laboratory.logoFile);
+  EXPECT_EQ(back.client.address, details.client.address);
+  EXPECT_EQ(back.instrument.serialNumber, details.instrument.serialNumber);
+  EXPECT_EQ(back.reflector.prismConstantMm, -17.5);
+  EXPECT_EQ(back.baselineCertificate, details.baselineCertificate);
+  const CertificateIdentity identityBack = IdentityOf(plain);
+  EXPECT_EQ(identityBack.number, identity.number);
+  EXPECT_EQ(identityBack.recordSha256, identity.recordSha256);
+  EXPECT_EQ(identityBack.replaces, identity.replaces);
+  EXPECT_FALSE(DetailsOf(PlainCertificateOf({}, {})).reflector.prismConstantMm);
+
+  std::vector<HistoryPoint> history(2);
+  history[0].entry.identity.issueDate = "2025-01-02";
+  history[0].entry.results = {1.5, 0.8, 0.002, 0.0004};
+  history[1].entry.identity.issueDate = "2026-01-02";
+  history[1].scaleEn = 1.4;
+  const std::vector<MensuroHistoryPoint> points = PlainHistoryOf(history);
+  const std::vector<HistoryPoint> historyBack = HistoryOf(points.data(), points.size());
+  ASSERT_EQ(historyBack.size(), 2u);
+  EXPECT_EQ(historyBack[0].entry.identity.issueDate, "2025-01-02");
+  EXPECT_EQ(historyBack[0].entry.results.constantUncertaintyM, 0.0004);
+  EXPECT_EQ(historyBack[0].entry.results.scalePpm, 1.5);
+  EXPECT_FALSE(historyBack[0].scaleEn);
+  EXPECT_EQ(historyBack[1].scaleEn, 1.4);
+  EXPECT_FALSE(historyBack[1].constantEn);
+}
+
+}  // namespace
+}  // namespace mensuro::test
