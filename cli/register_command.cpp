@@ -19,14 +19,13 @@
 #include "core/data/file_bytes.h"
 #include "core/data/file_names.h"
 #include "core/data/same_file.h"
+#include "core/units.h"
 #include "json/calibration_json.h"
 #include "register/calibration_register.h"
 #include "register/register_text.h"
 
 namespace mensuro::cli {
 namespace {
-
-constexpr double kMillimetresPerMetre = 1000.0;
 
 // The register the command names: --register, else the environment's.
 std::string RegisterLocation(const RegisterCommandLine& line) {

@@ -4,10 +4,10 @@
 
 #include <utility>
 
+#include "core/units.h"
+
 namespace mensuro {
 namespace {
-
-constexpr double kMillimetresPerMetre = 1000.0;
 
 std::string WithUncertainty(double value, double uncertainty, int decimals) {
   return fmt::format("{:+.{}f} \u00b1 {:.{}f}", value, decimals, uncertainty, decimals);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/data/file_bytes.h"
+#include "core/units.h"
 #include "documents/history_chart.h"
 #include "register/register_text.h"
 #include "ui/common/control_text.h"
@@ -32,8 +33,6 @@ namespace {
 constexpr int kSortRole = Qt::UserRole;
 // The texts the filter looks in, kept on a row's first cell.
 constexpr int kFilterRole = Qt::UserRole + 1;
-
-constexpr double kMillimetresPerMetre = 1000.0;
 
 const QString kRegisterFilter =
     QStringLiteral("Calibration register (*.sqlite)|*.sqlite|All files (*.*)|*.*||");
