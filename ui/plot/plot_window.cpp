@@ -33,6 +33,7 @@
 #include "documents/report_numbers.h"
 #include "documents/uncertainty_summary.h"
 #include "ui/common/calibration_conditions_dialog.h"
+#include "ui/common/chart_view.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
 #include "ui/common/remembered_conditions.h"
@@ -42,14 +43,6 @@ namespace {
 
 const QString kPlotFilter = QStringLiteral(
     "SVG picture (*.svg)|*.svg|PNG picture (*.png)|*.png|PDF document (*.pdf)|*.pdf||");
-
-// Puts `chart` into `view`, which owns it from then on. The view lets go of the chart it showed,
-// which goes when control returns to the event loop.
-void ReplaceChart(QChartView& view, std::unique_ptr<QChart> chart) {
-  QChart* previous = view.chart();
-  view.setChart(chart.release());
-  previous->deleteLater();
-}
 
 // The summary's texts, which the program writes itself, as one text of lines.
 QString Lines(const std::vector<std::string>& lines) {
