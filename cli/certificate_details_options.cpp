@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
-#include "cli/command_line.h"
+#include "cli/read_option.h"
 #include "core/data/file_names.h"
 #include "core/data/text_encoding.h"
 
