@@ -21,6 +21,7 @@
 #include "core/data/same_file.h"
 #include "core/units.h"
 #include "json/calibration_json.h"
+#include "json/certificate_details_json.h"
 #include "register/calibration_register.h"
 #include "register/register_text.h"
 
@@ -107,26 +108,6 @@ std::vector<std::string> SummaryRow(const RegisterEntry& entry) {
           entry.identity.recordSha256};
 }
 
-nlohmann::json DetailsJson(const CertificateDetails& d) {
-  return {{"laboratory",
-           {{"name", d.laboratory.name},
-            {"address", d.laboratory.address},
-            {"accreditation", d.laboratory.accreditation},
-            {"logo", d.laboratory.logoFile}}},
-          {"client", {{"name", d.client.name}, {"address", d.client.address}}},
-          {"instrument",
-           {{"make", d.instrument.make},
-            {"model", d.instrument.model},
-            {"serialNumber", d.instrument.serialNumber}}},
-          {"reflector",
-           {{"make", d.reflector.make},
-            {"model", d.reflector.model},
-            {"prismConstantMm", OrNull(d.reflector.prismConstantMm)}}},
-          {"measuredBy", d.measuredBy},
-          {"checkedBy", d.checkedBy},
-          {"baselineCertificate", d.baselineCertificate}};
-}
-
 // A stored JSON text as a member: parsed back, or as text when it is not JSON.
 nlohmann::json StoredJson(const std::string& text) {
   if (text.empty()) {
@@ -143,7 +124,7 @@ nlohmann::json EntryJson(const RegisterEntry& entry, bool withContent) {
       {"issueDate", entry.identity.issueDate},
       {"issuedAt", entry.issuedAt},
       {"position", entry.position},
-      {"details", DetailsJson(entry.details)},
+      {"details", CertificateDetailsJson(entry.details)},
       {"baseline", entry.baseline},
       {"constantM", r.constantM},
       {"constantUncertaintyM", r.constantUncertaintyM},
