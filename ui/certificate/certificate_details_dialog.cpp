@@ -13,9 +13,10 @@
 #include <QVBoxLayout>
 #include <optional>
 
-#include "ui/common/dialog_services.h"
 #include "ui/certificate/remembered_certificate_details.h"
+#include "ui/common/dialog_services.h"
 #include "ui/common/scrolling_content.h"
+#include "ui/common/typed_figure.h"
 
 namespace mensuro {
 namespace {
@@ -197,13 +198,13 @@ void CCertificateDetailsDlg::accept() {
     text(details) = FieldText(*field).trimmed().toStdString();
   }
   details.instrument.serialNumber = serialNumber_->currentText().trimmed().toStdString();
-  const std::string prism = prismConstant_->text().trimmed().toStdString();
-  if (!prism.empty()) {
-    std::string reason;
-    details.reflector.prismConstantMm = ReadPrismConstant(prism, reason);
+  const QString prism = prismConstant_->text().trimmed();
+  if (!prism.isEmpty()) {
+    QString problem;
+    details.reflector.prismConstantMm = ReadTypedFigure(QStringLiteral("Prism constant"), prism,
+                                                        ReadPrismConstant, "-17.5", problem);
     if (!details.reflector.prismConstantMm) {
-      services_.ShowMessage(*this, QStringLiteral("Prism constant: ") +
-                                       QString::fromStdString(reason) + QLatin1Char('.'));
+      services_.ShowMessage(*this, problem);
       prismConstant_->setFocus();
       return;
     }
