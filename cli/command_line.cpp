@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/read_option.h"
 #include "resources/version_info.h"
 
 namespace mensuro::cli {

@@ -47,26 +47,6 @@ struct CommandLine {
   std::string laboratorySettingsFile;
 };
 
-// An option whose value the core reads as it is parsed, so that a malformed one is a usage
-// error naming the option before anything is processed.
-template <typename Value>
-CLI::Option* AddReadOption(CLI::App& app, const std::string& name, std::optional<Value>& target,
-                           std::optional<Value> (*read)(std::string_view, std::string&),
-                           const std::string& typeName, const std::string& description) {
-  return app
-      .add_option_function<std::string>(
-          name,
-          [name, &target, read](const std::string& text) {
-            std::string reason;
-            target = read(text, reason);
-            if (!target) {
-              throw CLI::ValidationError(name, reason);
-            }
-          },
-          description)
-      ->type_name(typeName);
-}
-
 // Declares the options of `mensuro-cli` on `app`, bound to `line`. A malformed value of an
 // uncertainty option fails the parse with a CLI::ValidationError naming the option and why.
 void DescribeCommandLine(CLI::App& app, CommandLine& line);

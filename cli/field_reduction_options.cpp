@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "cli/command_line.h"
+#include "cli/read_option.h"
 #include "cli/terminal_output.h"
 #include "core/data/file_names.h"
 #include "core/data/number_text.h"

@@ -19,14 +19,14 @@
 #include "core/data/file_bytes.h"
 #include "core/data/file_names.h"
 #include "core/data/same_file.h"
+#include "core/units.h"
 #include "json/calibration_json.h"
+#include "json/certificate_details_json.h"
 #include "register/calibration_register.h"
 #include "register/register_text.h"
 
 namespace mensuro::cli {
 namespace {
-
-constexpr double kMillimetresPerMetre = 1000.0;
 
 // The register the command names: --register, else the environment's.
 std::string RegisterLocation(const RegisterCommandLine& line) {
@@ -108,26 +108,6 @@ std::vector<std::string> SummaryRow(const RegisterEntry& entry) {
           entry.identity.recordSha256};
 }
 
-nlohmann::json DetailsJson(const CertificateDetails& d) {
-  return {{"laboratory",
-           {{"name", d.laboratory.name},
-            {"address", d.laboratory.address},
-            {"accreditation", d.laboratory.accreditation},
-            {"logo", d.laboratory.logoFile}}},
-          {"client", {{"name", d.client.name}, {"address", d.client.address}}},
-          {"instrument",
-           {{"make", d.instrument.make},
-            {"model", d.instrument.model},
-            {"serialNumber", d.instrument.serialNumber}}},
-          {"reflector",
-           {{"make", d.reflector.make},
-            {"model", d.reflector.model},
-            {"prismConstantMm", OrNull(d.reflector.prismConstantMm)}}},
-          {"measuredBy", d.measuredBy},
-          {"checkedBy", d.checkedBy},
-          {"baselineCertificate", d.baselineCertificate}};
-}
-
 // A stored JSON text as a member: parsed back, or as text when it is not JSON.
 nlohmann::json StoredJson(const std::string& text) {
   if (text.empty()) {
@@ -144,7 +124,7 @@ nlohmann::json EntryJson(const RegisterEntry& entry, bool withContent) {
       {"issueDate", entry.identity.issueDate},
       {"issuedAt", entry.issuedAt},
       {"position", entry.position},
-      {"details", DetailsJson(entry.details)},
+      {"details", CertificateDetailsJson(entry.details)},
       {"baseline", entry.baseline},
       {"constantM", r.constantM},
       {"constantUncertaintyM", r.constantUncertaintyM},
@@ -338,6 +318,59 @@ int Verify(CalibrationRegister& reg) {
   return kExitProcessingFailed;
 }
 
+// `register list`: the certificates issued, some of them by instrument, client or date.
+void AddListCommand(CLI::App& reg, RegisterCommandLine& line) {
+  CLI::App* list = reg.add_subcommand("list", "The certificates issued, in issue order");
+  list->add_option("--instrument", line.instrument, "Only this instrument serial number")
+      ->type_name("SERIAL");
+  list->add_option("--client", line.client, "Only this client")->type_name("NAME");
+  list->add_option("--since", line.since, "Only those issued on or after this date")
+      ->type_name("YYYY-MM-DD");
+  list->add_option("--format", line.format, "text (default), json or csv")
+      ->check(CLI::IsMember({"text", "json", "csv"}));
+}
+
+// `register show NUMBER`: one certificate's record.
+void AddShowCommand(CLI::App& reg, RegisterCommandLine& line) {
+  CLI::App* show = reg.add_subcommand("show", "One certificate's record");
+  show->add_option("NUMBER", line.number, "The certificate number")->required();
+  show->add_option("--format", line.format, "text (default) or json, with the stored texts")
+      ->check(CLI::IsMember({"text", "json"}));
+}
+
+// `register reissue NUMBER`: the stored certificate written again.
+void AddReissueCommand(CLI::App& reg, RegisterCommandLine& line) {
+  CLI::App* reissue =
+      reg.add_subcommand("reissue", "Writes the stored certificate again, byte for byte");
+  reissue->add_option("NUMBER", line.number, "The certificate number")->required();
+  reissue->add_option("--certificate", line.certificateFile, "The PDF file to write")
+      ->type_name("CERTIFICATE_PDF")
+      ->required();
+}
+
+// `register history SERIAL`: an instrument's calibrations, and a plot of them.
+void AddHistoryCommand(CLI::App& reg, RegisterCommandLine& line) {
+  CLI::App* history = reg.add_subcommand(
+      "history", "An instrument's calibrations in date order and the changes between them");
+  history->add_option("SERIAL", line.serial, "The instrument's serial number")->required();
+  history->add_option("--plot", line.plotFile, "Also draw the history: SVG, PNG or PDF")
+      ->type_name("PLOT_FILE");
+  history->add_option("--format", line.format, "text (default) or json")
+      ->check(CLI::IsMember({"text", "json"}));
+}
+
+// `register export`: every record, as JSON unless CSV is asked for.
+void AddExportCommand(CLI::App& reg, RegisterCommandLine& line) {
+  CLI::App* exported = reg.add_subcommand("export", "Every record, with its texts and results");
+  exported->add_option("--format", line.format, "json (default) or csv")
+      ->check(CLI::IsMember({"json", "csv"}));
+  exported->callback([&line] {
+    if (line.format == "text") {
+      line.format = "json";
+    }
+  });
+}
+
 }  // namespace
 
 CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line) {
@@ -352,43 +385,11 @@ CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line) {
                       kRegisterEnvironment + ")")
       ->type_name("REGISTER");
 
-  CLI::App* list = reg->add_subcommand("list", "The certificates issued, in issue order");
-  list->add_option("--instrument", line.instrument, "Only this instrument serial number")
-      ->type_name("SERIAL");
-  list->add_option("--client", line.client, "Only this client")->type_name("NAME");
-  list->add_option("--since", line.since, "Only those issued on or after this date")
-      ->type_name("YYYY-MM-DD");
-  list->add_option("--format", line.format, "text (default), json or csv")
-      ->check(CLI::IsMember({"text", "json", "csv"}));
-
-  CLI::App* show = reg->add_subcommand("show", "One certificate's record");
-  show->add_option("NUMBER", line.number, "The certificate number")->required();
-  show->add_option("--format", line.format, "text (default) or json, with the stored texts")
-      ->check(CLI::IsMember({"text", "json"}));
-
-  CLI::App* reissue =
-      reg->add_subcommand("reissue", "Writes the stored certificate again, byte for byte");
-  reissue->add_option("NUMBER", line.number, "The certificate number")->required();
-  reissue->add_option("--certificate", line.certificateFile, "The PDF file to write")
-      ->type_name("CERTIFICATE_PDF")
-      ->required();
-
-  CLI::App* history = reg->add_subcommand(
-      "history", "An instrument's calibrations in date order and the changes between them");
-  history->add_option("SERIAL", line.serial, "The instrument's serial number")->required();
-  history->add_option("--plot", line.plotFile, "Also draw the history: SVG, PNG or PDF")
-      ->type_name("PLOT_FILE");
-  history->add_option("--format", line.format, "text (default) or json")
-      ->check(CLI::IsMember({"text", "json"}));
-
-  CLI::App* exported = reg->add_subcommand("export", "Every record, with its texts and results");
-  exported->add_option("--format", line.format, "json (default) or csv")
-      ->check(CLI::IsMember({"json", "csv"}));
-  exported->callback([&line] {
-    if (line.format == "text") {
-      line.format = "json";
-    }
-  });
+  AddListCommand(*reg, line);
+  AddShowCommand(*reg, line);
+  AddReissueCommand(*reg, line);
+  AddHistoryCommand(*reg, line);
+  AddExportCommand(*reg, line);
 
   reg->add_subcommand("verify",
                       "Walks the chain of record hashes and names the first record that no "

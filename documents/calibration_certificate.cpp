@@ -511,13 +511,6 @@ PdfPageStyle CertificatePageStyle() {
   return style;
 }
 
-// "Mensuro 1.0.0.3": the program that wrote a certificate.
-QString ProgramVersion() {
-  const std::optional<VersionInfo> version = ReadVersionInfo();
-  return version ? QString::fromStdString(version->productName + " " + version->productVersion)
-                 : QStringLiteral("Mensuro");
-}
-
 // The headings of `document`, in their order.
 std::vector<QTextBlock> Headings(const QTextDocument& document) {
   std::vector<QTextBlock> headings;
@@ -683,7 +676,7 @@ bool AddHeadingBreak(const QTextDocument& document, CertificateBreaks& breaks) {
 
 bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration,
                       const CertificateFrame& frame) {
-  const QString programVersion = ProgramVersion();
+  const QString programVersion = QString::fromStdString(ProgramVersion());
   PagedPdf pdf(device, CertificatePageStyle());
   pdf.writer().setTitle(kTitle);
   pdf.writer().setCreator(programVersion);

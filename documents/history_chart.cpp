@@ -18,6 +18,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/units.h"
 #include "documents/calibration_chart.h"
 #include "documents/document_fonts.h"
 
@@ -28,7 +29,6 @@ const QColor kValueColour(0x1f, 0x5f, 0xa8);
 const QColor kChangedColour(0xc6, 0x28, 0x28);
 const QColor kBarColour(0x60, 0x7d, 0x8b);
 
-constexpr double kMillimetresPerMetre = 1000.0;
 constexpr qint64 kMillisecondsPerDay = 24LL * 60 * 60 * 1000;
 
 struct Value {

@@ -4,10 +4,10 @@
 
 #include <utility>
 
+#include "core/units.h"
+
 namespace mensuro {
 namespace {
-
-constexpr double kMillimetresPerMetre = 1000.0;
 
 std::string WithUncertainty(double value, double uncertainty, int decimals) {
   return fmt::format("{:+.{}f} \u00b1 {:.{}f}", value, decimals, uncertainty, decimals);
@@ -55,7 +55,7 @@ std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& e) {
   line("Serial number", d.instrument.serialNumber);
   line("Reflector", InstrumentName({d.reflector.make, d.reflector.model, {}}));
   line("Prism constant",
-       d.reflector.prismConstantMm ? fmt::format("{} mm", *d.reflector.prismConstantMm) : "");
+       d.reflector.prismConstantMm ? PrismConstantText(*d.reflector.prismConstantMm) + " mm" : "");
   line("Measured by", d.measuredBy);
   line("Checked by", d.checkedBy);
   line("Baseline", e.baseline);

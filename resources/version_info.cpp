@@ -25,4 +25,9 @@ std::optional<VersionInfo> ReadVersionInfo(std::span<const VersionString> string
   return VersionInfo{std::string(*name), std::string(*version)};
 }
 
+std::string ProgramVersion(std::span<const VersionString> strings) {
+  const std::optional<VersionInfo> version = ReadVersionInfo(strings);
+  return version ? version->productName + " " + version->productVersion : std::string("Mensuro");
+}
+
 }  // namespace mensuro

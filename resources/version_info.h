@@ -28,4 +28,8 @@ struct VersionInfo {
 std::optional<VersionInfo> ReadVersionInfo(
     std::span<const VersionString> strings = ProgramVersionStrings());
 
+// "Mensuro 1.0.0.3", the product name and version of `strings`: the program that wrote a
+// certificate or issued it into the register. "Mensuro" alone when either is missing.
+std::string ProgramVersion(std::span<const VersionString> strings = ProgramVersionStrings());
+
 }  // namespace mensuro

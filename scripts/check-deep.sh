@@ -7,7 +7,7 @@
 #    command line tests run the sanitized mensuro-cli.
 # 2. DEEP_DIR/memcheck: an ordinary build of mensuro-cli and its tests; cli_tests then start
 #    every mensuro-cli under valgrind's memcheck (through MENSURO_CLI_WRAPPER, see
-#    tests/cli/cli_run.h). Tests named Large are left out: under valgrind they take minutes.
+#    tests/cli/cli_run.h). Tests named large_... are left out: under valgrind they take minutes.
 # Both parts always run; a summary follows, and the exit status is 1 if anything failed.
 set -uo pipefail
 
@@ -88,7 +88,7 @@ memcheck_tests() {
   out=$(mktemp -d)
   for ((shard = 0; shard < jobs; shard++)); do
     GTEST_TOTAL_SHARDS=$jobs GTEST_SHARD_INDEX=$shard MENSURO_CLI_WRAPPER=$valgrind_command \
-      "$deep/memcheck/tests/cli_tests" --gtest_filter='-*Large*' --gtest_brief=1 \
+      "$deep/memcheck/tests/cli_tests" --gtest_filter='-*.large_*' --gtest_brief=1 \
       >"$out/$shard" 2>&1 &
     pids+=($!)
   done

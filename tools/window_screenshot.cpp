@@ -171,6 +171,62 @@ bool DrawRegisterWindow(CVerantDlg& dialog, const ProcessedCalibration& calibrat
   return window->grab().save(QString::fromLocal8Bit(png));
 }
 
+// The window after a Process of the example in `measuredPath` against `publishedPath`, the
+// instrument's calibration conditions remembered under the description the example gives it.
+void ProcessExample(CVerantDlg& dialog, const char* measuredPath, const char* publishedPath) {
+  qobject_cast<QRadioButton*>(dialog.Control(kIdFromFile))->click();
+  SetField(dialog, kIdPublishedFileName, publishedPath);
+  SetField(dialog, kIdMeasuredFileName, measuredPath);
+
+  // As opening the two files in the window does: header lines to the header fields, the rest to
+  // the texts.
+  dialog.LoadPublishedFile(SplitFileLines(Read(publishedPath)));
+  dialog.LoadMeasuredFile(SplitFileLines(Read(measuredPath)));
+  UncertaintyInputs conditions;
+  conditions.baseline = BaselineUncertainty{{0.3, 1.5}, 2.0, std::nullopt};
+  conditions.sensors = SensorUncertainty{0.2, 0.5, 2.0};
+  conditions.resolution = 0.1;
+  conditions.acceptance = MmPlusPpm{2.0, 2.0};
+  RememberConditions(FieldFromBytes(dialog.Header().edmDescription), conditions);
+  dialog.show();
+  qobject_cast<QPushButton*>(dialog.Control(kIdProcess))->click();
+  QApplication::processEvents();
+}
+
+// `widget` as it shows, into the picture `png`; false, said on the error stream, when it can't be
+// written.
+bool SaveGrab(QWidget& widget, const char* png) {
+  if (!widget.grab().save(QString::fromLocal8Bit(png))) {
+    std::fprintf(stderr, "mensuro-screenshot: could not write %s\n", png);
+    return false;
+  }
+  return true;
+}
+
+// The pictures after the certificate, as many as the command line names: the import, columns and
+// details dialogs and the register window. The program's exit code.
+int DrawLaterPictures(int argc, char** argv, QtDialogServices& services, CVerantDlg& dialog,
+                      const ProcessedCalibration& calibration, const CertificateDetails& details,
+                      const QString& settingsFolder) {
+  if (argc >= 8 && !DrawImportDialog(services, argv[6], argv[7])) {
+    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[7]);
+    return 1;
+  }
+  if (argc >= 10 && !DrawColumnsDialog(argv[8], argv[9])) {
+    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[9]);
+    return 1;
+  }
+  if (argc >= 11 && !DrawDetailsDialog(services, details, argv[10])) {
+    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[10]);
+    return 1;
+  }
+  if (argc == 12 && !DrawRegisterWindow(dialog, calibration, settingsFolder, argv[11])) {
+    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[11]);
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -190,26 +246,8 @@ int main(int argc, char** argv) {
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
   QtDialogServices services;
   CVerantDlg dialog(services, PathFromText(QCoreApplication::applicationDirPath()));
-  qobject_cast<QRadioButton*>(dialog.Control(kIdFromFile))->click();
-  SetField(dialog, kIdPublishedFileName, argv[2]);
-  SetField(dialog, kIdMeasuredFileName, argv[1]);
-
-  // As opening the two files in the window does: header lines to the header fields, the rest to
-  // the texts.
-  dialog.LoadPublishedFile(SplitFileLines(Read(argv[2])));
-  dialog.LoadMeasuredFile(SplitFileLines(Read(argv[1])));
-  // The instrument's conditions, under the description the example gives it.
-  UncertaintyInputs conditions;
-  conditions.baseline = BaselineUncertainty{{0.3, 1.5}, 2.0, std::nullopt};
-  conditions.sensors = SensorUncertainty{0.2, 0.5, 2.0};
-  conditions.resolution = 0.1;
-  conditions.acceptance = MmPlusPpm{2.0, 2.0};
-  RememberConditions(FieldFromBytes(dialog.Header().edmDescription), conditions);
-  dialog.show();
-  qobject_cast<QPushButton*>(dialog.Control(kIdProcess))->click();
-  QApplication::processEvents();
-  if (!dialog.grab().save(QString::fromLocal8Bit(argv[3]))) {
-    std::fprintf(stderr, "mensuro-screenshot: could not write %s\n", argv[3]);
+  ProcessExample(dialog, argv[1], argv[2]);
+  if (!SaveGrab(dialog, argv[3])) {
     return 1;
   }
   if (argc == 4) {
@@ -219,8 +257,7 @@ int main(int argc, char** argv) {
   qobject_cast<QPushButton*>(dialog.Control(kIdPlot))->click();
   CPlotWindow& plot = *dialog.PlotWindow();
   QApplication::processEvents();
-  if (!plot.grab().save(QString::fromLocal8Bit(argv[4]))) {
-    std::fprintf(stderr, "mensuro-screenshot: could not write %s\n", argv[4]);
+  if (!SaveGrab(plot, argv[4])) {
     return 1;
   }
   const ProcessedCalibration* calibration = dialog.Calibration().Calibration();
@@ -237,21 +274,6 @@ int main(int argc, char** argv) {
                  reason.toLocal8Bit().constData());
     return 1;
   }
-  if (argc >= 8 && !DrawImportDialog(services, argv[6], argv[7])) {
-    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[7]);
-    return 1;
-  }
-  if (argc >= 10 && !DrawColumnsDialog(argv[8], argv[9])) {
-    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[9]);
-    return 1;
-  }
-  if (argc >= 11 && !DrawDetailsDialog(services, details, argv[10])) {
-    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[10]);
-    return 1;
-  }
-  if (argc == 12 && !DrawRegisterWindow(dialog, *calibration, settingsFolder.path(), argv[11])) {
-    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[11]);
-    return 1;
-  }
-  return 0;
+  return DrawLaterPictures(argc, argv, services, dialog, *calibration, details,
+                           settingsFolder.path());
 }

@@ -1,6 +1,6 @@
 // mensuro-cli on files no surveyor meant to give it: empty, binary, wide-character, huge. Each
-// gives a report or a clear message, never a crash. Tests named Large are left out of the run
-// under valgrind, where they would take minutes.
+// gives a report or a clear message, never a crash. Tests whose names start large_ are left out
+// of the run under valgrind, where they would take minutes.
 
 #include <gtest/gtest.h>
 
@@ -187,7 +187,7 @@ TEST(hostile_input, names_of_ten_thousand_characters_are_read_whole) {
 #endif
 }
 
-TEST(hostile_input, Large_a_ten_megabyte_line_is_read_whole) {
+TEST(hostile_input, large_a_ten_megabyte_line_is_read_whole) {
   const std::string comment(10 * 1024 * 1024, 'c');
   const TempDir dir;
   const CliRun run = RunFiles(dir, "#" + comment + "\n" + std::string(kMeasured), kPublished);
@@ -203,7 +203,7 @@ TEST(hostile_input, Large_a_ten_megabyte_line_is_read_whole) {
                 comment + " and B. (m.txt:1)\n");
 }
 
-TEST(hostile_input, Large_a_million_observations_give_a_data_line_each) {
+TEST(hostile_input, large_a_million_observations_give_a_data_line_each) {
   constexpr std::size_t kObservations = 1'000'000;
   std::string measured = "^1\n%1.5\n";
   measured.reserve(kObservations * 16);

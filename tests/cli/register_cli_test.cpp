@@ -36,7 +36,7 @@ std::string ThisYear() {
 }
 
 // A register of two certificates of the seven-pillar example, the second correcting the first.
-class CliRegisterTest : public ::testing::Test {
+class cli_register_issuing : public ::testing::Test {
  protected:
   void SetUp() override {
     // The laboratory's settings beside the register give the numbers' prefix.
@@ -57,7 +57,7 @@ class CliRegisterTest : public ::testing::Test {
   CliRun issued;  // the first
 };
 
-TEST_F(CliRegisterTest, issues_numbered_certificates_and_lists_and_shows_them) {
+TEST_F(cli_register_issuing, issues_numbered_certificates_and_lists_and_shows_them) {
   EXPECT_EQ(issued.out, RunSevenPillar(dir, {}).out);  // the report as always
   // Under Wine, Qt may add notes of its own before it.
   EXPECT_TRUE(issued.err.ends_with("mensuro-cli: issued certificate " + first + "\n"))
@@ -82,7 +82,7 @@ TEST_F(CliRegisterTest, issues_numbered_certificates_and_lists_and_shows_them) {
   EXPECT_TRUE(Contains(Register(dir, {"show", first}).out, "replaced by " + second));
 }
 
-TEST_F(CliRegisterTest, exports_reissues_and_verifies_the_certificates_issued) {
+TEST_F(cli_register_issuing, exports_reissues_and_verifies_the_certificates_issued) {
   // The export holds every record whole, texts included.
   const CliRun exported = Register(dir, {"export"});
   ASSERT_EQ(exported.exitCode, 0) << exported.err;

@@ -28,19 +28,23 @@ using fuzz::Printf;
 using fuzz::SameBits;
 using fuzz::Shown;
 
-void CheckParse(std::string_view text) {
-  // The caller's values, which every field that no line names keeps.
-  MeasurementHeader expected;
-  expected.ppmError = 1.25;
-  expected.constantError = -7.5;
-  expected.comment = "comment before";
-  expected.edmDescription = "edm before";
-  expected.date = "date before";
-  expected.time = "time before";
-  expected.publishedSource = "published source";
-  expected.measuredFileName = "measured file";
-  MeasurementHeader header = expected;
+// The caller's values, which every field that no line names keeps.
+MeasurementHeader CallersHeader() {
+  MeasurementHeader header;
+  header.ppmError = 1.25;
+  header.constantError = -7.5;
+  header.comment = "comment before";
+  header.edmDescription = "edm before";
+  header.date = "date before";
+  header.time = "time before";
+  header.publishedSource = "published source";
+  header.measuredFileName = "measured file";
+  return header;
+}
 
+// Sets in `expected` what the header lines of `text` give, and returns the number of its other
+// lines, the observations; empty lines count for nothing.
+std::size_t ReadExpected(std::string_view text, MeasurementHeader& expected) {
   std::size_t observations = 0;
   for (std::string_view line : fuzz::Pieces(text, '\n')) {
     const std::size_t lastKept = line.find_last_not_of("\t\r\n");
@@ -72,6 +76,13 @@ void CheckParse(std::string_view text) {
         ++observations;
     }
   }
+  return observations;
+}
+
+void CheckParse(std::string_view text) {
+  MeasurementHeader expected = CallersHeader();
+  MeasurementHeader header = expected;
+  const std::size_t observations = ReadExpected(text, expected);
 
   RecordTable table;
   table.entries.resize(3);  // left from an earlier read: must go

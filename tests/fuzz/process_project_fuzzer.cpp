@@ -18,10 +18,10 @@
 #include "core/analysis/calibration_uncertainty.h"
 #include "core/analysis/full_test.h"
 #include "core/analysis/report_text.h"
-#include "core/processing/project_processing.h"
 #include "core/data/text_lines.h"
-#include "tests/fuzz/fuzz_check.h"
+#include "core/processing/project_processing.h"
 #include "support/report_lines.h"
+#include "tests/fuzz/fuzz_check.h"
 
 namespace mensuro {
 namespace {
@@ -137,15 +137,8 @@ void CheckPairs(const RecordTable& records, const AdjustmentTable& entries) {
   }
 }
 
-void CheckReport(const Outcome& outcome) {
-  const MeasurementHeader& header = outcome.header;
-  const CalibrationAnalysis& analysis = outcome.run.analysis;
-  const CalibrationResult& result = analysis.result;
-  MENSURO_FUZZ_CHECK(outcome.message.empty(), Shown(outcome.message));
-  MENSURO_FUZZ_CHECK(analysis.entries.size() >= 3, Printf("%zu", analysis.entries.size()));
-  CheckPairs(outcome.run.records, analysis.entries);
-
-  ReportLines lines(outcome.report);
+// The title and the header's lines.
+void ExpectHeading(ReportLines& lines, const MeasurementHeader& header) {
   lines.Expect("");
   lines.Expect("          EDM Calibration Report");
   lines.Expect("");
@@ -158,14 +151,17 @@ void CheckReport(const Outcome& outcome) {
   // The instrument's accuracy, with one decimal each.
   lines.ExpectAround("EDM ",
                      Printf(": +/- %.1f mm + %.1f PPM", header.constantError, header.ppmError));
+}
 
+// A data line per observation, in the order of the measured text.
+void ExpectDataLines(ReportLines& lines, const RecordTable& records) {
   lines.Expect("");
   lines.Expect("Data:");
   lines.Expect("");
   lines.Expect("  From             To              Observed      Published");
   lines.Expect("  Sta.             Sta.            Horiz. Dist.  Horiz. Dist.  Diff.");
   // Station names hold no NUL (the measured text ends at the first one), so %s shows them whole.
-  for (const ProjectRecord& record : outcome.run.records.entries) {
+  for (const ProjectRecord& record : records.entries) {
     if (record.kind == kObservationKind) {
       lines.Expect(Printf("  %-15.15s  %-15.15s  %9.4f     %9.4f   %7.4f",
                           record.fromStation.c_str(), record.toStation.c_str(),
@@ -173,7 +169,11 @@ void CheckReport(const Outcome& outcome) {
                           record.publishedDistance - record.observedDistance));
     }
   }
+}
 
+// A results line per station pair, and their RMS.
+void ExpectResultLines(ReportLines& lines, const CalibrationAnalysis& analysis) {
+  const CalibrationResult& result = analysis.result;
   lines.Expect("");
   lines.Expect("Results:");
   lines.Expect("");
@@ -188,7 +188,11 @@ void CheckReport(const Outcome& outcome) {
                         entry.flagged ? '*' : ' ', entry.standardizedDifference));
   }
   lines.Expect(std::string(53, ' ') + " RMS:" + Printf("%7.4f", result.rms));
+}
 
+// The fitted scale and constant errors and the statistics of the fit.
+void ExpectStatistics(ReportLines& lines, const CalibrationAnalysis& analysis) {
+  const CalibrationResult& result = analysis.result;
   lines.Expect("");
   lines.Expect("    Null Hypothesis, HO: EDM scale error and EDM constant error = 0.0");
   lines.Expect("");
@@ -210,7 +214,11 @@ void CheckReport(const Outcome& outcome) {
   lines.Expect(Printf("    Degrees of Freedom: %zu", analysis.entries.size() - 2));
   lines.Expect(
       Printf("    Critical t-Value at the 5 percent significance level: %.4f", result.criticalT));
+}
 
+// Whether each error passes its t-test.
+void ExpectVerdicts(ReportLines& lines, const CalibrationAnalysis& analysis) {
+  const CalibrationResult& result = analysis.result;
   lines.Expect("");
   if (analysis.scaleTestPassed) {
     lines.Expect("        Passes the t-test for the scale error. (The scale factor is 0.0.)");
@@ -232,7 +240,10 @@ void CheckReport(const Outcome& outcome) {
                         result.criticalT));
   }
   lines.Expect("");
+}
 
+// The advice for each failed test, which ends the report.
+void ExpectAdvice(ReportLines& lines, const CalibrationAnalysis& analysis) {
   // The advice for each failed test is set off by an empty line and closed by a line holding
   // one blank, which the next advice (or the end of the report) follows directly.
   std::string_view lastLine = "";
@@ -254,6 +265,21 @@ void CheckReport(const Outcome& outcome) {
     lastLine = " ";
   }
   lines.Expect(lastLine);
+}
+
+void CheckReport(const Outcome& outcome) {
+  const CalibrationAnalysis& analysis = outcome.run.analysis;
+  MENSURO_FUZZ_CHECK(outcome.message.empty(), Shown(outcome.message));
+  MENSURO_FUZZ_CHECK(analysis.entries.size() >= 3, Printf("%zu", analysis.entries.size()));
+  CheckPairs(outcome.run.records, analysis.entries);
+
+  ReportLines lines(outcome.report);
+  ExpectHeading(lines, outcome.header);
+  ExpectDataLines(lines, outcome.run.records);
+  ExpectResultLines(lines, analysis);
+  ExpectStatistics(lines, analysis);
+  ExpectVerdicts(lines, analysis);
+  ExpectAdvice(lines, analysis);
   lines.ExpectEnd();
 }
 

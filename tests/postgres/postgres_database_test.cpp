@@ -51,7 +51,7 @@ std::int64_t Count(Database& database, const std::string& table) {
   return std::get<std::int64_t>(database.Query("SELECT count(*) FROM " + table).at(0).at(0));
 }
 
-TEST(PostgresDatabase, ValuesComeBackAsTheyWereStored) {
+TEST(postgres_database, values_come_back_as_they_were_stored) {
   const auto database = Connect("postgres_test_values", true);
   database->Query("CREATE TABLE t (k integer, i bigint, r double precision, s text, b bytea)");
   const std::string text =
@@ -76,7 +76,7 @@ TEST(PostgresDatabase, ValuesComeBackAsTheyWereStored) {
   EXPECT_EQ(database->Query("SELECT 12.50::numeric").at(0).at(0), SqlValue(12.5));
 }
 
-TEST(PostgresDatabase, QuestionMarksInTextAreNoParameters) {
+TEST(postgres_database, question_marks_in_text_are_no_parameters) {
   const auto database = Connect("postgres_test_placeholders", true);
   const std::vector<SqlRow> rows = database->Query(
       "SELECT 'why?', E'it\\'s?', $q$dollar?$q$, ? AS \"column?\" -- which?\n"
@@ -87,7 +87,7 @@ TEST(PostgresDatabase, QuestionMarksInTextAreNoParameters) {
   EXPECT_EQ(rows, std::vector<SqlRow>{expected});
 }
 
-TEST(PostgresDatabase, FailuresAreDatabaseErrors) {
+TEST(postgres_database, failures_are_database_errors) {
   const auto database = Connect("postgres_test_errors", true);
   try {
     database->Query("SELECT * FROM no_such_table");
@@ -98,7 +98,7 @@ TEST(PostgresDatabase, FailuresAreDatabaseErrors) {
   EXPECT_THROW(database->Query("SELECT ?, ?", {std::int64_t{1}}), DatabaseError);
 }
 
-TEST(PostgresDatabase, AFailedConnectionNamesTheLocationButNoPassword) {
+TEST(postgres_database, a_failed_connection_names_the_location_but_no_password) {
   try {
     OpenPostgresDatabase(
         "postgresql://someone:secret1@/mensuro_test?host=/nonexistent-mensuro&password=secret2");
@@ -112,7 +112,7 @@ TEST(PostgresDatabase, AFailedConnectionNamesTheLocationButNoPassword) {
   }
 }
 
-TEST(PostgresDatabase, RolledBackWritesLeaveNothing) {
+TEST(postgres_database, rolled_back_writes_leave_nothing) {
   const auto database = Connect("postgres_test_rollback", true);
   database->Query("CREATE TABLE t (n bigint)");
 
@@ -129,7 +129,7 @@ TEST(PostgresDatabase, RolledBackWritesLeaveNothing) {
   EXPECT_EQ(Count(*database, "t"), 0);
 }
 
-TEST(PostgresDatabase, ASecondWriterWaitsForTheFirstToCommit) {
+TEST(postgres_database, a_second_writer_waits_for_the_first_to_commit) {
   const auto first = Connect("postgres_test_writers", true);
   const auto second = Connect("postgres_test_writers");
   first->Query("CREATE TABLE t (n bigint)");
@@ -190,7 +190,7 @@ TEST(PostgresDatabase, ASecondWriterWaitsForTheFirstToCommit) {
   EXPECT_EQ(Count(*first, "t"), 2);
 }
 
-TEST(PostgresDatabase, SchemaVersionIsStored) {
+TEST(postgres_database, schema_version_is_stored) {
   const auto database = Connect("postgres_test_schema_version", true);
   EXPECT_EQ(database->SchemaVersion(), 0);
   database->BeginWrite();

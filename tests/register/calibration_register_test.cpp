@@ -49,7 +49,7 @@ std::string PdfOf(const CertificateIdentity& identity) {
          std::string("\0\xff\x80\r\n", 5);
 }
 
-class RegisterTest : public test::RegisterLocationTest {
+class calibration_register : public test::RegisterLocationTest {
  protected:
   RegisterEntry Issue(CalibrationRegister& r, const std::string& date,
                       const IssueRequest& request = Request()) {
@@ -57,7 +57,7 @@ class RegisterTest : public test::RegisterLocationTest {
   }
 };
 
-TEST_P(RegisterTest, NumbersFollowTheYearAndThePrefix) {
+TEST_P(calibration_register, numbers_follow_the_year_and_the_prefix) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   CertificateIdentity seen;
   const RegisterEntry first = r.Issue(
@@ -86,7 +86,7 @@ TEST_P(RegisterTest, NumbersFollowTheYearAndThePrefix) {
   EXPECT_THROW(Issue(r, "2026-02-30"), RegisterError);
 }
 
-TEST_P(RegisterTest, ListFiltersByInstrumentClientAndDate) {
+TEST_P(calibration_register, list_filters_by_instrument_client_and_date) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   Issue(r, "2026-01-10", Request("SN-1", "Geo Ltd"));
   Issue(r, "2026-02-10", Request("SN-2", "Geo Ltd"));
@@ -111,7 +111,7 @@ TEST_P(RegisterTest, ListFiltersByInstrumentClientAndDate) {
   EXPECT_TRUE(r.List({.instrumentSerial = "SN-9", .clientName = "", .since = ""}).empty());
 }
 
-TEST_P(RegisterTest, FindGivesTheRecordAsIssuedAndThePdfByteForByte) {
+TEST_P(calibration_register, find_gives_the_record_as_issued_and_the_pdf_byte_for_byte) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   const IssueRequest request = Request();
   std::string pdf;
@@ -139,7 +139,7 @@ TEST_P(RegisterTest, FindGivesTheRecordAsIssuedAndThePdfByteForByte) {
   EXPECT_FALSE(r.StoredCertificatePdf("MEN-2026-0002"));
 }
 
-TEST_P(RegisterTest, AReplacementNamesTheOldOneOnce) {
+TEST_P(calibration_register, a_replacement_names_the_old_one_once) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   const RegisterEntry old = Issue(r, "2026-04-01");
   IssueRequest correction = Request();
@@ -165,7 +165,7 @@ TEST_P(RegisterTest, AReplacementNamesTheOldOneOnce) {
   EXPECT_TRUE(r.Verify().intact);
 }
 
-TEST_P(RegisterTest, HistoryLeavesOutReplacedOnesAndComparesNeighbours) {
+TEST_P(calibration_register, history_leaves_out_replaced_ones_and_compares_neighbours) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   // Issued out of date order; the second one is corrected by the fourth.
   Issue(r, "2026-06-01", Request("SN-1", "Geo Ltd", 0.0006, 2.5));
@@ -192,7 +192,7 @@ TEST_P(RegisterTest, HistoryLeavesOutReplacedOnesAndComparesNeighbours) {
   EXPECT_FALSE(NormalisedError(1.0, 0.0, 2.0, 0.0));
 }
 
-TEST_P(RegisterTest, VerifyNamesTheFirstEditedRecord) {
+TEST_P(calibration_register, verify_names_the_first_edited_record) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   Issue(r, "2026-01-01");
   const RegisterEntry second = Issue(r, "2026-01-02");
@@ -208,7 +208,7 @@ TEST_P(RegisterTest, VerifyNamesTheFirstEditedRecord) {
   EXPECT_THAT(edited.reason, HasSubstr("content"));
 }
 
-TEST_P(RegisterTest, VerifyFindsAnEditedPdf) {
+TEST_P(calibration_register, verify_finds_an_edited_pdf) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   const RegisterEntry first = Issue(r, "2026-01-01");
   Issue(r, "2026-01-02");
@@ -220,7 +220,7 @@ TEST_P(RegisterTest, VerifyFindsAnEditedPdf) {
   EXPECT_THAT(edited.reason, HasSubstr("PDF"));
 }
 
-TEST_P(RegisterTest, VerifyFindsARecordTakenOut) {
+TEST_P(calibration_register, verify_finds_a_record_taken_out) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   Issue(r, "2026-01-01");
   Issue(r, "2026-01-02");
@@ -240,7 +240,7 @@ std::string Content(std::string_view before, const RegisterEntry& entry, std::st
 
 // Registers already issued keep verifying: the hashed content, the PDF's hash and the link
 // between records stay byte for byte what they were when those registers were written.
-TEST_P(RegisterTest, HashesStayWhatIssuedRegistersHold) {
+TEST_P(calibration_register, hashes_stay_what_issued_registers_hold) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   const auto pdfOf = [](const CertificateIdentity&) { return std::string("%PDF-1.7 golden\n"); };
   const std::string pdfSha256 = "75f33b9af86cd8ac4e55b5e3f4361d683c27436226d9891bfabfd58479f8478a";
@@ -335,7 +335,7 @@ std::string MadeSchemaSha256(bool onSqlite) {
                   : "0a8c99e8d3cdb2e5b7901aaaa659fe08325517bc68de659bb44446b3f769dc29";
 }
 
-TEST_P(RegisterTest, AnOldSchemaIsUpgradedWithItsRecordsIntact) {
+TEST_P(calibration_register, an_old_schema_is_upgraded_with_its_records_intact) {
   // A record as the first schema held it: issued elsewhere, then copied into a register made
   // with the first step alone.
   const std::string source = (Scratch().path() / "source.sqlite").string();
@@ -371,12 +371,12 @@ TEST_P(RegisterTest, AnOldSchemaIsUpgradedWithItsRecordsIntact) {
 }
 
 // A new register gets the tables, columns, indexes and constraints of those made before.
-TEST_P(RegisterTest, ANewRegisterHasTheSchemaOfThoseMadeBefore) {
+TEST_P(calibration_register, a_new_register_has_the_schema_of_those_made_before) {
   CalibrationRegister::Open(Location());
   EXPECT_EQ(SchemaSha256(*OpenDatabase(Location())), MadeSchemaSha256(OnSqlite()));
 }
 
-TEST_P(RegisterTest, ANewerSchemaIsRefused) {
+TEST_P(calibration_register, a_newer_schema_is_refused) {
   {
     const std::unique_ptr<Database> newer = OpenDatabase(Location());
     Transaction transaction(*newer, Transaction::Kind::kWrite);
@@ -392,7 +392,7 @@ TEST_P(RegisterTest, ANewerSchemaIsRefused) {
   }
 }
 
-TEST_P(RegisterTest, NamesAreStoredAsGiven) {
+TEST_P(calibration_register, names_are_stored_as_given) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   IssueRequest request =
       Request("SN'; DELETE FROM calibrations;--", "Robert'); DROP TABLE calibrations;--");
@@ -414,7 +414,7 @@ TEST_P(RegisterTest, NamesAreStoredAsGiven) {
   EXPECT_TRUE(r.Verify().intact);
 }
 
-TEST_P(RegisterTest, NothingIsStoredWhenThePdfFails) {
+TEST_P(calibration_register, nothing_is_stored_when_the_pdf_fails) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   EXPECT_THROW(
       r.Issue(
@@ -426,7 +426,8 @@ TEST_P(RegisterTest, NothingIsStoredWhenThePdfFails) {
   EXPECT_EQ(Issue(r, "2026-01-01").identity.number, "MEN-2026-0001");
 }
 
-INSTANTIATE_TEST_SUITE_P(Register, RegisterTest, ::testing::ValuesIn(test::RegisterBackends()),
+INSTANTIATE_TEST_SUITE_P(backend, calibration_register,
+                         ::testing::ValuesIn(test::RegisterBackends()),
                          [](const auto& info) { return info.param; });
 
 }  // namespace

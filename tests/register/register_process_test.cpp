@@ -62,9 +62,9 @@ void ExpectWhole(CalibrationRegister& r) {
   EXPECT_TRUE(verified.intact) << verified.firstBroken << ": " << verified.reason;
 }
 
-class RegisterProcessTest : public test::RegisterLocationTest {};
+class register_process : public test::RegisterLocationTest {};
 
-TEST_P(RegisterProcessTest, TwoIssuersAtOnceOnANewRegister) {
+TEST_P(register_process, two_issuers_at_once_on_a_new_register) {
   constexpr int kEach = 100;
   const std::filesystem::path pdfs = Scratch().path() / "pdfs";
   const pid_t first = StartIssuer(Location(), kEach, pdfs);
@@ -85,7 +85,7 @@ TEST_P(RegisterProcessTest, TwoIssuersAtOnceOnANewRegister) {
   ExpectWhole(r);
 }
 
-TEST_P(RegisterProcessTest, AnIssuerKilledLeavesEveryRecordWhole) {
+TEST_P(register_process, an_issuer_killed_leaves_every_record_whole) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   const pid_t issuer = StartIssuer(Location(), 1000000, Scratch().path() / "pdfs");
   const auto limit = std::chrono::steady_clock::now() + kOverallLimit;
@@ -104,8 +104,7 @@ TEST_P(RegisterProcessTest, AnIssuerKilledLeavesEveryRecordWhole) {
   EXPECT_TRUE(r.Verify().intact);
 }
 
-INSTANTIATE_TEST_SUITE_P(Register, RegisterProcessTest,
-                         ::testing::ValuesIn(test::RegisterBackends()),
+INSTANTIATE_TEST_SUITE_P(backend, register_process, ::testing::ValuesIn(test::RegisterBackends()),
                          [](const auto& info) { return info.param; });
 
 }  // namespace

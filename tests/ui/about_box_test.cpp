@@ -63,7 +63,7 @@ std::string ShippedPicture() {
   return ReadBytes(MENSURO_ABOUT_PICTURE);
 }
 
-TEST(AboutBox, AboutShowsTheProductVersionAndReadsThePictureAtEveryShowing) {
+TEST(about_box, about_shows_the_product_version_and_reads_the_picture_at_every_showing) {
   TestWindow window;
   window.folder.Write(std::string(kAboutPictureFileName), ShippedPicture());
   std::vector<QString> captions;
@@ -93,7 +93,7 @@ TEST(AboutBox, AboutShowsTheProductVersionAndReadsThePictureAtEveryShowing) {
   EXPECT_TRUE(window.dialogs.messages.empty());
 }
 
-TEST(AboutBox, VersionStringsWithoutNameOrVersionLeaveTheLabelEndingInTheSeparator) {
+TEST(about_box, version_strings_without_name_or_version_leave_the_label_ending_in_the_separator) {
   const TempDir folder;
   const std::vector<std::pair<std::vector<VersionString>, QString>> cases = {
       {{{"ProductName", "Mensuro"}, {"ProductVersion", "2.1"}},
@@ -109,7 +109,7 @@ TEST(AboutBox, VersionStringsWithoutNameOrVersionLeaveTheLabelEndingInTheSeparat
   }
 }
 
-TEST(AboutBox, ThePictureIsStretchedOrShrunkToFillItsControlExactly) {
+TEST(about_box, the_picture_is_stretched_or_shrunk_to_fill_its_control_exactly) {
   const std::array<QColor, 9> colours = {
       QColor(200, 0, 0),   QColor(0, 0, 0),   QColor(0, 200, 0),
       QColor(0, 0, 0),     QColor(0, 0, 200), QColor(0, 0, 0),
@@ -134,7 +134,7 @@ TEST(AboutBox, ThePictureIsStretchedOrShrunkToFillItsControlExactly) {
   }
 }
 
-TEST(AboutBox, AMissingOrUndecodablePictureFileDrawsNothing) {
+TEST(about_box, a_missing_or_undecodable_picture_file_draws_nothing) {
   const TempDir folder;
   CPictureCtrl picture;
   picture.resize(120, 100);

@@ -47,7 +47,7 @@ IssueRequest Request(const std::string& serial, const std::string& client, doubl
 }
 
 // Four certificates: SN-1 twice (its constant changing beyond U the second time), SN-2, SN-3.
-class RegisterWindowTest : public ::testing::Test {
+class register_window : public ::testing::Test {
  protected:
   void SetUp() override {
     RememberRegisterLocation(location);
@@ -84,7 +84,7 @@ class RegisterWindowTest : public ::testing::Test {
   TestWindow window;
 };
 
-TEST_F(RegisterWindowTest, the_button_opens_one_window_on_the_register) {
+TEST_F(register_window, the_button_opens_one_window_on_the_register) {
   CRegisterWindow& first = OpenRegisterWindow();
   EXPECT_EQ(&OpenRegisterWindow(), &first);
   EXPECT_TRUE(first.isVisible());
@@ -95,7 +95,7 @@ TEST_F(RegisterWindowTest, the_button_opens_one_window_on_the_register) {
   EXPECT_TRUE(window.dialogs.messages.empty());
 }
 
-TEST_F(RegisterWindowTest, another_register_is_opened_and_remembered) {
+TEST_F(register_window, another_register_is_opened_and_remembered) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
   const QString other = TextFromPath(scratch.path() / "other" / "register.sqlite");
   window.dialogs.answers.push_back(other);
@@ -107,7 +107,7 @@ TEST_F(RegisterWindowTest, another_register_is_opened_and_remembered) {
   EXPECT_TRUE(window.dialogs.messages.empty());
 }
 
-TEST_F(RegisterWindowTest, the_filter_narrows_by_client_and_serial) {
+TEST_F(register_window, the_filter_narrows_by_client_and_serial) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
   QTest::keyClicks(&Part<QLineEdit>(registerWindow, "filter"), QStringLiteral("geo"));
   EXPECT_EQ(Numbers(registerWindow), (std::vector<std::string>{"MEN-2026-0001", "MEN-2026-0003"}));
@@ -115,7 +115,7 @@ TEST_F(RegisterWindowTest, the_filter_narrows_by_client_and_serial) {
   EXPECT_EQ(Numbers(registerWindow), (std::vector<std::string>{"MEN-2026-0004"}));
 }
 
-TEST_F(RegisterWindowTest, the_constant_sorts_as_a_number) {
+TEST_F(register_window, the_constant_sorts_as_a_number) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
   Part<QTableView>(registerWindow, "certificates")
       .sortByColumn(CRegisterWindow::kConstant, Qt::AscendingOrder);
@@ -124,7 +124,7 @@ TEST_F(RegisterWindowTest, the_constant_sorts_as_a_number) {
                                                                "MEN-2026-0003", "MEN-2026-0002"}));
 }
 
-TEST_F(RegisterWindowTest, the_selected_one_shows_its_record_and_its_instruments_history) {
+TEST_F(register_window, the_selected_one_shows_its_record_and_its_instruments_history) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
   registerWindow.Select("MEN-2026-0003");
   const auto& details = Part<QTableWidget>(registerWindow, "details");
@@ -155,7 +155,7 @@ TEST_F(RegisterWindowTest, the_selected_one_shows_its_record_and_its_instruments
             "E_n 2.12).");
 }
 
-TEST_F(RegisterWindowTest, reissue_and_open_write_the_stored_bytes) {
+TEST_F(register_window, reissue_and_open_write_the_stored_bytes) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
   registerWindow.Select("MEN-2026-0002");
   const std::string stored =
@@ -171,7 +171,7 @@ TEST_F(RegisterWindowTest, reissue_and_open_write_the_stored_bytes) {
   EXPECT_TRUE(window.dialogs.messages.empty());
 }
 
-TEST_F(RegisterWindowTest, verify_reports_the_records_checked) {
+TEST_F(register_window, verify_reports_the_records_checked) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
   QTest::mouseClick(&Part<QPushButton>(registerWindow, "verify"), Qt::LeftButton);
   ASSERT_EQ(window.dialogs.messages.size(), 1u);
@@ -179,7 +179,7 @@ TEST_F(RegisterWindowTest, verify_reports_the_records_checked) {
             "The register is intact: 4 records, each matching its hash and the record before it.");
 }
 
-TEST_F(RegisterWindowTest, a_register_of_a_newer_schema_is_told_and_nothing_opens) {
+TEST_F(register_window, a_register_of_a_newer_schema_is_told_and_nothing_opens) {
   const std::filesystem::path newer = scratch.path() / "newer.sqlite";
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(newer.string().c_str(), &db), SQLITE_OK);
@@ -213,7 +213,7 @@ TEST(register_location, the_choice_then_the_environment_then_the_data_folder) {
   }
 }
 
-TEST_F(RegisterWindowTest, issuing_stores_the_certificate_and_writes_the_same_pdf) {
+TEST_F(register_window, issuing_stores_the_certificate_and_writes_the_same_pdf) {
   EnterWorkedExample(window);
   QTest::mouseClick(window.Button(kIdProcess), Qt::LeftButton);
   const ProcessedCalibration* calibration = window.dialog->Calibration().Calibration();
@@ -297,7 +297,7 @@ void ExpectSameRecord(const std::string& location, const std::string& otherLocat
 
 // The window and the command line store the same record of the same calibration, what reading
 // noticed included (here a published distance that no observation uses).
-TEST_F(RegisterWindowTest, the_window_and_the_command_line_store_the_same_record) {
+TEST_F(register_window, the_window_and_the_command_line_store_the_same_record) {
   const std::string published = "A,B,100\nA,C,300\nA,D,600\nB,C,200\n";
   const std::string measured =
       "$07-12-2026\n!09:05:03\n#Overcast, 8 C, 1012 hPa\n@Total station 2 mm + 2 ppm\n"
@@ -341,7 +341,7 @@ TEST_F(RegisterWindowTest, the_window_and_the_command_line_store_the_same_record
 
 // With a register open, saving the certificate from the main window issues it: the next number,
 // the real PDF stored, the same bytes in the file, the register window showing it.
-TEST_F(RegisterWindowTest, the_main_windows_certificate_is_issued_into_the_open_register) {
+TEST_F(register_window, the_main_windows_certificate_is_issued_into_the_open_register) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
   EnterWorkedExample(window);
   QTest::mouseClick(window.Button(kIdProcess), Qt::LeftButton);

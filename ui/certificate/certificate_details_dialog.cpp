@@ -13,9 +13,10 @@
 #include <QVBoxLayout>
 #include <optional>
 
-#include "ui/common/dialog_services.h"
 #include "ui/certificate/remembered_certificate_details.h"
+#include "ui/common/dialog_services.h"
 #include "ui/common/scrolling_content.h"
+#include "ui/common/typed_figure.h"
 
 namespace mensuro {
 namespace {
@@ -63,7 +64,28 @@ CCertificateDetailsDlg::CCertificateDetailsDlg(DialogServices& services,
   note->setWordWrap(true);
   layout->addWidget(note);
 
-  QFormLayout* laboratory = Group(*layout, "Laboratory", this);
+  AddLaboratoryFields(*layout);
+  AddClientFields(*layout);
+  AddInstrumentFields(*layout);
+  AddReflectorFields(*layout);
+  AddCalibrationFields(*layout);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &CCertificateDetailsDlg::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &CCertificateDetailsDlg::reject);
+  auto* outer = new QVBoxLayout(this);
+  QScrollArea* scroll = ScrollingContent(*this, scrolled);
+  outer->addWidget(scroll, 1);
+  outer->addWidget(buttons);
+  Show(shown);
+  FitFirstSize(*this, *scroll);
+  // Chosen from the list, a remembered serial number brings back what was given with it; typed,
+  // it changes nothing else.
+  connect(serialNumber_, &QComboBox::textActivated, this, &CCertificateDetailsDlg::OnSerialChosen);
+}
+
+void CCertificateDetailsDlg::AddLaboratoryFields(QVBoxLayout& layout) {
+  QFormLayout* laboratory = Group(layout, "Laboratory", this);
   AddText(*laboratory, "laboratoryName",
           "Name:", [](CertificateDetails& d) -> std::string& { return d.laboratory.name; });
   AddText(
@@ -79,15 +101,19 @@ CCertificateDetailsDlg::CCertificateDetailsDlg(DialogServices& services,
   connect(browse, &QPushButton::clicked, this, &CCertificateDetailsDlg::OnBrowseLogo);
   logoRow->addWidget(browse);
   laboratory->addRow(QStringLiteral("Logo (PNG, SVG or JPEG):"), logoRow);
+}
 
-  QFormLayout* client = Group(*layout, "Client", this);
+void CCertificateDetailsDlg::AddClientFields(QVBoxLayout& layout) {
+  QFormLayout* client = Group(layout, "Client", this);
   AddText(*client, "clientName",
           "Name:", [](CertificateDetails& d) -> std::string& { return d.client.name; });
   AddText(
       *client, "clientAddress",
       "Address:", [](CertificateDetails& d) -> std::string& { return d.client.address; }, true);
+}
 
-  QFormLayout* instrument = Group(*layout, "Instrument", this);
+void CCertificateDetailsDlg::AddInstrumentFields(QVBoxLayout& layout) {
+  QFormLayout* instrument = Group(layout, "Instrument", this);
   serialNumber_ = new QComboBox(this);
   serialNumber_->setObjectName(QStringLiteral("serialNumber"));
   serialNumber_->setEditable(true);
@@ -100,8 +126,10 @@ CCertificateDetailsDlg::CCertificateDetailsDlg(DialogServices& services,
           "Make:", [](CertificateDetails& d) -> std::string& { return d.instrument.make; });
   AddText(*instrument, "instrumentModel",
           "Model:", [](CertificateDetails& d) -> std::string& { return d.instrument.model; });
+}
 
-  QFormLayout* reflector = Group(*layout, "Reflector", this);
+void CCertificateDetailsDlg::AddReflectorFields(QVBoxLayout& layout) {
+  QFormLayout* reflector = Group(layout, "Reflector", this);
   AddText(*reflector, "reflectorMake",
           "Make:", [](CertificateDetails& d) -> std::string& { return d.reflector.make; });
   AddText(*reflector, "reflectorModel",
@@ -109,27 +137,16 @@ CCertificateDetailsDlg::CCertificateDetailsDlg(DialogServices& services,
   prismConstant_ = new QLineEdit(this);
   prismConstant_->setObjectName(QStringLiteral("prismConstant"));
   reflector->addRow(QStringLiteral("Prism constant (mm):"), prismConstant_);
+}
 
-  QFormLayout* calibration = Group(*layout, "Calibration", this);
+void CCertificateDetailsDlg::AddCalibrationFields(QVBoxLayout& layout) {
+  QFormLayout* calibration = Group(layout, "Calibration", this);
   AddText(*calibration, "measuredBy",
           "Measured by:", [](CertificateDetails& d) -> std::string& { return d.measuredBy; });
   AddText(*calibration, "checkedBy",
           "Checked by:", [](CertificateDetails& d) -> std::string& { return d.checkedBy; });
   AddText(*calibration, "baselineCertificate", "Baseline certificate:",
           [](CertificateDetails& d) -> std::string& { return d.baselineCertificate; });
-
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &CCertificateDetailsDlg::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &CCertificateDetailsDlg::reject);
-  auto* outer = new QVBoxLayout(this);
-  QScrollArea* scroll = ScrollingContent(*this, scrolled);
-  outer->addWidget(scroll, 1);
-  outer->addWidget(buttons);
-  Show(shown);
-  FitFirstSize(*this, *scroll);
-  // Chosen from the list, a remembered serial number brings back what was given with it; typed,
-  // it changes nothing else.
-  connect(serialNumber_, &QComboBox::textActivated, this, &CCertificateDetailsDlg::OnSerialChosen);
 }
 
 void CCertificateDetailsDlg::AddText(QFormLayout& form, const char* name, const char* label,
@@ -197,13 +214,13 @@ void CCertificateDetailsDlg::accept() {
     text(details) = FieldText(*field).trimmed().toStdString();
   }
   details.instrument.serialNumber = serialNumber_->currentText().trimmed().toStdString();
-  const std::string prism = prismConstant_->text().trimmed().toStdString();
-  if (!prism.empty()) {
-    std::string reason;
-    details.reflector.prismConstantMm = ReadPrismConstant(prism, reason);
+  const QString prism = prismConstant_->text().trimmed();
+  if (!prism.isEmpty()) {
+    QString problem;
+    details.reflector.prismConstantMm = ReadTypedFigure(QStringLiteral("Prism constant"), prism,
+                                                        ReadPrismConstant, "-17.5", problem);
     if (!details.reflector.prismConstantMm) {
-      services_.ShowMessage(*this, QStringLiteral("Prism constant: ") +
-                                       QString::fromStdString(reason) + QLatin1Char('.'));
+      services_.ShowMessage(*this, problem);
       prismConstant_->setFocus();
       return;
     }

@@ -10,6 +10,7 @@
 class QComboBox;
 class QFormLayout;
 class QLineEdit;
+class QVBoxLayout;
 
 namespace mensuro {
 
@@ -36,6 +37,12 @@ class CCertificateDetailsDlg : public QDialog {
   // The text of the details that `text` picks out.
   using DetailText = std::string& (*)(CertificateDetails&);
 
+  // The dialog's groups of fields, each added to `layout` in its turn.
+  void AddLaboratoryFields(QVBoxLayout& layout);
+  void AddClientFields(QVBoxLayout& layout);
+  void AddInstrumentFields(QVBoxLayout& layout);
+  void AddReflectorFields(QVBoxLayout& layout);
+  void AddCalibrationFields(QVBoxLayout& layout);
   // A field named `name` for a detail's text: of one line, or of several.
   QWidget* TextField(const char* name, DetailText text, bool lines = false);
   // Such a field in a row of `form` under `label`.

@@ -31,6 +31,33 @@ QString VisibleCaption(std::string_view caption) {
   return Caption(caption).remove(QLatin1Char('&'));
 }
 
+// A group box: a frame whose top line runs through the middle of its title, which leaves the
+// room inside the rectangle to the controls it surrounds.
+QGroupBox& NewGroupBox(const ControlTemplate& control, QDialog& dialog) {
+  auto* frame = new QGroupBox(Caption(control.caption), &dialog);
+  frame->setStyleSheet(QStringLiteral(
+      "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+      "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+      " left: 6px; padding: 0 2px; }"));
+  return *frame;
+}
+
+// A text of several lines, wrapped unless the template scrolls it sideways.
+QPlainTextEdit& NewMultiLineEdit(const ControlTemplate& control, QDialog& dialog) {
+  auto* text = new QPlainTextEdit(&dialog);
+  if ((control.styles & kStyleAutoHScroll) != 0) {
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+  }
+  text->setVerticalScrollBarPolicy((control.styles & kStyleVScroll) != 0 ? Qt::ScrollBarAlwaysOn
+                                                                         : Qt::ScrollBarAsNeeded);
+  // Tab moves on through the dialog, as in every other control; Enter starts a new line.
+  text->setTabChangesFocus(true);
+  if ((control.styles & kStyleBorder) == 0) {
+    text->setFrameShape(QFrame::NoFrame);
+  }
+  return *text;
+}
+
 // A new control of the kind `control` names, a child of `dialog`, which owns it.
 QWidget& MakeControl(const ControlTemplate& control, QDialog& dialog) {
   const bool border = (control.styles & kStyleBorder) != 0;
@@ -41,16 +68,8 @@ QWidget& MakeControl(const ControlTemplate& control, QDialog& dialog) {
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       return *label;
     }
-    case ControlKind::kGroupBox: {
-      auto* frame = new QGroupBox(Caption(control.caption), &dialog);
-      // The frame's top line runs through the middle of its title, which leaves the room inside
-      // the rectangle to the controls it surrounds.
-      frame->setStyleSheet(QStringLiteral(
-          "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
-          "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-          " left: 6px; padding: 0 2px; }"));
-      return *frame;
-    }
+    case ControlKind::kGroupBox:
+      return NewGroupBox(control, dialog);
     case ControlKind::kPushButton:
     case ControlKind::kDefaultPushButton: {
       auto* button = new QPushButton(Caption(control.caption), &dialog);
@@ -65,20 +84,8 @@ QWidget& MakeControl(const ControlTemplate& control, QDialog& dialog) {
       edit->setFrame(border);
       return *edit;
     }
-    case ControlKind::kMultiLineEdit: {
-      auto* text = new QPlainTextEdit(&dialog);
-      if ((control.styles & kStyleAutoHScroll) != 0) {
-        text->setLineWrapMode(QPlainTextEdit::NoWrap);
-      }
-      text->setVerticalScrollBarPolicy(
-          (control.styles & kStyleVScroll) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
-      // Tab moves on through the dialog, as in every other control; Enter starts a new line.
-      text->setTabChangesFocus(true);
-      if (!border) {
-        text->setFrameShape(QFrame::NoFrame);
-      }
-      return *text;
-    }
+    case ControlKind::kMultiLineEdit:
+      return NewMultiLineEdit(control, dialog);
     case ControlKind::kListBox: {
       auto* list = new CHListBox(&dialog);
       if (!border) {

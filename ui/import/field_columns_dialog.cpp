@@ -67,6 +67,30 @@ CFieldColumnsDlg::CFieldColumnsDlg(const FieldTable& table, const FieldColumnMap
   intro->setWordWrap(true);
   layout->addWidget(intro);
 
+  layout->addWidget(BuildColumnList(table), 1);
+
+  problem_ = new QLabel(this);
+  problem_->setTextFormat(Qt::PlainText);
+  problem_->setWordWrap(true);
+  layout->addWidget(problem_);
+  buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  layout->addWidget(buttons_);
+
+  for (std::size_t quantity = 0; quantity < kFieldQuantityCount; ++quantity) {
+    const std::optional<std::size_t> column = preset.columns[quantity];
+    if (column && *column < choices_.size()) {
+      choices_[*column]->setCurrentIndex(static_cast<int>(quantity) + 1);
+    }
+  }
+  for (QComboBox* choice : choices_) {
+    connect(choice, &QComboBox::currentIndexChanged, this, &CFieldColumnsDlg::Update);
+  }
+  connect(buttons_, &QDialogButtonBox::accepted, this, &CFieldColumnsDlg::accept);
+  connect(buttons_, &QDialogButtonBox::rejected, this, &CFieldColumnsDlg::reject);
+  Update();
+}
+
+QScrollArea* CFieldColumnsDlg::BuildColumnList(const FieldTable& table) {
   // A data collector's export may have many columns: they scroll.
   auto* area = new QScrollArea(this);
   area->setWidgetResizable(true);
@@ -96,27 +120,7 @@ CFieldColumnsDlg::CFieldColumnsDlg(const FieldTable& table, const FieldColumnMap
       std::min(content.height(),
                (choices_.empty() ? 0 : choices_.front()->sizeHint().height() + 6) * 11) +
       frame);
-  layout->addWidget(area, 1);
-
-  problem_ = new QLabel(this);
-  problem_->setTextFormat(Qt::PlainText);
-  problem_->setWordWrap(true);
-  layout->addWidget(problem_);
-  buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  layout->addWidget(buttons_);
-
-  for (std::size_t quantity = 0; quantity < kFieldQuantityCount; ++quantity) {
-    const std::optional<std::size_t> column = preset.columns[quantity];
-    if (column && *column < choices_.size()) {
-      choices_[*column]->setCurrentIndex(static_cast<int>(quantity) + 1);
-    }
-  }
-  for (QComboBox* choice : choices_) {
-    connect(choice, &QComboBox::currentIndexChanged, this, &CFieldColumnsDlg::Update);
-  }
-  connect(buttons_, &QDialogButtonBox::accepted, this, &CFieldColumnsDlg::accept);
-  connect(buttons_, &QDialogButtonBox::rejected, this, &CFieldColumnsDlg::reject);
-  Update();
+  return area;
 }
 
 QComboBox& CFieldColumnsDlg::ColumnChoice(std::size_t column) const {

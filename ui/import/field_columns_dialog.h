@@ -13,6 +13,7 @@ class QComboBox;
 class QDialogButtonBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace mensuro {
 
@@ -38,6 +39,8 @@ class CFieldColumnsDlg : public QDialog {
   void accept() override;
 
  private:
+  // Every column of `table` in a row of its name, first values and choice, which scroll.
+  QScrollArea* BuildColumnList(const FieldTable& table);
   // The map the choices give, and what stands in its way (empty when nothing does).
   FieldColumnMap ChosenMap(QString& problem) const;
   void Update();

@@ -27,12 +27,12 @@
 #include "core/reduction/station_heights.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
-#include "ui/import/field_columns_dialog.h"
-#include "ui/import/field_import_dialog.h"
 #include "ui/common/h_list_box.h"
-#include "ui/main/main_dialog.h"
 #include "ui/common/remembered_conditions.h"
 #include "ui/common/remembered_instruments.h"
+#include "ui/import/field_columns_dialog.h"
+#include "ui/import/field_import_dialog.h"
+#include "ui/main/main_dialog.h"
 
 namespace mensuro {
 namespace {
@@ -71,6 +71,54 @@ OpenedAs HowToOpen(const QString& fileName) {
 void SetWholeText(QPlainTextEdit& control, std::string_view bytes) {
   const QSignalBlocker quiet(control);
   control.setPlainText(TextAreaFromBytes(bytes));
+}
+
+// The observations of a field file, and how its columns were chosen when its names didn't say.
+struct FieldFileRead {
+  FieldObservations observations;
+  QString columns;  // empty: as the column names say
+};
+
+// The field file `fileName` read through the columns its names give, else those the surveyor
+// chooses or chose before. Nothing when the surveyor cancels, or the file doesn't read, which a
+// message tells before.
+std::optional<FieldFileRead> ReadFieldFile(DialogServices& services, QWidget& window,
+                                           const QString& fileName) {
+  std::string reason;
+  const std::optional<std::string> text = ReadTextFile(PathFromText(fileName), reason);
+  if (!text) {
+    services.ShowMessage(window, QStringLiteral("Could not read the file ") + fileName);
+    return std::nullopt;
+  }
+  const auto showError = [&services, &window, &fileName](const FieldFileError& error) {
+    services.ShowMessage(window,
+                         QString::fromUtf8(FieldFileErrorText(fileName.toStdString(), error)));
+  };
+  FieldFileError error;
+  const std::optional<FieldTable> table = ReadFieldTable(*text, error);
+  std::optional<FieldColumnMap> map = table ? MatchFieldColumns(*table, error) : std::nullopt;
+  if (!map) {
+    showError(error);
+    return std::nullopt;
+  }
+  // Columns whose names don't say enough are chosen by the surveyor, or as chosen before.
+  QString columns;
+  if (FieldColumnsProblem(*table, *map)) {
+    const std::optional<ChosenFieldColumns> chosen =
+        ChooseFieldColumns(services, window, *table, *map);
+    if (!chosen) {
+      return std::nullopt;
+    }
+    map = chosen->map;
+    columns = chosen->asBefore ? QStringLiteral("columns as chosen before")
+                               : QStringLiteral("columns as chosen");
+  }
+  std::optional<FieldObservations> observations = ReadFieldObservations(*table, *map, error);
+  if (!observations) {
+    showError(error);
+    return std::nullopt;
+  }
+  return FieldFileRead{std::move(*observations), columns};
 }
 
 }  // namespace
@@ -296,51 +344,21 @@ void CVerantDlg::OnOpenMeasured() {
 }
 
 void CVerantDlg::ImportFieldObservations(const QString& fileName) {
-  std::string reason;
-  const std::optional<std::string> text = ReadTextFile(PathFromText(fileName), reason);
-  if (!text) {
-    services_.ShowMessage(*this, QStringLiteral("Could not read the file ") + fileName);
-    return;
-  }
-  const auto showError = [this, &fileName](const FieldFileError& error) {
-    services_.ShowMessage(*this,
-                          QString::fromUtf8(FieldFileErrorText(fileName.toStdString(), error)));
-  };
-  FieldFileError error;
-  const std::optional<FieldTable> table = ReadFieldTable(*text, error);
-  std::optional<FieldColumnMap> map = table ? MatchFieldColumns(*table, error) : std::nullopt;
-  if (!map) {
-    showError(error);
-    return;
-  }
-  // Columns whose names don't say enough are chosen by the surveyor, or as chosen before.
-  QString columns;
-  if (FieldColumnsProblem(*table, *map)) {
-    const std::optional<ChosenFieldColumns> chosen =
-        ChooseFieldColumns(services_, *this, *table, *map);
-    if (!chosen) {
-      return;
-    }
-    map = chosen->map;
-    columns = chosen->asBefore ? QStringLiteral("columns as chosen before")
-                               : QStringLiteral("columns as chosen");
-  }
-  std::optional<FieldObservations> observations = ReadFieldObservations(*table, *map, error);
-  if (!observations) {
-    showError(error);
+  std::optional<FieldFileRead> read = ReadFieldFile(services_, *this, fileName);
+  if (!read) {
     return;
   }
   CFieldImportDlg dialog(
       services_,
       {.fileName = fileName,
-       .observations = std::move(*observations),
+       .observations = std::move(read->observations),
        .libraryPath = BaselineLibraryPath(executableDir_),
        .baselineName = baselineList_->currentIndex() >= 0
                            ? std::optional(BytesFromField(baselineList_->currentText()))
                            : std::nullopt,
        .header = {date_->text(), time_->text(), comment_->text(), edmDescription_->text(),
                   constantError_->text(), ppmError_->text()},
-       .columns = columns},
+       .columns = read->columns},
       this);
   // The instrument is the one the header describes as the dialog opens.
   dialog.ShowCarrier(RememberedInstrument(edmDescription_->text()));

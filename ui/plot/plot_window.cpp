@@ -33,6 +33,7 @@
 #include "documents/report_numbers.h"
 #include "documents/uncertainty_summary.h"
 #include "ui/common/calibration_conditions_dialog.h"
+#include "ui/common/chart_view.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
 #include "ui/common/remembered_conditions.h"
@@ -42,14 +43,6 @@ namespace {
 
 const QString kPlotFilter = QStringLiteral(
     "SVG picture (*.svg)|*.svg|PNG picture (*.png)|*.png|PDF document (*.pdf)|*.pdf||");
-
-// Puts `chart` into `view`, which owns it from then on. The view lets go of the chart it showed,
-// which goes when control returns to the event loop.
-void ReplaceChart(QChartView& view, std::unique_ptr<QChart> chart) {
-  QChart* previous = view.chart();
-  view.setChart(chart.release());
-  previous->deleteLater();
-}
 
 // The summary's texts, which the program writes itself, as one text of lines.
 QString Lines(const std::vector<std::string>& lines) {
@@ -124,6 +117,35 @@ void SetUpPanelText(QLabel& text) {
 
 std::string Verdict(bool passed) {
   return passed ? "passed" : "failed";
+}
+
+// The table of the scale and constant errors, their standard errors and t-tests.
+QTableWidget* NewResultSummary(QWidget* parent) {
+  auto* table = new QTableWidget(2, 3, parent);
+  table->setObjectName(QStringLiteral("resultSummary"));
+  table->setHorizontalHeaderLabels(
+      {QStringLiteral("Value"), QStringLiteral("Std. error"), QStringLiteral("t-test")});
+  table->setVerticalHeaderLabels(
+      {QStringLiteral("Scale error (ppm)"), QStringLiteral("Constant error (mm)")});
+  table->setToolTip(
+      QStringLiteral("The t-tests of the scale error and the constant error against zero at the "
+                     "two-sided 5 percent level: passed, the error does not differ significantly "
+                     "from zero; failed, it does."));
+  SetUpFigureTable(*table);
+  return table;
+}
+
+// The table of the correction and its uncertainty at distances, filled in when shown.
+QTableWidget* NewCorrectionTable(QWidget* parent) {
+  auto* table = new QTableWidget(parent);
+  table->setObjectName(QStringLiteral("correctionTable"));
+  SetUpFigureTable(*table);
+  table->verticalHeader()->hide();
+  table->setToolTip(
+      QStringLiteral("IC: the correction to add to a distance D measured with the instrument; "
+                     "u: its combined standard uncertainty, with its effective degrees of "
+                     "freedom (DOF); U = k u: its expanded uncertainty for about 95 percent."));
+  return table;
 }
 
 }  // namespace
@@ -210,6 +232,21 @@ QWidget* CPlotWindow::BuildChartColumn() {
   return column;
 }
 
+QWidget* CPlotWindow::BuildReductionSummary(QWidget* parent) {
+  auto* summary = new QWidget(parent);
+  summary->setObjectName(QStringLiteral("reductionSummary"));
+  auto* title =
+      new QLabel(QStringLiteral("<b>%1</b>").arg(QString::fromUtf8(kReductionHeading)), summary);
+  reductionGrid_ = new QGridLayout;
+  reductionGrid_->setContentsMargins(0, 0, 0, 0);
+  reductionGrid_->setColumnStretch(1, 1);
+  auto* layout = new QVBoxLayout(summary);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(title);
+  layout->addLayout(reductionGrid_);
+  return summary;
+}
+
 QWidget* CPlotWindow::BuildSidePanel() {
   panel_ = new QScrollArea(this);
   panel_->setObjectName(QStringLiteral("uncertaintyPanel"));
@@ -219,23 +256,12 @@ QWidget* CPlotWindow::BuildSidePanel() {
   auto* content = new QWidget(panel_);
 
   auto* resultTitle = new QLabel(QStringLiteral("<b>Calibration results</b>"), content);
-  resultSummary_ = new QTableWidget(2, 3, content);
-  resultSummary_->setObjectName(QStringLiteral("resultSummary"));
-  resultSummary_->setHorizontalHeaderLabels(
-      {QStringLiteral("Value"), QStringLiteral("Std. error"), QStringLiteral("t-test")});
-  resultSummary_->setVerticalHeaderLabels(
-      {QStringLiteral("Scale error (ppm)"), QStringLiteral("Constant error (mm)")});
-  resultSummary_->setToolTip(
-      QStringLiteral("The t-tests of the scale error and the constant error against zero at the "
-                     "two-sided 5 percent level: passed, the error does not differ significantly "
-                     "from zero; failed, it does."));
-  SetUpFigureTable(*resultSummary_);
+  resultSummary_ = NewResultSummary(content);
 
   auto* title = new QLabel(QStringLiteral("<b>Uncertainty of the correction</b>"), content);
   inputs_ = new QLabel(content);
   inputs_->setObjectName(QStringLiteral("uncertaintyInputs"));
-  correctionTable_ = new QTableWidget(content);
-  correctionTable_->setObjectName(QStringLiteral("correctionTable"));
+  correctionTable_ = NewCorrectionTable(content);
   conformity_ = new QLabel(content);
   conformity_->setObjectName(QStringLiteral("conformity"));
   auto* fullTestTitle = new QLabel(QStringLiteral("<b>ISO 17123-4 full test</b>"), content);
@@ -243,26 +269,10 @@ QWidget* CPlotWindow::BuildSidePanel() {
   fullTest_->setObjectName(QStringLiteral("fullTest"));
   publishedDistances_ = new QLabel(content);
   publishedDistances_->setObjectName(QStringLiteral("publishedDistances"));
-  reduction_ = new QWidget(content);
-  reduction_->setObjectName(QStringLiteral("reductionSummary"));
-  auto* reductionTitle =
-      new QLabel(QStringLiteral("<b>%1</b>").arg(QString::fromUtf8(kReductionHeading)), reduction_);
-  reductionGrid_ = new QGridLayout;
-  reductionGrid_->setContentsMargins(0, 0, 0, 0);
-  reductionGrid_->setColumnStretch(1, 1);
-  auto* reductionLayout = new QVBoxLayout(reduction_);
-  reductionLayout->setContentsMargins(0, 0, 0, 0);
-  reductionLayout->addWidget(reductionTitle);
-  reductionLayout->addLayout(reductionGrid_);
+  reduction_ = BuildReductionSummary(content);
   for (QLabel* text : {inputs_, conformity_, fullTest_, publishedDistances_}) {
     SetUpPanelText(*text);
   }
-  SetUpFigureTable(*correctionTable_);
-  correctionTable_->verticalHeader()->hide();
-  correctionTable_->setToolTip(
-      QStringLiteral("IC: the correction to add to a distance D measured with the instrument; "
-                     "u: its combined standard uncertainty, with its effective degrees of "
-                     "freedom (DOF); U = k u: its expanded uncertainty for about 95 percent."));
 
   auto* layout = new QVBoxLayout(content);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -73,6 +73,8 @@ class CPlotWindow : public QWidget {
   // The window's parts: the charts with the notices below them, the side panel, the buttons.
   QWidget* BuildChartColumn();
   QWidget* BuildSidePanel();
+  // The summary of a field file's reduction, its rows filled in when shown.
+  QWidget* BuildReductionSummary(QWidget* parent);
   QLayout* BuildButtonRow();
   void ShowCharts(const CalibrationPlotData& data);
   void ShowMessage(const QString& text);

@@ -19,8 +19,10 @@
 #include <vector>
 
 #include "core/data/file_bytes.h"
+#include "core/units.h"
 #include "documents/history_chart.h"
 #include "register/register_text.h"
+#include "ui/common/chart_view.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
 #include "ui/register/register_location.h"
@@ -33,8 +35,6 @@ namespace {
 constexpr int kSortRole = Qt::UserRole;
 // The texts the filter looks in, kept on a row's first cell.
 constexpr int kFilterRole = Qt::UserRole + 1;
-
-constexpr double kMillimetresPerMetre = 1000.0;
 
 const QString kRegisterFilter =
     QStringLiteral("Calibration register (*.sqlite)|*.sqlite|All files (*.*)|*.*||");
@@ -81,14 +81,6 @@ QList<QStandardItem*> Row(const RegisterEntry& e) {
       FigureCell(ConstantText(e.results), e.results.constantM * kMillimetresPerMetre),
       FigureCell(ScaleText(e.results), e.results.scalePpm),
       TextCell(RegisterStatus(e))};
-}
-
-// Puts `chart` into `view`, which owns it from then on; the chart it showed goes when control
-// returns to the event loop.
-void ReplaceChart(QChartView& view, std::unique_ptr<QChart> chart) {
-  QChart* previous = view.chart();
-  view.setChart(chart.release());
-  previous->deleteLater();
 }
 
 // The calibrations of `history` whose constant or scale changed beyond its uncertainty.

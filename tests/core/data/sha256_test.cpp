@@ -8,7 +8,7 @@ namespace mensuro {
 namespace {
 
 // The FIPS 180-2 examples.
-TEST(Sha256, StandardVectors) {
+TEST(sha256, standard_vectors) {
   EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_EQ(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
             "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
@@ -19,7 +19,7 @@ TEST(Sha256, StandardVectors) {
 
 // Lengths at the padding's edges: the length still fits the last block at 55, needs a second
 // one at 56, and a whole block is followed by a block of padding alone at 64.
-TEST(Sha256, PaddingEdges) {
+TEST(sha256, padding_edges) {
   EXPECT_EQ(Sha256Hex(std::string(55, 'a')),
             "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318");
   EXPECT_EQ(Sha256Hex(std::string(56, 'a')),
