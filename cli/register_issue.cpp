@@ -18,11 +18,6 @@
 namespace mensuro::cli {
 namespace {
 
-std::string ProgramVersion() {
-  const std::optional<VersionInfo> version = ReadVersionInfo();
-  return version ? version->productName + " " + version->productVersion : std::string();
-}
-
 // The certificate with `identity` drawn by the document module, as the register stores it.
 std::string DrawnCertificatePdf(const IssueOrder& order, const ProcessedCalibration& calibration,
                                 const DocumentModule& documents,

@@ -20,9 +20,9 @@
 #include "resources/version_info.h"
 #include "support/temp_dir.h"
 #include "test_window.h"
-#include "ui/register/certificate_issue.h"
 #include "ui/common/control_text.h"
 #include "ui/common/settings.h"
+#include "ui/register/certificate_issue.h"
 #include "ui/register/register_location.h"
 
 namespace mensuro::test {
@@ -323,13 +323,10 @@ TEST_F(register_window, the_window_and_the_command_line_store_the_same_record) {
   QTest::mouseClick(window.Button(kIdProcess), Qt::LeftButton);
   const ProcessedCalibration* calibration = window.dialog->Calibration().Calibration();
   ASSERT_NE(calibration, nullptr);
-  const std::optional<VersionInfo> version = ReadVersionInfo();
-  ASSERT_TRUE(version.has_value());
   const std::filesystem::path windowRegister = scratch.path() / "window.sqlite";
   CalibrationRegister reg = CalibrationRegister::Open(Utf8FromPath(windowRegister));
-  const IssuedCertificate issued =
-      IssueFromWindow(reg, *calibration, {}, version->productName + " " + version->productVersion,
-                      FakePdf, scratch.path() / "window.pdf");
+  const IssuedCertificate issued = IssueFromWindow(reg, *calibration, {}, ProgramVersion(), FakePdf,
+                                                   scratch.path() / "window.pdf");
   ASSERT_EQ(issued.failure, "");
 
   ExpectSameRecord(Utf8FromPath(scratch.path() / "cli.sqlite"), Utf8FromPath(windowRegister));

@@ -255,10 +255,8 @@ void CVerantDlg::IssueIntoRegister(const ProcessedCalibration& calibration,
     }
     return std::move(*pdf);
   };
-  const std::optional<VersionInfo> version = ReadVersionInfo();
-  const IssuedCertificate issued = register_.Issue(
-      calibration, details, version ? version->productName + " " + version->productVersion : "",
-      pdfOf, PathFromText(fileName));
+  const IssuedCertificate issued =
+      register_.Issue(calibration, details, ProgramVersion(), pdfOf, PathFromText(fileName));
   if (!issued.failure.empty()) {
     services_.ShowMessage(*this, QString::fromStdString(issued.failure));
   } else {
