@@ -23,6 +23,16 @@
 
 namespace mensuro {
 
+// A file the calibration was made from, as it was given (a field file before its reduction, a
+// heights file, a measured or published file): the register keeps its bytes, and the certificate
+// names it by its file name alone with the SHA-256 of these bytes, so that `sha256sum` of the
+// named file matches.
+struct InputFile {
+  std::string role;   // "measured", "published", "field" or "heights"
+  std::string name;   // the file's name without its folders
+  std::string bytes;  // as read
+};
+
 // Where the texts came from, beyond what the report prints: what the certificate and the JSON
 // state of them. The caller that read the texts knows it and sets it.
 struct CalibrationOrigin {
@@ -42,6 +52,9 @@ struct CalibrationOrigin {
   // direct run), the field file's line of each of its lines, 0 for a header line; empty when the
   // measured text is itself what the surveyor has, and its lines are the ones to name.
   std::vector<std::size_t> fileLines;
+  // The files the texts were read from, in the order above; none for a text typed or edited in
+  // the window, or a library baseline's distances.
+  std::vector<InputFile> files;
 };
 
 // The line of the surveyor's own file that holds line `measuredLine` of the measured text; 0 for
