@@ -48,10 +48,11 @@ struct CertificateDetails {
 // What the register gives a certificate when it issues it. Without a register the number is
 // empty ("not registered") and the issue date is the day the certificate was written.
 struct CertificateIdentity {
-  std::string number;        // PREFIX-YEAR-SEQUENCE, e.g. MEN-2026-0007
-  std::string issueDate;     // YYYY-MM-DD
-  std::string recordSha256;  // the register record's own hash, 64 hexadecimal digits
-  std::string replaces;      // the number of the certificate this one replaces
+  std::string number;         // PREFIX-YEAR-SEQUENCE, e.g. MEN-2026-0007
+  std::string issueDate;      // YYYY-MM-DD
+  std::string recordSha256;   // the register record's own hash, 64 hexadecimal digits
+  std::string replaces;       // the number of the certificate this one replaces
+  std::string replaceReason;  // why it replaces it; empty with `replaces`
 };
 
 }  // namespace mensuro
