@@ -5,7 +5,7 @@ CLI := $(BUILD)/bin/mensuro-cli
 EXAMPLE := examples/seven-pillar-measured.txt
 EXAMPLE_BASELINE := Example seven-pillar line 600 m
 
-.PHONY: all setup configure build test run bench screenshot package install clean windows check-windows
+.PHONY: all setup configure build test run bench bench-register screenshot package install clean windows check-windows
 
 all: build
 
@@ -63,6 +63,11 @@ bench: build
 	@status=0; bash bench/run.sh $(BUILD) || status=1; \
 	echo; python3 bench/hostile_input.py $(BUILD) || status=1; \
 	echo; python3 bench/startup.py $(BUILD) || status=1; exit $$status
+
+# The calibration register at a laboratory's scale: 100,000 certificates (grown once into
+# $(BUILD)/bench-register, some gigabytes), issuing one more, listing and verifying.
+bench-register: build
+	@python3 bench/register_scale.py $(BUILD)
 
 # The README's pictures after a Process of the Kellerby example: the window, the plot window and
 # the first page of the certificate; the import dialog of the seven-pillar field file, and the
