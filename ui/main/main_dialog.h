@@ -101,7 +101,13 @@ class CVerantDlg : public QDialog {
 
   void OnProcess();
   // Where the texts now in the window came from, for a Process of the measured text `measured`.
-  CalibrationOrigin Origin(const std::string& measured) const;
+  CalibrationOrigin Origin(const std::string& measured, const std::string& published) const;
+  // The measured text as the measured file holds it, its header lines in front.
+  std::string MeasuredFileText(std::string_view text) const;
+  // Remembers `fileName` as the file of the text the window now shows, read or written as
+  // `bytes`; nothing when its bytes can't be read.
+  void KeepMeasuredFile(const QString& fileName, std::optional<std::string> bytes);
+  void KeepPublishedFile(const QString& fileName, std::optional<std::string> bytes);
   void FillResultList();
   void OnSaveReportAs();
   void OnPlot();
@@ -227,8 +233,18 @@ class CVerantDlg : public QDialog {
   struct ImportedText {
     std::string text;
     ReductionSummary reduction;
+    InputFile file;  // the field file as it was read
   };
   std::optional<ImportedText> imported_;
+  // A text as its file holds it, and the file: a Process names the file while the text
+  // processed is still that one byte for byte. The measured text is compared with its header
+  // lines, as a save writes them.
+  struct FileText {
+    InputFile file;
+    std::string text;
+  };
+  std::optional<FileText> measuredFile_;
+  std::optional<FileText> publishedFile_;
 };
 
 }  // namespace mensuro
