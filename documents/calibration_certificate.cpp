@@ -206,10 +206,20 @@ std::string IsoDateText(const std::string& date) {
 }
 
 // The published baseline by its name: a library baseline's, or a published file's name without
-// its folders (the machine's folders say nothing of the baseline). Bytes of the file's name.
-std::string BaselineName(const std::string& publishedSource) {
+// its folders (the machine's folders say nothing of the baseline): the name of the published
+// file read, else the source's own text with the folders of an absolute path dropped, a library
+// baseline's name kept whole whatever it holds. Bytes of the name.
+std::string BaselineName(const std::string& publishedSource, const CalibrationOrigin& origin) {
+  for (const InputFile& file : origin.files) {
+    if (file.role == "published") {
+      return file.name;
+    }
+  }
+  const bool absolute = publishedSource.starts_with('/') || publishedSource.starts_with('\\') ||
+                        (publishedSource.size() > 2 && publishedSource[1] == ':' &&
+                         (publishedSource[2] == '\\' || publishedSource[2] == '/'));
   const std::size_t folder = publishedSource.find_last_of("/\\");
-  return folder == std::string::npos ? publishedSource : publishedSource.substr(folder + 1);
+  return absolute ? publishedSource.substr(folder + 1) : publishedSource;
 }
 
 // A file's role in words.
@@ -294,7 +304,7 @@ QString HeaderSections(const MeasurementHeader& header, const CalibrationOrigin&
                                "were given.</p>")
                          : QStringLiteral("<table cellpadding=\"2\">%1</table>").arg(rows);
   html += QStringLiteral("<h3>Baseline</h3><table cellpadding=\"2\">");
-  const std::string baseline = BaselineName(header.publishedSource);
+  const std::string baseline = BaselineName(header.publishedSource, origin);
   html += BytesRow("Published baseline:", baseline);
   if (!baseline.empty()) {
     html += Row({Html("Place of calibration:"),

@@ -246,6 +246,26 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
                      {{"logo", details.Details().laboratory.logoFile}})) {
     return;
   }
+  if (!register_.IsOpen()) {
+    const QString location = RegisterLocation();
+    switch (services_.AskIssueOrDraft(
+        *this, QStringLiteral("No register is open. Issue the certificate into the register %1, "
+                              "where it gets its number, or save a draft marked \"DRAFT: not "
+                              "registered\" on every page?")
+                   .arg(location))) {
+      case IssueChoice::kCancel:
+        return;
+      case IssueChoice::kDraft:
+        break;
+      case IssueChoice::kIssue:
+        if (const QString failure = register_.Open(location); !failure.isEmpty()) {
+          services_.ShowMessage(*this, QStringLiteral("Could not open the register ") + location +
+                                           QStringLiteral(": ") + failure);
+          return;
+        }
+        break;
+    }
+  }
   if (register_.IsOpen()) {
     IssueIntoRegister(*calibration, details.Details(), fileName);
     return;
