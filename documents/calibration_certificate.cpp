@@ -23,6 +23,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/data/local_time.h"
@@ -323,7 +324,15 @@ QString HeaderSections(const MeasurementHeader& header, const CalibrationOrigin&
 }
 
 // How the measured text was reduced from the field file, one statement a row.
-QString ReductionSection(const ReductionSummary& summary) {
+// A heights file is named as the input files are, without its folders.
+QString ReductionSection(ReductionSummary summary) {
+  constexpr std::string_view kHeightsFile = "heights file ";
+  if (std::string& source = summary.heightsSource; source.starts_with(kHeightsFile)) {
+    const std::size_t folder = source.find_last_of("/\\");
+    if (folder != std::string::npos && folder >= kHeightsFile.size()) {
+      source = std::string(kHeightsFile) + source.substr(folder + 1);
+    }
+  }
   QString html = QStringLiteral("<h3>%1</h3><table cellpadding=\"2\">")
                      .arg(QString::fromUtf8(kReductionHeading).toHtmlEscaped());
   for (const SummaryLine& line : ReductionSummaryLines(summary)) {
@@ -372,13 +381,14 @@ QString ResultSection(const CalibrationAnalysis& analysis, const TableBreaks& br
 QString PairSection(const CalibrationAnalysis& analysis, const TableBreaks& breaks) {
   std::vector<QString> rows;
   for (const AdjustmentEntry& entry : analysis.entries) {
-    // A pair measured once has no spread to show.
+    // A pair measured once has no spread to show: a dash, not an empty cell.
     const bool repeated = entry.observations > 1;
+    const QString none = QStringLiteral("\u2013");
     rows.push_back(NumberRow(
         {Html(entry.from), Html(entry.to), Number(entry.P, 4), Number(entry.C, 4),
          QString::number(entry.observations),
-         repeated ? Number(entry.observationStdDev * kMillimetresPerMetre, 1) : QString(),
-         repeated ? Number(entry.observationSpread * kMillimetresPerMetre, 1) : QString(),
+         repeated ? Number(entry.observationStdDev * kMillimetresPerMetre, 1) : none,
+         repeated ? Number(entry.observationSpread * kMillimetresPerMetre, 1) : none,
          Text(MillimetresText(entry.d)), Text(MillimetresText(entry.r)),
          Number(entry.standardizedDifference, 1), entry.flagged ? QStringLiteral("*") : QString()},
         2));
@@ -393,7 +403,8 @@ QString PairSection(const CalibrationAnalysis& analysis, const TableBreaks& brea
   html += QStringLiteral(
       "<p>P is the published distance and C the mean of the n observed distances; s is "
       "the standard deviation of one observation and the spread the largest minus the smallest "
-      "observation. d = P \u2212 C. Residual: d less the correction the fit gives at the pair's "
+      "observation (\u2013 for a pair observed once). d = P \u2212 C. Residual: d less the "
+      "correction the fit gives at the pair's "
       "distance. Std. diff.: |d| in units of the instrument's specified accuracy at the pair's "
       "distance. A flag (*) marks a difference of three times the specified accuracy or more.</p>");
   return html;
@@ -488,7 +499,7 @@ QString WarningSection(const CertificateObstacles& obstacles, const CalibrationO
         QStringLiteral("<tr><td>%1</td><td align=\"right\">%2</td><td>%3</td><td>%4</td></tr>")
             .arg(Text(std::string(InputTextName(warning.where.text))),
                  warning.where.line == 0
-                     ? QString()
+                     ? QStringLiteral("\u2013")
                      : QString::number(warning.where.text == InputText::kMeasured
                                            ? FileLineOf(origin, warning.where.line)
                                            : warning.where.line),
@@ -511,7 +522,7 @@ QString WarningSection(const CertificateObstacles& obstacles, const CalibrationO
           .arg(what),
       Row({Html("Text"), Html("Line"), Html("As written"), Html("Warning")}, "th"), rows, breaks);
   html += QStringLiteral(
-      "<p>Text: the measured or the published text. Line: the line of its file (none for the "
+      "<p>Text: the measured or the published text. Line: the line of its file (\u2013 for the "
       "header as given). As written: the line's content. Warning: what was found in it.</p>");
   if (obstacles.unlisted > 0) {
     html += QStringLiteral("<p>%1 more such %2 not listed.</p>")
@@ -664,6 +675,17 @@ class PlotObject final : public QObject, public QTextObjectInterface {
   CalibrationPlotData data_;
   QSizeF size_;
 };
+
+// The plot as the certificate shows it: its title ends in the date of the measurements, which
+// the certificate writes as ISO 8601 like every other date.
+CalibrationPlotData CertificatePlotData(const ProcessedCalibration& calibration) {
+  CalibrationPlotData data = MakeCalibrationPlotData(calibration);
+  const std::string& date = calibration.header.date;
+  if (!date.empty() && data.title.ends_with(date)) {
+    data.title.replace(data.title.size() - date.size(), date.size(), IsoDateText(date));
+  }
+  return data;
+}
 
 // A4 pages with room at the foot for three lines of 7 points: the program and the two hashes.
 PdfPageStyle CertificatePageStyle() {
@@ -852,7 +874,7 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
   QTextDocument document;
   pdf.LayOutOnPages(document);
   document.setDefaultFont(WithoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 9)));
-  PlotObject plot(MakeCalibrationPlotData(calibration), width);
+  PlotObject plot(CertificatePlotData(calibration), width);
   document.documentLayout()->registerHandler(kPlotObjectType, &plot);
 
   // Laid out again for every break a table or a heading needs; each adds one, so this ends.

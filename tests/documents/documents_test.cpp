@@ -473,7 +473,6 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   has("Rangefinder R1");
   has("2026-12-07");
   has("Example line");
-  has("small.txt");
   has("\u00b1 1 mm + 2 ppm");
   // Scale 13.947 ppm, constant 0.7 mm, one degree of freedom, critical t 12.7050.
   has("13.947 ppm");
@@ -485,12 +484,12 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   has("Not applicable: 3 station pairs; the test needs at least 4.");
   EXPECT_EQ(pdf.find("left out"), std::string::npos);
   EXPECT_EQ(pdf.find("ccepted"), std::string::npos);
-  // Every pair's row whole: from, to, P, C, observations (with standard deviation and spread
-  // when more than one), d, residual, standardized difference, flag.
+  // Every pair's row whole: from, to, P, C, observations with their standard deviation and
+  // spread (a dash for a pair observed once), d, residual, standardized difference, flag.
   const std::vector<std::vector<std::string>> rows = {
-      {"A", "C", "300.0000", "299.9950", "1", "5.0", "0.1", "3.1", "*"},
+      {"A", "C", "300.0000", "299.9950", "1", "\u2013", "\u2013", "5.0", "0.1", "3.1", "*"},
       {"B", "A", "100.0000", "99.9980", "2", "1.4", "2.0", "2.0", "-0.1", "1.7"},
-      {"A", "D", "600.0000", "599.9910", "1", "9.0", "-0.1", "4.1", "*"}};
+      {"A", "D", "600.0000", "599.9910", "1", "\u2013", "\u2013", "9.0", "-0.1", "4.1", "*"}};
   const std::vector<std::vector<std::string>> lines = WordsOfLines(pdf);
   for (const std::vector<std::string>& row : rows) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), row), lines.end()) << "no row " << row[2];
@@ -535,16 +534,18 @@ std::string CertificateText(const ProcessedCalibration& calibration) {
   return text.out;
 }
 
-// The Kellerby example without two of its pairs (and so without an outlier, whose accepted
-// warning would come first): its 19 pairs fill the first page but for four rows; five go over,
-// under the repeated column headings.
+// The Kellerby example without station 7 and two more of its pairs (and so without an outlier,
+// whose accepted warning would come first): of its 13 pairs nine fit on the first page and four
+// would go over; one more goes with them, five under the repeated column headings.
 TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
   SKIP_WITHOUT_PDF_TOOLS();
   const std::filesystem::path examples = MENSURO_EXAMPLES_DIR;
-  const ProcessedCalibration calibration =
-      ProcessCalibration(MeasurementHeader(), ReadBytes(examples / "kellerby-measured.txt"),
-                         ReadBytes(examples / "kellerby-published.txt"), UncertaintyInputs(),
-                         {Exclusion{"1", "3", 0, ""}, Exclusion{"2", "3", 0, ""}});
+  const ProcessedCalibration calibration = ProcessCalibration(
+      MeasurementHeader(), ReadBytes(examples / "kellerby-measured.txt"),
+      ReadBytes(examples / "kellerby-published.txt"), UncertaintyInputs(),
+      {Exclusion{"1", "3", 0, ""}, Exclusion{"2", "3", 0, ""}, Exclusion{"1", "7", 0, ""},
+       Exclusion{"2", "7", 0, ""}, Exclusion{"3", "7", 0, ""}, Exclusion{"4", "7", 0, ""},
+       Exclusion{"5", "7", 0, ""}, Exclusion{"6", "7", 0, ""}});
   ASSERT_TRUE(calibration.processed) << calibration.failure;
 
   // Each pair's row is found on its page by its published distance, the third word.
@@ -552,7 +553,7 @@ TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
   for (const AdjustmentEntry& entry : calibration.run.analysis.entries) {
     distances.push_back(fmt::format("{:.4f}", entry.P));
   }
-  ASSERT_EQ(distances.size(), 19u);
+  ASSERT_EQ(distances.size(), 13u);
   std::vector<int> rowsOnPage;
   std::size_t headingPage = 0;
   std::size_t firstRowPage = 0;
@@ -575,7 +576,7 @@ TEST(certificate, a_table_never_leaves_a_few_rows_alone_on_a_page) {
   }
   EXPECT_EQ(firstRowPage, headingPage);
   ASSERT_GE(rowsOnPage.size(), 2u);
-  EXPECT_EQ(rowsOnPage[0], 14);
+  EXPECT_EQ(rowsOnPage[0], 8);
   EXPECT_EQ(rowsOnPage[1], 5);
 }
 
@@ -712,7 +713,7 @@ TEST(certificate, states_the_published_distances_and_the_reduction) {
   summary.target = PublishedDistanceKind::kMarkToMark;
   summary.heightsSource = "library baseline Example line";
   summary.temperature = ValueRange{9.7, 16.2};
-  calibration.origin = {PublishedDistanceKind::kMarkToMark, summary, {}};
+  calibration.origin = {PublishedDistanceKind::kMarkToMark, summary, {}, {}};
   const std::string reduced = Joined(CertificatePages(calibration));
   EXPECT_NE(reduced.find("Published distances: mark to mark"), std::string::npos) << reduced;
   const std::size_t section = reduced.find("Reduction of the observations");
@@ -760,7 +761,8 @@ TEST(certificate, shows_the_details_given_and_leaves_out_the_others) {
            "Certificate number: MEN-2026-0007 Issue date: 2026-12-08 Replaces: MEN-2026-0003: the "
            "scale was mistyped",
            "Serial number: SN 4411", "Prism constant: -17.5 mm", "Checked by: B. Checker",
-           "Published baseline: Example line Baseline certificate: State Survey Office SSO-118",
+           "Published baseline: Example line Place of calibration: Example line Baseline "
+           "certificate: State Survey Office SSO-118",
            "Register record SHA-256: " + record, "Calibrated by:",
            "Checked by: ______________________________ B. Checker", "certificate MEN-2026-0007"}) {
     EXPECT_NE(text.find(part), std::string::npos) << "missing: " << part << "\n" << text;
@@ -811,9 +813,10 @@ TEST(certificate, states_scope_traceability_method_place_and_corrections) {
   // Dates: ISO 8601 alone, whatever the texts gave, but for the baseline's certificate as the
   // laboratory typed it.
   std::string ours = text;
-  const std::size_t typed = ours.find("14.03.2026");
-  ASSERT_NE(typed, std::string::npos) << text;
-  ours.erase(typed, 10);
+  ASSERT_NE(ours.find("14.03.2026"), std::string::npos) << text;
+  for (std::size_t typed; (typed = ours.find("14.03.2026")) != std::string::npos;) {
+    ours.erase(typed, 10);
+  }
   for (std::size_t at = 0; at + 10 <= ours.size(); ++at) {
     const auto digits = [&](std::size_t from, std::size_t n) {
       return std::all_of(ours.begin() + from, ours.begin() + from + n,

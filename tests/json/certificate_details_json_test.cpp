@@ -23,6 +23,9 @@ TEST(certificate_details_json, writes_the_layout_of_the_example_it_reads) {
   // The example gives its addresses as arrays of lines; they are written as one text.
   expected["laboratory"]["address"] = "12 Station Road\nNorthfield NF4 2QT";
   expected["client"]["address"] = "Unit 3, Quay Street\nPortlow PL1 8EX";
+  // The members it leaves out are written empty.
+  expected["procedure"] = "";
+  expected["baselineSite"] = "";
   EXPECT_EQ(CertificateDetailsJson(*details), expected);
 }
 
