@@ -258,6 +258,7 @@ void CVerantDlg::OnOpenPublished() {
     KeepPublishedFile(*chosen, FileBytesOf(*chosen));
     publishedDistances_.reset();
     libraryCertificate_.clear();
+    librarySite_.clear();
   }
 }
 
@@ -269,6 +270,7 @@ void CVerantDlg::OnNewPublished() {
   resultList_->ClearLines();
   publishedDistances_.reset();
   libraryCertificate_.clear();
+  librarySite_.clear();
   publishedFile_.reset();
   // Deleted as an edit, so the user can take it back with Undo; the edit enables the Save
   // buttons, which the new, unwritten file then disables.
@@ -297,6 +299,8 @@ void CVerantDlg::OnLoadBaseline() {
     // The library's bytes are characters of their own codes; the details are UTF-8.
     libraryCertificate_ =
         certificate ? FieldFromBytes(certificate->value).toStdString() : std::string();
+    const std::optional<BaselineProperty> site = FindBaselineProperty(collected, "site");
+    librarySite_ = site ? FieldFromBytes(site->value).toStdString() : std::string();
   }
   // The loaded text has no file behind it.
   publishedFileName_->clear();
@@ -425,8 +429,12 @@ void CVerantDlg::ImportFieldObservations(const QString& fileName) {
   ReadHeaderFromEdits();
   EnableMeasuredSaves(true);
   measuredFile_.reset();
-  imported_ = ImportedText{TextAreaBytes(*measuredText_), *dialog.Summary(),
-                           InputFileOf("field", PathFromText(fileName), std::move(fieldBytes))};
+  std::vector<InputFile> files = {
+      InputFileOf("field", PathFromText(fileName), std::move(fieldBytes))};
+  if (dialog.HeightsFile()) {
+    files.push_back(*dialog.HeightsFile());
+  }
+  imported_ = ImportedText{TextAreaBytes(*measuredText_), *dialog.Summary(), std::move(files)};
 }
 
 void CVerantDlg::OnNewMeasured() {

@@ -228,12 +228,14 @@ class CVerantDlg : public QDialog {
   // The baseline's own certificate, as the library baseline the published distances were loaded
   // from states it; empty when it doesn't, or once a published file is opened or started.
   std::string libraryCertificate_;
+  // Where that baseline is, as its library line says (UTF-8); empty as the certificate is.
+  std::string librarySite_;
   // The measured text the last import put in, and how it was reduced: a Process states the
   // reduction while the measured text is still that one.
   struct ImportedText {
     std::string text;
     ReductionSummary reduction;
-    InputFile file;  // the field file as it was read
+    std::vector<InputFile> files;  // the field file as it was read, and its heights file
   };
   std::optional<ImportedText> imported_;
   // A text as its file holds it, and the file: a Process names the file while the text

@@ -138,7 +138,7 @@ CalibrationOrigin CVerantDlg::Origin(const std::string& measured,
   // A file is named only while the text is still the file's: an edit, even one undone by hand
   // to other bytes, names none.
   if (reduced) {
-    origin.files.push_back(imported_->file);
+    origin.files = imported_->files;
   } else if (measuredFile_ && measuredFile_->text == MeasuredFileText(measured)) {
     origin.files.push_back(measuredFile_->file);
   }
@@ -246,6 +246,9 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
                      {{"logo", details.Details().laboratory.logoFile}})) {
     return;
   }
+  // The place is the library baseline's, which the dialog doesn't ask for.
+  CertificateDetails certified = details.Details();
+  certified.baselineSite = librarySite_;
   if (!register_.IsOpen()) {
     const QString location = RegisterLocation();
     switch (services_.AskIssueOrDraft(
@@ -267,11 +270,11 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
     }
   }
   if (register_.IsOpen()) {
-    IssueIntoRegister(*calibration, details.Details(), fileName);
+    IssueIntoRegister(*calibration, certified, fileName);
     return;
   }
   QString reason;
-  if (!SaveCertificate(fileName, *calibration, details.Details(), {}, reason)) {
+  if (!SaveCertificate(fileName, *calibration, certified, {}, reason)) {
     services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName +
                                      QStringLiteral(": ") + reason);
   }
