@@ -235,5 +235,29 @@ TEST(certificate_details, the_library_baseline_brings_its_own_certificate) {
             QStringLiteral("State Survey Office, certificate SSO-2026-118 of 2026-03-14"));
 }
 
+// The library baseline's line gives the site that the certificate names with its name as the
+// place of calibration.
+TEST(certificate_details, the_library_baseline_gives_the_place) {
+#ifdef _WIN32
+  GTEST_SKIP() << "poppler's pdftotext is the build machine's";
+#endif
+  ForgetDetails();
+  TestWindow window(TestWindow::Library{
+      "1:Quarry line\n2:A,B,100\n2:A,C,300\n2:A,D,600\n3:site=Kellerby Quarry\n"});
+  auto* list = window.Get<QComboBox>(kIdBaselineList);
+  list->setCurrentIndex(list->findText(QStringLiteral("Quarry line")));
+  QTest::mouseClick(window.Button(kIdLoadBaseline), Qt::LeftButton);
+  window.Text(kIdMeasuredText)
+      ->setPlainText(QStringLiteral("A,B,99.997\nA,C,299.995\nA,D,599.991\n"));
+  window.dialog->OnProcess();
+  ASSERT_NE(window.dialog->Calibration().Calibration(), nullptr);
+  window.dialogs.whileShown = [](QDialog& shown) { Click(shown, QDialogButtonBox::Ok); };
+  window.dialogs.answers = {TextFromPath(window.folder.path() / "c.pdf")};
+  window.dialog->OnSaveReportAs();
+  const std::string text = CertificateWords(window.folder, "c.pdf");
+  EXPECT_NE(text.find("Place of calibration: Quarry line, Kellerby Quarry"), std::string::npos)
+      << text;
+}
+
 }  // namespace
 }  // namespace mensuro::test
