@@ -38,6 +38,7 @@ std::string LoadFailure(const std::error_code& error) {
 constexpr const char* kDrawDocuments = "mensuro_draw_documents";
 constexpr const char* kDrawHistoryPlot = "mensuro_draw_history_plot";
 constexpr const char* kDocumentsFree = "mensuro_documents_free";
+constexpr const char* kDocumentBoundary = "mensuro_document_boundary";
 
 // The module's entry point `name`, of type `Function`; nothing when it lacks it.
 template <typename Function>
@@ -119,6 +120,16 @@ std::optional<DocumentModule> LoadDocumentModule(const char* argv0, std::string&
     reason = lacking + (module.drawDocuments == nullptr     ? kDrawDocuments
                         : module.drawHistoryPlot == nullptr ? kDrawHistoryPlot
                                                             : kDocumentsFree);
+    return std::nullopt;
+  }
+  // A module of another build would read the structs it is handed in another layout.
+  MensuroDocumentBoundary* const boundary =
+      EntryPoint<MensuroDocumentBoundary>(module.library, kDocumentBoundary);
+  if (const int layout = boundary == nullptr ? 1 : boundary();
+      layout != MENSURO_DOCUMENT_BOUNDARY) {
+    reason = "the document module '" + Utf8FromPath(*found) + "' is of another build (layout " +
+             std::to_string(layout) + ", this program's " +
+             std::to_string(MENSURO_DOCUMENT_BOUNDARY) + "): install the two together";
     return std::nullopt;
   }
   return module;

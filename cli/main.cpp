@@ -28,6 +28,7 @@
 #include "core/analysis/report_text.h"
 #include "core/data/baseline_library.h"
 #include "core/data/data_files.h"
+#include "core/data/file_bytes.h"
 #include "core/data/file_names.h"
 #include "core/data/input_notices.h"
 #include "core/data/same_file.h"
@@ -66,6 +67,7 @@ struct PublishedSource {
   // The library baseline, its published text moved into `text`: its heights and the kind of
   // its distances.
   std::optional<CollectedBaseline> baseline;
+  std::string bytes;  // the published file as given; empty for a library baseline
 };
 
 // Where a line of one of the two texts is in its file: the library's line for a baseline of the
@@ -96,13 +98,14 @@ FileLine LocateLine(const InputLocation& where, const CommandLine& line,
 PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
   std::string reason;
   if (!line.baselineName) {
-    auto published = ReadTextFile(PathFromUtf8(line.publishedFile), reason);
+    std::optional<std::string> bytes = ReadFileBytes(PathFromUtf8(line.publishedFile), reason);
+    std::optional<std::string> published = bytes ? TextFileText(*bytes, reason) : std::nullopt;
     if (!published) {
       return Refused(Fail(
           kExitUsage, "cannot read the published file '" + line.publishedFile + "': " + reason));
     }
-    return {
-        std::move(*published), line.publishedFile, kExitSuccess, line.publishedFile, {}, {}, {}};
+    return {std::move(*published), line.publishedFile, kExitSuccess, line.publishedFile, {}, {}, {},
+            std::move(*bytes)};
   }
   const auto library = LibraryPath(line.libraryFile, argv0);
   std::optional<CollectedBaseline> found = LibraryBaseline(library, *line.baselineName);
@@ -113,8 +116,8 @@ PublishedSource ReadPublished(const CommandLine& line, const char* argv0) {
   std::optional<BaselineProperty> uncertainty = FindBaselineProperty(baseline, "uncertainty");
   std::string text = std::move(baseline.publishedText);
   std::vector<std::size_t> libraryLines = std::move(baseline.libraryLines);
-  return {std::move(text),         *line.baselineName,     kExitSuccess,    Utf8FromPath(library),
-          std::move(libraryLines), std::move(uncertainty), std::move(found)};
+  return {std::move(text),         *line.baselineName,     kExitSuccess,     Utf8FromPath(library),
+          std::move(libraryLines), std::move(uncertainty), std::move(found), {}};
 }
 
 // What the library baseline says its published distances are; nothing for a published file, or
@@ -133,6 +136,35 @@ std::string LibraryCertificate(const PublishedSource& published) {
   const std::optional<BaselineProperty> property =
       published.baseline ? FindBaselineProperty(*published.baseline, "certificate") : std::nullopt;
   return property ? Latin1ToUtf8(property->value) : std::string();
+}
+
+// The baseline's site as its library line states it, in UTF-8; empty for a published file.
+std::string LibrarySite(const PublishedSource& published) {
+  const std::optional<BaselineProperty> property =
+      published.baseline ? FindBaselineProperty(*published.baseline, "site") : std::nullopt;
+  return property ? Latin1ToUtf8(property->value) : std::string();
+}
+
+// The files the run read, as the certificate names them: the measured or field file as given,
+// the heights file of a reduction that read one, and the published file; a library baseline is
+// no file of the calibration's own.
+std::vector<InputFile> InputFilesOf(const CommandLine& line, std::string measuredBytes, bool field,
+                                    const PublishedSource& published) {
+  std::vector<InputFile> files;
+  files.push_back(InputFileOf(field ? "field" : "measured", PathFromUtf8(line.measuredFile),
+                              std::move(measuredBytes)));
+  if (field && !published.baseline && !line.reduction.heightsFile.empty()) {
+    // Read again: the reduction read it already, so it reads.
+    std::string reason;
+    const std::filesystem::path heights = PathFromUtf8(line.reduction.heightsFile);
+    if (std::optional<std::string> bytes = ReadFileBytes(heights, reason)) {
+      files.push_back(InputFileOf("heights", heights, std::move(*bytes)));
+    }
+  }
+  if (!published.baseline) {
+    files.push_back(InputFileOf("published", PathFromUtf8(line.publishedFile), published.bytes));
+  }
+  return files;
 }
 
 // The field file `line` names, reduced against the published source; nothing after saying why.
@@ -226,7 +258,10 @@ std::string FailureText(const std::string& message, const ProjectRun& run) {
 int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration& calibration,
                PublishedSource& published) {
   std::string reason;
-  std::optional<std::string> measured = ReadTextFile(PathFromUtf8(line.measuredFile), reason);
+  // The bytes as given are kept to be named on the certificate; the text is what is read.
+  std::optional<std::string> measuredBytes = ReadFileBytes(PathFromUtf8(line.measuredFile), reason);
+  std::optional<std::string> measured =
+      measuredBytes ? TextFileText(*measuredBytes, reason) : std::nullopt;
   if (!measured) {
     return Fail(kExitUsage, "cannot read the measured file '" + line.measuredFile + "': " + reason);
   }
@@ -257,6 +292,7 @@ int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration&
   if (reduced) {
     calibration.origin.fileLines = std::move(reduced->fieldLines);
   }
+  calibration.origin.files = InputFilesOf(line, std::move(*measuredBytes), field, published);
   std::optional<UncertaintyInputs> inputs = BudgetInputs(line, published);
   if (!inputs) {
     return kExitUsage;
@@ -402,6 +438,9 @@ int ReadOrders(const CommandLine& line, const PublishedSource& published,
       return Fail(kExitUsage, problem);
     }
     details = std::move(*gathered);
+    if (details.baselineSite.empty()) {
+      details.baselineSite = LibrarySite(published);
+    }
   }
   if (!line.registerLocation.empty()) {
     issue = IssueOrderOf(line, details, problem);

@@ -57,6 +57,7 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
       return std::nullopt;
     }
     base.laboratory = std::move(settings->laboratory);
+    base.procedure = std::move(settings->procedure);
     if (!settings->certificatePrefix.empty()) {
       order.settings.prefix = std::move(settings->certificatePrefix);
     }

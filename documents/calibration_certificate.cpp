@@ -23,8 +23,10 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/data/local_time.h"
 #include "core/data/visible_text.h"
 #include "core/units.h"
 #include "documents/calibration_chart.h"
@@ -35,6 +37,7 @@
 #include "documents/paged_pdf.h"
 #include "documents/report_numbers.h"
 #include "documents/uncertainty_summary.h"
+#include "register/registered_figures.h"
 #include "resources/version_info.h"
 
 namespace mensuro {
@@ -155,6 +158,11 @@ QString DetailRow(const char* label, const std::string& utf8) {
   return utf8.empty() ? QString() : Row({Html(label), DetailHtml(utf8)});
 }
 
+// A row of a header text (bytes, each the character of its code), left out when it is empty.
+QString BytesRow(const char* label, const std::string& bytes) {
+  return bytes.empty() ? QString() : Row({Html(label), Html(bytes)});
+}
+
 // The laboratory that issues the certificate, its logo on the left; nothing when none is given.
 QString LaboratoryBlock(const LaboratoryDetails& laboratory, const QImage& logo) {
   QStringList lines;
@@ -182,13 +190,88 @@ QString LaboratoryBlock(const LaboratoryDetails& laboratory, const QImage& logo)
   return html + QStringLiteral("<td>%1</td></tr></table>").arg(lines.join(QStringLiteral("<br>")));
 }
 
+// The measured text's date as ISO 8601 (YYYY-MM-DD) when it is a day-month-year date, as the
+// window writes it, or already ISO; any other text as it was written.
+std::string IsoDateText(const std::string& date) {
+  const QDate read = [&date] {
+    const QString text = QString::fromLatin1(date).trimmed();
+    for (const QString& format : {QStringLiteral("dd-MM-yyyy"), QStringLiteral("dd.MM.yyyy"),
+                                  QStringLiteral("dd/MM/yyyy"), QStringLiteral("yyyy-MM-dd")}) {
+      if (const QDate day = QDate::fromString(text, format); day.isValid()) {
+        return day;
+      }
+    }
+    return QDate();
+  }();
+  return read.isValid() ? read.toString(Qt::ISODate).toStdString() : date;
+}
+
+// The published baseline by its name: a library baseline's, or a published file's name without
+// its folders (the machine's folders say nothing of the baseline): the name of the published
+// file read, else the source's own text with the folders of an absolute path dropped, a library
+// baseline's name kept whole whatever it holds. Bytes of the name.
+std::string BaselineName(const std::string& publishedSource, const CalibrationOrigin& origin) {
+  for (const InputFile& file : origin.files) {
+    if (file.role == "published") {
+      return file.name;
+    }
+  }
+  const bool absolute = publishedSource.starts_with('/') || publishedSource.starts_with('\\') ||
+                        (publishedSource.size() > 2 && publishedSource[1] == ':' &&
+                         (publishedSource[2] == '\\' || publishedSource[2] == '/'));
+  const std::size_t folder = publishedSource.find_last_of("/\\");
+  return absolute ? publishedSource.substr(folder + 1) : publishedSource;
+}
+
+// A file's role in words.
+std::string InputRoleText(const std::string& role) {
+  if (role == "field") {
+    return "Field file";
+  }
+  if (role == "heights") {
+    return "Heights file";
+  }
+  if (role == "published") {
+    return "Published file";
+  }
+  return role == "measured" ? "Measured file" : role;
+}
+
+// The files the texts were read from, each by its name and the SHA-256 of its bytes as given,
+// so that `sha256sum` of the file named gives the same; a sentence instead when the texts were
+// typed, edited or loaded from the baseline library.
+QString InputFileSection(const CalibrationOrigin& origin) {
+  QString html = QStringLiteral("<h3>Input files</h3>");
+  if (origin.files.empty()) {
+    return html + QStringLiteral(
+                      "<p>No input file is named: the texts processed were typed, edited or "
+                      "taken from the baseline library, and are identified by the SHA-256 at the "
+                      "foot of each page.</p>");
+  }
+  html += QStringLiteral("<table cellpadding=\"2\">");
+  for (const InputFile& file : origin.files) {
+    html += Row({Text(InputRoleText(file.role) + ":").toHtmlEscaped(),
+                 QStringLiteral("%1<br>SHA-256: %2")
+                     .arg(Text(file.name).toHtmlEscaped(), Text(file.sha256).toHtmlEscaped())});
+  }
+  return html + QStringLiteral(
+                    "</table><p>Each file is named without its folder, with the SHA-256 of its "
+                    "bytes as given. The SHA-256 at the foot of each page are those of the "
+                    "measured and published texts as processed (a field file's observations as "
+                    "reduced, header lines included).</p>");
+}
+
 // The certificate's number, issue date and the certificate it replaces, and its client.
 QString IdentityTable(const CertificateIdentity& identity, const ClientDetails& client) {
   QString html = QStringLiteral("<table cellpadding=\"2\">");
   html += Row({Html("Certificate number:"),
                identity.number.empty() ? Html("not registered") : DetailHtml(identity.number)});
   html += DetailRow("Issue date:", identity.issueDate);
-  html += DetailRow("Replaces:", identity.replaces);
+  if (!identity.replaces.empty()) {
+    html += DetailRow("Replaces:", identity.replaceReason.empty()
+                                       ? identity.replaces
+                                       : identity.replaces + ": " + identity.replaceReason);
+  }
   html += DetailRow("Client:", client.name);
   html += DetailRow("Client address:", client.address);
   return html + QStringLiteral("</table>");
@@ -200,35 +283,56 @@ QString HeaderSections(const MeasurementHeader& header, const CalibrationOrigin&
   QString html = LaboratoryBlock(details.laboratory, logo);
   html += QStringLiteral("<h1>%1</h1>").arg(kTitle);
   html += IdentityTable(identity, details.client);
-  html += QStringLiteral("<h3>Instrument and measurements</h3><table cellpadding=\"2\">");
-  html += Row({Html("Instrument (EDM):"), Html(header.edmDescription)});
-  html += DetailRow("Instrument make:", details.instrument.make);
-  html += DetailRow("Instrument model:", details.instrument.model);
-  html += DetailRow("Serial number:", details.instrument.serialNumber);
-  html += DetailRow("Reflector make:", details.reflector.make);
-  html += DetailRow("Reflector model:", details.reflector.model);
+  QString rows = BytesRow("Instrument (EDM):", header.edmDescription);
+  rows += DetailRow("Instrument make:", details.instrument.make);
+  rows += DetailRow("Instrument model:", details.instrument.model);
+  rows += DetailRow("Serial number:", details.instrument.serialNumber);
+  rows += DetailRow("Reflector make:", details.reflector.make);
+  rows += DetailRow("Reflector model:", details.reflector.model);
   if (details.reflector.prismConstantMm) {
-    html +=
+    rows +=
         DetailRow("Prism constant:", PrismConstantText(*details.reflector.prismConstantMm) + " mm");
   }
-  html += Row({Html("Date of measurements:"), Html(header.date)});
-  html += Row({Html("Time of measurements:"), Html(header.time)});
-  html += Row({Html("Comment:"), Html(header.comment)});
-  html += DetailRow("Measured by:", details.measuredBy);
-  html += DetailRow("Checked by:", details.checkedBy);
-  html += QStringLiteral("</table><h3>Baseline</h3><table cellpadding=\"2\">");
-  html += Row({Html("Published baseline:"), Html(header.publishedSource)});
+  rows += BytesRow("Date of measurements:", IsoDateText(header.date));
+  rows += BytesRow("Time of measurements:", header.time);
+  rows += BytesRow("Comment:", header.comment);
+  rows += DetailRow("Measured by:", details.measuredBy);
+  rows += DetailRow("Checked by:", details.checkedBy);
+  // A section whose details were all left out says so rather than stand empty.
+  html += QStringLiteral("<h3>Instrument and measurements</h3>");
+  html += rows.isEmpty() ? QStringLiteral(
+                               "<p>No details of the instrument or the measurements "
+                               "were given.</p>")
+                         : QStringLiteral("<table cellpadding=\"2\">%1</table>").arg(rows);
+  html += QStringLiteral("<h3>Baseline</h3><table cellpadding=\"2\">");
+  const std::string baseline = BaselineName(header.publishedSource, origin);
+  html += BytesRow("Published baseline:", baseline);
+  if (!baseline.empty()) {
+    html += Row({Html("Place of calibration:"),
+                 details.baselineSite.empty()
+                     ? Html(baseline)
+                     : Html(baseline) + QStringLiteral(", ") + DetailHtml(details.baselineSite)});
+  }
   html += DetailRow("Baseline certificate:", details.baselineCertificate);
-  html += Row({Html("Measured calibration file:"), Html(header.measuredFileName)});
   html += Row({Html("Published distances:"), Text(PublishedDistancesText(origin)).toHtmlEscaped()});
-  html += QStringLiteral("</table><h3>Specified accuracy of the instrument</h3>");
+  html += QStringLiteral("</table>");
+  html += InputFileSection(origin);
+  html += QStringLiteral("<h3>Specified accuracy of the instrument</h3>");
   html += QStringLiteral("<p>\u00b1 %1</p>")
               .arg(Text(MmPlusPpmText(header.constantError, header.ppmError)));
   return html;
 }
 
 // How the measured text was reduced from the field file, one statement a row.
-QString ReductionSection(const ReductionSummary& summary) {
+// A heights file is named as the input files are, without its folders.
+QString ReductionSection(ReductionSummary summary) {
+  constexpr std::string_view kHeightsFile = "heights file ";
+  if (std::string& source = summary.heightsSource; source.starts_with(kHeightsFile)) {
+    const std::size_t folder = source.find_last_of("/\\");
+    if (folder != std::string::npos && folder >= kHeightsFile.size()) {
+      source = std::string(kHeightsFile) + source.substr(folder + 1);
+    }
+  }
   QString html = QStringLiteral("<h3>%1</h3><table cellpadding=\"2\">")
                      .arg(QString::fromUtf8(kReductionHeading).toHtmlEscaped());
   for (const SummaryLine& line : ReductionSummaryLines(summary)) {
@@ -241,40 +345,50 @@ QString ResultSection(const CalibrationAnalysis& analysis, const TableBreaks& br
   const CalibrationResult& result = analysis.result;
   const std::vector<QString> rows = {
       NumberRow(
-          {Html("Scale error"), Text(PpmText(result.scale)) + QStringLiteral(" ppm"),
+          {Html("Scale correction"), Text(PpmText(result.scale)) + QStringLiteral(" ppm"),
            Text(PpmText(result.scaleStdError)) + QStringLiteral(" ppm"), Number(result.scaleT, 4)},
           1),
-      NumberRow(
-          {Html("Constant error"), Text(MillimetresText(result.constant)) + QStringLiteral(" mm"),
-           Text(MillimetresText(result.constantStdError)) + QStringLiteral(" mm"),
-           Number(result.constantT, 4)},
-          1)};
+      NumberRow({Html("Constant correction"),
+                 Text(MillimetresText(result.constant)) + QStringLiteral(" mm"),
+                 Text(MillimetresText(result.constantStdError)) + QStringLiteral(" mm"),
+                 Number(result.constantT, 4)},
+                1)};
   QString html = GridTable(
       QStringLiteral("Results"), QString(),
       Row({QString(), Html("Value"), Html("Standard error"), Html("t-value")}, "th"), rows, breaks);
+  html += QStringLiteral(
+      "<p>Value: the correction found by the least-squares fit, to be added to a measured "
+      "distance. Standard error: its standard uncertainty from the scatter about the fit. "
+      "t-value: the value divided by its standard error.</p>");
+  // The instrument's own errors are what the corrections put right: the opposite sign.
+  html += QStringLiteral(
+              "<p>The instrument's error is the correction with the opposite sign: its scale "
+              "error is %1 ppm and its constant error %2 mm.</p>")
+              .arg(Text(PpmText(-result.scale)), Text(MillimetresText(-result.constant)));
   html += QStringLiteral(
               "<p>Degrees of freedom: %1<br>Critical t-value at the 5 percent "
               "significance level: %2</p>")
               .arg(result.degreesOfFreedom)
               .arg(Number(result.criticalT, 4));
-  html +=
-      QStringLiteral("<p>%1</p><p>%2</p>")
-          .arg(Verdict("scale error", analysis.scaleTestPassed, result.scaleT, result.criticalT),
-               Verdict("constant error", analysis.constantTestPassed, result.constantT,
-                       result.criticalT));
+  html += QStringLiteral("<p>%1</p><p>%2</p>")
+              .arg(Verdict("scale correction", analysis.scaleTestPassed, result.scaleT,
+                           result.criticalT),
+                   Verdict("constant correction", analysis.constantTestPassed, result.constantT,
+                           result.criticalT));
   return html;
 }
 
 QString PairSection(const CalibrationAnalysis& analysis, const TableBreaks& breaks) {
   std::vector<QString> rows;
   for (const AdjustmentEntry& entry : analysis.entries) {
-    // A pair measured once has no spread to show.
+    // A pair measured once has no spread to show: a dash, not an empty cell.
     const bool repeated = entry.observations > 1;
+    const QString none = QStringLiteral("\u2013");
     rows.push_back(NumberRow(
         {Html(entry.from), Html(entry.to), Number(entry.P, 4), Number(entry.C, 4),
          QString::number(entry.observations),
-         repeated ? Number(entry.observationStdDev * kMillimetresPerMetre, 1) : QString(),
-         repeated ? Number(entry.observationSpread * kMillimetresPerMetre, 1) : QString(),
+         repeated ? Number(entry.observationStdDev * kMillimetresPerMetre, 1) : none,
+         repeated ? Number(entry.observationSpread * kMillimetresPerMetre, 1) : none,
          Text(MillimetresText(entry.d)), Text(MillimetresText(entry.r)),
          Number(entry.standardizedDifference, 1), entry.flagged ? QStringLiteral("*") : QString()},
         2));
@@ -289,8 +403,10 @@ QString PairSection(const CalibrationAnalysis& analysis, const TableBreaks& brea
   html += QStringLiteral(
       "<p>P is the published distance and C the mean of the n observed distances; s is "
       "the standard deviation of one observation and the spread the largest minus the smallest "
-      "observation. d = P \u2212 C. A flag (*) marks a difference of three times the specified "
-      "accuracy or more.</p>");
+      "observation (\u2013 for a pair observed once). d = P \u2212 C. Residual: d less the "
+      "correction the fit gives at the pair's "
+      "distance. Std. diff.: |d| in units of the instrument's specified accuracy at the pair's "
+      "distance. A flag (*) marks a difference of three times the specified accuracy or more.</p>");
   return html;
 }
 
@@ -360,6 +476,10 @@ QString ExclusionSection(const ProcessedCalibration& calibration, const TableBre
                        : QStringLiteral("Lines are those of the measured text.")),
       Row({Html("Left out"), Html("Reason"), Html("Observations"), Html("Count")}, "th"), rows,
       breaks);
+  html += QStringLiteral(
+      "<p>Left out: what the surveyor asked to leave out, a station pair or a line. Reason: as "
+      "the surveyor gave it. Observations: each observation it left out, its stations, distance "
+      "and line. Count: how many observations it left out.</p>");
   const std::size_t left = ExcludedObservationCount(calibration.exclusions);
   const std::size_t kept = CountRecords(calibration.run.records);
   return html + QStringLiteral("<p>%1 of %2 observations %3 left out of the fit.</p>")
@@ -379,7 +499,7 @@ QString WarningSection(const CertificateObstacles& obstacles, const CalibrationO
         QStringLiteral("<tr><td>%1</td><td align=\"right\">%2</td><td>%3</td><td>%4</td></tr>")
             .arg(Text(std::string(InputTextName(warning.where.text))),
                  warning.where.line == 0
-                     ? QString()
+                     ? QStringLiteral("\u2013")
                      : QString::number(warning.where.text == InputText::kMeasured
                                            ? FileLineOf(origin, warning.where.line)
                                            : warning.where.line),
@@ -401,6 +521,9 @@ QString WarningSection(const CertificateObstacles& obstacles, const CalibrationO
                      "results are those of the texts as read.</p>")
           .arg(what),
       Row({Html("Text"), Html("Line"), Html("As written"), Html("Warning")}, "th"), rows, breaks);
+  html += QStringLiteral(
+      "<p>Text: the measured or the published text. Line: the line of its file (\u2013 for the "
+      "header as given). As written: the line's content. Warning: what was found in it.</p>");
   if (obstacles.unlisted > 0) {
     html += QStringLiteral("<p>%1 more such %2 not listed.</p>")
                 .arg(obstacles.unlisted)
@@ -426,8 +549,13 @@ QString UncertaintySection(const ProcessedCalibration& calibration, const TableB
   const CorrectionUncertainty& budget = calibration.uncertainty;
   QString intro = QStringLiteral(
       "<p>IC(D) is the correction to add to a measured distance D, u its combined standard "
-      "uncertainty (GUM) with its effective degrees of freedom (DOF, Welch-Satterthwaite), and "
-      "U = k u its expanded uncertainty for a coverage probability of about 95 percent.</p>");
+      "uncertainty (GUM) with its effective degrees of freedom (DOF, Welch-Satterthwaite), k the "
+      "coverage factor and U = k u its expanded uncertainty for a coverage probability of about "
+      "95 percent.%1</p>");
+  intro = intro.arg(inputs.acceptance
+                        ? QStringLiteral(" Conformity: the statement at that distance under "
+                                         "the decision rule below.")
+                        : QString());
   intro += QStringLiteral("<p>%1<br>").arg(Html(FitUncertaintyLine(analysis, budget)));
   for (const std::string& line : UncertaintyInputLines(inputs)) {
     intro += Html(line) + QStringLiteral("<br>");
@@ -460,13 +588,63 @@ QString SignatureLine(const char* label, const std::string& name) {
       .arg(Html(label), name.empty() ? QString() : QStringLiteral(" ") + DetailHtml(name));
 }
 
+// The corrections stated as corrections, with the expanded uncertainties the register lists, and
+// what the uncertainties leave out.
+QString CorrectionSection(const ProcessedCalibration& calibration) {
+  const CalibrationResult& result = calibration.run.analysis.result;
+  const RegisteredResults figures = RegisteredResultsOf(calibration);
+  QString html = QStringLiteral("<h3>Correction</h3>");
+  html += QStringLiteral(
+              "<p>The scale correction is %1 ppm and the constant correction %2 mm: to a distance "
+              "measured with this instrument, add %3.</p>")
+              .arg(Text(PpmText(result.scale)), Text(MillimetresText(result.constant)),
+                   Text(CorrectionText(result.constant, result.scale)));
+  html += QStringLiteral(
+              "<p>Constant correction: %1 mm (U, 95 %)<br>Scale correction: %2 ppm (U, 95 %)"
+              "</p>")
+              .arg(Text(ConstantText(figures)).toHtmlEscaped(),
+                   Text(ScaleText(figures)).toHtmlEscaped());
+  if (!calibration.conditions.baseline) {
+    html += QStringLiteral(
+        "<p>The uncertainty of the baseline's published distances was not given: the "
+        "uncertainties on this certificate leave it out.</p>");
+  }
+  return html;
+}
+
+// What the results relate to, what they are traceable through, the method and the place.
+QString StatementSection(const ProcessedCalibration& calibration,
+                         const CertificateDetails& details) {
+  QString html = QStringLiteral("<h3>Statements</h3>");
+  html += QStringLiteral(
+      "<p>The results on this certificate relate only to the instrument calibrated, identified "
+      "above, with the reflector stated, at the time of the calibration.</p>");
+  html += details.baselineCertificate.empty()
+              ? QStringLiteral(
+                    "<p>Traceability: the distances are traceable through the calibration of the "
+                    "baseline, whose certificate is not stated here.")
+              : QStringLiteral(
+                    "<p>Traceability: the distances are traceable through the baseline's own "
+                    "certificate, %1.")
+                    .arg(DetailHtml(details.baselineCertificate));
+  html += calibration.conditions.sensors
+              ? QStringLiteral(
+                    " The temperature and pressure are traceable through the calibration of the "
+                    "sensors that measured them, as the calibration conditions record it.</p>")
+              : QStringLiteral(
+                    " The calibration conditions record no calibration of the temperature and "
+                    "pressure sensors.</p>");
+  html += QStringLiteral("<p>Method: %1.</p>")
+              .arg(DetailHtml(details.procedure.empty() ? std::string(kDefaultProcedure)
+                                                        : details.procedure));
+  return html;
+}
+
 QString ClosingSections(const ProcessedCalibration& calibration, const CertificateDetails& details,
                         const CertificateIdentity& identity, const TableBreaks& breaks) {
-  const CalibrationResult& result = calibration.run.analysis.result;
-  QString html = QStringLiteral("<h3>Correction</h3>");
-  html += QStringLiteral("<p>To a distance measured with this instrument, add %1.</p>")
-              .arg(Text(CorrectionText(result.constant, result.scale)));
+  QString html = CorrectionSection(calibration);
   html += UncertaintySection(calibration, breaks);
+  html += StatementSection(calibration, details);
   if (!identity.recordSha256.empty()) {
     html +=
         QStringLiteral("<p>Register record SHA-256: %1</p>").arg(DetailHtml(identity.recordSha256));
@@ -474,7 +652,7 @@ QString ClosingSections(const ProcessedCalibration& calibration, const Certifica
   html += details.measuredBy.empty() ? SignatureLine("Calibrated by:", {})
                                      : SignatureLine("Measured by:", details.measuredBy);
   html += SignatureLine("Checked by:", details.checkedBy);
-  html += SignatureLine("Date:", {});
+  html += SignatureLine("Date (YYYY-MM-DD):", {});
   return html;
 }
 
@@ -497,6 +675,17 @@ class PlotObject final : public QObject, public QTextObjectInterface {
   CalibrationPlotData data_;
   QSizeF size_;
 };
+
+// The plot as the certificate shows it: its title ends in the date of the measurements, which
+// the certificate writes as ISO 8601 like every other date.
+CalibrationPlotData CertificatePlotData(const ProcessedCalibration& calibration) {
+  CalibrationPlotData data = MakeCalibrationPlotData(calibration);
+  const std::string& date = calibration.header.date;
+  if (!date.empty() && data.title.ends_with(date)) {
+    data.title.replace(data.title.size() - date.size(), date.size(), IsoDateText(date));
+  }
+  return data;
+}
 
 // A4 pages with room at the foot for three lines of 7 points: the program and the two hashes.
 PdfPageStyle CertificatePageStyle() {
@@ -685,7 +874,7 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
   QTextDocument document;
   pdf.LayOutOnPages(document);
   document.setDefaultFont(WithoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 9)));
-  PlotObject plot(MakeCalibrationPlotData(calibration), width);
+  PlotObject plot(CertificatePlotData(calibration), width);
   document.documentLayout()->registerHandler(kPlotObjectType, &plot);
 
   // Laid out again for every break a table or a heading needs; each adds one, so this ends.
@@ -706,17 +895,23 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
                                                    Text(frame.identity.number),
                QString::fromStdString(Sha256Hex(calibration.measuredText)),
                QString::fromStdString(Sha256Hex(calibration.publishedText)));
-  return pdf.Print(document, footer);
+  // A certificate the register did not number is a draft, and says so on every page.
+  return pdf.Print(
+      document, footer,
+      frame.identity.number.empty() ? QStringLiteral("DRAFT: not registered") : QString());
 }
 
 }  // namespace
 
 namespace {
 
-// The identity as the certificate states it: issued today unless a date is given.
+// The identity as the certificate states it: issued today, by the laboratory's clock, unless a
+// date is given.
 CertificateIdentity IssuedIdentity(CertificateIdentity identity) {
   if (identity.issueDate.empty()) {
-    identity.issueDate = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    if (const std::optional<LocalMoment> now = LocalMomentNow()) {
+      identity.issueDate = now->date;
+    }
   }
   return identity;
 }

@@ -50,11 +50,16 @@ class PagedPdf {
   void LayOutOnPages(QTextDocument& document);
 
   // Draws every page of `document` with its footer, `footerText` on its left; the footer's
-  // lines are separated by line feeds. Returns false when the PDF could not be written.
-  bool Print(const QTextDocument& document, const QString& footerText);
+  // lines are separated by line feeds. A `mark` ("DRAFT: not registered") stands on every page:
+  // large, light and diagonal across the body, drawn as outlines, and once as text in the footer
+  // under the page number, where text extraction finds it. Returns false when the PDF could not
+  // be written.
+  bool Print(const QTextDocument& document, const QString& footerText, const QString& mark = {});
 
  private:
-  void DrawFooter(QPainter& painter, const QString& text, int page, int pageCount) const;
+  void DrawFooter(QPainter& painter, const QString& text, int page, int pageCount,
+                  const QString& mark) const;
+  void DrawMark(QPainter& painter, const QString& mark) const;
 
   PdfPageStyle style_;
   QPdfWriter writer_;

@@ -66,7 +66,9 @@ const std::vector<DetailGroup>& Layout() {
        {{"measuredBy", Form::kText, [](D& d) -> std::string& { return d.measuredBy; }},
         {"checkedBy", Form::kText, [](D& d) -> std::string& { return d.checkedBy; }},
         {"baselineCertificate", Form::kText,
-         [](D& d) -> std::string& { return d.baselineCertificate; }}}},
+         [](D& d) -> std::string& { return d.baselineCertificate; }},
+        {"procedure", Form::kText, [](D& d) -> std::string& { return d.procedure; }},
+        {"baselineSite", Form::kText, [](D& d) -> std::string& { return d.baselineSite; }}}},
   };
   return layout;
 }
@@ -268,7 +270,8 @@ std::optional<LaboratorySettings> ReadLaboratorySettings(const std::filesystem::
   LaboratorySettings settings;
   JsonMembers members(Utf8FromPath(file), problem);
   std::vector<JsonMembers::Member> readers = {
-      members.Text("certificatePrefix", settings.certificatePrefix)};
+      members.Text("certificatePrefix", settings.certificatePrefix),
+      members.Text("procedure", settings.procedure)};
   AddGroupReaders(readers, members, LayoutGroup("laboratory"), details, file.parent_path());
   if (!members.Object(*json, "", readers)) {
     return std::nullopt;

@@ -29,10 +29,11 @@ std::optional<CertificateDetails> ReadDetailsFile(const std::filesystem::path& f
 struct LaboratorySettings {
   LaboratoryDetails laboratory;
   std::string certificatePrefix;  // empty: not given
+  std::string procedure;          // the calibration procedure its certificates name; empty: none
 };
 
-// The laboratory settings file `file`: the members "laboratory" and "certificatePrefix", both
-// optional, read as ReadDetailsFile reads a details file.
+// The laboratory settings file `file`: the members "laboratory", "certificatePrefix" and
+// "procedure", all optional, read as ReadDetailsFile reads a details file.
 std::optional<LaboratorySettings> ReadLaboratorySettings(const std::filesystem::path& file,
                                                          std::string& problem);
 

@@ -7,6 +7,7 @@
 #include "core/data/file_bytes.h"
 #include "core/units.h"
 #include "json/calibration_json.h"
+#include "register/registered_figures.h"
 
 namespace mensuro {
 
@@ -29,13 +30,7 @@ IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, const Issue
   std::ostringstream results;
   WriteCalibrationJson(results, calibration, inputs.input);
   request.resultsJson = std::move(results).str();
-  const CalibrationResult& fit = calibration.run.analysis.result;
-  const ParameterUncertainty uncertainty =
-      ExpandedParameterUncertainty(calibration.run.analysis, calibration.conditions);
-  request.results = {.scalePpm = fit.scale * kPartsPerMillion,
-                     .scaleUncertaintyPpm = uncertainty.scalePpm,
-                     .constantM = fit.constant,
-                     .constantUncertaintyM = uncertainty.constant};
+  request.results = RegisteredResultsOf(calibration);
   request.programVersion = inputs.programVersion;
   request.replaces = inputs.replaces;
   return request;

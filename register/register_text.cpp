@@ -1,19 +1,8 @@
 #include "register/register_text.h"
 
-#include <fmt/format.h>
-
 #include <utility>
 
-#include "core/units.h"
-
 namespace mensuro {
-namespace {
-
-std::string WithUncertainty(double value, double uncertainty, int decimals) {
-  return fmt::format("{:+.{}f} \u00b1 {:.{}f}", value, decimals, uncertainty, decimals);
-}
-
-}  // namespace
 
 std::string InstrumentName(const InstrumentDetails& instrument) {
   std::string name = instrument.make;
@@ -25,15 +14,6 @@ std::string InstrumentName(const InstrumentDetails& instrument) {
 
 std::string RegisterStatus(const RegisterEntry& entry) {
   return entry.replacedBy.empty() ? "in force" : "replaced by " + entry.replacedBy;
-}
-
-std::string ConstantText(const RegisteredResults& results) {
-  return WithUncertainty(results.constantM * kMillimetresPerMetre,
-                         results.constantUncertaintyM * kMillimetresPerMetre, 2);
-}
-
-std::string ScaleText(const RegisteredResults& results) {
-  return WithUncertainty(results.scalePpm, results.scaleUncertaintyPpm, 2);
 }
 
 std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& e) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "register/register_records.h"
+#include "register/registered_figures.h"
 
 namespace mensuro {
 
@@ -14,10 +15,6 @@ std::string InstrumentName(const InstrumentDetails& instrument);
 
 // "in force", or "replaced by" and the certificate that corrects it.
 std::string RegisterStatus(const RegisterEntry& entry);
-
-// Constant (mm) and scale (ppm) with their expanded uncertainties, as "+0.68 ± 1.20".
-std::string ConstantText(const RegisteredResults& results);
-std::string ScaleText(const RegisteredResults& results);
 
 struct RegisterLine {
   std::string label;

@@ -35,6 +35,8 @@ CertificateDetails OverrideDetails(CertificateDetails base, const CertificateDet
   Override(base.measuredBy, given.measuredBy);
   Override(base.checkedBy, given.checkedBy);
   Override(base.baselineCertificate, given.baselineCertificate);
+  Override(base.procedure, given.procedure);
+  Override(base.baselineSite, given.baselineSite);
   return base;
 }
 
@@ -44,7 +46,7 @@ bool HasDetails(const CertificateDetails& details) {
         &details.laboratory.logoFile, &details.client.name, &details.client.address,
         &details.instrument.make, &details.instrument.model, &details.instrument.serialNumber,
         &details.reflector.make, &details.reflector.model, &details.measuredBy, &details.checkedBy,
-        &details.baselineCertificate}) {
+        &details.baselineCertificate, &details.procedure, &details.baselineSite}) {
     if (!text->empty()) {
       return true;
     }

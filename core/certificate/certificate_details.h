@@ -43,7 +43,19 @@ struct CertificateDetails {
   std::string checkedBy;
   // The baseline's own certificate: authority, number and date, as one text.
   std::string baselineCertificate;
+  // The calibration procedure the laboratory follows, by name; empty: the least-squares
+  // baseline method in plain words (kDefaultProcedure).
+  std::string procedure;
+  // Where the baseline is, as its library line gives it; empty: the baseline's name alone.
+  std::string baselineSite;
 };
+
+// The method a certificate names when the laboratory names no procedure of its own.
+inline constexpr std::string_view kDefaultProcedure =
+    "Comparison with the published distances of a calibration baseline: the instrument's "
+    "measured distances between the baseline's pillars are compared with the published "
+    "distances, and its constant and scale corrections are found by a least-squares fit of a "
+    "straight line to the differences";
 
 // What the register gives a certificate when it issues it. Without a register the number is
 // empty ("not registered") and the issue date is the day the certificate was written.

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <utility>
 
+#include "core/data/file_names.h"
+#include "core/data/sha256.h"
 #include "core/data/text_lines.h"
 
 namespace mensuro {
@@ -122,7 +124,7 @@ CalibrationOrigin CalibrationOrigin::Of(std::optional<PublishedDistanceKind> bas
   if (reduction && reduction->kind == FieldDistanceKind::kSlope) {
     baseline = reduction->target;
   }
-  return {baseline, std::move(reduction), {}};
+  return {baseline, std::move(reduction), {}, {}};
 }
 
 ProcessedCalibration WithConditions(const ProcessedCalibration& calibration,
@@ -141,6 +143,11 @@ ProcessedCalibration WithExclusions(const ProcessedCalibration& calibration,
                          calibration.conditions, std::move(exclusions));
   again.origin = calibration.origin;
   return again;
+}
+
+InputFile InputFileOf(std::string role, const std::filesystem::path& path, std::string bytes) {
+  std::string sha256 = Sha256Hex(bytes);
+  return {std::move(role), Utf8FromPath(path.filename()), std::move(bytes), std::move(sha256)};
 }
 
 std::size_t FileLineOf(const CalibrationOrigin& origin, std::size_t measuredLine) {

@@ -7,6 +7,7 @@
 // of its own. When the conditions change, the calibration is processed again with them.
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,10 +29,14 @@ namespace mensuro {
 // names it by its file name alone with the SHA-256 of these bytes, so that `sha256sum` of the
 // named file matches.
 struct InputFile {
-  std::string role;   // "measured", "published", "field" or "heights"
-  std::string name;   // the file's name without its folders
-  std::string bytes;  // as read
+  std::string role;    // "measured", "published", "field" or "heights"
+  std::string name;    // the file's name without its folders
+  std::string bytes;   // as read; empty where only the hash was handed on (the document module)
+  std::string sha256;  // of `bytes`, 64 lowercase hexadecimal digits
 };
+
+// The file at `path` read as `bytes`, in the role `role`: named without its folders, hashed.
+InputFile InputFileOf(std::string role, const std::filesystem::path& path, std::string bytes);
 
 // Where the texts came from, beyond what the report prints: what the certificate and the JSON
 // state of them. The caller that read the texts knows it and sets it.

@@ -182,6 +182,11 @@ MENSURO_ENTRY_POINT void mensuro_documents_free(MensuroDocuments* documents) {
   mensuro::ReleaseAll(*documents);
 }
 
+MENSURO_ENTRY_POINT int mensuro_document_boundary() {
+  return MENSURO_DOCUMENT_BOUNDARY;
+}
+
 static_assert(std::is_same_v<decltype(mensuro_draw_documents), MensuroDrawDocuments>);
 static_assert(std::is_same_v<decltype(mensuro_draw_history_plot), MensuroDrawHistoryPlot>);
 static_assert(std::is_same_v<decltype(mensuro_documents_free), MensuroDocumentsFree>);
+static_assert(std::is_same_v<decltype(mensuro_document_boundary), MensuroDocumentBoundary>);

@@ -15,6 +15,10 @@
 extern "C" {
 #endif
 
+/* The layout of the structs below. The command line loads only a module of the same layout:
+   members are appended at the ends of the structs, and each change raises this number. */
+#define MENSURO_DOCUMENT_BOUNDARY 2
+
 /* Bytes owned by the other side: a text need not end in a null character. */
 typedef struct MensuroText {
   const char* data;
@@ -91,6 +95,14 @@ typedef struct MensuroReduction {
   int humidityFromWetBulb;
 } MensuroReduction;
 
+/* A file the texts were read from, as it was given: its role ("field", "heights", "measured",
+   "published"), its name without folders and the SHA-256 of its bytes in hexadecimal. */
+typedef struct MensuroInputFile {
+  MensuroText role;
+  MensuroText name;
+  MensuroText sha256;
+} MensuroInputFile;
+
 /* What a calibration is processed from, and where its texts came from. */
 typedef struct MensuroCalibration {
   MensuroHeader header;
@@ -103,6 +115,8 @@ typedef struct MensuroCalibration {
   MensuroReduction reduction;
   const size_t* fileLines;
   size_t fileLineCount;
+  const MensuroInputFile* files;
+  size_t fileCount;
 } MensuroCalibration;
 
 /* What the certificate says beyond the calibration, and its identity. */
@@ -126,6 +140,9 @@ typedef struct MensuroCertificate {
   MensuroText issueDate;
   MensuroText recordSha256;
   MensuroText replaces;
+  MensuroText replaceReason;
+  MensuroText procedure;
+  MensuroText baselineSite;
 } MensuroCertificate;
 
 enum { MENSURO_NO_PLOT = 0, MENSURO_PLOT_SVG = 1, MENSURO_PLOT_PNG = 2, MENSURO_PLOT_PDF = 3 };
@@ -177,6 +194,8 @@ typedef void MensuroDrawDocuments(const MensuroDocumentRequest* request,
 typedef void MensuroDrawHistoryPlot(const MensuroHistoryRequest* request,
                                     MensuroDocuments* documents);
 typedef void MensuroDocumentsFree(MensuroDocuments* documents);
+/* MENSURO_DOCUMENT_BOUNDARY as the module was built with it. */
+typedef int MensuroDocumentBoundary(void);
 
 #ifdef __cplusplus
 }

@@ -184,6 +184,11 @@ PlainCalibration PlainCalibrationOf(const ProcessedCalibration& calibration) {
   c.reduction = PlainReduction(origin.reduction);
   c.fileLines = origin.fileLines.data();
   c.fileLineCount = origin.fileLines.size();
+  for (const InputFile& file : origin.files) {
+    plain.files.push_back({PlainText(file.role), PlainText(file.name), PlainText(file.sha256)});
+  }
+  c.files = plain.files.data();
+  c.fileCount = plain.files.size();
   return plain;
 }
 
@@ -202,6 +207,11 @@ ProcessedCalibration CalibrationOf(const MensuroCalibration& plain) {
   }
   origin.reduction = ReductionOf(plain.reduction);
   origin.fileLines.assign(plain.fileLines, plain.fileLines + plain.fileLineCount);
+  for (std::size_t i = 0; i < plain.fileCount; ++i) {
+    const MensuroInputFile& file = plain.files[i];
+    // Only the hash crosses: the module names the file, it doesn't keep it.
+    origin.files.push_back({TextOf(file.role), TextOf(file.name), {}, TextOf(file.sha256)});
+  }
   return calibration;
 }
 
@@ -225,7 +235,10 @@ MensuroCertificate PlainCertificateOf(const CertificateDetails& details,
           PlainText(identity.number),
           PlainText(identity.issueDate),
           PlainText(identity.recordSha256),
-          PlainText(identity.replaces)};
+          PlainText(identity.replaces),
+          PlainText(identity.replaceReason),
+          PlainText(details.procedure),
+          PlainText(details.baselineSite)};
 }
 
 CertificateDetails DetailsOf(const MensuroCertificate& plain) {
@@ -240,12 +253,14 @@ CertificateDetails DetailsOf(const MensuroCertificate& plain) {
   details.measuredBy = TextOf(plain.measuredBy);
   details.checkedBy = TextOf(plain.checkedBy);
   details.baselineCertificate = TextOf(plain.baselineCertificate);
+  details.procedure = TextOf(plain.procedure);
+  details.baselineSite = TextOf(plain.baselineSite);
   return details;
 }
 
 CertificateIdentity IdentityOf(const MensuroCertificate& plain) {
   return {TextOf(plain.number), TextOf(plain.issueDate), TextOf(plain.recordSha256),
-          TextOf(plain.replaces)};
+          TextOf(plain.replaces), TextOf(plain.replaceReason)};
 }
 
 std::vector<MensuroHistoryPoint> PlainHistoryOf(const std::vector<HistoryPoint>& history) {

@@ -26,6 +26,7 @@ std::string TextOf(MensuroText text);
 struct PlainCalibration {
   std::vector<Exclusion> asked;  // the exclusions as they were asked for
   std::vector<MensuroExclusion> exclusions;
+  std::vector<MensuroInputFile> files;
   MensuroCalibration calibration{};
 };
 

@@ -36,6 +36,8 @@ ProcessedCalibration FieldCalibration() {
   reduction.humidityFromWetBulb = true;
   calibration.origin = CalibrationOrigin::Of(PublishedDistanceKind::kMarkToMark, reduction);
   calibration.origin.fileLines = {0, 2, 3, 4, 5, 6};
+  calibration.origin.files = {InputFileOf("field", "in/field.csv", "from,to,sd\n"),
+                              InputFileOf("published", "published.txt", "A,B,100\n")};
   return calibration;
 }
 
@@ -54,6 +56,15 @@ TEST(plain_documents, a_calibration_processed_again_from_its_plain_form_is_the_s
   EXPECT_FALSE(again.conditions.resolution);
   EXPECT_EQ(again.origin.publishedDistances, PublishedDistanceKind::kMarkToMark);
   EXPECT_EQ(again.origin.fileLines, calibration.origin.fileLines);
+  // The files cross by role, name and hash; their bytes stay on the command line's side.
+  ASSERT_EQ(again.origin.files.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(again.origin.files[i].role, calibration.origin.files[i].role);
+    EXPECT_EQ(again.origin.files[i].name, calibration.origin.files[i].name);
+    EXPECT_EQ(again.origin.files[i].sha256, calibration.origin.files[i].sha256);
+    EXPECT_EQ(again.origin.files[i].bytes, "");
+  }
+  EXPECT_EQ(again.origin.files[0].name, "field.csv");
   ASSERT_TRUE(again.origin.reduction);
   const std::vector<SummaryLine> lines = ReductionSummaryLines(*calibration.origin.reduction);
   const std::vector<SummaryLine> linesAgain = ReductionSummaryLines(*again.origin.reduction);
@@ -79,8 +90,10 @@ TEST(plain_documents, certificate_details_and_history_cross_whole) {
   details.measuredBy = "A";
   details.checkedBy = "B";
   details.baselineCertificate = "SSO-1";
+  details.procedure = "QP-7";
+  details.baselineSite = "Kellerby Quarry";
   const CertificateIdentity identity = {"MEN-2026-0007", "2026-03-14", std::string(64, 'a'),
-                                        "MEN-2026-0006"};
+                                        "MEN-2026-0006", "the scale was mistyped"};
   const MensuroCertificate plain = PlainCertificateOf(details, identity);
   const CertificateDetails back = DetailsOf(plain);
   EXPECT_EQ(back.laboratory.address, details.laboratory.address);
@@ -89,10 +102,13 @@ TEST(plain_documents, certificate_details_and_history_cross_whole) {
   EXPECT_EQ(back.instrument.serialNumber, details.instrument.serialNumber);
   EXPECT_EQ(back.reflector.prismConstantMm, -17.5);
   EXPECT_EQ(back.baselineCertificate, details.baselineCertificate);
+  EXPECT_EQ(back.procedure, details.procedure);
+  EXPECT_EQ(back.baselineSite, details.baselineSite);
   const CertificateIdentity identityBack = IdentityOf(plain);
   EXPECT_EQ(identityBack.number, identity.number);
   EXPECT_EQ(identityBack.recordSha256, identity.recordSha256);
   EXPECT_EQ(identityBack.replaces, identity.replaces);
+  EXPECT_EQ(identityBack.replaceReason, identity.replaceReason);
   EXPECT_FALSE(DetailsOf(PlainCertificateOf({}, {})).reflector.prismConstantMm);
 
   std::vector<HistoryPoint> history(2);

@@ -23,6 +23,9 @@ TEST(certificate_details_json, writes_the_layout_of_the_example_it_reads) {
   // The example gives its addresses as arrays of lines; they are written as one text.
   expected["laboratory"]["address"] = "12 Station Road\nNorthfield NF4 2QT";
   expected["client"]["address"] = "Unit 3, Quay Street\nPortlow PL1 8EX";
+  // The members it leaves out are written empty.
+  expected["procedure"] = "";
+  expected["baselineSite"] = "";
   EXPECT_EQ(CertificateDetailsJson(*details), expected);
 }
 
@@ -31,20 +34,25 @@ TEST(certificate_details_json, every_member_is_written_and_a_missing_constant_is
   EXPECT_TRUE(written["reflector"]["prismConstantMm"].is_null());
   EXPECT_EQ(written["laboratory"].size(), 4U);
   EXPECT_EQ(written["client"]["address"], "");
-  EXPECT_EQ(written.size(), 7U);
+  EXPECT_EQ(written.size(), 9U);
+  EXPECT_EQ(written["procedure"], "");
+  EXPECT_EQ(written["baselineSite"], "");
 }
 
-TEST(certificate_details_json, a_laboratory_settings_file_has_the_laboratory_and_a_prefix) {
+TEST(certificate_details_json,
+     a_laboratory_settings_file_has_the_laboratory_a_prefix_and_a_procedure) {
   const TempDir dir;
-  const auto file = dir.Write(
-      "lab/settings.json",
-      R"({"laboratory": {"name": "Lab", "logo": "logo.png"}, "certificatePrefix": "NSL"})");
+  const auto file =
+      dir.Write("lab/settings.json",
+                R"({"laboratory": {"name": "Lab", "logo": "logo.png"}, "certificatePrefix": "NSL",
+          "procedure": "QP-7"})");
   std::string problem;
   const std::optional<LaboratorySettings> settings = ReadLaboratorySettings(file, problem);
   ASSERT_TRUE(settings) << problem;
   EXPECT_EQ(settings->laboratory.name, "Lab");
   EXPECT_EQ(std::filesystem::path(settings->laboratory.logoFile), dir.path() / "lab" / "logo.png");
   EXPECT_EQ(settings->certificatePrefix, "NSL");
+  EXPECT_EQ(settings->procedure, "QP-7");
 
   dir.Write("lab/settings.json", R"({"client": {"name": "C"}})");
   EXPECT_FALSE(ReadLaboratorySettings(file, problem));

@@ -10,7 +10,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "cli/cli_run.h"
@@ -19,6 +21,7 @@
 #include "ui/certificate/remembered_certificate_details.h"
 #include "ui/common/control_text.h"
 #include "ui/common/settings.h"
+#include "ui/register/register_location.h"
 
 namespace mensuro::test {
 namespace {
@@ -91,6 +94,85 @@ TEST(certificate_details, ok_writes_the_certificate_with_them_and_cancel_writes_
 #endif
 }
 
+// The first word of `sha256sum FILE` in `dir`.
+std::string Sha256Sum(const TempDir& dir, const std::string& file) {
+  return RunShell(dir, "sha256sum " + file).out.substr(0, 64);
+}
+
+// The certificate's text with its words joined by single blanks.
+std::string CertificateWords(const TempDir& dir, const std::string& pdf) {
+  std::istringstream words(RunShell(dir, "pdftotext " + pdf + " -").out);
+  std::string joined;
+  for (std::string word; words >> word;) {
+    joined += (joined.empty() ? "" : " ") + word;
+  }
+  return joined;
+}
+
+// With no register open the window asks whether to issue into the register or to save a draft;
+// the certificate names the files opened while the texts processed are still theirs.
+TEST(certificate_details, without_a_register_asks_to_issue_or_save_a_draft) {
+  ForgetDetails();
+  TestWindow window;
+  const TempDir& folder = window.folder;
+  folder.Write("m.txt", "$07-12-2026\r\n!09:05:03\r\nA,B,99.997\r\nA,C,299.995\r\nA,D,599.991\r\n");
+  folder.Write("p.txt", "A,B,100\r\nA,C,300\r\nA,D,600\r\n");
+  window.dialogs.answers = {TextFromPath(folder.path() / "p.txt")};
+  window.dialog->OnOpenPublished();
+  window.dialogs.answers = {TextFromPath(folder.path() / "m.txt")};
+  window.dialog->OnOpenMeasured();
+  window.dialog->OnProcess();
+  const auto save = [&window](const char* name, IssueChoice choice) {
+    window.dialogs.answers = {TextFromPath(window.folder.path() / name)};
+    window.dialogs.issueChoices = {choice};
+    window.dialogs.whileShown = [](QDialog& shown) { Click(shown, QDialogButtonBox::Ok); };
+    window.dialog->OnSaveReportAs();
+  };
+
+  save("cancelled.pdf", IssueChoice::kCancel);
+  EXPECT_FALSE(fs::exists(folder.path() / "cancelled.pdf"));
+  ASSERT_FALSE(window.dialogs.questions.empty());
+  EXPECT_TRUE(window.dialogs.questions.back().startsWith(QStringLiteral("No register is open.")))
+      << window.dialogs.questions.back().toStdString();
+  EXPECT_TRUE(window.dialogs.questions.back().contains(RegisterLocation()));
+
+#ifndef _WIN32  // poppler's pdftotext and coreutils' sha256sum are the build machine's
+  save("draft.pdf", IssueChoice::kDraft);
+  const std::string draft = CertificateWords(folder, "draft.pdf");
+  for (const std::string& part : {std::string("DRAFT: not registered"),
+                                  "Measured file: m.txt SHA-256: " + Sha256Sum(folder, "m.txt"),
+                                  "Published file: p.txt SHA-256: " + Sha256Sum(folder, "p.txt"),
+                                  std::string("Published baseline: p.txt")}) {
+    EXPECT_NE(draft.find(part), std::string::npos) << "missing: " << part << "\n" << draft;
+  }
+  EXPECT_EQ(draft.find(folder.path().string()), std::string::npos) << draft;
+
+  // An edit makes the measured text one no file holds.
+  QPlainTextEdit& measured = *window.Text(kIdMeasuredText);
+  measured.moveCursor(QTextCursor::End);
+  QTest::keyClick(&measured, Qt::Key_Backspace);  // the last line's end
+  QTest::keyClicks(&measured, QStringLiteral("1"));
+  window.dialog->OnProcess();
+  save("edited.pdf", IssueChoice::kDraft);
+  const std::string edited = CertificateWords(folder, "edited.pdf");
+  EXPECT_EQ(edited.find("Measured file:"), std::string::npos) << edited;
+  EXPECT_NE(edited.find("Published file: p.txt"), std::string::npos) << edited;
+
+  RememberRegisterLocation(TextFromPath(folder.path() / "register.sqlite"));
+  save("issued.pdf", IssueChoice::kIssue);
+  settings::Forget(settings::Section::kRegister);
+  ASSERT_TRUE(fs::exists(folder.path() / "register.sqlite"));
+  const std::string issued = CertificateWords(folder, "issued.pdf");
+  EXPECT_EQ(issued.find("DRAFT"), std::string::npos) << issued;
+  EXPECT_EQ(issued.find("not registered"), std::string::npos) << issued;
+  // Once open, the register takes the next certificate without asking.
+  const std::size_t asked = window.dialogs.questions.size();
+  save("next.pdf", IssueChoice::kCancel);
+  EXPECT_EQ(window.dialogs.questions.size(), asked);
+  EXPECT_TRUE(fs::exists(folder.path() / "next.pdf"));
+#endif
+}
+
 TEST(certificate_details, remembered_per_serial_number_and_the_laboratory_once) {
   ForgetDetails();
   RememberCertificateDetails(Remembered("First Lab", "S-1", "Client One"));
@@ -151,6 +233,30 @@ TEST(certificate_details, the_library_baseline_brings_its_own_certificate) {
   window.dialog->OnSaveReportAs();
   EXPECT_EQ(shownCertificate,
             QStringLiteral("State Survey Office, certificate SSO-2026-118 of 2026-03-14"));
+}
+
+// The library baseline's line gives the site that the certificate names with its name as the
+// place of calibration.
+TEST(certificate_details, the_library_baseline_gives_the_place) {
+#ifdef _WIN32
+  GTEST_SKIP() << "poppler's pdftotext is the build machine's";
+#endif
+  ForgetDetails();
+  TestWindow window(TestWindow::Library{
+      "1:Quarry line\n2:A,B,100\n2:A,C,300\n2:A,D,600\n3:site=Kellerby Quarry\n"});
+  auto* list = window.Get<QComboBox>(kIdBaselineList);
+  list->setCurrentIndex(list->findText(QStringLiteral("Quarry line")));
+  QTest::mouseClick(window.Button(kIdLoadBaseline), Qt::LeftButton);
+  window.Text(kIdMeasuredText)
+      ->setPlainText(QStringLiteral("A,B,99.997\nA,C,299.995\nA,D,599.991\n"));
+  window.dialog->OnProcess();
+  ASSERT_NE(window.dialog->Calibration().Calibration(), nullptr);
+  window.dialogs.whileShown = [](QDialog& shown) { Click(shown, QDialogButtonBox::Ok); };
+  window.dialogs.answers = {TextFromPath(window.folder.path() / "c.pdf")};
+  window.dialog->OnSaveReportAs();
+  const std::string text = CertificateWords(window.folder, "c.pdf");
+  EXPECT_NE(text.find("Place of calibration: Quarry line, Kellerby Quarry"), std::string::npos)
+      << text;
 }
 
 }  // namespace

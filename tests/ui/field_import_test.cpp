@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_run.h"
 #include "core/data/visible_text.h"
 #include "support/measured_layouts.h"
 #include "test_window.h"
@@ -118,6 +119,44 @@ TEST(field_import, a_heights_file_gives_the_marks_and_ok_puts_the_reduction_in_t
             QStringLiteral("CSV files (*.csv)|*.csv|All Files (*.*)|*.*||"));
   EXPECT_TRUE(window.dialogs.requests[2].forSaving);
   EXPECT_EQ(window.dialogs.requests[2].filter, QStringLiteral("CSV files (*.csv)|*.csv||"));
+}
+
+// A Process of the imported text names the field file and the heights file as they were read,
+// each with the SHA-256 that sha256sum gives; an edit of the text names neither.
+TEST(field_import, the_field_and_heights_files_are_named_while_the_text_is_theirs) {
+  TestWindow window(false);
+  const fs::path field =
+      window.folder.Write("field.csv", SlopeFile(1) +
+                                           "A,C,300.0,1.5,1.5,20,1013.25,60,0\r\n"
+                                           "A,D,600.0,1.5,1.5,20,1013.25,60,0\r\n");
+  const fs::path heights =
+      window.folder.Write("heights.csv", "station,height\nA,0\nB,0\nC,0\nD,0\n");
+  ImportWith(window, field, [&](CFieldImportDlg& dialog) {
+    EnterCarrier(dialog);
+    Type(dialog, Field::kHeightsFile, TextFromPath(heights));
+    Click(dialog.Choice(Choice::kMarkToMark));
+    Click(dialog.OkButton());
+  });
+  window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\nA,D,600\n"));
+  window.dialog->OnProcess();
+  const ProcessedCalibration* calibration = window.dialog->Calibration().Calibration();
+  ASSERT_NE(calibration, nullptr) << window.dialogs.messages.size();
+  const std::vector<InputFile>& files = calibration->origin.files;
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0].role, "field");
+  EXPECT_EQ(files[0].name, "field.csv");
+  EXPECT_EQ(files[1].role, "heights");
+  EXPECT_EQ(files[1].name, "heights.csv");
+#ifndef _WIN32  // coreutils' sha256sum is the build machine's
+  for (const InputFile& file : files) {
+    EXPECT_EQ(file.sha256, RunShell(window.folder, "sha256sum " + file.name).out.substr(0, 64));
+  }
+#endif
+
+  window.Text(kIdMeasuredText)->appendPlainText(QStringLiteral("A,B,99.99998"));
+  window.dialog->OnProcess();
+  ASSERT_NE(window.dialog->Calibration().Calibration(), nullptr);
+  EXPECT_TRUE(window.dialog->Calibration().Calibration()->origin.files.empty());
 }
 
 TEST(field_import, a_field_file_that_does_not_read_is_named_and_changes_nothing) {

@@ -205,7 +205,7 @@ TEST(plot_window, states_the_published_distances_and_the_reduction_of_the_observ
   ReductionSummary slope;
   slope.observations = 3;
   slope.temperature = ValueRange{9.7, 16.2};
-  plot.ShowOrigin({PublishedDistanceKind::kMarkToMark, slope, {}});
+  plot.ShowOrigin({PublishedDistanceKind::kMarkToMark, slope, {}, {}});
   EXPECT_EQ(published.text(), QStringLiteral("Published distances: mark to mark"));
   EXPECT_TRUE(group.isVisible());
   const std::vector<std::pair<QString, QString>> rows = ReductionRows(group);
@@ -222,7 +222,7 @@ TEST(plot_window, states_the_published_distances_and_the_reduction_of_the_observ
   ReductionSummary horizontal;
   horizontal.kind = FieldDistanceKind::kHorizontal;
   horizontal.observations = 1;
-  plot.ShowOrigin({PublishedDistanceKind::kHorizontal, horizontal, {}});
+  plot.ShowOrigin({PublishedDistanceKind::kHorizontal, horizontal, {}, {}});
   EXPECT_EQ(ReductionRows(group),
             (std::vector<std::pair<QString, QString>>{
                 {QStringLiteral("Field observations:"),

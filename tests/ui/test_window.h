@@ -100,6 +100,17 @@ class ScriptedDialogs final : public DialogServices {
     saveChoices.pop_front();
     return choice;
   }
+  // Questions about a certificate with no register open are answered from `issueChoices` (a
+  // draft when it runs dry, as the window saved one before it asked) and recorded.
+  IssueChoice AskIssueOrDraft(QWidget&, const QString& question) override {
+    questions.push_back(question);
+    if (issueChoices.empty()) {
+      return IssueChoice::kDraft;
+    }
+    const IssueChoice choice = issueChoices.front();
+    issueChoices.pop_front();
+    return choice;
+  }
   std::optional<QString> AskText(QWidget&, const QString&, const QString& label) override {
     questions.push_back(label);
     if (texts.empty()) {
@@ -114,6 +125,7 @@ class ScriptedDialogs final : public DialogServices {
   std::deque<bool> replies;
   std::deque<QString> texts;
   std::deque<SaveChoice> saveChoices;
+  std::deque<IssueChoice> issueChoices;
   std::vector<QString> questions;
   bool openSucceeds = true;
   bool viewerSucceeds = true;

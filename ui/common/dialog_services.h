@@ -23,6 +23,9 @@ struct FileDialogRequest {
 // The answer to a question about unsaved changes.
 enum class SaveChoice { kSave, kDiscard, kCancel };
 
+// The answer to the question what becomes of a certificate while no register is open.
+enum class IssueChoice { kIssue, kDraft, kCancel };
+
 // The modal things a window asks of the platform: choosing a file, showing a message, opening a
 // document in the program the desktop has for it (or in our own viewer), running a dialog of its
 // own. The window receives one; tests answer in advance and check what would have been shown.
@@ -54,6 +57,10 @@ class DialogServices {
 
   // A question about unsaved changes with Save, Discard and Cancel buttons, Save the default.
   virtual SaveChoice AskSaveChanges(QWidget& owner, const QString& question) = 0;
+
+  // A question about a certificate with no register open, with Issue into Register, Save Draft
+  // and Cancel buttons; Save Draft the default, since an issue can't be taken back.
+  virtual IssueChoice AskIssueOrDraft(QWidget& owner, const QString& question) = 0;
 
   // Asks for a line of text under `label`; nothing when the user cancelled.
   virtual std::optional<QString> AskText(QWidget& owner, const QString& title,

@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 #include "core/data/text_file.h"
@@ -145,6 +146,23 @@ SaveChoice QtDialogServices::AskSaveChanges(QWidget& owner, const QString& quest
     default:
       return SaveChoice::kCancel;
   }
+}
+
+IssueChoice QtDialogServices::AskIssueOrDraft(QWidget& owner, const QString& question) {
+  QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), question,
+                  QMessageBox::NoButton, &owner);
+  box.setTextFormat(Qt::PlainText);
+  const QPushButton* issue =
+      box.addButton(QStringLiteral("Issue into Register"), QMessageBox::AcceptRole);
+  QPushButton* draft = box.addButton(QStringLiteral("Save Draft"), QMessageBox::AcceptRole);
+  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+  box.setDefaultButton(draft);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == issue) {
+    return IssueChoice::kIssue;
+  }
+  return box.clickedButton() == draft ? IssueChoice::kDraft : IssueChoice::kCancel;
 }
 
 std::optional<QString> QtDialogServices::AskText(QWidget& owner, const QString& title,

@@ -22,6 +22,7 @@ class QtDialogServices final : public DialogServices {
   void RunModal(QDialog& dialog) override;
   bool AskYesNo(QWidget& owner, const QString& question) override;
   SaveChoice AskSaveChanges(QWidget& owner, const QString& question) override;
+  IssueChoice AskIssueOrDraft(QWidget& owner, const QString& question) override;
   std::optional<QString> AskText(QWidget& owner, const QString& title,
                                  const QString& label) override;
 };

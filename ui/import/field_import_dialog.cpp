@@ -367,6 +367,8 @@ void CFieldImportDlg::EnableInputs() {
 std::optional<FieldReduction> CFieldImportDlg::Reduce(QString& problem) {
   carrier_.reset();
   summary_.reset();
+  heightsFile_.reset();
+  std::optional<InputFile> heightsFile;
   ReductionSettings settings;
   StationHeights heights;
   std::string heightsSource;
@@ -382,6 +384,14 @@ std::optional<FieldReduction> CFieldImportDlg::Reduce(QString& problem) {
     }
     heights = std::move(*read);
     heightsSource = HeightsSource();
+    if (Choice(ImportChoice::kFileHeights).isChecked()) {
+      // Read again as bytes, to be named with its hash: the heights just read from it.
+      const std::filesystem::path path = PathFromText(Field(ImportField::kHeightsFile).text());
+      std::string reason;
+      if (std::optional<std::string> bytes = ReadFileBytes(path, reason)) {
+        heightsFile = InputFileOf("heights", path, std::move(*bytes));
+      }
+    }
     settings.target = Choice(ImportChoice::kMarkToMark).isChecked()
                           ? PublishedDistanceKind::kMarkToMark
                           : PublishedDistanceKind::kHorizontal;
@@ -399,6 +409,7 @@ std::optional<FieldReduction> CFieldImportDlg::Reduce(QString& problem) {
   }
   carrier_ = settings.carrier;
   summary_ = SummariseReduction(*reduction, settings, std::move(heightsSource));
+  heightsFile_ = std::move(heightsFile);
   return reduction;
 }
 

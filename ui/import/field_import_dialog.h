@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/data/baseline_library.h"
+#include "core/processing/processed_calibration.h"
 #include "core/reduction/field_observations.h"
 #include "core/reduction/field_reduction.h"
 #include "core/reduction/reduction_summary.h"
@@ -105,6 +106,8 @@ class CFieldImportDlg : public QDialog {
   const std::optional<EdmCarrier>& Carrier() const { return carrier_; }
   // What the reduction was made from and how; nothing without one.
   const std::optional<ReductionSummary>& Summary() const { return summary_; }
+  // The heights file the reduction read, as it was read; nothing when it read none.
+  const std::optional<InputFile>& HeightsFile() const { return heightsFile_; }
   // The header as the dialog's fields have it.
   ImportHeader Header() const;
 
@@ -149,6 +152,7 @@ class CFieldImportDlg : public QDialog {
   std::optional<FieldReduction> reduction_;
   std::optional<EdmCarrier> carrier_;
   std::optional<ReductionSummary> summary_;
+  std::optional<InputFile> heightsFile_;
 
   std::array<QLineEdit*, kImportFieldCount> fields_{};
   std::array<QRadioButton*, kImportChoiceCount> choices_{};

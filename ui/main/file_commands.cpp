@@ -66,6 +66,12 @@ OpenedAs HowToOpen(const QString& fileName) {
   return HasUnnamedFieldColumns(*text) ? OpenedAs::kUnnamedColumns : OpenedAs::kMeasuredText;
 }
 
+// The bytes of the file `fileName` as they are; nothing when they can't be read.
+std::optional<std::string> FileBytesOf(const QString& fileName) {
+  std::string reason;
+  return ReadFileBytes(PathFromText(fileName), reason);
+}
+
 // Replaces the whole text of a text control. The program's own write is no edit, so it leaves
 // the Save buttons alone.
 void SetWholeText(QPlainTextEdit& control, std::string_view bytes) {
@@ -140,6 +146,26 @@ std::optional<std::vector<std::string>> CVerantDlg::ReadOpenedFile(const QString
   return lines;
 }
 
+std::string CVerantDlg::MeasuredFileText(std::string_view text) const {
+  return MeasuredFileBytes(header_, text);
+}
+
+void CVerantDlg::KeepMeasuredFile(const QString& fileName, std::optional<std::string> bytes) {
+  measuredFile_.reset();
+  if (bytes) {
+    measuredFile_ = FileText{InputFileOf("measured", PathFromText(fileName), std::move(*bytes)),
+                             MeasuredFileText(TextAreaBytes(*measuredText_))};
+  }
+}
+
+void CVerantDlg::KeepPublishedFile(const QString& fileName, std::optional<std::string> bytes) {
+  publishedFile_.reset();
+  if (bytes) {
+    publishedFile_ = FileText{InputFileOf("published", PathFromText(fileName), std::move(*bytes)),
+                              TextAreaBytes(*publishedText_)};
+  }
+}
+
 void CVerantDlg::LoadMeasuredFile(std::vector<std::string> fileLines) {
   storedMeasuredText_ = SplitLoadedFile(std::move(fileLines), InnerLineBreaks::kDelete, header_);
   SetWholeText(*measuredText_, *storedMeasuredText_);
@@ -175,7 +201,12 @@ SaveResult CVerantDlg::SaveMeasuredFile(const QString& fileName) {
   if (text.empty()) {
     return SaveResult::kNothingToWrite;
   }
-  return WriteSavedFile(fileName, MeasuredFileBytes(header_, text));
+  std::string bytes = MeasuredFileBytes(header_, text);
+  const SaveResult saved = WriteSavedFile(fileName, bytes);
+  if (saved == SaveResult::kWritten) {
+    KeepMeasuredFile(fileName, std::move(bytes));
+  }
+  return saved;
 }
 
 SaveResult CVerantDlg::SavePublishedFile(const QString& fileName) {
@@ -183,7 +214,12 @@ SaveResult CVerantDlg::SavePublishedFile(const QString& fileName) {
   if (text.empty()) {
     return SaveResult::kNothingToWrite;
   }
-  return WriteSavedFile(fileName, PublishedFileBytes(text));
+  std::string bytes = PublishedFileBytes(text);
+  const SaveResult saved = WriteSavedFile(fileName, bytes);
+  if (saved == SaveResult::kWritten) {
+    KeepPublishedFile(fileName, std::move(bytes));
+  }
+  return saved;
 }
 
 void CVerantDlg::StartMeasuredText() {
@@ -219,8 +255,10 @@ void CVerantDlg::OnOpenPublished() {
   }
   if (std::optional<std::vector<std::string>> lines = OpenTextFile(*publishedFileName_, *chosen)) {
     LoadPublishedFile(std::move(*lines));
+    KeepPublishedFile(*chosen, FileBytesOf(*chosen));
     publishedDistances_.reset();
     libraryCertificate_.clear();
+    librarySite_.clear();
   }
 }
 
@@ -232,6 +270,8 @@ void CVerantDlg::OnNewPublished() {
   resultList_->ClearLines();
   publishedDistances_.reset();
   libraryCertificate_.clear();
+  librarySite_.clear();
+  publishedFile_.reset();
   // Deleted as an edit, so the user can take it back with Undo; the edit enables the Save
   // buttons, which the new, unwritten file then disables.
   publishedText_->selectAll();
@@ -259,9 +299,12 @@ void CVerantDlg::OnLoadBaseline() {
     // The library's bytes are characters of their own codes; the details are UTF-8.
     libraryCertificate_ =
         certificate ? FieldFromBytes(certificate->value).toStdString() : std::string();
+    const std::optional<BaselineProperty> site = FindBaselineProperty(collected, "site");
+    librarySite_ = site ? FieldFromBytes(site->value).toStdString() : std::string();
   }
   // The loaded text has no file behind it.
   publishedFileName_->clear();
+  publishedFile_.reset();
   RememberLibraryUncertainty(collected, TextFromPath(libraryPath));
 }
 
@@ -338,12 +381,15 @@ void CVerantDlg::OnOpenMeasured() {
     return;
   }
   LoadMeasuredFile(std::move(*lines));
+  KeepMeasuredFile(*chosen, FileBytesOf(*chosen));
   imported_.reset();
   // Filling the header fields enabled them; the text is as it was loaded.
   EnableMeasuredSaves(false);
 }
 
 void CVerantDlg::ImportFieldObservations(const QString& fileName) {
+  // The bytes named on the certificate are those read now, before the surveyor's choices.
+  std::string fieldBytes = FileBytesOf(fileName).value_or(std::string());
   std::optional<FieldFileRead> read = ReadFieldFile(services_, *this, fileName);
   if (!read) {
     return;
@@ -382,7 +428,13 @@ void CVerantDlg::ImportFieldObservations(const QString& fileName) {
   measuredText_->repaint();
   ReadHeaderFromEdits();
   EnableMeasuredSaves(true);
-  imported_ = ImportedText{TextAreaBytes(*measuredText_), *dialog.Summary()};
+  measuredFile_.reset();
+  std::vector<InputFile> files = {
+      InputFileOf("field", PathFromText(fileName), std::move(fieldBytes))};
+  if (dialog.HeightsFile()) {
+    files.push_back(*dialog.HeightsFile());
+  }
+  imported_ = ImportedText{TextAreaBytes(*measuredText_), *dialog.Summary(), std::move(files)};
 }
 
 void CVerantDlg::OnNewMeasured() {
@@ -392,6 +444,7 @@ void CVerantDlg::OnNewMeasured() {
   }
   StartMeasuredText();
   imported_.reset();
+  measuredFile_.reset();
   EnableMeasuredSaves(false);
   resultList_->ClearLines();
 }

@@ -101,7 +101,13 @@ class CVerantDlg : public QDialog {
 
   void OnProcess();
   // Where the texts now in the window came from, for a Process of the measured text `measured`.
-  CalibrationOrigin Origin(const std::string& measured) const;
+  CalibrationOrigin Origin(const std::string& measured, const std::string& published) const;
+  // The measured text as the measured file holds it, its header lines in front.
+  std::string MeasuredFileText(std::string_view text) const;
+  // Remembers `fileName` as the file of the text the window now shows, read or written as
+  // `bytes`; nothing when its bytes can't be read.
+  void KeepMeasuredFile(const QString& fileName, std::optional<std::string> bytes);
+  void KeepPublishedFile(const QString& fileName, std::optional<std::string> bytes);
   void FillResultList();
   void OnSaveReportAs();
   void OnPlot();
@@ -222,13 +228,25 @@ class CVerantDlg : public QDialog {
   // The baseline's own certificate, as the library baseline the published distances were loaded
   // from states it; empty when it doesn't, or once a published file is opened or started.
   std::string libraryCertificate_;
+  // Where that baseline is, as its library line says (UTF-8); empty as the certificate is.
+  std::string librarySite_;
   // The measured text the last import put in, and how it was reduced: a Process states the
   // reduction while the measured text is still that one.
   struct ImportedText {
     std::string text;
     ReductionSummary reduction;
+    std::vector<InputFile> files;  // the field file as it was read, and its heights file
   };
   std::optional<ImportedText> imported_;
+  // A text as its file holds it, and the file: a Process names the file while the text
+  // processed is still that one byte for byte. The measured text is compared with its header
+  // lines, as a save writes them.
+  struct FileText {
+    InputFile file;
+    std::string text;
+  };
+  std::optional<FileText> measuredFile_;
+  std::optional<FileText> publishedFile_;
 };
 
 }  // namespace mensuro

@@ -111,7 +111,7 @@ void CVerantDlg::OnProcess() {
     FailProcess(QStringLiteral("No measured baseline data found."));
     return;
   }
-  CalibrationOrigin origin = Origin(measured);
+  CalibrationOrigin origin = Origin(measured, published);
   const QString instrument = FieldFromBytes(header_.edmDescription);
   const ProcessedCalibration& processed =
       calibration_.Process(header_, std::move(measured), std::move(published),
@@ -129,11 +129,23 @@ void CVerantDlg::OnProcess() {
   saveReportAs_->setEnabled(true);
 }
 
-CalibrationOrigin CVerantDlg::Origin(const std::string& measured) const {
+CalibrationOrigin CVerantDlg::Origin(const std::string& measured,
+                                     const std::string& published) const {
   // An edit since the import makes the text one the reduction didn't give.
   const bool reduced = imported_ && imported_->text == measured;
-  return CalibrationOrigin::Of(publishedDistances_,
-                               reduced ? std::optional(imported_->reduction) : std::nullopt);
+  CalibrationOrigin origin = CalibrationOrigin::Of(
+      publishedDistances_, reduced ? std::optional(imported_->reduction) : std::nullopt);
+  // A file is named only while the text is still the file's: an edit, even one undone by hand
+  // to other bytes, names none.
+  if (reduced) {
+    origin.files = imported_->files;
+  } else if (measuredFile_ && measuredFile_->text == MeasuredFileText(measured)) {
+    origin.files.push_back(measuredFile_->file);
+  }
+  if (publishedFile_ && publishedFile_->text == published) {
+    origin.files.push_back(publishedFile_->file);
+  }
+  return origin;
 }
 
 void CVerantDlg::FailProcess(const QString& message) {
@@ -234,12 +246,35 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
                      {{"logo", details.Details().laboratory.logoFile}})) {
     return;
   }
+  // The place is the library baseline's, which the dialog doesn't ask for.
+  CertificateDetails certified = details.Details();
+  certified.baselineSite = librarySite_;
+  if (!register_.IsOpen()) {
+    const QString location = RegisterLocation();
+    switch (services_.AskIssueOrDraft(
+        *this, QStringLiteral("No register is open. Issue the certificate into the register %1, "
+                              "where it gets its number, or save a draft marked \"DRAFT: not "
+                              "registered\" on every page?")
+                   .arg(location))) {
+      case IssueChoice::kCancel:
+        return;
+      case IssueChoice::kDraft:
+        break;
+      case IssueChoice::kIssue:
+        if (const QString failure = register_.Open(location); !failure.isEmpty()) {
+          services_.ShowMessage(*this, QStringLiteral("Could not open the register ") + location +
+                                           QStringLiteral(": ") + failure);
+          return;
+        }
+        break;
+    }
+  }
   if (register_.IsOpen()) {
-    IssueIntoRegister(*calibration, details.Details(), fileName);
+    IssueIntoRegister(*calibration, certified, fileName);
     return;
   }
   QString reason;
-  if (!SaveCertificate(fileName, *calibration, details.Details(), {}, reason)) {
+  if (!SaveCertificate(fileName, *calibration, certified, {}, reason)) {
     services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName +
                                      QStringLiteral(": ") + reason);
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "core/analysis/flag_limit.h"
@@ -207,6 +208,15 @@ TEST(certificate_obstacles, a_negative_accuracy) {
   EXPECT_TRUE(FindCertificateObstacles(ProcessCalibration({}, "^-17.5\n" + std::string(kMeasured),
                                                           std::string(kPublished), {}))
                   .empty());
+}
+
+// A file is named without its folders and hashed as given: "abc" as FIPS 180-2 gives it.
+TEST(input_file, named_without_folders_with_the_sha256_of_its_bytes) {
+  const InputFile file = InputFileOf("measured", std::filesystem::path("in") / "m.txt", "abc");
+  EXPECT_EQ(file.role, "measured");
+  EXPECT_EQ(file.name, "m.txt");
+  EXPECT_EQ(file.bytes, "abc");
+  EXPECT_EQ(file.sha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
 }  // namespace
