@@ -18,6 +18,7 @@ namespace mensuro::cli {
 
 struct IssueOrder {
   std::string location;         // the register: an SQLite file or a postgresql:// URI
+  std::string headLog;          // a PostgreSQL register's head log; empty: MENSURO_HEAD_LOG
   RegisterSettings settings;    // the certificate numbers' prefix
   CertificateDetails details;   // what the certificate says beyond the calibration
   std::string replaces;         // the certificate this one corrects; empty: none
@@ -37,7 +38,8 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
 
 // Issues the certificate of `calibration` as `order` says, the PDF drawn by `documents`, the
 // result kept with the members of `input` (what reading noticed). Returns the exit code, having
-// said on standard error which number was issued, or why nothing was.
+// said on standard error which number was issued and the register's new head (the head log's
+// line), or why nothing was: 3 when the register failed or refused.
 int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& calibration,
                          const nlohmann::json& input, const DocumentModule& documents);
 
