@@ -551,9 +551,6 @@ VerifyResult CalibrationRegister::Verify(const VerifyOptions& options) {
   return Guarded([&] {
     VerifyResult result;
     result.headLog = HeadLogName(headLog_);
-    const std::vector<HeadLine> heads =
-        headLog_.empty() ? std::vector<HeadLine>{} : ReadHeadLog(headLog_);
-    result.headLogFound = !heads.empty();
     Transaction transaction(*database_, Transaction::Kind::kRead);
     const std::vector<SqlRow> ids =
         database_->Query("SELECT id, number, prefix, year, sequence FROM calibrations ORDER BY id");
@@ -668,6 +665,7 @@ HeadState CalibrationRegister::Head() {
     state.headLog = headLog_;
     if (!headLog_.empty()) {
       std::vector<HeadLine> heads = ReadHeadLog(headLog_);
+      WithoutStoppedIssue(*database_, heads, headLog_);  // an issue under way or stopped
       if (!heads.empty()) {
         state.logged = std::move(heads.back());
       }
