@@ -13,6 +13,7 @@
 #include "core/data/file_bytes.h"
 #include "core/data/file_names.h"
 #include "register/calibration_issue.h"
+#include "register/head_log.h"
 #include "resources/version_info.h"
 
 namespace mensuro::cli {
@@ -41,6 +42,13 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
   IssueOrder order;
   order.location = line.registerLocation;
   order.headLog = line.headLogFile;
+  if (IsPostgresLocation(order.location) && HeadLogPath(order.location, order.headLog).empty()) {
+    problem = std::string(
+                  "issuing into a PostgreSQL register needs its head log: give --head-log "
+                  "FILE or set ") +
+              kHeadLogEnvironment;
+    return std::nullopt;
+  }
   order.replaces = line.replaces;
   order.certificateFile = line.certificateFile;
   std::filesystem::path settingsFile = PathFromUtf8(line.laboratorySettingsFile);

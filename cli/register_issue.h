@@ -32,7 +32,7 @@ inline constexpr const char* kLaboratorySettingsName = "mensuro-laboratory.json"
 // The issue `line` asks for, with the certificate's `details`: the laboratory's settings (its
 // lines under the details' own, and the numbers' prefix) from --laboratory-settings, else from
 // the settings file beside an SQLite register when there is one. Nothing, with the problem, when
-// the settings file doesn't read.
+// the settings file doesn't read, or a PostgreSQL register has no head log named.
 std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const CertificateDetails& details,
                                        std::string& problem);
 

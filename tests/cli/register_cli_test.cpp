@@ -297,6 +297,14 @@ TEST(cli_register, a_register_that_is_no_database_exits_3) {
   EXPECT_EQ(issued.exitCode, 3);
   EXPECT_TRUE(Contains(issued.err, "mensuro-cli: no certificate issued: ")) << issued.err;
   EXPECT_EQ(ReadBytes(dir.path() / "register.sqlite"), std::string(4096, 'x'));
+  // PostgreSQL without a head log: refused before any server is asked.
+  const CliRun noHeadLog = RunSevenPillar(
+      dir, {"--register", "postgresql://127.0.0.1:1/register", "--certificate", "c.pdf"});
+  EXPECT_EQ(noHeadLog.exitCode, 2);
+  EXPECT_TRUE(Contains(noHeadLog.err,
+                       "issuing into a PostgreSQL register needs its head log: "
+                       "give --head-log FILE or set MENSURO_HEAD_LOG"))
+      << noHeadLog.err;
   const CliRun headLog = RunSevenPillar(
       dir, {"--register", "register.sqlite", "--head-log", "h.heads", "--certificate", "c.pdf"});
   EXPECT_EQ(headLog.exitCode, 2);
