@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <limits>
 #include <map>
 #include <thread>
 #include <utility>
@@ -19,6 +20,9 @@ namespace mensuro {
 namespace {
 
 const std::string kNoRecord(64, '0');
+
+// How many records' places Verify reads at once.
+constexpr int kVerifyPage = 1000;
 
 // How often Verify looks at the register's end while an issue is under way.
 constexpr int kEndAttempts = 5;
@@ -545,6 +549,52 @@ std::string EndProblem(Database& db, const std::vector<HeadLine>& heads,
   return {};
 }
 
+// What Verify carries from one record to the next.
+class ChainWalk {
+ public:
+  // Why the next record, whose row is `row` (id, number, prefix, year, sequence), no longer
+  // matches; empty when it does.
+  std::string Step(Database& db, const SqlRow& row) {
+    ++records_;
+    const std::int64_t id = IntegerOf(row.at(0));
+    if (id != records_) {
+      return fmt::format(
+          "records are missing before it: it is record {} of the issue order, "
+          "after record {}",
+          id, records_ - 1);
+    }
+    // Within a prefix and a year the numbers run 1, 2, 3...
+    const std::int64_t sequence = IntegerOf(row.at(4));
+    auto& [lastSequence, lastNumber] = lastOf_[{TextOf(row.at(2)), IntegerOf(row.at(3))}];
+    if (sequence != lastSequence + 1) {
+      return lastSequence == 0
+                 ? fmt::format("its sequence number is {}, where its year's first is 1", sequence)
+                 : fmt::format("its sequence number {} does not follow {} of certificate {}",
+                               sequence, lastSequence, lastNumber);
+    }
+    lastSequence = sequence;
+    lastNumber = TextOf(row.at(1));
+
+    const auto record = RecordWithPdf(db, row.at(0));
+    if (!record) {
+      return "it went missing while the register was checked";
+    }
+    const RegisterEntry& stored = record->first;
+    std::string reason = RecordMismatch(stored, std::get_if<SqlBlob>(&record->second));
+    if (reason.empty() && stored.previousSha256 != expectedPrevious_) {
+      reason = "its link to the record before it no longer matches";
+    }
+    expectedPrevious_ = ChainLink(stored.identity.recordSha256, stored.pdfSha256);
+    return reason;
+  }
+
+ private:
+  std::int64_t records_ = 0;
+  std::string expectedPrevious_ = kNoRecord;
+  // The last sequence number of each prefix and year, and its certificate.
+  std::map<std::pair<std::string, std::int64_t>, std::pair<std::int64_t, std::string>> lastOf_;
+};
+
 }  // namespace
 
 VerifyResult CalibrationRegister::Verify(const VerifyOptions& options) {
@@ -552,57 +602,33 @@ VerifyResult CalibrationRegister::Verify(const VerifyOptions& options) {
     VerifyResult result;
     result.headLog = HeadLogName(headLog_);
     Transaction transaction(*database_, Transaction::Kind::kRead);
-    const std::vector<SqlRow> ids =
-        database_->Query("SELECT id, number, prefix, year, sequence FROM calibrations ORDER BY id");
-    const auto total = static_cast<std::int64_t>(ids.size());
-    std::string expectedPrevious = kNoRecord;
-    std::map<std::pair<std::string, std::int64_t>, std::pair<std::int64_t, std::string>> lastOf;
-    const auto broken = [&result](const std::string& number, std::string reason) {
-      result.intact = false;
-      result.firstBroken = number;
-      result.reason = std::move(reason);
-      return result;
-    };
-    // One record at a time: the PDFs of a whole register need not fit in memory together.
-    for (const SqlRow& row : ids) {
-      const std::int64_t id = IntegerOf(row.at(0));
-      const std::string number = TextOf(row.at(1));
-      ++result.records;
-      if (id != result.records) {
-        return broken(number, fmt::format("records are missing before it: it is record {} of the "
-                                          "issue order, after record {}",
-                                          id, result.records - 1));
+    const std::int64_t total =
+        IntegerOf(database_->Query("SELECT COUNT(*) FROM calibrations").at(0).at(0));
+    ChainWalk walk;
+    for (std::int64_t after = std::numeric_limits<std::int64_t>::min();;) {
+      // The records' places and numbers a page at a time, so memory stays flat however long
+      // the register; each record whole, one at a time.
+      const std::vector<SqlRow> page = database_->Query(
+          "SELECT id, number, prefix, year, sequence FROM calibrations WHERE id > ? ORDER BY id "
+          "LIMIT " +
+              std::to_string(kVerifyPage),
+          {after});
+      if (page.empty()) {
+        break;
       }
-      // Within a prefix and a year the numbers run 1, 2, 3...
-      auto& [lastSequence, lastNumber] = lastOf[{TextOf(row.at(2)), IntegerOf(row.at(3))}];
-      if (IntegerOf(row.at(4)) != lastSequence + 1) {
-        return broken(number, lastSequence == 0
-                                  ? fmt::format("its sequence number is {}, where its year's "
-                                                "first is 1",
-                                                IntegerOf(row.at(4)))
-                                  : fmt::format("its sequence number {} does not follow {} of "
-                                                "certificate {}",
-                                                IntegerOf(row.at(4)), lastSequence, lastNumber));
-      }
-      lastSequence = IntegerOf(row.at(4));
-      lastNumber = number;
-
-      const auto record = RecordWithPdf(*database_, row.at(0));
-      if (!record) {
-        return broken(number, "it went missing while the register was checked");
-      }
-      const RegisterEntry& stored = record->first;
-      std::string reason = RecordMismatch(stored, std::get_if<SqlBlob>(&record->second));
-      if (reason.empty() && stored.previousSha256 != expectedPrevious) {
-        reason = "its link to the record before it no longer matches";
-      }
-      if (!reason.empty()) {
-        return broken(stored.identity.number, std::move(reason));
-      }
-      expectedPrevious = ChainLink(stored.identity.recordSha256, stored.pdfSha256);
-      result.end = stored.identity.number;
-      if (options.progress) {
-        options.progress(result.records, total);
+      after = IntegerOf(page.back().at(0));
+      for (const SqlRow& row : page) {
+        ++result.records;
+        if (std::string reason = walk.Step(*database_, row); !reason.empty()) {
+          result.intact = false;
+          result.firstBroken = TextOf(row.at(1));
+          result.reason = std::move(reason);
+          return result;
+        }
+        result.end = TextOf(row.at(1));
+        if (options.progress) {
+          options.progress(result.records, total);
+        }
       }
     }
     transaction.Commit();
