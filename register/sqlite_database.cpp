@@ -84,6 +84,10 @@ class SqliteDatabase final : public Database {
         return;
       } catch (const DatabaseError&) {
         // No shared memory can be made beside it (read-only media): read it as it stands.
+        const int status = sqlite3_errcode(connection_.get()) & 0xff;
+        if (status != SQLITE_CANTOPEN && status != SQLITE_READONLY) {
+          throw;
+        }
       }
     }
     Connect(ImmutableUri(path_), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
