@@ -509,7 +509,8 @@ int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line
   }
   if (const std::string problem = OutputOverInputProblem(
           {{"certificate file", line.certificateFile}, {"plot file", line.plotFile}},
-          {{"register", IsPostgresLocation(location) ? std::string() : location}});
+          {{"register", IsPostgresLocation(location) ? std::string() : location},
+           {"head log", Utf8FromPath(HeadLogPath(location, line.headLog))}});
       !problem.empty()) {
     return Fail(kExitUsage, problem);
   }

@@ -305,6 +305,15 @@ TEST(cli_register, a_register_that_is_no_database_exits_3) {
                        "issuing into a PostgreSQL register needs its head log: "
                        "give --head-log FILE or set MENSURO_HEAD_LOG"))
       << noHeadLog.err;
+  // Nor is the head log written over.
+  const CliRun overHeadLog = RunSevenPillar(dir, {"--register", "postgresql://127.0.0.1:1/register",
+                                                  "--head-log", "h.pdf", "--certificate", "h.pdf"});
+  EXPECT_EQ(overHeadLog.exitCode, 2);
+  EXPECT_TRUE(Contains(overHeadLog.err, "the certificate file 'h.pdf' is the head log 'h.pdf'"))
+      << overHeadLog.err;
+  EXPECT_EQ(Register(dir, {"reissue", "MEN-2026-0001", "--certificate", "register.sqlite.heads"})
+                .exitCode,
+            2);
   const CliRun headLog = RunSevenPillar(
       dir, {"--register", "register.sqlite", "--head-log", "h.heads", "--certificate", "c.pdf"});
   EXPECT_EQ(headLog.exitCode, 2);
