@@ -18,6 +18,10 @@
 // recordSha256 followed by its pdfSha256 (both as hexadecimal text); 64 zeros for the first.
 // The last record's PDF is thus covered by its stored hash alone until the next one is issued.
 // The fields, their columns and their places in the content are one table, in record_fields.cpp.
+//
+// A chain that is whole can still have lost its newest records, or be an older copy put back.
+// So each issue also notes its record in the head log (head_log.h), a file kept apart from the
+// database, and issuing and Verify compare the register's end with the log's.
 
 #include <cstdint>
 #include <filesystem>

@@ -93,8 +93,8 @@ inline constexpr int kConnectTimeoutSeconds = 10;
 std::string WithConnectTimeout(std::string_view uri);
 
 // A transaction rolled back unless committed: a failure or an exception on the way leaves the
-// database as it was. A COMMIT that fails leaves it open, and rolled back (a database may keep
-// the transaction, and its write lock, after a failed COMMIT).
+// database as it was. A COMMIT that fails leaves it open, to be rolled back: a database may keep
+// the transaction, and its write lock, after a failed COMMIT.
 class Transaction {
  public:
   enum class Kind { kRead, kWrite };
