@@ -15,8 +15,9 @@ namespace {
 
 // How long a statement waits for another program's write lock before it fails.
 constexpr int kBusyTimeoutMs = 30000;
-// BEGIN IMMEDIATE is tried again this many times when it still finds the database busy.
-constexpr int kBeginAttempts = 10;
+// BEGIN IMMEDIATE, and the switch to WAL, are tried this many times when they find the
+// database busy.
+constexpr int kBusyAttempts = 10;
 
 struct ConnectionClose {
   void operator()(sqlite3* connection) const { sqlite3_close_v2(connection); }
@@ -62,12 +63,31 @@ std::string ImmutableUri(const std::string& path) {
   return uri + "?immutable=1";
 }
 
+// Runs `work` again, a little later each time, while it fails with `connection` busy.
+template <typename Work>
+auto WithBusyRetries(sqlite3* connection, Work&& work) {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      return work();
+    } catch (const DatabaseError&) {
+      if ((sqlite3_errcode(connection) & 0xff) != SQLITE_BUSY || attempt == kBusyAttempts) {
+        throw;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50 * attempt));
+  }
+}
+
 class SqliteDatabase final : public Database {
  public:
   SqliteDatabase(std::string path, DatabaseAccess access) : path_(std::move(path)) {
     if (access == DatabaseAccess::kReadWrite) {
       Connect(path_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-      const std::vector<SqlRow> mode = Query("PRAGMA journal_mode = WAL", {});
+      const std::vector<SqlRow> mode = WithBusyRetries(connection_.get(), [this] {
+        // Switching a new file to WAL takes its lock without the busy handler: two programs
+        // opening a new register at once may find it busy.
+        return Query("PRAGMA journal_mode = WAL", {});
+      });
       if (mode.empty() || mode[0].empty() || mode[0][0] != SqlValue{std::string("wal")}) {
         throw DatabaseError(path_ + ": the database can't be put in WAL mode");
       }
@@ -122,15 +142,10 @@ class SqliteDatabase final : public Database {
 
   void BeginWrite() override {
     // The busy handler waits for the lock; in the rare cases SQLite skips it, try again.
-    for (int attempt = 1;; ++attempt) {
-      const int status =
-          sqlite3_exec(connection_.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-      if ((status & 0xff) != SQLITE_BUSY || attempt == kBeginAttempts) {
-        Check(status);
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50 * attempt));
-    }
+    WithBusyRetries(connection_.get(), [this] {
+      Check(sqlite3_exec(connection_.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+      return 0;
+    });
   }
   void BeginRead() override { Query("BEGIN DEFERRED", {}); }
   void Commit() override { Query("COMMIT", {}); }
