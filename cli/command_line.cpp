@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/read_option.h"
+#include "register/database.h"
 #include "resources/version_info.h"
 
 namespace mensuro::cli {
@@ -58,7 +59,8 @@ constexpr const char* kDescription =
 constexpr const char* kFooter =
     "Exit status: 0 report produced, 1 the calibration could not be processed (message on "
     "standard error), 2 wrong command line, a file that can't be read or written, or a "
-    "baseline that the library lacks or whose uncertainty line is malformed. The uncertainty "
+    "baseline that the library lacks or whose uncertainty line is malformed, 3 a register that "
+    "can't be opened or written, or that refuses to issue. The uncertainty "
     "options feed the correction's uncertainty and conformity, shown in the JSON, the plot and "
     "the certificate; the text report is the same with them as without. Lines of the input "
     "that were probably misread are named on standard error as FILE:LINE: warning: REASON; the "
@@ -147,6 +149,12 @@ void AddRegisterOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
                      "use, or a postgresql:// URI): numbered, stored with its texts, results and "
                      "PDF, and written to the --certificate file once stored")
           ->type_name("REGISTER");
+  auto* headLog =
+      app.add_option("--head-log", line.headLogFile,
+                     "A PostgreSQL register's head log, the file kept apart from the database "
+                     "that each certificate issued is noted in (default: the environment variable "
+                     "MENSURO_HEAD_LOG; an SQLite register's is REGISTER.heads beside it)")
+          ->type_name("FILE");
   auto* replaces = app.add_option("--replaces", line.replaces,
                                   "The issued certificate that this one corrects and replaces")
                        ->type_name("NUMBER");
@@ -155,7 +163,7 @@ void AddRegisterOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
                      "The laboratory's own lines and the certificate numbers' prefix (default: "
                      "mensuro-laboratory.json beside an SQLite register, when there)")
           ->type_name("FILE.json");
-  options.insert(options.end(), {location, replaces, settings});
+  options.insert(options.end(), {location, headLog, replaces, settings});
 }
 
 // The inputs of the correction's uncertainty budget and the acceptance it is judged against.
@@ -252,8 +260,13 @@ std::string CommandLineProblem(const CommandLine& line) {
     return "--register issues a certificate: give --certificate FILE.pdf too";
   }
   if (line.registerLocation.empty() &&
-      (!line.replaces.empty() || !line.laboratorySettingsFile.empty())) {
-    return "--replaces and --laboratory-settings are used only with --register";
+      (!line.replaces.empty() || !line.laboratorySettingsFile.empty() ||
+       !line.headLogFile.empty())) {
+    return "--replaces, --laboratory-settings and --head-log are used only with --register";
+  }
+  if (!line.headLogFile.empty() && !IsPostgresLocation(line.registerLocation)) {
+    return "--head-log names a PostgreSQL register's head log; an SQLite register's is the file "
+           "beside it, REGISTER.heads";
   }
   return ReductionOptionsProblem(line.reduction);
 }

@@ -12,11 +12,13 @@
 
 namespace mensuro::cli {
 
-// Exit codes: a run that produced its report; a calibration that could not be processed; and a
-// wrong command line, a file that can't be read or written, or a baseline the library lacks.
+// Exit codes: a run that produced its report; a calibration that could not be processed; a
+// wrong command line, a file that can't be read or written, or a baseline the library lacks;
+// and a register that can't be opened or written, or that refuses to issue.
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitProcessingFailed = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitRegister = 3;
 
 struct CommandLine {
   std::string measuredFile;
@@ -43,6 +45,7 @@ struct CommandLine {
   // The register the certificate is issued into (an SQLite file or a postgresql:// URI), the
   // certificate the new one replaces and the laboratory's settings file; empty: none.
   std::string registerLocation;
+  std::string headLogFile;  // a PostgreSQL register's head log; empty: MENSURO_HEAD_LOG
   std::string replaces;
   std::string laboratorySettingsFile;
 };

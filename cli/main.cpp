@@ -39,6 +39,7 @@
 #include "core/processing/processed_calibration.h"
 #include "core/reduction/field_table.h"
 #include "json/calibration_json.h"
+#include "register/head_log.h"
 
 namespace {
 
@@ -422,7 +423,10 @@ std::string OutputsProblem(const CommandLine& line, const PublishedSource& publi
        {"details file", line.details.detailsFile},
        {"logo", logo},
        {"laboratory settings file", issue ? issue->settingsFile : std::string()},
-       {"register", registerFile}});
+       {"register", registerFile},
+       {"head log", line.registerLocation.empty()
+                        ? std::string()
+                        : Utf8FromPath(HeadLogPath(line.registerLocation, line.headLogFile))}});
 }
 
 // The certificate's details and the issue into the register that `line` asks for, once the

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
@@ -293,8 +294,8 @@ int Export(CalibrationRegister& reg, const RegisterCommandLine& line) {
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const std::optional<RegisterEntry> entry = reg.Find(entries[i].identity.number);
     if (!entry) {
-      return Fail(kExitUsage, "the certificate " + entries[i].identity.number +
-                                  " went missing during the export");
+      return Fail(kExitRegister, "the certificate " + entries[i].identity.number +
+                                     " went missing during the export");
     }
     std::string text = JsonText(EntryJson(*entry, true));
     text.pop_back();  // the line feed: a comma may follow
@@ -304,18 +305,84 @@ int Export(CalibrationRegister& reg, const RegisterCommandLine& line) {
   return kExitSuccess;
 }
 
-int Verify(CalibrationRegister& reg) {
-  const VerifyResult result = reg.Verify();
+int Verify(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  const VerifyResult result =
+      reg.Verify({.head = line.head, .progress = [](std::int64_t checked, std::int64_t total) {
+                    ShowProgress(fmt::format("verifying: {} of {} records", checked, total));
+                  }});
+  ShowProgress({});
   if (result.intact) {
     PrintOut(
         fmt::format("The register is intact: {} records, each matching its hash and the "
                     "record before it.\n",
                     result.records));
+    if (result.headLog.empty()) {
+      PrintOut("No head log is named: where the register ends was not checked.\n");
+    } else if (!result.headLogFound) {
+      PrintOut(TerminalText("Its head log " + result.headLog +
+                            " has no line yet: where the register ends was not checked.\n"));
+    } else {
+      PrintOut(TerminalText(
+          "It ends where its head log " + result.headLog + " does, at " +
+          (result.end.empty() ? std::string("no certificate") : "certificate " + result.end) +
+          ".\n"));
+    }
+    if (!line.head.empty()) {
+      PrintOut("It ends at the head given.\n");
+    }
     return kExitSuccess;
   }
-  PrintOut(TerminalText(fmt::format("The record of certificate {} no longer matches: {}\n",
-                                    result.firstBroken, result.reason)));
+  if (!result.problem.empty()) {
+    PrintOut(TerminalText(result.problem + "\n"));
+  } else {
+    PrintOut(TerminalText(fmt::format("The record of certificate {} no longer matches: {}\n",
+                                      result.firstBroken, result.reason)));
+  }
   return kExitProcessingFailed;
+}
+
+int VerifyCertificate(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  std::string reason;
+  const std::optional<std::string> pdf = ReadFileBytes(PathFromUtf8(line.pdfFile), reason);
+  if (!pdf) {
+    return Fail(kExitUsage, "cannot read the certificate file '" + line.pdfFile + "': " + reason);
+  }
+  const CertificateCheck check = reg.CheckCertificate(*pdf);
+  if (!check.held) {
+    PrintOut(TerminalText(check.reason + "\n"));
+    return kExitProcessingFailed;
+  }
+  PrintOut(TerminalText(
+      "The register holds this certificate unchanged.\nCertificate:     " + check.number +
+      "\nRecord SHA-256:  " + check.recordSha256 + "\nPDF SHA-256:     " + check.pdfSha256 + "\n"));
+  return kExitSuccess;
+}
+
+int Head(CalibrationRegister& reg) {
+  const HeadState head = reg.Head();
+  if (head.headLog.empty()) {
+    return Fail(kExitUsage,
+                std::string("no head log: give --head-log FILE or set ") + kHeadLogEnvironment);
+  }
+  std::string text = "Head log:  " + Utf8FromPath(head.headLog) + "\n";
+  text +=
+      "Last line: " + (head.logged ? HeadLineText(*head.logged) : std::string("none yet")) + "\n";
+  text +=
+      "Register:  " +
+      (head.endNumber.empty() ? std::string("no certificate")
+                              : head.endNumber + " " + head.endRecordSha256 + " " + head.endLink) +
+      "\n";
+  if (head.matches()) {
+    text += head.logged ? "The register ends where its head log does.\n" : "Both are empty.\n";
+  } else if (!head.logged) {
+    text += "The head log has no line yet; issuing starts it with the register's end.\n";
+  } else {
+    text +=
+        "The register does not end where its head log does: see mensuro-cli register "
+        "verify.\n";
+  }
+  PrintOut(TerminalText(text));
+  return head.matches() || !head.logged ? kExitSuccess : kExitProcessingFailed;
 }
 
 // `register list`: the certificates issued, some of them by instrument, client or date.
@@ -384,6 +451,11 @@ CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line) {
                               "environment variable ") +
                       kRegisterEnvironment + ")")
       ->type_name("REGISTER");
+  reg->add_option("--head-log", line.headLog,
+                  std::string("A PostgreSQL register's head log (default: the environment "
+                              "variable ") +
+                      kHeadLogEnvironment + "; an SQLite register's is REGISTER.heads beside it)")
+      ->type_name("FILE");
 
   AddListCommand(*reg, line);
   AddShowCommand(*reg, line);
@@ -391,17 +463,35 @@ CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line) {
   AddHistoryCommand(*reg, line);
   AddExportCommand(*reg, line);
 
-  reg->add_subcommand("verify",
-                      "Walks the chain of record hashes and names the first record that no "
-                      "longer matches (exit 1)");
+  CLI::App* verify = reg->add_subcommand(
+      "verify",
+      "Walks the chain of record hashes, checks that numbers follow on with no gap and that the "
+      "register ends where its head log does; names the first record that no longer matches, "
+      "or what is missing at the end (exit 1)");
+  verify
+      ->add_option("--head", line.head,
+                   "A record hash or link noted elsewhere: the register must end there")
+      ->type_name("SHA256");
+  CLI::App* verifyCertificate = reg->add_subcommand(
+      "verify-certificate",
+      "Whether the register holds this certificate's PDF unchanged, under a record that "
+      "matches its hash (exit 1 when not)");
+  verifyCertificate->add_option("FILE", line.pdfFile, "The certificate's PDF file")
+      ->type_name("FILE.pdf")
+      ->required();
+  reg->add_subcommand("head",
+                      "The head log's last line and whether the register ends there (exit 1 "
+                      "when not)");
   // --register may follow the subcommand's name too.
   for (CLI::App* subcommand : reg->get_subcommands({})) {
     subcommand->fallthrough();
   }
   reg->footer(
-      "Exit status: 0 done, 1 verify found a record that no longer matches, 2 wrong command "
-      "line, a register that can't be opened, a certificate not found or a file that can't be "
-      "written.");
+      "Exit status: 0 done, 1 verify found a record that no longer matches or records missing, "
+      "verify-certificate found the file not held unchanged, or head found the register not "
+      "ending at its head log's end, 2 wrong command line, a certificate not found or a file "
+      "that can't be read or written, 3 a register that can't be opened or read. These "
+      "commands only read the register: nothing is created, converted or written.");
   return reg;
 }
 
@@ -419,12 +509,18 @@ int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line
   }
   if (const std::string problem = OutputOverInputProblem(
           {{"certificate file", line.certificateFile}, {"plot file", line.plotFile}},
-          {{"register", IsPostgresLocation(location) ? std::string() : location}});
+          {{"register", IsPostgresLocation(location) ? std::string() : location},
+           {"head log", Utf8FromPath(HeadLogPath(location, line.headLog))}});
       !problem.empty()) {
     return Fail(kExitUsage, problem);
   }
+  if (!line.headLog.empty() && !IsPostgresLocation(location)) {
+    return Fail(kExitUsage,
+                "--head-log names a PostgreSQL register's head log; an SQLite register's is the "
+                "file beside it, REGISTER.heads");
+  }
   try {
-    CalibrationRegister reg = CalibrationRegister::Open(location);
+    CalibrationRegister reg = CalibrationRegister::OpenForReading(location, line.headLog);
     const auto parsed = [&registerCommand](const char* name) {
       return registerCommand.get_subcommand(name)->parsed();
     };
@@ -443,7 +539,16 @@ int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line
     if (parsed("export")) {
       return Export(reg, line);
     }
-    return Verify(reg);
+    if (parsed("verify-certificate")) {
+      return VerifyCertificate(reg, line);
+    }
+    if (parsed("head")) {
+      return Head(reg);
+    }
+    return Verify(reg, line);
+  } catch (const RegisterError& error) {
+    ShowProgress({});
+    return Fail(kExitRegister, error.what());
   } catch (const std::exception& error) {
     return Fail(kExitUsage, error.what());
   }

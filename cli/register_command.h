@@ -2,7 +2,9 @@
 
 // `mensuro-cli register`: what the calibration register holds. List the certificates issued,
 // show one, write a stored certificate again byte for byte, follow an instrument's history,
-// export everything, and verify the chain of record hashes.
+// export everything, verify the chain of record hashes and the register's end, tell whether a
+// certificate's PDF is one the register holds unchanged, and show the head log's last line.
+// Each opens the register only to read it.
 
 #include <CLI/CLI.hpp>
 #include <string>
@@ -11,6 +13,7 @@ namespace mensuro::cli {
 
 struct RegisterCommandLine {
   std::string location;  // an SQLite file or a postgresql:// URI
+  std::string headLog;   // a PostgreSQL register's head log; empty: MENSURO_HEAD_LOG
   std::string format = "text";
   // list
   std::string instrument;
@@ -22,14 +25,19 @@ struct RegisterCommandLine {
   // history
   std::string serial;
   std::string plotFile;
+  // verify
+  std::string head;  // a record hash or link the register must end at
+  // verify-certificate
+  std::string pdfFile;
 };
 
 // Declares the subcommand "register" of `app` and its own subcommands, bound to `line`.
 CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line);
 
-// Runs the register subcommand that `app` parsed: exit 0 done; 1 verify found a record that no
-// longer matches; 2 wrong command line, a register that can't be opened, a number not found or
-// a file that can't be written, with the reason on standard error.
+// Runs the register subcommand that `app` parsed: exit 0 done; 1 verify found the register not
+// as issued, the certificate is not held unchanged, or the register doesn't end at its head
+// log's end; 2 wrong command line, a number not found or a file that can't be read or written;
+// 3 a register that can't be opened or read. The reason goes to standard error.
 int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line,
                 const char* argv0);
 

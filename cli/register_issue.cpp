@@ -13,6 +13,7 @@
 #include "core/data/file_bytes.h"
 #include "core/data/file_names.h"
 #include "register/calibration_issue.h"
+#include "register/head_log.h"
 #include "resources/version_info.h"
 
 namespace mensuro::cli {
@@ -40,6 +41,14 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
                                        std::string& problem) {
   IssueOrder order;
   order.location = line.registerLocation;
+  order.headLog = line.headLogFile;
+  if (IsPostgresLocation(order.location) && HeadLogPath(order.location, order.headLog).empty()) {
+    problem = std::string(
+                  "issuing into a PostgreSQL register needs its head log: give --head-log "
+                  "FILE or set ") +
+              kHeadLogEnvironment;
+    return std::nullopt;
+  }
   order.replaces = line.replaces;
   order.certificateFile = line.certificateFile;
   std::filesystem::path settingsFile = PathFromUtf8(line.laboratorySettingsFile);
@@ -70,19 +79,34 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
 int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& calibration,
                          const nlohmann::json& input, const DocumentModule& documents) {
   IssuedCertificate issued;
+  std::optional<HeadLine> head;
   try {
-    CalibrationRegister reg = CalibrationRegister::Open(order.location, order.settings);
+    CalibrationRegister reg =
+        CalibrationRegister::Open(order.location, order.settings, order.headLog);
     issued = IssueCertificateFile(
         reg, calibration, {order.details, order.replaces, ProgramVersion(), input},
         [&](const CertificateIdentity& identity) {
           return DrawnCertificatePdf(order, calibration, documents, identity);
         },
         PathFromUtf8(order.certificateFile));
+    if (!issued.number.empty()) {
+      try {
+        head = reg.Head().logged;
+      } catch (const RegisterError&) {
+        // Issued all the same; verify reads the head log again.
+      }
+    }
+  } catch (const RegisterRequestError& error) {
+    issued.failure = error.what();
+  } catch (const RegisterError& error) {
+    issued.failure = error.what();
+    issued.registerFault = issued.number.empty();
   } catch (const std::exception& error) {
     issued.failure = error.what();
   }
   if (issued.number.empty()) {
-    return Fail(kExitUsage, "no certificate issued: " + issued.failure);
+    return Fail(issued.registerFault ? kExitRegister : kExitUsage,
+                "no certificate issued: " + issued.failure);
   }
   if (!issued.failure.empty()) {
     return Fail(kExitUsage, "certificate " + issued.number + " is in the register, but the file '" +
@@ -92,6 +116,9 @@ int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& ca
                                 issued.number + " --certificate FILE");
   }
   PrintErrorLine("mensuro-cli: issued certificate " + issued.number);
+  if (head) {
+    PrintErrorLine("mensuro-cli: the register's head is now " + HeadLineText(*head));
+  }
   return kExitSuccess;
 }
 

@@ -18,6 +18,11 @@ std::string TerminalText(std::string_view message);
 // One line on standard error, as a script's log expects it.
 void PrintErrorLine(std::string message);
 
+// Progress on standard error, on one line written over and over, when standard error is a
+// terminal; nothing otherwise, so that scripts and logs see a stable stream. An empty text
+// clears the line.
+void ShowProgress(std::string_view text);
+
 // Prints "mensuro-cli: MESSAGE" as an error line and returns `exitCode`.
 int Fail(int exitCode, const std::string& message);
 

@@ -52,6 +52,13 @@ IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
                                 return pdf;
                               })
                         .identity.number;
+  } catch (const RegisterRequestError& error) {
+    issued.failure = error.what();
+    return issued;
+  } catch (const RegisterError& error) {
+    issued.failure = error.what();
+    issued.registerFault = true;
+    return issued;
   } catch (const std::exception& error) {
     issued.failure = error.what();
     return issued;

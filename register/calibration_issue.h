@@ -39,6 +39,9 @@ using CertificateRenderer = std::function<std::string(const CertificateIdentity&
 struct IssuedCertificate {
   std::string number;   // empty: nothing was issued
   std::string failure;  // why nothing was issued, or why the file was not; empty: both done
+  // Nothing was issued because the register failed or refused (its database, its head log),
+  // rather than because of the request or its PDF.
+  bool registerFault = false;
 };
 
 // Issues the certificate of `calibration` into `reg`, its PDF drawn by `renderPdf` and stored with

@@ -5,9 +5,14 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <limits>
+#include <map>
+#include <thread>
 #include <utility>
 
+#include "core/data/file_names.h"
 #include "core/data/sha256.h"
+#include "register/network_file_system.h"
 #include "register/record_fields.h"
 #include "register/register_schema.h"
 
@@ -15,6 +20,12 @@ namespace mensuro {
 namespace {
 
 const std::string kNoRecord(64, '0');
+
+// How many records' places Verify reads at once.
+constexpr int kVerifyPage = 1000;
+
+// How often Verify looks at the register's end while an issue is under way.
+constexpr int kEndAttempts = 5;
 
 constexpr std::string_view kEntryFrom =
     " FROM calibrations c LEFT JOIN calibrations r ON r.replaces = c.number";
@@ -105,7 +116,8 @@ std::pair<std::string, std::string> IssueMoment(const std::string& today) {
   auto [issueDate, issuedAt] = UtcNow();
   if (!today.empty()) {
     if (!IsIsoDate(today)) {
-      throw RegisterError("the issue date " + today + " is not a date of the form YYYY-MM-DD");
+      throw RegisterRequestError("the issue date " + today +
+                                 " is not a date of the form YYYY-MM-DD");
     }
     issueDate = today;
   }
@@ -118,13 +130,14 @@ void CheckReplaceable(Database& db, const std::string& replaces) {
     return;
   }
   if (db.Query("SELECT id FROM calibrations WHERE number = ?", {replaces}).empty()) {
-    throw RegisterError("the certificate " + replaces + " to be replaced is not in the register");
+    throw RegisterRequestError("the certificate " + replaces +
+                               " to be replaced is not in the register");
   }
   const std::vector<SqlRow> newer =
       db.Query("SELECT number FROM calibrations WHERE replaces = ?", {replaces});
   if (!newer.empty()) {
-    throw RegisterError("the certificate " + replaces + " was already replaced by " +
-                        TextOf(newer[0].at(0)));
+    throw RegisterRequestError("the certificate " + replaces + " was already replaced by " +
+                               TextOf(newer[0].at(0)));
   }
 }
 
@@ -208,36 +221,177 @@ void StoreRecord(Database& db, const RegisterEntry& entry, const NumberAllocatio
   InsertRecord(db, entry, row);
 }
 
-// Runs `work`, giving a database's failure as the register's.
+// Runs `work`, giving a database's or the head log's failure as the register's.
 template <typename Work>
 auto Guarded(Work&& work) {
   try {
     return work();
   } catch (const DatabaseError& error) {
     throw RegisterError(error.what());
+  } catch (const HeadLogError& error) {
+    throw RegisterError(error.what());
   }
 }
+
+// The prefix becomes part of file names and of the certificate: letters and digits only.
+void CheckPrefix(const std::string& prefix) {
+  if (prefix.empty() || !std::all_of(prefix.begin(), prefix.end(), [](unsigned char c) {
+        return std::isalnum(c) != 0 && c < 0x80;
+      })) {
+    throw RegisterRequestError("the certificate numbers' prefix \"" + prefix +
+                               "\" must be letters and digits");
+  }
+}
+
+// Refuses a register whose schema is not the one this program reads: reading never upgrades.
+void CheckSchemaForReading(Database& database, const std::string& location) {
+  const int version = database.SchemaVersion();
+  if (version == kRegisterSchemaVersion) {
+    return;
+  }
+  if (version == 0) {
+    throw RegisterError(location + " is not a Mensuro register (it has no schema)");
+  }
+  const std::string versions = " (schema " + std::to_string(version) + "; this version reads " +
+                               std::to_string(kRegisterSchemaVersion) + ")";
+  if (version > kRegisterSchemaVersion) {
+    throw RegisterError("the register " + location + " was written by a newer version of Mensuro" +
+                        versions);
+  }
+  throw RegisterError("the register " + location + " was written by an older version of Mensuro" +
+                      versions +
+                      ": reading leaves it as it is; issuing a certificate into it "
+                      "upgrades it");
+}
+
+// The last record by id other than `besides`: number, record hash, PDF hash, moment of issue.
+std::optional<HeadLine> LastRecord(Database& db, const std::string& besides = {}) {
+  const std::vector<SqlRow> rows = db.Query(
+      "SELECT number, record_sha256, pdf_sha256, issued_at FROM calibrations "
+      "WHERE number <> ? ORDER BY id DESC LIMIT 1",
+      {besides});
+  if (rows.empty()) {
+    return std::nullopt;
+  }
+  const std::string recordSha256 = TextOf(rows[0].at(1));
+  return HeadLine{TextOf(rows[0].at(0)), recordSha256,
+                  ChainLink(recordSha256, TextOf(rows[0].at(2))), TextOf(rows[0].at(3))};
+}
+
+// The same record: number, record hash and link (the moment of issue is not compared).
+bool SameHead(const HeadLine& a, const HeadLine& b) {
+  return a.number == b.number && a.recordSha256 == b.recordSha256 && a.link == b.link;
+}
+
+std::string HeadLogName(const std::filesystem::path& headLog) {
+  return Utf8FromPath(headLog);
+}
+
+// Why a register that ends at `end` (nothing: no record) doesn't end where its head log does.
+std::string EndsElsewhere(const std::optional<HeadLine>& end, const HeadLine& logged,
+                          const std::filesystem::path& headLog) {
+  const std::string registerEnd = end ? "the register ends at certificate " + end->number
+                                      : std::string("the register holds no certificate");
+  if (end && end->number == logged.number) {
+    return registerEnd + ", with another record hash or PDF than its head log " +
+           HeadLogName(headLog) + " noted: a record was changed or an older copy restored";
+  }
+  return registerEnd + " but its head log " + HeadLogName(headLog) + " at " + logged.number +
+         ": a record was removed or an older copy restored";
+}
+
+// `clause` as a sentence of its own: a capital first letter and a full stop.
+std::string Sentence(std::string clause) {
+  if (!clause.empty()) {
+    clause[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(clause[0])));
+    clause += '.';
+  }
+  return clause;
+}
+
+// Whether the last of `heads` is the line of an issue stopped before its commit (its head still
+// noted as pending and its record not in the register); if so it is dropped from `heads`.
+bool WithoutStoppedIssue(Database& db, std::vector<HeadLine>& heads,
+                         const std::filesystem::path& headLog) {
+  const std::optional<HeadLine> pending = PendingHead(headLog);
+  if (heads.empty() || pending != heads.back() ||
+      !db.Query("SELECT id FROM calibrations WHERE number = ? AND record_sha256 = ?",
+                {pending->number, pending->recordSha256})
+           .empty()) {
+    return false;
+  }
+  heads.pop_back();
+  return true;
+}
+
+constexpr const char* kNoHeadLog =
+    "a PostgreSQL register needs a head log to issue into: name one with --head-log FILE, the "
+    "environment variable MENSURO_HEAD_LOG or the window's settings; nothing was issued";
 
 }  // namespace
 
 CalibrationRegister::CalibrationRegister(std::unique_ptr<Database> database,
-                                         RegisterSettings settings)
-    : database_(std::move(database)), settings_(std::move(settings)) {}
+                                         RegisterSettings settings, std::filesystem::path headLog)
+    : database_(std::move(database)),
+      settings_(std::move(settings)),
+      headLog_(std::move(headLog)) {}
 
 CalibrationRegister CalibrationRegister::Open(const std::string& location,
-                                              RegisterSettings settings) {
-  // The prefix becomes part of file names and of the certificate: letters and digits only.
-  if (settings.prefix.empty() ||
-      !std::all_of(settings.prefix.begin(), settings.prefix.end(),
-                   [](unsigned char c) { return std::isalnum(c) != 0 && c < 0x80; })) {
-    throw RegisterError("the certificate numbers' prefix \"" + settings.prefix +
-                        "\" must be letters and digits");
+                                              RegisterSettings settings,
+                                              const std::string& headLog) {
+  CheckPrefix(settings.prefix);
+  if (!IsPostgresLocation(location)) {
+    if (const std::string network = NetworkFileSystemOf(location); !network.empty()) {
+      throw RegisterError("the register " + location + " is on a network file system (" + network +
+                          "), where SQLite can't keep two writers apart; keep a shared register "
+                          "in PostgreSQL (--register postgresql://HOST/DATABASE) instead");
+    }
   }
   return Guarded([&] {
     std::unique_ptr<Database> database = OpenDatabase(location);
     PrepareRegisterSchema(*database, location);
-    return CalibrationRegister(std::move(database), std::move(settings));
+    return CalibrationRegister(std::move(database), std::move(settings),
+                               HeadLogPath(location, headLog));
   });
+}
+
+CalibrationRegister CalibrationRegister::OpenForReading(const std::string& location,
+                                                        const std::string& headLog) {
+  return Guarded([&] {
+    std::unique_ptr<Database> database = OpenDatabase(location, DatabaseAccess::kReadOnly);
+    CheckSchemaForReading(*database, location);
+    return CalibrationRegister(std::move(database), {}, HeadLogPath(location, headLog));
+  });
+}
+
+void CalibrationRegister::AppendToHeadLog(Transaction& transaction, const RegisterEntry& entry) {
+  if (headLog_.empty()) {
+    throw RegisterError(kNoHeadLog);
+  }
+  std::vector<HeadLine> logged = ReadHeadLog(headLog_);
+  if (WithoutStoppedIssue(*database_, logged, headLog_)) {
+    TakeBackLastHead(headLog_);  // an issue stopped before its commit: its number is free
+  }
+  const std::optional<HeadLine> before = LastRecord(*database_, entry.identity.number);
+  std::vector<HeadLine> heads;
+  if (logged.empty()) {
+    if (before) {
+      heads.push_back(*before);  // a register older than its head log starts it with its end
+    }
+  } else if (!before || !SameHead(*before, logged.back())) {
+    throw RegisterError(EndsElsewhere(before, logged.back(), headLog_) +
+                        "; nothing was issued. Check it with: mensuro-cli register verify");
+  }
+  const HeadLine head{entry.identity.number, entry.identity.recordSha256,
+                      ChainLink(entry.identity.recordSha256, entry.pdfSha256), entry.issuedAt};
+  heads.push_back(head);
+  MarkHeadPending(headLog_, head);
+  const std::uintmax_t size = AppendHeads(headLog_, heads);
+  transaction.OnRollback([path = headLog_, size, head] {
+    TakeBackHeads(path, size);
+    ClearPendingHead(path, head);
+  });
+  transaction.OnCommit([path = headLog_, head] { ClearPendingHead(path, head); });
 }
 
 RegisterEntry CalibrationRegister::Issue(
@@ -253,6 +407,7 @@ RegisterEntry CalibrationRegister::Issue(
     const std::string pdf = pdfOf(entry.identity);
     entry.pdfSha256 = Sha256Hex(pdf);
     StoreRecord(db, entry, allocation, pdf);
+    AppendToHeadLog(transaction, entry);
     transaction.Commit();
     return entry;
   });
@@ -332,45 +487,221 @@ std::vector<HistoryPoint> CalibrationRegister::History(const std::string& instru
   return history;
 }
 
-VerifyResult CalibrationRegister::Verify() {
+namespace {
+
+// Why `stored`, read with its PDF, doesn't match what it was issued as; empty when it does.
+std::string RecordMismatch(const RegisterEntry& stored, const SqlBlob* pdf) {
+  RegisterEntry recomputed = stored;
+  recomputed.measuredSha256 = Sha256Hex(stored.measuredText);
+  recomputed.publishedSha256 = Sha256Hex(stored.publishedText);
+  if (Sha256Hex(CanonicalContent(recomputed)) != stored.identity.recordSha256 ||
+      recomputed.measuredSha256 != stored.measuredSha256 ||
+      recomputed.publishedSha256 != stored.publishedSha256) {
+    return "its content no longer matches its hash";
+  }
+  if (pdf == nullptr || Sha256Hex(pdf->bytes) != stored.pdfSha256) {
+    return "its PDF no longer matches its hash";
+  }
+  return {};
+}
+
+// The record of certificate `id` (a row id) whole, with its PDF; nothing when it's gone.
+std::optional<std::pair<RegisterEntry, SqlValue>> RecordWithPdf(Database& db, const SqlValue& id) {
+  std::vector<SqlRow> rows = db.Query(
+      "SELECT " + EntryColumnsSql(true) + ", c.pdf" + std::string(kEntryFrom) + " WHERE c.id = ?",
+      {id});
+  if (rows.empty()) {
+    return std::nullopt;
+  }
+  RegisterEntry entry = EntryOfRow(rows[0], true);
+  return std::pair{std::move(entry), std::move(rows[0].back())};
+}
+
+// What is wrong with the register's end against its head log `heads` (every certificate they
+// name is there with its hash, and the register ends at the last) and against `head` (a record
+// hash or link noted elsewhere); empty when nothing is.
+std::string EndProblem(Database& db, const std::vector<HeadLine>& heads,
+                       const std::filesystem::path& headLog, const std::string& head) {
+  const std::optional<HeadLine> end = LastRecord(db);
+  for (const HeadLine& logged : heads) {
+    const std::vector<SqlRow> found =
+        db.Query("SELECT record_sha256 FROM calibrations WHERE number = ?", {logged.number});
+    if (found.empty()) {
+      return "certificate " + logged.number + " is in the head log " + HeadLogName(headLog) +
+             " but not in the register";
+    }
+    if (TextOf(found[0].at(0)) != logged.recordSha256) {
+      return "certificate " + logged.number +
+             " is in the register with another record hash than "
+             "its head log " +
+             HeadLogName(headLog) + " noted";
+    }
+  }
+  if (!heads.empty() && !(end && SameHead(*end, heads.back()))) {
+    return EndsElsewhere(end, heads.back(), headLog);
+  }
+  if (!head.empty() && !(end && (end->recordSha256 == head || end->link == head))) {
+    return (end ? "the register ends at certificate " + end->number + " (record hash " +
+                      end->recordSha256 + ", link " + end->link + ")"
+                : std::string("the register holds no certificate")) +
+           ", not at the head " + head + " given";
+  }
+  return {};
+}
+
+// What Verify carries from one record to the next.
+class ChainWalk {
+ public:
+  // Why the next record, whose row is `row` (id, number, prefix, year, sequence), no longer
+  // matches; empty when it does.
+  std::string Step(Database& db, const SqlRow& row) {
+    ++records_;
+    const std::int64_t id = IntegerOf(row.at(0));
+    if (id != records_) {
+      return fmt::format(
+          "records are missing before it: it is record {} of the issue order, "
+          "after record {}",
+          id, records_ - 1);
+    }
+    // Within a prefix and a year the numbers run 1, 2, 3...
+    const std::int64_t sequence = IntegerOf(row.at(4));
+    auto& [lastSequence, lastNumber] = lastOf_[{TextOf(row.at(2)), IntegerOf(row.at(3))}];
+    if (sequence != lastSequence + 1) {
+      return lastSequence == 0
+                 ? fmt::format("its sequence number is {}, where its year's first is 1", sequence)
+                 : fmt::format("its sequence number {} does not follow {} of certificate {}",
+                               sequence, lastSequence, lastNumber);
+    }
+    lastSequence = sequence;
+    lastNumber = TextOf(row.at(1));
+
+    const auto record = RecordWithPdf(db, row.at(0));
+    if (!record) {
+      return "it went missing while the register was checked";
+    }
+    const RegisterEntry& stored = record->first;
+    std::string reason = RecordMismatch(stored, std::get_if<SqlBlob>(&record->second));
+    if (reason.empty() && stored.previousSha256 != expectedPrevious_) {
+      reason = "its link to the record before it no longer matches";
+    }
+    expectedPrevious_ = ChainLink(stored.identity.recordSha256, stored.pdfSha256);
+    return reason;
+  }
+
+ private:
+  std::int64_t records_ = 0;
+  std::string expectedPrevious_ = kNoRecord;
+  // The last sequence number of each prefix and year, and its certificate.
+  std::map<std::pair<std::string, std::int64_t>, std::pair<std::int64_t, std::string>> lastOf_;
+};
+
+}  // namespace
+
+VerifyResult CalibrationRegister::Verify(const VerifyOptions& options) {
   return Guarded([&] {
     VerifyResult result;
+    result.headLog = HeadLogName(headLog_);
     Transaction transaction(*database_, Transaction::Kind::kRead);
-    const std::vector<SqlRow> ids = database_->Query("SELECT id FROM calibrations ORDER BY id");
-    std::string expectedPrevious = kNoRecord;
-    // One record at a time: the PDFs of a whole register need not fit in memory together.
-    for (const SqlRow& id : ids) {
-      const std::vector<SqlRow> rows =
-          database_->Query("SELECT " + EntryColumnsSql(true) + ", c.pdf" + std::string(kEntryFrom) +
-                               " WHERE c.id = ?",
-                           {id.at(0)});
-      const RegisterEntry stored = EntryOfRow(rows.at(0), true);
-      const SqlValue& pdfValue = rows.at(0).back();
-      const auto* pdf = std::get_if<SqlBlob>(&pdfValue);
-      ++result.records;
-
-      RegisterEntry recomputed = stored;
-      recomputed.measuredSha256 = Sha256Hex(stored.measuredText);
-      recomputed.publishedSha256 = Sha256Hex(stored.publishedText);
-      std::string reason;
-      if (Sha256Hex(CanonicalContent(recomputed)) != stored.identity.recordSha256 ||
-          recomputed.measuredSha256 != stored.measuredSha256 ||
-          recomputed.publishedSha256 != stored.publishedSha256) {
-        reason = "its content no longer matches its hash";
-      } else if (stored.previousSha256 != expectedPrevious) {
-        reason = "its link to the record before it no longer matches";
-      } else if (pdf == nullptr || Sha256Hex(pdf->bytes) != stored.pdfSha256) {
-        reason = "its PDF no longer matches its hash";
+    const std::int64_t total =
+        IntegerOf(database_->Query("SELECT COUNT(*) FROM calibrations").at(0).at(0));
+    ChainWalk walk;
+    for (std::int64_t after = std::numeric_limits<std::int64_t>::min();;) {
+      // The records' places and numbers a page at a time, so memory stays flat however long
+      // the register; each record whole, one at a time.
+      const std::vector<SqlRow> page = database_->Query(
+          "SELECT id, number, prefix, year, sequence FROM calibrations WHERE id > ? ORDER BY id "
+          "LIMIT " +
+              std::to_string(kVerifyPage),
+          {after});
+      if (page.empty()) {
+        break;
       }
-      if (!reason.empty()) {
-        result.intact = false;
-        result.firstBroken = stored.identity.number;
-        result.reason = reason;
-        return result;
+      after = IntegerOf(page.back().at(0));
+      for (const SqlRow& row : page) {
+        ++result.records;
+        if (std::string reason = walk.Step(*database_, row); !reason.empty()) {
+          result.intact = false;
+          result.firstBroken = TextOf(row.at(1));
+          result.reason = std::move(reason);
+          return result;
+        }
+        result.end = TextOf(row.at(1));
+        if (options.progress) {
+          options.progress(result.records, total);
+        }
       }
-      expectedPrevious = ChainLink(stored.identity.recordSha256, stored.pdfSha256);
     }
+    transaction.Commit();
+    // The end is checked against the register as it is now, with the head log read after it:
+    // a certificate issued meanwhile is then in both. An issue under way has its line in the
+    // log before its record commits; it is asked again a few times before it counts as missing.
+    std::string problem;
+    for (int attempt = 1; attempt <= kEndAttempts; ++attempt) {
+      std::vector<HeadLine> heads =
+          headLog_.empty() ? std::vector<HeadLine>{} : ReadHeadLog(headLog_);
+      const bool underWay = !headLog_.empty() && WithoutStoppedIssue(*database_, heads, headLog_);
+      result.headLogFound = !heads.empty();
+      problem = EndProblem(*database_, heads, headLog_, options.head);
+      if (problem.empty() || !underWay) {
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
+    }
+    result.problem = Sentence(problem);
+    result.intact = result.problem.empty();
     return result;
+  });
+}
+
+CertificateCheck CalibrationRegister::CheckCertificate(std::string_view pdf) {
+  return Guarded([&] {
+    CertificateCheck check;
+    check.pdfSha256 = Sha256Hex(pdf);
+    const std::vector<SqlRow> ids = database_->Query(
+        "SELECT id FROM calibrations WHERE pdf_sha256 = ? ORDER BY id", {check.pdfSha256});
+    if (ids.empty()) {
+      check.reason = "The register holds no certificate whose PDF has this file's SHA-256 (" +
+                     check.pdfSha256 +
+                     "): the file was changed, or it is not a certificate of this register.";
+      return check;
+    }
+    const auto record = RecordWithPdf(*database_, ids[0].at(0));
+    if (!record) {
+      check.reason = "Its record went missing while it was checked.";
+      return check;
+    }
+    check.number = record->first.identity.number;
+    check.recordSha256 = record->first.identity.recordSha256;
+    if (const std::string mismatch =
+            RecordMismatch(record->first, std::get_if<SqlBlob>(&record->second));
+        !mismatch.empty()) {
+      check.reason = "The register holds this file as certificate " + check.number +
+                     ", but the record of it has been changed since it was issued: " + mismatch +
+                     ".";
+      return check;
+    }
+    check.held = true;
+    return check;
+  });
+}
+
+HeadState CalibrationRegister::Head() {
+  return Guarded([&] {
+    HeadState state;
+    state.headLog = headLog_;
+    if (!headLog_.empty()) {
+      std::vector<HeadLine> heads = ReadHeadLog(headLog_);
+      WithoutStoppedIssue(*database_, heads, headLog_);  // an issue under way or stopped
+      if (!heads.empty()) {
+        state.logged = std::move(heads.back());
+      }
+    }
+    if (const std::optional<HeadLine> end = LastRecord(*database_)) {
+      state.endNumber = end->number;
+      state.endRecordSha256 = end->recordSha256;
+      state.endLink = end->link;
+    }
+    return state;
   });
 }
 

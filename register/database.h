@@ -5,6 +5,7 @@
 // database's write lock from its start, so that two programs issuing at once take turns.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -63,18 +64,37 @@ inline constexpr const char* kRegisterEnvironment = "MENSURO_REGISTER";
 // than an SQLite file.
 bool IsPostgresLocation(std::string_view location);
 
-// Opens the SQLite file `path`, creating it when missing, in WAL mode with a busy timeout.
-std::unique_ptr<Database> OpenSqliteDatabase(const std::string& path);
+// How a database is opened: to write (issuing: created when missing, put in WAL mode), or only
+// to read (the audit commands: nothing created, converted or written, so that a backup on
+// read-only media can be checked and checking a copy leaves its bytes as they were).
+enum class DatabaseAccess { kReadWrite, kReadOnly };
 
-// Connects to the PostgreSQL database `uri`. Credentials come from libpq's own password file
-// and environment, never from the program's arguments.
-std::unique_ptr<Database> OpenPostgresDatabase(const std::string& uri);
+// Opens the SQLite file `path`. To write: created when missing, in WAL mode with a busy timeout.
+// Only to read: never created nor changed; a file or folder without write permission is read
+// as it stands, with no -wal or -shm file beside it.
+std::unique_ptr<Database> OpenSqliteDatabase(const std::string& path,
+                                             DatabaseAccess access = DatabaseAccess::kReadWrite);
+
+// Connects to the PostgreSQL database `uri`, giving up after kConnectTimeoutSeconds unless the
+// URI sets its own connect_timeout. Credentials come from libpq's own password file and
+// environment, never from the program's arguments. Only to read: every transaction is read-only.
+std::unique_ptr<Database> OpenPostgresDatabase(const std::string& uri,
+                                               DatabaseAccess access = DatabaseAccess::kReadWrite);
 
 // Opens `location` with the backend it names.
-std::unique_ptr<Database> OpenDatabase(const std::string& location);
+std::unique_ptr<Database> OpenDatabase(const std::string& location,
+                                       DatabaseAccess access = DatabaseAccess::kReadWrite);
+
+// How long connecting to a PostgreSQL server may take before it fails.
+inline constexpr int kConnectTimeoutSeconds = 10;
+
+// The URI libpq is given for `uri`: with connect_timeout=kConnectTimeoutSeconds added unless it
+// sets one, so that a server that never answers can't hang the program.
+std::string WithConnectTimeout(std::string_view uri);
 
 // A transaction rolled back unless committed: a failure or an exception on the way leaves the
-// database as it was.
+// database as it was. A COMMIT that fails leaves it open, to be rolled back: a database may keep
+// the transaction, and its write lock, after a failed COMMIT.
 class Transaction {
  public:
   enum class Kind { kRead, kWrite };
@@ -83,10 +103,17 @@ class Transaction {
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
   void Commit();
+  // Work outside the database done for this transaction, to be taken back (newest first, and
+  // never throwing) when it is rolled back instead of committed.
+  void OnRollback(std::function<void()> takeBack);
+  // Work to do once the transaction has committed (never throwing).
+  void OnCommit(std::function<void()> then);
 
  private:
   Database& database_;
   bool open_ = true;
+  std::vector<std::function<void()>> takeBacks_;
+  std::vector<std::function<void()>> thens_;
 };
 
 }  // namespace mensuro

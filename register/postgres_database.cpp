@@ -419,9 +419,9 @@ void DropNotice(void*, const char*) {}
 
 }  // namespace
 
-std::unique_ptr<Database> OpenPostgresDatabase(const std::string& uri) {
+std::unique_ptr<Database> OpenPostgresDatabase(const std::string& uri, DatabaseAccess access) {
   std::shared_ptr<const LibPq> pq = LoadLibPq();
-  Connection connection(pq->connectdb(uri.c_str()), ConnectionCloser{pq.get()});
+  Connection connection(pq->connectdb(WithConnectTimeout(uri).c_str()), ConnectionCloser{pq.get()});
   if (!connection || pq->status(connection.get()) != CONNECTION_OK) {
     throw DatabaseError(
         "cannot connect to the PostgreSQL database " + WithoutPassword(uri) + ": " +
@@ -435,6 +435,9 @@ std::unique_ptr<Database> OpenPostgresDatabase(const std::string& uri) {
   auto database = std::make_unique<PostgresDatabase>(std::move(pq), std::move(connection));
   // Servers before version 12 write a float8 shortest-exact only with the extra digits.
   database->Query("SET extra_float_digits = 3");
+  if (access == DatabaseAccess::kReadOnly) {
+    database->Query("SET default_transaction_read_only = on");
+  }
   return database;
 }
 

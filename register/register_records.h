@@ -78,6 +78,12 @@ struct VerifyResult {
   bool intact = true;
   std::string firstBroken;  // the number of the first record that no longer matches
   std::string reason;       // what does not match
+  // What is wrong with the register as a whole (its end, its head log), as a sentence; empty
+  // when a record was the fault (firstBroken, reason) or nothing is.
+  std::string problem;
+  std::string headLog;        // the head log checked against; empty: none named
+  bool headLogFound = false;  // it exists and has a line
+  std::string end;            // the number of the last record; empty: an empty register
 };
 
 // The register's settings: the certificate number's prefix.

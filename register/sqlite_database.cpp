@@ -3,8 +3,11 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <filesystem>
+#include <system_error>
 #include <thread>
 
+#include "core/data/file_names.h"
 #include "register/database.h"
 
 namespace mensuro {
@@ -12,8 +15,9 @@ namespace {
 
 // How long a statement waits for another program's write lock before it fails.
 constexpr int kBusyTimeoutMs = 30000;
-// BEGIN IMMEDIATE is tried again this many times when it still finds the database busy.
-constexpr int kBeginAttempts = 10;
+// BEGIN IMMEDIATE, and the switch to WAL, are tried this many times when they find the
+// database busy.
+constexpr int kBusyAttempts = 10;
 
 struct ConnectionClose {
   void operator()(sqlite3* connection) const { sqlite3_close_v2(connection); }
@@ -24,24 +28,89 @@ struct StatementFinalize {
 using Connection = std::unique_ptr<sqlite3, ConnectionClose>;
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalize>;
 
+// Whether the file at `path`, or its folder, has no write permission for anyone: a copy kept
+// read-only, or on read-only media.
+bool WriteProtected(const std::string& path) {
+  using std::filesystem::perms;
+  const perms writable = perms::owner_write | perms::group_write | perms::others_write;
+  const std::filesystem::path file = std::filesystem::absolute(PathFromUtf8(path));
+  std::error_code status;
+  const perms own = std::filesystem::status(file, status).permissions();
+  const perms folder = std::filesystem::status(file.parent_path(), status).permissions();
+  return (own & writable) == perms::none || (folder & writable) == perms::none;
+}
+
+// `path` as an SQLite URI that reads the file as it stands: no locks, no -wal or -shm file.
+std::string ImmutableUri(const std::string& path) {
+  const std::u8string generic = std::filesystem::absolute(PathFromUtf8(path)).generic_u8string();
+  std::string name(generic.begin(), generic.end());
+  if (!name.starts_with('/')) {
+    name.insert(0, "/");  // C:/x is file:/C:/x
+  }
+  std::string uri = "file:";
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+        (byte >= '0' && byte <= '9') || std::string_view("/-._~:").find(c) != std::string::npos) {
+      uri += c;
+    } else {
+      constexpr char kHex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[byte >> 4];
+      uri += kHex[byte & 0xf];
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+// Runs `work` again, a little later each time, while it fails with `connection` busy.
+template <typename Work>
+auto WithBusyRetries(sqlite3* connection, Work&& work) {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      return work();
+    } catch (const DatabaseError&) {
+      if ((sqlite3_errcode(connection) & 0xff) != SQLITE_BUSY || attempt == kBusyAttempts) {
+        throw;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50 * attempt));
+  }
+}
+
 class SqliteDatabase final : public Database {
  public:
-  explicit SqliteDatabase(std::string path) : path_(std::move(path)) {
-    sqlite3* opened = nullptr;
-    const int status = sqlite3_open_v2(path_.c_str(), &opened,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    connection_.reset(opened);
-    if (status != SQLITE_OK) {
-      throw DatabaseError(path_ + ": " +
-                          (opened != nullptr ? sqlite3_errmsg(opened) : sqlite3_errstr(status)));
+  SqliteDatabase(std::string path, DatabaseAccess access) : path_(std::move(path)) {
+    if (access == DatabaseAccess::kReadWrite) {
+      Connect(path_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+      const std::vector<SqlRow> mode = WithBusyRetries(connection_.get(), [this] {
+        // Switching a new file to WAL takes its lock without the busy handler: two programs
+        // opening a new register at once may find it busy.
+        return Query("PRAGMA journal_mode = WAL", {});
+      });
+      if (mode.empty() || mode[0].empty() || mode[0][0] != SqlValue{std::string("wal")}) {
+        throw DatabaseError(path_ + ": the database can't be put in WAL mode");
+      }
+      Query("PRAGMA foreign_keys = ON", {});
+      return;
     }
-    sqlite3_extended_result_codes(connection_.get(), 1);
-    sqlite3_busy_timeout(connection_.get(), kBusyTimeoutMs);
-    const std::vector<SqlRow> mode = Query("PRAGMA journal_mode = WAL", {});
-    if (mode.empty() || mode[0].empty() || mode[0][0] != SqlValue{std::string("wal")}) {
-      throw DatabaseError(path_ + ": the database can't be put in WAL mode");
+    // Reading a register that may be written meanwhile takes SQLite's shared memory beside it
+    // (a WAL database needs it). A write-protected copy has no writer: it is read as it stands,
+    // which needs nothing beside it and so works on read-only media too.
+    if (!WriteProtected(path_)) {
+      Connect(path_, SQLITE_OPEN_READONLY);
+      try {
+        Query("PRAGMA user_version", {});  // the first read opens the WAL, or fails to
+        return;
+      } catch (const DatabaseError&) {
+        // No shared memory can be made beside it (read-only media): read it as it stands.
+        const int status = sqlite3_errcode(connection_.get()) & 0xff;
+        if (status != SQLITE_CANTOPEN && status != SQLITE_READONLY) {
+          throw;
+        }
+      }
     }
-    Query("PRAGMA foreign_keys = ON", {});
+    Connect(ImmutableUri(path_), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
   }
 
   std::string_view Dialect() const override { return "sqlite"; }
@@ -73,15 +142,10 @@ class SqliteDatabase final : public Database {
 
   void BeginWrite() override {
     // The busy handler waits for the lock; in the rare cases SQLite skips it, try again.
-    for (int attempt = 1;; ++attempt) {
-      const int status =
-          sqlite3_exec(connection_.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-      if ((status & 0xff) != SQLITE_BUSY || attempt == kBeginAttempts) {
-        Check(status);
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50 * attempt));
-    }
+    WithBusyRetries(connection_.get(), [this] {
+      Check(sqlite3_exec(connection_.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+      return 0;
+    });
   }
   void BeginRead() override { Query("BEGIN DEFERRED", {}); }
   void Commit() override { Query("COMMIT", {}); }
@@ -101,6 +165,18 @@ class SqliteDatabase final : public Database {
   }
 
  private:
+  void Connect(const std::string& name, int flags) {
+    sqlite3* opened = nullptr;
+    const int status = sqlite3_open_v2(name.c_str(), &opened, flags, nullptr);
+    connection_.reset(opened);
+    if (status != SQLITE_OK) {
+      throw DatabaseError(path_ + ": " +
+                          (opened != nullptr ? sqlite3_errmsg(opened) : sqlite3_errstr(status)));
+    }
+    sqlite3_extended_result_codes(connection_.get(), 1);
+    sqlite3_busy_timeout(connection_.get(), kBusyTimeoutMs);
+  }
+
   void Check(int status) const {
     if (status != SQLITE_OK) {
       throw DatabaseError(path_ + ": " + sqlite3_errmsg(connection_.get()));
@@ -163,8 +239,8 @@ class SqliteDatabase final : public Database {
 
 }  // namespace
 
-std::unique_ptr<Database> OpenSqliteDatabase(const std::string& path) {
-  return std::make_unique<SqliteDatabase>(path);
+std::unique_ptr<Database> OpenSqliteDatabase(const std::string& path, DatabaseAccess access) {
+  return std::make_unique<SqliteDatabase>(path, access);
 }
 
 }  // namespace mensuro

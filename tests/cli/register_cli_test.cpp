@@ -59,9 +59,13 @@ class cli_register_issuing : public ::testing::Test {
 
 TEST_F(cli_register_issuing, issues_numbered_certificates_and_lists_and_shows_them) {
   EXPECT_EQ(issued.out, RunSevenPillar(dir, {}).out);  // the report as always
-  // Under Wine, Qt may add notes of its own before it.
-  EXPECT_TRUE(issued.err.ends_with("mensuro-cli: issued certificate " + first + "\n"))
+  // Under Wine, Qt may add notes of its own before it. The new head follows the number.
+  EXPECT_TRUE(Contains(issued.err, "mensuro-cli: issued certificate " + first +
+                                       "\nmensuro-cli: the register's head is now " + first + " "))
       << issued.err;
+  const std::string headLog = ReadBytes(dir.path() / "register.sqlite.heads");
+  EXPECT_TRUE(headLog.starts_with(first + " ")) << headLog;
+  EXPECT_TRUE(issued.err.ends_with(headLog.substr(0, headLog.find('\n') + 1))) << issued.err;
   ASSERT_TRUE(std::filesystem::exists(dir.path() / "a.pdf"));
   EXPECT_FALSE(std::filesystem::exists(dir.path() / ("a.pdf." + first + ".part")));
 
@@ -127,7 +131,7 @@ TEST(cli_register, issues_a_certificate_and_writes_the_plot_in_one_run) {
       dir, {"--register", "register.sqlite", "--plot", "p.svg", "--certificate", "c.pdf"});
   ASSERT_EQ(issued.exitCode, 0) << issued.err;
   EXPECT_EQ(issued.out, plot.out);
-  EXPECT_TRUE(issued.err.ends_with("mensuro-cli: issued certificate MEN-" + ThisYear() + "-0001\n"))
+  EXPECT_TRUE(Contains(issued.err, "mensuro-cli: issued certificate MEN-" + ThisYear() + "-0001\n"))
       << issued.err;
   EXPECT_EQ(ReadBytes(dir.path() / "p.svg"), ReadBytes(dir.path() / "alone.svg"));
   ASSERT_EQ(
@@ -185,10 +189,138 @@ TEST(cli_register, refusals_name_what_is_wrong_and_write_nothing) {
   // A register of a later schema is refused as it stands.
   ASSERT_EQ(RunShell(dir, "sqlite3 register.sqlite 'PRAGMA user_version = 99'").exitCode, 0);
   const CliRun newer = Register(dir, {"list"});
-  EXPECT_EQ(newer.exitCode, 2);
+  EXPECT_EQ(newer.exitCode, 3);
   EXPECT_TRUE(Contains(newer.err, "newer version of Mensuro")) << newer.err;
 #endif
 }
+
+#ifndef _WIN32  // SQLite's own tool and POSIX permissions
+TEST_F(cli_register_issuing, the_newest_record_deleted_is_named_and_its_number_not_issued_again) {
+  ASSERT_EQ(RunShell(dir, "sqlite3 register.sqlite \"DELETE FROM calibrations WHERE number = '" +
+                              second + "'\"")
+                .exitCode,
+            0);
+  const CliRun verified = Register(dir, {"verify"});
+  EXPECT_EQ(verified.exitCode, 1);
+  EXPECT_TRUE(Contains(verified.out, "Certificate " + second +
+                                         " is in the head log register.sqlite.heads but not in "
+                                         "the register.\n"))
+      << verified.out;
+  const CliRun head = Register(dir, {"head"});
+  EXPECT_EQ(head.exitCode, 1);
+  EXPECT_TRUE(Contains(head.out, "The register does not end where its head log does")) << head.out;
+
+  const CliRun refused =
+      RunSevenPillar(dir, {"--register", "register.sqlite", "--certificate", "c.pdf"});
+  EXPECT_EQ(refused.exitCode, 3);
+  EXPECT_TRUE(Contains(refused.err,
+                       "mensuro-cli: no certificate issued: the register ends at "
+                       "certificate " +
+                           first + " but its head log register.sqlite.heads at " + second))
+      << refused.err;
+  EXPECT_TRUE(Contains(refused.err, "nothing was issued")) << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));
+  EXPECT_FALSE(Contains(Register(dir, {"list"}).out, second));
+}
+
+TEST_F(cli_register_issuing, verify_checks_the_end_and_a_certificate_file) {
+  const CliRun intact = Register(dir, {"verify"});
+  EXPECT_EQ(intact.exitCode, 0) << intact.err;
+  EXPECT_TRUE(Contains(intact.out,
+                       "It ends where its head log register.sqlite.heads does, at "
+                       "certificate " +
+                           second + ".\n"))
+      << intact.out;
+  EXPECT_EQ(intact.err, "");  // no progress when standard error is no terminal
+  const CliRun wrongHead = Register(dir, {"verify", "--head", std::string(64, '0')});
+  EXPECT_EQ(wrongHead.exitCode, 1);
+  EXPECT_TRUE(Contains(wrongHead.out, "The register ends at certificate " + second))
+      << wrongHead.out;
+
+  const CliRun held = Register(dir, {"verify-certificate", "b.pdf"});
+  EXPECT_EQ(held.exitCode, 0) << held.err;
+  EXPECT_TRUE(
+      Contains(held.out,
+               "The register holds this certificate unchanged.\nCertificate:     " + second + "\n"))
+      << held.out;
+  std::string changed = ReadBytes(dir.path() / "b.pdf");
+  changed.back() = changed.back() == ' ' ? '\n' : ' ';
+  dir.Write("changed.pdf", changed);
+  const CliRun notHeld = Register(dir, {"verify-certificate", "changed.pdf"});
+  EXPECT_EQ(notHeld.exitCode, 1);
+  EXPECT_TRUE(Contains(notHeld.out,
+                       "The register holds no certificate whose PDF has this file's "
+                       "SHA-256"))
+      << notHeld.out;
+}
+
+TEST_F(cli_register_issuing, a_read_only_copy_is_read_without_a_change) {
+  const std::filesystem::path copy = dir.path() / "backup";
+  std::filesystem::create_directory(copy);
+  for (const char* name : {"register.sqlite", "register.sqlite.heads"}) {
+    std::filesystem::copy_file(dir.path() / name, copy / name);
+    std::filesystem::permissions(copy / name, std::filesystem::perms::owner_read |
+                                                  std::filesystem::perms::group_read |
+                                                  std::filesystem::perms::others_read);
+  }
+  const std::string bytes = ReadBytes(copy / "register.sqlite");
+  std::filesystem::permissions(
+      copy, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                std::filesystem::perms::group_read | std::filesystem::perms::group_exec);
+  const auto onCopy = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), "register");
+    args.insert(args.end(), {"--register", "backup/register.sqlite"});
+    return RunCli(dir, args);
+  };
+  const CliRun verified = onCopy({"verify"});
+  EXPECT_EQ(verified.exitCode, 0) << verified.err;
+  EXPECT_TRUE(Contains(verified.out, "intact: 2 records")) << verified.out;
+  const CliRun listed = onCopy({"list"});
+  EXPECT_EQ(listed.exitCode, 0) << listed.err;
+  EXPECT_TRUE(Contains(listed.out, second)) << listed.out;
+  EXPECT_EQ(onCopy({"show", first}).exitCode, 0);
+  EXPECT_EQ(onCopy({"verify-certificate", "a.pdf"}).exitCode, 0);
+  EXPECT_EQ(ReadBytes(copy / "register.sqlite"), bytes);
+  EXPECT_FALSE(std::filesystem::exists(copy / "register.sqlite-wal"));
+  EXPECT_FALSE(std::filesystem::exists(copy / "register.sqlite-shm"));
+  std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
+}
+
+TEST(cli_register, a_register_that_is_no_database_exits_3) {
+  const TempDir dir;
+  dir.Write("register.sqlite", std::string(4096, 'x'));
+  const CliRun listed = Register(dir, {"list"});
+  EXPECT_EQ(listed.exitCode, 3);
+  EXPECT_TRUE(Contains(listed.err, "register.sqlite: file is not a database")) << listed.err;
+  const CliRun issued =
+      RunSevenPillar(dir, {"--register", "register.sqlite", "--certificate", "c.pdf"});
+  EXPECT_EQ(issued.exitCode, 3);
+  EXPECT_TRUE(Contains(issued.err, "mensuro-cli: no certificate issued: ")) << issued.err;
+  EXPECT_EQ(ReadBytes(dir.path() / "register.sqlite"), std::string(4096, 'x'));
+  // PostgreSQL without a head log: refused before any server is asked.
+  const CliRun noHeadLog = RunSevenPillar(
+      dir, {"--register", "postgresql://127.0.0.1:1/register", "--certificate", "c.pdf"});
+  EXPECT_EQ(noHeadLog.exitCode, 2);
+  EXPECT_TRUE(Contains(noHeadLog.err,
+                       "issuing into a PostgreSQL register needs its head log: "
+                       "give --head-log FILE or set MENSURO_HEAD_LOG"))
+      << noHeadLog.err;
+  // Nor is the head log written over.
+  const CliRun overHeadLog = RunSevenPillar(dir, {"--register", "postgresql://127.0.0.1:1/register",
+                                                  "--head-log", "h.pdf", "--certificate", "h.pdf"});
+  EXPECT_EQ(overHeadLog.exitCode, 2);
+  EXPECT_TRUE(Contains(overHeadLog.err, "the certificate file 'h.pdf' is the head log 'h.pdf'"))
+      << overHeadLog.err;
+  EXPECT_EQ(Register(dir, {"reissue", "MEN-2026-0001", "--certificate", "register.sqlite.heads"})
+                .exitCode,
+            2);
+  const CliRun headLog = RunSevenPillar(
+      dir, {"--register", "register.sqlite", "--head-log", "h.heads", "--certificate", "c.pdf"});
+  EXPECT_EQ(headLog.exitCode, 2);
+  EXPECT_TRUE(Contains(headLog.err, "--head-log names a PostgreSQL register's head log"))
+      << headLog.err;
+}
+#endif
 
 }  // namespace
 }  // namespace mensuro::test

@@ -229,7 +229,7 @@ TEST_P(calibration_register, verify_finds_a_record_taken_out) {
   const VerifyResult edited = r.Verify();
   EXPECT_FALSE(edited.intact);
   EXPECT_EQ(edited.firstBroken, third.identity.number);
-  EXPECT_THAT(edited.reason, HasSubstr("link"));
+  EXPECT_THAT(edited.reason, HasSubstr("records are missing before it"));
 }
 
 // The canonical content of a record: `before` the moment of issue (the clock's), `after` it up

@@ -1,5 +1,7 @@
 #include "register/register_location.h"
 
+#include "register/head_log.h"
+
 #include <unistd.h>
 
 #include <atomic>
@@ -33,6 +35,18 @@ std::string Quoted(const std::string& text) {
 
 }  // namespace
 
+void SetEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+  _putenv_s(name, value.c_str());  // an empty value removes it
+#else
+  if (value.empty()) {
+    unsetenv(name);
+  } else {
+    setenv(name, value.c_str(), 1);
+  }
+#endif
+}
+
 std::vector<std::string> RegisterBackends() {
   std::vector<std::string> backends{"sqlite"};
   if (!PostgresServer().empty()) {
@@ -53,6 +67,8 @@ void RegisterLocationTest::SetUp() {
   server_->Query("DROP DATABASE IF EXISTS " + database_);
   server_->Query("CREATE DATABASE " + database_);
   location_ = WithDatabase(server, database_);
+  // Issuing into PostgreSQL needs a head log: each test's own.
+  SetEnvironment(kHeadLogEnvironment, (scratch_.path() / "register.heads").string());
 }
 
 void RegisterLocationTest::TearDown() {

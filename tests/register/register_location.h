@@ -14,6 +14,9 @@
 
 namespace mensuro::test {
 
+// Sets the environment variable `name` to `value`; an empty value removes it.
+void SetEnvironment(const char* name, const std::string& value);
+
 // The backends to run the register's tests on: "sqlite", and "postgresql" when a server is
 // given.
 std::vector<std::string> RegisterBackends();

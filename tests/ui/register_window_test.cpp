@@ -179,6 +179,21 @@ TEST_F(register_window, verify_reports_the_records_checked) {
             "The register is intact: 4 records, each matching its hash and the record before it.");
 }
 
+TEST_F(register_window, verify_names_the_newest_record_taken_out) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(location.toStdString().c_str(), &db), SQLITE_OK);
+  const int deleted =
+      sqlite3_exec(db, "DELETE FROM calibrations WHERE id = 4", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  ASSERT_EQ(deleted, SQLITE_OK);
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  QTest::mouseClick(&Part<QPushButton>(registerWindow, "verify"), Qt::LeftButton);
+  ASSERT_EQ(window.dialogs.messages.size(), 1u);
+  EXPECT_EQ(window.dialogs.messages.front().toStdString(),
+            "Certificate MEN-2026-0004 is in the head log " + location.toStdString() +
+                ".heads but not in the register.");
+}
+
 TEST_F(register_window, a_register_of_a_newer_schema_is_told_and_nothing_opens) {
   const std::filesystem::path newer = scratch.path() / "newer.sqlite";
   sqlite3* db = nullptr;

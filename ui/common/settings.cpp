@@ -39,6 +39,7 @@ QString SectionKey(Section section) {
 
 const QString kBaselineUncertaintyKey = QStringLiteral("CalibrationConditions/baselineUncertainty");
 const QString kRegisterLocationKey = QStringLiteral("Register/location");
+const QString kRegisterHeadLogKey = QStringLiteral("Register/headLog");
 
 // A text entry that may have been typed by hand without quotes.
 QString Text(const QSettings& settings, const QString& key) {
@@ -211,6 +212,14 @@ QString RegisterLocation() {
 
 void SetRegisterLocation(const QString& location) {
   UserSettings().setValue(kRegisterLocationKey, location);
+}
+
+QString RegisterHeadLog() {
+  return String(UserSettings(), kRegisterHeadLogKey);
+}
+
+void SetRegisterHeadLog(const QString& file) {
+  UserSettings().setValue(kRegisterHeadLogKey, file);
 }
 
 }  // namespace mensuro::settings

@@ -89,4 +89,8 @@ void SetCertificateInstruments(const std::vector<CertificateInstrument>& entries
 QString RegisterLocation();
 void SetRegisterLocation(const QString& location);
 
+// The head log of a PostgreSQL register, when the environment names none; empty: none chosen.
+QString RegisterHeadLog();
+void SetRegisterHeadLog(const QString& file);
+
 }  // namespace mensuro::settings

@@ -6,8 +6,11 @@
 #include <system_error>
 #include <utility>
 
+#include "core/data/file_names.h"
 #include "register/database.h"
+#include "register/head_log.h"
 #include "ui/common/control_text.h"
+#include "ui/common/settings.h"
 
 namespace mensuro {
 
@@ -19,7 +22,12 @@ QString RegisterSession::Open(const QString& location) {
     std::filesystem::create_directories(PathFromText(location).parent_path(), ignored);
   }
   try {
-    CalibrationRegister opened = CalibrationRegister::Open(name);
+    // A PostgreSQL register's head log: the environment's, else the one chosen in the settings.
+    const std::string headLog =
+        IsPostgresLocation(name)
+            ? Utf8FromPath(HeadLogPath(name, {}, settings::RegisterHeadLog().toStdString()))
+            : std::string();
+    CalibrationRegister opened = CalibrationRegister::Open(name, {}, headLog);
     register_.emplace(std::move(opened));
   } catch (const std::exception& error) {
     return QString::fromStdString(error.what());

@@ -446,8 +446,10 @@ void CRegisterWindow::OnVerify() {
       Text(result.intact ? fmt::format("The register is intact: {} records, each matching its hash "
                                        "and the record before it.",
                                        result.records)
-                         : fmt::format("The record of certificate {} no longer matches: {}",
-                                       result.firstBroken, result.reason)));
+           : !result.problem.empty()
+               ? result.problem
+               : fmt::format("The record of certificate {} no longer matches: {}",
+                             result.firstBroken, result.reason)));
 }
 
 void CRegisterWindow::ShowRegisterError(const QString& what, const std::exception& error) {
