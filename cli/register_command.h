@@ -1,8 +1,9 @@
 #pragma once
 
-// `mensuro-cli register`: what the calibration register holds. List the certificates issued,
-// show one, write a stored certificate again byte for byte, follow an instrument's history,
-// export everything, and verify the chain of record hashes.
+// `mensuro-cli register`: what the calibration register holds. Make a register with its
+// settings, list the certificates issued, show one, write a stored certificate or the files it
+// was made from again byte for byte, follow an instrument's history, export everything, and
+// verify the chain of record hashes.
 
 #include <CLI/CLI.hpp>
 #include <string>
@@ -21,7 +22,14 @@ struct RegisterCommandLine {
   std::string certificateFile;
   // history
   std::string serial;
+  std::string make;   // empty: any
+  std::string model;  // empty: any
   std::string plotFile;
+  // init
+  std::string prefix;
+  std::string laboratorySettingsFile;
+  // files
+  std::string folder;
 };
 
 // Declares the subcommand "register" of `app` and its own subcommands, bound to `line`.

@@ -34,13 +34,56 @@ std::string DrawnCertificatePdf(const IssueOrder& order, const ProcessedCalibrat
   return std::move(*drawn.certificate.bytes);
 }
 
+// Where a command line gives each part of the identity.
+std::string OptionOf(IdentityPart part) {
+  switch (part) {
+    case IdentityPart::kLaboratoryName:
+      return "--laboratory, or the register's settings";
+    case IdentityPart::kClientName:
+      return "--client";
+    case IdentityPart::kInstrumentMake:
+      return "--instrument-make";
+    case IdentityPart::kInstrumentModel:
+      return "--instrument-model";
+    case IdentityPart::kInstrumentSerial:
+      return "--instrument-serial";
+    case IdentityPart::kMeasurementDate:
+      return "a $ line of the measured file, or --date with a field file";
+    case IdentityPart::kBaseline:
+      return "--published or --baseline";
+    case IdentityPart::kBaselineUncertainty:
+      return "--baseline-uncertainty, or the library baseline's";
+  }
+  return {};
+}
+
 }  // namespace
+
+RegisterSettings SettingsOfFile(const LaboratorySettings& file) {
+  RegisterSettings settings;
+  if (!file.certificatePrefix.empty()) {
+    settings.prefix = file.certificatePrefix;
+  }
+  settings.laboratory = file.laboratory;
+  return settings;
+}
+
+std::string MissingIdentityMessage(const std::vector<IdentityPart>& missing) {
+  std::string message = "no certificate issued: a numbered certificate needs ";
+  for (std::size_t i = 0; i < missing.size(); ++i) {
+    message +=
+        (i == 0 ? "" : ", ") + IdentityPartText(missing[i]) + " (" + OptionOf(missing[i]) + ")";
+  }
+  return message;
+}
 
 std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const CertificateDetails& details,
                                        std::string& problem) {
   IssueOrder order;
   order.location = line.registerLocation;
   order.replaces = line.replaces;
+  order.replaceReason = line.replaceReason;
+  order.otherInstrument = line.otherInstrument;
   order.certificateFile = line.certificateFile;
   std::filesystem::path settingsFile = PathFromUtf8(line.laboratorySettingsFile);
   if (settingsFile.empty() && !IsPostgresLocation(line.registerLocation)) {
@@ -56,10 +99,8 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
     if (!settings) {
       return std::nullopt;
     }
+    order.seed = SettingsOfFile(*settings);
     base.laboratory = std::move(settings->laboratory);
-    if (!settings->certificatePrefix.empty()) {
-      order.settings.prefix = std::move(settings->certificatePrefix);
-    }
   }
   order.details = OverrideDetails(std::move(base), details);
   order.settingsFile = Utf8FromPath(settingsFile);
@@ -70,15 +111,30 @@ int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& ca
                          const nlohmann::json& input, const DocumentModule& documents) {
   IssuedCertificate issued;
   try {
-    CalibrationRegister reg = CalibrationRegister::Open(order.location, order.settings);
+    CalibrationRegister reg = CalibrationRegister::Open(order.location);
+    if (order.seed) {
+      reg.AdoptSettings(*order.seed);
+    }
+    // The register's laboratory lines stand under the details' own, on the PDF as in the record.
+    IssueOrder withRegister = order;
+    if (const std::optional<RegisterSettings> settings = reg.Settings()) {
+      CertificateDetails base;
+      base.laboratory = settings->laboratory;
+      withRegister.details = OverrideDetails(std::move(base), order.details);
+    }
+    const IssueInputs inputs{withRegister.details, order.replaces,       ProgramVersion(), input,
+                             order.replaceReason,  order.otherInstrument};
     issued = IssueCertificateFile(
-        reg, calibration, {order.details, order.replaces, ProgramVersion(), input},
+        reg, calibration, inputs,
         [&](const CertificateIdentity& identity) {
-          return DrawnCertificatePdf(order, calibration, documents, identity);
+          return DrawnCertificatePdf(withRegister, calibration, documents, identity);
         },
         PathFromUtf8(order.certificateFile));
   } catch (const std::exception& error) {
     issued.failure = error.what();
+  }
+  if (!issued.missing.empty()) {
+    return Fail(kExitUsage, MissingIdentityMessage(issued.missing));
   }
   if (issued.number.empty()) {
     return Fail(kExitUsage, "no certificate issued: " + issued.failure);

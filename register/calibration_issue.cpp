@@ -1,5 +1,8 @@
 #include "register/calibration_issue.h"
 
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
 #include <exception>
 #include <sstream>
 #include <utility>
@@ -38,6 +41,12 @@ IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, const Issue
                      .constantUncertaintyM = uncertainty.constant};
   request.programVersion = inputs.programVersion;
   request.replaces = inputs.replaces;
+  request.replaceReason = inputs.replaceReason;
+  request.otherInstrument = inputs.otherInstrument;
+  request.measurementDate = MeasurementDateOf(calibration).value_or("");
+  for (const InputFile& file : calibration.origin.files) {
+    request.files.push_back({file.role, file.name, {}, file.bytes});
+  }
   return request;
 }
 
@@ -51,7 +60,22 @@ IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
   std::string pdf;
   IssuedCertificate issued;
   try {
-    issued.number = reg.Issue(IssueRequestOf(calibration, inputs),
+    IssueInputs withRegister = inputs;
+    if (const std::optional<RegisterSettings> settings = reg.Settings()) {
+      CertificateDetails base;
+      base.laboratory = settings->laboratory;
+      withRegister.details = OverrideDetails(std::move(base), inputs.details);
+    }
+    issued.missing = MissingIdentity(withRegister.details, calibration);
+    if (!issued.missing.empty()) {
+      std::vector<std::string> names;
+      for (const IdentityPart part : issued.missing) {
+        names.push_back(IdentityPartText(part));
+      }
+      issued.failure = fmt::format("a numbered certificate needs {}", fmt::join(names, ", "));
+      return issued;
+    }
+    issued.number = reg.Issue(IssueRequestOf(calibration, withRegister),
                               [&pdf, &renderPdf](const CertificateIdentity& identity) {
                                 pdf = renderPdf(identity);
                                 return pdf;

@@ -13,8 +13,8 @@ IssuedCertificate IssueFromWindow(CalibrationRegister& reg, const ProcessedCalib
       CalibrationInputJson(calibration, [&calibration](const InputLocation& where) {
         return ProcessedTextLine(calibration.origin, where);
       });
-  IssuedCertificate issued =
-      IssueCertificateFile(reg, calibration, {details, {}, programVersion, input}, pdfOf, file);
+  IssuedCertificate issued = IssueCertificateFile(
+      reg, calibration, {details, {}, programVersion, input, {}, false}, pdfOf, file);
   if (issued.number.empty()) {
     issued.failure = "The certificate was not issued: " + issued.failure;
   } else if (!issued.failure.empty()) {
