@@ -26,6 +26,7 @@
 #include "core/units.h"
 #include "json/calibration_json.h"
 #include "json/certificate_details_json.h"
+#include "register/calibration_issue.h"
 #include "register/calibration_register.h"
 #include "register/register_text.h"
 

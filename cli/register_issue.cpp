@@ -59,15 +59,6 @@ std::string OptionOf(IdentityPart part) {
 
 }  // namespace
 
-RegisterSettings SettingsOfFile(const LaboratorySettings& file) {
-  RegisterSettings settings;
-  if (!file.certificatePrefix.empty()) {
-    settings.prefix = file.certificatePrefix;
-  }
-  settings.laboratory = file.laboratory;
-  return settings;
-}
-
 std::string MissingIdentityMessage(const std::vector<IdentityPart>& missing) {
   std::string message = "no certificate issued: a numbered certificate needs ";
   for (std::size_t i = 0; i < missing.size(); ++i) {
@@ -117,11 +108,7 @@ int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& ca
     }
     // The register's laboratory lines stand under the details' own, on the PDF as in the record.
     IssueOrder withRegister = order;
-    if (const std::optional<RegisterSettings> settings = reg.Settings()) {
-      CertificateDetails base;
-      base.laboratory = settings->laboratory;
-      withRegister.details = OverrideDetails(std::move(base), order.details);
-    }
+    withRegister.details = WithRegisterLaboratory(reg, order.details);
     const IssueInputs inputs{withRegister.details, order.replaces,       ProgramVersion(), input,
                              order.replaceReason,  order.otherInstrument};
     issued = IssueCertificateFile(

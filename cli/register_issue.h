@@ -31,16 +31,9 @@ struct IssueOrder {
   std::string settingsFile;      // the laboratory's settings file read; empty: none
 };
 
-// The settings a laboratory's settings file gives a register: its prefix (the default when it
-// gives none) and its laboratory lines.
-RegisterSettings SettingsOfFile(const LaboratorySettings& file);
-
 // The message of an issue refused for what the identity lacks: each part with the option that
 // gives it.
 std::string MissingIdentityMessage(const std::vector<IdentityPart>& missing);
-
-// The file name of a laboratory's settings, looked for beside an SQLite register.
-inline constexpr const char* kLaboratorySettingsName = "mensuro-laboratory.json";
 
 // The issue `line` asks for, with the certificate's `details`: the laboratory's settings (its
 // lines under the details' own, and the numbers' prefix) from --laboratory-settings, else from

@@ -50,6 +50,26 @@ IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, const Issue
   return request;
 }
 
+RegisterSettings SettingsOfFile(const LaboratorySettings& file) {
+  RegisterSettings settings;
+  if (!file.certificatePrefix.empty()) {
+    settings.prefix = file.certificatePrefix;
+  }
+  settings.laboratory = file.laboratory;
+  return settings;
+}
+
+CertificateDetails WithRegisterLaboratory(CalibrationRegister& reg,
+                                          const CertificateDetails& details) {
+  const std::optional<RegisterSettings> settings = reg.Settings();
+  if (!settings) {
+    return details;
+  }
+  CertificateDetails base;
+  base.laboratory = settings->laboratory;
+  return OverrideDetails(std::move(base), details);
+}
+
 IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
                                        const ProcessedCalibration& calibration,
                                        const IssueInputs& inputs,
@@ -61,11 +81,7 @@ IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
   IssuedCertificate issued;
   try {
     IssueInputs withRegister = inputs;
-    if (const std::optional<RegisterSettings> settings = reg.Settings()) {
-      CertificateDetails base;
-      base.laboratory = settings->laboratory;
-      withRegister.details = OverrideDetails(std::move(base), inputs.details);
-    }
+    withRegister.details = WithRegisterLaboratory(reg, inputs.details);
     issued.missing = MissingIdentity(withRegister.details, calibration);
     if (!issued.missing.empty()) {
       std::vector<std::string> names;

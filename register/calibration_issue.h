@@ -13,6 +13,7 @@
 #include "core/certificate/certificate_details.h"
 #include "core/processing/identity_check.h"
 #include "core/processing/processed_calibration.h"
+#include "json/certificate_details_json.h"
 #include "register/calibration_register.h"
 
 namespace mensuro {
@@ -35,6 +36,19 @@ struct IssueInputs {
 // uncertainties for the instrument's history, the date of measurement and the files the texts
 // were read from (the calibration's origin).
 IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, const IssueInputs& inputs);
+
+// The file name of a laboratory's settings, looked for beside an SQLite register: it seeds the
+// settings of a register that holds none.
+inline constexpr const char* kLaboratorySettingsName = "mensuro-laboratory.json";
+
+// The settings a laboratory's settings file gives a register: its prefix (the default when it
+// gives none) and its laboratory lines.
+RegisterSettings SettingsOfFile(const LaboratorySettings& file);
+
+// `details` with the register's laboratory lines under their own, as the register's
+// certificates carry them; `details` as they are when the register holds no settings yet.
+CertificateDetails WithRegisterLaboratory(CalibrationRegister& reg,
+                                          const CertificateDetails& details);
 
 // Draws the certificate's PDF with the identity the register gives it.
 using CertificateRenderer = std::function<std::string(const CertificateIdentity&)>;

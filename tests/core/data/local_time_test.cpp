@@ -73,5 +73,24 @@ TEST(LocalTime, DateAndOffsetFollowTheLaboratorysClock) {
   }
 }
 
+// Dates of the calendar only: the register's date options and the date of measurement.
+TEST(local_time, dates_are_days_of_the_calendar) {
+  EXPECT_TRUE(IsIsoDate("2026-12-08"));
+  EXPECT_TRUE(IsIsoDate("2028-02-29"));
+  for (const char* wrong : {"2026-02-30", "2026-13-01", "2026-1-08", "2026/12/08", "20261208",
+                            "2026-12-08 ", "", "2026-12-0x"}) {
+    EXPECT_FALSE(IsIsoDate(wrong)) << wrong;
+  }
+  // A measured text's header writes the day first.
+  EXPECT_EQ(IsoDateOf("05-12-2026"), "2026-12-05");
+  EXPECT_EQ(IsoDateOf(" 07/12/2026\t"), "2026-12-07");
+  EXPECT_EQ(IsoDateOf("07.12.2026"), "2026-12-07");
+  EXPECT_EQ(IsoDateOf("2026-12-07"), "2026-12-07");
+  for (const char* wrong :
+       {"30-02-2026", "07-12/2026", "7-12-2026", "Dec 7 2026", "", "00-00-0000"}) {
+    EXPECT_FALSE(IsoDateOf(wrong)) << wrong;
+  }
+}
+
 }  // namespace
 }  // namespace mensuro
