@@ -273,8 +273,33 @@ TEST(cli_register, init_stores_the_settings_and_dates_are_checked) {
   EXPECT_TRUE(Contains(impossible.err, "'2026-02-30' is not a date of the calendar"))
       << impossible.err;
   EXPECT_EQ(Register(dir, {"list", "--since", "2026-02-28"}).exitCode, 0);
-  const CliRun files = Register(dir, {"files", "REG-" + ThisYear() + "-0001", "--folder", "out"});
-  EXPECT_EQ(files.exitCode, 0) << files.err;
+  const std::string number = "REG-" + ThisYear() + "-0001";
+  const CliRun none = Register(dir, {"files", number, "--folder", "out"});
+  EXPECT_EQ(none.exitCode, 0) << none.err;
+  EXPECT_TRUE(Contains(none.out, "holds no input files")) << none.out;
+#ifndef _WIN32  // SQLite's own tool is the build machine's
+  // A stored file comes back byte for byte, and never over a file that is there.
+  ASSERT_EQ(RunShell(dir,
+                     "sqlite3 register.sqlite \"INSERT INTO calibration_files VALUES "
+                     "(1, 1, 'field', 'survey.csv', 'x', X'410D0A00FF')\"")
+                .exitCode,
+            0);
+  const CliRun written = Register(dir, {"files", number, "--folder", "out"});
+  ASSERT_EQ(written.exitCode, 0) << written.err;
+  EXPECT_EQ(ReadBytes(dir.path() / "out" / "survey.csv"), std::string("A\r\n\0\xff", 5));
+  const CliRun over = Register(dir, {"files", number, "--folder", "out"});
+  EXPECT_EQ(over.exitCode, 2);
+  EXPECT_TRUE(Contains(over.err, "exists already; nothing written")) << over.err;
+  ASSERT_EQ(RunShell(dir,
+                     "sqlite3 register.sqlite \"UPDATE calibration_files SET name = "
+                     "'../evil.csv'\"")
+                .exitCode,
+            0);
+  const CliRun outside = Register(dir, {"files", number, "--folder", "elsewhere"});
+  EXPECT_EQ(outside.exitCode, 2);
+  EXPECT_TRUE(Contains(outside.err, "is not a file name")) << outside.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "evil.csv"));
+#endif
 }
 
 TEST(cli_register, refusals_name_what_is_wrong_and_write_nothing) {
