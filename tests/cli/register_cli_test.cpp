@@ -104,6 +104,30 @@ TEST_F(cli_register_issuing, issues_numbered_certificates_and_lists_and_shows_th
   EXPECT_EQ(json.at(0).at("replaceReason"), nullptr);
 }
 
+// A replacement names the instrument of the one it replaces, unless it says it corrects the
+// instrument itself.
+TEST_F(cli_register_issuing, a_replacement_of_another_instrument_is_said_so) {
+  const std::vector<std::string> replacing = {"--register",          "register.sqlite",
+                                              "--details",           kExampleDetails,
+                                              "--replaces",          second,
+                                              "--replace-reason",    "the serial was misread",
+                                              "--instrument-serial", "1864270",
+                                              "--certificate",       "c.pdf"};
+  const CliRun refused = RunSevenPillar(dir, replacing);
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(Contains(refused.err, "is of another instrument (Geodimetric TS 16 serial 1864207)"))
+      << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));
+  std::vector<std::string> knowingly = replacing;
+  knowingly.push_back("--other-instrument");
+  const CliRun accepted = RunSevenPillar(dir, knowingly);
+  ASSERT_EQ(accepted.exitCode, 0) << accepted.err;
+  const nlohmann::json shown = nlohmann::json::parse(
+      Register(dir, {"show", "KSL-" + ThisYear() + "-0003", "--format", "json"}).out);
+  EXPECT_EQ(shown.at("otherInstrument"), true);
+  EXPECT_EQ(shown.at("replaceReason"), "the serial was misread");
+}
+
 // The register keeps the settings its first issue found beside it; a settings file that says
 // otherwise later is refused, and without it the register's own prefix numbers the next.
 TEST_F(cli_register_issuing, the_register_keeps_its_prefix_and_laboratory) {
