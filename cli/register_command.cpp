@@ -300,7 +300,9 @@ int Settings(CalibrationRegister& reg, const RegisterCommandLine& line) {
                                                         {"Laboratory address", lab.address},
                                                         {"Accreditation", lab.accreditation},
                                                         {"Logo file", lab.logoFile}}) {
-    rows.push_back({label + ":", value});
+    if (!value.empty()) {
+      rows.push_back({label + ":", value});
+    }
   }
   PrintOut(TerminalText(AlignedTable(rows)));
   return kExitSuccess;

@@ -60,12 +60,8 @@ std::string OptionOf(IdentityPart part) {
 }  // namespace
 
 std::string MissingIdentityMessage(const std::vector<IdentityPart>& missing) {
-  std::string message = "no certificate issued: a numbered certificate needs ";
-  for (std::size_t i = 0; i < missing.size(); ++i) {
-    message +=
-        (i == 0 ? "" : ", ") + IdentityPartText(missing[i]) + " (" + OptionOf(missing[i]) + ")";
-  }
-  return message;
+  return "no certificate issued: a numbered certificate needs " +
+         MissingIdentityText(missing, OptionOf);
 }
 
 std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const CertificateDetails& details,

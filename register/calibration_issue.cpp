@@ -1,8 +1,5 @@
 #include "register/calibration_issue.h"
 
-#include <fmt/format.h>
-#include <fmt/ranges.h>
-
 #include <exception>
 #include <sstream>
 #include <utility>
@@ -84,11 +81,7 @@ IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
     withRegister.details = WithRegisterLaboratory(reg, inputs.details);
     issued.missing = MissingIdentity(withRegister.details, calibration);
     if (!issued.missing.empty()) {
-      std::vector<std::string> names;
-      for (const IdentityPart part : issued.missing) {
-        names.push_back(IdentityPartText(part));
-      }
-      issued.failure = fmt::format("a numbered certificate needs {}", fmt::join(names, ", "));
+      issued.failure = "a numbered certificate needs " + MissingIdentityText(issued.missing, {});
       return issued;
     }
     issued.number = reg.Issue(IssueRequestOf(calibration, withRegister),

@@ -45,6 +45,18 @@ std::string IdentityPartText(IdentityPart part) {
   return {};
 }
 
+std::string MissingIdentityText(const std::vector<IdentityPart>& missing,
+                                const std::function<std::string(IdentityPart)>& whereGiven) {
+  std::string text;
+  for (const IdentityPart part : missing) {
+    text += (text.empty() ? "" : ", ") + IdentityPartText(part);
+    if (const std::string where = whereGiven ? whereGiven(part) : std::string(); !where.empty()) {
+      text += " (" + where + ")";
+    }
+  }
+  return text;
+}
+
 std::optional<std::string> MeasurementDateOf(const ProcessedCalibration& calibration) {
   return IsoDateOf(calibration.header.date);
 }

@@ -4,6 +4,7 @@
 // was measured and against which baseline of known uncertainty. A certificate without a number
 // may leave any of them out; the register numbers none that does.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,11 @@ std::vector<IdentityPart> MissingIdentity(const CertificateDetails& details,
 
 // The part as a message names it: "the laboratory's name".
 std::string IdentityPartText(IdentityPart part);
+
+// The parts `missing` as one message names them, each followed by where the front end gives it
+// in brackets: "the client's name (--client), the instrument's model (--instrument-model)".
+std::string MissingIdentityText(const std::vector<IdentityPart>& missing,
+                                const std::function<std::string(IdentityPart)>& whereGiven);
 
 // The date of measurement, YYYY-MM-DD, as the measured text's header line states it (a field
 // file's reduction writes its date there); nothing when it states no date of the calendar.

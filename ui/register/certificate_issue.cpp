@@ -42,11 +42,8 @@ IssuedCertificate IssueFromWindow(CalibrationRegister& reg, const ProcessedCalib
   IssuedCertificate issued = IssueCertificateFile(
       reg, calibration, {details, {}, programVersion, input, {}, false}, pdfOf, file);
   if (!issued.missing.empty()) {
-    std::string parts;
-    for (const IdentityPart part : issued.missing) {
-      parts += (parts.empty() ? "" : ", ") + IdentityPartText(part) + " (" + FieldOf(part) + ")";
-    }
-    issued.failure = "The certificate was not issued: a numbered certificate needs " + parts + ".";
+    issued.failure = "The certificate was not issued: a numbered certificate needs " +
+                     MissingIdentityText(issued.missing, FieldOf) + ".";
   } else if (issued.number.empty()) {
     issued.failure = "The certificate was not issued: " + issued.failure;
   } else if (!issued.failure.empty()) {

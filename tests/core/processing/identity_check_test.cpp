@@ -31,7 +31,11 @@ TEST(identity_check, names_every_part_missing_in_order) {
   details.instrument.model.clear();
   EXPECT_THAT(MissingIdentity(details, calibration),
               ElementsAre(IdentityPart::kInstrumentModel, IdentityPart::kMeasurementDate));
-  EXPECT_EQ(IdentityPartText(IdentityPart::kMeasurementDate), "the date of measurement");
+  EXPECT_EQ(MissingIdentityText(MissingIdentity(details, calibration),
+                                [](IdentityPart part) {
+                                  return part == IdentityPart::kInstrumentModel ? "--model" : "";
+                                }),
+            "the instrument's model (--model), the date of measurement");
 }
 
 }  // namespace
