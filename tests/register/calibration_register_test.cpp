@@ -21,9 +21,12 @@
 #include "register/record_fields.h"
 #include "register/register_location.h"
 #include "register/register_schema.h"
+#include "support/time_zone.h"
 
 namespace mensuro {
 namespace {
+
+using test::NoonOf;
 
 using ::testing::HasSubstr;
 
@@ -50,39 +53,6 @@ IssueRequest Request(const std::string& serial = "SN-1", const std::string& clie
   request.measurementDate = "2026-01-01";
   return request;
 }
-
-// Noon (UTC) of the day `date` (YYYY-MM-DD): the same day on the clocks of most of the world.
-std::time_t NoonOf(const std::string& date) {
-  const std::chrono::year_month_day day{std::chrono::year(std::stoi(date.substr(0, 4))),
-                                        std::chrono::month(std::stoul(date.substr(5, 2))),
-                                        std::chrono::day(std::stoul(date.substr(8, 2)))};
-  return std::chrono::system_clock::to_time_t(std::chrono::sys_days(day) + std::chrono::hours(12));
-}
-
-// The time zone of the C library set to `zone` (POSIX TZ form) while it lives.
-class ZoneSet {
- public:
-  explicit ZoneSet(const char* zone) {
-    if (const char* before = std::getenv("TZ")) {
-      before_ = before;
-    }
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ZoneSet() {
-    if (before_) {
-      setenv("TZ", before_->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-  ZoneSet(const ZoneSet&) = delete;
-  ZoneSet& operator=(const ZoneSet&) = delete;
-
- private:
-  std::optional<std::string> before_;
-};
 
 // A stand-in PDF with the identity on it and bytes that are no text.
 std::string PdfOf(const CertificateIdentity& identity) {
@@ -168,7 +138,7 @@ TEST_P(calibration_register, the_first_issue_seeds_the_settings) {
 // 21:30 UTC, still the old year there, and already the new year in the laboratory.
 TEST_P(calibration_register, a_late_evening_issue_east_of_utc_takes_the_local_date) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
-  const ZoneSet zone("EET-2");
+  const test::TimeZone zone("EET-2");
   const std::time_t lastEvening = NoonOf("2026-12-31") + 9 * 3600 + 30 * 60;  // 21:30 UTC
   EXPECT_EQ(r.Issue(Request(), PdfOf, lastEvening - 3 * 3600).identity.number,
             "MEN-2026-0001");                                                // 20:30 local

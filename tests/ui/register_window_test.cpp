@@ -22,6 +22,7 @@
 #include "core/data/file_names.h"
 #include "resources/version_info.h"
 #include "support/temp_dir.h"
+#include "support/time_zone.h"
 #include "test_window.h"
 #include "ui/certificate/remembered_certificate_details.h"
 #include "ui/common/control_text.h"
@@ -37,14 +38,6 @@ namespace {
 std::string FakePdf(const CertificateIdentity& identity) {
   return "%PDF-1.7\n" + identity.number + "\n" + identity.recordSha256 +
          std::string("\0\xff\r\n", 4);
-}
-
-// Noon (UTC) of the day `date` (YYYY-MM-DD).
-std::time_t NoonOf(const std::string& date) {
-  const std::chrono::year_month_day day{std::chrono::year(std::stoi(date.substr(0, 4))),
-                                        std::chrono::month(std::stoul(date.substr(5, 2))),
-                                        std::chrono::day(std::stoul(date.substr(8, 2)))};
-  return std::chrono::system_clock::to_time_t(std::chrono::sys_days(day) + std::chrono::hours(12));
 }
 
 // What a numbered certificate must name, for instrument `serial`.

@@ -4,47 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
-#include <string>
+#include "support/time_zone.h"
 
 namespace mensuro {
 namespace {
 
-// Sets TZ for the lifetime of the object, restoring the former value after.
-class TimeZone {
- public:
-  explicit TimeZone(const char* zone) {
-    if (const char* former = std::getenv("TZ")) {
-      former_ = former;
-    }
-    Set(zone);
-  }
-  ~TimeZone() { former_ ? Set(former_->c_str()) : Unset(); }
-  TimeZone(const TimeZone&) = delete;
-  TimeZone& operator=(const TimeZone&) = delete;
-
- private:
-  static void Set(const char* zone) {
-#ifdef _WIN32
-    _putenv_s("TZ", zone);
-    _tzset();
-#else
-    setenv("TZ", zone, 1);
-    tzset();
-#endif
-  }
-  static void Unset() {
-#ifdef _WIN32
-    _putenv_s("TZ", "");
-    _tzset();
-#else
-    unsetenv("TZ");
-    tzset();
-#endif
-  }
-  std::optional<std::string> former_;
-};
+using test::TimeZone;
 
 // 2026-12-31 22:30:00 UTC.
 constexpr std::time_t kNewYearsEveUtc = 1798756200;
