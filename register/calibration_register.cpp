@@ -352,8 +352,8 @@ void CalibrationRegister::AdoptSettings(const RegisterSettings& settings) {
       const std::vector<std::string> differing = DifferingSettings(*stored, settings);
       if (!differing.empty()) {
         throw RegisterError(
-            fmt::format("the register has settings of its own, and {} differ from those given; a "
-                        "register keeps its settings (see: mensuro-cli register settings)",
+            fmt::format("the register keeps the settings it holds, and those given differ in {} "
+                        "(the register's: mensuro-cli register settings)",
                         fmt::join(differing, ", ")));
       }
       return;

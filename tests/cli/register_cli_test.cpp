@@ -142,7 +142,8 @@ TEST_F(cli_register_issuing, the_register_keeps_its_prefix_and_laboratory) {
                                           kExampleDetails, "--certificate",   "c.pdf"};
   const CliRun refused = RunSevenPillar(dir, issue);
   EXPECT_EQ(refused.exitCode, 2);
-  EXPECT_TRUE(Contains(refused.err, "the certificate numbers' prefix differ")) << refused.err;
+  EXPECT_TRUE(Contains(refused.err, "those given differ in the certificate numbers' prefix"))
+      << refused.err;
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));
 
   std::filesystem::remove(dir.path() / "mensuro-laboratory.json");
@@ -285,7 +286,8 @@ TEST(cli_register, init_stores_the_settings_and_dates_are_checked) {
   EXPECT_EQ(ValueOf(Register(dir, {"settings"}).out, "Certificate prefix"), "REG");
   const CliRun again = Register(dir, {"init", "--prefix", "OTHER"});
   EXPECT_EQ(again.exitCode, 2);
-  EXPECT_TRUE(Contains(again.err, "the certificate numbers' prefix differ")) << again.err;
+  EXPECT_TRUE(Contains(again.err, "those given differ in the certificate numbers' prefix"))
+      << again.err;
   ASSERT_EQ(RunSevenPillar(dir, {"--register", "register.sqlite", "--details", kExampleDetails,
                                  "--certificate", "c.pdf"})
                 .exitCode,

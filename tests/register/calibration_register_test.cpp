@@ -118,7 +118,10 @@ TEST_P(calibration_register, the_register_keeps_its_settings) {
     r.AdoptSettings(other);
     ADD_FAILURE() << "other settings adopted";
   } catch (const RegisterError& error) {
-    EXPECT_THAT(error.what(), HasSubstr("prefix, the laboratory's address differ"));
+    EXPECT_THAT(
+        error.what(),
+        HasSubstr(
+            "those given differ in the certificate numbers' prefix, the laboratory's address"));
   }
   EXPECT_EQ(r.Settings()->prefix, "LAB");
   other.prefix = "L-1";
