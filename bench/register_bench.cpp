@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <string>
 
@@ -56,14 +57,12 @@ mensuro::IssueRequest Request(std::int64_t record) {
   return request;
 }
 
-// The issue date of record `record` of `records`, spread over ten years up to 2026.
-std::string IssueDate(std::int64_t record, std::int64_t records) {
+// The moment of issue of record `record` of `records`: noon, on days spread over ten years up
+// to 2026.
+std::time_t IssueMoment(std::int64_t record, std::int64_t records) {
   using namespace std::chrono;
   const sys_days first = 2017y / January / 1d;
-  const sys_days day = first + days(record * 3650 / records);
-  const year_month_day date{day};
-  return fmt::format("{:04}-{:02}-{:02}", static_cast<int>(date.year()),
-                     static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
+  return system_clock::to_time_t(first + days(record * 3650 / records) + hours(12));
 }
 
 }  // namespace
@@ -85,7 +84,7 @@ int main(int argc, char** argv) {
     std::int64_t held = static_cast<std::int64_t>(reg.List().size());
     const Clock::time_point fillStart = Clock::now();
     for (; held < records; ++held) {
-      reg.Issue(Request(held), pdfOf, IssueDate(held, records));
+      reg.Issue(Request(held), pdfOf, IssueMoment(held, records));
       if ((held + 1) % 5000 == 0) {
         std::fprintf(stderr, "register_bench: %lld of %lld records\n",
                      static_cast<long long>(held + 1), static_cast<long long>(records));
@@ -94,7 +93,7 @@ int main(int argc, char** argv) {
     const double fillSeconds = std::chrono::duration<double>(Clock::now() - fillStart).count();
 
     const Clock::time_point issueStart = Clock::now();
-    reg.Issue(Request(held), pdfOf, "2026-12-31");
+    reg.Issue(Request(held), pdfOf, IssueMoment(records, records));
     const double issueSeconds = std::chrono::duration<double>(Clock::now() - issueStart).count();
     std::printf("{\"records\": %lld, \"fillSeconds\": %.3f, \"issueSeconds\": %.6f}\n",
                 static_cast<long long>(held), fillSeconds, issueSeconds);

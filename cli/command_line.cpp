@@ -158,12 +158,21 @@ void AddRegisterOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
   auto* replaces = app.add_option("--replaces", line.replaces,
                                   "The issued certificate that this one corrects and replaces")
                        ->type_name("NUMBER");
+  auto* reason = app.add_option("--replace-reason", line.replaceReason,
+                                "Why the certificate given to --replaces is replaced (required "
+                                "with it); stored in the register and printed on the certificate")
+                     ->type_name("TEXT");
+  auto* otherInstrument =
+      app.add_flag("--other-instrument", line.otherInstrument,
+                   "With --replaces: the replaced certificate names another instrument (make, "
+                   "model or serial), and this one corrects it");
   auto* settings =
       app.add_option("--laboratory-settings", line.laboratorySettingsFile,
-                     "The laboratory's own lines and the certificate numbers' prefix (default: "
-                     "mensuro-laboratory.json beside an SQLite register, when there)")
+                     "The laboratory's own lines and the certificate numbers' prefix, for a "
+                     "register that holds no settings yet (default: mensuro-laboratory.json "
+                     "beside an SQLite register, when there); a register keeps its own")
           ->type_name("FILE.json");
-  options.insert(options.end(), {location, headLog, replaces, settings});
+  options.insert(options.end(), {location, headLog, replaces, reason, otherInstrument, settings});
 }
 
 // The inputs of the correction's uncertainty budget and the acceptance it is judged against.
@@ -267,6 +276,13 @@ std::string CommandLineProblem(const CommandLine& line) {
   if (!line.headLogFile.empty() && !IsPostgresLocation(line.registerLocation)) {
     return "--head-log names a PostgreSQL register's head log; an SQLite register's is the file "
            "beside it, REGISTER.heads";
+  }
+  if (line.replaces.empty() && (!line.replaceReason.empty() || line.otherInstrument)) {
+    return "--replace-reason and --other-instrument are used only with --replaces";
+  }
+  if (!line.replaces.empty() && line.replaceReason.empty()) {
+    return "--replaces needs --replace-reason TEXT: why the certificate " + line.replaces +
+           " is replaced";
   }
   return ReductionOptionsProblem(line.reduction);
 }

@@ -48,6 +48,10 @@ struct CommandLine {
   std::string headLogFile;  // a PostgreSQL register's head log; empty: MENSURO_HEAD_LOG
   std::string replaces;
   std::string laboratorySettingsFile;
+  // Why the new certificate replaces the old one, and whether the old one named another
+  // instrument (the correction is of the instrument itself).
+  std::string replaceReason;
+  bool otherInstrument = false;
 };
 
 // Declares the options of `mensuro-cli` on `app`, bound to `line`. A malformed value of an

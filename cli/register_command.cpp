@@ -1,6 +1,7 @@
 #include "cli/register_command.h"
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -15,14 +16,18 @@
 
 #include "cli/command_line.h"
 #include "cli/document_drawing.h"
+#include "cli/register_issue.h"
 #include "cli/terminal_output.h"
 #include "core/data/csv_cell.h"
 #include "core/data/file_bytes.h"
 #include "core/data/file_names.h"
+#include "core/data/local_time.h"
 #include "core/data/same_file.h"
+#include "core/data/visible_text.h"
 #include "core/units.h"
 #include "json/calibration_json.h"
 #include "json/certificate_details_json.h"
+#include "register/calibration_issue.h"
 #include "register/calibration_register.h"
 #include "register/register_text.h"
 
@@ -89,7 +94,7 @@ std::string Number(double value) {
 std::vector<std::string> SummaryHeadings() {
   return {"number",   "issueDate",  "instrumentMake", "instrumentModel", "instrumentSerial",
           "client",   "constantMm", "constantUMm",    "scalePpm",        "scaleUPpm",
-          "replaces", "replacedBy", "recordSha256"};
+          "replaces", "replacedBy", "recordSha256",   "measurementDate", "replaceReason"};
 }
 
 std::vector<std::string> SummaryRow(const RegisterEntry& entry) {
@@ -106,7 +111,9 @@ std::vector<std::string> SummaryRow(const RegisterEntry& entry) {
           Number(r.scaleUncertaintyPpm),
           entry.identity.replaces,
           entry.replacedBy,
-          entry.identity.recordSha256};
+          entry.identity.recordSha256,
+          entry.measurementDate,
+          entry.identity.replaceReason};
 }
 
 // A stored JSON text as a member: parsed back, or as text when it is not JSON.
@@ -141,8 +148,20 @@ nlohmann::json EntryJson(const RegisterEntry& entry, bool withContent) {
       {"pdfSha256", entry.pdfSha256},
       {"recordSha256", entry.identity.recordSha256},
       {"previousSha256", entry.previousSha256},
+      {"measurementDate", entry.measurementDate.empty() ? nlohmann::json(nullptr)
+                                                        : nlohmann::json(entry.measurementDate)},
+      {"replaceReason", entry.identity.replaceReason.empty()
+                            ? nlohmann::json(nullptr)
+                            : nlohmann::json(entry.identity.replaceReason)},
+      {"otherInstrument", entry.otherInstrument},
+      {"recordFormat", entry.recordFormat},
   };
   if (withContent) {
+    nlohmann::json files = nlohmann::json::array();
+    for (const RecordFile& file : entry.files) {
+      files.push_back({{"role", file.role}, {"name", file.name}, {"sha256", file.sha256}});
+    }
+    json["files"] = std::move(files);
     json["measuredText"] = entry.measuredText;
     json["publishedText"] = entry.publishedText;
     json["conditions"] = StoredJson(entry.conditionsJson);
@@ -154,8 +173,11 @@ nlohmann::json EntryJson(const RegisterEntry& entry, bool withContent) {
 }
 
 int List(CalibrationRegister& reg, const RegisterCommandLine& line) {
-  const std::vector<RegisterEntry> entries = reg.List(
-      {.instrumentSerial = line.instrument, .clientName = line.client, .since = line.since});
+  RegisterFilter filter;
+  filter.instrumentSerial = line.instrument;
+  filter.clientName = line.client;
+  filter.since = line.since;
+  const std::vector<RegisterEntry> entries = reg.List(filter);
   if (line.format == "json") {
     nlohmann::json list = nlohmann::json::array();
     for (const RegisterEntry& entry : entries) {
@@ -213,6 +235,80 @@ int Reissue(CalibrationRegister& reg, const RegisterCommandLine& line) {
   return kExitSuccess;
 }
 
+// `register files NUMBER --folder DIR`: the files the certificate was made from, written back
+// byte for byte; nothing is written when one of them would overwrite a file.
+int Files(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  const std::optional<std::vector<RecordFile>> files = reg.StoredFiles(line.number);
+  if (!files) {
+    return Fail(kExitUsage, "the register holds no certificate " + line.number);
+  }
+  if (files->empty()) {
+    PrintOut(
+        TerminalText("The register holds no input files of certificate " + line.number + ".\n"));
+    return kExitSuccess;
+  }
+  const std::filesystem::path folder = PathFromUtf8(line.folder);
+  std::vector<std::filesystem::path> targets;
+  for (const RecordFile& file : *files) {
+    // A stored name is a file name alone; anything else is not written anywhere.
+    const std::filesystem::path name = PathFromUtf8(file.name);
+    if (name.empty() || name != name.filename() || name == "." || name == "..") {
+      return Fail(kExitUsage, "the stored file name '" + file.name + "' is not a file name");
+    }
+    const std::filesystem::path target = folder / name;
+    std::error_code status;
+    if (std::filesystem::exists(target, status) ||
+        std::ranges::find(targets, target) != targets.end()) {
+      return Fail(kExitUsage, "'" + Utf8FromPath(target) +
+                                  "' exists already; nothing written (choose another --folder)");
+    }
+    targets.push_back(target);
+  }
+  std::error_code status;
+  std::filesystem::create_directories(folder, status);
+  for (std::size_t i = 0; i < files->size(); ++i) {
+    if (WriteFileBytes(targets[i], (*files)[i].bytes) != 0) {
+      return Fail(kExitUsage, "cannot write the file '" + Utf8FromPath(targets[i]) + "'");
+    }
+    PrintOut(TerminalText(fmt::format("{}: {}\n", (*files)[i].role, Utf8FromPath(targets[i]))));
+  }
+  return kExitSuccess;
+}
+
+// `register settings`: the prefix and the laboratory's lines the register holds.
+int Settings(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  const std::optional<RegisterSettings> settings = reg.Settings();
+  if (line.format == "json") {
+    nlohmann::json json = nullptr;
+    if (settings) {
+      CertificateDetails details;
+      details.laboratory = settings->laboratory;
+      json = {{"certificatePrefix", settings->prefix},
+              {"laboratory", CertificateDetailsJson(details).at("laboratory")}};
+    }
+    PrintOut(JsonText(json));
+    return kExitSuccess;
+  }
+  if (!settings) {
+    PrintOut("The register holds no settings yet: its first issue or register init gives them.\n");
+    return kExitSuccess;
+  }
+  const LaboratoryDetails& lab = settings->laboratory;
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& [label, value] :
+       std::vector<std::pair<std::string, std::string>>{{"Certificate prefix", settings->prefix},
+                                                        {"Laboratory", lab.name},
+                                                        {"Laboratory address", lab.address},
+                                                        {"Accreditation", lab.accreditation},
+                                                        {"Logo file", lab.logoFile}}) {
+    if (!value.empty()) {
+      rows.push_back({label + ":", value});
+    }
+  }
+  PrintOut(TerminalText(AlignedTable(rows)));
+  return kExitSuccess;
+}
+
 std::string EnText(const std::optional<double>& en) {
   return en ? fmt::format("{:.2f}", *en) : std::string("-");
 }
@@ -225,42 +321,69 @@ std::string HistoryTitle(const std::vector<HistoryPoint>& history) {
 }
 
 int History(CalibrationRegister& reg, const RegisterCommandLine& line, const char* argv0) {
-  const std::vector<HistoryPoint> history = reg.History(line.serial);
-  if (history.empty()) {
+  // An instrument is its make, model and serial: a serial that two instruments share needs the
+  // make or the model to tell which.
+  std::vector<InstrumentDetails> instruments = reg.InstrumentsOfSerial(line.serial);
+  std::erase_if(instruments, [&line](const InstrumentDetails& instrument) {
+    return (!line.make.empty() && instrument.make != line.make) ||
+           (!line.model.empty() && instrument.model != line.model);
+  });
+  if (instruments.empty()) {
     return Fail(kExitUsage, "the register holds no certificate of the instrument " + line.serial);
   }
+  if (instruments.size() > 1) {
+    std::vector<std::string> names;
+    for (const InstrumentDetails& instrument : instruments) {
+      names.push_back("make '" + instrument.make + "' model '" + instrument.model + "'");
+    }
+    return Fail(kExitUsage,
+                VisibleText(fmt::format("the register holds {} instruments of serial {}: {}; "
+                                        "give --make and --model to choose one",
+                                        instruments.size(), line.serial, fmt::join(names, ", "))));
+  }
+  const std::vector<HistoryPoint> history = reg.History(instruments.front());
   if (line.format == "json") {
     nlohmann::json list = nlohmann::json::array();
     for (const HistoryPoint& point : history) {
       nlohmann::json json = EntryJson(point.entry, false);
       json["constantEn"] = OrNull(point.constantEn);
       json["scaleEn"] = OrNull(point.scaleEn);
+      json["replaced"] = point.replaced;
       list.push_back(std::move(json));
     }
     PrintOut(JsonText(list));
   } else {
     std::string text = "History of " + HistoryTitle(history) + "\n\n";
-    std::vector<std::vector<std::string>> rows = {
-        {"Issued", "Certificate", "Constant (mm)", "E_n", "Scale (ppm)", "E_n", "Change"}};
+    std::vector<std::vector<std::string>> rows = {{"Measured", "Issued", "Certificate",
+                                                   "Constant (mm)", "E_n", "Scale (ppm)", "E_n",
+                                                   "Change"}};
     for (const HistoryPoint& p : history) {
       std::vector<std::string> changed;
+      if (p.replaced) {
+        changed.push_back("replaced by " + p.entry.replacedBy + ";");
+      }
+      std::vector<std::string> beyond;
       if (p.constantEn && *p.constantEn > 1.0) {
-        changed.push_back("constant");
+        beyond.push_back("constant");
       }
       if (p.scaleEn && *p.scaleEn > 1.0) {
-        changed.push_back("scale");
+        beyond.push_back("scale");
       }
-      rows.push_back(
-          {p.entry.identity.issueDate, p.entry.identity.number, ConstantText(p.entry.results),
-           EnText(p.constantEn), ScaleText(p.entry.results), EnText(p.scaleEn),
-           changed.empty()
-               ? std::string()
-               : fmt::format("{} changed beyond its uncertainty", fmt::join(changed, " and "))});
+      if (!beyond.empty()) {
+        changed.push_back(
+            fmt::format("{} changed beyond its uncertainty", fmt::join(beyond, " and ")));
+      }
+      rows.push_back({p.entry.measurementDate.empty() ? "-" : p.entry.measurementDate,
+                      p.entry.identity.issueDate, p.entry.identity.number,
+                      ConstantText(p.entry.results), EnText(p.constantEn),
+                      ScaleText(p.entry.results), EnText(p.scaleEn),
+                      fmt::format("{}", fmt::join(changed, " "))});
     }
     text += AlignedTable(rows);
     text +=
         "\nU: expanded uncertainty (95 %). E_n = |x2 - x1| / sqrt(U1^2 + U2^2) against the "
-        "calibration before; above 1 the value changed beyond its uncertainty.\n";
+        "calibration in force before; above 1 the value changed beyond its uncertainty. In the "
+        "order of the dates of measurement.\n";
     PrintOut(TerminalText(text));
   }
   if (!line.plotFile.empty()) {
@@ -385,6 +508,77 @@ int Head(CalibrationRegister& reg) {
   return head.matches() || !head.logged ? kExitSuccess : kExitProcessingFailed;
 }
 
+// A date option's check: a day of the calendar written YYYY-MM-DD.
+const CLI::Validator kIsoDateCheck(
+    [](std::string& text) {
+      return IsIsoDate(text) ? std::string()
+                             : "'" + text + "' is not a date of the calendar written YYYY-MM-DD";
+    },
+    "", "date");
+
+// `register init`: a new register with its settings.
+void AddInitCommand(CLI::App& reg, RegisterCommandLine& line) {
+  CLI::App* init = reg.add_subcommand(
+      "init",
+      "Makes a register and stores its settings: the certificate numbers' prefix and "
+      "the laboratory's lines");
+  init->add_option("--prefix", line.prefix,
+                   "The certificate numbers' prefix, letters and digits (default: the "
+                   "laboratory settings file's, else MEN)")
+      ->type_name("PREFIX");
+  init->add_option("--laboratory-settings", line.laboratorySettingsFile,
+                   "The laboratory's lines (and prefix), laid out as a laboratory settings file")
+      ->type_name("FILE.json");
+}
+
+// `register settings`: what the register holds as its settings.
+void AddSettingsCommand(CLI::App& reg, RegisterCommandLine& line) {
+  CLI::App* settings =
+      reg.add_subcommand("settings", "The register's settings: prefix and laboratory");
+  settings->add_option("--format", line.format, "text (default) or json")
+      ->check(CLI::IsMember({"text", "json"}));
+}
+
+// `register files NUMBER --folder DIR`: the files a certificate was made from.
+void AddFilesCommand(CLI::App& reg, RegisterCommandLine& line) {
+  CLI::App* files = reg.add_subcommand(
+      "files", "Writes the files a certificate was made from back, byte for byte");
+  files->add_option("NUMBER", line.number, "The certificate number")->required();
+  files
+      ->add_option("--folder", line.folder,
+                   "The folder to write them into (made when missing); an existing file is "
+                   "never overwritten")
+      ->type_name("DIR")
+      ->required();
+}
+
+// `register init`: the register made (or opened) and its settings stored; a register that holds
+// other settings refuses them.
+int Init(const std::string& location, const RegisterCommandLine& line) {
+  RegisterSettings settings;
+  if (!line.laboratorySettingsFile.empty()) {
+    std::string problem;
+    const std::optional<LaboratorySettings> file =
+        ReadLaboratorySettings(PathFromUtf8(line.laboratorySettingsFile), problem);
+    if (!file) {
+      return Fail(kExitUsage, problem);
+    }
+    settings = SettingsOfFile(*file);
+  }
+  if (!line.prefix.empty()) {
+    settings.prefix = line.prefix;
+  }
+  if (!IsPostgresLocation(location)) {
+    std::error_code ignored;
+    std::filesystem::create_directories(PathFromUtf8(location).parent_path(), ignored);
+  }
+  CalibrationRegister reg = CalibrationRegister::Open(location, line.headLog);
+  reg.AdoptSettings(settings);
+  PrintOut(TerminalText("The register " + location + " issues certificates numbered " +
+                        settings.prefix + "-YEAR-SEQUENCE.\n"));
+  return kExitSuccess;
+}
+
 // `register list`: the certificates issued, some of them by instrument, client or date.
 void AddListCommand(CLI::App& reg, RegisterCommandLine& line) {
   CLI::App* list = reg.add_subcommand("list", "The certificates issued, in issue order");
@@ -392,7 +586,8 @@ void AddListCommand(CLI::App& reg, RegisterCommandLine& line) {
       ->type_name("SERIAL");
   list->add_option("--client", line.client, "Only this client")->type_name("NAME");
   list->add_option("--since", line.since, "Only those issued on or after this date")
-      ->type_name("YYYY-MM-DD");
+      ->type_name("YYYY-MM-DD")
+      ->check(kIsoDateCheck);
   list->add_option("--format", line.format, "text (default), json or csv")
       ->check(CLI::IsMember({"text", "json", "csv"}));
 }
@@ -418,8 +613,14 @@ void AddReissueCommand(CLI::App& reg, RegisterCommandLine& line) {
 // `register history SERIAL`: an instrument's calibrations, and a plot of them.
 void AddHistoryCommand(CLI::App& reg, RegisterCommandLine& line) {
   CLI::App* history = reg.add_subcommand(
-      "history", "An instrument's calibrations in date order and the changes between them");
+      "history",
+      "An instrument's calibrations in the order of their dates of measurement and the changes "
+      "between them");
   history->add_option("SERIAL", line.serial, "The instrument's serial number")->required();
+  history->add_option("--make", line.make, "The instrument's make, when two share the serial")
+      ->type_name("TEXT");
+  history->add_option("--model", line.model, "The instrument's model, when two share the serial")
+      ->type_name("TEXT");
   history->add_option("--plot", line.plotFile, "Also draw the history: SVG, PNG or PDF")
       ->type_name("PLOT_FILE");
   history->add_option("--format", line.format, "text (default) or json")
@@ -457,7 +658,10 @@ CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line) {
                       kHeadLogEnvironment + "; an SQLite register's is REGISTER.heads beside it)")
       ->type_name("FILE");
 
+  AddInitCommand(*reg, line);
+  AddSettingsCommand(*reg, line);
   AddListCommand(*reg, line);
+  AddFilesCommand(*reg, line);
   AddShowCommand(*reg, line);
   AddReissueCommand(*reg, line);
   AddHistoryCommand(*reg, line);
@@ -502,9 +706,13 @@ int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line
     return Fail(kExitUsage, std::string("no register: give --register FILE or URI, or set ") +
                                 kRegisterEnvironment);
   }
-  // Only issuing creates a register: a name mistyped here finds nothing rather than a new one.
-  if (std::error_code status;
-      !IsPostgresLocation(location) && !std::filesystem::exists(PathFromUtf8(location), status)) {
+  const auto parsed = [&registerCommand](const char* name) {
+    return registerCommand.get_subcommand(name)->parsed();
+  };
+  // Only issuing and init create a register: a name mistyped here finds nothing rather than a
+  // new one.
+  if (std::error_code status; !parsed("init") && !IsPostgresLocation(location) &&
+                              !std::filesystem::exists(PathFromUtf8(location), status)) {
     return Fail(kExitUsage, "there is no register '" + location + "'");
   }
   if (const std::string problem = OutputOverInputProblem(
@@ -520,10 +728,16 @@ int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line
                 "file beside it, REGISTER.heads");
   }
   try {
+    if (parsed("init")) {
+      return Init(location, line);
+    }
     CalibrationRegister reg = CalibrationRegister::OpenForReading(location, line.headLog);
-    const auto parsed = [&registerCommand](const char* name) {
-      return registerCommand.get_subcommand(name)->parsed();
-    };
+    if (parsed("settings")) {
+      return Settings(reg, line);
+    }
+    if (parsed("files")) {
+      return Files(reg, line);
+    }
     if (parsed("list")) {
       return List(reg, line);
     }
@@ -546,6 +760,8 @@ int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line
       return Head(reg);
     }
     return Verify(reg, line);
+  } catch (const RegisterRequestError& error) {
+    return Fail(kExitUsage, error.what());
   } catch (const RegisterError& error) {
     ShowProgress({});
     return Fail(kExitRegister, error.what());

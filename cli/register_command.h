@@ -1,10 +1,10 @@
 #pragma once
 
-// `mensuro-cli register`: what the calibration register holds. List the certificates issued,
-// show one, write a stored certificate again byte for byte, follow an instrument's history,
-// export everything, verify the chain of record hashes and the register's end, tell whether a
-// certificate's PDF is one the register holds unchanged, and show the head log's last line.
-// Each opens the register only to read it.
+// `mensuro-cli register`: what the calibration register holds. Make a register with its
+// settings, list the certificates issued, show one, write a stored certificate or the files it
+// was made from again byte for byte, follow an instrument's history, export everything, verify
+// the chain of record hashes and the register's end, tell whether a certificate's PDF is one the
+// register holds unchanged, and show the head log's last line. Only init and issuing write.
 
 #include <CLI/CLI.hpp>
 #include <string>
@@ -24,11 +24,18 @@ struct RegisterCommandLine {
   std::string certificateFile;
   // history
   std::string serial;
+  std::string make;   // empty: any
+  std::string model;  // empty: any
   std::string plotFile;
   // verify
   std::string head;  // a record hash or link the register must end at
   // verify-certificate
   std::string pdfFile;
+  // init
+  std::string prefix;
+  std::string laboratorySettingsFile;
+  // files
+  std::string folder;
 };
 
 // Declares the subcommand "register" of `app` and its own subcommands, bound to `line`.

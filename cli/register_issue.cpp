@@ -35,7 +35,35 @@ std::string DrawnCertificatePdf(const IssueOrder& order, const ProcessedCalibrat
   return std::move(*drawn.certificate.bytes);
 }
 
+// Where a command line gives each part of the identity.
+std::string OptionOf(IdentityPart part) {
+  switch (part) {
+    case IdentityPart::kLaboratoryName:
+      return "--laboratory, or the register's settings";
+    case IdentityPart::kClientName:
+      return "--client";
+    case IdentityPart::kInstrumentMake:
+      return "--instrument-make";
+    case IdentityPart::kInstrumentModel:
+      return "--instrument-model";
+    case IdentityPart::kInstrumentSerial:
+      return "--instrument-serial";
+    case IdentityPart::kMeasurementDate:
+      return "a $ line of the measured file, or --date with a field file";
+    case IdentityPart::kBaseline:
+      return "--published or --baseline";
+    case IdentityPart::kBaselineUncertainty:
+      return "--baseline-uncertainty, or the library baseline's";
+  }
+  return {};
+}
+
 }  // namespace
+
+std::string MissingIdentityMessage(const std::vector<IdentityPart>& missing) {
+  return "no certificate issued: a numbered certificate needs " +
+         MissingIdentityText(missing, OptionOf);
+}
 
 std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const CertificateDetails& details,
                                        std::string& problem) {
@@ -50,6 +78,8 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
     return std::nullopt;
   }
   order.replaces = line.replaces;
+  order.replaceReason = line.replaceReason;
+  order.otherInstrument = line.otherInstrument;
   order.certificateFile = line.certificateFile;
   std::filesystem::path settingsFile = PathFromUtf8(line.laboratorySettingsFile);
   if (settingsFile.empty() && !IsPostgresLocation(line.registerLocation)) {
@@ -65,11 +95,9 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
     if (!settings) {
       return std::nullopt;
     }
+    order.seed = SettingsOfFile(*settings);
     base.laboratory = std::move(settings->laboratory);
     base.procedure = std::move(settings->procedure);
-    if (!settings->certificatePrefix.empty()) {
-      order.settings.prefix = std::move(settings->certificatePrefix);
-    }
   }
   order.details = OverrideDetails(std::move(base), details);
   order.settingsFile = Utf8FromPath(settingsFile);
@@ -81,12 +109,19 @@ int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& ca
   IssuedCertificate issued;
   std::optional<HeadLine> head;
   try {
-    CalibrationRegister reg =
-        CalibrationRegister::Open(order.location, order.settings, order.headLog);
+    CalibrationRegister reg = CalibrationRegister::Open(order.location, order.headLog);
+    if (order.seed) {
+      reg.AdoptSettings(*order.seed);
+    }
+    // The register's laboratory lines stand under the details' own, on the PDF as in the record.
+    IssueOrder withRegister = order;
+    withRegister.details = WithRegisterLaboratory(reg, order.details);
+    const IssueInputs inputs{withRegister.details, order.replaces,       ProgramVersion(), input,
+                             order.replaceReason,  order.otherInstrument};
     issued = IssueCertificateFile(
-        reg, calibration, {order.details, order.replaces, ProgramVersion(), input},
+        reg, calibration, inputs,
         [&](const CertificateIdentity& identity) {
-          return DrawnCertificatePdf(order, calibration, documents, identity);
+          return DrawnCertificatePdf(withRegister, calibration, documents, identity);
         },
         PathFromUtf8(order.certificateFile));
     if (!issued.number.empty()) {
@@ -103,6 +138,9 @@ int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& ca
     issued.registerFault = issued.number.empty();
   } catch (const std::exception& error) {
     issued.failure = error.what();
+  }
+  if (!issued.missing.empty()) {
+    return Fail(kExitUsage, MissingIdentityMessage(issued.missing));
   }
   if (issued.number.empty()) {
     return Fail(issued.registerFault ? kExitRegister : kExitUsage,

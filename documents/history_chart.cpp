@@ -146,7 +146,10 @@ std::unique_ptr<QChart> MakeHistoryChart(const std::vector<HistoryPoint>& histor
   HistorySpan span;
   bool barInLegend = false;
   for (const HistoryPoint& point : history) {
-    const double x = DateAxisValue(point.entry.identity.issueDate);
+    // Placed when it was measured: two calibrations issued on one day may be a year apart.
+    const double x =
+        DateAxisValue(point.entry.measurementDate.empty() ? point.entry.identity.issueDate
+                                                          : point.entry.measurementDate);
     const Value v = ValueOf(point, quantity);
     trend->append(x, v.value);
     (ChangedBeyondUncertainty(point, quantity) ? changed : values)->append(x, v.value);

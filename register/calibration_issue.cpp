@@ -33,7 +33,33 @@ IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, const Issue
   request.results = RegisteredResultsOf(calibration);
   request.programVersion = inputs.programVersion;
   request.replaces = inputs.replaces;
+  request.replaceReason = inputs.replaceReason;
+  request.otherInstrument = inputs.otherInstrument;
+  request.measurementDate = MeasurementDateOf(calibration).value_or("");
+  for (const InputFile& file : calibration.origin.files) {
+    request.files.push_back({file.role, file.name, {}, file.bytes});
+  }
   return request;
+}
+
+RegisterSettings SettingsOfFile(const LaboratorySettings& file) {
+  RegisterSettings settings;
+  if (!file.certificatePrefix.empty()) {
+    settings.prefix = file.certificatePrefix;
+  }
+  settings.laboratory = file.laboratory;
+  return settings;
+}
+
+CertificateDetails WithRegisterLaboratory(CalibrationRegister& reg,
+                                          const CertificateDetails& details) {
+  const std::optional<RegisterSettings> settings = reg.Settings();
+  if (!settings) {
+    return details;
+  }
+  CertificateDetails base;
+  base.laboratory = settings->laboratory;
+  return OverrideDetails(std::move(base), details);
 }
 
 IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
@@ -46,7 +72,14 @@ IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
   std::string pdf;
   IssuedCertificate issued;
   try {
-    issued.number = reg.Issue(IssueRequestOf(calibration, inputs),
+    IssueInputs withRegister = inputs;
+    withRegister.details = WithRegisterLaboratory(reg, inputs.details);
+    issued.missing = MissingIdentity(withRegister.details, calibration);
+    if (!issued.missing.empty()) {
+      issued.failure = "a numbered certificate needs " + MissingIdentityText(issued.missing, {});
+      return issued;
+    }
+    issued.number = reg.Issue(IssueRequestOf(calibration, withRegister),
                               [&pdf, &renderPdf](const CertificateIdentity& identity) {
                                 pdf = renderPdf(identity);
                                 return pdf;

@@ -1,6 +1,7 @@
 #include "register/calibration_register.h"
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include <algorithm>
 #include <cctype>
@@ -11,10 +12,12 @@
 #include <utility>
 
 #include "core/data/file_names.h"
+#include "core/data/local_time.h"
 #include "core/data/sha256.h"
 #include "register/network_file_system.h"
 #include "register/record_fields.h"
 #include "register/register_schema.h"
+#include "register/register_text.h"
 
 namespace mensuro {
 namespace {
@@ -35,34 +38,6 @@ std::string ChainLink(const std::string& recordSha256, const std::string& pdfSha
   return Sha256Hex(recordSha256 + pdfSha256);
 }
 
-bool IsIsoDate(const std::string& date) {
-  if (date.size() != 10 || date[4] != '-' || date[7] != '-') {
-    return false;
-  }
-  for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-    if (date[i] < '0' || date[i] > '9') {
-      return false;
-    }
-  }
-  const std::chrono::year_month_day day{std::chrono::year(std::stoi(date.substr(0, 4))),
-                                        std::chrono::month(std::stoul(date.substr(5, 2))),
-                                        std::chrono::day(std::stoul(date.substr(8, 2)))};
-  return day.ok();
-}
-
-// Now in UTC: the date (YYYY-MM-DD) and the moment (ISO 8601, to the second).
-std::pair<std::string, std::string> UtcNow() {
-  const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-  const auto days = std::chrono::floor<std::chrono::days>(now);
-  const std::chrono::year_month_day date{days};
-  const std::chrono::hh_mm_ss time{now - days};
-  const std::string day =
-      fmt::format("{:04}-{:02}-{:02}", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
-  return {day, fmt::format("{}T{:02}:{:02}:{:02}Z", day, time.hours().count(),
-                           time.minutes().count(), time.seconds().count())};
-}
-
 // The id of the row of `table` whose `key` columns hold `keys`, its other columns set to
 // `values`; a new row when there is none. Nothing (NULL) when every key is empty: a detail
 // not given names no entity.
@@ -79,6 +54,9 @@ SqlValue Upsert(Database& database, const std::string& table,
     keyValues.emplace_back(keys[i]);
   }
   const std::vector<SqlRow> found = database.Query("SELECT id FROM " + table + where, keyValues);
+  if (!found.empty() && valueColumns.empty()) {
+    return found[0].at(0);
+  }
   if (!found.empty()) {
     std::string set;
     for (std::size_t i = 0; i < valueColumns.size(); ++i) {
@@ -111,25 +89,106 @@ SqlValue Nullable(const std::optional<double>& value) {
   return value ? SqlValue{*value} : SqlValue{};
 }
 
-// The issue date (today's, in UTC, unless `today` gives one) and the moment of issue.
-std::pair<std::string, std::string> IssueMoment(const std::string& today) {
-  auto [issueDate, issuedAt] = UtcNow();
-  if (!today.empty()) {
-    if (!IsIsoDate(today)) {
-      throw RegisterRequestError("the issue date " + today +
-                                 " is not a date of the form YYYY-MM-DD");
-    }
-    issueDate = today;
+// The laboratory's local date and moment at `at` (default: now).
+LocalMoment IssueMoment(std::optional<std::time_t> at) {
+  const std::optional<LocalMoment> moment = at ? LocalMomentOf(*at) : LocalMomentNow();
+  if (!moment) {
+    throw RegisterError("the local date and time can't be read from the system clock");
   }
-  return {issueDate, issuedAt};
+  return *moment;
 }
 
-// Refuses to replace a certificate the register doesn't hold or one already replaced.
-void CheckReplaceable(Database& db, const std::string& replaces) {
+// The settings' names in the register_settings table, with the member each holds.
+struct SettingName {
+  const char* name;
+  std::string& (*of)(RegisterSettings& settings);
+  const char* shown;  // as a message names it
+};
+constexpr SettingName kSettingNames[] = {
+    {"prefix", [](RegisterSettings& s) -> std::string& { return s.prefix; },
+     "the certificate numbers' prefix"},
+    {"laboratory_name", [](RegisterSettings& s) -> std::string& { return s.laboratory.name; },
+     "the laboratory's name"},
+    {"laboratory_address", [](RegisterSettings& s) -> std::string& { return s.laboratory.address; },
+     "the laboratory's address"},
+    {"laboratory_accreditation",
+     [](RegisterSettings& s) -> std::string& { return s.laboratory.accreditation; },
+     "the laboratory's accreditation"},
+    {"laboratory_logo_file",
+     [](RegisterSettings& s) -> std::string& { return s.laboratory.logoFile; },
+     "the laboratory's logo file"},
+};
+
+std::optional<RegisterSettings> ReadSettings(Database& db) {
+  const std::vector<SqlRow> rows = db.Query("SELECT name, value FROM register_settings");
+  if (rows.empty()) {
+    return std::nullopt;
+  }
+  RegisterSettings settings;
+  for (const SqlRow& row : rows) {
+    for (const SettingName& setting : kSettingNames) {
+      if (TextOf(row.at(0)) == setting.name) {
+        setting.of(settings) = TextOf(row.at(1));
+      }
+    }
+  }
+  return settings;
+}
+
+void WriteSettings(Database& db, RegisterSettings settings) {
+  for (const SettingName& setting : kSettingNames) {
+    db.Query("INSERT INTO register_settings (name, value) VALUES (?, ?)",
+             {setting.name, setting.of(settings)});
+  }
+}
+
+// The prefix becomes part of file names and of the certificate: letters and digits only.
+void CheckPrefix(const std::string& prefix) {
+  if (prefix.empty() || !std::all_of(prefix.begin(), prefix.end(), [](unsigned char c) {
+        return std::isalnum(c) != 0 && c < 0x80;
+      })) {
+    throw RegisterRequestError("the certificate numbers' prefix \"" + prefix +
+                               "\" must be letters and digits");
+  }
+}
+
+// The settings of `a` that `b` gives otherwise, as a message names them.
+std::vector<std::string> DifferingSettings(RegisterSettings a, RegisterSettings b) {
+  std::vector<std::string> differing;
+  for (const SettingName& setting : kSettingNames) {
+    if (setting.of(a) != setting.of(b)) {
+      differing.emplace_back(setting.shown);
+    }
+  }
+  return differing;
+}
+
+// The settings the register holds; a register without them takes `seed` as its own.
+RegisterSettings SettingsOrSeed(Database& db, const RegisterSettings& seed) {
+  if (std::optional<RegisterSettings> stored = ReadSettings(db)) {
+    return *stored;
+  }
+  CheckPrefix(seed.prefix);
+  WriteSettings(db, seed);
+  return seed;
+}
+
+bool SameInstrument(const InstrumentDetails& a, const InstrumentDetails& b) {
+  return a.make == b.make && a.model == b.model && a.serialNumber == b.serialNumber;
+}
+
+// Refuses to replace a certificate the register doesn't hold or one already replaced, a
+// replacement without its reason, and one that names another instrument unknowingly.
+void CheckReplaceable(Database& db, const IssueRequest& request) {
+  const std::string& replaces = request.replaces;
   if (replaces.empty()) {
     return;
   }
-  if (db.Query("SELECT id FROM calibrations WHERE number = ?", {replaces}).empty()) {
+  const std::vector<SqlRow> old = db.Query(
+      "SELECT instrument_make, instrument_model, instrument_serial FROM calibrations "
+      "WHERE number = ?",
+      {replaces});
+  if (old.empty()) {
     throw RegisterRequestError("the certificate " + replaces +
                                " to be replaced is not in the register");
   }
@@ -138,6 +197,17 @@ void CheckReplaceable(Database& db, const std::string& replaces) {
   if (!newer.empty()) {
     throw RegisterRequestError("the certificate " + replaces + " was already replaced by " +
                                TextOf(newer[0].at(0)));
+  }
+  if (request.replaceReason.empty()) {
+    throw RegisterRequestError("replacing the certificate " + replaces + " needs the reason why");
+  }
+  const InstrumentDetails oldInstrument{TextOf(old[0].at(0)), TextOf(old[0].at(1)),
+                                        TextOf(old[0].at(2))};
+  if (!request.otherInstrument && !SameInstrument(oldInstrument, request.details.instrument)) {
+    throw RegisterRequestError(
+        "the certificate " + replaces + " is of another instrument (" +
+        InstrumentName(oldInstrument) + " serial " + oldInstrument.serialNumber +
+        "); a replacement names the same instrument, unless it corrects the instrument itself");
   }
 }
 
@@ -171,16 +241,26 @@ NumberAllocation AllocateNumber(Database& db, const std::string& prefix,
   return allocation;
 }
 
-// The record of `request` under the number allocated, issued on `issueDate` at `issuedAt`, with
-// its hash; the PDF's hash is not yet known.
+// The record of `request` under the number allocated, issued at `moment`, with its hash; the
+// PDF's hash is not yet known.
 RegisterEntry RecordOf(const IssueRequest& request, const NumberAllocation& allocation,
-                       const std::string& issueDate, const std::string& issuedAt) {
+                       const LocalMoment& moment) {
   RegisterEntry entry;
   entry.position = allocation.position;
+  entry.recordFormat = kRecordFormat;
   entry.identity.number = allocation.number;
-  entry.identity.issueDate = issueDate;
+  entry.identity.issueDate = moment.date;
   entry.identity.replaces = request.replaces;
-  entry.issuedAt = issuedAt;
+  entry.identity.replaceReason = request.replaces.empty() ? "" : request.replaceReason;
+  entry.prefix = allocation.prefix;
+  entry.year = allocation.year;
+  entry.sequence = allocation.sequence;
+  entry.issuedAt = moment.moment;
+  entry.measurementDate = request.measurementDate;
+  entry.otherInstrument = !request.replaces.empty() && request.otherInstrument;
+  for (const RecordFile& file : request.files) {
+    entry.files.push_back({file.role, file.name, Sha256Hex(file.bytes), {}});
+  }
   entry.details = request.details;
   entry.baseline = request.baseline;
   entry.measuredSha256 = Sha256Hex(request.measuredText);
@@ -198,27 +278,55 @@ RegisterEntry RecordOf(const IssueRequest& request, const NumberAllocation& allo
   return entry;
 }
 
-// Stores `entry` with its `pdf` under the number allocated, and the laboratory, client,
-// instrument and reflector it names.
-void StoreRecord(Database& db, const RegisterEntry& entry, const NumberAllocation& allocation,
+// Stores `entry` with its `pdf` and its `files`, and the laboratory, client, instrument and
+// reflector it names.
+void StoreRecord(Database& db, const RegisterEntry& entry, const std::vector<RecordFile>& files,
                  std::string_view pdf) {
   const CertificateDetails& d = entry.details;
   const RecordRow row{
-      .prefix = allocation.prefix,
-      .year = allocation.year,
-      .sequence = allocation.sequence,
       .laboratoryId =
           Upsert(db, "laboratories", {"name"}, {d.laboratory.name},
                  {"address", "accreditation", "logo_file"},
                  {d.laboratory.address, d.laboratory.accreditation, d.laboratory.logoFile}),
       .clientId = Upsert(db, "clients", {"name"}, {d.client.name}, {"address"}, {d.client.address}),
-      .instrumentId = Upsert(db, "instruments", {"serial"}, {d.instrument.serialNumber},
-                             {"make", "model"}, {d.instrument.make, d.instrument.model}),
+      .instrumentId =
+          Upsert(db, "instruments", {"make", "model", "serial"},
+                 {d.instrument.make, d.instrument.model, d.instrument.serialNumber}, {}, {}),
       .reflectorId =
           Upsert(db, "reflectors", {"make", "model"}, {d.reflector.make, d.reflector.model},
                  {"prism_constant_mm"}, {Nullable(d.reflector.prismConstantMm)}),
       .pdf = pdf};
   InsertRecord(db, entry, row);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    db.Query(
+        "INSERT INTO calibration_files (calibration_id, position, role, name, sha256, bytes) "
+        "VALUES (?, ?, ?, ?, ?, ?)",
+        {entry.position, static_cast<std::int64_t>(i + 1), files[i].role, files[i].name,
+         entry.files.at(i).sha256, SqlBlob{files[i].bytes}});
+  }
+}
+
+// The files of the record `id` in their order, with their bytes when `withBytes`.
+std::vector<RecordFile> FilesOf(Database& db, const SqlValue& id, bool withBytes) {
+  std::vector<RecordFile> files;
+  for (const SqlRow& row :
+       db.Query(std::string("SELECT role, name, sha256") + (withBytes ? ", bytes" : "") +
+                    " FROM calibration_files WHERE calibration_id = ? ORDER BY position",
+                {id})) {
+    RecordFile file{TextOf(row.at(0)), TextOf(row.at(1)), TextOf(row.at(2)), {}};
+    if (withBytes) {
+      const auto* bytes = std::get_if<SqlBlob>(&row.at(3));
+      file.bytes = bytes != nullptr ? bytes->bytes : TextOf(row.at(3));
+    }
+    files.push_back(std::move(file));
+  }
+  return files;
+}
+
+// When a calibration was measured, for the history's order: its date of measurement, or its
+// issue date when its record has none.
+const std::string& HistoryDate(const RegisterEntry& entry) {
+  return entry.measurementDate.empty() ? entry.identity.issueDate : entry.measurementDate;
 }
 
 // Runs `work`, giving a database's or the head log's failure as the register's.
@@ -230,16 +338,6 @@ auto Guarded(Work&& work) {
     throw RegisterError(error.what());
   } catch (const HeadLogError& error) {
     throw RegisterError(error.what());
-  }
-}
-
-// The prefix becomes part of file names and of the certificate: letters and digits only.
-void CheckPrefix(const std::string& prefix) {
-  if (prefix.empty() || !std::all_of(prefix.begin(), prefix.end(), [](unsigned char c) {
-        return std::isalnum(c) != 0 && c < 0x80;
-      })) {
-    throw RegisterRequestError("the certificate numbers' prefix \"" + prefix +
-                               "\" must be letters and digits");
   }
 }
 
@@ -331,15 +429,11 @@ constexpr const char* kNoHeadLog =
 }  // namespace
 
 CalibrationRegister::CalibrationRegister(std::unique_ptr<Database> database,
-                                         RegisterSettings settings, std::filesystem::path headLog)
-    : database_(std::move(database)),
-      settings_(std::move(settings)),
-      headLog_(std::move(headLog)) {}
+                                         std::filesystem::path headLog)
+    : database_(std::move(database)), headLog_(std::move(headLog)) {}
 
 CalibrationRegister CalibrationRegister::Open(const std::string& location,
-                                              RegisterSettings settings,
                                               const std::string& headLog) {
-  CheckPrefix(settings.prefix);
   if (!IsPostgresLocation(location)) {
     if (const std::string network = NetworkFileSystemOf(location); !network.empty()) {
       throw RegisterError("the register " + location + " is on a network file system (" + network +
@@ -350,8 +444,30 @@ CalibrationRegister CalibrationRegister::Open(const std::string& location,
   return Guarded([&] {
     std::unique_ptr<Database> database = OpenDatabase(location);
     PrepareRegisterSchema(*database, location);
-    return CalibrationRegister(std::move(database), std::move(settings),
-                               HeadLogPath(location, headLog));
+    return CalibrationRegister(std::move(database), HeadLogPath(location, headLog));
+  });
+}
+
+std::optional<RegisterSettings> CalibrationRegister::Settings() {
+  return Guarded([&] { return ReadSettings(*database_); });
+}
+
+void CalibrationRegister::AdoptSettings(const RegisterSettings& settings) {
+  CheckPrefix(settings.prefix);
+  Guarded([&] {
+    Transaction transaction(*database_, Transaction::Kind::kWrite);
+    if (const std::optional<RegisterSettings> stored = ReadSettings(*database_)) {
+      const std::vector<std::string> differing = DifferingSettings(*stored, settings);
+      if (!differing.empty()) {
+        throw RegisterRequestError(
+            fmt::format("the register keeps the settings it holds, and those given differ in {} "
+                        "(the register's: mensuro-cli register settings)",
+                        fmt::join(differing, ", ")));
+      }
+      return;
+    }
+    WriteSettings(*database_, settings);
+    transaction.Commit();
   });
 }
 
@@ -360,7 +476,7 @@ CalibrationRegister CalibrationRegister::OpenForReading(const std::string& locat
   return Guarded([&] {
     std::unique_ptr<Database> database = OpenDatabase(location, DatabaseAccess::kReadOnly);
     CheckSchemaForReading(*database, location);
-    return CalibrationRegister(std::move(database), {}, HeadLogPath(location, headLog));
+    return CalibrationRegister(std::move(database), HeadLogPath(location, headLog));
   });
 }
 
@@ -396,17 +512,20 @@ void CalibrationRegister::AppendToHeadLog(Transaction& transaction, const Regist
 
 RegisterEntry CalibrationRegister::Issue(
     const IssueRequest& request,
-    const std::function<std::string(const CertificateIdentity&)>& pdfOf, const std::string& today) {
-  const auto [issueDate, issuedAt] = IssueMoment(today);
+    const std::function<std::string(const CertificateIdentity&)>& pdfOf,
+    std::optional<std::time_t> at) {
+  const LocalMoment moment = IssueMoment(at);
   return Guarded([&] {
     Database& db = *database_;
     Transaction transaction(db, Transaction::Kind::kWrite);
-    CheckReplaceable(db, request.replaces);
-    const NumberAllocation allocation = AllocateNumber(db, settings_.prefix, issueDate);
-    RegisterEntry entry = RecordOf(request, allocation, issueDate, issuedAt);
+    const RegisterSettings settings = SettingsOrSeed(
+        db, {.prefix = RegisterSettings{}.prefix, .laboratory = request.details.laboratory});
+    CheckReplaceable(db, request);
+    const NumberAllocation allocation = AllocateNumber(db, settings.prefix, moment.date);
+    RegisterEntry entry = RecordOf(request, allocation, moment);
     const std::string pdf = pdfOf(entry.identity);
     entry.pdfSha256 = Sha256Hex(pdf);
-    StoreRecord(db, entry, allocation, pdf);
+    StoreRecord(db, entry, request.files, pdf);
     AppendToHeadLog(transaction, entry);
     transaction.Commit();
     return entry;
@@ -424,6 +543,8 @@ std::vector<RegisterEntry> CalibrationRegister::List(const RegisterFilter& filte
     }
   };
   where("c.instrument_serial = ?", filter.instrumentSerial);
+  where("c.instrument_make = ?", filter.instrumentMake);
+  where("c.instrument_model = ?", filter.instrumentModel);
   where("c.client_name = ?", filter.clientName);
   where("c.issue_date >= ?", filter.since);
   sql += " ORDER BY c.id";
@@ -444,7 +565,33 @@ std::optional<RegisterEntry> CalibrationRegister::Find(const std::string& number
     if (rows.empty()) {
       return std::nullopt;
     }
-    return EntryOfRow(rows[0], true);
+    RegisterEntry entry = EntryOfRow(rows[0], true);
+    entry.files = FilesOf(*database_, entry.position, false);
+    return entry;
+  });
+}
+
+std::optional<std::vector<RecordFile>> CalibrationRegister::StoredFiles(const std::string& number) {
+  return Guarded([&]() -> std::optional<std::vector<RecordFile>> {
+    const std::vector<SqlRow> rows =
+        database_->Query("SELECT id FROM calibrations WHERE number = ?", {number});
+    if (rows.empty()) {
+      return std::nullopt;
+    }
+    return FilesOf(*database_, rows[0].at(0), true);
+  });
+}
+
+std::vector<InstrumentDetails> CalibrationRegister::InstrumentsOfSerial(const std::string& serial) {
+  return Guarded([&] {
+    std::vector<InstrumentDetails> instruments;
+    for (const SqlRow& row : database_->Query(
+             "SELECT DISTINCT instrument_make, instrument_model FROM calibrations WHERE "
+             "instrument_serial = ? ORDER BY instrument_make, instrument_model",
+             {serial})) {
+      instruments.push_back({TextOf(row.at(0)), TextOf(row.at(1)), serial});
+    }
+    return instruments;
   });
 }
 
@@ -461,28 +608,41 @@ std::optional<std::string> CalibrationRegister::StoredCertificatePdf(const std::
   });
 }
 
-std::vector<HistoryPoint> CalibrationRegister::History(const std::string& instrumentSerial) {
+std::vector<HistoryPoint> CalibrationRegister::History(const InstrumentDetails& instrument) {
   RegisterFilter filter;
-  filter.instrumentSerial = instrumentSerial;
+  filter.instrumentSerial = instrument.serialNumber;
+  filter.instrumentMake = instrument.make;
+  filter.instrumentModel = instrument.model;
   std::vector<RegisterEntry> entries = List(filter);
-  std::erase_if(entries, [](const RegisterEntry& entry) { return !entry.replacedBy.empty(); });
+  // Two calibrations issued on one day a year apart are a year apart: the date of measurement
+  // orders them; the issue order those measured on one day.
   std::stable_sort(entries.begin(), entries.end(),
                    [](const RegisterEntry& a, const RegisterEntry& b) {
-                     return a.identity.issueDate < b.identity.issueDate;
+                     return HistoryDate(a) < HistoryDate(b);
                    });
+  // Each is compared with the latest calibration in force before it; a replaced one is never
+  // the reference of the next.
   std::vector<HistoryPoint> history;
+  history.reserve(entries.size());
   for (RegisterEntry& entry : entries) {
-    HistoryPoint point;
-    if (!history.empty()) {
-      const RegisteredResults& before = history.back().entry.results;
-      const RegisteredResults& now = entry.results;
+    HistoryPoint& point = history.emplace_back();
+    point.replaced = !entry.replacedBy.empty();
+    point.entry = std::move(entry);
+  }
+  std::optional<std::size_t> reference;
+  for (std::size_t i = 0; i < history.size(); ++i) {
+    HistoryPoint& point = history[i];
+    if (reference) {
+      const RegisteredResults& before = history[*reference].entry.results;
+      const RegisteredResults& now = point.entry.results;
       point.constantEn = NormalisedError(before.constantM, before.constantUncertaintyM,
                                          now.constantM, now.constantUncertaintyM);
       point.scaleEn = NormalisedError(before.scalePpm, before.scaleUncertaintyPpm, now.scalePpm,
                                       now.scaleUncertaintyPpm);
     }
-    point.entry = std::move(entry);
-    history.push_back(std::move(point));
+    if (!point.replaced) {
+      reference = i;
+    }
   }
   return history;
 }
@@ -494,9 +654,11 @@ std::string RecordMismatch(const RegisterEntry& stored, const SqlBlob* pdf) {
   RegisterEntry recomputed = stored;
   recomputed.measuredSha256 = Sha256Hex(stored.measuredText);
   recomputed.publishedSha256 = Sha256Hex(stored.publishedText);
+  const bool filesIntact = std::ranges::all_of(
+      stored.files, [](const RecordFile& file) { return Sha256Hex(file.bytes) == file.sha256; });
   if (Sha256Hex(CanonicalContent(recomputed)) != stored.identity.recordSha256 ||
       recomputed.measuredSha256 != stored.measuredSha256 ||
-      recomputed.publishedSha256 != stored.publishedSha256) {
+      recomputed.publishedSha256 != stored.publishedSha256 || !filesIntact) {
     return "its content no longer matches its hash";
   }
   if (pdf == nullptr || Sha256Hex(pdf->bytes) != stored.pdfSha256) {
@@ -514,6 +676,7 @@ std::optional<std::pair<RegisterEntry, SqlValue>> RecordWithPdf(Database& db, co
     return std::nullopt;
   }
   RegisterEntry entry = EntryOfRow(rows[0], true);
+  entry.files = FilesOf(db, id, true);
   return std::pair{std::move(entry), std::move(rows[0].back())};
 }
 

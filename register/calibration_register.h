@@ -4,16 +4,22 @@
 // Each record carries the SHA-256 of its own content and of the record issued before it, so an
 // edit made behind the program's back breaks the chain and Verify finds it.
 //
-// The record's hash (recordSha256) is the SHA-256 of its canonical content: the line
-// "mensuro-register-record-1", then each field as its length in bytes (decimal), a colon and
-// its bytes, in this order: number, issue date, issued at, replaces; the laboratory's name,
-// address, accreditation and logo file; the client's name and address; the instrument's make,
-// model and serial number; the reflector's make, model and prism constant; measured by,
-// checked by, the baseline's certificate, the baseline; the SHA-256 of the measured and of the
-// published text; the conditions, exclusions, accepted warnings and results JSON texts; scale,
-// its uncertainty, constant, its uncertainty; the program's version; previousSha256. Numbers are
-// written in the shortest form that reads back to the same double; a prism constant not given
-// is the empty field. The PDF is made with the record's hash on it, so the chain takes it in
+// The record's hash (recordSha256) is the SHA-256 of its canonical content. Records issued now
+// are of format 2: the line "mensuro-register-record-2", then each field as its length in bytes
+// (decimal), a colon and its bytes, in this order: number, issue date, issued at, replaces; the
+// laboratory's name, address, accreditation and logo file; the client's name and address; the
+// instrument's make, model and serial number; the reflector's make, model and prism constant;
+// measured by, checked by, the baseline's certificate, the baseline; the SHA-256 of the measured
+// and of the published text; the conditions, exclusions, accepted warnings and results JSON
+// texts; scale, its uncertainty, constant, its uncertainty; the program's version;
+// previousSha256; then the row's id, the number's prefix, year and sequence; the replacement's
+// reason, the other-instrument flag (0 or 1), the date of measurement (YYYY-MM-DD); then the
+// number of input files and each file's role, name and SHA-256. Records of format 1 (those
+// issued before schema 3; their format column says 1) hash the line
+// "mensuro-register-record-1" and the fields up to previousSha256 alone, and verify as they
+// always did. Numbers are written in the shortest form that reads back to the same double,
+// integers in decimal; a prism constant or a reason not given is the empty field. The PDF is
+// made with the record's hash on it, so the chain takes it in
 // the link instead: a record's previousSha256 is the SHA-256 of the record before it's
 // recordSha256 followed by its pdfSha256 (both as hexadecimal text); 64 zeros for the first.
 // The last record's PDF is thus covered by its stored hash alone until the next one is issued.
@@ -24,6 +30,7 @@
 // database, and issuing and Verify compare the register's end with the log's.
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -40,7 +47,7 @@
 namespace mensuro {
 
 // The newest schema this program writes; a register of a later one is refused.
-inline constexpr int kRegisterSchemaVersion = 2;
+inline constexpr int kRegisterSchemaVersion = 3;
 
 // A failure of the register (a database error, a newer schema, a number not found, a
 // replacement of a replaced certificate), with a message for the user.
@@ -94,8 +101,7 @@ class CalibrationRegister {
   // URI) for issuing, creating or upgrading its schema; throws RegisterError for a newer schema,
   // a database that can't be opened or an SQLite file on a network file system. `headLog`
   // names a PostgreSQL register's head log (HeadLogPath).
-  static CalibrationRegister Open(const std::string& location, RegisterSettings settings = {},
-                                  const std::string& headLog = {});
+  static CalibrationRegister Open(const std::string& location, const std::string& headLog = {});
 
   // Opens the register at `location` only to read it: nothing is created, converted, upgraded
   // or written. Throws RegisterError for a register that isn't there or whose schema is not
@@ -103,21 +109,38 @@ class CalibrationRegister {
   static CalibrationRegister OpenForReading(const std::string& location,
                                             const std::string& headLog = {});
 
+  // The settings the register holds; nothing before its first issue or AdoptSettings.
+  std::optional<RegisterSettings> Settings();
+  // Stores `settings` in a register that holds none. A register that holds the same keeps them;
+  // one that holds others refuses them (RegisterError saying which differ), as it refuses a
+  // prefix that is not letters and digits.
+  void AdoptSettings(const RegisterSettings& settings);
+
   // Issues a certificate: in one write transaction, allocates the next number of the year,
   // hashes the record, asks `pdfOf` for the certificate's PDF with that identity and stores
-  // record and PDF together. Nothing is stored when `pdfOf` throws. `today` (YYYY-MM-DD) is
-  // the issue date; empty: today's date (UTC). The record's line goes into the head log before
+  // record, files and PDF together. Nothing is stored when `pdfOf` throws. The issue date and
+  // the number's year are the laboratory's local date at `at` (default: now); a register without
+  // settings takes the default prefix and the request's laboratory as its own. A replacement
+  // needs its reason, and must name the same instrument (make, model, serial) unless the
+  // request says it knowingly names another. The record's line goes into the head log before
   // the transaction commits; a register whose end is not its head log's is refused.
   RegisterEntry Issue(const IssueRequest& request,
                       const std::function<std::string(const CertificateIdentity&)>& pdfOf,
-                      const std::string& today = {});
+                      std::optional<std::time_t> at = std::nullopt);
 
   std::vector<RegisterEntry> List(const RegisterFilter& filter = {});
   std::optional<RegisterEntry> Find(const std::string& number);
   // The stored PDF, byte for byte.
   std::optional<std::string> StoredCertificatePdf(const std::string& number);
-  // The instrument's calibrations in issue-date order, replaced ones left out.
-  std::vector<HistoryPoint> History(const std::string& instrumentSerial);
+  // The files a certificate was made from, with their bytes; nothing when the register holds no
+  // such certificate.
+  std::optional<std::vector<RecordFile>> StoredFiles(const std::string& number);
+  // The instruments (make, model, serial) the register holds calibrations of with `serial`.
+  std::vector<InstrumentDetails> InstrumentsOfSerial(const std::string& serial);
+  // The instrument's calibrations (make, model and serial; an empty make or model: any) in the
+  // order of their dates of measurement (the issue date for records that have none), replaced
+  // ones marked.
+  std::vector<HistoryPoint> History(const InstrumentDetails& instrument);
   // Walks the records in issue order, one at a time: each matches its hash and the record
   // before it, numbers and places follow on with no gap, the head log's certificates are all
   // there unchanged and the register ends where its head log (and `options.head`) does.
@@ -130,14 +153,12 @@ class CalibrationRegister {
   HeadState Head();
 
  private:
-  CalibrationRegister(std::unique_ptr<Database> database, RegisterSettings settings,
-                      std::filesystem::path headLog);
+  CalibrationRegister(std::unique_ptr<Database> database, std::filesystem::path headLog);
   // Appends the issued `entry` to the head log, inside `transaction`, after checking that the
   // register ended where the head log does; taken back when the transaction is rolled back.
   void AppendToHeadLog(Transaction& transaction, const RegisterEntry& entry);
 
   std::unique_ptr<Database> database_;
-  RegisterSettings settings_;
   std::filesystem::path headLog_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 
 namespace mensuro {
 namespace {
@@ -33,7 +34,15 @@ struct RecordField {
   SqlValue (*value)(const RegisterEntry& entry, const RecordRow& row);
   void (*read)(RegisterEntry& entry, const SqlValue& value);  // none for ReadBack::kNever
   int schema = 1;                                             // the schema that added it
+  int format = 1;  // the first record format that hashes it
 };
+
+// `field` as added by schema `schema` and hashed from record format `format` on.
+constexpr RecordField Since(RecordField field, int schema, int format) {
+  field.schema = schema;
+  field.format = format;
+  return field;
+}
 
 constexpr std::string_view kText = "TEXT NOT NULL";
 constexpr std::string_view kReal = "DOUBLE PRECISION NOT NULL";
@@ -88,6 +97,22 @@ constexpr RecordField OptionalRealField(std::string_view column, int hashPlace, 
           },
           [](RegisterEntry& entry, const SqlValue& value) { At{}(entry) = OptionalRealOf(value); }};
 }
+// An integer (or a flag, stored as 0 or 1).
+template <typename At>
+constexpr RecordField IntegerField(std::string_view column, std::string_view sqlType, int hashPlace,
+                                   At /*at*/) {
+  return {column,
+          sqlType,
+          hashPlace,
+          ReadBack::kListed,
+          [](const RegisterEntry& entry, const RecordRow&) {
+            return SqlValue{static_cast<std::int64_t>(At{}(entry))};
+          },
+          [](RegisterEntry& entry, const SqlValue& value) {
+            using Member = std::remove_reference_t<decltype(At{}(entry))>;
+            At{}(entry) = static_cast<Member>(IntegerOf(value));
+          }};
+}
 // A column of the row alone, `Of` giving its value from the row.
 template <typename Of>
 constexpr RecordField RowField(std::string_view column, std::string_view sqlType, Of /*of*/) {
@@ -99,18 +124,25 @@ constexpr RecordField RowField(std::string_view column, std::string_view sqlType
           nullptr};
 }
 
-// The calibrations table's columns in their order. The hashed places are those of the first
-// records ever issued and never change: a register's records keep verifying.
+// The calibrations table's columns in their order. The hashed places of format 1 are those of
+// the first records ever issued and never change: a register's records keep verifying. Format 2
+// hashes those and the places after them.
 constexpr RecordField kFields[] = {
-    {"id", "BIGINT PRIMARY KEY", 0, ReadBack::kListed,
-     [](const RegisterEntry& e, const RecordRow&) { return SqlValue{e.position}; },
-     [](RegisterEntry& e, const SqlValue& value) { e.position = IntegerOf(value); }},
+    Since(IntegerField(
+              "id", "BIGINT PRIMARY KEY", 33, [](auto& e) -> auto& { return e.position; }),
+          1, 2),
     TextField(
         "number", "TEXT NOT NULL UNIQUE", 1, ReadBack::kListed,
         [](auto& e) -> auto& { return e.identity.number; }),
-    RowField("prefix", kText, [](const RecordRow& row) { return row.prefix; }),
-    RowField("year", "BIGINT NOT NULL", [](const RecordRow& row) { return row.year; }),
-    RowField("sequence", "BIGINT NOT NULL", [](const RecordRow& row) { return row.sequence; }),
+    Since(TextField(
+              "prefix", kText, 34, ReadBack::kListed, [](auto& e) -> auto& { return e.prefix; }),
+          1, 2),
+    Since(IntegerField(
+              "year", "BIGINT NOT NULL", 35, [](auto& e) -> auto& { return e.year; }),
+          1, 2),
+    Since(IntegerField(
+              "sequence", "BIGINT NOT NULL", 36, [](auto& e) -> auto& { return e.sequence; }),
+          1, 2),
     TextField(
         "issue_date", kText, 2, ReadBack::kListed,
         [](auto& e) -> auto& { return e.identity.issueDate; }),
@@ -220,6 +252,25 @@ constexpr RecordField kFields[] = {
     TextField(
         "record_sha256", kText, 0, ReadBack::kListed,
         [](auto& e) -> auto& { return e.identity.recordSha256; }),
+    // Schema 3: the record's format (those before it are of format 1), the replacement's
+    // reason, whether the replaced certificate named another instrument, the date of
+    // measurement.
+    Since(IntegerField(
+              "record_format", "BIGINT NOT NULL DEFAULT 1", 0,
+              [](auto& e) -> auto& { return e.recordFormat; }),
+          3, 2),
+    Since(OptionalTextField(
+              "replace_reason", "TEXT", 37,
+              [](auto& e) -> auto& { return e.identity.replaceReason; }),
+          3, 2),
+    Since(IntegerField(
+              "other_instrument", "BIGINT NOT NULL DEFAULT 0", 38,
+              [](auto& e) -> auto& { return e.otherInstrument; }),
+          3, 2),
+    Since(TextField(
+              "measurement_date", "TEXT NOT NULL DEFAULT ''", 39, ReadBack::kListed,
+              [](auto& e) -> auto& { return e.measurementDate; }),
+          3, 2),
 };
 
 // Whether the hashed fields take the places 1, 2, 3 and so on, each its own.
@@ -241,6 +292,9 @@ static_assert(HashPlacesFollowOn(), "each hashed field needs a place of its own 
 std::string HashedText(const SqlValue& value) {
   if (const auto* real = std::get_if<double>(&value)) {
     return fmt::format("{}", *real);
+  }
+  if (const auto* integer = std::get_if<std::int64_t>(&value)) {
+    return std::to_string(*integer);
   }
   return TextOf(value);
 }
@@ -325,17 +379,27 @@ RegisterEntry EntryOfRow(const SqlRow& row, bool withTexts) {
 std::string CanonicalContent(const RegisterEntry& entry) {
   std::vector<const RecordField*> hashed;
   for (const RecordField& field : kFields) {
-    if (field.hashPlace > 0) {
+    if (field.hashPlace > 0 && field.format <= entry.recordFormat) {
       hashed.push_back(&field);
     }
   }
   std::ranges::sort(hashed, {}, &RecordField::hashPlace);
-  std::string content = "mensuro-register-record-1\n";
-  for (const RecordField* field : hashed) {
-    const std::string bytes = HashedText(field->value(entry, RecordRow{}));
+  std::string content = fmt::format("mensuro-register-record-{}\n", entry.recordFormat);
+  const auto add = [&content](const std::string& bytes) {
     content += std::to_string(bytes.size());
     content += ':';
     content += bytes;
+  };
+  for (const RecordField* field : hashed) {
+    add(HashedText(field->value(entry, RecordRow{})));
+  }
+  if (entry.recordFormat >= 2) {
+    add(std::to_string(entry.files.size()));
+    for (const RecordFile& file : entry.files) {
+      add(file.role);
+      add(file.name);
+      add(file.sha256);
+    }
   }
   return content;
 }

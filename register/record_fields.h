@@ -15,12 +15,9 @@
 
 namespace mensuro {
 
-// What a record's row holds besides its entry: the parts of its number, the ids of the
-// laboratory, client, instrument and reflector it names, and the certificate's PDF.
+// What a record's row holds besides its entry: the ids of the laboratory, client, instrument
+// and reflector it names, and the certificate's PDF.
 struct RecordRow {
-  std::string prefix;
-  std::int64_t year = 0;
-  std::int64_t sequence = 0;
   SqlValue laboratoryId;
   SqlValue clientId;
   SqlValue instrumentId;
@@ -46,9 +43,11 @@ std::string EntryColumnsSql(bool withTexts);
 // The entry of a row of EntryColumnsSql's columns, in their order; further columns are left.
 RegisterEntry EntryOfRow(const SqlRow& row, bool withTexts);
 
-// The record's canonical content: a version tag, then each hashed field as its length in bytes,
-// a colon and the bytes, in a fixed order. Numbers are written in their shortest form that
-// reads back to the same double; a prism constant not given is the empty field.
+// The record's canonical content in its format: a version tag, then each field that format
+// hashes as its length in bytes, a colon and the bytes, in a fixed order; format 2 then the
+// number of files and each file's role, name and SHA-256 likewise. Numbers are written in their
+// shortest form that reads back to the same double, integers in decimal, a flag as 0 or 1; a
+// prism constant or a reason not given is the empty field.
 std::string CanonicalContent(const RegisterEntry& entry);
 
 // Inserts the record of `entry` and `row` into the calibrations table.

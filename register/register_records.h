@@ -7,10 +7,23 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/certificate/certificate_details.h"
 
 namespace mensuro {
+
+// The format of the records this program issues. Format 1 hashed the certificate's fields
+// without the row's id and number parts; records of it keep verifying as they were issued.
+inline constexpr int kRecordFormat = 2;
+
+// A file the calibration was made from, as the register keeps it.
+struct RecordFile {
+  std::string role;    // "measured", "published", "field" or "heights"
+  std::string name;    // without its folders
+  std::string sha256;  // of the bytes, hexadecimal
+  std::string bytes;   // filled only where the files themselves are asked for
+};
 
 // The results of a calibration kept for its instrument's history.
 struct RegisteredResults {
@@ -32,14 +45,25 @@ struct IssueRequest {
   std::string resultsJson;           // the whole result as the command line's JSON gives it
   RegisteredResults results;
   std::string programVersion;
-  std::string replaces;  // the number of the certificate this one corrects; empty: none
+  std::string replaces;           // the number of the certificate this one corrects; empty: none
+  std::string replaceReason;      // why, with `replaces`
+  bool otherInstrument = false;   // the replaced one named another instrument, knowingly
+  std::string measurementDate;    // YYYY-MM-DD
+  std::vector<RecordFile> files;  // the files the texts were read from, with their bytes
 };
 
 // One issued calibration as the register holds it.
 struct RegisterEntry {
-  std::int64_t position = 0;  // in the issue order, from 1
+  std::int64_t position = 0;  // in the issue order, from 1: the row's id
+  int recordFormat = kRecordFormat;
   CertificateIdentity identity;
-  std::string issuedAt;  // UTC, ISO 8601
+  // The number's parts as the row holds them.
+  std::string prefix;
+  std::int64_t year = 0;
+  std::int64_t sequence = 0;
+  std::string issuedAt;  // ISO 8601: the local moment with its offset (UTC, "Z", in format 1)
+  std::string measurementDate;   // YYYY-MM-DD; empty in records of format 1
+  bool otherInstrument = false;  // it replaces a certificate of another instrument
   CertificateDetails details;
   std::string baseline;
   std::string measuredSha256;
@@ -49,6 +73,8 @@ struct RegisterEntry {
   std::string pdfSha256;
   std::string previousSha256;  // the record before it; 64 zeros for the first
   std::string replacedBy;      // the certificate that corrects it; empty: in force
+  // Filled by Find and Verify: the files it was made from, without their bytes.
+  std::vector<RecordFile> files;
   // Filled by Find only: the stored texts and documents.
   std::string measuredText;
   std::string publishedText;
@@ -62,6 +88,8 @@ struct RegisterFilter {
   std::string instrumentSerial;  // empty: any
   std::string clientName;        // empty: any
   std::string since;             // YYYY-MM-DD, issue date on or after; empty: any
+  std::string instrumentMake;    // empty: any
+  std::string instrumentModel;   // empty: any
 };
 
 // One calibration of an instrument's history and the change from the one before it.
@@ -71,6 +99,9 @@ struct HistoryPoint {
   // E_n = |x2 - x1| / sqrt(U1^2 + U2^2); above 1 the value changed beyond its uncertainty.
   std::optional<double> constantEn;
   std::optional<double> scaleEn;
+  // Replaced by a later certificate: kept in the history, compared with the calibration in
+  // force before it, and never the reference of the next one.
+  bool replaced = false;
 };
 
 struct VerifyResult {
@@ -86,9 +117,11 @@ struct VerifyResult {
   std::string end;            // the number of the last record; empty: an empty register
 };
 
-// The register's settings: the certificate number's prefix.
+// The register's own settings, stored in it: the certificate numbers' prefix and the
+// laboratory's lines on every certificate it issues.
 struct RegisterSettings {
   std::string prefix = "MEN";
+  LaboratoryDetails laboratory;
 };
 
 // Normalised error of two results with expanded uncertainties u1 and u2; nothing when both

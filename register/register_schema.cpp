@@ -48,15 +48,65 @@ constexpr std::string_view kIndexes[] = {
     "CREATE UNIQUE INDEX calibrations_by_replaced ON calibrations (replaces)",
 };
 
-// The statements of the step to schema `version`: its own, then the columns it adds to the
-// calibrations table.
-std::vector<std::string> StepStatements(int version) {
+// Step 3: the register's own settings, the files each calibration was made from, and an
+// instrument known by make, model and serial together (two makes may share a serial).
+constexpr std::string_view kSettingsAndFiles[] = {
+    R"(CREATE TABLE register_settings (
+  name TEXT PRIMARY KEY,
+  value TEXT NOT NULL))",
+    R"(CREATE TABLE calibration_files (
+  calibration_id BIGINT NOT NULL REFERENCES calibrations (id),
+  position BIGINT NOT NULL,
+  role TEXT NOT NULL,
+  name TEXT NOT NULL,
+  sha256 TEXT NOT NULL,
+  bytes BLOB NOT NULL,
+  PRIMARY KEY (calibration_id, position)))",
+    "CREATE INDEX calibrations_by_instrument_identity ON calibrations "
+    "(instrument_make, instrument_model, instrument_serial)",
+};
+
+// SQLite can't change a table's constraints: the instruments table is made again. Its rows go
+// out and come back with their ids inside the transaction, the calibrations' references to them
+// checked at its commit (defer_foreign_keys lasts until then).
+constexpr std::string_view kInstrumentsRebuiltSqlite[] = {
+    "PRAGMA defer_foreign_keys = ON",
+    "CREATE TEMPORARY TABLE instruments_before AS SELECT id, serial, make, model FROM instruments",
+    "DROP TABLE instruments",
+    R"(CREATE TABLE instruments (
+  id BIGINT PRIMARY KEY,
+  serial TEXT NOT NULL,
+  make TEXT NOT NULL,
+  model TEXT NOT NULL,
+  UNIQUE (make, model, serial)))",
+    "INSERT INTO instruments (id, serial, make, model) "
+    "SELECT id, serial, make, model FROM instruments_before",
+    "DROP TABLE instruments_before",
+};
+constexpr std::string_view kInstrumentsRekeyedPostgres[] = {
+    "ALTER TABLE instruments DROP CONSTRAINT instruments_serial_key",
+    "ALTER TABLE instruments ADD CONSTRAINT instruments_make_model_serial_key "
+    "UNIQUE (make, model, serial)",
+};
+
+// The statements of the step to schema `version` in `dialect`: its own, then the columns it adds
+// to the calibrations table.
+std::vector<std::string> StepStatements(int version, std::string_view dialect) {
   std::vector<std::string> statements;
   if (version == 1) {
     statements.assign(std::begin(kTables), std::end(kTables));
     statements.push_back(CalibrationsTableSql());
   } else if (version == 2) {
     statements.assign(std::begin(kIndexes), std::end(kIndexes));
+  } else if (version == 3) {
+    statements.assign(std::begin(kSettingsAndFiles), std::end(kSettingsAndFiles));
+    if (dialect == "postgresql") {
+      statements.insert(statements.end(), std::begin(kInstrumentsRekeyedPostgres),
+                        std::end(kInstrumentsRekeyedPostgres));
+    } else {
+      statements.insert(statements.end(), std::begin(kInstrumentsRebuiltSqlite),
+                        std::end(kInstrumentsRebuiltSqlite));
+    }
   }
   for (std::string& added : AddedColumnsSql(version)) {
     statements.push_back(std::move(added));
@@ -89,7 +139,7 @@ void UpgradeRegisterSchema(Database& database, int version) {
     return;
   }
   for (int step = stored + 1; step <= version; ++step) {
-    for (const std::string& sql : StepStatements(step)) {
+    for (const std::string& sql : StepStatements(step, database.Dialect())) {
       database.Query(InDialect(sql, database.Dialect()));
     }
   }

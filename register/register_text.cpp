@@ -27,8 +27,12 @@ std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& e) {
   line("Certificate", e.identity.number);
   line("Issue date", e.identity.issueDate);
   line("Issued at", e.issuedAt);
+  line("Date of measurement", e.measurementDate);
   line("Status", RegisterStatus(e));
+  line("Replaced by", e.replacedBy);
   line("Replaces", e.identity.replaces);
+  line("Reason for replacing", e.identity.replaceReason);
+  line("Replaced instrument", e.otherInstrument ? "another, corrected by this certificate" : "");
   line("Laboratory", d.laboratory.name);
   line("Client", d.client.name);
   line("Instrument", InstrumentName(d.instrument));
@@ -48,6 +52,9 @@ std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& e) {
   line("Certificate PDF SHA-256", e.pdfSha256);
   line("Record SHA-256", e.identity.recordSha256);
   line("Previous record SHA-256", e.previousSha256);
+  for (const RecordFile& file : e.files) {
+    line("Input file (" + file.role + ")", file.name + "  SHA-256 " + file.sha256);
+  }
   return lines;
 }
 

@@ -17,7 +17,9 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "core/data/data_files.h"
@@ -127,6 +129,14 @@ bool DrawDetailsDialog(QtDialogServices& services, const CertificateDetails& det
   return dialog.grab().save(QString::fromLocal8Bit(png));
 }
 
+// Noon (UTC) of the day `date` (YYYY-MM-DD), a moment of issue.
+std::time_t NoonOf(const std::string& date) {
+  const std::chrono::year_month_day day{std::chrono::year(std::stoi(date.substr(0, 4))),
+                                        std::chrono::month(std::stoul(date.substr(5, 2))),
+                                        std::chrono::day(std::stoul(date.substr(8, 2)))};
+  return std::chrono::system_clock::to_time_t(std::chrono::sys_days(day) + std::chrono::hours(12));
+}
+
 // The register window on a register in `folder`: the example issued as this year's calibration
 // of its instrument after two earlier ones, and another client's instrument.
 bool DrawRegisterWindow(CVerantDlg& dialog, const ProcessedCalibration& calibration,
@@ -141,7 +151,7 @@ bool DrawRegisterWindow(CVerantDlg& dialog, const ProcessedCalibration& calibrat
   details.client.name = "Fenwick & Daughters";
   details.instrument = {"Halvard", "TS 2", "318447"};
   const IssueRequest example =
-      IssueRequestOf(calibration, {details, "", "Mensuro", nlohmann::json::object()});
+      IssueRequestOf(calibration, {details, "", "Mensuro", nlohmann::json::object(), {}, false});
   CertificateDetails other = details;
   other.client.name = "Northmoor County Council";
   other.instrument = {"Halvard", "TS 5", "402210"};
@@ -150,13 +160,17 @@ bool DrawRegisterWindow(CVerantDlg& dialog, const ProcessedCalibration& calibrat
     IssueRequest earlier = example;
     earlier.results.constantM = example.results.constantM - 0.0009;
     earlier.results.scalePpm = example.results.scalePpm + 0.9;
-    reg.Issue(earlier, pdfOf, "2024-03-12");
-    reg.Issue(IssueRequestOf(calibration, {other, "", "Mensuro", nlohmann::json::object()}), pdfOf,
-              "2025-02-20");
+    earlier.measurementDate = "2024-03-08";
+    reg.Issue(earlier, pdfOf, NoonOf("2024-03-12"));
+    IssueRequest another =
+        IssueRequestOf(calibration, {other, "", "Mensuro", nlohmann::json::object(), {}, false});
+    another.measurementDate = "2025-02-17";
+    reg.Issue(another, pdfOf, NoonOf("2025-02-20"));
     earlier.results.constantM = example.results.constantM - 0.0007;
     earlier.results.scalePpm = example.results.scalePpm + 0.4;
-    reg.Issue(earlier, pdfOf, "2025-03-18");
-    reg.Issue(example, pdfOf, "2026-03-10");
+    earlier.measurementDate = "2025-03-14";
+    reg.Issue(earlier, pdfOf, NoonOf("2025-03-18"));
+    reg.Issue(example, pdfOf, NoonOf("2026-03-10"));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "mensuro-screenshot: %s\n", error.what());
     return false;

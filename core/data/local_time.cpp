@@ -17,7 +17,58 @@ std::int64_t SecondsAsUtc(const std::tm& t) {
          t.tm_min * 60 + t.tm_sec;
 }
 
+// The number of `digits` decimal digits at `at` of `text`; nothing when they are not all digits.
+std::optional<int> DigitsAt(std::string_view text, std::size_t at, std::size_t digits) {
+  int value = 0;
+  for (std::size_t i = at; i < at + digits; ++i) {
+    if (i >= text.size() || text[i] < '0' || text[i] > '9') {
+      return std::nullopt;
+    }
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+
+std::optional<std::string> DateText(std::optional<int> year, std::optional<int> month,
+                                    std::optional<int> day) {
+  if (!year || !month || !day) {
+    return std::nullopt;
+  }
+  const std::chrono::year_month_day date{std::chrono::year(*year),
+                                         std::chrono::month(static_cast<unsigned>(*month)),
+                                         std::chrono::day(static_cast<unsigned>(*day))};
+  if (!date.ok()) {
+    return std::nullopt;
+  }
+  return fmt::format("{:04}-{:02}-{:02}", *year, *month, *day);
+}
+
 }  // namespace
+
+bool IsIsoDate(std::string_view text) {
+  return text.size() == 10 && text[4] == '-' && text[7] == '-' &&
+         DateText(DigitsAt(text, 0, 4), DigitsAt(text, 5, 2), DigitsAt(text, 8, 2)).has_value();
+}
+
+std::optional<std::string> IsoDateOf(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+    text.remove_suffix(1);
+  }
+  if (text.size() != 10) {
+    return std::nullopt;
+  }
+  if (IsIsoDate(text)) {
+    return std::string(text);
+  }
+  const char separator = text[2];
+  if ((separator != '-' && separator != '/' && separator != '.') || text[5] != separator) {
+    return std::nullopt;
+  }
+  return DateText(DigitsAt(text, 6, 4), DigitsAt(text, 3, 2), DigitsAt(text, 0, 2));
+}
 
 std::optional<LocalMoment> LocalMomentOf(std::time_t when) {
   std::tm local{};

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace mensuro {
 
@@ -20,5 +21,13 @@ std::optional<LocalMoment> LocalMomentOf(std::time_t when);
 
 // The local moment now.
 std::optional<LocalMoment> LocalMomentNow();
+
+// Whether `text` is a day of the calendar written YYYY-MM-DD (2026-02-30 is not).
+bool IsIsoDate(std::string_view text);
+
+// A date as a measured text's header writes it, day first ("07-12-2026", "07/12/2026",
+// "07.12.2026") or as YYYY-MM-DD, blanks around it allowed, written YYYY-MM-DD; nothing for
+// anything else or a day the calendar lacks.
+std::optional<std::string> IsoDateOf(std::string_view text);
 
 }  // namespace mensuro

@@ -162,6 +162,7 @@ typedef struct MensuroHistoryPoint {
   double scaleUncertaintyPpm;
   MensuroNumber constantEn;
   MensuroNumber scaleEn;
+  MensuroText measurementDate; /* YYYY-MM-DD; empty: placed by its issue date */
 } MensuroHistoryPoint;
 
 typedef struct MensuroHistoryRequest {

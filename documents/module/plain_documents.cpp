@@ -270,7 +270,8 @@ std::vector<MensuroHistoryPoint> PlainHistoryOf(const std::vector<HistoryPoint>&
     const RegisteredResults& results = point.entry.results;
     plain.push_back({PlainText(point.entry.identity.issueDate), results.constantM,
                      results.constantUncertaintyM, results.scalePpm, results.scaleUncertaintyPpm,
-                     PlainNumber(point.constantEn), PlainNumber(point.scaleEn)});
+                     PlainNumber(point.constantEn), PlainNumber(point.scaleEn),
+                     PlainText(point.entry.measurementDate)});
   }
   return plain;
 }
@@ -281,6 +282,7 @@ std::vector<HistoryPoint> HistoryOf(const MensuroHistoryPoint* points, std::size
     const MensuroHistoryPoint& plain = points[i];
     HistoryPoint& point = history[i];
     point.entry.identity.issueDate = TextOf(plain.issueDate);
+    point.entry.measurementDate = TextOf(plain.measurementDate);
     point.entry.results = {plain.scalePpm, plain.scaleUncertaintyPpm, plain.constantM,
                            plain.constantUncertaintyM};
     point.constantEn = NumberOf(plain.constantEn);

@@ -24,15 +24,29 @@ CliRun Register(const TempDir& dir, std::vector<std::string> args) {
   return RunCli(dir, args);
 }
 
+// The value on the line of `text` labelled `label` (the label, a colon, blanks, the value);
+// empty when there is no such line.
+std::string ValueOf(const std::string& shown, const std::string& label) {
+  const std::string text = "\n" + shown;
+  const std::size_t at = text.find("\n" + label + ":");
+  if (at == std::string::npos) {
+    return {};
+  }
+  const std::size_t end = text.find('\n', at + 1);
+  const std::string line = text.substr(at + 1, end - at - 1);
+  return line.substr(line.find_first_not_of(' ', label.size() + 1));
+}
+
+// The year on the laboratory's clock, as the numbers take it.
 std::string ThisYear() {
   const std::time_t now = std::time(nullptr);
-  std::tm utc{};
+  std::tm local{};
 #ifdef _WIN32
-  gmtime_s(&utc, &now);
+  localtime_s(&local, &now);
 #else
-  gmtime_r(&now, &utc);
+  localtime_r(&now, &local);
 #endif
-  return std::to_string(1900 + utc.tm_year);
+  return std::to_string(1900 + local.tm_year);
 }
 
 // A register of two certificates of the seven-pillar example, the second correcting the first.
@@ -47,7 +61,8 @@ class cli_register_issuing : public ::testing::Test {
     ASSERT_EQ(issued.exitCode, 0) << issued.err;
     const CliRun corrected = RunSevenPillar(
         dir, {"--register", "register.sqlite", "--details", kExampleDetails, "--client",
-              "Corrected Client", "--replaces", first, "--certificate", "b.pdf"});
+              "Corrected Client", "--replaces", first, "--replace-reason",
+              "the client was misnamed", "--certificate", "b.pdf"});
     ASSERT_EQ(corrected.exitCode, 0) << corrected.err;
   }
 
@@ -83,7 +98,62 @@ TEST_F(cli_register_issuing, issues_numbered_certificates_and_lists_and_shows_th
   for (const std::string part : {"Replaces:", "Serial number:", "1864207", "Record SHA-256:"}) {
     EXPECT_TRUE(Contains(shown.out, part)) << "missing " << part << " in\n" << shown.out;
   }
-  EXPECT_TRUE(Contains(Register(dir, {"show", first}).out, "replaced by " + second));
+  EXPECT_EQ(ValueOf(Register(dir, {"show", first}).out, "Replaced by"), second);
+  EXPECT_EQ(ValueOf(shown.out, "Reason for replacing"), "the client was misnamed");
+  // The measured text's date, 05-12-2026, as the date of measurement.
+  EXPECT_EQ(ValueOf(shown.out, "Date of measurement"), "2026-12-05");
+  const nlohmann::json json =
+      nlohmann::json::parse(Register(dir, {"list", "--format", "json"}).out);
+  EXPECT_EQ(json.at(1).at("replaceReason"), "the client was misnamed");
+  EXPECT_EQ(json.at(0).at("replaceReason"), nullptr);
+}
+
+// A replacement names the instrument of the one it replaces, unless it says it corrects the
+// instrument itself.
+TEST_F(cli_register_issuing, a_replacement_of_another_instrument_is_said_so) {
+  const std::vector<std::string> replacing = {"--register",          "register.sqlite",
+                                              "--details",           kExampleDetails,
+                                              "--replaces",          second,
+                                              "--replace-reason",    "the serial was misread",
+                                              "--instrument-serial", "1864270",
+                                              "--certificate",       "c.pdf"};
+  const CliRun refused = RunSevenPillar(dir, replacing);
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(Contains(refused.err, "is of another instrument (Geodimetric TS 16 serial 1864207)"))
+      << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));
+  std::vector<std::string> knowingly = replacing;
+  knowingly.push_back("--other-instrument");
+  const CliRun accepted = RunSevenPillar(dir, knowingly);
+  ASSERT_EQ(accepted.exitCode, 0) << accepted.err;
+  const nlohmann::json shown = nlohmann::json::parse(
+      Register(dir, {"show", "KSL-" + ThisYear() + "-0003", "--format", "json"}).out);
+  EXPECT_EQ(shown.at("otherInstrument"), true);
+  EXPECT_EQ(shown.at("replaceReason"), "the serial was misread");
+}
+
+// The register keeps the settings its first issue found beside it; a settings file that says
+// otherwise later is refused, and without it the register's own prefix numbers the next.
+TEST_F(cli_register_issuing, the_register_keeps_its_prefix_and_laboratory) {
+  const CliRun settings = Register(dir, {"settings"});
+  ASSERT_EQ(settings.exitCode, 0) << settings.err;
+  EXPECT_EQ(ValueOf(settings.out, "Certificate prefix"), "KSL") << settings.out;
+  EXPECT_TRUE(Contains(settings.out, "Kellerby Laboratory")) << settings.out;
+
+  std::ofstream(dir.path() / "mensuro-laboratory.json")
+      << R"({"laboratory": {"name": "Kellerby Laboratory"}, "certificatePrefix": "OTHER"})";
+  const std::vector<std::string> issue = {"--register",    "register.sqlite", "--details",
+                                          kExampleDetails, "--certificate",   "c.pdf"};
+  const CliRun refused = RunSevenPillar(dir, issue);
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(Contains(refused.err, "those given differ in the certificate numbers' prefix"))
+      << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));
+
+  std::filesystem::remove(dir.path() / "mensuro-laboratory.json");
+  const CliRun third = RunSevenPillar(dir, issue);
+  ASSERT_EQ(third.exitCode, 0) << third.err;
+  EXPECT_TRUE(third.err.ends_with("issued certificate KSL-" + ThisYear() + "-0003\n")) << third.err;
 }
 
 TEST_F(cli_register_issuing, exports_reissues_and_verifies_the_certificates_issued) {
@@ -127,8 +197,9 @@ TEST(cli_register, issues_a_certificate_and_writes_the_plot_in_one_run) {
   const TempDir dir;
   const CliRun plot = RunSevenPillar(dir, {"--plot", "alone.svg"});
   ASSERT_EQ(plot.exitCode, 0) << plot.err;
-  const CliRun issued = RunSevenPillar(
-      dir, {"--register", "register.sqlite", "--plot", "p.svg", "--certificate", "c.pdf"});
+  const CliRun issued =
+      RunSevenPillar(dir, {"--register", "register.sqlite", "--details", kExampleDetails, "--plot",
+                           "p.svg", "--certificate", "c.pdf"});
   ASSERT_EQ(issued.exitCode, 0) << issued.err;
   EXPECT_EQ(issued.out, plot.out);
   EXPECT_TRUE(Contains(issued.err, "mensuro-cli: issued certificate MEN-" + ThisYear() + "-0001\n"))
@@ -144,14 +215,16 @@ TEST(cli_register, issues_a_certificate_and_writes_the_plot_in_one_run) {
 TEST(cli_register, history_in_date_order_with_its_normalised_errors_and_plot) {
   const TempDir dir;
   for (const std::string pdf : {"a.pdf", "b.pdf"}) {
-    ASSERT_EQ(RunSevenPillar(dir, {"--register", "register.sqlite", "--instrument-serial", "SN 77",
-                                   "--certificate", pdf})
+    ASSERT_EQ(RunSevenPillar(dir, {"--register", "register.sqlite", "--details", kExampleDetails,
+                                   "--instrument-serial", "SN 77", "--certificate", pdf})
                   .exitCode,
               0);
   }
   const CliRun history = Register(dir, {"history", "SN 77", "--plot", "history.svg"});
   ASSERT_EQ(history.exitCode, 0) << history.err;
-  EXPECT_TRUE(history.out.starts_with("History of serial SN 77\n")) << history.out;
+  EXPECT_TRUE(history.out.starts_with("History of Geodimetric TS 16 serial SN 77\n"))
+      << history.out;
+  EXPECT_TRUE(Contains(history.out, "2026-12-05  " + ThisYear())) << history.out;
   // The first has nothing to compare with; the second, the same calibration again, E_n 0.
   EXPECT_TRUE(Contains(history.out, "-0001")) << history.out;
   EXPECT_TRUE(Contains(history.out, "0.00")) << history.out;
@@ -160,6 +233,103 @@ TEST(cli_register, history_in_date_order_with_its_normalised_errors_and_plot) {
   const CliRun json = Register(dir, {"history", "SN 77", "--format", "json"});
   EXPECT_TRUE(Contains(json.out, "\"constantEn\": null")) << json.out;
   EXPECT_TRUE(Contains(json.out, "\"constantEn\": 0")) << json.out;
+
+  // Another make with the same serial is another instrument: the history asks which.
+  ASSERT_EQ(RunSevenPillar(dir, {"--register", "register.sqlite", "--details", kExampleDetails,
+                                 "--instrument-serial", "SN 77", "--instrument-make", "Other",
+                                 "--certificate", "c.pdf"})
+                .exitCode,
+            0);
+  const CliRun which = Register(dir, {"history", "SN 77"});
+  EXPECT_EQ(which.exitCode, 2);
+  EXPECT_TRUE(Contains(which.err,
+                       "2 instruments of serial SN 77: make 'Geodimetric' model "
+                       "'TS 16', make 'Other' model 'TS 16'; give --make and --model"))
+      << which.err;
+  const CliRun other = Register(dir, {"history", "SN 77", "--make", "Other"});
+  ASSERT_EQ(other.exitCode, 0) << other.err;
+  EXPECT_TRUE(Contains(other.out, "-0003") && !Contains(other.out, "-0001")) << other.out;
+}
+
+// A numbered certificate identifies what it certifies: everything missing is named at once,
+// with the option that gives it, and nothing is issued.
+TEST(cli_register, an_issue_without_its_identity_names_all_that_is_missing) {
+  const TempDir dir;
+  const CliRun bare = RunSevenPillar(
+      dir, {"--register", "register.sqlite", "--client", "Geo Ltd", "--certificate", "c.pdf"});
+  EXPECT_EQ(bare.exitCode, 2);
+  EXPECT_TRUE(Contains(bare.err,
+                       "no certificate issued: a numbered certificate needs the laboratory's "
+                       "name (--laboratory, or the register's settings), the instrument's make "
+                       "(--instrument-make), the instrument's model (--instrument-model), the "
+                       "instrument's serial number (--instrument-serial)\n"))
+      << bare.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));
+  EXPECT_TRUE(Contains(Register(dir, {"list"}).out, "No certificates.")) << "issued all the same";
+}
+
+TEST(cli_register, a_replacement_needs_its_reason) {
+  const TempDir dir;
+  const CliRun noReason =
+      RunSevenPillar(dir, {"--register", "register.sqlite", "--details", kExampleDetails,
+                           "--replaces", "MEN-2026-0001", "--certificate", "c.pdf"});
+  ExpectOneErrorLine(noReason, "--replaces needs --replace-reason TEXT");
+  const CliRun alone =
+      RunSevenPillar(dir, {"--register", "register.sqlite", "--details", kExampleDetails,
+                           "--other-instrument", "--certificate", "c.pdf"});
+  ExpectOneErrorLine(alone,
+                     "--replace-reason and --other-instrument are used only with --replaces");
+}
+
+// `register init` stores the settings; dates given to the register's commands are days of the
+// calendar.
+TEST(cli_register, init_stores_the_settings_and_dates_are_checked) {
+  const TempDir dir;
+  const CliRun init = Register(dir, {"init", "--prefix", "REG"});
+  ASSERT_EQ(init.exitCode, 0) << init.err;
+  EXPECT_EQ(ValueOf(Register(dir, {"settings"}).out, "Certificate prefix"), "REG");
+  const CliRun again = Register(dir, {"init", "--prefix", "OTHER"});
+  EXPECT_EQ(again.exitCode, 2);
+  EXPECT_TRUE(Contains(again.err, "those given differ in the certificate numbers' prefix"))
+      << again.err;
+  ASSERT_EQ(RunSevenPillar(dir, {"--register", "register.sqlite", "--details", kExampleDetails,
+                                 "--certificate", "c.pdf"})
+                .exitCode,
+            0);
+  EXPECT_TRUE(Contains(Register(dir, {"list"}).out, "REG-" + ThisYear() + "-0001"));
+
+  const CliRun impossible = Register(dir, {"list", "--since", "2026-02-30"});
+  EXPECT_EQ(impossible.exitCode, 2);
+  EXPECT_TRUE(Contains(impossible.err, "'2026-02-30' is not a date of the calendar"))
+      << impossible.err;
+  EXPECT_EQ(Register(dir, {"list", "--since", "2026-02-28"}).exitCode, 0);
+  const std::string number = "REG-" + ThisYear() + "-0001";
+  const CliRun none = Register(dir, {"files", number, "--folder", "out"});
+  EXPECT_EQ(none.exitCode, 0) << none.err;
+  EXPECT_TRUE(Contains(none.out, "holds no input files")) << none.out;
+#ifndef _WIN32  // SQLite's own tool is the build machine's
+  // A stored file comes back byte for byte, and never over a file that is there.
+  ASSERT_EQ(RunShell(dir,
+                     "sqlite3 register.sqlite \"INSERT INTO calibration_files VALUES "
+                     "(1, 1, 'field', 'survey.csv', 'x', X'410D0A00FF')\"")
+                .exitCode,
+            0);
+  const CliRun written = Register(dir, {"files", number, "--folder", "out"});
+  ASSERT_EQ(written.exitCode, 0) << written.err;
+  EXPECT_EQ(ReadBytes(dir.path() / "out" / "survey.csv"), std::string("A\r\n\0\xff", 5));
+  const CliRun over = Register(dir, {"files", number, "--folder", "out"});
+  EXPECT_EQ(over.exitCode, 2);
+  EXPECT_TRUE(Contains(over.err, "exists already; nothing written")) << over.err;
+  ASSERT_EQ(RunShell(dir,
+                     "sqlite3 register.sqlite \"UPDATE calibration_files SET name = "
+                     "'../evil.csv'\"")
+                .exitCode,
+            0);
+  const CliRun outside = Register(dir, {"files", number, "--folder", "elsewhere"});
+  EXPECT_EQ(outside.exitCode, 2);
+  EXPECT_TRUE(Contains(outside.err, "is not a file name")) << outside.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "evil.csv"));
+#endif
 }
 
 TEST(cli_register, refusals_name_what_is_wrong_and_write_nothing) {
@@ -173,8 +343,9 @@ TEST(cli_register, refusals_name_what_is_wrong_and_write_nothing) {
   EXPECT_TRUE(Contains(missing.err, "there is no register 'register.sqlite'")) << missing.err;
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "register.sqlite"));
 
-  const CliRun unknown = RunSevenPillar(dir, {"--register", "register.sqlite", "--replaces",
-                                              "MEN-2020-0001", "--certificate", "c.pdf"});
+  const CliRun unknown = RunSevenPillar(
+      dir, {"--register", "register.sqlite", "--details", kExampleDetails, "--replaces",
+            "MEN-2020-0001", "--replace-reason", "typing error", "--certificate", "c.pdf"});
   EXPECT_EQ(unknown.exitCode, 2);
   EXPECT_TRUE(Contains(unknown.err, "no certificate issued: ")) << unknown.err;
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.pdf"));

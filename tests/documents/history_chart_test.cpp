@@ -72,6 +72,21 @@ TEST(history_chart, values_with_their_bars_and_changes_marked) {
   EXPECT_EQ(Points(*scale, QStringLiteral("Calibration"))->count(), 3);
 }
 
+// Two calibrations issued on one day, measured a year apart, stand a year apart.
+TEST(history_chart, points_stand_at_their_dates_of_measurement) {
+  std::vector<HistoryPoint> history = {Calibration("2026-03-01", 0.4, 1.0, std::nullopt),
+                                       Calibration("2026-03-01", 0.6, 1.0, 0.14)};
+  history[0].entry.measurementDate = "2025-02-27";
+  history[1].entry.measurementDate = "2026-02-26";
+  const std::unique_ptr<QChart> constant = MakeHistoryChart(history, HistoryQuantity::kConstant);
+  const auto at = [](int year, int month, int day) {
+    return static_cast<double>(
+        QDateTime(QDate(year, month, day), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch());
+  };
+  EXPECT_EQ(Points(*constant, QStringLiteral("Calibration"))->points(),
+            (QList<QPointF>{{at(2025, 2, 27), 0.4}, {at(2026, 2, 26), 0.6}}));
+}
+
 TEST(history_chart, written_as_svg_png_and_pdf) {
   const TempDir dir;
   const std::vector<HistoryPoint> history = {Calibration("2026-03-01", 0.4, 1.0, std::nullopt)};

@@ -115,6 +115,7 @@ TEST(plain_documents, certificate_details_and_history_cross_whole) {
   history[0].entry.identity.issueDate = "2025-01-02";
   history[0].entry.results = {1.5, 0.8, 0.002, 0.0004};
   history[1].entry.identity.issueDate = "2026-01-02";
+  history[1].entry.measurementDate = "2025-12-30";
   history[1].scaleEn = 1.4;
   const std::vector<MensuroHistoryPoint> points = PlainHistoryOf(history);
   const std::vector<HistoryPoint> historyBack = HistoryOf(points.data(), points.size());
@@ -124,6 +125,8 @@ TEST(plain_documents, certificate_details_and_history_cross_whole) {
   EXPECT_EQ(historyBack[0].entry.results.scalePpm, 1.5);
   EXPECT_FALSE(historyBack[0].scaleEn);
   EXPECT_EQ(historyBack[1].scaleEn, 1.4);
+  EXPECT_EQ(historyBack[1].entry.measurementDate, "2025-12-30");
+  EXPECT_EQ(historyBack[0].entry.measurementDate, "");
   EXPECT_FALSE(historyBack[1].constantEn);
 }
 

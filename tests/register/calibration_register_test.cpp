@@ -3,8 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,11 +18,15 @@
 #include <vector>
 
 #include "core/data/sha256.h"
+#include "register/record_fields.h"
 #include "register/register_location.h"
 #include "register/register_schema.h"
+#include "support/time_zone.h"
 
 namespace mensuro {
 namespace {
+
+using test::NoonOf;
 
 using ::testing::HasSubstr;
 
@@ -40,6 +50,7 @@ IssueRequest Request(const std::string& serial = "SN-1", const std::string& clie
   request.resultsJson = R"({"scale":2.0})";
   request.results = {scalePpm, 1.5, constantM, 0.0008};
   request.programVersion = "Mensuro 1.0.0";
+  request.measurementDate = "2026-01-01";
   return request;
 }
 
@@ -53,7 +64,7 @@ class calibration_register : public test::RegisterLocationTest {
  protected:
   RegisterEntry Issue(CalibrationRegister& r, const std::string& date,
                       const IssueRequest& request = Request()) {
-    return r.Issue(request, PdfOf, date);
+    return r.Issue(request, PdfOf, NoonOf(date));
   }
 };
 
@@ -66,7 +77,7 @@ TEST_P(calibration_register, numbers_follow_the_year_and_the_prefix) {
         seen = identity;
         return PdfOf(identity);
       },
-      "2026-03-01");
+      NoonOf("2026-03-01"));
   EXPECT_EQ(first.identity.number, "MEN-2026-0001");
   EXPECT_EQ(seen.number, first.identity.number);
   EXPECT_EQ(seen.recordSha256, first.identity.recordSha256);
@@ -80,10 +91,66 @@ TEST_P(calibration_register, numbers_follow_the_year_and_the_prefix) {
   const RegisterEntry late = Issue(r, "2026-12-31");
   EXPECT_EQ(late.identity.number, "MEN-2026-0003");
   EXPECT_EQ(late.position, 4);
+}
 
-  CalibrationRegister other = CalibrationRegister::Open(Location(), {.prefix = "LAB"});
-  EXPECT_EQ(Issue(other, "2026-06-01").identity.number, "LAB-2026-0001");
-  EXPECT_THROW(Issue(r, "2026-02-30"), RegisterError);
+// The register keeps the prefix and the laboratory it was given: a second opening issues under
+// them, and other settings are refused rather than mixed into one register.
+TEST_P(calibration_register, the_register_keeps_its_settings) {
+  RegisterSettings settings;
+  settings.prefix = "LAB";
+  settings.laboratory = {"Survey Lab", "1 Base Line Road", "Accredited 0001", "logo.png"};
+  {
+    CalibrationRegister r = CalibrationRegister::Open(Location());
+    EXPECT_FALSE(r.Settings());
+    r.AdoptSettings(settings);
+    r.AdoptSettings(settings);  // the same again: kept
+  }
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  ASSERT_TRUE(r.Settings());
+  EXPECT_EQ(r.Settings()->prefix, "LAB");
+  EXPECT_EQ(r.Settings()->laboratory.logoFile, "logo.png");
+  EXPECT_EQ(Issue(r, "2026-06-01").identity.number, "LAB-2026-0001");
+
+  RegisterSettings other = settings;
+  other.prefix = "MEN";
+  other.laboratory.address = "Elsewhere";
+  try {
+    r.AdoptSettings(other);
+    ADD_FAILURE() << "other settings adopted";
+  } catch (const RegisterError& error) {
+    EXPECT_THAT(
+        error.what(),
+        HasSubstr(
+            "those given differ in the certificate numbers' prefix, the laboratory's address"));
+  }
+  EXPECT_EQ(r.Settings()->prefix, "LAB");
+  other.prefix = "L-1";
+  EXPECT_THROW(r.AdoptSettings(other), RegisterError);
+}
+
+// A register without settings takes the default prefix and the first request's laboratory.
+TEST_P(calibration_register, the_first_issue_seeds_the_settings) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  Issue(r, "2026-06-01");
+  ASSERT_TRUE(r.Settings());
+  EXPECT_EQ(r.Settings()->prefix, "MEN");
+  EXPECT_EQ(r.Settings()->laboratory.name, "Survey Lab");
+}
+
+// The issue date and the number's year are the laboratory's: 23:30 on 31 December at UTC+2 is
+// 21:30 UTC, still the old year there, and already the new year in the laboratory.
+TEST_P(calibration_register, a_late_evening_issue_east_of_utc_takes_the_local_date) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  const test::TimeZone zone("EET-2");
+  const std::time_t lastEvening = NoonOf("2026-12-31") + 9 * 3600 + 30 * 60;  // 21:30 UTC
+  EXPECT_EQ(r.Issue(Request(), PdfOf, lastEvening - 3 * 3600).identity.number,
+            "MEN-2026-0001");                                                // 20:30 local
+  const RegisterEntry late = r.Issue(Request(), PdfOf, lastEvening + 1800);  // 00:00 local
+  EXPECT_EQ(late.identity.number, "MEN-2027-0001");
+  EXPECT_EQ(late.identity.issueDate, "2027-01-01");
+  EXPECT_EQ(late.issuedAt, "2027-01-01T00:00:00+02:00");
+  EXPECT_EQ(r.Find(late.identity.number)->issuedAt, late.issuedAt);
+  EXPECT_TRUE(r.Verify().intact);
 }
 
 TEST_P(calibration_register, list_filters_by_instrument_client_and_date) {
@@ -101,14 +168,30 @@ TEST_P(calibration_register, list_filters_by_instrument_client_and_date) {
   };
   EXPECT_THAT(numbers(r.List()),
               ::testing::ElementsAre("MEN-2026-0001", "MEN-2026-0002", "MEN-2026-0003"));
-  EXPECT_THAT(numbers(r.List({.instrumentSerial = "SN-1", .clientName = "", .since = ""})),
+  EXPECT_THAT(numbers(r.List({.instrumentSerial = "SN-1",
+                              .clientName = "",
+                              .since = "",
+                              .instrumentMake = "",
+                              .instrumentModel = ""})),
               ::testing::ElementsAre("MEN-2026-0001", "MEN-2026-0003"));
-  EXPECT_THAT(numbers(r.List({.instrumentSerial = "", .clientName = "Geo Ltd", .since = ""})),
+  EXPECT_THAT(numbers(r.List({.instrumentSerial = "",
+                              .clientName = "Geo Ltd",
+                              .since = "",
+                              .instrumentMake = "",
+                              .instrumentModel = ""})),
               ::testing::ElementsAre("MEN-2026-0001", "MEN-2026-0002"));
-  EXPECT_THAT(
-      numbers(r.List({.instrumentSerial = "SN-1", .clientName = "", .since = "2026-02-01"})),
-      ::testing::ElementsAre("MEN-2026-0003"));
-  EXPECT_TRUE(r.List({.instrumentSerial = "SN-9", .clientName = "", .since = ""}).empty());
+  EXPECT_THAT(numbers(r.List({.instrumentSerial = "SN-1",
+                              .clientName = "",
+                              .since = "2026-02-01",
+                              .instrumentMake = "",
+                              .instrumentModel = ""})),
+              ::testing::ElementsAre("MEN-2026-0003"));
+  EXPECT_TRUE(r.List({.instrumentSerial = "SN-9",
+                      .clientName = "",
+                      .since = "",
+                      .instrumentMake = "",
+                      .instrumentModel = ""})
+                  .empty());
 }
 
 TEST_P(calibration_register, find_gives_the_record_as_issued_and_the_pdf_byte_for_byte) {
@@ -117,7 +200,7 @@ TEST_P(calibration_register, find_gives_the_record_as_issued_and_the_pdf_byte_fo
   std::string pdf;
   const RegisterEntry issued = r.Issue(
       request, [&](const CertificateIdentity& identity) { return pdf = PdfOf(identity); },
-      "2026-04-01");
+      NoonOf("2026-04-01"));
 
   const std::optional<RegisterEntry> found = r.Find(issued.identity.number);
   ASSERT_TRUE(found);
@@ -144,8 +227,11 @@ TEST_P(calibration_register, a_replacement_names_the_old_one_once) {
   const RegisterEntry old = Issue(r, "2026-04-01");
   IssueRequest correction = Request();
   correction.replaces = old.identity.number;
+  correction.replaceReason = "the client's address was wrong";
   const RegisterEntry newer = Issue(r, "2026-04-02", correction);
   EXPECT_EQ(newer.identity.replaces, old.identity.number);
+  EXPECT_EQ(r.Find(newer.identity.number)->identity.replaceReason,
+            "the client's address was wrong");
 
   const std::optional<RegisterEntry> oldNow = r.Find(old.identity.number);
   ASSERT_TRUE(oldNow);
@@ -165,31 +251,147 @@ TEST_P(calibration_register, a_replacement_names_the_old_one_once) {
   EXPECT_TRUE(r.Verify().intact);
 }
 
-TEST_P(calibration_register, history_leaves_out_replaced_ones_and_compares_neighbours) {
+// A replacement says why, and names the instrument of the one it replaces unless it says it
+// corrects the instrument itself.
+TEST_P(calibration_register, a_replacement_needs_its_reason_and_the_same_instrument) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
-  // Issued out of date order; the second one is corrected by the fourth.
-  Issue(r, "2026-06-01", Request("SN-1", "Geo Ltd", 0.0006, 2.5));
-  const RegisterEntry wrong = Issue(r, "2025-06-01", Request("SN-1", "Geo Ltd", 0.0100, 9.0));
-  Issue(r, "2026-06-01", Request("SN-2"));
-  IssueRequest correction = Request("SN-1", "Geo Ltd", 0.0005, 2.0);
-  correction.replaces = wrong.identity.number;
-  Issue(r, "2025-06-02", correction);
-  Issue(r, "2027-06-01", Request("SN-1", "Geo Ltd", 0.0040, 2.5));
+  const RegisterEntry old = Issue(r, "2026-04-01", Request("SN-1", "Geo Ltd"));
+  IssueRequest other = Request("SN-7", "Other Ltd");
+  other.replaces = old.identity.number;
+  try {
+    Issue(r, "2026-04-02", other);
+    ADD_FAILURE() << "replaced without a reason";
+  } catch (const RegisterError& error) {
+    EXPECT_THAT(error.what(), HasSubstr("needs the reason why"));
+  }
+  other.replaceReason = "the serial was misread";
+  try {
+    Issue(r, "2026-04-02", other);
+    ADD_FAILURE() << "replaced across instruments";
+  } catch (const RegisterError& error) {
+    EXPECT_THAT(error.what(), HasSubstr("is of another instrument (Maker TS-10 serial SN-1)"));
+  }
+  IssueRequest otherMake = Request("SN-1", "Geo Ltd");
+  otherMake.details.instrument.make = "Another Maker";
+  otherMake.replaces = old.identity.number;
+  otherMake.replaceReason = "the make was misread";
+  EXPECT_THROW(Issue(r, "2026-04-02", otherMake), RegisterError);
+  EXPECT_EQ(r.List().size(), 1u);
 
-  const std::vector<HistoryPoint> history = r.History("SN-1");
-  ASSERT_EQ(history.size(), 3u);
-  EXPECT_EQ(history[0].entry.identity.issueDate, "2025-06-02");
-  EXPECT_EQ(history[1].entry.identity.issueDate, "2026-06-01");
-  EXPECT_EQ(history[2].entry.identity.issueDate, "2027-06-01");
+  other.otherInstrument = true;
+  const RegisterEntry newer = Issue(r, "2026-04-02", other);
+  const std::optional<RegisterEntry> found = r.Find(newer.identity.number);
+  ASSERT_TRUE(found);
+  EXPECT_TRUE(found->otherInstrument);
+  EXPECT_EQ(found->identity.replaceReason, "the serial was misread");
+  EXPECT_EQ(r.Find(old.identity.number)->replacedBy, newer.identity.number);
+  EXPECT_TRUE(r.Verify().intact);
+}
+
+// Issued out of order; the second is corrected by the fourth. The replaced one stays in the
+// history, marked, compared with the calibration in force before it, and no reference itself.
+TEST_P(calibration_register, history_keeps_replaced_ones_marked_and_compares_neighbours) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  const auto measured = [](IssueRequest request, const std::string& date) {
+    request.measurementDate = date;
+    return request;
+  };
+  Issue(r, "2026-06-01", measured(Request("SN-1", "Geo Ltd", 0.0006, 2.5), "2026-05-30"));
+  const RegisterEntry wrong =
+      Issue(r, "2025-06-01", measured(Request("SN-1", "Geo Ltd", 0.0100, 9.0), "2025-05-30"));
+  Issue(r, "2026-06-01", measured(Request("SN-2"), "2026-05-30"));
+  IssueRequest correction = measured(Request("SN-1", "Geo Ltd", 0.0005, 2.0), "2025-05-30");
+  correction.replaces = wrong.identity.number;
+  correction.replaceReason = "wrong constant";
+  Issue(r, "2025-06-02", correction);
+  Issue(r, "2027-06-01", measured(Request("SN-1", "Geo Ltd", 0.0040, 2.5), "2027-05-30"));
+
+  const std::vector<HistoryPoint> history = r.History({"Maker", "TS-10", "SN-1"});
+  ASSERT_EQ(history.size(), 4u);
+  EXPECT_EQ(history[0].entry.identity.number, wrong.identity.number);
+  EXPECT_TRUE(history[0].replaced);
   EXPECT_FALSE(history[0].constantEn);
+  EXPECT_EQ(history[1].entry.identity.issueDate, "2025-06-02");
+  EXPECT_FALSE(history[1].replaced);
+  EXPECT_FALSE(history[1].constantEn) << "compared with the replaced one";
+  EXPECT_EQ(history[2].entry.identity.issueDate, "2026-06-01");
+  EXPECT_EQ(history[3].entry.identity.issueDate, "2027-06-01");
   // Within the uncertainty: 0.1 mm against sqrt(0.8^2 + 0.8^2) mm, 0.5 ppm against 1.5 sqrt 2.
-  ASSERT_TRUE(history[1].constantEn && history[1].scaleEn);
-  EXPECT_NEAR(*history[1].constantEn, 0.0001 / (0.0008 * std::sqrt(2.0)), 1e-12);
-  EXPECT_NEAR(*history[1].scaleEn, 0.5 / (1.5 * std::sqrt(2.0)), 1e-12);
+  ASSERT_TRUE(history[2].constantEn && history[2].scaleEn);
+  EXPECT_NEAR(*history[2].constantEn, 0.0001 / (0.0008 * std::sqrt(2.0)), 1e-12);
+  EXPECT_NEAR(*history[2].scaleEn, 0.5 / (1.5 * std::sqrt(2.0)), 1e-12);
   // Beyond it: the constant moved by 3.4 mm.
-  EXPECT_GT(*history[2].constantEn, 1.0);
-  EXPECT_NEAR(*history[2].scaleEn, 0.0, 1e-12);
+  EXPECT_GT(*history[3].constantEn, 1.0);
+  EXPECT_NEAR(*history[3].scaleEn, 0.0, 1e-12);
   EXPECT_FALSE(NormalisedError(1.0, 0.0, 2.0, 0.0));
+}
+
+// Two calibrations a year apart, issued on one day (the older one late): the date of
+// measurement orders them.
+TEST_P(calibration_register, history_follows_the_dates_of_measurement) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  IssueRequest recent = Request("SN-1", "Geo Ltd", 0.0006);
+  recent.measurementDate = "2026-05-02";
+  IssueRequest yearBefore = Request("SN-1", "Geo Ltd", 0.0001);
+  yearBefore.measurementDate = "2025-05-02";
+  const RegisterEntry first = Issue(r, "2026-05-20", recent);
+  const RegisterEntry second = Issue(r, "2026-05-20", yearBefore);
+  const std::vector<HistoryPoint> history = r.History({"Maker", "TS-10", "SN-1"});
+  ASSERT_EQ(history.size(), 2u);
+  EXPECT_EQ(history[0].entry.identity.number, second.identity.number);
+  EXPECT_EQ(history[0].entry.measurementDate, "2025-05-02");
+  EXPECT_EQ(history[1].entry.identity.number, first.identity.number);
+}
+
+// An instrument is make, model and serial: two makes with one serial have their own histories.
+TEST_P(calibration_register, two_makes_with_one_serial_have_their_own_histories) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  IssueRequest other = Request("SN-1", "Geo Ltd", 0.0100);
+  other.details.instrument.make = "Other Maker";
+  Issue(r, "2026-01-10", Request("SN-1", "Geo Ltd", 0.0005));
+  Issue(r, "2026-02-10", other);
+  Issue(r, "2026-03-10", Request("SN-1", "Geo Ltd", 0.0006));
+
+  const std::vector<HistoryPoint> maker = r.History({"Maker", "TS-10", "SN-1"});
+  ASSERT_EQ(maker.size(), 2u);
+  ASSERT_TRUE(maker[1].constantEn);
+  EXPECT_LT(*maker[1].constantEn, 1.0) << "compared with the other make's";
+  ASSERT_EQ(r.History({"Other Maker", "TS-10", "SN-1"}).size(), 1u);
+  EXPECT_EQ(r.InstrumentsOfSerial("SN-1").size(), 2u);
+  const std::unique_ptr<Database> database = OpenDatabase(Location());
+  EXPECT_EQ(database->Query("SELECT id FROM instruments").size(), 2u);
+  EXPECT_TRUE(r.Verify().intact);
+}
+
+// The files a calibration was made from come back byte for byte, and their hashes are part of
+// the record.
+TEST_P(calibration_register, input_files_are_kept_byte_for_byte) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  IssueRequest request = Request();
+  request.files = {{"field", "survey.csv", {}, std::string("from,to\r\nA,B\0\xff", 16)},
+                   {"heights", "heights.txt", {}, "A 1.5\n"}};
+  const RegisterEntry issued = Issue(r, "2026-01-01", request);
+  Issue(r, "2026-01-02");
+
+  const std::optional<std::vector<RecordFile>> files = r.StoredFiles(issued.identity.number);
+  ASSERT_TRUE(files);
+  ASSERT_EQ(files->size(), 2u);
+  EXPECT_EQ((*files)[0].role, "field");
+  EXPECT_EQ((*files)[0].name, "survey.csv");
+  EXPECT_EQ((*files)[0].bytes, request.files[0].bytes);
+  EXPECT_EQ((*files)[1].bytes, request.files[1].bytes);
+  const std::optional<RegisterEntry> found = r.Find(issued.identity.number);
+  ASSERT_EQ(found->files.size(), 2u);
+  EXPECT_EQ(found->files[1].sha256, Sha256Hex("A 1.5\n"));
+  EXPECT_TRUE(r.StoredFiles("MEN-2026-0002")->empty());
+  EXPECT_FALSE(r.StoredFiles("MEN-2026-0099"));
+  EXPECT_TRUE(r.Verify().intact);
+
+  EditBehindTheBack("UPDATE calibration_files SET bytes = X'41' WHERE position = 2",
+                    "UPDATE calibration_files SET bytes = '\\x41'::bytea WHERE position = 2");
+  const VerifyResult edited = r.Verify();
+  EXPECT_FALSE(edited.intact);
+  EXPECT_EQ(edited.firstBroken, issued.identity.number);
 }
 
 TEST_P(calibration_register, verify_names_the_first_edited_record) {
@@ -232,23 +434,22 @@ TEST_P(calibration_register, verify_finds_a_record_taken_out) {
   EXPECT_THAT(edited.reason, HasSubstr("records are missing before it"));
 }
 
-// The canonical content of a record: `before` the moment of issue (the clock's), `after` it up
-// to the link to the record before, then that link, which closes the content.
-std::string Content(std::string_view before, const RegisterEntry& entry, std::string_view after) {
-  return std::string(before) + entry.issuedAt + std::string(after) + entry.previousSha256;
-}
-
-// Registers already issued keep verifying: the hashed content, the PDF's hash and the link
-// between records stay byte for byte what they were when those registers were written.
+// Registers already issued keep verifying: the hashed content of format 1, the PDF's hash and
+// the link between records stay byte for byte what they were when those registers were
+// written; format 2 hashes the same and the row's id, the number's parts, the replacement's
+// reason and flag, the date of measurement and the files.
 TEST_P(calibration_register, hashes_stay_what_issued_registers_hold) {
   CalibrationRegister r = CalibrationRegister::Open(Location());
   const auto pdfOf = [](const CertificateIdentity&) { return std::string("%PDF-1.7 golden\n"); };
   const std::string pdfSha256 = "75f33b9af86cd8ac4e55b5e3f4361d683c27436226d9891bfabfd58479f8478a";
-  const RegisterEntry first = r.Issue(Request(), pdfOf, "2026-03-01");
+  const RegisterEntry first = r.Issue(Request(), pdfOf, NoonOf("2026-03-01"));
   IssueRequest correction = Request("SN-2", "Other Ltd", 0.00125, -3.25);
   correction.details.reflector.prismConstantMm = std::nullopt;
   correction.replaces = first.identity.number;
-  const RegisterEntry second = r.Issue(correction, pdfOf, "2026-03-02");
+  correction.replaceReason = "wrong serial";
+  correction.otherInstrument = true;
+  correction.files = {{"measured", "m.txt", {}, "abc"}};
+  const RegisterEntry second = r.Issue(correction, pdfOf, NoonOf("2026-03-02"));
 
   const std::string_view sameTexts = "10:Survey Lab21:1 Base Line Road\nTown15:Accredited 00010:";
   const std::string_view sameHashes =
@@ -256,33 +457,70 @@ TEST_P(calibration_register, hashes_stay_what_issued_registers_hold) {
       "64:cbb093339db9512cf4dbe45978f4c74f4061c813223b4b940a2a3e28b74967ad"
       "64:89b18cb35cf83a79fd1baf7aca0d4d585146ba3faefc7d8482e71d834e4981c9"
       "18:{\"baseline\":\"1,2\"}2:[]2:[]13:{\"scale\":2.0}";
+  // The content of format `format`'s fields up to the link, with its tag.
+  const auto firstContent = [&](int format) {
+    return fmt::format("mensuro-register-record-{}\n13:MEN-2026-000110:2026-03-01{}:{}", format,
+                       first.issuedAt.size(), first.issuedAt) +
+           "0:" + std::string(sameTexts) +
+           "7:Geo Ltd15:2 Client Street5:Maker5:TS-104:SN-15:Maker7:Prism 15:-17.4" +
+           std::string(sameHashes) +
+           "1:23:1.56:0.00056:0.000813:Mensuro 1.0.064:" + first.previousSha256;
+  };
+  const auto secondContent = [&](int format) {
+    return fmt::format("mensuro-register-record-{}\n13:MEN-2026-000210:2026-03-02{}:{}", format,
+                       second.issuedAt.size(), second.issuedAt) +
+           "13:MEN-2026-0001" + std::string(sameTexts) +
+           "9:Other Ltd15:2 Client Street5:Maker5:TS-104:SN-25:Maker7:Prism 10:" +
+           std::string(sameHashes) +
+           "5:-3.253:1.57:0.001256:0.000813:Mensuro 1.0.064:" + second.previousSha256;
+  };
+  RegisterEntry firstAsFormat1 = first;
+  firstAsFormat1.recordFormat = 1;
+  EXPECT_EQ(CanonicalContent(firstAsFormat1), firstContent(1));
+  RegisterEntry secondAsFormat1 = second;
+  secondAsFormat1.recordFormat = 1;
+  EXPECT_EQ(CanonicalContent(secondAsFormat1), secondContent(1));
+
   EXPECT_EQ(first.previousSha256, std::string(64, '0'));
   EXPECT_EQ(first.identity.recordSha256,
-            Sha256Hex(Content("mensuro-register-record-1\n13:MEN-2026-000110:2026-03-0120:", first,
-                              std::string("0:") + std::string(sameTexts) +
-                                  "7:Geo Ltd15:2 Client Street5:Maker5:TS-104:SN-15:Maker"
-                                  "7:Prism 15:-17.4" +
-                                  std::string(sameHashes) +
-                                  "1:23:1.56:0.00056:0.000813:Mensuro 1.0.064:")));
+            Sha256Hex(firstContent(2) + "1:13:MEN4:20261:10:1:010:2026-01-011:0"));
   EXPECT_EQ(first.pdfSha256, pdfSha256);
   EXPECT_EQ(second.previousSha256, Sha256Hex(first.identity.recordSha256 + pdfSha256));
   EXPECT_EQ(second.identity.recordSha256,
-            Sha256Hex(Content("mensuro-register-record-1\n13:MEN-2026-000210:2026-03-0220:", second,
-                              std::string("13:MEN-2026-0001") + std::string(sameTexts) +
-                                  "9:Other Ltd15:2 Client Street5:Maker5:TS-104:SN-25:Maker"
-                                  "7:Prism 10:" +
-                                  std::string(sameHashes) +
-                                  "5:-3.253:1.57:0.001256:0.000813:Mensuro 1.0.064:")));
+            Sha256Hex(secondContent(2) + "1:23:MEN4:20261:212:wrong serial1:110:2026-01-01" +
+                      "1:18:measured5:m.txt64:" + Sha256Hex("abc")));
   EXPECT_EQ(second.pdfSha256, pdfSha256);
-  EXPECT_EQ(first.issuedAt.size(), 20u);
-  EXPECT_TRUE(first.issuedAt.starts_with("20") && first.issuedAt.ends_with("Z"));
+  // The laboratory's moment with its offset: 2026-03-01T13:00:00+01:00 and the like.
+  EXPECT_EQ(first.issuedAt.size(), 25u);
+  EXPECT_TRUE(first.issuedAt.starts_with("2026-03-0") && first.issuedAt[10] == 'T' &&
+              (first.issuedAt[19] == '+' || first.issuedAt[19] == '-'));
   EXPECT_TRUE(r.Verify().intact);
 }
 
-// The rows of every table of `from`, copied as they are into `to`.
+// A record's number parts and its format are part of what its hash covers.
+TEST_P(calibration_register, verify_finds_an_edited_sequence_or_format) {
+  CalibrationRegister r = CalibrationRegister::Open(Location());
+  Issue(r, "2026-01-01");
+  const RegisterEntry second = Issue(r, "2026-01-02");
+  const RegisterEntry third = Issue(r, "2026-01-03");
+  EditBehindTheBack("UPDATE calibrations SET sequence = 7 WHERE id = 2");
+  VerifyResult edited = r.Verify();
+  EXPECT_FALSE(edited.intact);
+  EXPECT_EQ(edited.firstBroken, second.identity.number);
+  EXPECT_THAT(edited.reason, HasSubstr("content"));
+
+  EditBehindTheBack("UPDATE calibrations SET sequence = 2 WHERE id = 2");
+  EXPECT_TRUE(r.Verify().intact);
+  EditBehindTheBack("UPDATE calibrations SET record_format = 1 WHERE id = 3");
+  edited = r.Verify();
+  EXPECT_FALSE(edited.intact);
+  EXPECT_EQ(edited.firstBroken, third.identity.number);
+}
+
+// The rows of every table of `from`, copied as they are into `to`; of the calibrations, the
+// columns that `to` has (those of the schemas before 3).
 void CopyRegister(Database& from, Database& to) {
-  for (const char* table :
-       {"laboratories", "clients", "instruments", "reflectors", "calibrations"}) {
+  for (const char* table : {"laboratories", "clients", "instruments", "reflectors"}) {
     for (const SqlRow& row : from.Query(std::string("SELECT * FROM ") + table + " ORDER BY id")) {
       std::string marks = "?";
       for (std::size_t i = 1; i < row.size(); ++i) {
@@ -290,6 +528,19 @@ void CopyRegister(Database& from, Database& to) {
       }
       to.Query(std::string("INSERT INTO ") + table + " VALUES (" + marks + ")", row);
     }
+  }
+  std::string columns;
+  std::string marks;
+  for (const SqlRow& column : from.Query("SELECT name FROM pragma_table_info('calibrations')")) {
+    const std::string name = std::get<std::string>(column.at(0));
+    if (name != "record_format" && name != "replace_reason" && name != "other_instrument" &&
+        name != "measurement_date") {
+      columns += (columns.empty() ? "" : ", ") + name;
+      marks += marks.empty() ? "?" : ", ?";
+    }
+  }
+  for (const SqlRow& row : from.Query("SELECT " + columns + " FROM calibrations ORDER BY id")) {
+    to.Query("INSERT INTO calibrations (" + columns + ") VALUES (" + marks + ")", row);
   }
 }
 
@@ -331,39 +582,65 @@ std::string SchemaSha256(Database& database) {
 
 // The schema of the registers made so far, on each database.
 std::string MadeSchemaSha256(bool onSqlite) {
-  return onSqlite ? "22e3970d2b03e7f132773d94ac270aefba4a94049cac5ead42eef8cbaa0184b2"
-                  : "0a8c99e8d3cdb2e5b7901aaaa659fe08325517bc68de659bb44446b3f769dc29";
+  return onSqlite ? "7a3f305d28b76fbb6ea2601145cc391f3121111dd1bc0b1e41aaf99eda0b714b"
+                  : "75c9acb77f6a7f65c9236e8665578d9493a77619415ca527bd7bcb8c3aa6fa6b";
 }
 
 TEST_P(calibration_register, an_old_schema_is_upgraded_with_its_records_intact) {
-  // A record as the first schema held it: issued elsewhere, then copied into a register made
-  // with the first step alone.
+  // Records as the second schema held them, of format 1: issued elsewhere, copied into a
+  // register made with the first two steps alone, and hashed and chained as format 1 hashed.
   const std::string source = (Scratch().path() / "source.sqlite").string();
-  RegisterEntry issued;
+  std::vector<RegisterEntry> issued;
+  std::vector<std::string> pdfs;  // as the source stored them
   {
     CalibrationRegister r = CalibrationRegister::Open(source);
-    issued = Issue(r, "2026-01-01");
-    Issue(r, "2026-01-02");
+    issued.push_back(Issue(r, "2026-01-01"));
+    issued.push_back(Issue(r, "2026-01-02"));
   }
   {
     const std::unique_ptr<Database> old = OpenDatabase(Location());
     Transaction transaction(*old, Transaction::Kind::kWrite);
-    UpgradeRegisterSchema(*old, 1);
+    UpgradeRegisterSchema(*old, 2);
     CopyRegister(*OpenDatabase(source), *old);
+    std::string previous(64, '0');
+    for (RegisterEntry& entry : issued) {
+      pdfs.push_back(PdfOf(entry.identity));
+      entry = *CalibrationRegister::Open(source).Find(entry.identity.number);
+      entry.recordFormat = 1;
+      entry.previousSha256 = previous;
+      entry.identity.recordSha256 = Sha256Hex(CanonicalContent(entry));
+      old->Query("UPDATE calibrations SET record_sha256 = ?, previous_sha256 = ? WHERE id = ?",
+                 {entry.identity.recordSha256, previous, entry.position});
+      previous = Sha256Hex(entry.identity.recordSha256 + entry.pdfSha256);
+    }
     transaction.Commit();
-    EXPECT_EQ(old->SchemaVersion(), 1);
+    EXPECT_EQ(old->SchemaVersion(), 2);
   }
 
   CalibrationRegister r = CalibrationRegister::Open(Location());
   EXPECT_EQ(OpenDatabase(Location())->SchemaVersion(), kRegisterSchemaVersion);
   EXPECT_EQ(SchemaSha256(*OpenDatabase(Location())), MadeSchemaSha256(OnSqlite()));
-  const std::optional<RegisterEntry> found = r.Find(issued.identity.number);
+  const std::optional<RegisterEntry> found = r.Find(issued[0].identity.number);
   ASSERT_TRUE(found);
-  EXPECT_EQ(found->identity.recordSha256, issued.identity.recordSha256);
-  EXPECT_EQ(r.StoredCertificatePdf(issued.identity.number), PdfOf(issued.identity));
+  EXPECT_EQ(found->recordFormat, 1);
+  EXPECT_EQ(found->identity.recordSha256, issued[0].identity.recordSha256);
+  EXPECT_EQ(r.StoredCertificatePdf(issued[0].identity.number), pdfs[0]);
   EXPECT_TRUE(r.Verify().intact);
-  // The second step's unique index: a certificate is replaced once, by the database too.
+  // Issued after the upgrade: format 2, chained to the old ones; the instrument's key is now
+  // make, model and serial, its references sound.
+  IssueRequest otherMake = Request();
+  otherMake.details.instrument.make = "Other Maker";
+  EXPECT_EQ(Issue(r, "2026-01-03", otherMake).recordFormat, 2);
+  EXPECT_TRUE(r.Verify().intact);
   const std::unique_ptr<Database> database = OpenDatabase(Location());
+  EXPECT_EQ(database->Query("SELECT id FROM instruments").size(), 2u);
+  if (OnSqlite()) {
+    EXPECT_TRUE(database->Query("PRAGMA foreign_key_check").empty());
+  }
+  EXPECT_THROW(database->Query("UPDATE calibrations SET instrument_id = 99 WHERE id = 1"),
+               DatabaseError)
+      << "the reference to the instruments is gone";
+  // The second step's unique index: a certificate is replaced once, by the database too.
   EXPECT_THROW(database->Query("UPDATE calibrations SET replaces = (SELECT MIN(number) FROM "
                                "calibrations)"),
                DatabaseError)
@@ -387,8 +664,8 @@ TEST_P(calibration_register, a_newer_schema_is_refused) {
     CalibrationRegister::Open(Location());
     ADD_FAILURE() << "opened";
   } catch (const RegisterError& error) {
-    EXPECT_THAT(error.what(), HasSubstr("written by a newer version of Mensuro (schema 3; this "
-                                        "version reads up to 2)"));
+    EXPECT_THAT(error.what(), HasSubstr("written by a newer version of Mensuro (schema 4; this "
+                                        "version reads up to 3)"));
   }
 }
 
@@ -407,7 +684,11 @@ TEST_P(calibration_register, names_are_stored_as_given) {
   EXPECT_EQ(found->details.instrument.serialNumber, request.details.instrument.serialNumber);
   EXPECT_EQ(found->details.measuredBy, request.details.measuredBy);
   EXPECT_EQ(found->details.laboratory.name, request.details.laboratory.name);
-  EXPECT_EQ(r.List({.instrumentSerial = "", .clientName = request.details.client.name, .since = ""})
+  EXPECT_EQ(r.List({.instrumentSerial = "",
+                    .clientName = request.details.client.name,
+                    .since = "",
+                    .instrumentMake = "",
+                    .instrumentModel = ""})
                 .size(),
             1u);
   EXPECT_EQ(r.List().size(), 2u);
@@ -420,7 +701,7 @@ TEST_P(calibration_register, nothing_is_stored_when_the_pdf_fails) {
       r.Issue(
           Request(),
           [](const CertificateIdentity&) -> std::string { throw std::runtime_error("no PDF"); },
-          "2026-01-01"),
+          NoonOf("2026-01-01")),
       std::runtime_error);
   EXPECT_TRUE(r.List().empty());
   EXPECT_EQ(Issue(r, "2026-01-01").identity.number, "MEN-2026-0001");

@@ -15,6 +15,7 @@
 #include "register/calibration_register.h"
 #include "register/head_log.h"
 #include "register/register_location.h"
+#include "support/time_zone.h"
 
 namespace mensuro {
 namespace {
@@ -46,13 +47,13 @@ class register_chain : public test::RegisterLocationTest {
   }
 
   CalibrationRegister Open() {
-    return CalibrationRegister::Open(Location(), {}, OnSqlite() ? std::string() : headLog_);
+    return CalibrationRegister::Open(Location(), OnSqlite() ? std::string() : headLog_);
   }
   CalibrationRegister OpenForReading() {
     return CalibrationRegister::OpenForReading(Location(), OnSqlite() ? std::string() : headLog_);
   }
   RegisterEntry Issue(CalibrationRegister& r, const std::string& date) {
-    return r.Issue(Request(), PdfOf, date);
+    return r.Issue(Request(), PdfOf, test::NoonOf(date));
   }
   std::vector<HeadLine> Heads() const { return ReadHeadLog(headLog_); }
 

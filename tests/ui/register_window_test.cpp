@@ -11,6 +11,9 @@
 #include <QScatterSeries>
 #include <QTableWidget>
 #include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,8 +22,11 @@
 #include "core/data/file_names.h"
 #include "resources/version_info.h"
 #include "support/temp_dir.h"
+#include "support/time_zone.h"
 #include "test_window.h"
+#include "ui/certificate/remembered_certificate_details.h"
 #include "ui/common/control_text.h"
+#include "ui/common/remembered_conditions.h"
 #include "ui/common/settings.h"
 #include "ui/register/certificate_issue.h"
 #include "ui/register/register_location.h"
@@ -34,8 +40,18 @@ std::string FakePdf(const CertificateIdentity& identity) {
          std::string("\0\xff\r\n", 4);
 }
 
+// What a numbered certificate must name, for instrument `serial`.
+CertificateDetails Identified(const std::string& serial) {
+  CertificateDetails details;
+  details.laboratory.name = "Survey Lab";
+  details.client.name = "Geo Ltd";
+  details.instrument = {"Maker", "TS-10", serial};
+  return details;
+}
+
 IssueRequest Request(const std::string& serial, const std::string& client, double constantMm) {
   IssueRequest request;
+  request.details.laboratory.name = "Survey Lab";
   request.details.client = {client, "1 Street"};
   request.details.instrument = {"Maker", "TS-10", serial};
   request.baseline = "Valley baseline";
@@ -43,6 +59,7 @@ IssueRequest Request(const std::string& serial, const std::string& client, doubl
   request.publishedText = "published";
   request.results = {2.0, 1.5, constantMm / 1000.0, 0.0008};
   request.programVersion = "Mensuro test";
+  request.measurementDate = "2026-01-05";
   return request;
 }
 
@@ -52,12 +69,20 @@ class register_window : public ::testing::Test {
   void SetUp() override {
     RememberRegisterLocation(location);
     CalibrationRegister reg = CalibrationRegister::Open(location.toStdString());
-    reg.Issue(Request("SN-1", "Geo Ltd", 0.5), FakePdf, "2026-01-10");
-    reg.Issue(Request("SN-2", "Hill Survey", 10.0), FakePdf, "2026-02-10");
-    reg.Issue(Request("SN-1", "Geo Ltd", 2.9), FakePdf, "2026-03-10");
-    reg.Issue(Request("SN-3", "Coast Mapping", -1.5), FakePdf, "2026-04-10");
+    reg.Issue(Request("SN-1", "Geo Ltd", 0.5), FakePdf, NoonOf("2026-01-10"));
+    reg.Issue(Request("SN-2", "Hill Survey", 10.0), FakePdf, NoonOf("2026-02-10"));
+    reg.Issue(Request("SN-1", "Geo Ltd", 2.9), FakePdf, NoonOf("2026-03-10"));
+    reg.Issue(Request("SN-3", "Coast Mapping", -1.5), FakePdf, NoonOf("2026-04-10"));
+    // A numbered certificate names the baseline's uncertainty.
+    RememberBaselineUncertainty({.expanded = {1.0, 2.0}, .k = 2.0, .dof = std::nullopt});
   }
-  void TearDown() override { settings::Forget(settings::Section::kRegister); }
+  void TearDown() override {
+    for (const settings::Section section :
+         {settings::Section::kRegister, settings::Section::kCalibrationConditions,
+          settings::Section::kCertificateLaboratory, settings::Section::kCertificateInstruments}) {
+      settings::Forget(section);
+    }
+  }
 
   CRegisterWindow& OpenRegisterWindow() {
     QTest::mouseClick(window.Button(kIdRegister), Qt::LeftButton);
@@ -234,8 +259,7 @@ TEST_F(register_window, issuing_stores_the_certificate_and_writes_the_same_pdf) 
   const ProcessedCalibration* calibration = window.dialog->Calibration().Calibration();
   ASSERT_NE(calibration, nullptr);
   CalibrationRegister reg = CalibrationRegister::Open(location.toStdString());
-  CertificateDetails details;
-  details.instrument = {"Maker", "TS-10", "SN-9"};
+  CertificateDetails details = Identified("SN-9");
 
   const std::filesystem::path file = scratch.path() / "issued.pdf";
   const IssuedCertificate issued =
@@ -243,7 +267,7 @@ TEST_F(register_window, issuing_stores_the_certificate_and_writes_the_same_pdf) 
   EXPECT_EQ(issued.failure, "");
   ASSERT_FALSE(issued.number.empty());
   EXPECT_EQ(ReadBytes(file), reg.StoredCertificatePdf(issued.number).value_or(""));
-  EXPECT_EQ(reg.History("SN-9").size(), 1u);
+  EXPECT_EQ(reg.History({"Maker", "TS-10", "SN-9"}).size(), 1u);
 
   // Nothing is issued when the PDF can't be made.
   const IssuedCertificate refused = IssueFromWindow(
@@ -252,14 +276,25 @@ TEST_F(register_window, issuing_stores_the_certificate_and_writes_the_same_pdf) 
       scratch.path() / "refused.pdf");
   EXPECT_EQ(refused.number, "");
   EXPECT_EQ(refused.failure, "The certificate was not issued: no fonts");
-  EXPECT_EQ(reg.History("SN-9").size(), 1u);
+  EXPECT_EQ(reg.History({"Maker", "TS-10", "SN-9"}).size(), 1u);
 
   // A file that can't be written leaves the certificate issued, and says so.
   const IssuedCertificate unwritten = IssueFromWindow(reg, *calibration, details, "Mensuro test",
                                                       FakePdf, scratch.path() / "no" / "such.pdf");
   EXPECT_FALSE(unwritten.number.empty());
   EXPECT_NE(unwritten.failure.find(unwritten.number + " was issued"), std::string::npos);
-  EXPECT_EQ(reg.History("SN-9").size(), 2u);
+  EXPECT_EQ(reg.History({"Maker", "TS-10", "SN-9"}).size(), 2u);
+
+  // A certificate that names no instrument is not numbered; the window says what it lacks.
+  details.instrument = {};
+  const IssuedCertificate unnamed =
+      IssueFromWindow(reg, *calibration, details, "Mensuro test", FakePdf, file);
+  EXPECT_EQ(unnamed.number, "");
+  EXPECT_EQ(unnamed.failure,
+            "The certificate was not issued: a numbered certificate needs the instrument's make "
+            "(Certificate Details, Instrument: Make), the instrument's model (Certificate "
+            "Details, Instrument: Model), the instrument's serial number (Certificate Details, "
+            "Instrument: Serial number).");
 }
 
 // The record a register keeps of `number`, all but what the moment of issue and the PDF decide:
@@ -326,8 +361,11 @@ TEST_F(register_window, the_window_and_the_command_line_store_the_same_record) {
   };
   scratch.Write("published.txt", withCrLf(published));
   scratch.Write("measured.txt", withCrLf(measured));
-  const CliRun run = RunCli(scratch, {"measured.txt", "--published", "published.txt", "--register",
-                                      "cli.sqlite", "--certificate", "cli.pdf"});
+  const CliRun run =
+      RunCli(scratch, {"measured.txt", "--published", "published.txt", "--register", "cli.sqlite",
+                       "--certificate", "cli.pdf", "--laboratory", "Survey Lab", "--client",
+                       "Geo Ltd", "--instrument-make", "Maker", "--instrument-model", "TS-10",
+                       "--instrument-serial", "SN-9", "--baseline-uncertainty", "1,2"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
 
   QTest::mouseClick(window.Get(kIdFromFile), Qt::LeftButton);
@@ -340,8 +378,9 @@ TEST_F(register_window, the_window_and_the_command_line_store_the_same_record) {
   ASSERT_NE(calibration, nullptr);
   const std::filesystem::path windowRegister = scratch.path() / "window.sqlite";
   CalibrationRegister reg = CalibrationRegister::Open(Utf8FromPath(windowRegister));
-  const IssuedCertificate issued = IssueFromWindow(reg, *calibration, {}, ProgramVersion(), FakePdf,
-                                                   scratch.path() / "window.pdf");
+  const IssuedCertificate issued =
+      IssueFromWindow(reg, *calibration, Identified("SN-9"), ProgramVersion(), FakePdf,
+                      scratch.path() / "window.pdf");
   ASSERT_EQ(issued.failure, "");
 
   ExpectSameRecord(Utf8FromPath(scratch.path() / "cli.sqlite"), Utf8FromPath(windowRegister));
@@ -355,6 +394,7 @@ TEST_F(register_window, the_window_and_the_command_line_store_the_same_record) {
 // the real PDF stored, the same bytes in the file, the register window showing it.
 TEST_F(register_window, the_main_windows_certificate_is_issued_into_the_open_register) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
+  RememberCertificateDetails(Identified("SN-9"));
   EnterWorkedExample(window);
   QTest::mouseClick(window.Button(kIdProcess), Qt::LeftButton);
   const std::filesystem::path file = scratch.path() / "issued.pdf";

@@ -281,7 +281,14 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
 }
 
 void CVerantDlg::IssueIntoRegister(const ProcessedCalibration& calibration,
-                                   const CertificateDetails& details, const QString& fileName) {
+                                   const CertificateDetails& given, const QString& fileName) {
+  QString problem;
+  const std::optional<CertificateDetails> issuing = register_.DetailsToIssue(given, problem);
+  if (!issuing) {
+    services_.ShowMessage(*this, problem);
+    return;
+  }
+  const CertificateDetails& details = *issuing;
   const auto pdfOf = [&](const CertificateIdentity& identity) {
     QString reason;
     std::optional<std::string> pdf = DrawCertificatePdf(calibration, details, identity, reason);

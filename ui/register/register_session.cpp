@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "core/data/file_names.h"
+#include "json/certificate_details_json.h"
+#include "register/calibration_issue.h"
 #include "register/database.h"
 #include "register/head_log.h"
 #include "ui/common/control_text.h"
@@ -27,7 +29,7 @@ QString RegisterSession::Open(const QString& location) {
         IsPostgresLocation(name)
             ? Utf8FromPath(HeadLogPath(name, {}, settings::RegisterHeadLog().toStdString()))
             : std::string();
-    CalibrationRegister opened = CalibrationRegister::Open(name, {}, headLog);
+    CalibrationRegister opened = CalibrationRegister::Open(name, headLog);
     register_.emplace(std::move(opened));
   } catch (const std::exception& error) {
     return QString::fromStdString(error.what());
@@ -35,6 +37,35 @@ QString RegisterSession::Open(const QString& location) {
   location_ = location;
   emit Changed();
   return {};
+}
+
+std::optional<CertificateDetails> RegisterSession::DetailsToIssue(const CertificateDetails& details,
+                                                                  QString& problem) {
+  if (!register_) {
+    problem = QStringLiteral("No register is open.");
+    return std::nullopt;
+  }
+  try {
+    const std::string name = location_.toStdString();
+    if (!IsPostgresLocation(name)) {
+      const std::filesystem::path beside =
+          PathFromText(location_).parent_path() / kLaboratorySettingsName;
+      if (std::error_code status; std::filesystem::exists(beside, status)) {
+        std::string reason;
+        const std::optional<LaboratorySettings> file = ReadLaboratorySettings(beside, reason);
+        if (!file) {
+          problem = QString::fromStdString("The certificate was not issued: " + reason);
+          return std::nullopt;
+        }
+        register_->AdoptSettings(SettingsOfFile(*file));
+      }
+    }
+    return WithRegisterLaboratory(*register_, details);
+  } catch (const std::exception& error) {
+    problem =
+        QString::fromStdString(std::string("The certificate was not issued: ") + error.what());
+    return std::nullopt;
+  }
 }
 
 IssuedCertificate RegisterSession::Issue(const ProcessedCalibration& calibration,

@@ -29,6 +29,14 @@ class RegisterSession : public QObject {
   // Where the open register is; empty before one is opened.
   const QString& Location() const { return location_; }
 
+  // The details a certificate issued into the open register carries: the register's laboratory
+  // lines under `details`' own. A register without settings first takes them from the
+  // laboratory's settings file beside it (SQLite), as the command line does. Nothing, with the
+  // message to show, when that file doesn't read or differs from the settings the register
+  // holds.
+  std::optional<CertificateDetails> DetailsToIssue(const CertificateDetails& details,
+                                                   QString& problem);
+
   // Issues `calibration` under `details` into the open register and writes its PDF (from
   // `pdfOf`) to `file`, as IssueFromWindow does. Signals the change when a number was issued.
   IssuedCertificate Issue(const ProcessedCalibration& calibration,

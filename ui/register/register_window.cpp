@@ -330,14 +330,14 @@ void CRegisterWindow::OnSelectionChanged() {
     }
     details_->resizeRowsToContents();
   }
-  ShowHistory(entry ? entry->details.instrument.serialNumber : std::string());
+  ShowHistory(entry ? entry->details.instrument : InstrumentDetails{});
 }
 
-void CRegisterWindow::ShowHistory(const std::string& serial) {
+void CRegisterWindow::ShowHistory(const InstrumentDetails& instrument) {
   std::vector<HistoryPoint> history;
-  if (!serial.empty() && session_.Register() != nullptr) {
+  if (!instrument.serialNumber.empty() && session_.Register() != nullptr) {
     try {
-      history = session_.Register()->History(serial);
+      history = session_.Register()->History(instrument);
     } catch (const std::exception& error) {
       ShowRegisterError(QStringLiteral("read"), error);
     }

@@ -15,6 +15,8 @@
 #include <optional>
 #include <string>
 
+#include "core/certificate/certificate_details.h"
+
 namespace mensuro {
 
 class DialogServices;
@@ -66,7 +68,7 @@ class CRegisterWindow : public QWidget {
   // that can't be opened is told and the open one stays.
   void OpenLocation(const QString& location);
   void OnSelectionChanged();
-  void ShowHistory(const std::string& serial);
+  void ShowHistory(const InstrumentDetails& instrument);
   // The stored PDF of certificate `number`; nothing, with the user told, when it can't be read.
   std::optional<std::string> StoredPdf(const std::string& number);
   // The error of a register operation, told; the window stays as it was.

@@ -4,47 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
-#include <string>
+#include "support/time_zone.h"
 
 namespace mensuro {
 namespace {
 
-// Sets TZ for the lifetime of the object, restoring the former value after.
-class TimeZone {
- public:
-  explicit TimeZone(const char* zone) {
-    if (const char* former = std::getenv("TZ")) {
-      former_ = former;
-    }
-    Set(zone);
-  }
-  ~TimeZone() { former_ ? Set(former_->c_str()) : Unset(); }
-  TimeZone(const TimeZone&) = delete;
-  TimeZone& operator=(const TimeZone&) = delete;
-
- private:
-  static void Set(const char* zone) {
-#ifdef _WIN32
-    _putenv_s("TZ", zone);
-    _tzset();
-#else
-    setenv("TZ", zone, 1);
-    tzset();
-#endif
-  }
-  static void Unset() {
-#ifdef _WIN32
-    _putenv_s("TZ", "");
-    _tzset();
-#else
-    unsetenv("TZ");
-    tzset();
-#endif
-  }
-  std::optional<std::string> former_;
-};
+using test::TimeZone;
 
 // 2026-12-31 22:30:00 UTC.
 constexpr std::time_t kNewYearsEveUtc = 1798756200;
@@ -70,6 +35,25 @@ TEST(LocalTime, DateAndOffsetFollowTheLaboratorysClock) {
     const auto moment = LocalMomentOf(kNewYearsEveUtc);
     ASSERT_TRUE(moment);
     EXPECT_EQ(moment->moment, "2026-12-31T19:00:00-03:30");
+  }
+}
+
+// Dates of the calendar only: the register's date options and the date of measurement.
+TEST(local_time, dates_are_days_of_the_calendar) {
+  EXPECT_TRUE(IsIsoDate("2026-12-08"));
+  EXPECT_TRUE(IsIsoDate("2028-02-29"));
+  for (const char* wrong : {"2026-02-30", "2026-13-01", "2026-1-08", "2026/12/08", "20261208",
+                            "2026-12-08 ", "", "2026-12-0x"}) {
+    EXPECT_FALSE(IsIsoDate(wrong)) << wrong;
+  }
+  // A measured text's header writes the day first.
+  EXPECT_EQ(IsoDateOf("05-12-2026"), "2026-12-05");
+  EXPECT_EQ(IsoDateOf(" 07/12/2026\t"), "2026-12-07");
+  EXPECT_EQ(IsoDateOf("07.12.2026"), "2026-12-07");
+  EXPECT_EQ(IsoDateOf("2026-12-07"), "2026-12-07");
+  for (const char* wrong :
+       {"30-02-2026", "07-12/2026", "7-12-2026", "Dec 7 2026", "", "00-00-0000"}) {
+    EXPECT_FALSE(IsoDateOf(wrong)) << wrong;
   }
 }
 
