@@ -38,8 +38,7 @@ mensuro::IssueRequest Request(std::int64_t record) {
   mensuro::CertificateDetails& d = request.details;
   d.laboratory = {"Survey Laboratory", "1 Base Line Road\nTown", "Accredited 0001", ""};
   d.client = {fmt::format("Client {}", record % 2000), "2 Client Street\nCity"};
-  d.instrument = {"Maker", fmt::format("TS-{}", record % 7),
-                  fmt::format("SN-{}", record % 15000)};
+  d.instrument = {"Maker", fmt::format("TS-{}", record % 7), fmt::format("SN-{}", record % 15000)};
   d.reflector = {"Maker", "Prism 1", -17.4};
   d.measuredBy = "A. Operator";
   d.checkedBy = "B. Checker";

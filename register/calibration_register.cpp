@@ -480,7 +480,7 @@ CalibrationRegister CalibrationRegister::OpenForReading(const std::string& locat
   });
 }
 
-void CalibrationRegister::AppendToHeadLog(Transaction& transaction, const RegisterEntry& entry) {
+std::vector<HeadLine> CalibrationRegister::HeadsBeforeIssue() {
   if (headLog_.empty()) {
     throw RegisterError(kNoHeadLog);
   }
@@ -488,7 +488,7 @@ void CalibrationRegister::AppendToHeadLog(Transaction& transaction, const Regist
   if (WithoutStoppedIssue(*database_, logged, headLog_)) {
     TakeBackLastHead(headLog_);  // an issue stopped before its commit: its number is free
   }
-  const std::optional<HeadLine> before = LastRecord(*database_, entry.identity.number);
+  const std::optional<HeadLine> before = LastRecord(*database_);
   std::vector<HeadLine> heads;
   if (logged.empty()) {
     if (before) {
@@ -498,6 +498,11 @@ void CalibrationRegister::AppendToHeadLog(Transaction& transaction, const Regist
     throw RegisterError(EndsElsewhere(before, logged.back(), headLog_) +
                         "; nothing was issued. Check it with: mensuro-cli register verify");
   }
+  return heads;
+}
+
+void CalibrationRegister::AppendToHeadLog(Transaction& transaction, const RegisterEntry& entry,
+                                          std::vector<HeadLine> heads) {
   const HeadLine head{entry.identity.number, entry.identity.recordSha256,
                       ChainLink(entry.identity.recordSha256, entry.pdfSha256), entry.issuedAt};
   heads.push_back(head);
@@ -518,6 +523,8 @@ RegisterEntry CalibrationRegister::Issue(
   return Guarded([&] {
     Database& db = *database_;
     Transaction transaction(db, Transaction::Kind::kWrite);
+    // The register must end where its head log does before a number is given out.
+    std::vector<HeadLine> heads = HeadsBeforeIssue();
     const RegisterSettings settings = SettingsOrSeed(
         db, {.prefix = RegisterSettings{}.prefix, .laboratory = request.details.laboratory});
     CheckReplaceable(db, request);
@@ -526,7 +533,7 @@ RegisterEntry CalibrationRegister::Issue(
     const std::string pdf = pdfOf(entry.identity);
     entry.pdfSha256 = Sha256Hex(pdf);
     StoreRecord(db, entry, request.files, pdf);
-    AppendToHeadLog(transaction, entry);
+    AppendToHeadLog(transaction, entry, std::move(heads));
     transaction.Commit();
     return entry;
   });

@@ -154,9 +154,14 @@ class CalibrationRegister {
 
  private:
   CalibrationRegister(std::unique_ptr<Database> database, std::filesystem::path headLog);
-  // Appends the issued `entry` to the head log, inside `transaction`, after checking that the
-  // register ended where the head log does; taken back when the transaction is rolled back.
-  void AppendToHeadLog(Transaction& transaction, const RegisterEntry& entry);
+  // Checks, before an issue, that the register ends where its head log does (a stopped issue's
+  // line taken back first); the lines to append before the new record's own (the register's end
+  // when its log is not started yet).
+  std::vector<HeadLine> HeadsBeforeIssue();
+  // Appends `heads` and the issued `entry` to the head log, inside `transaction`; taken back
+  // when the transaction is rolled back.
+  void AppendToHeadLog(Transaction& transaction, const RegisterEntry& entry,
+                       std::vector<HeadLine> heads);
 
   std::unique_ptr<Database> database_;
   std::filesystem::path headLog_;

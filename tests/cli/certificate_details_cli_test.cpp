@@ -119,8 +119,8 @@ TEST(cli_certificate_details, the_method_is_the_laboratory_procedure) {
 #endif
   const TempDir dir;
   dir.Write("lab.json", R"({"procedure": "QP-7 EDM calibration on a pillar baseline"})");
-  ASSERT_EQ(RunSevenPillar(dir, {"--certificate", "r.pdf", "--register", "r.sqlite",
-                                 "--laboratory-settings", "lab.json"})
+  ASSERT_EQ(RunSevenPillar(dir, {"--certificate", "r.pdf", "--register", "r.sqlite", "--details",
+                                 kExampleDetails, "--laboratory-settings", "lab.json"})
                 .exitCode,
             0);
   EXPECT_TRUE(Contains(CertificateWords(dir, "r.pdf"),

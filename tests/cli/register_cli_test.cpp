@@ -153,7 +153,7 @@ TEST_F(cli_register_issuing, the_register_keeps_its_prefix_and_laboratory) {
   std::filesystem::remove(dir.path() / "mensuro-laboratory.json");
   const CliRun third = RunSevenPillar(dir, issue);
   ASSERT_EQ(third.exitCode, 0) << third.err;
-  EXPECT_TRUE(third.err.ends_with("issued certificate KSL-" + ThisYear() + "-0003\n")) << third.err;
+  EXPECT_TRUE(Contains(third.err, "issued certificate KSL-" + ThisYear() + "-0003\n")) << third.err;
 }
 
 TEST_F(cli_register_issuing, exports_reissues_and_verifies_the_certificates_issued) {
@@ -304,14 +304,17 @@ TEST(cli_register, init_stores_the_settings_and_dates_are_checked) {
       << impossible.err;
   EXPECT_EQ(Register(dir, {"list", "--since", "2026-02-28"}).exitCode, 0);
   const std::string number = "REG-" + ThisYear() + "-0001";
-  const CliRun none = Register(dir, {"files", number, "--folder", "out"});
-  EXPECT_EQ(none.exitCode, 0) << none.err;
-  EXPECT_TRUE(Contains(none.out, "holds no input files")) << none.out;
+  // The measured file the calibration was made from comes back as it was given.
+  const CliRun measured = Register(dir, {"files", number, "--folder", "given"});
+  EXPECT_EQ(measured.exitCode, 0) << measured.err;
+  EXPECT_EQ(ReadBytes(dir.path() / "given" / "seven-pillar-measured.txt"),
+            ReadBytes(kSevenPillarMeasured));
 #ifndef _WIN32  // SQLite's own tool is the build machine's
   // A stored file comes back byte for byte, and never over a file that is there.
   ASSERT_EQ(RunShell(dir,
-                     "sqlite3 register.sqlite \"INSERT INTO calibration_files VALUES "
-                     "(1, 1, 'field', 'survey.csv', 'x', X'410D0A00FF')\"")
+                     "sqlite3 register.sqlite \"DELETE FROM calibration_files; INSERT INTO "
+                     "calibration_files VALUES (1, 1, 'field', 'survey.csv', 'x', "
+                     "X'410D0A00FF')\"")
                 .exitCode,
             0);
   const CliRun written = Register(dir, {"files", number, "--folder", "out"});
@@ -381,8 +384,8 @@ TEST_F(cli_register_issuing, the_newest_record_deleted_is_named_and_its_number_n
   EXPECT_EQ(head.exitCode, 1);
   EXPECT_TRUE(Contains(head.out, "The register does not end where its head log does")) << head.out;
 
-  const CliRun refused =
-      RunSevenPillar(dir, {"--register", "register.sqlite", "--certificate", "c.pdf"});
+  const CliRun refused = RunSevenPillar(dir, {"--register", "register.sqlite", "--details",
+                                              kExampleDetails, "--certificate", "c.pdf"});
   EXPECT_EQ(refused.exitCode, 3);
   EXPECT_TRUE(Contains(refused.err,
                        "mensuro-cli: no certificate issued: the register ends at "

@@ -20,6 +20,7 @@
 #include "ui/certificate/certificate_details_dialog.h"
 #include "ui/certificate/remembered_certificate_details.h"
 #include "ui/common/control_text.h"
+#include "ui/common/remembered_conditions.h"
 #include "ui/common/settings.h"
 #include "ui/register/register_location.h"
 
@@ -113,6 +114,10 @@ std::string CertificateWords(const TempDir& dir, const std::string& pdf) {
 // the certificate names the files opened while the texts processed are still theirs.
 TEST(certificate_details, without_a_register_asks_to_issue_or_save_a_draft) {
   ForgetDetails();
+  // What a numbered certificate must name, for the issue at the end.
+  CertificateDetails identified = Remembered("Survey Lab", "S-9", "Geo Ltd");
+  identified.instrument.model = "TS-10";
+  RememberCertificateDetails(identified);
   TestWindow window;
   const TempDir& folder = window.folder;
   folder.Write("m.txt", "$07-12-2026\r\n!09:05:03\r\nA,B,99.997\r\nA,C,299.995\r\nA,D,599.991\r\n");
@@ -121,6 +126,8 @@ TEST(certificate_details, without_a_register_asks_to_issue_or_save_a_draft) {
   window.dialog->OnOpenPublished();
   window.dialogs.answers = {TextFromPath(folder.path() / "m.txt")};
   window.dialog->OnOpenMeasured();
+  // The published file's uncertainty, as the Calibration Conditions would give it.
+  RememberBaselineUncertainty({.expanded = {.mm = 0.3, .ppm = 1.0}});
   window.dialog->OnProcess();
   const auto save = [&window](const char* name, IssueChoice choice) {
     window.dialogs.answers = {TextFromPath(window.folder.path() / name)};
@@ -162,6 +169,7 @@ TEST(certificate_details, without_a_register_asks_to_issue_or_save_a_draft) {
   save("issued.pdf", IssueChoice::kIssue);
   settings::Forget(settings::Section::kRegister);
   ASSERT_TRUE(fs::exists(folder.path() / "register.sqlite"));
+  ASSERT_TRUE(fs::exists(folder.path() / "issued.pdf"));
   const std::string issued = CertificateWords(folder, "issued.pdf");
   EXPECT_EQ(issued.find("DRAFT"), std::string::npos) << issued;
   EXPECT_EQ(issued.find("not registered"), std::string::npos) << issued;
@@ -169,8 +177,11 @@ TEST(certificate_details, without_a_register_asks_to_issue_or_save_a_draft) {
   const std::size_t asked = window.dialogs.questions.size();
   save("next.pdf", IssueChoice::kCancel);
   EXPECT_EQ(window.dialogs.questions.size(), asked);
-  EXPECT_TRUE(fs::exists(folder.path() / "next.pdf"));
+  EXPECT_TRUE(fs::exists(folder.path() / "next.pdf"))
+      << (window.dialogs.messages.empty() ? std::string()
+                                          : window.dialogs.messages.back().toStdString());
 #endif
+  settings::Forget(settings::Section::kCalibrationConditions);
 }
 
 TEST(certificate_details, remembered_per_serial_number_and_the_laboratory_once) {

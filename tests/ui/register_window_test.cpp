@@ -8,7 +8,9 @@
 
 #include <QChart>
 #include <QDialogButtonBox>
+#include <QProgressDialog>
 #include <QScatterSeries>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <algorithm>
 #include <chrono>
@@ -196,9 +198,14 @@ TEST_F(register_window, reissue_and_open_write_the_stored_bytes) {
   EXPECT_TRUE(window.dialogs.messages.empty());
 }
 
-TEST_F(register_window, verify_reports_the_records_checked) {
+TEST_F(register_window, verify_walks_off_the_window_thread_and_reports_the_records_checked) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
+  QSignalSpy verified(&registerWindow, &CRegisterWindow::Verified);
   QTest::mouseClick(&Part<QPushButton>(registerWindow, "verify"), Qt::LeftButton);
+  // The click returns at once, its progress shown; the outcome comes through the event loop.
+  EXPECT_TRUE(window.dialogs.messages.empty());
+  EXPECT_NE(registerWindow.findChild<QProgressDialog*>(QStringLiteral("verifyProgress")), nullptr);
+  ASSERT_TRUE(verified.wait(30000));
   ASSERT_EQ(window.dialogs.messages.size(), 1u);
   EXPECT_EQ(window.dialogs.messages.front().toStdString(),
             "The register is intact: 4 records, each matching its hash and the record before it.");
@@ -212,7 +219,9 @@ TEST_F(register_window, verify_names_the_newest_record_taken_out) {
   sqlite3_close(db);
   ASSERT_EQ(deleted, SQLITE_OK);
   CRegisterWindow& registerWindow = OpenRegisterWindow();
+  QSignalSpy verified(&registerWindow, &CRegisterWindow::Verified);
   QTest::mouseClick(&Part<QPushButton>(registerWindow, "verify"), Qt::LeftButton);
+  ASSERT_TRUE(verified.wait(30000));
   ASSERT_EQ(window.dialogs.messages.size(), 1u);
   EXPECT_EQ(window.dialogs.messages.front().toStdString(),
             "Certificate MEN-2026-0004 is in the head log " + location.toStdString() +

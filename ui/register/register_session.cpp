@@ -31,6 +31,7 @@ QString RegisterSession::Open(const QString& location) {
             : std::string();
     CalibrationRegister opened = CalibrationRegister::Open(name, headLog);
     register_.emplace(std::move(opened));
+    headLog_ = headLog;
   } catch (const std::exception& error) {
     return QString::fromStdString(error.what());
   }

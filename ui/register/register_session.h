@@ -28,6 +28,8 @@ class RegisterSession : public QObject {
   CalibrationRegister* Register() { return register_ ? &*register_ : nullptr; }
   // Where the open register is; empty before one is opened.
   const QString& Location() const { return location_; }
+  // The open PostgreSQL register's head log; empty for an SQLite register (its own is beside it).
+  const std::string& HeadLog() const { return headLog_; }
 
   // The details a certificate issued into the open register carries: the register's laboratory
   // lines under `details`' own. A register without settings first takes them from the
@@ -50,6 +52,7 @@ class RegisterSession : public QObject {
  private:
   std::optional<CalibrationRegister> register_;
   QString location_;
+  std::string headLog_;
 };
 
 }  // namespace mensuro

@@ -8,11 +8,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QSplitter>
 #include <QStandardItem>
 #include <QStringList>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <tuple>
 #include <utility>
@@ -27,6 +30,7 @@
 #include "ui/common/dialog_services.h"
 #include "ui/register/register_location.h"
 #include "ui/register/register_session.h"
+#include "ui/register/register_verification.h"
 
 namespace mensuro {
 namespace {
@@ -213,6 +217,11 @@ QLayout* CRegisterWindow::BuildButtonRow() {
 CRegisterWindow::~CRegisterWindow() {
   // The table goes after this part of the window: its last signals must find no slot here.
   table_->selectionModel()->disconnect(this);
+  // A walk under way is stopped when its object goes with the window's children; until then
+  // it must find nothing here to tell.
+  if (verification_ != nullptr) {
+    verification_->disconnect();
+  }
 }
 
 QWidget* CRegisterWindow::BuildTable() {
@@ -431,25 +440,35 @@ void CRegisterWindow::OnReissue() {
 }
 
 void CRegisterWindow::OnVerify() {
-  if (session_.Register() == nullptr) {
+  if (!session_.IsOpen() || verification_ != nullptr) {
     return;
   }
-  VerifyResult result;
-  try {
-    result = session_.Register()->Verify();
-  } catch (const std::exception& error) {
-    ShowRegisterError(QStringLiteral("verify"), error);
-    return;
-  }
-  services_.ShowMessage(
-      *this,
-      Text(result.intact ? fmt::format("The register is intact: {} records, each matching its hash "
-                                       "and the record before it.",
-                                       result.records)
-           : !result.problem.empty()
-               ? result.problem
-               : fmt::format("The record of certificate {} no longer matches: {}",
-                             result.firstBroken, result.reason)));
+  // The walk runs on a thread of its own with its own connection; the window shows its
+  // progress and tells its outcome when it ends.
+  auto* progress = new QProgressDialog(QStringLiteral("Verifying the register..."),
+                                       QStringLiteral("Stop"), 0, 0, this);
+  progress->setObjectName(QStringLiteral("verifyProgress"));
+  progress->setWindowModality(Qt::WindowModal);
+  progress->setMinimumDuration(500);
+  verification_ =
+      new RegisterVerification(session_.Location().toStdString(), session_.HeadLog(), this);
+  connect(verification_, &RegisterVerification::Progress, progress,
+          [progress](qint64 checked, qint64 total) {
+            progress->setMaximum(static_cast<int>(std::min<qint64>(total, INT_MAX)));
+            progress->setValue(static_cast<int>(std::min<qint64>(checked, INT_MAX)));
+          });
+  const auto end = [this, progress] {
+    progress->deleteLater();
+    verification_->deleteLater();
+    verification_ = nullptr;
+  };
+  connect(progress, &QProgressDialog::canceled, this, end);
+  connect(verification_, &RegisterVerification::Finished, this,
+          [this, end](const QString& message) {
+            end();
+            services_.ShowMessage(*this, message);
+            emit Verified();
+          });
 }
 
 void CRegisterWindow::ShowRegisterError(const QString& what, const std::exception& error) {

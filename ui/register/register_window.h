@@ -21,6 +21,7 @@ namespace mensuro {
 
 class DialogServices;
 class RegisterSession;
+class RegisterVerification;
 
 // The non-modal "Calibration Register" window: where the register is (with Open Register... to
 // choose another), its certificates in a table that sorts by any column and narrows to those
@@ -51,8 +52,14 @@ class CRegisterWindow : public QWidget {
   void OpenTypedLocation();
   void OnOpenCertificate();
   void OnReissue();
+  // Verifies the register on a thread of its own; Verified follows its message.
   void OnVerify();
 
+ signals:
+  // A verification's outcome was told.
+  void Verified();
+
+ public:
   // The selected certificate's number; nothing when none is selected.
   std::optional<std::string> SelectedNumber() const;
   // Selects the certificate `number` when the table shows it.
@@ -90,6 +97,7 @@ class CRegisterWindow : public QWidget {
   QLabel* changes_ = nullptr;
   QPushButton* openCertificate_ = nullptr;
   QPushButton* reissue_ = nullptr;
+  RegisterVerification* verification_ = nullptr;  // the walk under way; none: none
 };
 
 }  // namespace mensuro
