@@ -407,19 +407,13 @@ std::string Sentence(std::string clause) {
   return clause;
 }
 
-// Whether the last of `heads` is the line of an issue stopped before its commit (its head still
-// noted as pending and its record not in the register); if so it is dropped from `heads`.
-bool WithoutStoppedIssue(Database& db, std::vector<HeadLine>& heads,
-                         const std::filesystem::path& headLog) {
-  const std::optional<HeadLine> pending = PendingHead(headLog);
-  if (heads.empty() || pending != heads.back() ||
-      !db.Query("SELECT id FROM calibrations WHERE number = ? AND record_sha256 = ?",
-                {pending->number, pending->recordSha256})
-           .empty()) {
-    return false;
-  }
-  heads.pop_back();
-  return true;
+// Whether `last`, the head log's last line, is that of an issue stopped before its commit or
+// still under way: its head noted as pending and its record not in the register.
+bool IsStoppedIssue(Database& db, const HeadLine& last, const std::filesystem::path& headLog) {
+  return PendingHead(headLog) == last &&
+         db.Query("SELECT id FROM calibrations WHERE number = ? AND record_sha256 = ?",
+                  {last.number, last.recordSha256})
+             .empty();
 }
 
 constexpr const char* kNoHeadLog =
@@ -484,18 +478,20 @@ std::vector<HeadLine> CalibrationRegister::HeadsBeforeIssue() {
   if (headLog_.empty()) {
     throw RegisterError(kNoHeadLog);
   }
-  std::vector<HeadLine> logged = ReadHeadLog(headLog_);
-  if (WithoutStoppedIssue(*database_, logged, headLog_)) {
+  // The log's last line alone: issuing costs the same however long the log has grown.
+  std::optional<HeadLine> logged = LastHead(headLog_);
+  if (logged && IsStoppedIssue(*database_, *logged, headLog_)) {
     TakeBackLastHead(headLog_);  // an issue stopped before its commit: its number is free
+    logged = LastHead(headLog_);
   }
   const std::optional<HeadLine> before = LastRecord(*database_);
   std::vector<HeadLine> heads;
-  if (logged.empty()) {
+  if (!logged) {
     if (before) {
       heads.push_back(*before);  // a register older than its head log starts it with its end
     }
-  } else if (!before || !SameHead(*before, logged.back())) {
-    throw RegisterError(EndsElsewhere(before, logged.back(), headLog_) +
+  } else if (!before || !SameHead(*before, *logged)) {
+    throw RegisterError(EndsElsewhere(before, *logged, headLog_) +
                         "; nothing was issued. Check it with: mensuro-cli register verify");
   }
   return heads;
@@ -687,28 +683,51 @@ std::optional<std::pair<RegisterEntry, SqlValue>> RecordWithPdf(Database& db, co
   return std::pair{std::move(entry), std::move(rows[0].back())};
 }
 
-// What is wrong with the register's end against its head log `heads` (every certificate they
-// name is there with its hash, and the register ends at the last) and against `head` (a record
-// hash or link noted elsewhere); empty when nothing is.
-std::string EndProblem(Database& db, const std::vector<HeadLine>& heads,
-                       const std::filesystem::path& headLog, const std::string& head) {
+// What is wrong with the register's end against its head log (every certificate it names is
+// there with its hash, and the register ends at its last line; a last line of an issue under
+// way, `skipLast`, left aside) and against `head` (a record hash or link noted elsewhere); empty
+// when nothing is. The log is read line by line. `logged` says whether it has a line.
+std::string EndProblem(Database& db, const std::filesystem::path& headLog, bool skipLast,
+                       const std::string& head, bool& logged) {
   const std::optional<HeadLine> end = LastRecord(db);
-  for (const HeadLine& logged : heads) {
+  std::string problem;
+  std::optional<HeadLine> last;
+  std::optional<HeadLine> checked;  // the line before `last`, already checked
+  const auto check = [&](const HeadLine& line) {
+    if (!problem.empty()) {
+      return;
+    }
     const std::vector<SqlRow> found =
-        db.Query("SELECT record_sha256 FROM calibrations WHERE number = ?", {logged.number});
+        db.Query("SELECT record_sha256 FROM calibrations WHERE number = ?", {line.number});
     if (found.empty()) {
-      return "certificate " + logged.number + " is in the head log " + HeadLogName(headLog) +
-             " but not in the register";
+      problem = "certificate " + line.number + " is in the head log " + HeadLogName(headLog) +
+                " but not in the register";
+    } else if (TextOf(found[0].at(0)) != line.recordSha256) {
+      problem = "certificate " + line.number +
+                " is in the register with another record hash than its head log " +
+                HeadLogName(headLog) + " noted";
     }
-    if (TextOf(found[0].at(0)) != logged.recordSha256) {
-      return "certificate " + logged.number +
-             " is in the register with another record hash than "
-             "its head log " +
-             HeadLogName(headLog) + " noted";
-    }
+  };
+  if (!headLog.empty()) {
+    // Each line is checked once the next is read, so the last can be left aside.
+    ForEachHead(headLog, [&](const HeadLine& line) {
+      if (last) {
+        check(*last);
+        checked = std::move(last);
+      }
+      last = line;
+    });
   }
-  if (!heads.empty() && !(end && SameHead(*end, heads.back()))) {
-    return EndsElsewhere(end, heads.back(), headLog);
+  if (last && !skipLast) {
+    check(*last);
+    checked = std::move(last);
+  }
+  logged = checked.has_value();
+  if (!problem.empty()) {
+    return problem;
+  }
+  if (checked && !(end && SameHead(*end, *checked))) {
+    return EndsElsewhere(end, *checked, headLog);
   }
   if (!head.empty() && !(end && (end->recordSha256 == head || end->link == head))) {
     return (end ? "the register ends at certificate " + end->number + " (record hash " +
@@ -807,11 +826,9 @@ VerifyResult CalibrationRegister::Verify(const VerifyOptions& options) {
     // log before its record commits; it is asked again a few times before it counts as missing.
     std::string problem;
     for (int attempt = 1; attempt <= kEndAttempts; ++attempt) {
-      std::vector<HeadLine> heads =
-          headLog_.empty() ? std::vector<HeadLine>{} : ReadHeadLog(headLog_);
-      const bool underWay = !headLog_.empty() && WithoutStoppedIssue(*database_, heads, headLog_);
-      result.headLogFound = !heads.empty();
-      problem = EndProblem(*database_, heads, headLog_, options.head);
+      const std::optional<HeadLine> last = headLog_.empty() ? std::nullopt : LastHead(headLog_);
+      const bool underWay = last && IsStoppedIssue(*database_, *last, headLog_);
+      problem = EndProblem(*database_, headLog_, underWay, options.head, result.headLogFound);
       if (problem.empty() || !underWay) {
         break;
       }
@@ -860,11 +877,18 @@ HeadState CalibrationRegister::Head() {
     HeadState state;
     state.headLog = headLog_;
     if (!headLog_.empty()) {
-      std::vector<HeadLine> heads = ReadHeadLog(headLog_);
-      WithoutStoppedIssue(*database_, heads, headLog_);  // an issue under way or stopped
-      if (!heads.empty()) {
-        state.logged = std::move(heads.back());
+      std::optional<HeadLine> last = LastHead(headLog_);
+      if (last && IsStoppedIssue(*database_, *last, headLog_)) {
+        // An issue under way or stopped: the line before it is the head.
+        std::optional<HeadLine> before;
+        ForEachHead(headLog_, [&before, &last](const HeadLine& line) {
+          if (!(line == *last)) {
+            before = line;
+          }
+        });
+        last = std::move(before);
       }
+      state.logged = std::move(last);
     }
     if (const std::optional<HeadLine> end = LastRecord(*database_)) {
       state.endNumber = end->number;

@@ -1,8 +1,12 @@
 #include "register/head_log.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
 #include <system_error>
 
 #ifdef _WIN32
@@ -88,37 +92,95 @@ std::optional<HeadLine> ParseHeadLine(std::string_view line) {
   return HeadLine{fields[0], fields[1], fields[2], fields[3]};
 }
 
-std::vector<HeadLine> ReadHeadLog(const std::filesystem::path& path) {
+namespace {
+
+// Whether the log at `path` is there; throws HeadLogError when that can't be told.
+bool HeadLogExists(const std::filesystem::path& path) {
   std::error_code status;
   if (!std::filesystem::exists(path, status)) {
     if (status) {
       throw HeadLogError("cannot read the head log " + Shown(path) + ": " + status.message());
     }
-    return {};
+    return false;
   }
-  std::string reason;
-  const std::optional<std::string> bytes = ReadFileBytes(path, reason);
-  if (!bytes) {
-    throw HeadLogError("cannot read the head log " + Shown(path) + ": " + reason);
+  return true;
+}
+
+HeadLine ParsedOrThrown(std::string_view line, const std::filesystem::path& path,
+                        const std::string& which) {
+  std::optional<HeadLine> head = ParseHeadLine(line);
+  if (!head) {
+    throw HeadLogError("the head log " + Shown(path) + " has a " + which +
+                       " that is not NUMBER RECORD_SHA256 LINK ISSUED_AT");
   }
-  std::vector<HeadLine> heads;
-  std::size_t start = 0;
-  for (int lineNumber = 1; start < bytes->size(); ++lineNumber) {
-    const std::size_t end = std::min(bytes->find('\n', start), bytes->size());
-    const std::string_view line = std::string_view(*bytes).substr(start, end - start);
-    start = end + 1;
+  return std::move(*head);
+}
+
+// A log's line is far shorter than this; reading its tail finds its last line whole.
+constexpr std::streamoff kTailBytes = 4096;
+
+}  // namespace
+
+std::size_t ForEachHead(const std::filesystem::path& path,
+                        const std::function<void(const HeadLine&)>& each) {
+  if (!HeadLogExists(path)) {
+    return 0;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throw HeadLogError("cannot read the head log " + Shown(path));
+  }
+  // Line by line, so a log of a laboratory's lifetime is never held whole.
+  std::size_t heads = 0;
+  std::string line;
+  for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
     if (line.empty() || line == "\r") {
       continue;
     }
-    std::optional<HeadLine> head = ParseHeadLine(line);
-    if (!head) {
-      throw HeadLogError("the head log " + Shown(path) + " has a line " +
-                         std::to_string(lineNumber) +
-                         " that is not NUMBER RECORD_SHA256 LINK ISSUED_AT");
-    }
-    heads.push_back(std::move(*head));
+    each(ParsedOrThrown(line, path, "line " + std::to_string(lineNumber)));
+    ++heads;
+  }
+  if (in.bad()) {
+    throw HeadLogError("cannot read the head log " + Shown(path));
   }
   return heads;
+}
+
+std::vector<HeadLine> ReadHeadLog(const std::filesystem::path& path) {
+  std::vector<HeadLine> heads;
+  ForEachHead(path, [&heads](const HeadLine& head) { heads.push_back(head); });
+  return heads;
+}
+
+std::optional<HeadLine> LastHead(const std::filesystem::path& path) {
+  if (!HeadLogExists(path)) {
+    return std::nullopt;
+  }
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) {
+    throw HeadLogError("cannot read the head log " + Shown(path));
+  }
+  const std::streamoff size = in.tellg();
+  const std::streamoff start = std::max<std::streamoff>(0, size - kTailBytes);
+  std::string tail(static_cast<std::size_t>(size - start), '\0');
+  in.seekg(start);
+  if (!in.read(tail.data(), static_cast<std::streamsize>(tail.size()))) {
+    throw HeadLogError("cannot read the head log " + Shown(path));
+  }
+  std::string_view text = tail;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+    text.remove_suffix(1);
+  }
+  if (text.empty()) {
+    return std::nullopt;
+  }
+  const std::size_t lineFeed = text.rfind('\n');
+  if (lineFeed == std::string_view::npos && start > 0) {
+    throw HeadLogError("the head log " + Shown(path) +
+                       " has a last line that is not NUMBER RECORD_SHA256 LINK ISSUED_AT");
+  }
+  return ParsedOrThrown(text.substr(lineFeed == std::string_view::npos ? 0 : lineFeed + 1), path,
+                        "last line");
 }
 
 std::uintmax_t AppendHeads(const std::filesystem::path& path, const std::vector<HeadLine>& heads) {

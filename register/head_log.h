@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -49,6 +50,11 @@ std::optional<HeadLine> ParseHeadLine(std::string_view line);
 // Every line of the log at `path`, in order; none when there is no such file. Throws
 // HeadLogError for a file that can't be read or a line that isn't a head.
 std::vector<HeadLine> ReadHeadLog(const std::filesystem::path& path);
+// The same, each line handed to `each` as it is read; returns how many there were.
+std::size_t ForEachHead(const std::filesystem::path& path,
+                        const std::function<void(const HeadLine&)>& each);
+// The log's last line, read from its end alone; nothing for a log that is missing or empty.
+std::optional<HeadLine> LastHead(const std::filesystem::path& path);
 
 // Appends `heads` to the log at `path` (created when missing) and flushes them to the disk.
 // Returns the log's size before, for TakeBackHeads. Throws HeadLogError when it can't.

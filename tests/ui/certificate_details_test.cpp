@@ -127,7 +127,7 @@ TEST(certificate_details, without_a_register_asks_to_issue_or_save_a_draft) {
   window.dialogs.answers = {TextFromPath(folder.path() / "m.txt")};
   window.dialog->OnOpenMeasured();
   // The published file's uncertainty, as the Calibration Conditions would give it.
-  RememberBaselineUncertainty({.expanded = {.mm = 0.3, .ppm = 1.0}});
+  RememberBaselineUncertainty({.expanded = {.mm = 0.3, .ppm = 1.0}, .k = 2.0, .dof = std::nullopt});
   window.dialog->OnProcess();
   const auto save = [&window](const char* name, IssueChoice choice) {
     window.dialogs.answers = {TextFromPath(window.folder.path() / name)};

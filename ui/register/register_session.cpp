@@ -75,7 +75,7 @@ IssuedCertificate RegisterSession::Issue(const ProcessedCalibration& calibration
                                          const CertificateRenderer& pdfOf,
                                          const std::filesystem::path& file) {
   if (!register_) {
-    return {.number = {}, .failure = "No register is open."};
+    return {.number = {}, .failure = "No register is open.", .registerFault = false, .missing = {}};
   }
   IssuedCertificate issued =
       IssueFromWindow(*register_, calibration, details, programVersion, pdfOf, file);
