@@ -30,7 +30,7 @@ WINEPREFIX="$MENSURO_WINE_PREFIX" wineserver -k || true
 [ "$status" -eq 0 ] || exit "$status"
 
 echo "check-windows: the staged mensuro-cli.exe and a PostgreSQL register over TLS"
-bash tests/windows/postgres_tls_check.sh "$build/stage/mensuro-cli.exe" bash scripts/wine-run.sh
+bash tests/windows/postgres_tls_check.sh "$build/stage/mensuro-cli.exe" bash "$repo/scripts/wine-run.sh"
 WINEPREFIX="$MENSURO_WINE_PREFIX" wineserver -k || true
 
 echo "check-windows: the Linux build's mensuro-cli to compare with"
