@@ -32,6 +32,7 @@ windows=false
 if [[ "$program" == *.exe ]]; then
   windows=true
   [ -f "$(dirname "$program")/libpq.dll" ] || fail "no libpq.dll beside $program"
+  command -v wine >/dev/null || fail "wine is not installed, to run $program"
 fi
 
 # The server's folder is short, for its socket's path, and of its own: as root the server runs
