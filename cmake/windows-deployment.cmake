@@ -26,4 +26,18 @@ foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   install(FILES "${runtime_path}" DESTINATION .)
 endforeach()
 
+# PostgreSQL's client library and the OpenSSL DLLs it takes its TLS from, which the register
+# loads when it opens a PostgreSQL register: from the folder of the libpq.dll the tree was
+# configured with (scripts/build-windows-libpq.sh).
+if(MENSURO_REGISTER_POSTGRES)
+  cmake_path(GET PostgreSQL_LIBRARY PARENT_PATH libpq_folder)
+  file(GLOB openssl_dlls "${libpq_folder}/libssl-*.dll" "${libpq_folder}/libcrypto-*.dll")
+  list(LENGTH openssl_dlls openssl_dll_count)
+  if(NOT PostgreSQL_LIBRARY MATCHES "/libpq\\.dll$" OR NOT openssl_dll_count EQUAL 2)
+    message(FATAL_ERROR "PostgreSQL_LIBRARY must name a libpq.dll with its libssl and libcrypto "
+                        "DLLs beside it (scripts/build-windows-libpq.sh), not ${PostgreSQL_LIBRARY}")
+  endif()
+  install(FILES "${PostgreSQL_LIBRARY}" ${openssl_dlls} DESTINATION .)
+endif()
+
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION . RENAME LICENSE.txt)

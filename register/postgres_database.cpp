@@ -50,8 +50,11 @@ struct LibPq {
 
 #ifdef _WIN32
 constexpr const char* kLibPqName = "libpq.dll";
+// Where it comes from, for the message when it can't be loaded.
+constexpr const char* kLibPqSource = "installed beside the programs, with libssl and libcrypto";
 #else
 constexpr const char* kLibPqName = "libpq.so.5";
+constexpr const char* kLibPqSource = "Debian package libpq5";
 #endif
 
 std::shared_ptr<const LibPq> LoadLibPq() {
@@ -60,7 +63,7 @@ std::shared_ptr<const LibPq> LoadLibPq() {
   pq->library.load(kLibPqName, boost::dll::load_mode::search_system_folders, status);
   if (status) {
     throw DatabaseError(std::string("cannot load PostgreSQL's client library ") + kLibPqName +
-                        " (Debian package libpq5): " + status.message());
+                        " (" + kLibPqSource + "): " + status.message());
   }
   const auto bind = [&pq](auto& function, const char* name) {
     if (!pq->library.has(name)) {

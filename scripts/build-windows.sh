@@ -6,6 +6,8 @@
 #   MENSURO_WINDOWS_QT   Qt for Windows (default ~/.cache/mensuro/qt-6.4.2-mingw-w64)
 #   MENSURO_QT_SOURCES   Qt module tarballs for its first build (see build-windows-qt.sh)
 #   MENSURO_WINDOWS_SQLITE  SQLite for Windows (default ~/.cache/mensuro/sqlite-VERSION-mingw-w64)
+#   MENSURO_WINDOWS_LIBPQ   libpq and OpenSSL for Windows (default
+#                           ~/.cache/mensuro/libpq-VERSION-mingw-w64)
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -16,10 +18,15 @@ bash scripts/install-windows-deps.sh
 bash scripts/build-windows-qt.sh
 bash scripts/build-windows-sqlite.sh
 sqlite="$(bash scripts/build-windows-sqlite.sh --prefix)"
-# The register on SQLite alone: no libpq for Windows.
+bash scripts/build-windows-libpq.sh
+libpq="$(bash scripts/build-windows-libpq.sh --prefix)"
+# The register on SQLite or on a PostgreSQL server. Only libpq's header is compiled against (the
+# DLL is loaded when a PostgreSQL register is opened), so the DLL stands in for the library that
+# CMake's search asks for; its folder's DLLs are installed beside the programs.
 register_settings=(
   -DSQLite3_INCLUDE_DIR="$sqlite/include" -DSQLite3_LIBRARY="$sqlite/lib/libsqlite3.a"
-  -DMENSURO_REGISTER_POSTGRES=OFF
+  -DMENSURO_REGISTER_POSTGRES=ON -DPostgreSQL_INCLUDE_DIR="$libpq/include"
+  -DPostgreSQL_LIBRARY="$libpq/bin/libpq.dll"
 )
 
 echo "build-windows: the user guide from the native build"
@@ -46,8 +53,9 @@ if [ ! -f "$build/build.ninja" ]; then
     { cat "$build.configure.log" >&2; exit 1; }
   rm -f "$build.configure.log"
 elif [ "$(cached SQLite3_LIBRARY)" != "$sqlite/lib/libsqlite3.a" ] ||
-     [ "$(cached MENSURO_REGISTER_POSTGRES)" != OFF ]; then
-  # A tree configured before the register: given its settings.
+     [ "$(cached PostgreSQL_LIBRARY)" != "$libpq/bin/libpq.dll" ] ||
+     [ "$(cached MENSURO_REGISTER_POSTGRES)" != ON ]; then
+  # A tree configured before the register or before libpq: given their settings.
   cmake "$build" "${register_settings[@]}" >"$build.configure.log" 2>&1 ||
     { cat "$build.configure.log" >&2; exit 1; }
   rm -f "$build.configure.log"

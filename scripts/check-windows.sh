@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # `make check-windows`: the Windows build proven under Wine. The core's, the command line's and
-# the window's tests run as Windows programs (CMake's emulator); then the installer installs
-# silently into a scratch Wine prefix, the installed mensuro-cli.exe is compared byte for byte
-# with the Linux build's, the installed window is started and pictured (docs/mensuro-windows.png),
-# and the uninstaller must leave nothing behind.
+# the window's tests run as Windows programs (CMake's emulator); the staged mensuro-cli.exe
+# issues into a register on a private PostgreSQL server over verified TLS; then the installer
+# installs silently into a scratch Wine prefix, the installed mensuro-cli.exe is compared byte
+# for byte with the Linux build's, the installed window is started and pictured
+# (docs/mensuro-windows.png), and the uninstaller must leave nothing behind.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -27,6 +28,10 @@ status=0
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" || status=$?
 WINEPREFIX="$MENSURO_WINE_PREFIX" wineserver -k || true
 [ "$status" -eq 0 ] || exit "$status"
+
+echo "check-windows: the staged mensuro-cli.exe and a PostgreSQL register over TLS"
+bash tests/windows/postgres_tls_check.sh "$build/stage/mensuro-cli.exe" bash "$repo/scripts/wine-run.sh"
+WINEPREFIX="$MENSURO_WINE_PREFIX" wineserver -k || true
 
 echo "check-windows: the Linux build's mensuro-cli to compare with"
 cmake --build build --target mensuro-cli mensuro_document_module mensuro_shipped_files >/dev/null

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the Windows build needs on Debian 12, and only what is missing: the mingw-w64
 # cross compiler, Wine to run the results, NSIS for the installer, Xvfb for the window's picture,
-# tclsh to make SQLite's amalgamation, and a deb-src entry so that `apt-get source qt6-base` and
-# `apt-get source sqlite3` can fetch the sources. As root it acts itself; otherwise it prints the
-# commands to run and fails.
+# tclsh to make SQLite's amalgamation, perl to configure OpenSSL and PostgreSQL's libpq, openssl
+# to make the certificates of the TLS check, and a deb-src entry so that `apt-get source` can
+# fetch the sources of qt6-base, sqlite3, openssl and postgresql. As root it acts itself;
+# otherwise it prints the commands to run and fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -11,7 +12,7 @@ bash scripts/install-deps.sh
 packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 nsis xvfb xauth x11-utils xdotool imagemagick poppler-utils zip unzip dpkg-dev
-  xz-utils tcl
+  xz-utils tcl perl openssl
 )
 missing=()
 for p in "${packages[@]}"; do

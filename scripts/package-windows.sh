@@ -31,6 +31,11 @@ command -v zip >/dev/null || die "zip is not installed"
 for needed in mensuro.exe mensuro-cli.exe MensuroHelp.pdf; do
   [ -f "$stage/$needed" ] || die "the stage folder lacks $needed"
 done
+# The register reaches a PostgreSQL server through libpq, which takes its TLS from OpenSSL's
+# two DLLs; Windows finds all three beside the programs.
+for needed in libpq.dll 'libssl-*.dll' 'libcrypto-*.dll'; do
+  compgen -G "$stage/$needed" >/dev/null || die "the stage folder lacks $needed"
+done
 [ ! -e "$stage/Uninstall.exe" ] || die "the stage folder holds an Uninstall.exe of its own"
 odd="$(cd "$stage" && find . -mindepth 1 ! -type f ! -type d)"
 [ -z "$odd" ] || die "the stage folder may hold only files and folders, not: $odd"

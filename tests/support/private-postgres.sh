@@ -4,6 +4,11 @@
 # this reaches without a password at postgresql:///mensuro_test?host=DIR.
 #   private-postgres.sh start DIR   makes and starts it (DIR made when missing); silent when it
 #                                   works
+#   private-postgres.sh start DIR PORT CERT KEY
+#                                   the same, and it listens on 127.0.0.1:PORT as well, for TLS
+#                                   connections only (any role, no password), with the server
+#                                   certificate CERT and its private key KEY; each connection is
+#                                   logged in DIR/server.log with its TLS protocol
 #   private-postgres.sh stop DIR    stops it and removes DIR
 # PostgreSQL refuses to run as root, so as root the server runs as the `postgres` system user
 # and DIR belongs to it. A socket path has room for about 100 bytes: DIR is a short folder such
@@ -11,12 +16,22 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 start|stop DIR" >&2
+  echo "usage: $0 start DIR [PORT CERT KEY] | stop DIR" >&2
   exit 2
 }
-[ $# -eq 2 ] || usage
+{ [ $# -eq 2 ] || { [ $# -eq 5 ] && [ "$1" = start ]; }; } || usage
 action="$1"
 dir="$2"
+tls_port="${3:-}"
+tls_cert="${4:-}"
+tls_key="${5:-}"
+if [ -n "$tls_port" ]; then
+  { [[ "$tls_port" =~ ^[1-9][0-9]{0,4}$ ]] && [ "$tls_port" -le 65535 ]; } || usage
+  { [ -f "$tls_cert" ] && [ -f "$tls_key" ]; } ||
+    { echo "private-postgres: no certificate $tls_cert or key $tls_key" >&2; exit 1; }
+fi
+# The port also names the Unix socket.
+port="${tls_port:-5432}"
 case "$dir" in
   /*) ;;
   *) dir="$PWD/$dir" ;;
@@ -95,19 +110,36 @@ full_page_writes = off
 shared_buffers = 16MB
 max_connections = 30
 EOF
+    if [ -n "$tls_port" ]; then
+      # The server reads its key only when it alone may read it.
+      cp "$tls_cert" "$data/server.crt"
+      cp "$tls_key" "$data/server.key"
+      chmod 600 "$data/server.key"
+      [ "$owner" = "$(id -un)" ] || chown "$owner:" "$data/server.crt" "$data/server.key"
+      cat >>"$data/postgresql.conf" <<EOF
+listen_addresses = '127.0.0.1'
+port = $tls_port
+ssl = on
+ssl_cert_file = 'server.crt'
+ssl_key_file = 'server.key'
+log_connections = on
+EOF
+      # Over TCP, TLS or nothing.
+      printf 'local all all trust\nhostssl all all 127.0.0.1/32 trust\n' >"$data/pg_hba.conf"
+    fi
     as_owner "$bin/pg_ctl" start -D "$data" -l "$log" -w -t 120 >/dev/null 2>&1 ||
       fail "the server in $data did not start" "$log"
     # pg_ctl has waited for the server; pg_isready confirms it takes connections on the socket.
     ready=false
     for _ in $(seq 1 600); do
-      if "$bin/pg_isready" -q -h "$dir" -U "$role" -d postgres; then
+      if "$bin/pg_isready" -q -h "$dir" -p "$port" -U "$role" -d postgres; then
         ready=true
         break
       fi
       sleep 0.2
     done
     $ready || fail "the server in $data accepts no connections" "$log"
-    "$bin/createdb" -h "$dir" -U "$role" mensuro_test >"$dir/createdb.log" 2>&1 ||
+    "$bin/createdb" -h "$dir" -p "$port" -U "$role" mensuro_test >"$dir/createdb.log" 2>&1 ||
       fail "createdb mensuro_test failed" "$dir/createdb.log"
     ;;
   stop)

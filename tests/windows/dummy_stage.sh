@@ -16,7 +16,8 @@ for program in mensuro mensuro-cli; do
 done
 
 for file in Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll libstdc++-6.dll libgcc_s_seh-1.dll \
-  libwinpthread-1.dll mensuro-documents.dll platforms/qwindows.dll platforms/qoffscreen.dll \
+  libwinpthread-1.dll libpq.dll libssl-3-x64.dll libcrypto-3-x64.dll mensuro-documents.dll \
+  platforms/qwindows.dll platforms/qoffscreen.dll \
   styles/qmodernwindowsstyle.dll imageformats/qsvg.dll fonts/DejaVuSans.ttf \
   fonts/DejaVuSans-Bold.ttf Baselines.dat MensuroHelp.pdf totalStas_cropped.png; do
   echo "stand-in for $file" >"$stage/$file"
