@@ -15,7 +15,7 @@ read -r pg_package pg_debian_version < <(dpkg-query -W -f='${source:Package} ${s
 if [ -z "${pg_debian_version:-}" ]; then
   pg_listing="$(apt-cache showsrc libpq-dev)"
   pg_debian_version="$(sed -n 's/^Version: //p' <<<"$pg_listing" | sort -V | tail -n 1)"
-  pg_package="$(sed -n 's/^Package: //p' <<<"$pg_listing" | head -n 1)"
+  pg_package="$(sed -n '/^Package: /{s///p;q}' <<<"$pg_listing")"
 fi
 { [ -n "${pg_debian_version:-}" ] && [ -n "${pg_package:-}" ]; } ||
   { echo "build-windows-libpq: no version of libpq known to apt" >&2; exit 1; }

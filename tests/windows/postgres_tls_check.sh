@@ -127,7 +127,7 @@ fi
 grep -q "certificate verify failed" "$work/other-ca.err.txt" ||
   fail "another CA was refused without naming the certificate: $(cat "$work/other-ca.err.txt")"
 [ ! -e "$work/other-ca.pdf" ] || fail "a refused issue wrote its certificate"
-pass "another CA is refused: $(grep -o 'certificate verify failed' "$work/other-ca.err.txt" | head -n 1)"
+pass "another CA is refused: $(grep -m 1 -o 'certificate verify failed' "$work/other-ca.err.txt")"
 
 if issue other-name "$(register_uri 127.0.0.1 "$certificates/ca.crt")" other-name.pdf; then
   fail "issuing to a host name that the server's certificate does not name worked"
