@@ -81,14 +81,9 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
   order.replaceReason = line.replaceReason;
   order.otherInstrument = line.otherInstrument;
   order.certificateFile = line.certificateFile;
-  std::filesystem::path settingsFile = PathFromUtf8(line.laboratorySettingsFile);
-  if (settingsFile.empty() && !IsPostgresLocation(line.registerLocation)) {
-    const std::filesystem::path beside =
-        PathFromUtf8(line.registerLocation).parent_path() / kLaboratorySettingsName;
-    if (std::error_code status; std::filesystem::exists(beside, status)) {
-      settingsFile = beside;
-    }
-  }
+  const std::filesystem::path settingsFile = line.laboratorySettingsFile.empty()
+                                                 ? LaboratorySettingsBeside(line.registerLocation)
+                                                 : PathFromUtf8(line.laboratorySettingsFile);
   CertificateDetails base;
   if (!settingsFile.empty()) {
     std::optional<LaboratorySettings> settings = ReadLaboratorySettings(settingsFile, problem);

@@ -2,9 +2,11 @@
 
 #include <exception>
 #include <sstream>
+#include <system_error>
 #include <utility>
 
 #include "core/data/file_bytes.h"
+#include "core/data/file_names.h"
 #include "core/units.h"
 #include "json/calibration_json.h"
 #include "register/registered_figures.h"
@@ -40,6 +42,15 @@ IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, const Issue
     request.files.push_back({file.role, file.name, {}, file.bytes});
   }
   return request;
+}
+
+std::filesystem::path LaboratorySettingsBeside(const std::string& location) {
+  if (IsPostgresLocation(location)) {
+    return {};
+  }
+  std::filesystem::path beside = PathFromUtf8(location).parent_path() / kLaboratorySettingsName;
+  std::error_code status;
+  return std::filesystem::exists(beside, status) ? beside : std::filesystem::path();
 }
 
 RegisterSettings SettingsOfFile(const LaboratorySettings& file) {

@@ -41,6 +41,10 @@ IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, const Issue
 // settings of a register that holds none.
 inline constexpr const char* kLaboratorySettingsName = "mensuro-laboratory.json";
 
+// The laboratory's settings file beside the SQLite register at `location`; empty when there is
+// none, or for a PostgreSQL register.
+std::filesystem::path LaboratorySettingsBeside(const std::string& location);
+
 // The settings a laboratory's settings file gives a register: its prefix (the default when it
 // gives none) and its laboratory lines.
 RegisterSettings SettingsOfFile(const LaboratorySettings& file);

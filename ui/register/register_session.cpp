@@ -47,19 +47,15 @@ std::optional<CertificateDetails> RegisterSession::DetailsToIssue(const Certific
     return std::nullopt;
   }
   try {
-    const std::string name = location_.toStdString();
-    if (!IsPostgresLocation(name)) {
-      const std::filesystem::path beside =
-          PathFromText(location_).parent_path() / kLaboratorySettingsName;
-      if (std::error_code status; std::filesystem::exists(beside, status)) {
-        std::string reason;
-        const std::optional<LaboratorySettings> file = ReadLaboratorySettings(beside, reason);
-        if (!file) {
-          problem = QString::fromStdString("The certificate was not issued: " + reason);
-          return std::nullopt;
-        }
-        register_->AdoptSettings(SettingsOfFile(*file));
+    if (const std::filesystem::path beside = LaboratorySettingsBeside(location_.toStdString());
+        !beside.empty()) {
+      std::string reason;
+      const std::optional<LaboratorySettings> file = ReadLaboratorySettings(beside, reason);
+      if (!file) {
+        problem = QString::fromStdString("The certificate was not issued: " + reason);
+        return std::nullopt;
       }
+      register_->AdoptSettings(SettingsOfFile(*file));
     }
     return WithRegisterLaboratory(*register_, details);
   } catch (const std::exception& error) {
