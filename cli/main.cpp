@@ -293,7 +293,11 @@ int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration&
   if (reduced) {
     calibration.origin.fileLines = std::move(reduced->fieldLines);
   }
-  calibration.origin.files = InputFilesOf(line, std::move(*measuredBytes), field, published);
+  // Only a certificate names the files (and the register keeps them): a report alone doesn't
+  // hash them.
+  if (!line.certificateFile.empty()) {
+    calibration.origin.files = InputFilesOf(line, std::move(*measuredBytes), field, published);
+  }
   std::optional<UncertaintyInputs> inputs = BudgetInputs(line, published);
   if (!inputs) {
     return kExitUsage;
