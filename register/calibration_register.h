@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "core/certificate/certificate_details.h"
+#include "core/equipment/equipment.h"
 #include "register/database.h"
 #include "register/head_log.h"
 #include "register/register_records.h"
@@ -151,6 +152,36 @@ class CalibrationRegister {
 
   // The head log's last line and the database's last record.
   HeadState Head();
+
+  // The laboratory's equipment. Every change is a record hashed and chained like a
+  // certificate's, and Verify walks them too; nothing entered is ever changed.
+  //
+  // Enters `certificate` for the item `item` names (kind, make, model, serial; its own
+  // certificates are ignored), registering the item on its first certificate. The certificate
+  // may supersede one of the item's own (`supersedes`, with its `reason`). Throws
+  // RegisterRequestError, storing nothing, for a serial of that kind registered under another
+  // make or model, a number the item holds already, a certificate to supersede it doesn't hold
+  // or that was superseded already, a supersession without reason, a date that is none or a
+  // validity that ends before the calibration, a negative uncertainty, or a retired item.
+  // Returns the item as stored.
+  EquipmentItem AddEquipmentCertificate(const EquipmentItem& item,
+                                        const EquipmentCertificate& certificate,
+                                        std::optional<std::time_t> at = std::nullopt);
+  // Takes the item of that kind and serial out of use on the laboratory's date at `at`, with the
+  // reason; RegisterRequestError when there is none, it is retired already or no reason is given.
+  EquipmentItem RetireEquipment(EquipmentKind kind, const std::string& serial,
+                                const std::string& reason,
+                                std::optional<std::time_t> at = std::nullopt);
+  // The items, with all their certificates, ordered by kind and serial; of one kind when given.
+  std::vector<EquipmentItem> ListEquipment(std::optional<EquipmentKind> kind = std::nullopt);
+  // The items of every kind with that serial.
+  std::vector<EquipmentItem> EquipmentOfSerial(const std::string& serial);
+  // The item of that kind and serial.
+  std::optional<EquipmentItem> FindEquipment(EquipmentKind kind, const std::string& serial);
+
+  // Each instrument's last calibration in force and the date the laboratory's interval
+  // (RegisterSettings::intervalMonths) brings its next one due, soonest first.
+  std::vector<InstrumentDue> DueCalibrations();
 
  private:
   CalibrationRegister(std::unique_ptr<Database> database, std::filesystem::path headLog);

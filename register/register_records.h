@@ -122,7 +122,22 @@ struct VerifyResult {
 struct RegisterSettings {
   std::string prefix = "MEN";
   LaboratoryDetails laboratory;
+  // The laboratory's calibration interval for the instruments it calibrates.
+  int intervalMonths = 12;
 };
+
+// When an instrument's next calibration falls due: its last calibration in force plus the
+// laboratory's interval.
+struct InstrumentDue {
+  InstrumentDetails instrument;
+  std::string lastNumber;           // the certificate of its last calibration
+  std::string lastMeasurementDate;  // YYYY-MM-DD (the issue date for records that have none)
+  std::string dueDate;              // YYYY-MM-DD
+};
+
+// The date `months` calendar months after `date` (YYYY-MM-DD), the month's last day where it is
+// shorter: 2026-01-31 plus one month is 2026-02-28.
+std::string DateMonthsAfter(const std::string& date, int months);
 
 // Normalised error of two results with expanded uncertainties u1 and u2; nothing when both
 // uncertainties are zero.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/analysis/calibration_adjustment.h"
+#include "core/equipment/equipment.h"
 
 namespace mensuro {
 
@@ -44,6 +45,10 @@ struct UncertaintyInputs {
   std::optional<double> resolution;     // the display's last digit, mm
   std::optional<double> centring;       // half-width of forced centring at each end, mm
   std::optional<MmPlusPpm> acceptance;  // maximum permissible error MPE(D)
+  // The equipment the calibration used, each with the certificate chosen for its date of
+  // measurement: what the certificate and the JSON name. A sensor's standard uncertainty is
+  // already in `sensors`; the budget itself reads only the figures above.
+  std::vector<AppliedEquipment> equipment;
 };
 
 enum class Conformity { kConforms, kDoesNotConform, kInconclusive };

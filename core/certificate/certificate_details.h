@@ -48,6 +48,9 @@ struct CertificateDetails {
   std::string procedure;
   // Where the baseline is, as its library line gives it; empty: the baseline's name alone.
   std::string baselineSite;
+  // When the instrument's next calibration falls due (YYYY-MM-DD), stated only where the client
+  // agreed to it; empty: not stated.
+  std::string dueDate;
 };
 
 // The method a certificate names when the laboratory names no procedure of its own.
