@@ -118,4 +118,28 @@ std::string InvalidityText(const EquipmentItem& item, const CertificateOnDate& o
   return fmt::format("the {} has no certificate in force", name);
 }
 
+SensorCorrections SensorCorrectionsOf(const std::vector<AppliedEquipment>& equipment) {
+  SensorCorrections corrections;
+  for (const AppliedEquipment& item : equipment) {
+    const double correction = item.certificate.correction;
+    switch (item.kind) {
+      case EquipmentKind::kThermometer:
+        corrections.temperature += correction;
+        break;
+      case EquipmentKind::kBarometer:
+        corrections.pressure += correction;
+        break;
+      case EquipmentKind::kHygrometer:
+        corrections.humidity += correction;
+        break;
+      case EquipmentKind::kPsychrometer:
+        corrections.wetBulb += correction;
+        break;
+      default:
+        break;
+    }
+  }
+  return corrections;
+}
+
 }  // namespace mensuro

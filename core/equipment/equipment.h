@@ -121,4 +121,16 @@ struct AppliedEquipment {
   std::string acceptedReason;  // empty: valid on the date of measurement
 };
 
+// What the sensors' certificates add to a field file's readings before the atmospheric
+// reduction: every reading of a quantity plus its sensor's correction, as if corrected by hand.
+struct SensorCorrections {
+  double temperature = 0.0;  // °C, to the dry-bulb temperature
+  double pressure = 0.0;     // hPa
+  double humidity = 0.0;     // %, to the relative humidity
+  double wetBulb = 0.0;      // °C, to the wet-bulb temperature
+};
+
+// The corrections of the thermometer, barometer, hygrometer and psychrometer among `equipment`.
+SensorCorrections SensorCorrectionsOf(const std::vector<AppliedEquipment>& equipment);
+
 }  // namespace mensuro

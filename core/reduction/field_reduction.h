@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/equipment/equipment.h"
 #include "core/reduction/atmospheric_correction.h"
 #include "core/reduction/field_observations.h"
 #include "core/reduction/field_table.h"
@@ -23,6 +24,9 @@ struct ReductionSettings {
   PublishedDistanceKind target = PublishedDistanceKind::kHorizontal;
   // The height horizontal distances are given at; the mean of the two marks' heights without.
   std::optional<double> horizontalAt;
+  // Added to the readings of the weather sensors before anything else: their certificates'
+  // corrections.
+  SensorCorrections sensorCorrections;
 };
 
 // One observation through every step. For a file of horizontal distances only `reduced` is set
