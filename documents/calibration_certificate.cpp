@@ -1,5 +1,7 @@
 #include "documents/calibration_certificate.h"
 
+#include <fmt/format.h>
+
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QDate>
@@ -28,6 +30,7 @@
 
 #include "core/data/local_time.h"
 #include "core/data/visible_text.h"
+#include "core/equipment/equipment.h"
 #include "core/units.h"
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
@@ -85,10 +88,11 @@ struct TableBreaks {
   std::set<int> beforeRows;    // rows (not counting the headings) that start a new page
 };
 
-// The most tables with column headings a certificate holds: the accepted warnings, the
-// results, the pairs, the observations left out and the correction. Their breaks are kept in
-// the order the tables stand in, of those the certificate holds.
-constexpr std::size_t kTableCount = 5;
+// The most tables with column headings a certificate holds: the accepted warnings, the equipment
+// used outside its validity, the results, the pairs, the observations left out, the correction
+// and the equipment. Their breaks are kept in the order the tables stand in, of those the
+// certificate holds.
+constexpr std::size_t kTableCount = 7;
 
 // Where the certificate starts new pages besides its fixed ones.
 struct CertificateBreaks {
@@ -261,6 +265,198 @@ QString InputFileSection(const CalibrationOrigin& origin) {
                     "reduced, header lines included).</p>");
 }
 
+// The kind as the certificate names it: "Thermometer", "Reference instrument".
+QString KindText(EquipmentKind kind) {
+  const std::string_view name = EquipmentKindName(kind);
+  QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  text.replace(QLatin1Char('-'), QLatin1Char(' '));
+  if (!text.isEmpty()) {
+    text[0] = text[0].toUpper();
+  }
+  return text;
+}
+
+// An item by make, model and serial: "ACME T-100, serial 4711"; empty when none is given.
+QString MakeModelSerialHtml(const AppliedEquipment& applied) {
+  QStringList words;
+  for (const std::string* word : {&applied.make, &applied.model}) {
+    if (!word->empty()) {
+      words << DetailHtml(*word);
+    }
+  }
+  QString html = words.join(QLatin1Char(' '));
+  if (!applied.serial.empty()) {
+    html += (html.isEmpty() ? QStringLiteral("serial ") : QStringLiteral(", serial ")) +
+            DetailHtml(applied.serial);
+  }
+  return html;
+}
+
+// An item by its kind, make, model and serial: "Thermometer ACME T-100, serial 4711".
+QString ItemHtml(const AppliedEquipment& applied) {
+  const QString named = MakeModelSerialHtml(applied);
+  return named.isEmpty() ? KindText(applied.kind).toHtmlEscaped()
+                         : KindText(applied.kind).toHtmlEscaped() + QLatin1Char(' ') + named;
+}
+
+// An item's certificate in one line: "DKD-K-1234, issued by Calibration Service, calibrated
+// 2026-01-10, valid until 2027-01-09", each part left out when not given.
+QString EquipmentCertificateHtml(const EquipmentCertificate& certificate) {
+  QStringList parts;
+  if (!certificate.number.empty()) {
+    parts << DetailHtml(certificate.number);
+  }
+  if (!certificate.issuedBy.empty()) {
+    parts << QStringLiteral("issued by ") + DetailHtml(certificate.issuedBy);
+  }
+  if (!certificate.date.empty()) {
+    parts << QStringLiteral("calibrated ") + DetailHtml(certificate.date);
+  }
+  if (!certificate.validUntil.empty()) {
+    parts << QStringLiteral("valid until ") + DetailHtml(certificate.validUntil);
+  }
+  return parts.join(QStringLiteral(", "));
+}
+
+// A baseline's uncertainty as the budget states it, or as its certificate wrote it when that
+// does not read as one.
+std::string BaselineUncertaintyOf(const std::string& given) {
+  std::string reason;
+  const std::optional<BaselineUncertainty> read = ParseBaselineUncertainty(given, reason);
+  return read ? BaselineUncertaintyText(*read) : given;
+}
+
+// The figures of an item's certificate the calibration applied, in the kind's unit.
+QString AppliedFiguresHtml(const AppliedEquipment& applied) {
+  const EquipmentCertificate& c = applied.certificate;
+  const std::string_view unit = CorrectionUnit(applied.kind);
+  std::string text;
+  if (IsSensor(applied.kind)) {
+    text = fmt::format("correction {:+} {}, u = {} {}", c.correction, unit, c.standardUncertainty,
+                       unit);
+  } else if (applied.kind == EquipmentKind::kReflector) {
+    text = fmt::format("prism constant {} mm, u = {} mm", PrismConstantText(c.correction),
+                       c.standardUncertainty);
+  } else if (applied.kind == EquipmentKind::kReferenceInstrument) {
+    text =
+        fmt::format("scale correction {:+} ppm, U = {} ppm; constant correction {:+} mm, U = {} mm",
+                    c.scalePpm, c.scaleUncertaintyPpm, c.constantMm, c.constantUncertaintyMm);
+  } else {
+    text = BaselineUncertaintyOf(c.baselineUncertainty);
+  }
+  return text.empty() ? QStringLiteral("\u2013") : Text(text).toHtmlEscaped();
+}
+
+// A cell's text, a dash when it is not given.
+QString CellHtml(const std::string& utf8) {
+  return utf8.empty() ? QStringLiteral("\u2013") : DetailHtml(utf8);
+}
+
+// The baseline's certificate when the register names the baseline: the certificate applied
+// (number, issuer, dates), its certificate text, and the text the laboratory gave where it says
+// something else.
+QString BaselineItemRows(const AppliedEquipment& baseline, const std::string& given) {
+  const EquipmentCertificate& c = baseline.certificate;
+  QStringList certificate;
+  if (const QString applied = EquipmentCertificateHtml(c); !applied.isEmpty()) {
+    certificate << applied;
+  }
+  if (!c.baselineCertificate.empty()) {
+    certificate << DetailHtml(c.baselineCertificate);
+  }
+  if (!given.empty() && given != c.baselineCertificate) {
+    certificate << DetailHtml(given);
+  }
+  QString rows;
+  if (!certificate.isEmpty()) {
+    rows += Row({Html("Baseline certificate:"), certificate.join(QStringLiteral("<br>"))});
+  }
+  if (const QString named = MakeModelSerialHtml(baseline); !named.isEmpty()) {
+    rows += Row({Html("Baseline item:"), named});
+  }
+  if (!c.baselineUncertainty.empty()) {
+    rows += Row({Html("Baseline uncertainty:"),
+                 Text(BaselineUncertaintyOf(c.baselineUncertainty)).toHtmlEscaped()});
+  }
+  return rows;
+}
+
+const AppliedEquipment* BaselineItem(const std::vector<AppliedEquipment>& equipment) {
+  const auto found = std::find_if(equipment.begin(), equipment.end(), [](const auto& applied) {
+    return applied.kind == EquipmentKind::kBaseline;
+  });
+  return found == equipment.end() ? nullptr : &*found;
+}
+
+bool AnyAccepted(const std::vector<AppliedEquipment>& equipment) {
+  return std::any_of(equipment.begin(), equipment.end(),
+                     [](const auto& applied) { return !applied.acceptedReason.empty(); });
+}
+
+// The items used although their certificates were not valid on the date of measurement, with
+// their dates and the reason the laboratory gave, listed as the accepted warnings are.
+QString AcceptedEquipmentSection(const std::vector<AppliedEquipment>& equipment,
+                                 const std::string& measurementDate, const TableBreaks& breaks) {
+  std::vector<QString> rows;
+  for (const AppliedEquipment& applied : equipment) {
+    if (!applied.acceptedReason.empty()) {
+      const EquipmentCertificate& c = applied.certificate;
+      rows.push_back(Row({ItemHtml(applied), CellHtml(c.number), CellHtml(c.date),
+                          CellHtml(c.validUntil), DetailHtml(applied.acceptedReason)}));
+    }
+  }
+  QString html = GridTable(
+      QStringLiteral("Equipment used outside its certificate's validity"),
+      QStringLiteral("<p>The certificates of these items were not valid on the date of "
+                     "measurement%1. The laboratory used them for the reason given; their "
+                     "figures were applied as certified.</p>")
+          .arg(measurementDate.empty() ? QString() : QStringLiteral(", ") + Html(measurementDate)),
+      Row({Html("Item"), Html("Certificate"), Html("Calibrated"), Html("Valid until"),
+           Html("Reason")},
+          "th"),
+      rows, breaks);
+  return html + QStringLiteral(
+                    "<p>Item: its kind, make, model and serial. Certificate: the number of the "
+                    "certificate applied. Calibrated: its date of calibration. Valid until: its "
+                    "last valid day. Reason: why the laboratory used it, as it gave it.</p>");
+}
+
+// Every item but the baseline (which the baseline's statement names) with the certificate of its
+// own calibration and the figures of it the calibration applied; nothing without one.
+QString EquipmentSection(const std::vector<AppliedEquipment>& equipment,
+                         const TableBreaks& breaks) {
+  std::vector<QString> rows;
+  for (const AppliedEquipment& applied : equipment) {
+    if (applied.kind != EquipmentKind::kBaseline) {
+      const EquipmentCertificate& c = applied.certificate;
+      rows.push_back(Row({ItemHtml(applied), CellHtml(c.number), CellHtml(c.issuedBy),
+                          CellHtml(c.date), CellHtml(c.validUntil), AppliedFiguresHtml(applied)}));
+    }
+  }
+  if (rows.empty()) {
+    return {};
+  }
+  QString html = GridTable(
+      QStringLiteral("Equipment"),
+      QStringLiteral("<p>The equipment of this calibration with the certificate of its own "
+                     "calibration valid on the date of measurement%1.</p>")
+          .arg(AnyAccepted(equipment)
+                   ? QStringLiteral(", but for those listed as used outside their validity")
+                   : QString()),
+      Row({Html("Item"), Html("Certificate"), Html("Issued by"), Html("Calibrated"),
+           Html("Valid until"), Html("Applied")},
+          "th"),
+      rows, breaks);
+  return html + QStringLiteral(
+                    "<p>Item: its kind, make, model and serial. Certificate: the number of the "
+                    "certificate of its calibration, issued by the body named. Calibrated: its "
+                    "date of calibration. Valid until: its last valid day. Applied: the figures "
+                    "of the certificate this calibration used: a sensor's correction, added to "
+                    "each of its readings, and its standard uncertainty u, which enters the "
+                    "budget; a reflector's prism constant with u; a reference instrument's "
+                    "corrections with their expanded uncertainties U.</p>");
+}
+
 // The certificate's number, issue date and the certificate it replaces, and its client.
 QString IdentityTable(const CertificateIdentity& identity, const ClientDetails& client) {
   QString html = QStringLiteral("<table cellpadding=\"2\">");
@@ -278,6 +474,7 @@ QString IdentityTable(const CertificateIdentity& identity, const ClientDetails& 
 }
 
 QString HeaderSections(const MeasurementHeader& header, const CalibrationOrigin& origin,
+                       const std::vector<AppliedEquipment>& equipment,
                        const CertificateDetails& details, const CertificateIdentity& identity,
                        const QImage& logo) {
   QString html = LaboratoryBlock(details.laboratory, logo);
@@ -313,7 +510,10 @@ QString HeaderSections(const MeasurementHeader& header, const CalibrationOrigin&
                      ? Html(baseline)
                      : Html(baseline) + QStringLiteral(", ") + DetailHtml(details.baselineSite)});
   }
-  html += DetailRow("Baseline certificate:", details.baselineCertificate);
+  // A baseline the register names states its certificate in place of the text given alone.
+  const AppliedEquipment* const baselineItem = BaselineItem(equipment);
+  html += baselineItem == nullptr ? DetailRow("Baseline certificate:", details.baselineCertificate)
+                                  : BaselineItemRows(*baselineItem, details.baselineCertificate);
   html += Row({Html("Published distances:"), Text(PublishedDistancesText(origin)).toHtmlEscaped()});
   html += QStringLiteral("</table>");
   html += InputFileSection(origin);
@@ -619,32 +819,65 @@ QString StatementSection(const ProcessedCalibration& calibration,
   html += QStringLiteral(
       "<p>The results on this certificate relate only to the instrument calibrated, identified "
       "above, with the reflector stated, at the time of the calibration.</p>");
-  html += details.baselineCertificate.empty()
+  const std::vector<AppliedEquipment>& equipment = calibration.conditions.equipment;
+  const AppliedEquipment* const baselineItem = BaselineItem(equipment);
+  const QString baselineCertificate = baselineItem != nullptr
+                                          ? EquipmentCertificateHtml(baselineItem->certificate)
+                                          : DetailHtml(details.baselineCertificate);
+  html += baselineCertificate.isEmpty()
               ? QStringLiteral(
                     "<p>Traceability: the distances are traceable through the calibration of the "
                     "baseline, whose certificate is not stated here.")
               : QStringLiteral(
                     "<p>Traceability: the distances are traceable through the baseline's own "
                     "certificate, %1.")
-                    .arg(DetailHtml(details.baselineCertificate));
-  html += calibration.conditions.sensors
-              ? QStringLiteral(
-                    " The temperature and pressure are traceable through the calibration of the "
-                    "sensors that measured them, as the calibration conditions record it.</p>")
-              : QStringLiteral(
-                    " The calibration conditions record no calibration of the temperature and "
-                    "pressure sensors.</p>");
-  html += QStringLiteral("<p>Method: %1.</p>")
+                    .arg(baselineCertificate);
+  const bool sensorItems = std::any_of(equipment.begin(), equipment.end(),
+                                       [](const auto& applied) { return IsSensor(applied.kind); });
+  const bool otherItems = std::any_of(equipment.begin(), equipment.end(), [](const auto& applied) {
+    return !IsSensor(applied.kind) && applied.kind != EquipmentKind::kBaseline;
+  });
+  if (sensorItems) {
+    html += QStringLiteral(
+        " The temperature, pressure and humidity are traceable through the certificates of the "
+        "sensors that measured them, listed under Equipment below.");
+  } else {
+    html += calibration.conditions.sensors
+                ? QStringLiteral(
+                      " The temperature and pressure are traceable through the calibration of "
+                      "the sensors that measured them, as the calibration conditions record it.")
+                : QStringLiteral(
+                      " The calibration conditions record no calibration of the temperature and "
+                      "pressure sensors.");
+  }
+  if (otherItems) {
+    html += QStringLiteral(
+        " The other equipment used is traceable through its certificates, listed under Equipment "
+        "below.");
+  }
+  html += QStringLiteral("</p><p>Method: %1.</p>")
               .arg(DetailHtml(details.procedure.empty() ? std::string(kDefaultProcedure)
                                                         : details.procedure));
+  // The interval is the laboratory's, and the date goes on the certificate only where the client
+  // agreed to it.
+  if (!details.dueDate.empty()) {
+    html += QStringLiteral(
+                "<p>Next calibration due: %1<br>The due date is stated at the client's request, "
+                "from the laboratory's calibration interval; it is not a result of this "
+                "calibration.</p>")
+                .arg(DetailHtml(details.dueDate));
+  }
   return html;
 }
 
+// `breaks` of the correction's table, then of the equipment's.
 QString ClosingSections(const ProcessedCalibration& calibration, const CertificateDetails& details,
-                        const CertificateIdentity& identity, const TableBreaks& breaks) {
+                        const CertificateIdentity& identity, const TableBreaks& correctionBreaks,
+                        const TableBreaks& equipmentBreaks) {
   QString html = CorrectionSection(calibration);
-  html += UncertaintySection(calibration, breaks);
+  html += UncertaintySection(calibration, correctionBreaks);
   html += StatementSection(calibration, details);
+  html += EquipmentSection(calibration.conditions.equipment, equipmentBreaks);
   if (!identity.recordSha256.empty()) {
     html +=
         QStringLiteral("<p>Register record SHA-256: %1</p>").arg(DetailHtml(identity.recordSha256));
@@ -727,7 +960,8 @@ void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibr
   if (!frame.logo.isNull()) {
     document.addResource(QTextDocument::ImageResource, kLogoName, frame.logo);
   }
-  QString html = HeaderSections(calibration.header, calibration.origin, frame.details,
+  const std::vector<AppliedEquipment>& equipment = calibration.conditions.equipment;
+  QString html = HeaderSections(calibration.header, calibration.origin, equipment, frame.details,
                                 frame.identity, frame.logo);
   if (calibration.origin.reduction) {
     html += ReductionSection(*calibration.origin.reduction);
@@ -735,6 +969,10 @@ void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibr
   if (const CertificateObstacles obstacles = FindCertificateObstacles(calibration);
       !obstacles.empty()) {
     html += WarningSection(obstacles, calibration.origin, breaks.tables[table++]);
+  }
+  if (AnyAccepted(equipment)) {
+    html += AcceptedEquipmentSection(equipment, IsoDateText(calibration.header.date),
+                                     breaks.tables[table++]);
   }
   html += ResultSection(analysis, breaks.tables[table++]);
   html += PairSection(analysis, breaks.tables[table++]);
@@ -750,8 +988,8 @@ void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibr
   QTextCharFormat plotFormat;
   plotFormat.setObjectType(kPlotObjectType);
   cursor.insertText(QString(QChar::ObjectReplacementCharacter), plotFormat);
-  cursor.insertHtml(
-      ClosingSections(calibration, frame.details, frame.identity, breaks.tables[table]));
+  cursor.insertHtml(ClosingSections(calibration, frame.details, frame.identity,
+                                    breaks.tables[table], breaks.tables[table + 1]));
 
   const std::vector<QTextBlock> headings = Headings(document);
   for (const std::size_t heading : breaks.headings) {

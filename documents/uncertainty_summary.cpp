@@ -53,12 +53,16 @@ std::string FitUncertaintyLine(const CalibrationAnalysis& analysis,
                      correlation);
 }
 
+std::string BaselineUncertaintyText(const BaselineUncertainty& baseline) {
+  return fmt::format(
+      "U = {} (k = {}, {})", LimitText(baseline.expanded), baseline.k,
+      DegreesOfFreedom(baseline.dof ? fmt::format("{}", *baseline.dof) : "infinite"));
+}
+
 std::vector<std::string> UncertaintyInputLines(const UncertaintyInputs& inputs) {
   std::vector<std::string> lines;
   if (const auto& baseline = inputs.baseline) {
-    lines.push_back(fmt::format(
-        "Baseline: U = {} (k = {}, {})", LimitText(baseline->expanded), baseline->k,
-        DegreesOfFreedom(baseline->dof ? fmt::format("{}", *baseline->dof) : "infinite")));
+    lines.push_back("Baseline: " + BaselineUncertaintyText(*baseline));
   } else {
     lines.emplace_back("Baseline: not given");
   }

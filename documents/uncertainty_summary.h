@@ -19,6 +19,10 @@ namespace mensuro {
 std::string FitUncertaintyLine(const CalibrationAnalysis& analysis,
                                const CorrectionUncertainty& budget);
 
+// The baseline's uncertainty as the budget states it: "U = 1.0 mm + 2.0 ppm (k = 2, 50 degrees
+// of freedom)".
+std::string BaselineUncertaintyText(const BaselineUncertainty& baseline);
+
 // One line per input of the budget, "Baseline: U = 1.0 mm + 2.0 ppm (k = 2, 50 degrees of
 // freedom)", those not given saying so.
 std::vector<std::string> UncertaintyInputLines(const UncertaintyInputs& inputs);

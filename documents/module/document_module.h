@@ -17,7 +17,7 @@ extern "C" {
 
 /* The layout of the structs below. The command line loads only a module of the same layout:
    members are appended at the ends of the structs, and each change raises this number. */
-#define MENSURO_DOCUMENT_BOUNDARY 2
+#define MENSURO_DOCUMENT_BOUNDARY 3
 
 /* Bytes owned by the other side: a text need not end in a null character. */
 typedef struct MensuroText {
@@ -103,6 +103,33 @@ typedef struct MensuroInputFile {
   MensuroText sha256;
 } MensuroInputFile;
 
+/* An item of equipment as the calibration used it: the certificate chosen for its date of
+   measurement and, when that certificate was not valid then, the reason it was used anyway
+   (empty: valid). The kind is the core's enumeration. */
+typedef struct MensuroEquipment {
+  int kind;
+  MensuroText make;
+  MensuroText model;
+  MensuroText serial;
+  MensuroText number;
+  MensuroText issuedBy;
+  MensuroText date;
+  MensuroText validUntil;
+  double correction;
+  double standardUncertainty;
+  double scalePpm;
+  double scaleUncertaintyPpm;
+  double constantMm;
+  double constantUncertaintyMm;
+  MensuroText baselineCertificate;
+  MensuroText baselineUncertainty;
+  MensuroText supersedes;
+  MensuroText reason;
+  MensuroText enteredAt;
+  MensuroText supersededBy;
+  MensuroText acceptedReason;
+} MensuroEquipment;
+
 /* What a calibration is processed from, and where its texts came from. */
 typedef struct MensuroCalibration {
   MensuroHeader header;
@@ -117,6 +144,8 @@ typedef struct MensuroCalibration {
   size_t fileLineCount;
   const MensuroInputFile* files;
   size_t fileCount;
+  const MensuroEquipment* equipment; /* the conditions' equipment */
+  size_t equipmentCount;
 } MensuroCalibration;
 
 /* What the certificate says beyond the calibration, and its identity. */
@@ -143,6 +172,7 @@ typedef struct MensuroCertificate {
   MensuroText replaceReason;
   MensuroText procedure;
   MensuroText baselineSite;
+  MensuroText dueDate; /* YYYY-MM-DD; empty: not stated */
 } MensuroCertificate;
 
 enum { MENSURO_NO_PLOT = 0, MENSURO_PLOT_SVG = 1, MENSURO_PLOT_PNG = 2, MENSURO_PLOT_PDF = 3 };

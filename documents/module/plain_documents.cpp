@@ -87,6 +87,58 @@ UncertaintyInputs ConditionsOf(const MensuroConditions& plain) {
   return inputs;
 }
 
+MensuroEquipment PlainEquipment(const AppliedEquipment& applied) {
+  const EquipmentCertificate& c = applied.certificate;
+  return {static_cast<int>(applied.kind),
+          PlainText(applied.make),
+          PlainText(applied.model),
+          PlainText(applied.serial),
+          PlainText(c.number),
+          PlainText(c.issuedBy),
+          PlainText(c.date),
+          PlainText(c.validUntil),
+          c.correction,
+          c.standardUncertainty,
+          c.scalePpm,
+          c.scaleUncertaintyPpm,
+          c.constantMm,
+          c.constantUncertaintyMm,
+          PlainText(c.baselineCertificate),
+          PlainText(c.baselineUncertainty),
+          PlainText(c.supersedes),
+          PlainText(c.reason),
+          PlainText(c.enteredAt),
+          PlainText(c.supersededBy),
+          PlainText(applied.acceptedReason)};
+}
+
+AppliedEquipment EquipmentOf(const MensuroEquipment& plain) {
+  AppliedEquipment applied;
+  applied.kind = static_cast<EquipmentKind>(plain.kind);
+  applied.make = TextOf(plain.make);
+  applied.model = TextOf(plain.model);
+  applied.serial = TextOf(plain.serial);
+  EquipmentCertificate& c = applied.certificate;
+  c.number = TextOf(plain.number);
+  c.issuedBy = TextOf(plain.issuedBy);
+  c.date = TextOf(plain.date);
+  c.validUntil = TextOf(plain.validUntil);
+  c.correction = plain.correction;
+  c.standardUncertainty = plain.standardUncertainty;
+  c.scalePpm = plain.scalePpm;
+  c.scaleUncertaintyPpm = plain.scaleUncertaintyPpm;
+  c.constantMm = plain.constantMm;
+  c.constantUncertaintyMm = plain.constantUncertaintyMm;
+  c.baselineCertificate = TextOf(plain.baselineCertificate);
+  c.baselineUncertainty = TextOf(plain.baselineUncertainty);
+  c.supersedes = TextOf(plain.supersedes);
+  c.reason = TextOf(plain.reason);
+  c.enteredAt = TextOf(plain.enteredAt);
+  c.supersededBy = TextOf(plain.supersededBy);
+  applied.acceptedReason = TextOf(plain.acceptedReason);
+  return applied;
+}
+
 void PlainCarrier(const EdmCarrier& carrier, MensuroReduction& plain) {
   plain.carrierGiven = 1;
   plain.wavelength = carrier.wavelength;
@@ -189,6 +241,11 @@ PlainCalibration PlainCalibrationOf(const ProcessedCalibration& calibration) {
   }
   c.files = plain.files.data();
   c.fileCount = plain.files.size();
+  for (const AppliedEquipment& applied : calibration.conditions.equipment) {
+    plain.equipment.push_back(PlainEquipment(applied));
+  }
+  c.equipment = plain.equipment.data();
+  c.equipmentCount = plain.equipment.size();
   return plain;
 }
 
@@ -198,9 +255,13 @@ ProcessedCalibration CalibrationOf(const MensuroCalibration& plain) {
     const MensuroExclusion& e = plain.exclusions[i];
     exclusions.push_back({TextOf(e.from), TextOf(e.to), e.line, TextOf(e.reason)});
   }
-  ProcessedCalibration calibration = ProcessCalibration(
-      HeaderOf(plain.header), TextOf(plain.measuredText), TextOf(plain.publishedText),
-      ConditionsOf(plain.conditions), std::move(exclusions));
+  UncertaintyInputs conditions = ConditionsOf(plain.conditions);
+  for (std::size_t i = 0; i < plain.equipmentCount; ++i) {
+    conditions.equipment.push_back(EquipmentOf(plain.equipment[i]));
+  }
+  ProcessedCalibration calibration =
+      ProcessCalibration(HeaderOf(plain.header), TextOf(plain.measuredText),
+                         TextOf(plain.publishedText), std::move(conditions), std::move(exclusions));
   CalibrationOrigin& origin = calibration.origin;
   if (plain.publishedDistances >= 0) {
     origin.publishedDistances = static_cast<PublishedDistanceKind>(plain.publishedDistances);
@@ -238,7 +299,8 @@ MensuroCertificate PlainCertificateOf(const CertificateDetails& details,
           PlainText(identity.replaces),
           PlainText(identity.replaceReason),
           PlainText(details.procedure),
-          PlainText(details.baselineSite)};
+          PlainText(details.baselineSite),
+          PlainText(details.dueDate)};
 }
 
 CertificateDetails DetailsOf(const MensuroCertificate& plain) {
@@ -255,6 +317,7 @@ CertificateDetails DetailsOf(const MensuroCertificate& plain) {
   details.baselineCertificate = TextOf(plain.baselineCertificate);
   details.procedure = TextOf(plain.procedure);
   details.baselineSite = TextOf(plain.baselineSite);
+  details.dueDate = TextOf(plain.dueDate);
   return details;
 }
 

@@ -27,6 +27,7 @@ struct PlainCalibration {
   std::vector<Exclusion> asked;  // the exclusions as they were asked for
   std::vector<MensuroExclusion> exclusions;
   std::vector<MensuroInputFile> files;
+  std::vector<MensuroEquipment> equipment;
   MensuroCalibration calibration{};
 };
 
