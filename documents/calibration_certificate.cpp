@@ -407,9 +407,13 @@ QString AcceptedEquipmentSection(const std::vector<AppliedEquipment>& equipment,
   }
   QString html = GridTable(
       QStringLiteral("Equipment used outside its certificate's validity"),
-      QStringLiteral("<p>The certificates of these items were not valid on the date of "
-                     "measurement%1. The laboratory used them for the reason given; their "
-                     "figures were applied as certified.</p>")
+      (rows.size() == 1
+           ? QStringLiteral("<p>The certificate of this item was not valid on the date of "
+                            "measurement%1. The laboratory used it for the reason given; its "
+                            "figures were applied as certified.</p>")
+           : QStringLiteral("<p>The certificates of these items were not valid on the date of "
+                            "measurement%1. The laboratory used them for the reason given; their "
+                            "figures were applied as certified.</p>"))
           .arg(measurementDate.empty() ? QString() : QStringLiteral(", ") + Html(measurementDate)),
       Row({Html("Item"), Html("Certificate"), Html("Calibrated"), Html("Valid until"),
            Html("Reason")},

@@ -838,6 +838,71 @@ TEST(certificate, states_scope_traceability_method_place_and_corrections) {
   }
 }
 
+// The equipment a register applied: each item's certificate by number, issuer and date in the
+// traceability statement, the baseline's beside the baseline; an item used outside its validity
+// listed with its dates and the reason; the due date only when the client asked for it.
+TEST(certificate, states_the_equipment_and_the_due_date_asked_for) {
+  SKIP_WITHOUT_PDF_TOOLS();
+  AppliedEquipment thermometer{EquipmentKind::kThermometer, "Thermo", "T-100", "4711", {}, {}};
+  thermometer.certificate.number = "TK-2041";
+  thermometer.certificate.issuedBy = "Heatlab";
+  thermometer.certificate.date = "2026-01-10";
+  thermometer.certificate.validUntil = "2027-01-09";
+  thermometer.certificate.correction = -0.2;
+  thermometer.certificate.standardUncertainty = 0.1;
+  AppliedEquipment barometer{EquipmentKind::kBarometer, "Baro", "B-2", "77", {},
+                             "replacement on order"};
+  barometer.certificate.number = "PK-0815";
+  barometer.certificate.issuedBy = "Presslab";
+  barometer.certificate.date = "2025-11-02";
+  barometer.certificate.validUntil = "2026-11-30";
+  barometer.certificate.correction = 2.0;
+  barometer.certificate.standardUncertainty = 0.3;
+  AppliedEquipment baseline{EquipmentKind::kBaseline, "SSO", "Pillars", "KB-1", {}, {}};
+  baseline.certificate.number = "SSO-118";
+  baseline.certificate.issuedBy = "Survey Office";
+  baseline.certificate.date = "2026-03-14";
+  baseline.certificate.validUntil = "2029-03-13";
+  baseline.certificate.baselineUncertainty = "0.3,1.5,2,inf";
+  UncertaintyInputs conditions;
+  conditions.equipment = {thermometer, barometer, baseline};
+  const ProcessedCalibration calibration = SmallCalibration(conditions);
+  CertificateDetails details;
+  details.dueDate = "2027-12-07";
+  const TempDir dir;
+  const auto text = [&dir, &calibration](const CertificateDetails& given) {
+    QString reason;
+    const std::optional<std::string> pdf = DrawCertificatePdf(calibration, given, {}, reason);
+    EXPECT_TRUE(pdf.has_value()) << reason.toStdString();
+    return pdf ? WordsOfPdf(dir, *pdf) : std::string();
+  };
+  const std::string stated = text(details);
+  for (const std::string& part : std::vector<std::string>{
+           "Baseline certificate: SSO-118, issued by Survey Office, calibrated 2026-03-14, valid "
+           "until 2029-03-13",
+           "Baseline item: SSO Pillars, serial KB-1",
+           "Baseline uncertainty: U = 0.3 mm + 1.5 ppm (k = 2, infinite degrees of freedom)",
+           "traceable through the baseline's own certificate, SSO-118, issued by Survey Office",
+           "sensors that measured them, listed under Equipment below",
+           "Equipment used outside its certificate's validity",
+           "not valid on the date of measurement, 2026-12-07", "replacement on order", "TK-2041",
+           "Heatlab", "2026-01-10", "correction -0.2 \u00b0C, u = 0.1 \u00b0C", "PK-0815",
+           "Presslab", "2025-11-02", "2026-11-30", "correction +2 hPa, u = 0.3 hPa",
+           "Next calibration due: 2027-12-07 The due date is stated at the client's request"}) {
+    EXPECT_NE(stated.find(part), std::string::npos) << "missing: " << part << "\n" << stated;
+  }
+  // The baseline sits with the baseline, not again among the equipment; the expired barometer
+  // is listed before the results, as the accepted warnings are.
+  EXPECT_EQ(stated.find("SSO-118", stated.find("Item Certificate Issued by")), std::string::npos)
+      << stated;
+  EXPECT_LT(stated.find("replacement on order"), stated.find("Results"));
+
+  const std::string undated = text({});
+  EXPECT_EQ(undated.find("calibration due"), std::string::npos) << undated;
+  EXPECT_EQ(undated.find("client's request"), std::string::npos) << undated;
+  EXPECT_NE(undated.find("TK-2041"), std::string::npos) << undated;
+}
+
 // A certificate without a number is a draft on every page, in text a reader can extract; the
 // method is the least-squares baseline method unless the laboratory names its own.
 TEST(certificate, a_draft_says_so_on_every_page) {

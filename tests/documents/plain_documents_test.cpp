@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace mensuro::test {
@@ -22,6 +23,26 @@ ProcessedCalibration FieldCalibration() {
   conditions.sensors = SensorUncertainty{0.2, 0.3, 2.0};
   conditions.centring = 0.1;
   conditions.acceptance = MmPlusPpm{2.0, 2.0};
+  AppliedEquipment barometer{EquipmentKind::kBarometer, "Baro", "B-2", "77", {}, "due in a week"};
+  barometer.certificate.number = "K-9";
+  barometer.certificate.issuedBy = "Calibration Service";
+  barometer.certificate.date = "2025-04-01";
+  barometer.certificate.validUntil = "2026-03-31";
+  barometer.certificate.correction = 2.0;
+  barometer.certificate.standardUncertainty = 0.3;
+  barometer.certificate.supersedes = "K-8";
+  barometer.certificate.reason = "pressure mistyped";
+  barometer.certificate.enteredAt = "2025-04-02T09:00:00+02:00";
+  AppliedEquipment reference{EquipmentKind::kReferenceInstrument, "Geo", "R1", "5", {}, {}};
+  reference.certificate.scalePpm = -1.5;
+  reference.certificate.scaleUncertaintyPpm = 0.4;
+  reference.certificate.constantMm = 0.2;
+  reference.certificate.constantUncertaintyMm = 0.1;
+  AppliedEquipment baseline{EquipmentKind::kBaseline, "SSO", "Kellerby", "KB", {}, {}};
+  baseline.certificate.baselineCertificate = "SSO-118";
+  baseline.certificate.baselineUncertainty = "0.3,1.5,2,inf";
+  baseline.certificate.supersededBy = "SSO-119";
+  conditions.equipment = {barometer, reference, baseline};
   ProcessedCalibration calibration =
       ProcessCalibration(header, "A,B,99.997\nA,C,299.995\nA,D,599.991\nB,C,199.998\nB,D,500.001\n",
                          "A,B,100\nA,C,300\nA,D,600\nB,C,200\nB,D,500\n", conditions,
@@ -56,6 +77,26 @@ TEST(plain_documents, a_calibration_processed_again_from_its_plain_form_is_the_s
   EXPECT_FALSE(again.conditions.resolution);
   EXPECT_EQ(again.origin.publishedDistances, PublishedDistanceKind::kMarkToMark);
   EXPECT_EQ(again.origin.fileLines, calibration.origin.fileLines);
+  // The equipment crosses whole, every figure and text of each certificate.
+  const std::vector<AppliedEquipment>& equipment = calibration.conditions.equipment;
+  ASSERT_EQ(again.conditions.equipment.size(), equipment.size());
+  for (std::size_t i = 0; i < equipment.size(); ++i) {
+    const AppliedEquipment& a = again.conditions.equipment[i];
+    const AppliedEquipment& b = equipment[i];
+    EXPECT_EQ(a.kind, b.kind);
+    EXPECT_EQ(std::tie(a.make, a.model, a.serial, a.acceptedReason),
+              std::tie(b.make, b.model, b.serial, b.acceptedReason));
+    const EquipmentCertificate& c = a.certificate;
+    const EquipmentCertificate& d = b.certificate;
+    EXPECT_EQ(std::tie(c.number, c.issuedBy, c.date, c.validUntil, c.baselineCertificate,
+                       c.baselineUncertainty, c.supersedes, c.reason, c.enteredAt, c.supersededBy),
+              std::tie(d.number, d.issuedBy, d.date, d.validUntil, d.baselineCertificate,
+                       d.baselineUncertainty, d.supersedes, d.reason, d.enteredAt, d.supersededBy));
+    EXPECT_EQ(std::tie(c.correction, c.standardUncertainty, c.scalePpm, c.scaleUncertaintyPpm,
+                       c.constantMm, c.constantUncertaintyMm),
+              std::tie(d.correction, d.standardUncertainty, d.scalePpm, d.scaleUncertaintyPpm,
+                       d.constantMm, d.constantUncertaintyMm));
+  }
   // The files cross by role, name and hash; their bytes stay on the command line's side.
   ASSERT_EQ(again.origin.files.size(), 2u);
   for (std::size_t i = 0; i < 2; ++i) {
@@ -92,6 +133,7 @@ TEST(plain_documents, certificate_details_and_history_cross_whole) {
   details.baselineCertificate = "SSO-1";
   details.procedure = "QP-7";
   details.baselineSite = "Kellerby Quarry";
+  details.dueDate = "2027-03-14";
   const CertificateIdentity identity = {"MEN-2026-0007", "2026-03-14", std::string(64, 'a'),
                                         "MEN-2026-0006", "the scale was mistyped"};
   const MensuroCertificate plain = PlainCertificateOf(details, identity);
@@ -104,6 +146,7 @@ TEST(plain_documents, certificate_details_and_history_cross_whole) {
   EXPECT_EQ(back.baselineCertificate, details.baselineCertificate);
   EXPECT_EQ(back.procedure, details.procedure);
   EXPECT_EQ(back.baselineSite, details.baselineSite);
+  EXPECT_EQ(back.dueDate, details.dueDate);
   const CertificateIdentity identityBack = IdentityOf(plain);
   EXPECT_EQ(identityBack.number, identity.number);
   EXPECT_EQ(identityBack.recordSha256, identity.recordSha256);
