@@ -586,7 +586,7 @@ std::string SchemaSha256(Database& database) {
 // The schema of the registers made so far, on each database.
 std::string MadeSchemaSha256(bool onSqlite) {
   return onSqlite ? "18eec414f6490e130e034ff3dcecb688c80cbb497a194590744fe4062ae885d4"
-                  : "75c9acb77f6a7f65c9236e8665578d9493a77619415ca527bd7bcb8c3aa6fa6b";
+                  : "3b557b7ec78a43b0169361743a875f22b71c231176db386d81a5502944faf6f6";
 }
 
 TEST_P(calibration_register, an_old_schema_is_upgraded_with_its_records_intact) {
