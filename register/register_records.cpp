@@ -34,4 +34,18 @@ std::string DateMonthsAfter(const std::string& date, int months) {
                      static_cast<unsigned>(std::min(wanted, last)));
 }
 
+std::string DateDaysAfter(const std::string& date, int days) {
+  if (!IsIsoDate(date)) {
+    return {};
+  }
+  namespace ch = std::chrono;
+  const ch::year_month_day later{
+      ch::sys_days{ch::year{std::stoi(date.substr(0, 4))} /
+                   ch::month{static_cast<unsigned>(std::stoi(date.substr(5, 2)))} /
+                   ch::day{static_cast<unsigned>(std::stoi(date.substr(8, 2)))}} +
+      ch::days{days}};
+  return fmt::format("{:04}-{:02}-{:02}", static_cast<int>(later.year()),
+                     static_cast<unsigned>(later.month()), static_cast<unsigned>(later.day()));
+}
+
 }  // namespace mensuro

@@ -144,6 +144,10 @@ struct InstrumentDue {
 // shorter: 2026-01-31 plus one month is 2026-02-28. The empty text for a date that is none.
 std::string DateMonthsAfter(const std::string& date, int months);
 
+// The date `days` days after `date` (YYYY-MM-DD; days may be negative); the empty text for a date
+// that is none.
+std::string DateDaysAfter(const std::string& date, int days);
+
 // Normalised error of two results with expanded uncertainties u1 and u2; nothing when both
 // uncertainties are zero.
 std::optional<double> NormalisedError(double x1, double u1, double x2, double u2);
