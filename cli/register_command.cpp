@@ -741,6 +741,15 @@ std::string NoItemMessage(const RegisterCommandLine& line) {
          " of serial " + line.serial;
 }
 
+// The items as a JSON array.
+std::string ItemsJsonText(const std::vector<EquipmentItem>& items) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const EquipmentItem& item : items) {
+    list.push_back(EquipmentItemJson(item));
+  }
+  return JsonText(list);
+}
+
 // `register equipment add FILE.json`: a certificate entered, the item registered with its first.
 int EquipmentAdd(CalibrationRegister& reg, const RegisterCommandLine& line) {
   std::string problem;
@@ -776,11 +785,7 @@ int EquipmentList(CalibrationRegister& reg, const RegisterCommandLine& line) {
     });
   }
   if (line.format == "json") {
-    nlohmann::json list = nlohmann::json::array();
-    for (const EquipmentItem& item : items) {
-      list.push_back(EquipmentItemJson(item));
-    }
-    PrintOut(JsonText(list));
+    PrintOut(ItemsJsonText(items));
     return kExitSuccess;
   }
   std::vector<std::vector<std::string>> rows = {
@@ -819,11 +824,7 @@ int EquipmentShow(CalibrationRegister& reg, const RegisterCommandLine& line) {
     return Fail(kExitUsage, NoItemMessage(line));
   }
   if (line.format == "json") {
-    nlohmann::json list = nlohmann::json::array();
-    for (const EquipmentItem& item : items) {
-      list.push_back(EquipmentItemJson(item));
-    }
-    PrintOut(JsonText(list));
+    PrintOut(ItemsJsonText(items));
     return kExitSuccess;
   }
   std::string text;
