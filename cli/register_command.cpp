@@ -27,6 +27,7 @@
 #include "core/units.h"
 #include "json/calibration_json.h"
 #include "json/certificate_details_json.h"
+#include "json/equipment_json.h"
 #include "register/calibration_issue.h"
 #include "register/calibration_register.h"
 #include "register/register_text.h"
@@ -284,7 +285,8 @@ int Settings(CalibrationRegister& reg, const RegisterCommandLine& line) {
       CertificateDetails details;
       details.laboratory = settings->laboratory;
       json = {{"certificatePrefix", settings->prefix},
-              {"laboratory", CertificateDetailsJson(details).at("laboratory")}};
+              {"laboratory", CertificateDetailsJson(details).at("laboratory")},
+              {"intervalMonths", settings->intervalMonths}};
     }
     PrintOut(JsonText(json));
     return kExitSuccess;
@@ -295,12 +297,13 @@ int Settings(CalibrationRegister& reg, const RegisterCommandLine& line) {
   }
   const LaboratoryDetails& lab = settings->laboratory;
   std::vector<std::vector<std::string>> rows;
-  for (const auto& [label, value] :
-       std::vector<std::pair<std::string, std::string>>{{"Certificate prefix", settings->prefix},
-                                                        {"Laboratory", lab.name},
-                                                        {"Laboratory address", lab.address},
-                                                        {"Accreditation", lab.accreditation},
-                                                        {"Logo file", lab.logoFile}}) {
+  for (const auto& [label, value] : std::vector<std::pair<std::string, std::string>>{
+           {"Certificate prefix", settings->prefix},
+           {"Laboratory", lab.name},
+           {"Laboratory address", lab.address},
+           {"Accreditation", lab.accreditation},
+           {"Logo file", lab.logoFile},
+           {"Calibration interval", fmt::format("{} months", settings->intervalMonths)}}) {
     if (!value.empty()) {
       rows.push_back({label + ":", value});
     }
@@ -439,6 +442,12 @@ int Verify(CalibrationRegister& reg, const RegisterCommandLine& line) {
         fmt::format("The register is intact: {} records, each matching its hash and the "
                     "record before it.\n",
                     result.records));
+    if (result.equipmentRecords > 0) {
+      PrintOut(
+          fmt::format("Its {} equipment records each match their hash and the equipment "
+                      "record before them.\n",
+                      result.equipmentRecords));
+    }
     if (result.headLog.empty()) {
       PrintOut("No head log is named: where the register ends was not checked.\n");
     } else if (!result.headLogFound) {
@@ -457,6 +466,9 @@ int Verify(CalibrationRegister& reg, const RegisterCommandLine& line) {
   }
   if (!result.problem.empty()) {
     PrintOut(TerminalText(result.problem + "\n"));
+  } else if (!result.brokenEquipment.empty()) {
+    PrintOut(TerminalText(
+        fmt::format("The {} no longer matches: {}\n", result.brokenEquipment, result.reason)));
   } else {
     PrintOut(TerminalText(fmt::format("The record of certificate {} no longer matches: {}\n",
                                       result.firstBroken, result.reason)));
@@ -529,6 +541,11 @@ void AddInitCommand(CLI::App& reg, RegisterCommandLine& line) {
   init->add_option("--laboratory-settings", line.laboratorySettingsFile,
                    "The laboratory's lines (and prefix), laid out as a laboratory settings file")
       ->type_name("FILE.json");
+  init->add_option("--interval-months", line.intervalMonths,
+                   "The laboratory's calibration interval for the instruments it calibrates "
+                   "(default 12)")
+      ->type_name("MONTHS")
+      ->check(CLI::Range(1, 1200));
 }
 
 // `register settings`: what the register holds as its settings.
@@ -537,6 +554,12 @@ void AddSettingsCommand(CLI::App& reg, RegisterCommandLine& line) {
       reg.add_subcommand("settings", "The register's settings: prefix and laboratory");
   settings->add_option("--format", line.format, "text (default) or json")
       ->check(CLI::IsMember({"text", "json"}));
+  settings
+      ->add_option("--interval-months", line.intervalMonths,
+                   "Changes the laboratory's calibration interval, after which `register due` "
+                   "counts an instrument's next calibration due")
+      ->type_name("MONTHS")
+      ->check(CLI::Range(1, 1200));
 }
 
 // `register files NUMBER --folder DIR`: the files a certificate was made from.
@@ -572,8 +595,14 @@ int Init(const std::string& location, const RegisterCommandLine& line) {
     std::error_code ignored;
     std::filesystem::create_directories(PathFromUtf8(location).parent_path(), ignored);
   }
+  if (line.intervalMonths) {
+    settings.intervalMonths = *line.intervalMonths;
+  }
   CalibrationRegister reg = CalibrationRegister::Open(location, line.headLog);
   reg.AdoptSettings(settings);
+  if (line.intervalMonths) {
+    reg.SetIntervalMonths(*line.intervalMonths);  // a register made before keeps its others
+  }
   PrintOut(TerminalText("The register " + location + " issues certificates numbered " +
                         settings.prefix + "-YEAR-SEQUENCE.\n"));
   return kExitSuccess;
@@ -639,6 +668,312 @@ void AddExportCommand(CLI::App& reg, RegisterCommandLine& line) {
   });
 }
 
+// A number as the register's texts show it: shortest round trip, a sign for corrections.
+std::string Signed(double value) {
+  return fmt::format("{:+}", value);
+}
+
+// What a certificate states of its item, by kind: "+0.15 °C, u 0.05 °C".
+std::string CertifiedText(EquipmentKind kind, const EquipmentCertificate& c) {
+  const std::string unit(CorrectionUnit(kind));
+  switch (kind) {
+    case EquipmentKind::kReflector:
+      return fmt::format("prism constant {} mm, u {} mm", Number(c.correction),
+                         Number(c.standardUncertainty));
+    case EquipmentKind::kReferenceInstrument:
+      return fmt::format("scale {} ppm, U {} ppm; constant {} mm, U {} mm", Signed(c.scalePpm),
+                         Number(c.scaleUncertaintyPpm), Signed(c.constantMm),
+                         Number(c.constantUncertaintyMm));
+    case EquipmentKind::kBaseline:
+      return fmt::format("{}; uncertainty {}", c.baselineCertificate, c.baselineUncertainty);
+    default:
+      return fmt::format("{} {}, u {} {}", Signed(c.correction), unit,
+                         Number(c.standardUncertainty), unit);
+  }
+}
+
+// The certificate an item holds in force today; nothing when none is.
+std::optional<EquipmentCertificate> InForce(const EquipmentItem& item, const std::string& today) {
+  return CertificateOn(item, today).certificate;
+}
+
+std::string EquipmentStatus(const EquipmentItem& item, const std::string& today) {
+  if (!item.retiredOn.empty()) {
+    return "retired " + item.retiredOn;
+  }
+  const CertificateOnDate on = CertificateOn(item, today);
+  switch (on.validity) {
+    case EquipmentValidity::kValid:
+      return "valid";
+    case EquipmentValidity::kExpired:
+      return "expired";
+    case EquipmentValidity::kNotYetValid:
+      return "not yet valid";
+    default:
+      return "no certificate in force";
+  }
+}
+
+std::string Today() {
+  const std::optional<LocalMoment> now = LocalMomentNow();
+  if (!now) {
+    throw RegisterError("the local date can't be read from the system clock");
+  }
+  return now->date;
+}
+
+std::optional<EquipmentKind> KindOption(const RegisterCommandLine& line) {
+  return line.kind.empty() ? std::nullopt : EquipmentKindOf(line.kind);
+}
+
+// The items of `serial`, of --kind when given.
+std::vector<EquipmentItem> ItemsOfSerial(CalibrationRegister& reg,
+                                         const RegisterCommandLine& line) {
+  std::vector<EquipmentItem> items = reg.EquipmentOfSerial(line.serial);
+  if (const std::optional<EquipmentKind> kind = KindOption(line)) {
+    std::erase_if(items, [kind](const EquipmentItem& item) { return item.kind != *kind; });
+  }
+  return items;
+}
+
+std::string NoItemMessage(const RegisterCommandLine& line) {
+  return "the register holds no " + (line.kind.empty() ? std::string("equipment") : line.kind) +
+         " of serial " + line.serial;
+}
+
+// The items as a JSON array.
+std::string ItemsJsonText(const std::vector<EquipmentItem>& items) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const EquipmentItem& item : items) {
+    list.push_back(EquipmentItemJson(item));
+  }
+  return JsonText(list);
+}
+
+// `register equipment add FILE.json`: a certificate entered, the item registered with its first.
+int EquipmentAdd(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  std::string problem;
+  std::optional<EquipmentFile> file = ReadEquipmentFile(PathFromUtf8(line.equipmentFile), problem);
+  if (!file) {
+    return Fail(kExitUsage, problem);
+  }
+  file->certificate.supersedes = line.supersedes;
+  file->certificate.reason = line.reason;
+  const EquipmentItem item = reg.AddEquipmentCertificate(file->item, file->certificate);
+  if (line.format == "json") {
+    PrintOut(JsonText(EquipmentItemJson(item)));
+    return kExitSuccess;
+  }
+  const EquipmentCertificate& c = file->certificate;
+  PrintOut(TerminalText(
+      fmt::format("Entered certificate {} of the {}: calibrated {}, valid until {}{}.\n", c.number,
+                  EquipmentName(item), c.date, c.validUntil,
+                  c.supersedes.empty() ? std::string() : "; it supersedes " + c.supersedes)));
+  return kExitSuccess;
+}
+
+// `register equipment list`: the items with their certificate in force.
+int EquipmentList(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  std::vector<EquipmentItem> items = reg.ListEquipment(KindOption(line));
+  const std::string today = Today();
+  if (line.dueWithinDays) {
+    // In use, and the certificate in force ends within the days given, or has ended.
+    const std::string until = DateDaysAfter(today, *line.dueWithinDays);
+    std::erase_if(items, [&](const EquipmentItem& item) {
+      const std::optional<EquipmentCertificate> c = InForce(item, today);
+      return !item.retiredOn.empty() || (c && c->validUntil > until);
+    });
+  }
+  if (line.format == "json") {
+    PrintOut(ItemsJsonText(items));
+    return kExitSuccess;
+  }
+  std::vector<std::vector<std::string>> rows = {
+      {"Kind", "Make", "Model", "Serial", "Certificate", "Valid until", "Status"}};
+  for (const EquipmentItem& item : items) {
+    const std::optional<EquipmentCertificate> c = InForce(item, today);
+    rows.push_back({std::string(EquipmentKindName(item.kind)), item.make, item.model, item.serial,
+                    c ? c->number : "-", c ? c->validUntil : "-", EquipmentStatus(item, today)});
+  }
+  PrintOut(TerminalText(items.empty() ? std::string("No equipment.\n") : AlignedTable(rows)));
+  return kExitSuccess;
+}
+
+std::string EquipmentShowText(const EquipmentItem& item) {
+  std::string text = EquipmentName(item) + "\n";
+  if (!item.retiredOn.empty()) {
+    text += "Retired on " + item.retiredOn + ": " + item.retireReason + "\n";
+  }
+  std::vector<std::vector<std::string>> rows = {
+      {"Certificate", "Issued by", "Calibrated", "Valid until", "Certified", "Entered", "Status"}};
+  for (const EquipmentCertificate& c : item.certificates) {
+    std::string status = c.supersededBy.empty() ? "in force" : "superseded by " + c.supersededBy;
+    if (!c.supersedes.empty()) {
+      status += "; supersedes " + c.supersedes + ": " + c.reason;
+    }
+    rows.push_back({c.number, c.issuedBy, c.date, c.validUntil, CertifiedText(item.kind, c),
+                    c.enteredAt, status});
+  }
+  return text + AlignedTable(rows);
+}
+
+// `register equipment show SERIAL`: every certificate of the items of that serial.
+int EquipmentShow(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  const std::vector<EquipmentItem> items = ItemsOfSerial(reg, line);
+  if (items.empty()) {
+    return Fail(kExitUsage, NoItemMessage(line));
+  }
+  if (line.format == "json") {
+    PrintOut(ItemsJsonText(items));
+    return kExitSuccess;
+  }
+  std::string text;
+  for (const EquipmentItem& item : items) {
+    text += (text.empty() ? "" : "\n") + EquipmentShowText(item);
+  }
+  PrintOut(TerminalText(text));
+  return kExitSuccess;
+}
+
+// `register equipment retire SERIAL --reason TEXT`: the item taken out of use today.
+int EquipmentRetire(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  const std::vector<EquipmentItem> items = ItemsOfSerial(reg, line);
+  if (items.empty()) {
+    return Fail(kExitUsage, NoItemMessage(line));
+  }
+  if (items.size() > 1) {
+    std::vector<std::string_view> kinds;
+    for (const EquipmentItem& item : items) {
+      kinds.push_back(EquipmentKindName(item.kind));
+    }
+    return Fail(kExitUsage,
+                VisibleText(fmt::format("the register holds {} items of serial {} ({}); give "
+                                        "--kind to choose one",
+                                        items.size(), line.serial, fmt::join(kinds, ", "))));
+  }
+  const EquipmentItem retired = reg.RetireEquipment(items.front().kind, line.serial, line.reason);
+  if (line.format == "json") {
+    PrintOut(JsonText(EquipmentItemJson(retired)));
+    return kExitSuccess;
+  }
+  PrintOut(TerminalText(fmt::format("Retired the {} on {}: {}.\n", EquipmentName(retired),
+                                    retired.retiredOn, retired.retireReason)));
+  return kExitSuccess;
+}
+
+// `register due`: each instrument's last calibration and when its next falls due.
+int Due(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  std::vector<InstrumentDue> due = reg.DueCalibrations();
+  if (line.withinDays) {
+    const std::string until = DateDaysAfter(Today(), *line.withinDays);
+    std::erase_if(due, [&until](const InstrumentDue& d) { return d.dueDate > until; });
+  }
+  if (line.format == "json") {
+    nlohmann::json list = nlohmann::json::array();
+    for (const InstrumentDue& d : due) {
+      list.push_back({{"make", d.instrument.make},
+                      {"model", d.instrument.model},
+                      {"serial", d.instrument.serialNumber},
+                      {"lastNumber", d.lastNumber},
+                      {"lastMeasurementDate", d.lastMeasurementDate},
+                      {"dueDate", d.dueDate}});
+    }
+    PrintOut(JsonText(list));
+    return kExitSuccess;
+  }
+  std::vector<std::vector<std::string>> rows = {
+      {"Instrument", "Serial", "Last certificate", "Measured", "Due"}};
+  for (const InstrumentDue& d : due) {
+    rows.push_back({InstrumentName(d.instrument), d.instrument.serialNumber, d.lastNumber,
+                    d.lastMeasurementDate, d.dueDate});
+  }
+  PrintOut(TerminalText(due.empty() ? std::string("No calibrations due.\n") : AlignedTable(rows)));
+  return kExitSuccess;
+}
+
+// The kinds' names, for --kind.
+std::vector<std::string> KindNames() {
+  std::vector<std::string> names;
+  for (EquipmentKind kind : kEquipmentKinds) {
+    names.emplace_back(EquipmentKindName(kind));
+  }
+  return names;
+}
+
+// `register equipment ...`: the laboratory's equipment and its certificates.
+void AddEquipmentCommand(CLI::App& reg, RegisterCommandLine& line) {
+  CLI::App* equipment = reg.add_subcommand(
+      "equipment",
+      "The laboratory's equipment (sensors, reflectors, reference instruments, baselines) and "
+      "its certificates, each entry a record chained like the certificates'");
+  equipment->require_subcommand(1);
+  const std::string kinds = fmt::format("{}", fmt::join(KindNames(), ", "));
+
+  CLI::App* add = equipment->add_subcommand(
+      "add",
+      "Enters an item's certificate from a file laid out as examples/equipment-*.json; "
+      "the item is registered with its first");
+  add->add_option("FILE", line.equipmentFile, "The equipment file")
+      ->type_name("FILE.json")
+      ->required();
+  CLI::Option* supersedes =
+      add->add_option("--supersedes", line.supersedes,
+                      "The item's certificate this one corrects; it stays in the register, "
+                      "marked superseded")
+          ->type_name("NUMBER");
+  add->add_option("--reason", line.reason, "Why it is superseded")
+      ->type_name("TEXT")
+      ->needs(supersedes);
+  add->add_option("--format", line.format, "text (default) or json")
+      ->check(CLI::IsMember({"text", "json"}));
+
+  CLI::App* list = equipment->add_subcommand(
+      "list", "The items with the certificate in force today, ordered by kind and serial");
+  list->add_option("--kind", line.kind, "Only this kind: " + kinds)
+      ->check(CLI::IsMember(KindNames()));
+  list->add_option("--due-within", line.dueWithinDays,
+                   "Only the items in use whose certificate in force ends within DAYS of today, "
+                   "or has ended")
+      ->type_name("DAYS")
+      ->check(CLI::NonNegativeNumber);
+  list->add_option("--format", line.format, "text (default) or json")
+      ->check(CLI::IsMember({"text", "json"}));
+
+  CLI::App* show = equipment->add_subcommand(
+      "show", "Every certificate of the items of a serial, superseded ones marked");
+  show->add_option("SERIAL", line.serial, "The item's serial")->required();
+  show->add_option("--kind", line.kind, "Only the item of this kind: " + kinds)
+      ->check(CLI::IsMember(KindNames()));
+  show->add_option("--format", line.format, "text (default) or json")
+      ->check(CLI::IsMember({"text", "json"}));
+
+  CLI::App* retire = equipment->add_subcommand(
+      "retire", "Takes an item out of use today; it keeps its certificates and takes no more");
+  retire->add_option("SERIAL", line.serial, "The item's serial")->required();
+  retire
+      ->add_option("--kind", line.kind, "The item's kind, when items of two kinds share the serial")
+      ->check(CLI::IsMember(KindNames()));
+  retire->add_option("--reason", line.reason, "Why it is retired")->type_name("TEXT")->required();
+  retire->add_option("--format", line.format, "text (default) or json")
+      ->check(CLI::IsMember({"text", "json"}));
+  for (CLI::App* subcommand : equipment->get_subcommands({})) {
+    subcommand->fallthrough();
+  }
+}
+
+// `register due`: the instruments' next calibrations.
+void AddDueCommand(CLI::App& reg, RegisterCommandLine& line) {
+  CLI::App* due = reg.add_subcommand(
+      "due",
+      "Each instrument's last calibration in force, its date of measurement and the date the "
+      "register's calibration interval brings the next one due, soonest first");
+  due->add_option("--within", line.withinDays, "Only those due within DAYS of today, or overdue")
+      ->type_name("DAYS")
+      ->check(CLI::NonNegativeNumber);
+  due->add_option("--format", line.format, "text (default) or json")
+      ->check(CLI::IsMember({"text", "json"}));
+}
+
 }  // namespace
 
 CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line) {
@@ -666,6 +1001,8 @@ CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line) {
   AddReissueCommand(*reg, line);
   AddHistoryCommand(*reg, line);
   AddExportCommand(*reg, line);
+  AddEquipmentCommand(*reg, line);
+  AddDueCommand(*reg, line);
 
   CLI::App* verify = reg->add_subcommand(
       "verify",
@@ -694,8 +1031,10 @@ CLI::App* DescribeRegisterCommand(CLI::App& app, RegisterCommandLine& line) {
       "Exit status: 0 done, 1 verify found a record that no longer matches or records missing, "
       "verify-certificate found the file not held unchanged, or head found the register not "
       "ending at its head log's end, 2 wrong command line, a certificate not found or a file "
-      "that can't be read or written, 3 a register that can't be opened or read. These "
-      "commands only read the register: nothing is created, converted or written.");
+      "that can't be read or written or a request the register refuses, 3 a register that "
+      "can't be opened or read. Only init, settings --interval-months, equipment add and "
+      "equipment retire write; the other commands only read the register: nothing is created, "
+      "converted or written.");
   return reg;
 }
 
@@ -731,7 +1070,28 @@ int RunRegister(const CLI::App& registerCommand, const RegisterCommandLine& line
     if (parsed("init")) {
       return Init(location, line);
     }
+    if (parsed("equipment")) {
+      const CLI::App* equipment = registerCommand.get_subcommand("equipment");
+      const auto equipmentParsed = [equipment](const char* name) {
+        return equipment->get_subcommand(name)->parsed();
+      };
+      // Entering and retiring write; listing and showing only read.
+      if (equipmentParsed("add") || equipmentParsed("retire")) {
+        CalibrationRegister reg = CalibrationRegister::Open(location, line.headLog);
+        return equipmentParsed("add") ? EquipmentAdd(reg, line) : EquipmentRetire(reg, line);
+      }
+      CalibrationRegister reg = CalibrationRegister::OpenForReading(location, line.headLog);
+      return equipmentParsed("list") ? EquipmentList(reg, line) : EquipmentShow(reg, line);
+    }
+    if (parsed("settings") && line.intervalMonths) {
+      CalibrationRegister reg = CalibrationRegister::Open(location, line.headLog);
+      reg.SetIntervalMonths(*line.intervalMonths);
+      return Settings(reg, line);
+    }
     CalibrationRegister reg = CalibrationRegister::OpenForReading(location, line.headLog);
+    if (parsed("due")) {
+      return Due(reg, line);
+    }
     if (parsed("settings")) {
       return Settings(reg, line);
     }

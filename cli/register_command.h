@@ -4,9 +4,13 @@
 // settings, list the certificates issued, show one, write a stored certificate or the files it
 // was made from again byte for byte, follow an instrument's history, export everything, verify
 // the chain of record hashes and the register's end, tell whether a certificate's PDF is one the
-// register holds unchanged, and show the head log's last line. Only init and issuing write.
+// register holds unchanged, and show the head log's last line. Keep the laboratory's equipment
+// (enter, list, show and retire items and their certificates) and list the instruments'
+// calibrations falling due. Only init, settings --interval-months, equipment add and retire and
+// issuing write.
 
 #include <CLI/CLI.hpp>
+#include <optional>
 #include <string>
 
 namespace mensuro::cli {
@@ -36,6 +40,16 @@ struct RegisterCommandLine {
   std::string laboratorySettingsFile;
   // files
   std::string folder;
+  // init, settings
+  std::optional<int> intervalMonths;
+  // equipment add, list, show, retire
+  std::string equipmentFile;
+  std::string supersedes;
+  std::string reason;
+  std::string kind;  // empty: any
+  std::optional<int> dueWithinDays;
+  // due
+  std::optional<int> withinDays;
 };
 
 // Declares the subcommand "register" of `app` and its own subcommands, bound to `line`.
