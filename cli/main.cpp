@@ -570,7 +570,8 @@ int ReadOrders(const CommandLine& line, const PublishedSource& published,
       details.baselineSite = LibrarySite(published);
     }
   }
-  if (!line.registerLocation.empty()) {
+  // A run without a certificate reads the register only for its equipment.
+  if (!line.registerLocation.empty() && !line.certificateFile.empty()) {
     issue = IssueOrderOf(line, details, problem);
     if (!issue) {
       return Fail(kExitUsage, problem);
