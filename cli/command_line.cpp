@@ -76,6 +76,20 @@ constexpr const char* kFieldFooter =
     "come from the --baseline baseline, else from --heights. Observation lines (--exclude-line, "
     "warnings) are those of the reduced text.";
 
+// How the register's equipment enters the run, below the field files.
+constexpr const char* kEquipmentFooter =
+    "Equipment named by serial is read from the register (--register, else MENSURO_REGISTER; "
+    "only read, unless the run issues into it), each item with its certificate valid on the date "
+    "of measurement (the measured text's date line, --date, or the field file's first "
+    "observation date). A sensor's correction is added to every reading of its quantity before "
+    "the reduction, so the report is that of the readings corrected by hand, and its standard "
+    "uncertainty replaces that part of --sensor-uncertainty; a psychrometer's enters the "
+    "humidity's in % RH at the file's mean readings. A library baseline whose name is a "
+    "register baseline's serial gives the baseline's certificate and uncertainty. The JSON's "
+    "uncertainty inputs list each item under \"equipment\". No certificate is written while an "
+    "item's certificate is not valid on the date of measurement (exit status 1, after the "
+    "report) unless --accept-expired gives the reason, which the certificate states.";
+
 // The options of a calibration run, each of which --list-baselines excludes.
 using RunOptions = std::vector<CLI::Option*>;
 
@@ -227,6 +241,8 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
   AddRegisterOptions(app, line, runOptions);
   const std::vector<CLI::Option*> details = AddCertificateDetailsOptions(app, line.details);
   runOptions.insert(runOptions.end(), details.begin(), details.end());
+  const std::vector<CLI::Option*> equipment = AddEquipmentOptions(app, line.equipment);
+  runOptions.insert(runOptions.end(), equipment.begin(), equipment.end());
   auto* list = app.add_flag("--list-baselines", line.listBaselines,
                             "Print the names of the library's baselines, one per line, in file "
                             "order");
@@ -238,7 +254,8 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
                        "mensuro-cli " + (version ? version->productVersion : std::string("?")),
                        "Print the program's version and exit");
   app.formatter(std::make_shared<HelpFormatter>());
-  app.footer(std::string(kFooter) + "\n\n" + kFieldFooter + " " + FieldColumnsHelp());
+  app.footer(std::string(kFooter) + "\n\n" + kFieldFooter + " " + FieldColumnsHelp() + "\n\n" +
+             kEquipmentFooter);
 }
 
 std::string CommandLineProblem(const CommandLine& line) {
@@ -265,7 +282,18 @@ std::string CommandLineProblem(const CommandLine& line) {
     return "--details and the certificate's details (--laboratory, --client, --instrument-serial "
            "and the like) are used only with --certificate";
   }
-  if (!line.registerLocation.empty() && line.certificateFile.empty()) {
+  if (line.equipment.stateDueDate && line.certificateFile.empty()) {
+    return "--state-due-date states the due date on the certificate: give --certificate FILE.pdf "
+           "too";
+  }
+  if (!line.equipment.acceptExpired.empty() && !RegisterNeeded(line.equipment) &&
+      !line.baselineName) {
+    return "--accept-expired is used only with equipment from the register (--thermometer, "
+           "--barometer, --hygrometer, --reflector, or a --baseline the register holds)";
+  }
+  // A run that names equipment reads the register without issuing into it.
+  if (!line.registerLocation.empty() && line.certificateFile.empty() &&
+      !RegisterNeeded(line.equipment)) {
     return "--register issues a certificate: give --certificate FILE.pdf too";
   }
   if (line.registerLocation.empty() &&

@@ -8,6 +8,7 @@
 #include "cli/certificate_details_options.h"
 #include "cli/exclusion_options.h"
 #include "cli/field_reduction_options.h"
+#include "cli/run_equipment.h"
 #include "core/analysis/calibration_uncertainty.h"
 
 namespace mensuro::cli {
@@ -52,6 +53,8 @@ struct CommandLine {
   // instrument (the correction is of the instrument itself).
   std::string replaceReason;
   bool otherInstrument = false;
+  // The register's equipment the run used, from --register or MENSURO_REGISTER.
+  EquipmentOptions equipment;
 };
 
 // Declares the options of `mensuro-cli` on `app`, bound to `line`. A malformed value of an

@@ -363,7 +363,8 @@ std::vector<std::string_view> GivenReductionOptions(const FieldReductionOptions&
 
 std::optional<ReducedFieldFile> ReduceFieldFile(std::string_view fileName, std::string_view text,
                                                 const FieldReductionOptions& options,
-                                                const std::optional<HeightsBaseline>& baseline) {
+                                                const std::optional<HeightsBaseline>& baseline,
+                                                const SensorCorrections& corrections) {
   const std::optional<FieldObservations> observations =
       ReadObservations(fileName, text, options.columns);
   if (!observations) {
@@ -385,6 +386,7 @@ std::optional<ReducedFieldFile> ReduceFieldFile(std::string_view fileName, std::
   }
   settings.carrier = Carrier(options);
   settings.horizontalAt = options.horizontalAt;
+  settings.sensorCorrections = corrections;
   FieldFileError error;
   std::optional<FieldReduction> reduction =
       ReduceFieldObservations(*observations, *heights, settings, error);

@@ -78,10 +78,12 @@ struct ReducedFieldFile {
 
 // The field file `fileName` of text `text` reduced as `options` ask, the heights from
 // `baseline` when given, else from the options' heights file, the date and the time of the
-// first observation that has them unless the options give them. Nothing, after saying why, for an
-// error in any of the files or a missing option.
+// first observation that has them unless the options give them, the readings corrected by the
+// sensors' certificates. Nothing, after saying why, for an error in any of the files or a missing
+// option.
 std::optional<ReducedFieldFile> ReduceFieldFile(std::string_view fileName, std::string_view text,
                                                 const FieldReductionOptions& options,
-                                                const std::optional<HeightsBaseline>& baseline);
+                                                const std::optional<HeightsBaseline>& baseline,
+                                                const SensorCorrections& corrections = {});
 
 }  // namespace mensuro::cli

@@ -24,6 +24,7 @@
 #include "cli/reduce_command.h"
 #include "cli/register_command.h"
 #include "cli/register_issue.h"
+#include "cli/run_equipment.h"
 #include "cli/terminal_output.h"
 #include "core/analysis/report_text.h"
 #include "core/data/baseline_library.h"
@@ -36,6 +37,7 @@
 #include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
 #include "core/data/visible_text.h"
+#include "core/equipment/applied_equipment.h"
 #include "core/processing/processed_calibration.h"
 #include "core/reduction/field_table.h"
 #include "json/calibration_json.h"
@@ -170,32 +172,92 @@ std::vector<InputFile> InputFilesOf(const CommandLine& line, std::string measure
 
 // The field file `line` names, reduced against the published source; nothing after saying why.
 std::optional<ReducedFieldFile> ReduceMeasuredFile(const CommandLine& line, std::string_view text,
-                                                   const PublishedSource& published) {
+                                                   const PublishedSource& published,
+                                                   const SensorCorrections& corrections = {}) {
   std::optional<HeightsBaseline> heights;
   if (published.baseline) {
     heights.emplace(*published.baseline, *line.baselineName, published.fileName);
   }
-  return ReduceFieldFile(line.measuredFile, text, line.reduction, heights);
+  return ReduceFieldFile(line.measuredFile, text, line.reduction, heights, corrections);
 }
 
 // The inputs of the uncertainty budget: the options', and the baseline uncertainty of the
-// library baseline's own line unless --baseline-uncertainty replaces it. Nothing when that line
-// is malformed, after saying where.
+// baseline's certificate in the register, else of the library baseline's own line, unless
+// --baseline-uncertainty replaces it; then the equipment's. Nothing when that uncertainty is
+// malformed, after saying where.
 std::optional<UncertaintyInputs> BudgetInputs(const CommandLine& line,
-                                              const PublishedSource& published) {
+                                              const PublishedSource& published,
+                                              const RunEquipment& equipment,
+                                              const std::optional<ReducedFieldFile>& reduced) {
   UncertaintyInputs inputs = line.uncertainty;
-  if (inputs.baseline || !published.uncertainty) {
+  const AppliedEquipment* certified = AppliedOfKind(equipment, EquipmentKind::kBaseline);
+  std::string reason;
+  if (!inputs.baseline && certified) {
+    inputs.baseline = ParseBaselineUncertainty(certified->certificate.baselineUncertainty, reason);
+    if (!inputs.baseline) {
+      Fail(kExitUsage,
+           fmt::format("the baseline {}'s certificate {} in the register: its uncertainty: {}",
+                       certified->serial, certified->certificate.number, reason));
+      return std::nullopt;
+    }
+  } else if (!inputs.baseline && published.uncertainty) {
+    const BaselineProperty& property = *published.uncertainty;
+    inputs.baseline = ParseBaselineUncertainty(property.value, reason);
+    if (!inputs.baseline) {
+      Fail(kExitUsage, fmt::format("{}:{}: the baseline's uncertainty: {}", published.fileName,
+                                   property.line, reason));
+      return std::nullopt;
+    }
+  }
+  if (equipment.applied.empty()) {
     return inputs;
   }
-  const BaselineProperty& property = *published.uncertainty;
-  std::string reason;
-  inputs.baseline = ParseBaselineUncertainty(property.value, reason);
-  if (!inputs.baseline) {
-    Fail(kExitUsage, fmt::format("{}:{}: the baseline's uncertainty: {}", published.fileName,
-                                 property.line, reason));
+  return WithEquipment(std::move(inputs), equipment.applied,
+                       reduced ? MeanReadings(reduced->reduction) : std::nullopt);
+}
+
+// Whether a field file's humidity is a wet bulb; nothing for a file without weather readings.
+std::optional<bool> WetBulbReadings(const FieldReduction& reduction) {
+  if (reduction.kind != FieldDistanceKind::kSlope || reduction.rows.empty()) {
     return std::nullopt;
   }
-  return inputs;
+  return reduction.rows.front().observation.weather.wetBulb.has_value();
+}
+
+// The equipment the run names, from the register, for the date the measured text (reduced
+// from a field file when it is one) states; a field file reduced again with the sensors'
+// corrections. Returns kExitSuccess, or the exit code having said why not.
+int ApplyEquipment(const CommandLine& line, std::string_view measured,
+                   const PublishedSource& published, std::optional<ReducedFieldFile>& reduced,
+                   RunEquipment& equipment) {
+  const bool sensors = SensorsNamed(line.equipment);
+  if (sensors && reduced && !WetBulbReadings(reduced->reduction)) {
+    return Fail(kExitUsage, fmt::format("--thermometer, --barometer and --hygrometer correct a "
+                                        "field file's weather readings, and '{}' gives none",
+                                        line.measuredFile));
+  }
+  EquipmentQuery query;
+  query.location = EquipmentRegister(line.equipment, line.registerLocation);
+  if (query.location.empty() && !RegisterNeeded(line.equipment)) {
+    return kExitSuccess;
+  }
+  query.headLog = line.headLogFile;
+  query.date = StatedMeasurementDate(reduced ? std::string_view(reduced->measuredText) : measured);
+  query.baselineName = published.baseline ? line.baselineName : std::nullopt;
+  query.wetBulb = reduced ? WetBulbReadings(reduced->reduction) : std::nullopt;
+  if (const int found = LookUpEquipment(line.equipment, query, equipment); found != kExitSuccess) {
+    return found;
+  }
+  const bool corrected =
+      std::any_of(equipment.applied.begin(), equipment.applied.end(),
+                  [](const AppliedEquipment& item) { return IsSensor(item.kind); });
+  if (corrected) {
+    reduced = ReduceMeasuredFile(line, measured, published, SensorCorrectionsOf(equipment.applied));
+    if (!reduced) {
+      return kExitUsage;
+    }
+  }
+  return kExitSuccess;
 }
 
 int ListNames(const CommandLine& line, const char* argv0) {
@@ -257,7 +319,7 @@ std::string FailureText(const std::string& message, const ProjectRun& run) {
 // origin, and where the published text came from into `published`. Returns kExitSuccess, or the
 // exit code of what could not be read, having said why.
 int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration& calibration,
-               PublishedSource& published) {
+               PublishedSource& published, RunEquipment& equipment) {
   std::string reason;
   // The bytes as given are kept to be named on the certificate; the text is what is read.
   std::optional<std::string> measuredBytes = ReadFileBytes(PathFromUtf8(line.measuredFile), reason);
@@ -276,6 +338,11 @@ int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration&
                             "reads it as one)",
                             fmt::join(given, ", "), line.measuredFile));
   }
+  if (SensorsNamed(line.equipment) && !field) {
+    return Fail(kExitUsage, fmt::format("--thermometer, --barometer and --hygrometer correct a "
+                                        "field file's readings, and '{}' is a measured text",
+                                        line.measuredFile));
+  }
   published = ReadPublished(line, argv0);
   if (published.failure != kExitSuccess) {
     return published.failure;
@@ -286,6 +353,12 @@ int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration&
     if (!reduced) {
       return kExitUsage;
     }
+  }
+  if (const int applied = ApplyEquipment(line, *measured, published, reduced, equipment);
+      applied != kExitSuccess) {
+    return applied;
+  }
+  if (reduced) {
     *measured = std::move(reduced->measuredText);
   }
   calibration.origin = CalibrationOrigin::Of(
@@ -298,7 +371,7 @@ int ReadInputs(const CommandLine& line, const char* argv0, ProcessedCalibration&
   if (!line.certificateFile.empty()) {
     calibration.origin.files = InputFilesOf(line, std::move(*measuredBytes), field, published);
   }
-  std::optional<UncertaintyInputs> inputs = BudgetInputs(line, published);
+  std::optional<UncertaintyInputs> inputs = BudgetInputs(line, published, equipment, reduced);
   if (!inputs) {
     return kExitUsage;
   }
@@ -332,18 +405,28 @@ void PrintFailure(const std::string& message, const ProjectRun& run, const Comma
   }
 }
 
+// Whether equipment the run names is not valid on the date of measurement, and the laboratory
+// gave no reason to use it anyway.
+bool EquipmentWithheld(const CommandLine& line, const RunEquipment& equipment) {
+  return !equipment.invalid.empty() && line.equipment.acceptExpired.empty();
+}
+
 // Whether the certificate asked for is withheld: a warning says the input was probably misread,
-// or the outlier test finds an outlier, and the surveyor has not accepted it.
-bool CertificateWithheld(const CommandLine& line, const ProcessedCalibration& calibration) {
-  return !line.certificateFile.empty() && !line.acceptWarnings &&
-         !FindCertificateObstacles(calibration).empty();
+// or the outlier test finds an outlier, and the surveyor has not accepted it; or equipment is
+// not valid on the date of measurement.
+bool CertificateWithheld(const CommandLine& line, const ProcessedCalibration& calibration,
+                         const RunEquipment& equipment) {
+  return !line.certificateFile.empty() &&
+         ((!line.acceptWarnings && !FindCertificateObstacles(calibration).empty()) ||
+          EquipmentWithheld(line, equipment));
 }
 
 // Why the certificate was not written: each warning and outlier that stands in its way, and
 // what to do.
 int RefuseCertificate(const ProcessedCalibration& calibration, const CommandLine& line,
-                      const PublishedSource& published) {
-  const CertificateObstacles obstacles = FindCertificateObstacles(calibration);
+                      const PublishedSource& published, const RunEquipment& equipment) {
+  const CertificateObstacles obstacles =
+      line.acceptWarnings ? CertificateObstacles{} : FindCertificateObstacles(calibration);
   for (const InputNotice& warning : obstacles.listed) {
     const FileLine at = LocateLine(warning.where, line, published, calibration.origin);
     PrintErrorLine(VisibleText(fmt::format("mensuro-cli: no certificate: {}:{}: {}", at.fileName,
@@ -353,18 +436,43 @@ int RefuseCertificate(const ProcessedCalibration& calibration, const CommandLine
     PrintErrorLine(fmt::format("mensuro-cli: no certificate: {} more warnings not listed",
                                obstacles.unlisted));
   }
-  return Fail(kExitProcessingFailed,
-              obstacles.outliers > 0
-                  ? "mend the file or leave the outlier out with --exclude FROM-TO:REASON, or "
-                    "give --accept-warnings to issue the certificate with them listed"
-                  : "mend the file, or give --accept-warnings to issue the certificate with "
-                    "them listed");
+  std::vector<std::string> remedies;
+  if (!obstacles.empty()) {
+    remedies.push_back(
+        obstacles.outliers > 0
+            ? "mend the file or leave the outlier out with --exclude FROM-TO:REASON, "
+              "or give --accept-warnings to issue the certificate with them listed"
+            : "mend the file, or give --accept-warnings to issue the certificate "
+              "with them listed");
+  }
+  if (EquipmentWithheld(line, equipment)) {
+    for (const std::string& invalid : equipment.invalid) {
+      PrintErrorLine(VisibleText("mensuro-cli: no certificate: " + invalid));
+    }
+    remedies.push_back(
+        "give --accept-expired REASON to issue the certificate with that equipment, the reason "
+        "stated");
+  }
+  return Fail(kExitProcessingFailed, fmt::format("{}", fmt::join(remedies, "; ")));
+}
+
+// Equipment not valid on the date of measurement and not applied, when no certificate is asked
+// for (one asked for is refused, naming it).
+void WarnOfInvalidEquipment(const CommandLine& line, const RunEquipment& equipment) {
+  if (!line.certificateFile.empty() || !EquipmentWithheld(line, equipment)) {
+    return;
+  }
+  for (const std::string& invalid : equipment.invalid) {
+    PrintErrorLine(VisibleText("mensuro-cli: warning: " + invalid +
+                               "; not applied (give --accept-expired REASON to apply it)"));
+  }
 }
 
 // The report file and the documents the command line asks for, drawn by `documents` (loaded
 // when a document is asked for); the certificate only when it is not withheld.
 int WriteFiles(const CommandLine& line, const ProcessedCalibration& calibration,
-               const CertificateDetails& details, const std::optional<DocumentModule>& documents) {
+               const CertificateDetails& details, const RunEquipment& equipment,
+               const std::optional<DocumentModule>& documents) {
   std::string reason;
   if (!line.outputFile.empty() &&
       WriteReportFile(PathFromUtf8(line.outputFile), calibration.report, reason) != 0) {
@@ -372,7 +480,8 @@ int WriteFiles(const CommandLine& line, const ProcessedCalibration& calibration,
   }
   // A certificate issued into a register is written once the register holds it.
   const bool certificate = !line.certificateFile.empty() &&
-                           !CertificateWithheld(line, calibration) && line.registerLocation.empty();
+                           !CertificateWithheld(line, calibration, equipment) &&
+                           line.registerLocation.empty();
   if (!documents || (line.plotFile.empty() && !certificate)) {
     return kExitSuccess;
   }
@@ -412,10 +521,10 @@ int PrintResults(const CommandLine& line, const ProcessedCalibration& calibratio
 std::string OutputsProblem(const CommandLine& line, const PublishedSource& published,
                            const CertificateDetails& details,
                            const std::optional<IssueOrder>& issue) {
+  // The register read for equipment is one the run must not overwrite either.
+  const std::string location = EquipmentRegister(line.equipment, line.registerLocation);
   const std::string registerFile =
-      line.registerLocation.empty() || IsPostgresLocation(line.registerLocation)
-          ? std::string()
-          : line.registerLocation;
+      location.empty() || IsPostgresLocation(location) ? std::string() : location;
   const std::string& logo = (issue ? issue->details : details).laboratory.logoFile;
   return OutputOverInputProblem(
       {{"report file", line.outputFile},
@@ -437,20 +546,32 @@ std::string OutputsProblem(const CommandLine& line, const PublishedSource& publi
 // files it names are checked against each other. Returns kExitSuccess, or the exit code having
 // said why not.
 int ReadOrders(const CommandLine& line, const PublishedSource& published,
-               CertificateDetails& details, std::optional<IssueOrder>& issue) {
+               const RunEquipment& equipment, CertificateDetails& details,
+               std::optional<IssueOrder>& issue) {
   std::string problem;
   if (!line.certificateFile.empty()) {
+    // The baseline's certificate in the register says more than the library's line.
+    const AppliedEquipment* certified = AppliedOfKind(equipment, EquipmentKind::kBaseline);
     std::optional<CertificateDetails> gathered =
-        GatherCertificateDetails(line.details, LibraryCertificate(published), problem);
+        GatherCertificateDetails(line.details,
+                                 certified && !certified->certificate.baselineCertificate.empty()
+                                     ? certified->certificate.baselineCertificate
+                                     : LibraryCertificate(published),
+                                 problem);
+    if (gathered) {
+      gathered = WithReflector(std::move(*gathered), equipment, problem);
+    }
     if (!gathered) {
       return Fail(kExitUsage, problem);
     }
     details = std::move(*gathered);
+    details.dueDate = equipment.dueDate;
     if (details.baselineSite.empty()) {
       details.baselineSite = LibrarySite(published);
     }
   }
-  if (!line.registerLocation.empty()) {
+  // A run without a certificate reads the register only for its equipment.
+  if (!line.registerLocation.empty() && !line.certificateFile.empty()) {
     issue = IssueOrderOf(line, details, problem);
     if (!issue) {
       return Fail(kExitUsage, problem);
@@ -471,14 +592,17 @@ int Run(const CommandLine& line, const char* argv0,
         const std::optional<DocumentModule>& documents) {
   ProcessedCalibration given;
   PublishedSource published;
-  if (const int read = ReadInputs(line, argv0, given, published); read != kExitSuccess) {
+  RunEquipment equipment;
+  if (const int read = ReadInputs(line, argv0, given, published, equipment); read != kExitSuccess) {
     return read;
   }
   CertificateDetails details;
   std::optional<IssueOrder> issue;
-  if (const int read = ReadOrders(line, published, details, issue); read != kExitSuccess) {
+  if (const int read = ReadOrders(line, published, equipment, details, issue);
+      read != kExitSuccess) {
     return read;
   }
+  WarnOfInvalidEquipment(line, equipment);
   std::string problem;
   std::optional<std::vector<Exclusion>> exclusions =
       ResolveExclusions(line.exclusions, given.measuredText, given.origin.fileLines, problem);
@@ -494,11 +618,11 @@ int Run(const CommandLine& line, const char* argv0,
     PrintFailure(calibration.failure, calibration.run, line, published, calibration.origin);
     return kExitProcessingFailed;
   }
-  if (const int written = WriteFiles(line, calibration, details, documents);
+  if (const int written = WriteFiles(line, calibration, details, equipment, documents);
       written != kExitSuccess) {
     return written;
   }
-  if (issue && !CertificateWithheld(line, calibration)) {
+  if (issue && !CertificateWithheld(line, calibration, equipment)) {
     if (const int issued = IssueFromCommandLine(
             *issue, calibration, ResultInputJson(calibration, line, published), *documents);
         issued != kExitSuccess) {
@@ -509,8 +633,9 @@ int Run(const CommandLine& line, const char* argv0,
   if (const int printed = PrintResults(line, calibration, published); printed != kExitSuccess) {
     return printed;
   }
-  return CertificateWithheld(line, calibration) ? RefuseCertificate(calibration, line, published)
-                                                : kExitSuccess;
+  return CertificateWithheld(line, calibration, equipment)
+             ? RefuseCertificate(calibration, line, published, equipment)
+             : kExitSuccess;
 }
 
 // A calibration run. The document module, and Qt with it, is loaded only when a document is
