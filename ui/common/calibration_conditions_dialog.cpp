@@ -12,6 +12,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/data/number_text.h"
 #include "ui/common/control_text.h"
@@ -105,7 +106,8 @@ std::optional<double> ReadAboveZero(std::string_view text, std::string& reason) 
 }  // namespace
 
 CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
-                                                     const UncertaintyInputs& shown, QWidget* owner)
+                                                     const UncertaintyInputs& shown, QWidget* owner,
+                                                     std::optional<EquipmentOffer> equipment)
     : QDialog(owner), services_(services), conditions_(shown) {
   setWindowTitle(QStringLiteral("Calibration Conditions"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -126,6 +128,13 @@ CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
   }
   for (std::size_t group = 0; group < kConditionGroupCount; ++group) {
     layout->addWidget(BuildGroup(group, labelWidth));
+  }
+  if (equipment) {
+    equipment_ = new CEquipmentChoice(std::move(equipment->items), this);
+    equipment_->setObjectName(QStringLiteral("equipment"));
+    equipment_->Choose(equipment->chosen);
+    equipment_->SetDate(equipment->date);
+    layout->addWidget(equipment_);
   }
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -202,6 +211,9 @@ void CCalibrationConditionsDlg::accept() {
   std::optional<UncertaintyInputs> read = ReadConditions();
   if (!read) {
     return;
+  }
+  if (equipment_ != nullptr) {
+    read->equipment = equipment_->Applied();
   }
   conditions_ = std::move(*read);
   QDialog::accept();
