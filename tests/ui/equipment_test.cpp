@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPalette>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
 #include <filesystem>
