@@ -155,8 +155,46 @@ nlohmann::json MmPlusPpmJson(const MmPlusPpm& length) {
   return {{"a_mm", length.mm}, {"b_ppm", length.ppm}};
 }
 
+// An equipment certificate's figures, by what the item is.
+nlohmann::json EquipmentCertificateJson(EquipmentKind kind, const EquipmentCertificate& c) {
+  nlohmann::json json = {
+      {"number", c.number},
+      {"issuedBy", c.issuedBy},
+      {"date", c.date},
+      {"validUntil", c.validUntil},
+  };
+  if (kind == EquipmentKind::kBaseline) {
+    json["baselineCertificate"] = c.baselineCertificate;
+    json["baselineUncertainty"] = c.baselineUncertainty;
+  } else if (kind == EquipmentKind::kReferenceInstrument) {
+    json["scalePpm"] = c.scalePpm;
+    json["scaleUncertaintyPpm"] = c.scaleUncertaintyPpm;
+    json["constantMm"] = c.constantMm;
+    json["constantUncertaintyMm"] = c.constantUncertaintyMm;
+  } else {
+    json["correction"] = c.correction;
+    json["standardUncertainty"] = c.standardUncertainty;
+    json["unit"] = CorrectionUnit(kind);
+  }
+  return json;
+}
+
+nlohmann::json AppliedEquipmentJson(const AppliedEquipment& item) {
+  nlohmann::json json = {
+      {"kind", EquipmentKindName(item.kind)},
+      {"make", item.make},
+      {"model", item.model},
+      {"serial", item.serial},
+      {"certificate", EquipmentCertificateJson(item.kind, item.certificate)},
+  };
+  if (!item.acceptedReason.empty()) {
+    json["acceptedReason"] = item.acceptedReason;
+  }
+  return json;
+}
+
 nlohmann::json InputsJson(const UncertaintyInputs& inputs) {
-  return {
+  nlohmann::json json = {
       {"baseline", OrNull(inputs.baseline,
                           [](const BaselineUncertainty& baseline) {
                             nlohmann::json json = MmPlusPpmJson(baseline.expanded);
@@ -174,6 +212,14 @@ nlohmann::json InputsJson(const UncertaintyInputs& inputs) {
       {"centring_mm", OrNull(inputs.centring)},
       {"acceptance", OrNull(inputs.acceptance, MmPlusPpmJson)},
   };
+  // Only a run that used equipment names it, so every other run's JSON stays as it was.
+  if (!inputs.equipment.empty()) {
+    nlohmann::json& equipment = json["equipment"] = nlohmann::json::array();
+    for (const AppliedEquipment& item : inputs.equipment) {
+      equipment.push_back(AppliedEquipmentJson(item));
+    }
+  }
+  return json;
 }
 
 nlohmann::json CorrectionRowJson(const CorrectionRow& row) {

@@ -41,7 +41,8 @@ nlohmann::json ExcludedJson(const std::vector<AppliedExclusion>& exclusions);
 
 // The correction's uncertainty budget: covariance and correlation of constant and scale, the
 // inputs as given (in their own units), the correction table (metres) and the overall
-// conformity. Infinite degrees of freedom and a conformity without an acceptance limit are null.
+// conformity (the inputs as ConditionsJson writes them). Infinite degrees of freedom and a
+// conformity without an acceptance limit are null.
 nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
                                const CorrectionUncertainty& budget);
 
@@ -49,6 +50,9 @@ nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
 nlohmann::json OrNull(const std::optional<double>& value);
 
 // The inputs of the uncertainty budget as given, each in its own units; null where not given.
+// A run that used equipment lists it under "equipment": each item's kind, make, model, serial
+// and certificate (number, issuedBy, date, validUntil and its figures), with "acceptedReason"
+// when that certificate was not valid on the date of measurement.
 nlohmann::json ConditionsJson(const UncertaintyInputs& inputs);
 
 // The ISO 17123-4 full test (lengths in metres), or null where it does not apply.

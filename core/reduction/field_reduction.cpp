@@ -15,6 +15,42 @@ double VapourPressure(const FieldWeather& weather) {
                                          weather.pressure);
 }
 
+// The readings of one observation plus the sensors' corrections, as if the file had been
+// edited by hand; false, with the error at its line, when a corrected reading leaves the range
+// reading the file allows.
+bool CorrectReadings(const SensorCorrections& corrections, FieldObservation& observation,
+                     FieldFileError& error) {
+  FieldWeather& weather = observation.weather;
+  weather.temperature += corrections.temperature;
+  weather.pressure += corrections.pressure;
+  if (weather.humidity) {
+    *weather.humidity += corrections.humidity;
+  }
+  if (weather.wetBulb) {
+    *weather.wetBulb += corrections.wetBulb;
+  }
+  std::string problem = TemperatureProblem(weather.temperature);
+  if (problem.empty()) {
+    problem = PressureProblem(weather.pressure);
+  }
+  if (problem.empty() && weather.humidity) {
+    problem = HumidityProblem(*weather.humidity);
+  }
+  if (problem.empty() && weather.wetBulb) {
+    problem = TemperatureProblem(*weather.wetBulb);
+    if (problem.empty() &&
+        VapourPressureFromWetBulb(weather.temperature, *weather.wetBulb, weather.pressure) < 0.0) {
+      problem = fmt::format("a wet bulb of {} °C at {} °C gives a negative vapour pressure",
+                            *weather.wetBulb, weather.temperature);
+    }
+  }
+  if (problem.empty()) {
+    return true;
+  }
+  error = {observation.line, 0, {}, problem + " once the sensors' corrections are added"};
+  return false;
+}
+
 std::optional<double> MarkHeight(const StationHeights& heights, const FieldObservation& observation,
                                  const std::string& station, FieldFileError& error) {
   const std::optional<double> height = heights.Find(station);
@@ -102,6 +138,9 @@ std::optional<FieldReduction> ReduceFieldObservations(const FieldObservations& o
   for (const FieldObservation& observation : observations.observations) {
     ReducedObservation row;
     row.observation = observation;
+    if (slope && !CorrectReadings(settings.sensorCorrections, row.observation, error)) {
+      return std::nullopt;
+    }
     if (!slope) {
       row.reduced = observation.distance;
     } else if (!ReduceSlope(heights, settings, groupRefractivity, referenceRefractivity, row,
