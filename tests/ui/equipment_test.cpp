@@ -269,6 +269,9 @@ TEST(equipment_choice, a_certificate_not_valid_on_the_date_of_measurement_shows_
   ASSERT_EQ(applied.size(), 2u);
   EXPECT_EQ(applied[0].certificate.number, "C-1");
   EXPECT_EQ(applied[1].certificate.number, "B-1");
+  // Their certificates' uncertainties are the sensors' in the budget.
+  ASSERT_TRUE(expired->Conditions().sensors);
+  EXPECT_DOUBLE_EQ(expired->Conditions().sensors->temperature, 0.1);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "core/data/number_text.h"
+#include "core/equipment/applied_equipment.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
 #include "ui/common/typed_figure.h"
@@ -213,7 +214,8 @@ void CCalibrationConditionsDlg::accept() {
     return;
   }
   if (equipment_ != nullptr) {
-    read->equipment = equipment_->Applied();
+    // The chosen sensors' certificates give their uncertainties.
+    read = WithEquipment(std::move(*read), equipment_->Applied(), std::nullopt);
   }
   conditions_ = std::move(*read);
   QDialog::accept();

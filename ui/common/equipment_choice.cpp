@@ -8,6 +8,8 @@
 #include <QPalette>
 #include <utility>
 
+#include "core/equipment/applied_equipment.h"
+
 namespace mensuro {
 namespace {
 
@@ -69,12 +71,7 @@ std::vector<AppliedEquipment> ChosenEquipment(const std::vector<EquipmentItem>& 
         continue;
       }
       if (const CertificateOnDate on = CertificateOn(item, date); on.certificate) {
-        applied.push_back({.kind = item.kind,
-                           .make = item.make,
-                           .model = item.model,
-                           .serial = item.serial,
-                           .certificate = *on.certificate,
-                           .acceptedReason = {}});
+        applied.push_back(ApplyEquipment(item, *on.certificate, {}));
       }
       break;
     }

@@ -13,6 +13,7 @@
 #include "core/data/data_files.h"
 #include "core/data/local_time.h"
 #include "core/data/visible_text.h"
+#include "core/equipment/applied_equipment.h"
 #include "core/processing/processed_calibration.h"
 #include "documents/calibration_certificate.h"
 #include "documents/plot_export.h"
@@ -136,8 +137,10 @@ UncertaintyInputs CVerantDlg::ConditionsFor(const QString& instrument, const std
   UncertaintyInputs conditions = RememberedConditions(instrument);
   QString problem;
   if (const std::optional<std::vector<EquipmentItem>> items = register_.Equipment(problem)) {
-    conditions.equipment =
-        ChosenEquipment(*items, RememberedEquipment(instrument), IsoDateOf(date).value_or(""));
+    conditions = WithEquipment(
+        std::move(conditions),
+        ChosenEquipment(*items, RememberedEquipment(instrument), IsoDateOf(date).value_or("")),
+        std::nullopt);
   }
   return conditions;
 }
