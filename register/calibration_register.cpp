@@ -5,15 +5,18 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <chrono>
 #include <limits>
 #include <map>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 #include "core/data/file_names.h"
 #include "core/data/local_time.h"
 #include "core/data/sha256.h"
+#include "register/equipment_register.h"
 #include "register/network_file_system.h"
 #include "register/record_fields.h"
 #include "register/register_schema.h"
@@ -119,6 +122,13 @@ constexpr SettingName kSettingNames[] = {
      "the laboratory's logo file"},
 };
 
+// The calibration interval's name in the register_settings table; a register without it keeps
+// the default.
+constexpr const char* kIntervalSetting = "interval_months";
+
+// The longest calibration interval a register keeps: a hundred years.
+constexpr int kLongestInterval = 1200;
+
 std::optional<RegisterSettings> ReadSettings(Database& db) {
   const std::vector<SqlRow> rows = db.Query("SELECT name, value FROM register_settings");
   if (rows.empty()) {
@@ -131,8 +141,29 @@ std::optional<RegisterSettings> ReadSettings(Database& db) {
         setting.of(settings) = TextOf(row.at(1));
       }
     }
+    if (const std::string value = TextOf(row.at(1)); TextOf(row.at(0)) == kIntervalSetting) {
+      int months = 0;
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), months);
+      if (error == std::errc() && end == value.data() + value.size() && months >= 1) {
+        settings.intervalMonths = months;
+      }
+    }
   }
   return settings;
+}
+
+void CheckInterval(int months) {
+  if (months < 1 || months > kLongestInterval) {
+    throw RegisterRequestError(
+        fmt::format("the calibration interval of {} months is none: give 1 to {} months", months,
+                    kLongestInterval));
+  }
+}
+
+void WriteInterval(Database& db, int months) {
+  db.Query("DELETE FROM register_settings WHERE name = ?", {kIntervalSetting});
+  db.Query("INSERT INTO register_settings (name, value) VALUES (?, ?)",
+           {kIntervalSetting, std::to_string(months)});
 }
 
 void WriteSettings(Database& db, RegisterSettings settings) {
@@ -140,6 +171,7 @@ void WriteSettings(Database& db, RegisterSettings settings) {
     db.Query("INSERT INTO register_settings (name, value) VALUES (?, ?)",
              {setting.name, setting.of(settings)});
   }
+  WriteInterval(db, settings.intervalMonths);
 }
 
 // The prefix becomes part of file names and of the certificate: letters and digits only.
@@ -448,6 +480,7 @@ std::optional<RegisterSettings> CalibrationRegister::Settings() {
 
 void CalibrationRegister::AdoptSettings(const RegisterSettings& settings) {
   CheckPrefix(settings.prefix);
+  CheckInterval(settings.intervalMonths);
   Guarded([&] {
     Transaction transaction(*database_, Transaction::Kind::kWrite);
     if (const std::optional<RegisterSettings> stored = ReadSettings(*database_)) {
@@ -461,6 +494,19 @@ void CalibrationRegister::AdoptSettings(const RegisterSettings& settings) {
       return;
     }
     WriteSettings(*database_, settings);
+    transaction.Commit();
+  });
+}
+
+void CalibrationRegister::SetIntervalMonths(int months) {
+  CheckInterval(months);
+  Guarded([&] {
+    Transaction transaction(*database_, Transaction::Kind::kWrite);
+    if (!ReadSettings(*database_)) {
+      throw RegisterRequestError(
+          "the register holds no settings yet: its first issue or register init gives them");
+    }
+    WriteInterval(*database_, months);
     transaction.Commit();
   });
 }
@@ -820,6 +866,14 @@ VerifyResult CalibrationRegister::Verify(const VerifyOptions& options) {
         }
       }
     }
+    const EquipmentChainCheck equipment = CheckEquipmentChain(*database_);
+    result.equipmentRecords = equipment.records;
+    if (!equipment.broken.empty()) {
+      result.intact = false;
+      result.brokenEquipment = equipment.broken;
+      result.reason = equipment.reason;
+      return result;
+    }
     transaction.Commit();
     // The end is checked against the register as it is now, with the head log read after it:
     // a certificate issued meanwhile is then in both. An issue under way has its line in the
@@ -870,6 +924,72 @@ CertificateCheck CalibrationRegister::CheckCertificate(std::string_view pdf) {
     check.held = true;
     return check;
   });
+}
+
+EquipmentItem CalibrationRegister::AddEquipmentCertificate(const EquipmentItem& item,
+                                                           const EquipmentCertificate& certificate,
+                                                           std::optional<std::time_t> at) {
+  const LocalMoment moment = IssueMoment(at);
+  return Guarded([&] {
+    Transaction transaction(*database_, Transaction::Kind::kWrite);
+    EquipmentItem stored = StoreEquipmentCertificate(*database_, item, certificate, moment);
+    transaction.Commit();
+    return stored;
+  });
+}
+
+EquipmentItem CalibrationRegister::RetireEquipment(EquipmentKind kind, const std::string& serial,
+                                                   const std::string& reason,
+                                                   std::optional<std::time_t> at) {
+  const LocalMoment moment = IssueMoment(at);
+  return Guarded([&] {
+    Transaction transaction(*database_, Transaction::Kind::kWrite);
+    EquipmentItem stored = StoreEquipmentRetirement(*database_, kind, serial, reason, moment);
+    transaction.Commit();
+    return stored;
+  });
+}
+
+std::vector<EquipmentItem> CalibrationRegister::ListEquipment(std::optional<EquipmentKind> kind) {
+  return Guarded([&] { return ReadEquipment(*database_, kind, std::nullopt); });
+}
+
+std::vector<EquipmentItem> CalibrationRegister::EquipmentOfSerial(const std::string& serial) {
+  return Guarded([&] { return ReadEquipment(*database_, std::nullopt, serial); });
+}
+
+std::optional<EquipmentItem> CalibrationRegister::FindEquipment(EquipmentKind kind,
+                                                                const std::string& serial) {
+  return Guarded([&]() -> std::optional<EquipmentItem> {
+    std::vector<EquipmentItem> items = ReadEquipment(*database_, kind, serial);
+    if (items.empty()) {
+      return std::nullopt;
+    }
+    return std::move(items.front());
+  });
+}
+
+std::vector<InstrumentDue> CalibrationRegister::DueCalibrations() {
+  const int interval = Settings().value_or(RegisterSettings{}).intervalMonths;
+  // Each instrument's last calibration in force: a replaced one never counts.
+  std::map<std::tuple<std::string, std::string, std::string>, RegisterEntry> last;
+  for (RegisterEntry& entry : List()) {
+    if (!entry.replacedBy.empty()) {
+      continue;
+    }
+    const InstrumentDetails& i = entry.details.instrument;
+    auto [at, added] = last.try_emplace({i.make, i.model, i.serialNumber}, entry);
+    if (!added && HistoryDate(at->second) <= HistoryDate(entry)) {
+      at->second = std::move(entry);  // the later measured, or issued later on the same day
+    }
+  }
+  std::vector<InstrumentDue> due;
+  for (const auto& [instrument, entry] : last) {
+    due.push_back({entry.details.instrument, entry.identity.number, HistoryDate(entry),
+                   DateMonthsAfter(HistoryDate(entry), interval)});
+  }
+  std::ranges::stable_sort(due, {}, &InstrumentDue::dueDate);
+  return due;
 }
 
 HeadState CalibrationRegister::Head() {

@@ -48,7 +48,7 @@
 namespace mensuro {
 
 // The newest schema this program writes; a register of a later one is refused.
-inline constexpr int kRegisterSchemaVersion = 3;
+inline constexpr int kRegisterSchemaVersion = 4;
 
 // A failure of the register (a database error, a newer schema, a number not found, a
 // replacement of a replaced certificate), with a message for the user.
@@ -116,6 +116,9 @@ class CalibrationRegister {
   // one that holds others refuses them (RegisterError saying which differ), as it refuses a
   // prefix that is not letters and digits.
   void AdoptSettings(const RegisterSettings& settings);
+  // Changes the laboratory's calibration interval (1 to 1200 months) in a register that holds
+  // settings; RegisterRequestError for another interval or a register without settings.
+  void SetIntervalMonths(int months);
 
   // Issues a certificate: in one write transaction, allocates the next number of the year,
   // hashes the record, asks `pdfOf` for the certificate's PDF with that identity and stores

@@ -9,16 +9,6 @@
 namespace mensuro {
 namespace {
 
-std::optional<double> OptionalRealOf(const SqlValue& value) {
-  if (const auto* real = std::get_if<double>(&value)) {
-    return *real;
-  }
-  if (const auto* integer = std::get_if<std::int64_t>(&value)) {
-    return static_cast<double>(*integer);
-  }
-  return std::nullopt;
-}
-
 // When a column is read back into an entry.
 enum class ReadBack {
   kNever,   // kept in the row only
@@ -288,17 +278,6 @@ constexpr bool HashPlacesFollowOn() {
 }
 static_assert(HashPlacesFollowOn(), "each hashed field needs a place of its own after the last");
 
-// The bytes a field's value adds to the canonical content.
-std::string HashedText(const SqlValue& value) {
-  if (const auto* real = std::get_if<double>(&value)) {
-    return fmt::format("{}", *real);
-  }
-  if (const auto* integer = std::get_if<std::int64_t>(&value)) {
-    return std::to_string(*integer);
-  }
-  return TextOf(value);
-}
-
 // The fields read back at `readBack`, in the table's order.
 std::vector<const RecordField*> FieldsRead(ReadBack readBack) {
   std::vector<const RecordField*> fields;
@@ -311,6 +290,26 @@ std::vector<const RecordField*> FieldsRead(ReadBack readBack) {
 }
 
 }  // namespace
+
+std::optional<double> OptionalRealOf(const SqlValue& value) {
+  if (const auto* real = std::get_if<double>(&value)) {
+    return *real;
+  }
+  if (const auto* integer = std::get_if<std::int64_t>(&value)) {
+    return static_cast<double>(*integer);
+  }
+  return std::nullopt;
+}
+
+std::string HashedText(const SqlValue& value) {
+  if (const auto* real = std::get_if<double>(&value)) {
+    return fmt::format("{}", *real);
+  }
+  if (const auto* integer = std::get_if<std::int64_t>(&value)) {
+    return std::to_string(*integer);
+  }
+  return TextOf(value);
+}
 
 std::string TextOf(const SqlValue& value) {
   const auto* text = std::get_if<std::string>(&value);

@@ -6,6 +6,7 @@
 // and a schema step.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,12 @@ struct RecordRow {
 std::string TextOf(const SqlValue& value);
 // A column's integer; 0 for NULL or a value of another type.
 std::int64_t IntegerOf(const SqlValue& value);
+
+// A column's number; nothing for NULL or a value of another type.
+std::optional<double> OptionalRealOf(const SqlValue& value);
+// The bytes a value adds to a record's canonical content: a number in its shortest form that
+// reads back to the same double, an integer in decimal, a text as it is, NULL as nothing.
+std::string HashedText(const SqlValue& value);
 
 // The statement that makes the calibrations table with the columns of the first schema.
 std::string CalibrationsTableSql();

@@ -1,6 +1,12 @@
 #include "register/register_records.h"
 
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+
+#include "core/data/local_time.h"
 
 namespace mensuro {
 
@@ -10,6 +16,22 @@ std::optional<double> NormalisedError(double x1, double u1, double x2, double u2
     return std::nullopt;
   }
   return std::fabs(x2 - x1) / combined;
+}
+
+std::string DateMonthsAfter(const std::string& date, int months) {
+  if (!IsIsoDate(date)) {
+    return {};
+  }
+  namespace ch = std::chrono;
+  const ch::year_month start{ch::year{std::stoi(date.substr(0, 4))},
+                             ch::month{static_cast<unsigned>(std::stoi(date.substr(5, 2)))}};
+  const ch::year_month later = start + ch::months{months};
+  const ch::day last =
+      ch::year_month_day_last{later.year(), ch::month_day_last{later.month()}}.day();
+  const ch::day wanted{static_cast<unsigned>(std::stoi(date.substr(8, 2)))};
+  return fmt::format("{:04}-{:02}-{:02}", static_cast<int>(later.year()),
+                     static_cast<unsigned>(later.month()),
+                     static_cast<unsigned>(std::min(wanted, last)));
 }
 
 }  // namespace mensuro

@@ -115,6 +115,11 @@ struct VerifyResult {
   std::string headLog;        // the head log checked against; empty: none named
   bool headLogFound = false;  // it exists and has a line
   std::string end;            // the number of the last record; empty: an empty register
+  // The equipment records checked, and the first that no longer matches ("equipment record 3
+  // (thermometer ACME T-100 serial 4711, certificate C-1)"; `reason` says why); empty: none.
+  // They are walked after the certificates, whose head log alone says where the register ends.
+  std::int64_t equipmentRecords = 0;
+  std::string brokenEquipment;
 };
 
 // The register's own settings, stored in it: the certificate numbers' prefix and the
@@ -136,7 +141,7 @@ struct InstrumentDue {
 };
 
 // The date `months` calendar months after `date` (YYYY-MM-DD), the month's last day where it is
-// shorter: 2026-01-31 plus one month is 2026-02-28.
+// shorter: 2026-01-31 plus one month is 2026-02-28. The empty text for a date that is none.
 std::string DateMonthsAfter(const std::string& date, int months);
 
 // Normalised error of two results with expanded uncertainties u1 and u2; nothing when both

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "register/calibration_register.h"
+#include "register/equipment_fields.h"
 #include "register/record_fields.h"
 
 namespace mensuro {
@@ -89,6 +90,23 @@ constexpr std::string_view kInstrumentsRekeyedPostgres[] = {
     "UNIQUE (make, model, serial)",
 };
 
+// Step 4: the laboratory's equipment. An item is its kind and serial (one serial names at most
+// one item of a kind); its records, certificates entered and its retirement, are a chain of
+// their own, each number and each supersession once per item.
+constexpr std::string_view kEquipmentItems =
+    R"(CREATE TABLE equipment_items (
+  id BIGINT PRIMARY KEY,
+  kind TEXT NOT NULL,
+  make TEXT NOT NULL,
+  model TEXT NOT NULL,
+  serial TEXT NOT NULL,
+  UNIQUE (kind, serial)))";
+constexpr std::string_view kEquipmentIndexes[] = {
+    "CREATE UNIQUE INDEX equipment_records_by_number ON equipment_records (item_id, number)",
+    "CREATE UNIQUE INDEX equipment_records_by_superseded ON equipment_records "
+    "(item_id, supersedes)",
+};
+
 // The statements of the step to schema `version` in `dialect`: its own, then the columns it adds
 // to the calibrations table.
 std::vector<std::string> StepStatements(int version, std::string_view dialect) {
@@ -107,6 +125,10 @@ std::vector<std::string> StepStatements(int version, std::string_view dialect) {
       statements.insert(statements.end(), std::begin(kInstrumentsRebuiltSqlite),
                         std::end(kInstrumentsRebuiltSqlite));
     }
+  } else if (version == 4) {
+    statements.emplace_back(kEquipmentItems);
+    statements.push_back(EquipmentRecordsTableSql());
+    statements.insert(statements.end(), std::begin(kEquipmentIndexes), std::end(kEquipmentIndexes));
   }
   for (std::string& added : AddedColumnsSql(version)) {
     statements.push_back(std::move(added));
