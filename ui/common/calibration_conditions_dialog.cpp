@@ -12,8 +12,10 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/data/number_text.h"
+#include "core/equipment/applied_equipment.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
 #include "ui/common/typed_figure.h"
@@ -105,7 +107,8 @@ std::optional<double> ReadAboveZero(std::string_view text, std::string& reason) 
 }  // namespace
 
 CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
-                                                     const UncertaintyInputs& shown, QWidget* owner)
+                                                     const UncertaintyInputs& shown, QWidget* owner,
+                                                     std::optional<EquipmentOffer> equipment)
     : QDialog(owner), services_(services), conditions_(shown) {
   setWindowTitle(QStringLiteral("Calibration Conditions"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -126,6 +129,13 @@ CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
   }
   for (std::size_t group = 0; group < kConditionGroupCount; ++group) {
     layout->addWidget(BuildGroup(group, labelWidth));
+  }
+  if (equipment) {
+    equipment_ = new CEquipmentChoice(std::move(equipment->items), this);
+    equipment_->setObjectName(QStringLiteral("equipment"));
+    equipment_->Choose(equipment->chosen);
+    equipment_->SetDate(equipment->date);
+    layout->addWidget(equipment_);
   }
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -202,6 +212,10 @@ void CCalibrationConditionsDlg::accept() {
   std::optional<UncertaintyInputs> read = ReadConditions();
   if (!read) {
     return;
+  }
+  if (equipment_ != nullptr) {
+    // The chosen sensors' certificates give their uncertainties.
+    read = WithEquipment(std::move(*read), equipment_->Applied(), std::nullopt);
   }
   conditions_ = std::move(*read);
   QDialog::accept();

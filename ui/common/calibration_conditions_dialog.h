@@ -3,8 +3,10 @@
 #include <QDialog>
 #include <array>
 #include <cstddef>
+#include <optional>
 
 #include "core/analysis/calibration_uncertainty.h"
+#include "ui/common/equipment_choice.h"
 
 class QGroupBox;
 class QLineEdit;
@@ -39,21 +41,25 @@ enum class ConditionField : std::size_t {
 inline constexpr std::size_t kConditionFieldCount = 11;
 
 // The modal "Calibration Conditions" dialog: what the uncertainty of the correction takes beside
-// the fit, as the command line's options give it. OK accepts only figures that read; a field
-// that doesn't is named in a message and the dialog stays open with everything as typed.
+// the fit, as the command line's options give it, and, while a register is open, the equipment the
+// calibration used, whose certificates are checked against the date of measurement. OK accepts only
+// figures that read; a field that doesn't is named in a message and the dialog stays open with
+// everything as typed.
 class CCalibrationConditionsDlg : public QDialog {
   Q_OBJECT
 
  public:
   // Opens showing `shown`; `services` tells the user of a field that doesn't read.
   CCalibrationConditionsDlg(DialogServices& services, const UncertaintyInputs& shown,
-                            QWidget* owner);
+                            QWidget* owner, std::optional<EquipmentOffer> equipment = std::nullopt);
 
   // What OK accepted; until then what the dialog opened with.
   const UncertaintyInputs& Conditions() const { return conditions_; }
 
   QGroupBox& Group(ConditionGroup group) const;
   QLineEdit& Field(ConditionField field) const;
+  // The equipment chosen; nothing when none is offered.
+  CEquipmentChoice* Equipment() const { return equipment_; }
 
   void accept() override;
 
@@ -71,6 +77,7 @@ class CCalibrationConditionsDlg : public QDialog {
   UncertaintyInputs conditions_;
   std::array<QGroupBox*, kConditionGroupCount> groups_{};
   std::array<QLineEdit*, kConditionFieldCount> fields_{};
+  CEquipmentChoice* equipment_ = nullptr;
 };
 
 }  // namespace mensuro

@@ -25,6 +25,8 @@ QString SectionKey(Section section) {
       return QStringLiteral("InstrumentConditions");
     case Section::kInstruments:
       return QStringLiteral("Instruments");
+    case Section::kInstrumentEquipment:
+      return QStringLiteral("InstrumentEquipment");
     case Section::kFieldColumns:
       return QStringLiteral("FieldColumns");
     case Section::kCertificateLaboratory:
@@ -140,6 +142,30 @@ void SetInstrumentCarriers(const std::vector<InstrumentCarrier>& entries) {
                                  list.setValue(QStringLiteral("wavelength"), entry.wavelength);
                                  list.setValue(QStringLiteral("reference"), entry.reference);
                                });
+}
+
+std::vector<InstrumentEquipment> InstrumentEquipmentList() {
+  return ReadList<InstrumentEquipment>(
+      Section::kInstrumentEquipment, [](const QSettings& settings) {
+        return InstrumentEquipment{String(settings, QStringLiteral("description")),
+                                   String(settings, QStringLiteral("thermometer")),
+                                   String(settings, QStringLiteral("barometer")),
+                                   String(settings, QStringLiteral("humidity")),
+                                   String(settings, QStringLiteral("reflector"))};
+      });
+}
+
+void SetInstrumentEquipmentList(const std::vector<InstrumentEquipment>& entries) {
+  UserSettings settings;
+  settings.remove(SectionKey(Section::kInstrumentEquipment));
+  WriteList<InstrumentEquipment>(settings, Section::kInstrumentEquipment, entries,
+                                 [](QSettings& list, const InstrumentEquipment& entry) {
+                                   list.setValue(QStringLiteral("description"), entry.description);
+                                   Store(list, QStringLiteral("thermometer"), entry.thermometer);
+                                   Store(list, QStringLiteral("barometer"), entry.barometer);
+                                   Store(list, QStringLiteral("humidity"), entry.humidity);
+                                   Store(list, QStringLiteral("reflector"), entry.reflector);
+                                 });
 }
 
 std::vector<FieldColumnChoice> FieldColumnChoices() {

@@ -20,6 +20,7 @@ enum class Section {
   kCalibrationConditions,   // the baseline's uncertainty
   kInstrumentConditions,    // the other conditions, per EDM description
   kInstruments,             // the carrier wave, per EDM description
+  kInstrumentEquipment,     // the sensors and reflector chosen, per EDM description
   kFieldColumns,            // the columns chosen for a field file's header row
   kCertificateLaboratory,   // the laboratory's details
   kCertificateInstruments,  // the details remembered per serial number
@@ -52,6 +53,17 @@ struct InstrumentCarrier {
 };
 std::vector<InstrumentCarrier> InstrumentCarriers();
 void SetInstrumentCarriers(const std::vector<InstrumentCarrier>& entries);
+
+// The serials of the equipment chosen for an instrument; empty: none chosen.
+struct InstrumentEquipment {
+  QString description;  // the EDM description as typed
+  QString thermometer;
+  QString barometer;
+  QString humidity;  // a hygrometer's or a psychrometer's
+  QString reflector;
+};
+std::vector<InstrumentEquipment> InstrumentEquipmentList();
+void SetInstrumentEquipmentList(const std::vector<InstrumentEquipment>& entries);
 
 // The quantities chosen for the columns of a field file's header row.
 struct FieldColumnChoice {

@@ -21,10 +21,12 @@
 
 #include "core/data/data_file_text.h"
 #include "core/data/file_bytes.h"
+#include "core/data/local_time.h"
 #include "core/data/text_encoding.h"
 #include "core/reduction/station_heights.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
+#include "ui/common/equipment_choice.h"
 #include "ui/common/fixed_pitch_font.h"
 #include "ui/common/scrolling_content.h"
 #include "ui/common/typed_figure.h"
@@ -112,6 +114,11 @@ CFieldImportDlg::CFieldImportDlg(DialogServices& services, FieldImport import, Q
   summary->setWordWrap(true);
   layout->addWidget(summary);
   layout->addWidget(BuildInstrumentGroup());
+  if (import_.equipment) {
+    equipment_ = new CEquipmentChoice(*import_.equipment, this);
+    equipment_->setObjectName(QStringLiteral("equipment"));
+    layout->addWidget(equipment_);
+  }
   layout->addWidget(BuildHeightsGroup());
   layout->addWidget(BuildDistancesGroup());
   layout->addWidget(BuildHeaderGroup());
@@ -128,6 +135,7 @@ CFieldImportDlg::CFieldImportDlg(DialogServices& services, FieldImport import, Q
   Choice(baseline_ ? ImportChoice::kLibraryHeights : ImportChoice::kFileHeights).setChecked(true);
   OnLibraryHeightsChosen(baseline_.has_value());
   ShowCarrier(std::nullopt);
+  ShowMeasurementDate();
   Connect();
   Update();
   FitFirstSize(*this, *scroll);
@@ -239,6 +247,11 @@ void CFieldImportDlg::Connect() {
   }
   connect(&Choice(ImportChoice::kLibraryHeights), &QRadioButton::toggled, this,
           &CFieldImportDlg::OnLibraryHeightsChosen);
+  if (equipment_ != nullptr) {
+    connect(equipment_, &CEquipmentChoice::Changed, this, &CFieldImportDlg::Update);
+    connect(&HeaderField(ImportHeaderField::kDate), &QLineEdit::textChanged, this,
+            &CFieldImportDlg::ShowMeasurementDate);
+  }
   connect(browse_, &QPushButton::clicked, this, &CFieldImportDlg::OnBrowse);
   connect(saveLog_, &QPushButton::clicked, this, &CFieldImportDlg::OnSaveLog);
   connect(buttons_, &QDialogButtonBox::accepted, this, &CFieldImportDlg::accept);
@@ -290,6 +303,13 @@ void CFieldImportDlg::ShowCarrier(const std::optional<EdmCarrier>& carrier) {
   show(ImportField::kReferenceHumidity, atmosphere ? &atmosphere->humidity : nullptr);
   Choice(atmosphere ? ImportChoice::kReferenceConditions : ImportChoice::kReferenceIndex)
       .setChecked(true);
+}
+
+void CFieldImportDlg::ShowMeasurementDate() {
+  if (equipment_ != nullptr) {
+    equipment_->SetDate(
+        IsoDateOf(HeaderField(ImportHeaderField::kDate).text().toStdString()).value_or(""));
+  }
 }
 
 void CFieldImportDlg::accept() {
@@ -399,6 +419,10 @@ std::optional<FieldReduction> CFieldImportDlg::Reduce(QString& problem) {
         !ReadHorizontalAt(settings.horizontalAt, problem)) {
       return std::nullopt;
     }
+  }
+  // The chosen sensors' certificates correct the readings.
+  if (equipment_ != nullptr) {
+    settings.sensorCorrections = SensorCorrectionsOf(equipment_->Applied());
   }
   FieldFileError error;
   std::optional<FieldReduction> reduction =

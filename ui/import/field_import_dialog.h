@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/data/baseline_library.h"
+#include "core/equipment/equipment.h"
 #include "core/processing/processed_calibration.h"
 #include "core/reduction/field_observations.h"
 #include "core/reduction/field_reduction.h"
@@ -24,6 +26,7 @@ class QRadioButton;
 
 namespace mensuro {
 
+class CEquipmentChoice;
 class DialogServices;
 
 // The measured data header an import writes, as the window's header fields show it.
@@ -49,6 +52,9 @@ struct FieldImport {
   // How the columns were taken, for the summary ("columns as chosen before"); empty when by
   // their names.
   QString columns;
+  // The open register's equipment, to choose the sensors from; nothing when no register is
+  // open.
+  std::optional<std::vector<EquipmentItem>> equipment = std::nullopt;
 };
 
 enum class ImportField : std::size_t {
@@ -84,9 +90,10 @@ inline constexpr std::size_t kImportHeaderFieldCount = 6;
 
 // The modal "Import Field Observations" dialog: what the reduction of a field file takes (the
 // instrument's carrier, the marks' heights, the kind of the published distances) and the measured
-// data header the import writes, with a preview of the reduced lines that follows every change. OK
-// and Save Log are enabled only while the reduction succeeds; otherwise the preview says what
-// stands in its way.
+// data header the import writes, and, with a register open, the sensors whose certificates'
+// corrections are added to the readings, with a preview of the reduced lines that follows every
+// change. OK and Save Log are enabled only while the reduction succeeds; otherwise the preview says
+// what stands in its way.
 class CFieldImportDlg : public QDialog {
   Q_OBJECT
 
@@ -115,6 +122,8 @@ class CFieldImportDlg : public QDialog {
   QRadioButton& Choice(ImportChoice choice) const;
   QLineEdit& HeaderField(ImportHeaderField field) const;
   QGroupBox& InstrumentGroup() const { return *instrument_; }
+  // The sensors and reflector chosen; nothing when no register is open.
+  CEquipmentChoice* Equipment() const { return equipment_; }
   QPushButton& BrowseButton() const { return *browse_; }
   QPlainTextEdit& Preview() const { return *preview_; }
   QPushButton& SaveLogButton() const { return *saveLog_; }
@@ -133,6 +142,8 @@ class CFieldImportDlg : public QDialog {
   void OnLibraryHeightsChosen(bool chosen);
   void OnBrowse();
   void OnSaveLog();
+  // Tells the equipment choice the date of measurement the header's date field gives.
+  void ShowMeasurementDate();
   // Reduces with what the inputs now give and shows the outcome.
   void Update();
   void EnableInputs();
@@ -158,6 +169,7 @@ class CFieldImportDlg : public QDialog {
   std::array<QRadioButton*, kImportChoiceCount> choices_{};
   std::array<QLineEdit*, kImportHeaderFieldCount> headerFields_{};
   QGroupBox* instrument_ = nullptr;
+  CEquipmentChoice* equipment_ = nullptr;
   QGroupBox* heights_ = nullptr;
   QGroupBox* distances_ = nullptr;
   QPushButton* browse_ = nullptr;

@@ -27,8 +27,10 @@
 #include "core/reduction/station_heights.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
+#include "ui/common/equipment_choice.h"
 #include "ui/common/h_list_box.h"
 #include "ui/common/remembered_conditions.h"
+#include "ui/common/remembered_equipment.h"
 #include "ui/common/remembered_instruments.h"
 #include "ui/import/field_columns_dialog.h"
 #include "ui/import/field_import_dialog.h"
@@ -394,6 +396,11 @@ void CVerantDlg::ImportFieldObservations(const QString& fileName) {
   if (!read) {
     return;
   }
+  QString problem;
+  std::optional<std::vector<EquipmentItem>> equipment = register_.Equipment(problem);
+  if (!problem.isEmpty()) {
+    services_.ShowMessage(*this, problem);
+  }
   CFieldImportDlg dialog(
       services_,
       {.fileName = fileName,
@@ -404,10 +411,14 @@ void CVerantDlg::ImportFieldObservations(const QString& fileName) {
                            : std::nullopt,
        .header = {date_->text(), time_->text(), comment_->text(), edmDescription_->text(),
                   constantError_->text(), ppmError_->text()},
-       .columns = read->columns},
+       .columns = read->columns,
+       .equipment = std::move(equipment)},
       this);
   // The instrument is the one the header describes as the dialog opens.
   dialog.ShowCarrier(RememberedInstrument(edmDescription_->text()));
+  if (CEquipmentChoice* chosen = dialog.Equipment()) {
+    chosen->Choose(RememberedEquipment(edmDescription_->text()));
+  }
   services_.RunModal(dialog);
   if (dialog.result() != QDialog::Accepted) {
     return;
@@ -415,6 +426,9 @@ void CVerantDlg::ImportFieldObservations(const QString& fileName) {
   const ImportHeader header = dialog.Header();
   if (dialog.Carrier()) {
     RememberInstrument(header.edmDescription, *dialog.Carrier());
+  }
+  if (const CEquipmentChoice* chosen = dialog.Equipment()) {
+    RememberEquipment(header.edmDescription, chosen->Serials());
   }
   resultList_->ClearLines();
   // The reduced lines have no file behind them yet: Save asks for one.

@@ -100,6 +100,13 @@ class CVerantDlg : public QDialog {
   void OnSaveMeasuredAs();
 
   void OnProcess();
+  // Asks for the reason to use each item of `calibration`'s equipment whose certificate is not
+  // valid on its date of measurement, and notes it; false when the user stops.
+  bool AcceptInvalidEquipment(ProcessedCalibration& calibration);
+  // The conditions remembered for `instrument`, with the equipment remembered for it from the
+  // open register, its certificates chosen for the date of measurement `date` (as the header
+  // writes it).
+  UncertaintyInputs ConditionsFor(const QString& instrument, const std::string& date);
   // Where the texts now in the window came from, for a Process of the measured text `measured`.
   CalibrationOrigin Origin(const std::string& measured, const std::string& published) const;
   // The measured text as the measured file holds it, its header lines in front.

@@ -11,7 +11,9 @@
 #include <fmt/format.h>
 
 #include "core/data/data_files.h"
+#include "core/data/local_time.h"
 #include "core/data/visible_text.h"
+#include "core/equipment/applied_equipment.h"
 #include "core/processing/processed_calibration.h"
 #include "documents/calibration_certificate.h"
 #include "documents/plot_export.h"
@@ -20,9 +22,11 @@
 #include "ui/certificate/remembered_certificate_details.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
+#include "ui/common/equipment_choice.h"
 #include "ui/common/h_list_box.h"
 #include "ui/common/open_files.h"
 #include "ui/common/remembered_conditions.h"
+#include "ui/common/remembered_equipment.h"
 #include "ui/main/about_box.h"
 #include "ui/main/main_dialog.h"
 #include "ui/plot/plot_window.h"
@@ -115,18 +119,30 @@ void CVerantDlg::OnProcess() {
   const QString instrument = FieldFromBytes(header_.edmDescription);
   const ProcessedCalibration& processed =
       calibration_.Process(header_, std::move(measured), std::move(published),
-                           RememberedConditions(instrument), std::move(origin));
+                           ConditionsFor(instrument, header_.date), std::move(origin));
   // The header lines of the measured text are the window's header from now on.
   header_ = processed.header;
   // A description in the text names the instrument whose conditions apply.
   if (const QString described = FieldFromBytes(header_.edmDescription); described != instrument) {
-    calibration_.SetConditions(RememberedConditions(described));
+    calibration_.SetConditions(ConditionsFor(described, header_.date));
   }
   if (!processed.processed) {
     services_.ShowMessage(*this, calibration_.Failure());
     return;
   }
   saveReportAs_->setEnabled(true);
+}
+
+UncertaintyInputs CVerantDlg::ConditionsFor(const QString& instrument, const std::string& date) {
+  UncertaintyInputs conditions = RememberedConditions(instrument);
+  QString problem;
+  if (const std::optional<std::vector<EquipmentItem>> items = register_.Equipment(problem)) {
+    conditions = WithEquipment(
+        std::move(conditions),
+        ChosenEquipment(*items, RememberedEquipment(instrument), IsoDateOf(date).value_or("")),
+        std::nullopt);
+  }
+  return conditions;
 }
 
 CalibrationOrigin CVerantDlg::Origin(const std::string& measured,
@@ -181,6 +197,14 @@ void CVerantDlg::OnPlot() {
   if (plotWindow_ == nullptr) {
     plotWindow_ = new CPlotWindow(services_, calibration_, this);
     plotWindow_->SetOpenFiles([this] { return OpenInputFiles(); });
+    plotWindow_->SetEquipment([this] {
+      QString problem;
+      std::optional<std::vector<EquipmentItem>> items = register_.Equipment(problem);
+      if (!problem.isEmpty()) {
+        services_.ShowMessage(*plotWindow_, problem);
+      }
+      return items;
+    });
   }
   plotWindow_->show();
   plotWindow_->raise();
@@ -235,6 +259,13 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
       !obstacles.empty() && !services_.AskYesNo(*this, ObstacleQuestion(obstacles))) {
     return;
   }
+  // Equipment not valid on the date of measurement is used only for a reason, which the
+  // certificate then states.
+  ProcessedCalibration accepted = *calibration;
+  if (!AcceptInvalidEquipment(accepted)) {
+    return;
+  }
+  calibration = &accepted;
   CertificateDetails shown = RememberedDetails(libraryCertificate_);
   CCertificateDetailsDlg details(services_, shown, this);
   services_.RunModal(details);
@@ -278,6 +309,34 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
     services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName +
                                      QStringLiteral(": ") + reason);
   }
+}
+
+bool CVerantDlg::AcceptInvalidEquipment(ProcessedCalibration& calibration) {
+  const std::string date = IsoDateOf(calibration.header.date).value_or("");
+  for (AppliedEquipment& applied : calibration.conditions.equipment) {
+    const EquipmentItem item{.kind = applied.kind,
+                             .make = applied.make,
+                             .model = applied.model,
+                             .serial = applied.serial,
+                             .certificates = {applied.certificate},
+                             .retiredOn = {},
+                             .retireReason = {}};
+    const CertificateOnDate on = CertificateOn(item, date);
+    if (on.validity == EquipmentValidity::kValid) {
+      continue;
+    }
+    const std::string invalidity = InvalidityText(item, on, date);
+    const std::optional<QString> reason = services_.AskText(
+        *this, QStringLiteral("Equipment Not Valid"),
+        QStringLiteral("The certificate can't state this equipment as it is: %1. Give the reason "
+                       "to use it anyway, which the certificate will state, or cancel.")
+            .arg(QString::fromStdString(invalidity)));
+    if (!reason || reason->trimmed().isEmpty()) {
+      return false;
+    }
+    applied.acceptedReason = reason->trimmed().toStdString();
+  }
+  return true;
 }
 
 void CVerantDlg::IssueIntoRegister(const ProcessedCalibration& calibration,

@@ -26,6 +26,7 @@
 
 #include "core/analysis/calibration_uncertainty.h"
 #include "core/analysis/full_test.h"
+#include "core/data/local_time.h"
 #include "core/data/visible_text.h"
 #include "documents/calibration_chart.h"
 #include "documents/origin_text.h"
@@ -37,6 +38,7 @@
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
 #include "ui/common/remembered_conditions.h"
+#include "ui/common/remembered_equipment.h"
 
 namespace mensuro {
 namespace {
@@ -634,12 +636,24 @@ std::optional<QString> CPlotWindow::MarkerText(const QScatterSeries& series,
 void CPlotWindow::OnCalibrationConditions() {
   // The instrument's own conditions, as the last Process described it.
   const QString instrument = state_.EdmDescription();
-  CCalibrationConditionsDlg dialog(services_, RememberedConditions(instrument), this);
+  std::optional<EquipmentOffer> offer;
+  if (std::optional<std::vector<EquipmentItem>> items = equipment_ ? equipment_() : std::nullopt) {
+    const ProcessedCalibration* calibration = state_.Calibration();
+    offer = EquipmentOffer{
+        .items = std::move(*items),
+        .chosen = RememberedEquipment(instrument),
+        .date = calibration ? IsoDateOf(calibration->header.date).value_or("") : std::string()};
+  }
+  CCalibrationConditionsDlg dialog(services_, RememberedConditions(instrument), this,
+                                   std::move(offer));
   services_.RunModal(dialog);
   if (dialog.result() != QDialog::Accepted) {
     return;
   }
   RememberConditions(instrument, dialog.Conditions());
+  if (const CEquipmentChoice* chosen = dialog.Equipment()) {
+    RememberEquipment(instrument, chosen->Serials());
+  }
   state_.SetConditions(dialog.Conditions());
 }
 

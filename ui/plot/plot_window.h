@@ -15,6 +15,7 @@
 
 #include "documents/calibration_plot_data.h"
 #include "ui/common/calibration_state.h"
+#include "ui/common/equipment_choice.h"
 #include "ui/common/open_files.h"
 
 class QGridLayout;
@@ -51,9 +52,11 @@ class CPlotWindow : public QWidget {
 
   // The files that Save As must not write over; none unless set.
   void SetOpenFiles(OpenFiles openFiles) { openFiles_ = std::move(openFiles); }
+  // The register's equipment the conditions offer; none unless set.
+  void SetEquipment(RegisterEquipment equipment) { equipment_ = std::move(equipment); }
   void OnSaveAs();
-  // Runs the Calibration Conditions dialog on the remembered conditions; OK remembers them and
-  // processes the calibration again under them.
+  // Runs the Calibration Conditions dialog on the remembered conditions and equipment; OK
+  // remembers them and processes the calibration again under them.
   void OnCalibrationConditions();
   // The text a pair's marker shows while hovered, or nothing when `point` marks no pair.
   std::optional<QString> MarkerText(const QScatterSeries& series, const QPointF& point) const;
@@ -127,6 +130,7 @@ class CPlotWindow : public QWidget {
   QPushButton* conditions_ = nullptr;
   QPushButton* saveAs_ = nullptr;
   OpenFiles openFiles_;
+  RegisterEquipment equipment_;
 };
 
 }  // namespace mensuro

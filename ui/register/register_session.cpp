@@ -40,6 +40,19 @@ QString RegisterSession::Open(const QString& location) {
   return {};
 }
 
+std::optional<std::vector<EquipmentItem>> RegisterSession::Equipment(QString& problem) {
+  if (!register_) {
+    return std::nullopt;
+  }
+  try {
+    return register_->ListEquipment();
+  } catch (const std::exception& error) {
+    problem = QStringLiteral("Could not read the register ") + location_ + QStringLiteral(": ") +
+              QString::fromStdString(error.what());
+    return std::nullopt;
+  }
+}
+
 std::optional<CertificateDetails> RegisterSession::DetailsToIssue(const CertificateDetails& details,
                                                                   QString& problem) {
   if (!register_) {

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <optional>
+#include <vector>
 
 #include "register/calibration_register.h"
 #include "ui/register/certificate_issue.h"
@@ -30,6 +31,10 @@ class RegisterSession : public QObject {
   const QString& Location() const { return location_; }
   // The open PostgreSQL register's head log; empty for an SQLite register (its own is beside it).
   const std::string& HeadLog() const { return headLog_; }
+
+  // The open register's equipment, to choose a calibration's from; nothing when no register is
+  // open, or, with why in `problem`, when it can't be read.
+  std::optional<std::vector<EquipmentItem>> Equipment(QString& problem);
 
   // The details a certificate issued into the open register carries: the register's laboratory
   // lines under `details`' own. A register without settings first takes them from the

@@ -13,6 +13,7 @@
 #include <QSplitter>
 #include <QStandardItem>
 #include <QStringList>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
@@ -28,6 +29,7 @@
 #include "ui/common/chart_view.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
+#include "ui/register/equipment_page.h"
 #include "ui/register/register_location.h"
 #include "ui/register/register_session.h"
 #include "ui/register/register_verification.h"
@@ -130,10 +132,22 @@ CRegisterWindow::CRegisterWindow(DialogServices& services, RegisterSession& sess
   parts->setStretchFactor(1, 3);
   parts->setChildrenCollapsible(false);
 
+  // The certificates on one page, the equipment behind them on another.
+  auto* certificates = new QWidget(this);
+  auto* certificatesLayout = new QVBoxLayout(certificates);
+  certificatesLayout->setContentsMargins(0, 0, 0, 0);
+  certificatesLayout->addWidget(parts, 1);
+  certificatesLayout->addLayout(BuildButtonRow());
+  equipment_ = new CEquipmentPage(services_, session_, this);
+  equipment_->setObjectName(QStringLiteral("equipmentPage"));
+  auto* pages = new QTabWidget(this);
+  pages->setObjectName(QStringLiteral("pages"));
+  pages->addTab(certificates, QStringLiteral("Certificates"));
+  pages->addTab(equipment_, QStringLiteral("Equipment"));
+
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(locationRow);
-  layout->addWidget(parts, 1);
-  layout->addLayout(BuildButtonRow());
+  layout->addWidget(pages, 1);
 
   connect(filter_, &QLineEdit::textChanged, proxy_, &QSortFilterProxyModel::setFilterFixedString);
   connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -298,6 +312,7 @@ void CRegisterWindow::Refresh() {
     Select(*selected);
   }
   OnSelectionChanged();
+  equipment_->Refresh();
 }
 
 std::optional<std::string> CRegisterWindow::SelectedNumber() const {

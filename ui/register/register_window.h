@@ -19,6 +19,7 @@
 
 namespace mensuro {
 
+class CEquipmentPage;
 class DialogServices;
 class RegisterSession;
 class RegisterVerification;
@@ -29,8 +30,10 @@ class RegisterVerification;
 // selected one's record beside the history of its instrument as two charts (constant and scale)
 // with a line naming the changes beyond the uncertainty. Open Certificate shows the stored PDF,
 // Reissue writes it to a file, Verify checks the chain of records, Refresh reads the register
-// again. The parts are named, for finding them: location, openRegister, filter, certificates,
-// details, constantView, scaleView, changes, openCertificate, reissue, verify, refresh.
+// again. Beside the certificates, a page of the equipment behind them (CEquipmentPage, named
+// equipmentPage). The parts are named, for finding them: location, openRegister, filter,
+// certificates, details, constantView, scaleView, changes, openCertificate, reissue, verify,
+// refresh.
 class CRegisterWindow : public QWidget {
   Q_OBJECT
 
@@ -97,6 +100,7 @@ class CRegisterWindow : public QWidget {
   QLabel* changes_ = nullptr;
   QPushButton* openCertificate_ = nullptr;
   QPushButton* reissue_ = nullptr;
+  CEquipmentPage* equipment_ = nullptr;
   RegisterVerification* verification_ = nullptr;  // the walk under way; none: none
 };
 
