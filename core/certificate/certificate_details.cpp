@@ -37,6 +37,7 @@ CertificateDetails OverrideDetails(CertificateDetails base, const CertificateDet
   Override(base.baselineCertificate, given.baselineCertificate);
   Override(base.procedure, given.procedure);
   Override(base.baselineSite, given.baselineSite);
+  Override(base.dueDate, given.dueDate);
   return base;
 }
 

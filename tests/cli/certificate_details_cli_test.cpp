@@ -13,22 +13,6 @@
 namespace mensuro::test {
 namespace {
 
-// The certificate's text with its words joined by single blanks, read back by pdftotext.
-std::string CertificateWords(const TempDir& dir, const std::string& pdf) {
-  const CliRun text = RunShell(dir, "pdftotext " + pdf + " -");
-  EXPECT_EQ(text.exitCode, 0) << text.err;
-  std::string words;
-  bool blank = false;
-  for (const char c : text.out) {
-    const bool space = c == ' ' || c == '\n' || c == '\f';
-    if (!space) {
-      words += blank && !words.empty() ? std::string(" ") + c : std::string(1, c);
-    }
-    blank = space;
-  }
-  return words;
-}
-
 TEST(cli_certificate_details, the_file_the_options_over_it_and_the_library_line) {
 #ifdef _WIN32
   GTEST_SKIP() << "poppler's pdftotext is the build machine's";

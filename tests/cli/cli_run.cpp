@@ -146,4 +146,19 @@ CliRun RunCli(const TempDir& dir, const std::vector<std::string>& args,
   return run;
 }
 
+std::string CertificateWords(const TempDir& dir, const std::string& pdf) {
+  const CliRun text = RunShell(dir, "pdftotext " + pdf + " -");
+  EXPECT_EQ(text.exitCode, 0) << text.err;
+  std::string words;
+  bool blank = false;
+  for (const char c : text.out) {
+    const bool space = c == ' ' || c == '\n' || c == '\f';
+    if (!space) {
+      words += blank && !words.empty() ? std::string(" ") + c : std::string(1, c);
+    }
+    blank = space;
+  }
+  return words;
+}
+
 }  // namespace mensuro::test

@@ -42,4 +42,7 @@ CliRun RunProgram(const TempDir& dir, const std::filesystem::path& program,
 CliRun RunCli(const TempDir& dir, const std::vector<std::string>& args,
               const std::vector<std::pair<std::string, std::string>>& env = {});
 
+// The text of the PDF `pdf` in `dir`, read back by pdftotext, its words joined by single blanks.
+std::string CertificateWords(const TempDir& dir, const std::string& pdf);
+
 }  // namespace mensuro::test

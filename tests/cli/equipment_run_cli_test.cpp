@@ -198,6 +198,30 @@ TEST(cli_equipment_run, expired_equipment_holds_back_the_certificate_unless_acce
   EXPECT_EQ(item["certificate"]["validUntil"], "2026-12-04");
 }
 
+// The due date reaches the numbered certificate only when asked for: the register's interval
+// after the date of measurement.
+TEST(cli_equipment_run, the_issued_certificate_states_the_due_date_only_when_asked) {
+#ifdef _WIN32
+  GTEST_SKIP() << "poppler's pdftotext is the build machine's";
+#endif
+  const TempDir lab;
+  StockLaboratory(lab);
+  std::vector<std::string> issue =
+      FieldRun({"--register", "reg.sqlite", "--thermometer", "T1", "--details", kExampleDetails,
+                "--certificate", "due.pdf", "--state-due-date"});
+  const CliRun stated = RunCli(lab, issue, kNoEnvironmentRegister);
+  ASSERT_EQ(stated.exitCode, 0) << stated.err;
+  const std::string words = CertificateWords(lab, "due.pdf");
+  EXPECT_TRUE(Contains(words, "Next calibration due: 2027-12-05")) << words;
+  EXPECT_TRUE(Contains(words, "TC-1")) << words;
+
+  issue.pop_back();
+  issue.back() = "plain.pdf";
+  const CliRun plain = RunCli(lab, issue, kNoEnvironmentRegister);
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  EXPECT_FALSE(Contains(CertificateWords(lab, "plain.pdf"), "Next calibration due")) << plain.err;
+}
+
 TEST(cli_equipment_run, what_cannot_be_meant_is_a_usage_error) {
   const TempDir lab;
   StockLaboratory(lab);

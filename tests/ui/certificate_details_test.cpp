@@ -12,7 +12,6 @@
 #include <QTest>
 #include <QTextCursor>
 #include <filesystem>
-#include <sstream>
 #include <string>
 
 #include "cli/cli_run.h"
@@ -98,16 +97,6 @@ TEST(certificate_details, ok_writes_the_certificate_with_them_and_cancel_writes_
 // The first word of `sha256sum FILE` in `dir`.
 std::string Sha256Sum(const TempDir& dir, const std::string& file) {
   return RunShell(dir, "sha256sum " + file).out.substr(0, 64);
-}
-
-// The certificate's text with its words joined by single blanks.
-std::string CertificateWords(const TempDir& dir, const std::string& pdf) {
-  std::istringstream words(RunShell(dir, "pdftotext " + pdf + " -").out);
-  std::string joined;
-  for (std::string word; words >> word;) {
-    joined += (joined.empty() ? "" : " ") + word;
-  }
-  return joined;
 }
 
 // With no register open the window asks whether to issue into the register or to save a draft;
