@@ -81,7 +81,9 @@ class EquipmentReader {
 
   std::optional<EquipmentFile> Read(const Json& json) {
     if (!json.is_object()) {
-      Wrong("the file", "is not an object");
+      problem_ = name_ +
+                 ": not an equipment file: its JSON is not an object of the members kind, "
+                 "make, model, serial and certificate";
       return std::nullopt;
     }
     for (const auto& [key, value] : json.items()) {

@@ -52,7 +52,9 @@ TEST(equipment_json, a_file_of_the_wrong_shape_names_the_member) {
     std::string text;
     std::string problem;
   } cases[] = {
-      {"[1]", R"(f.json: "the file" is not an object)"},
+      {"[1]",
+       "f.json: not an equipment file: its JSON is not an object of the members kind, make, "
+       "model, serial and certificate"},
       {"{", "f.json: not JSON"},
       {R"({"kind": "gauge", )" + item + certificate + "}}",
        R"(f.json: "kind" "gauge" is not a kind of equipment (one of thermometer, barometer, )"},
