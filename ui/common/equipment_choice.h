@@ -38,6 +38,9 @@ std::vector<AppliedEquipment> ChosenEquipment(const std::vector<EquipmentItem>& 
                                               const EquipmentSerials& serials,
                                               const std::string& date);
 
+// The serial of each of `equipment` in the slot that offers its kind; empty slots: none.
+EquipmentSerials SerialsOf(const std::vector<AppliedEquipment>& equipment);
+
 enum class EquipmentSlot : std::size_t { kThermometer, kBarometer, kHumidity, kReflector };
 inline constexpr std::size_t kEquipmentSlotCount = 4;
 
