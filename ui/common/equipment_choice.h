@@ -25,7 +25,8 @@ namespace mensuro {
 // The equipment a dialog offers while a register is open.
 struct EquipmentOffer {
   std::vector<EquipmentItem> items;  // the open register's
-  EquipmentSerials chosen;           // as remembered for the instrument
+  EquipmentSerials chosen;           // as remembered for the instrument; only its reflector is
+                                     // chosen here, the sensors being the calibration's
   std::string date;                  // of measurement, YYYY-MM-DD; empty: none known
 };
 
