@@ -14,13 +14,16 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/equipment/applied_equipment.h"
 #include "support/temp_dir.h"
 #include "test_window.h"
 #include "ui/common/calibration_conditions_dialog.h"
 #include "ui/common/control_text.h"
 #include "ui/common/equipment_choice.h"
+#include "ui/common/remembered_equipment.h"
 #include "ui/common/settings.h"
 #include "ui/import/field_import_dialog.h"
 #include "ui/register/equipment_page.h"
@@ -61,6 +64,22 @@ EquipmentCertificate Certificate(const std::string& number, double correction) {
   return certificate;
 }
 
+// Slope distances of 1000 m, the air at `temperature`; the reference conditions 20 °C,
+// 1013.25 hPa, 60 %.
+std::string FieldFile(const char* temperature) {
+  return std::string(
+             "from,to,slope_distance,instrument_height,reflector_height,temperature,"
+             "pressure,humidity,ppm_set\r\nA,B,1000.0,1.5,1.5,") +
+         temperature + ",1013.25,60,0\r\n";
+}
+
+// Three pairs, enough to process against kPublished.
+constexpr std::string_view kThreePairs =
+    "from,to,slope_distance,instrument_height,reflector_height,temperature,pressure,humidity,"
+    "ppm_set\r\nA,B,99.998,1.5,1.5,20,1013.25,60,0\r\nA,C,300.003,1.5,1.5,20,1013.25,60,0\r\n"
+    "A,D,599.999,1.5,1.5,20,1013.25,60,0\r\n";
+constexpr std::string_view kPublished = "A,B,100\nA,C,300\nA,D,600\n";
+
 class equipment : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -97,6 +116,31 @@ class equipment : public ::testing::Test {
     Type(Part<QLineEdit>(page, "certificateValidUntil"), validUntil);
     Type(page.Figure(EquipmentFigure::kCorrection), QStringLiteral("0.3"));
     Type(page.Figure(EquipmentFigure::kUncertainty), QStringLiteral("0.1"));
+  }
+
+  // Imports `file` under `description`, choosing the thermometer `serial` unless empty; the
+  // serial the dialog offered first.
+  QString Import(const fs::path& file, const QString& description, const QString& serial) {
+    const QString heights =
+        TextFromPath(window.folder.Write("heights.csv", "A,0\nB,0\nC,0\nD,0\n"));
+    window.Field(kIdEdmDescription)->setText(description);
+    QString offered;
+    window.dialogs.answers.push_back(TextFromPath(file));
+    window.dialogs.whileShown = [&](QDialog& shown) {
+      auto& dialog = dynamic_cast<CFieldImportDlg&>(shown);
+      ASSERT_NE(dialog.Equipment(), nullptr);
+      QComboBox& box = dialog.Equipment()->Box(EquipmentSlot::kThermometer);
+      offered = dialog.Equipment()->Serials().thermometer;
+      Type(dialog.Field(ImportField::kWavelength), QStringLiteral("0.658"));
+      Click(dialog.Choice(ImportChoice::kReferenceIndex));
+      Type(dialog.Field(ImportField::kReferenceIndex), QStringLiteral("1.000286"));
+      Type(dialog.Field(ImportField::kHeightsFile), heights);
+      Type(dialog.HeaderField(ImportHeaderField::kDate), QStringLiteral("2026-06-01"));
+      box.setCurrentIndex(serial.isEmpty() ? 0 : box.findText(serial, Qt::MatchStartsWith));
+      Click(dialog.OkButton());
+    };
+    Click(*window.Button(kIdOpenMeasured));
+    return offered;
   }
 
   TempDir scratch;
@@ -179,51 +223,74 @@ TEST_F(equipment, a_refused_add_is_told_and_keeps_the_form) {
   EXPECT_EQ(page.Figure(EquipmentFigure::kUncertainty).text(), QStringLiteral("0,1"));
 }
 
-// Slope distances of 1000 m, the air at `temperature`; the reference conditions 20 °C,
-// 1013.25 hPa, 60 %.
-std::string FieldFile(const char* temperature) {
-  return std::string(
-             "from,to,slope_distance,instrument_height,reflector_height,temperature,"
-             "pressure,humidity,ppm_set\r\nA,B,1000.0,1.5,1.5,") +
-         temperature + ",1013.25,60,0\r\n";
-}
-
 TEST_F(equipment, the_import_corrects_the_chosen_thermometers_readings_and_remembers_it) {
   Register().AddEquipmentCertificate(Thermometer("T-1"), Certificate("C-1", 1.0));
-  const QString heights = TextFromPath(window.folder.Write("heights.csv", "A,0\nB,0\n"));
-  // Imports `file` under `description`, choosing the thermometer `serial` unless empty; the
-  // serial the dialog offered first.
-  const auto import = [&](const fs::path& file, const QString& description, const QString& serial) {
-    window.Field(kIdEdmDescription)->setText(description);
-    QString offered;
-    window.dialogs.answers.push_back(TextFromPath(file));
-    window.dialogs.whileShown = [&](QDialog& shown) {
-      auto& dialog = dynamic_cast<CFieldImportDlg&>(shown);
-      ASSERT_NE(dialog.Equipment(), nullptr);
-      QComboBox& box = dialog.Equipment()->Box(EquipmentSlot::kThermometer);
-      offered = dialog.Equipment()->Serials().thermometer;
-      Type(dialog.Field(ImportField::kWavelength), QStringLiteral("0.658"));
-      Click(dialog.Choice(ImportChoice::kReferenceIndex));
-      Type(dialog.Field(ImportField::kReferenceIndex), QStringLiteral("1.000286"));
-      Type(dialog.Field(ImportField::kHeightsFile), heights);
-      Type(dialog.HeaderField(ImportHeaderField::kDate), QStringLiteral("2026-06-01"));
-      box.setCurrentIndex(serial.isEmpty() ? 0 : box.findText(serial, Qt::MatchStartsWith));
-      Click(dialog.OkButton());
-    };
-    Click(*window.Button(kIdOpenMeasured));
-    return offered;
-  };
   const fs::path field = window.folder.Write("field.csv", FieldFile("20"));
-  import(window.folder.Write("by-hand.csv", FieldFile("21")), QStringLiteral("EDM B"), {});
+  Import(window.folder.Write("by-hand.csv", FieldFile("21")), QStringLiteral("EDM B"), {});
   const QString byHand = window.Text(kIdMeasuredText)->toPlainText();
-  import(field, QStringLiteral("EDM B"), {});
+  Import(field, QStringLiteral("EDM B"), {});
   ASSERT_NE(window.Text(kIdMeasuredText)->toPlainText(), byHand);
 
-  EXPECT_EQ(import(field, QStringLiteral("EDM A"), QStringLiteral("T-1")), QString());
+  EXPECT_EQ(Import(field, QStringLiteral("EDM A"), QStringLiteral("T-1")), QString());
   EXPECT_EQ(window.Text(kIdMeasuredText)->toPlainText(), byHand);
   // Offered again for the same description only.
-  EXPECT_EQ(import(field, QStringLiteral("EDM A"), QStringLiteral("T-1")), QStringLiteral("T-1"));
-  EXPECT_EQ(import(field, QStringLiteral("EDM B"), {}), QString());
+  EXPECT_EQ(Import(field, QStringLiteral("EDM A"), QStringLiteral("T-1")), QStringLiteral("T-1"));
+  EXPECT_EQ(Import(field, QStringLiteral("EDM B"), {}), QString());
+  EXPECT_TRUE(window.dialogs.messages.empty());
+}
+
+// Sensors correct a field file's readings: a measured text as such was corrected by none, though
+// its instrument's import would offer a thermometer.
+TEST_F(equipment, a_measured_text_opened_from_a_file_states_no_sensor) {
+  Register().AddEquipmentCertificate(Thermometer("T-1"), Certificate("C-1", 1.0));
+  EquipmentItem reflector = Thermometer("R-1");
+  reflector.kind = EquipmentKind::kReflector;
+  Register().AddEquipmentCertificate(reflector, Certificate("P-1", 0.0));
+  RememberEquipment(QStringLiteral("EDM A"), {.thermometer = QStringLiteral("T-1"),
+                                              .barometer = {},
+                                              .humidity = {},
+                                              .reflector = QStringLiteral("R-1")});
+  Click(*window.Get(kIdFromFile));
+  window.Text(kIdPublishedText)->setPlainText(QString::fromLatin1(kPublished));
+  window.dialogs.answers.push_back(TextFromPath(window.folder.Write(
+      "measured.txt", "$01-06-2026\r\n@EDM A\r\nA,B,99.998\r\nA,C,300.003\r\nA,D,599.999\r\n")));
+  Click(*window.Button(kIdOpenMeasured));
+  window.dialog->OnProcess();
+
+  const ProcessedCalibration* calibration = window.dialog->Calibration().Calibration();
+  ASSERT_TRUE(calibration != nullptr && calibration->processed);
+  ASSERT_EQ(calibration->conditions.equipment.size(), 1u);
+  EXPECT_EQ(calibration->conditions.equipment[0].serial, "R-1");
+  EXPECT_FALSE(calibration->conditions.sensors);
+}
+
+// The conditions show the sensors the import applied, and OK keeps them whatever is tried.
+TEST_F(equipment, the_conditions_keep_the_thermometer_of_the_import) {
+  Register().AddEquipmentCertificate(Thermometer("T-1"), Certificate("C-1", 1.0));
+  Register().AddEquipmentCertificate(Thermometer("T-2"), Certificate("C-2", -1.0));
+  Click(*window.Get(kIdFromFile));
+  window.Text(kIdPublishedText)->setPlainText(QString::fromLatin1(kPublished));
+  Import(window.folder.Write("field.csv", kThreePairs), QStringLiteral("EDM A"),
+         QStringLiteral("T-1"));
+  window.dialog->OnProcess();
+  ASSERT_TRUE(window.dialog->Calibration().Calibration() != nullptr);
+  CPlotWindow& plot = window.OpenPlot();
+
+  window.dialogs.whileShown = [](QDialog& shown) {
+    auto& dialog = dynamic_cast<CCalibrationConditionsDlg&>(shown);
+    ASSERT_NE(dialog.Equipment(), nullptr);
+    QComboBox& thermometer = dialog.Equipment()->Box(EquipmentSlot::kThermometer);
+    EXPECT_EQ(thermometer.currentText().left(3), QStringLiteral("T-1"));
+    EXPECT_FALSE(thermometer.isEnabled());
+    EXPECT_TRUE(dialog.Equipment()->Box(EquipmentSlot::kReflector).isEnabled());
+    QTest::keyClick(&thermometer, Qt::Key_Down);
+    dialog.accept();
+  };
+  Click(Part<QPushButton>(plot, "calibrationConditions"));
+  const std::vector<AppliedEquipment>& stated =
+      window.dialog->Calibration().Calibration()->conditions.equipment;
+  ASSERT_EQ(stated.size(), 1u);
+  EXPECT_EQ(stated[0].serial, "T-1");
   EXPECT_TRUE(window.dialogs.messages.empty());
 }
 
@@ -237,12 +304,10 @@ TEST(equipment_choice, a_certificate_not_valid_on_the_date_of_measurement_shows_
   const auto shown = [&](const std::string& date) {
     return std::make_unique<CCalibrationConditionsDlg>(
         dialogs, UncertaintyInputs{}, nullptr,
-        EquipmentOffer{.items = {thermometer, other},
-                       .chosen = {.thermometer = QStringLiteral("T-1"),
-                                  .barometer = QStringLiteral("T-2"),
-                                  .humidity = {},
-                                  .reflector = {}},
-                       .date = date});
+        EquipmentOffer{.items = {thermometer, other}, .chosen = {}, .date = date},
+        CalibrationSensors{.applied = {ApplyEquipment(thermometer, thermometer.certificates[0], {}),
+                                       ApplyEquipment(other, other.certificates[0], {})},
+                           .meanReadings = std::nullopt});
   };
   const auto red = [](const QLabel& label) {
     return label.palette().color(QPalette::WindowText) == QColor(Qt::red);
@@ -262,7 +327,7 @@ TEST(equipment_choice, a_certificate_not_valid_on_the_date_of_measurement_shows_
   EXPECT_EQ(expired->Equipment()->Serials().barometer, QStringLiteral("T-2"));
   EXPECT_EQ(expired->Equipment()->Box(EquipmentSlot::kThermometer).count(), 2);
 
-  // OK names the chosen equipment with the certificate chosen for the date.
+  // OK names the calibration's sensors with the certificates they were applied with.
   expired->Group(ConditionGroup::kBaseline).setChecked(false);
   expired->accept();
   const std::vector<AppliedEquipment>& applied = expired->Conditions().equipment;

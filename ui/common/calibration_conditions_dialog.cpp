@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -108,8 +109,9 @@ std::optional<double> ReadAboveZero(std::string_view text, std::string& reason) 
 
 CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
                                                      const UncertaintyInputs& shown, QWidget* owner,
-                                                     std::optional<EquipmentOffer> equipment)
-    : QDialog(owner), services_(services), conditions_(shown) {
+                                                     std::optional<EquipmentOffer> equipment,
+                                                     CalibrationSensors sensors)
+    : QDialog(owner), services_(services), conditions_(shown), sensors_(std::move(sensors)) {
   setWindowTitle(QStringLiteral("Calibration Conditions"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
@@ -133,9 +135,23 @@ CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
   if (equipment) {
     equipment_ = new CEquipmentChoice(std::move(equipment->items), this);
     equipment_->setObjectName(QStringLiteral("equipment"));
-    equipment_->Choose(equipment->chosen);
+    EquipmentSerials chosen = SerialsOf(sensors_.applied);
+    chosen.reflector = equipment->chosen.reflector;
+    equipment_->Choose(chosen);
     equipment_->SetDate(equipment->date);
+    for (const EquipmentSlot slot :
+         {EquipmentSlot::kThermometer, EquipmentSlot::kBarometer, EquipmentSlot::kHumidity}) {
+      equipment_->Box(slot).setEnabled(false);
+    }
     layout->addWidget(equipment_);
+    auto* sensorsNote = new QLabel(QStringLiteral("Sensors are chosen when the field file is "
+                                                  "imported, since their corrections are in the "
+                                                  "readings."),
+                                   this);
+    sensorsNote->setObjectName(QStringLiteral("sensorsNote"));
+    sensorsNote->setTextFormat(Qt::PlainText);
+    sensorsNote->setWordWrap(true);
+    layout->addWidget(sensorsNote);
   }
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -213,10 +229,17 @@ void CCalibrationConditionsDlg::accept() {
   if (!read) {
     return;
   }
+  // The calibration's sensors stay as its readings were corrected, and their certificates give
+  // their uncertainties; the reflector is the one chosen.
+  std::vector<AppliedEquipment> equipment = sensors_.applied;
   if (equipment_ != nullptr) {
-    // The chosen sensors' certificates give their uncertainties.
-    read = WithEquipment(std::move(*read), equipment_->Applied(), std::nullopt);
+    for (AppliedEquipment& applied : equipment_->Applied()) {
+      if (!IsSensor(applied.kind)) {
+        equipment.push_back(std::move(applied));
+      }
+    }
   }
+  read = WithEquipment(std::move(*read), std::move(equipment), sensors_.meanReadings);
   conditions_ = std::move(*read);
   QDialog::accept();
 }

@@ -4,8 +4,11 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 #include "core/analysis/calibration_uncertainty.h"
+#include "core/equipment/equipment.h"
+#include "core/reduction/field_observations.h"
 #include "ui/common/equipment_choice.h"
 
 class QGroupBox;
@@ -14,6 +17,14 @@ class QLineEdit;
 namespace mensuro {
 
 class DialogServices;
+
+// The sensors whose certificates' corrections are in a calibration's readings, as the import of
+// its field file applied them, and the mean of those readings; none for a calibration not
+// reduced from a field file.
+struct CalibrationSensors {
+  std::vector<AppliedEquipment> applied;
+  std::optional<FieldWeather> meanReadings;
+};
 
 // The groups of the dialog, each of which can be left out by clearing its tick.
 enum class ConditionGroup : std::size_t {
@@ -42,23 +53,26 @@ inline constexpr std::size_t kConditionFieldCount = 11;
 
 // The modal "Calibration Conditions" dialog: what the uncertainty of the correction takes beside
 // the fit, as the command line's options give it, and, while a register is open, the equipment the
-// calibration used, whose certificates are checked against the date of measurement. OK accepts only
-// figures that read; a field that doesn't is named in a message and the dialog stays open with
-// everything as typed.
+// calibration used, whose certificates are checked against the date of measurement. The sensors
+// are shown but not chosen here: their corrections are in the readings, so they are the import's.
+// OK accepts only figures that read; a field that doesn't is named in a message and the dialog
+// stays open with everything as typed. What it accepts states exactly the calibration's sensors.
 class CCalibrationConditionsDlg : public QDialog {
   Q_OBJECT
 
  public:
-  // Opens showing `shown`; `services` tells the user of a field that doesn't read.
+  // Opens showing `shown`, the reflector of `equipment`'s choice and the sensors of `sensors`;
+  // `services` tells the user of a field that doesn't read.
   CCalibrationConditionsDlg(DialogServices& services, const UncertaintyInputs& shown,
-                            QWidget* owner, std::optional<EquipmentOffer> equipment = std::nullopt);
+                            QWidget* owner, std::optional<EquipmentOffer> equipment = std::nullopt,
+                            CalibrationSensors sensors = {});
 
   // What OK accepted; until then what the dialog opened with.
   const UncertaintyInputs& Conditions() const { return conditions_; }
 
   QGroupBox& Group(ConditionGroup group) const;
   QLineEdit& Field(ConditionField field) const;
-  // The equipment chosen; nothing when none is offered.
+  // The equipment shown, its reflector chosen; nothing when none is offered.
   CEquipmentChoice* Equipment() const { return equipment_; }
 
   void accept() override;
@@ -75,6 +89,7 @@ class CCalibrationConditionsDlg : public QDialog {
 
   DialogServices& services_;
   UncertaintyInputs conditions_;
+  CalibrationSensors sensors_;
   std::array<QGroupBox*, kConditionGroupCount> groups_{};
   std::array<QLineEdit*, kConditionFieldCount> fields_{};
   CEquipmentChoice* equipment_ = nullptr;

@@ -79,6 +79,20 @@ std::vector<AppliedEquipment> ChosenEquipment(const std::vector<EquipmentItem>& 
   return applied;
 }
 
+EquipmentSerials SerialsOf(const std::vector<AppliedEquipment>& equipment) {
+  EquipmentSerials serials;
+  const std::array<QString*, kEquipmentSlotCount> inSlot = {
+      &serials.thermometer, &serials.barometer, &serials.humidity, &serials.reflector};
+  for (const AppliedEquipment& applied : equipment) {
+    for (std::size_t slot = 0; slot < kEquipmentSlotCount; ++slot) {
+      if (Offered(kSlots[slot], applied.kind)) {
+        *inSlot[slot] = Text(applied.serial);
+      }
+    }
+  }
+  return serials;
+}
+
 CEquipmentChoice::CEquipmentChoice(std::vector<EquipmentItem> items, QWidget* parent)
     : QGroupBox(QStringLiteral("Equipment (from the register)"), parent), items_(std::move(items)) {
   auto* grid = new QGridLayout(this);

@@ -25,7 +25,8 @@ namespace mensuro {
 // The equipment a dialog offers while a register is open.
 struct EquipmentOffer {
   std::vector<EquipmentItem> items;  // the open register's
-  EquipmentSerials chosen;           // as remembered for the instrument
+  EquipmentSerials chosen;           // as remembered for the instrument; only its reflector is
+                                     // chosen here, the sensors being the calibration's
   std::string date;                  // of measurement, YYYY-MM-DD; empty: none known
 };
 
@@ -37,6 +38,9 @@ using RegisterEquipment = std::function<std::optional<std::vector<EquipmentItem>
 std::vector<AppliedEquipment> ChosenEquipment(const std::vector<EquipmentItem>& items,
                                               const EquipmentSerials& serials,
                                               const std::string& date);
+
+// The serial of each of `equipment` in the slot that offers its kind; empty slots: none.
+EquipmentSerials SerialsOf(const std::vector<AppliedEquipment>& equipment);
 
 enum class EquipmentSlot : std::size_t { kThermometer, kBarometer, kHumidity, kReflector };
 inline constexpr std::size_t kEquipmentSlotCount = 4;

@@ -21,6 +21,7 @@
 #include "core/data/file_bytes.h"
 #include "core/data/text_encoding.h"
 #include "core/data/text_file.h"
+#include "core/equipment/applied_equipment.h"
 #include "core/reduction/field_columns.h"
 #include "core/reduction/field_observations.h"
 #include "core/reduction/field_table.h"
@@ -427,8 +428,15 @@ void CVerantDlg::ImportFieldObservations(const QString& fileName) {
   if (dialog.Carrier()) {
     RememberInstrument(header.edmDescription, *dialog.Carrier());
   }
+  // The sensors whose corrections the reduction added: the calibration states these.
+  std::vector<AppliedEquipment> sensors;
   if (const CEquipmentChoice* chosen = dialog.Equipment()) {
     RememberEquipment(header.edmDescription, chosen->Serials());
+    for (AppliedEquipment& applied : chosen->Applied()) {
+      if (IsSensor(applied.kind)) {
+        sensors.push_back(std::move(applied));
+      }
+    }
   }
   resultList_->ClearLines();
   // The reduced lines have no file behind them yet: Save asks for one.
@@ -448,7 +456,8 @@ void CVerantDlg::ImportFieldObservations(const QString& fileName) {
   if (dialog.HeightsFile()) {
     files.push_back(*dialog.HeightsFile());
   }
-  imported_ = ImportedText{TextAreaBytes(*measuredText_), *dialog.Summary(), std::move(files)};
+  imported_ = ImportedText{TextAreaBytes(*measuredText_), *dialog.Summary(), std::move(files),
+                           std::move(sensors), MeanReadings(*dialog.Reduction())};
 }
 
 void CVerantDlg::OnNewMeasured() {

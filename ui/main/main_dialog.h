@@ -13,6 +13,8 @@
 #include "core/data/data_file_text.h"
 #include "core/data/measurement_header.h"
 #include "core/data/same_file.h"
+#include "core/equipment/equipment.h"
+#include "core/reduction/field_observations.h"
 #include "ui/common/calibration_state.h"
 #include "ui/common/dialog_builder.h"
 #include "ui/common/growing_layout.h"
@@ -103,10 +105,13 @@ class CVerantDlg : public QDialog {
   // Asks for the reason to use each item of `calibration`'s equipment whose certificate is not
   // valid on its date of measurement, and notes it; false when the user stops.
   bool AcceptInvalidEquipment(ProcessedCalibration& calibration);
-  // The conditions remembered for `instrument`, with the equipment remembered for it from the
-  // open register, its certificates chosen for the date of measurement `date` (as the header
-  // writes it).
-  UncertaintyInputs ConditionsFor(const QString& instrument, const std::string& date);
+  // The conditions remembered for `instrument`, for a Process of the measured text `measured`:
+  // the sensors the import applied while `measured` is still the import's text (none
+  // otherwise, as no sensor corrected its readings), and the other equipment remembered for
+  // `instrument` from the open register, its certificates chosen for the date of measurement
+  // `date` (as the header writes it).
+  UncertaintyInputs ConditionsFor(const QString& instrument, const std::string& date,
+                                  const std::string& measured);
   // Where the texts now in the window came from, for a Process of the measured text `measured`.
   CalibrationOrigin Origin(const std::string& measured, const std::string& published) const;
   // The measured text as the measured file holds it, its header lines in front.
@@ -238,13 +243,20 @@ class CVerantDlg : public QDialog {
   // Where that baseline is, as its library line says (UTF-8); empty as the certificate is.
   std::string librarySite_;
   // The measured text the last import put in, and how it was reduced: a Process states the
-  // reduction while the measured text is still that one.
+  // reduction, and the sensors that corrected its readings, while the measured text is still
+  // that one.
   struct ImportedText {
     std::string text;
     ReductionSummary reduction;
     std::vector<InputFile> files;  // the field file as it was read, and its heights file
+    // The sensors whose certificates' corrections were added to the readings, as applied.
+    std::vector<AppliedEquipment> sensors;
+    // The mean of the readings as reduced; nothing for a file without weather readings.
+    std::optional<FieldWeather> meanReadings;
   };
   std::optional<ImportedText> imported_;
+  // The last import while `measured` is still its text; nothing otherwise.
+  const ImportedText* ImportOf(const std::string& measured) const;
   // A text as its file holds it, and the file: a Process names the file while the text
   // processed is still that one byte for byte. The measured text is compared with its header
   // lines, as a save writes them.

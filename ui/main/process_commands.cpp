@@ -117,14 +117,14 @@ void CVerantDlg::OnProcess() {
   }
   CalibrationOrigin origin = Origin(measured, published);
   const QString instrument = FieldFromBytes(header_.edmDescription);
-  const ProcessedCalibration& processed =
-      calibration_.Process(header_, std::move(measured), std::move(published),
-                           ConditionsFor(instrument, header_.date), std::move(origin));
+  UncertaintyInputs conditions = ConditionsFor(instrument, header_.date, measured);
+  const ProcessedCalibration& processed = calibration_.Process(
+      header_, std::move(measured), std::move(published), std::move(conditions), std::move(origin));
   // The header lines of the measured text are the window's header from now on.
   header_ = processed.header;
   // A description in the text names the instrument whose conditions apply.
   if (const QString described = FieldFromBytes(header_.edmDescription); described != instrument) {
-    calibration_.SetConditions(ConditionsFor(described, header_.date));
+    calibration_.SetConditions(ConditionsFor(described, header_.date, processed.measuredText));
   }
   if (!processed.processed) {
     services_.ShowMessage(*this, calibration_.Failure());
@@ -133,28 +133,42 @@ void CVerantDlg::OnProcess() {
   saveReportAs_->setEnabled(true);
 }
 
-UncertaintyInputs CVerantDlg::ConditionsFor(const QString& instrument, const std::string& date) {
-  UncertaintyInputs conditions = RememberedConditions(instrument);
+UncertaintyInputs CVerantDlg::ConditionsFor(const QString& instrument, const std::string& date,
+                                            const std::string& measured) {
+  // Sensors correct a field file's readings: those the import applied are in the readings, and
+  // no other sensor touched them.
+  const ImportedText* import = ImportOf(measured);
+  std::vector<AppliedEquipment> equipment;
+  if (import != nullptr) {
+    equipment = import->sensors;
+  }
   QString problem;
   if (const std::optional<std::vector<EquipmentItem>> items = register_.Equipment(problem)) {
-    conditions = WithEquipment(
-        std::move(conditions),
-        ChosenEquipment(*items, RememberedEquipment(instrument), IsoDateOf(date).value_or("")),
-        std::nullopt);
+    for (AppliedEquipment& applied :
+         ChosenEquipment(*items, RememberedEquipment(instrument), IsoDateOf(date).value_or(""))) {
+      if (!IsSensor(applied.kind)) {
+        equipment.push_back(std::move(applied));
+      }
+    }
   }
-  return conditions;
+  return WithEquipment(RememberedConditions(instrument), std::move(equipment),
+                       import != nullptr ? import->meanReadings : std::nullopt);
+}
+
+const CVerantDlg::ImportedText* CVerantDlg::ImportOf(const std::string& measured) const {
+  // An edit since the import makes the text one the reduction didn't give.
+  return imported_ && imported_->text == measured ? &*imported_ : nullptr;
 }
 
 CalibrationOrigin CVerantDlg::Origin(const std::string& measured,
                                      const std::string& published) const {
-  // An edit since the import makes the text one the reduction didn't give.
-  const bool reduced = imported_ && imported_->text == measured;
+  const ImportedText* import = ImportOf(measured);
   CalibrationOrigin origin = CalibrationOrigin::Of(
-      publishedDistances_, reduced ? std::optional(imported_->reduction) : std::nullopt);
+      publishedDistances_, import != nullptr ? std::optional(import->reduction) : std::nullopt);
   // A file is named only while the text is still the file's: an edit, even one undone by hand
   // to other bytes, names none.
-  if (reduced) {
-    origin.files = imported_->files;
+  if (import != nullptr) {
+    origin.files = import->files;
   } else if (measuredFile_ && measuredFile_->text == MeasuredFileText(measured)) {
     origin.files.push_back(measuredFile_->file);
   }
@@ -204,6 +218,10 @@ void CVerantDlg::OnPlot() {
         services_.ShowMessage(*plotWindow_, problem);
       }
       return items;
+    });
+    plotWindow_->SetMeanReadings([this](const ProcessedCalibration& calibration) {
+      const ImportedText* import = ImportOf(calibration.measuredText);
+      return import != nullptr ? import->meanReadings : std::nullopt;
     });
   }
   plotWindow_->show();

@@ -636,23 +636,38 @@ std::optional<QString> CPlotWindow::MarkerText(const QScatterSeries& series,
 void CPlotWindow::OnCalibrationConditions() {
   // The instrument's own conditions, as the last Process described it.
   const QString instrument = state_.EdmDescription();
+  const ProcessedCalibration* calibration = state_.Calibration();
+  // The sensors corrected the readings when the field file was imported: the calibration's stay.
+  CalibrationSensors sensors;
+  if (calibration != nullptr) {
+    for (const AppliedEquipment& applied : calibration->conditions.equipment) {
+      if (IsSensor(applied.kind)) {
+        sensors.applied.push_back(applied);
+      }
+    }
+    if (meanReadings_) {
+      sensors.meanReadings = meanReadings_(*calibration);
+    }
+  }
   std::optional<EquipmentOffer> offer;
   if (std::optional<std::vector<EquipmentItem>> items = equipment_ ? equipment_() : std::nullopt) {
-    const ProcessedCalibration* calibration = state_.Calibration();
     offer = EquipmentOffer{
         .items = std::move(*items),
         .chosen = RememberedEquipment(instrument),
         .date = calibration ? IsoDateOf(calibration->header.date).value_or("") : std::string()};
   }
   CCalibrationConditionsDlg dialog(services_, RememberedConditions(instrument), this,
-                                   std::move(offer));
+                                   std::move(offer), std::move(sensors));
   services_.RunModal(dialog);
   if (dialog.result() != QDialog::Accepted) {
     return;
   }
   RememberConditions(instrument, dialog.Conditions());
   if (const CEquipmentChoice* chosen = dialog.Equipment()) {
-    RememberEquipment(instrument, chosen->Serials());
+    // Only the reflector is chosen here; the sensors remembered for the next import stay.
+    EquipmentSerials remembered = RememberedEquipment(instrument);
+    remembered.reflector = chosen->Serials().reflector;
+    RememberEquipment(instrument, remembered);
   }
   state_.SetConditions(dialog.Conditions());
 }

@@ -8,11 +8,13 @@
 #include <QString>
 #include <QTableWidget>
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/reduction/field_observations.h"
 #include "documents/calibration_plot_data.h"
 #include "ui/common/calibration_state.h"
 #include "ui/common/equipment_choice.h"
@@ -25,6 +27,10 @@ class QScatterSeries;
 namespace mensuro {
 
 class DialogServices;
+
+// The mean readings of the field file a calibration's measured text was reduced from, as
+// reduced; nothing when it wasn't reduced from one, or the file has no weather readings.
+using MeanReadingsOf = std::function<std::optional<FieldWeather>(const ProcessedCalibration&)>;
 
 // The non-modal "Calibration Plot" window: the calibration chart above the residual chart of the
 // latest successful Process, or the message of a failed one, and beside them a panel that the
@@ -54,9 +60,12 @@ class CPlotWindow : public QWidget {
   void SetOpenFiles(OpenFiles openFiles) { openFiles_ = std::move(openFiles); }
   // The register's equipment the conditions offer; none unless set.
   void SetEquipment(RegisterEquipment equipment) { equipment_ = std::move(equipment); }
+  // Where the conditions find the mean readings behind a psychrometer's uncertainty; none unless
+  // set.
+  void SetMeanReadings(MeanReadingsOf meanReadings) { meanReadings_ = std::move(meanReadings); }
   void OnSaveAs();
-  // Runs the Calibration Conditions dialog on the remembered conditions and equipment; OK
-  // remembers them and processes the calibration again under them.
+  // Runs the Calibration Conditions dialog on the remembered conditions and reflector, with the
+  // calibration's sensors; OK remembers them and processes the calibration again under them.
   void OnCalibrationConditions();
   // The text a pair's marker shows while hovered, or nothing when `point` marks no pair.
   std::optional<QString> MarkerText(const QScatterSeries& series, const QPointF& point) const;
@@ -131,6 +140,7 @@ class CPlotWindow : public QWidget {
   QPushButton* saveAs_ = nullptr;
   OpenFiles openFiles_;
   RegisterEquipment equipment_;
+  MeanReadingsOf meanReadings_;
 };
 
 }  // namespace mensuro
