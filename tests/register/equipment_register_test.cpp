@@ -332,8 +332,9 @@ TEST_P(equipment_register, an_older_copy_put_back_is_found_and_refuses_the_next_
   // Put back with a record changed in the place of the log's last: named as changed.
   EditBehindTheBack("UPDATE equipment_records SET record_sha256 = '" + std::string(64, 'f') +
                     "' WHERE id = 1");
-  std::filesystem::resize_file(EquipmentLog(),
-                               HeadLineText(ReadHeadLog(EquipmentLog()).front()).size() + 1);
+  const std::vector<HeadLine> logged = ReadHeadLog(EquipmentLog());
+  ASSERT_EQ(logged.size(), 2u);
+  std::filesystem::resize_file(EquipmentLog(), HeadLineText(logged.front()).size() + 1);
   ExpectEndRefused(r,
                    "the equipment records end at equipment-1, with another record hash than "
                    "their head log");
