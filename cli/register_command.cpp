@@ -462,10 +462,22 @@ int Verify(CalibrationRegister& reg, const RegisterCommandLine& line) {
     if (!line.head.empty()) {
       PrintOut("It ends at the head given.\n");
     }
+    if (result.equipmentHeadLogFound) {
+      PrintOut(TerminalText("Its equipment records end where their head log " +
+                            result.equipmentHeadLog + " does.\n"));
+    } else if (result.equipmentRecords > 0 && !result.equipmentHeadLog.empty()) {
+      PrintOut(TerminalText("Its equipment head log " + result.equipmentHeadLog +
+                            " has no line yet: where the equipment records end was not "
+                            "checked.\n"));
+    }
     return kExitSuccess;
   }
-  if (!result.problem.empty()) {
-    PrintOut(TerminalText(result.problem + "\n"));
+  if (!result.problem.empty() || !result.equipmentProblem.empty()) {
+    for (const std::string& problem : {result.problem, result.equipmentProblem}) {
+      if (!problem.empty()) {
+        PrintOut(TerminalText(problem + "\n"));
+      }
+    }
   } else if (!result.brokenEquipment.empty()) {
     PrintOut(TerminalText(
         fmt::format("The {} no longer matches: {}\n", result.brokenEquipment, result.reason)));
@@ -516,8 +528,30 @@ int Head(CalibrationRegister& reg) {
         "The register does not end where its head log does: see mensuro-cli register "
         "verify.\n";
   }
+  // The equipment records' log, once they have one or records to put in it.
+  const bool equipmentFaulty = head.equipmentLogged && !head.equipmentMatches();
+  if (head.equipmentLogged || head.equipmentEnd) {
+    text += "Equipment head log:  " + Utf8FromPath(head.equipmentLog) + "\n";
+    text += "Last line:           " +
+            (head.equipmentLogged ? HeadLineText(*head.equipmentLogged) : std::string("none yet")) +
+            "\n";
+    text += "Equipment records:   " +
+            (head.equipmentEnd ? head.equipmentEnd->number + " " + head.equipmentEnd->recordSha256
+                               : std::string("none")) +
+            "\n";
+    if (!head.equipmentLogged) {
+      text += "The equipment head log has no line yet; the next change starts it with their end.\n";
+    } else if (head.equipmentMatches()) {
+      text += "The equipment records end where their head log does.\n";
+    } else {
+      text +=
+          "The equipment records do not end where their head log does: see mensuro-cli register "
+          "verify.\n";
+    }
+  }
   PrintOut(TerminalText(text));
-  return head.matches() || !head.logged ? kExitSuccess : kExitProcessingFailed;
+  return (head.matches() || !head.logged) && !equipmentFaulty ? kExitSuccess
+                                                              : kExitProcessingFailed;
 }
 
 // A date option's check: a day of the calendar written YYYY-MM-DD.

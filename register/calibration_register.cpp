@@ -417,16 +417,73 @@ std::string HeadLogName(const std::filesystem::path& headLog) {
   return Utf8FromPath(headLog);
 }
 
-// Why a register that ends at `end` (nothing: no record) doesn't end where its head log does.
-std::string EndsElsewhere(const std::optional<HeadLine>& end, const HeadLine& logged,
-                          const std::filesystem::path& headLog) {
-  const std::string registerEnd = end ? "the register ends at certificate " + end->number
-                                      : std::string("the register holds no certificate");
-  if (end && end->number == logged.number) {
-    return registerEnd + ", with another record hash or PDF than its head log " +
-           HeadLogName(headLog) + " noted: a record was changed or an older copy restored";
+// The record hash stored for certificate `number`; nothing when the register holds none.
+std::optional<std::string> CertificateRecordSha256(Database& db, const std::string& number) {
+  const std::vector<SqlRow> found =
+      db.Query("SELECT record_sha256 FROM calibrations WHERE number = ?", {number});
+  if (found.empty()) {
+    return std::nullopt;
   }
-  return registerEnd + " but its head log " + HeadLogName(headLog) + " at " + logged.number +
+  return TextOf(found[0].at(0));
+}
+
+constexpr const char* kNoHeadLog =
+    "a PostgreSQL register needs a head log to issue into: name one with --head-log FILE, the "
+    "environment variable MENSURO_HEAD_LOG or the window's settings; nothing was issued";
+
+// One of the register's two chains, the certificates' or the equipment records', with its head
+// log and the words its messages use.
+struct ChainEnd {
+  std::filesystem::path log;  // empty: none named
+  std::optional<HeadLine> (*last)(Database& db);
+  std::optional<std::string> (*hashOf)(Database& db, const std::string& number);
+  const char* endsAt;  // "the register ends at certificate " + number
+  const char* holdsNone;
+  const char* its;  // whose head log: the register's or the equipment records'
+  const char* otherHash;
+  const char* record;  // before a number: "certificate " + number
+  const char* nothing;
+  const char* noLog;
+};
+
+ChainEnd CertificateChain(const std::filesystem::path& headLog) {
+  return {headLog,
+          [](Database& db) { return LastRecord(db); },
+          CertificateRecordSha256,
+          "the register ends at certificate ",
+          "the register holds no certificate",
+          "its",
+          "another record hash or PDF",
+          "certificate ",
+          "nothing was issued",
+          kNoHeadLog};
+}
+
+ChainEnd EquipmentChain(const std::filesystem::path& headLog) {
+  return {EquipmentHeadLogPath(headLog),
+          LastEquipmentHead,
+          EquipmentRecordSha256,
+          "the equipment records end at ",
+          "the register holds no equipment record",
+          "their",
+          "another record hash",
+          "",
+          "nothing was stored",
+          "a PostgreSQL register needs a head log to enter equipment into: name one with "
+          "--head-log FILE, the environment variable MENSURO_HEAD_LOG or the window's settings; "
+          "nothing was stored"};
+}
+
+// Why a chain that ends at `end` (nothing: no record) doesn't end where its head log does.
+std::string EndsElsewhere(const ChainEnd& chain, const std::optional<HeadLine>& end,
+                          const HeadLine& logged) {
+  const std::string chainEnd = end ? chain.endsAt + end->number : std::string(chain.holdsNone);
+  const std::string headLog = std::string(chain.its) + " head log " + HeadLogName(chain.log);
+  if (end && end->number == logged.number) {
+    return chainEnd + ", with " + chain.otherHash + " than " + headLog +
+           " noted: a record was changed or an older copy restored";
+  }
+  return chainEnd + " but " + headLog + " at " + logged.number +
          ": a record was removed or an older copy restored";
 }
 
@@ -439,18 +496,69 @@ std::string Sentence(std::string clause) {
   return clause;
 }
 
-// Whether `last`, the head log's last line, is that of an issue stopped before its commit or
+// Whether `last`, the head log's last line, is that of a change stopped before its commit or
 // still under way: its head noted as pending and its record not in the register.
-bool IsStoppedIssue(Database& db, const HeadLine& last, const std::filesystem::path& headLog) {
-  return PendingHead(headLog) == last &&
-         db.Query("SELECT id FROM calibrations WHERE number = ? AND record_sha256 = ?",
-                  {last.number, last.recordSha256})
-             .empty();
+bool IsStoppedChange(Database& db, const ChainEnd& chain, const HeadLine& last) {
+  return PendingHead(chain.log) == last && chain.hashOf(db, last.number) != last.recordSha256;
 }
 
-constexpr const char* kNoHeadLog =
-    "a PostgreSQL register needs a head log to issue into: name one with --head-log FILE, the "
-    "environment variable MENSURO_HEAD_LOG or the window's settings; nothing was issued";
+// Checks, before a change to `chain`, that it ends where its head log does (a stopped change's
+// line taken back first); the lines to append before the new record's own (the chain's end when
+// its log is not started yet).
+std::vector<HeadLine> HeadsBeforeChange(Database& db, const ChainEnd& chain) {
+  if (chain.log.empty()) {
+    throw RegisterError(chain.noLog);
+  }
+  // The log's last line alone: a change costs the same however long the log has grown.
+  std::optional<HeadLine> logged = LastHead(chain.log);
+  if (logged && IsStoppedChange(db, chain, *logged)) {
+    TakeBackLastHead(chain.log);  // a change stopped before its commit: its place is free
+    logged = LastHead(chain.log);
+  }
+  const std::optional<HeadLine> before = chain.last(db);
+  std::vector<HeadLine> heads;
+  if (!logged) {
+    if (before) {
+      heads.push_back(*before);  // a chain older than its head log starts it with its end
+    }
+  } else if (!before || !SameHead(*before, *logged)) {
+    throw RegisterError(EndsElsewhere(chain, before, *logged) + "; " + chain.nothing +
+                        ". Check it with: mensuro-cli register verify");
+  }
+  return heads;
+}
+
+// Appends `heads` and then `head` to the head log `log` inside `transaction`: noted as pending
+// until the commit, taken back when the transaction is rolled back.
+void AppendHeadsInside(Transaction& transaction, const std::filesystem::path& log,
+                       std::vector<HeadLine> heads, const HeadLine& head) {
+  heads.push_back(head);
+  MarkHeadPending(log, head);
+  const std::uintmax_t size = AppendHeads(log, heads);
+  transaction.OnRollback([log, size, head] {
+    TakeBackHeads(log, size);
+    ClearPendingHead(log, head);
+  });
+  transaction.OnCommit([log, head] { ClearPendingHead(log, head); });
+}
+
+// The head log's last line, or the one before it when the last is a change under way or stopped.
+std::optional<HeadLine> LoggedHead(Database& db, const ChainEnd& chain) {
+  if (chain.log.empty()) {
+    return std::nullopt;
+  }
+  std::optional<HeadLine> last = LastHead(chain.log);
+  if (last && IsStoppedChange(db, chain, *last)) {
+    std::optional<HeadLine> before;
+    ForEachHead(chain.log, [&before, &last](const HeadLine& line) {
+      if (!(line == *last)) {
+        before = line;
+      }
+    });
+    last = std::move(before);
+  }
+  return last;
+}
 
 }  // namespace
 
@@ -520,43 +628,6 @@ CalibrationRegister CalibrationRegister::OpenForReading(const std::string& locat
   });
 }
 
-std::vector<HeadLine> CalibrationRegister::HeadsBeforeIssue() {
-  if (headLog_.empty()) {
-    throw RegisterError(kNoHeadLog);
-  }
-  // The log's last line alone: issuing costs the same however long the log has grown.
-  std::optional<HeadLine> logged = LastHead(headLog_);
-  if (logged && IsStoppedIssue(*database_, *logged, headLog_)) {
-    TakeBackLastHead(headLog_);  // an issue stopped before its commit: its number is free
-    logged = LastHead(headLog_);
-  }
-  const std::optional<HeadLine> before = LastRecord(*database_);
-  std::vector<HeadLine> heads;
-  if (!logged) {
-    if (before) {
-      heads.push_back(*before);  // a register older than its head log starts it with its end
-    }
-  } else if (!before || !SameHead(*before, *logged)) {
-    throw RegisterError(EndsElsewhere(before, *logged, headLog_) +
-                        "; nothing was issued. Check it with: mensuro-cli register verify");
-  }
-  return heads;
-}
-
-void CalibrationRegister::AppendToHeadLog(Transaction& transaction, const RegisterEntry& entry,
-                                          std::vector<HeadLine> heads) {
-  const HeadLine head{entry.identity.number, entry.identity.recordSha256,
-                      ChainLink(entry.identity.recordSha256, entry.pdfSha256), entry.issuedAt};
-  heads.push_back(head);
-  MarkHeadPending(headLog_, head);
-  const std::uintmax_t size = AppendHeads(headLog_, heads);
-  transaction.OnRollback([path = headLog_, size, head] {
-    TakeBackHeads(path, size);
-    ClearPendingHead(path, head);
-  });
-  transaction.OnCommit([path = headLog_, head] { ClearPendingHead(path, head); });
-}
-
 RegisterEntry CalibrationRegister::Issue(
     const IssueRequest& request,
     const std::function<std::string(const CertificateIdentity&)>& pdfOf,
@@ -566,7 +637,8 @@ RegisterEntry CalibrationRegister::Issue(
     Database& db = *database_;
     Transaction transaction(db, Transaction::Kind::kWrite);
     // The register must end where its head log does before a number is given out.
-    std::vector<HeadLine> heads = HeadsBeforeIssue();
+    const ChainEnd chain = CertificateChain(headLog_);
+    std::vector<HeadLine> heads = HeadsBeforeChange(db, chain);
     const RegisterSettings settings = SettingsOrSeed(
         db, {.prefix = RegisterSettings{}.prefix, .laboratory = request.details.laboratory});
     CheckReplaceable(db, request);
@@ -575,7 +647,9 @@ RegisterEntry CalibrationRegister::Issue(
     const std::string pdf = pdfOf(entry.identity);
     entry.pdfSha256 = Sha256Hex(pdf);
     StoreRecord(db, entry, request.files, pdf);
-    AppendToHeadLog(transaction, entry, std::move(heads));
+    AppendHeadsInside(transaction, chain.log, std::move(heads),
+                      {entry.identity.number, entry.identity.recordSha256,
+                       ChainLink(entry.identity.recordSha256, entry.pdfSha256), entry.issuedAt});
     transaction.Commit();
     return entry;
   });
@@ -729,13 +803,13 @@ std::optional<std::pair<RegisterEntry, SqlValue>> RecordWithPdf(Database& db, co
   return std::pair{std::move(entry), std::move(rows[0].back())};
 }
 
-// What is wrong with the register's end against its head log (every certificate it names is
-// there with its hash, and the register ends at its last line; a last line of an issue under
-// way, `skipLast`, left aside) and against `head` (a record hash or link noted elsewhere); empty
-// when nothing is. The log is read line by line. `logged` says whether it has a line.
-std::string EndProblem(Database& db, const std::filesystem::path& headLog, bool skipLast,
-                       const std::string& head, bool& logged) {
-  const std::optional<HeadLine> end = LastRecord(db);
+// What is wrong with the chain's end against its head log (every record it names is there with
+// its hash, and the chain ends at its last line; a last line of a change under way, `skipLast`,
+// left aside) and against `head` (a record hash or link noted elsewhere); empty when nothing is.
+// The log is read line by line. `logged` says whether it has a line.
+std::string EndProblem(Database& db, const ChainEnd& chain, bool skipLast, const std::string& head,
+                       bool& logged) {
+  const std::optional<HeadLine> end = chain.last(db);
   std::string problem;
   std::optional<HeadLine> last;
   std::optional<HeadLine> checked;  // the line before `last`, already checked
@@ -743,20 +817,18 @@ std::string EndProblem(Database& db, const std::filesystem::path& headLog, bool 
     if (!problem.empty()) {
       return;
     }
-    const std::vector<SqlRow> found =
-        db.Query("SELECT record_sha256 FROM calibrations WHERE number = ?", {line.number});
-    if (found.empty()) {
-      problem = "certificate " + line.number + " is in the head log " + HeadLogName(headLog) +
+    const std::optional<std::string> stored = chain.hashOf(db, line.number);
+    if (!stored) {
+      problem = chain.record + line.number + " is in the head log " + HeadLogName(chain.log) +
                 " but not in the register";
-    } else if (TextOf(found[0].at(0)) != line.recordSha256) {
-      problem = "certificate " + line.number +
-                " is in the register with another record hash than its head log " +
-                HeadLogName(headLog) + " noted";
+    } else if (*stored != line.recordSha256) {
+      problem = chain.record + line.number + " is in the register with another record hash than " +
+                chain.its + " head log " + HeadLogName(chain.log) + " noted";
     }
   };
-  if (!headLog.empty()) {
+  if (!chain.log.empty()) {
     // Each line is checked once the next is read, so the last can be left aside.
-    ForEachHead(headLog, [&](const HeadLine& line) {
+    ForEachHead(chain.log, [&](const HeadLine& line) {
       if (last) {
         check(*last);
         checked = std::move(last);
@@ -773,7 +845,7 @@ std::string EndProblem(Database& db, const std::filesystem::path& headLog, bool 
     return problem;
   }
   if (checked && !(end && SameHead(*end, *checked))) {
-    return EndsElsewhere(end, *checked, headLog);
+    return EndsElsewhere(chain, end, *checked);
   }
   if (!head.empty() && !(end && (end->recordSha256 == head || end->link == head))) {
     return (end ? "the register ends at certificate " + end->number + " (record hash " +
@@ -782,6 +854,24 @@ std::string EndProblem(Database& db, const std::filesystem::path& headLog, bool 
            ", not at the head " + head + " given";
   }
   return {};
+}
+
+// EndProblem against the chain as it is now, with the head log read after it: a record stored
+// meanwhile is then in both. A change under way has its line in the log before its record
+// commits; it is asked again a few times before it counts as missing.
+std::string SettledEndProblem(Database& db, const ChainEnd& chain, const std::string& head,
+                              bool& logged) {
+  std::string problem;
+  for (int attempt = 1; attempt <= kEndAttempts; ++attempt) {
+    const std::optional<HeadLine> last = chain.log.empty() ? std::nullopt : LastHead(chain.log);
+    const bool underWay = last && IsStoppedChange(db, chain, *last);
+    problem = EndProblem(db, chain, underWay, head, logged);
+    if (problem.empty() || !underWay) {
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
+  }
+  return Sentence(problem);
 }
 
 // What Verify carries from one record to the next.
@@ -875,21 +965,13 @@ VerifyResult CalibrationRegister::Verify(const VerifyOptions& options) {
       return result;
     }
     transaction.Commit();
-    // The end is checked against the register as it is now, with the head log read after it:
-    // a certificate issued meanwhile is then in both. An issue under way has its line in the
-    // log before its record commits; it is asked again a few times before it counts as missing.
-    std::string problem;
-    for (int attempt = 1; attempt <= kEndAttempts; ++attempt) {
-      const std::optional<HeadLine> last = headLog_.empty() ? std::nullopt : LastHead(headLog_);
-      const bool underWay = last && IsStoppedIssue(*database_, *last, headLog_);
-      problem = EndProblem(*database_, headLog_, underWay, options.head, result.headLogFound);
-      if (problem.empty() || !underWay) {
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
-    }
-    result.problem = Sentence(problem);
-    result.intact = result.problem.empty();
+    result.problem = SettledEndProblem(*database_, CertificateChain(headLog_), options.head,
+                                       result.headLogFound);
+    const ChainEnd equipmentChain = EquipmentChain(headLog_);
+    result.equipmentHeadLog = HeadLogName(equipmentChain.log);
+    result.equipmentProblem =
+        SettledEndProblem(*database_, equipmentChain, {}, result.equipmentHeadLogFound);
+    result.intact = result.problem.empty() && result.equipmentProblem.empty();
     return result;
   });
 }
@@ -932,7 +1014,11 @@ EquipmentItem CalibrationRegister::AddEquipmentCertificate(const EquipmentItem& 
   const LocalMoment moment = IssueMoment(at);
   return Guarded([&] {
     Transaction transaction(*database_, Transaction::Kind::kWrite);
+    // The equipment records must end where their head log does before one is added.
+    const ChainEnd chain = EquipmentChain(headLog_);
+    std::vector<HeadLine> heads = HeadsBeforeChange(*database_, chain);
     EquipmentItem stored = StoreEquipmentCertificate(*database_, item, certificate, moment);
+    AppendHeadsInside(transaction, chain.log, std::move(heads), *LastEquipmentHead(*database_));
     transaction.Commit();
     return stored;
   });
@@ -944,7 +1030,11 @@ EquipmentItem CalibrationRegister::RetireEquipment(EquipmentKind kind, const std
   const LocalMoment moment = IssueMoment(at);
   return Guarded([&] {
     Transaction transaction(*database_, Transaction::Kind::kWrite);
+    // The equipment records must end where their head log does before one is added.
+    const ChainEnd chain = EquipmentChain(headLog_);
+    std::vector<HeadLine> heads = HeadsBeforeChange(*database_, chain);
     EquipmentItem stored = StoreEquipmentRetirement(*database_, kind, serial, reason, moment);
+    AppendHeadsInside(transaction, chain.log, std::move(heads), *LastEquipmentHead(*database_));
     transaction.Commit();
     return stored;
   });
@@ -996,25 +1086,16 @@ HeadState CalibrationRegister::Head() {
   return Guarded([&] {
     HeadState state;
     state.headLog = headLog_;
-    if (!headLog_.empty()) {
-      std::optional<HeadLine> last = LastHead(headLog_);
-      if (last && IsStoppedIssue(*database_, *last, headLog_)) {
-        // An issue under way or stopped: the line before it is the head.
-        std::optional<HeadLine> before;
-        ForEachHead(headLog_, [&before, &last](const HeadLine& line) {
-          if (!(line == *last)) {
-            before = line;
-          }
-        });
-        last = std::move(before);
-      }
-      state.logged = std::move(last);
-    }
+    state.logged = LoggedHead(*database_, CertificateChain(headLog_));
     if (const std::optional<HeadLine> end = LastRecord(*database_)) {
       state.endNumber = end->number;
       state.endRecordSha256 = end->recordSha256;
       state.endLink = end->link;
     }
+    const ChainEnd equipment = EquipmentChain(headLog_);
+    state.equipmentLog = equipment.log;
+    state.equipmentLogged = LoggedHead(*database_, equipment);
+    state.equipmentEnd = LastEquipmentHead(*database_);
     return state;
   });
 }

@@ -27,7 +27,8 @@
 //
 // A chain that is whole can still have lost its newest records, or be an older copy put back.
 // So each issue also notes its record in the head log (head_log.h), a file kept apart from the
-// database, and issuing and Verify compare the register's end with the log's.
+// database, and issuing and Verify compare the register's end with the log's. The equipment
+// records' chain is kept the same way in a head log of its own beside it.
 
 #include <cstdint>
 #include <ctime>
@@ -94,6 +95,16 @@ struct HeadState {
                         logged->link == endLink
                   : endNumber.empty();
   }
+  // The same of the equipment records and their head log.
+  std::filesystem::path equipmentLog;
+  std::optional<HeadLine> equipmentLogged;
+  std::optional<HeadLine> equipmentEnd;  // the last equipment record's line
+  bool equipmentMatches() const {
+    return equipmentLogged ? equipmentEnd && equipmentLogged->number == equipmentEnd->number &&
+                                 equipmentLogged->recordSha256 == equipmentEnd->recordSha256 &&
+                                 equipmentLogged->link == equipmentEnd->link
+                           : !equipmentEnd;
+  }
 };
 
 class CalibrationRegister {
@@ -147,7 +158,8 @@ class CalibrationRegister {
   std::vector<HistoryPoint> History(const InstrumentDetails& instrument);
   // Walks the records in issue order, one at a time: each matches its hash and the record
   // before it, numbers and places follow on with no gap, the head log's certificates are all
-  // there unchanged and the register ends where its head log (and `options.head`) does.
+  // there unchanged and the register ends where its head log (and `options.head`) does; the
+  // equipment records the same against theirs.
   VerifyResult Verify(const VerifyOptions& options = {});
 
   // Whether the register holds the certificate whose PDF is `pdf`, unchanged.
@@ -157,7 +169,10 @@ class CalibrationRegister {
   HeadState Head();
 
   // The laboratory's equipment. Every change is a record hashed and chained like a
-  // certificate's, and Verify walks them too; nothing entered is ever changed.
+  // certificate's, and Verify walks them too; nothing entered is ever changed. Each change's
+  // line goes into the equipment records' head log before the transaction commits; equipment
+  // records that don't end where that log does take no more (RegisterError), nor does a
+  // PostgreSQL register without a head log.
   //
   // Enters `certificate` for the item `item` names (kind, make, model, serial; its own
   // certificates are ignored), registering the item on its first certificate. The certificate
@@ -188,14 +203,6 @@ class CalibrationRegister {
 
  private:
   CalibrationRegister(std::unique_ptr<Database> database, std::filesystem::path headLog);
-  // Checks, before an issue, that the register ends where its head log does (a stopped issue's
-  // line taken back first); the lines to append before the new record's own (the register's end
-  // when its log is not started yet).
-  std::vector<HeadLine> HeadsBeforeIssue();
-  // Appends `heads` and the issued `entry` to the head log, inside `transaction`; taken back
-  // when the transaction is rolled back.
-  void AppendToHeadLog(Transaction& transaction, const RegisterEntry& entry,
-                       std::vector<HeadLine> heads);
 
   std::unique_ptr<Database> database_;
   std::filesystem::path headLog_;

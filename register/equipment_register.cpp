@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <utility>
 
@@ -269,6 +270,40 @@ std::vector<EquipmentItem> ReadEquipment(Database& db, std::optional<EquipmentKi
     return std::pair{a.kind, a.serial} < std::pair{b.kind, b.serial};
   });
   return items;
+}
+
+std::string EquipmentHeadNumber(std::int64_t position) {
+  return fmt::format("equipment-{}", position);
+}
+
+std::optional<HeadLine> LastEquipmentHead(Database& db) {
+  const std::vector<SqlRow> rows = db.Query(
+      "SELECT id, record_sha256, entered_at FROM equipment_records ORDER BY id DESC LIMIT 1");
+  if (rows.empty()) {
+    return std::nullopt;
+  }
+  const std::string recordSha256 = TextOf(rows[0].at(1));
+  return HeadLine{EquipmentHeadNumber(IntegerOf(rows[0].at(0))), recordSha256, recordSha256,
+                  TextOf(rows[0].at(2))};
+}
+
+std::optional<std::string> EquipmentRecordSha256(Database& db, const std::string& number) {
+  constexpr std::string_view kPrefix = "equipment-";
+  std::int64_t position = 0;
+  if (!number.starts_with(kPrefix)) {
+    return std::nullopt;
+  }
+  const char* const end = number.data() + number.size();
+  const auto [at, error] = std::from_chars(number.data() + kPrefix.size(), end, position);
+  if (error != std::errc() || at != end) {
+    return std::nullopt;
+  }
+  const std::vector<SqlRow> rows =
+      db.Query("SELECT record_sha256 FROM equipment_records WHERE id = ?", {position});
+  if (rows.empty()) {
+    return std::nullopt;
+  }
+  return TextOf(rows[0].at(0));
 }
 
 EquipmentChainCheck CheckEquipmentChain(Database& db) {

@@ -12,6 +12,7 @@
 #include "core/data/local_time.h"
 #include "core/equipment/equipment.h"
 #include "register/database.h"
+#include "register/head_log.h"
 
 namespace mensuro {
 
@@ -30,6 +31,15 @@ EquipmentItem StoreEquipmentRetirement(Database& db, EquipmentKind kind, const s
 // when given.
 std::vector<EquipmentItem> ReadEquipment(Database& db, std::optional<EquipmentKind> kind,
                                          const std::optional<std::string>& serial);
+
+// The equipment records' lines in their head log: `equipment-<position>`, the record's hash, and
+// as link the record's hash again, for that is what the next equipment record's previousSha256
+// holds.
+std::string EquipmentHeadNumber(std::int64_t position);
+// The last equipment record as its head log's line; nothing when there is none.
+std::optional<HeadLine> LastEquipmentHead(Database& db);
+// The record hash of the equipment record a head log line numbers; nothing when there is none.
+std::optional<std::string> EquipmentRecordSha256(Database& db, const std::string& number);
 
 // What walking the equipment records found.
 struct EquipmentChainCheck {

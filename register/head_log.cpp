@@ -71,6 +71,15 @@ std::filesystem::path HeadLogPath(const std::string& location, const std::string
   return PathFromUtf8(fallback);
 }
 
+std::filesystem::path EquipmentHeadLogPath(const std::filesystem::path& headLog) {
+  if (headLog.empty()) {
+    return {};
+  }
+  std::filesystem::path equipment = headLog;
+  equipment += ".equipment";
+  return equipment;
+}
+
 std::string HeadLineText(const HeadLine& head) {
   return head.number + ' ' + head.recordSha256 + ' ' + head.link + ' ' + head.issuedAt;
 }

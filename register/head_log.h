@@ -5,7 +5,8 @@
 // previousSha256 will be. The chain of record hashes shows a record edited; only something
 // outside the database shows the newest records taken away, or an older copy put back. An
 // SQLite register's head log is the file beside it, `FILE.heads`; a PostgreSQL register's is
-// named by the user.
+// named by the user. The equipment records' chain keeps a log of its own beside it,
+// `LOG.equipment`, in the same lines: `equipment-<position> RECORD_SHA256 LINK ENTERED_AT`.
 
 #include <cstdint>
 #include <filesystem>
@@ -40,6 +41,10 @@ struct HeadLine {
 // when none is named.
 std::filesystem::path HeadLogPath(const std::string& location, const std::string& named = {},
                                   const std::string& fallback = {});
+
+// The equipment records' head log beside the head log `headLog`: `headLog.equipment`; empty when
+// `headLog` is.
+std::filesystem::path EquipmentHeadLogPath(const std::filesystem::path& headLog);
 
 // The line of `head`, without its line feed.
 std::string HeadLineText(const HeadLine& head);

@@ -117,9 +117,14 @@ struct VerifyResult {
   std::string end;            // the number of the last record; empty: an empty register
   // The equipment records checked, and the first that no longer matches ("equipment record 3
   // (thermometer ACME T-100 serial 4711, certificate C-1)"; `reason` says why); empty: none.
-  // They are walked after the certificates, whose head log alone says where the register ends.
   std::int64_t equipmentRecords = 0;
   std::string brokenEquipment;
+  // What is wrong with the equipment records' end against their own head log, as a sentence;
+  // empty when nothing is (or a record was the fault). The log checked against (empty: none
+  // named) and whether it exists and has a line.
+  std::string equipmentProblem;
+  std::string equipmentHeadLog;
+  bool equipmentHeadLogFound = false;
 };
 
 // The register's own settings, stored in it: the certificate numbers' prefix and the

@@ -1,16 +1,18 @@
 // The laboratory's equipment in the register: certificates entered, superseded and retired as
-// records of a chain of their own, the refusals that store nothing, and the due list of the
-// instruments calibrated.
+// records of a chain of their own with a head log of its own, the refusals that store nothing,
+// and the due list of the instruments calibrated.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "register/calibration_register.h"
+#include "register/head_log.h"
 #include "register/register_location.h"
 #include "register/register_schema.h"
 #include "support/time_zone.h"
@@ -47,8 +49,36 @@ class equipment_register : public test::RegisterLocationTest {
  protected:
   // A PostgreSQL register issues only with a head log named.
   CalibrationRegister Open() {
-    return CalibrationRegister::Open(
-        Location(), OnSqlite() ? std::string() : (Scratch().path() / "pg.heads").string());
+    return CalibrationRegister::Open(Location(), OnSqlite() ? std::string() : PostgresHeadLog());
+  }
+  std::string PostgresHeadLog() const { return (Scratch().path() / "pg.heads").string(); }
+  std::string CertificateLog() const {
+    return OnSqlite() ? Location() + ".heads" : PostgresHeadLog();
+  }
+  // The equipment records' head log, beside the certificates'.
+  std::string EquipmentLog() const { return CertificateLog() + ".equipment"; }
+  // Two certificates of the thermometer entered and the second superseding the first.
+  void EnterTwo(CalibrationRegister& r) {
+    r.AddEquipmentCertificate(Thermometer(), Certificate("C-1"), NoonOf("2026-03-05"));
+    EquipmentCertificate second = Certificate("C-2", "2026-09-01", "2027-08-31");
+    second.supersedes = "C-1";
+    second.reason = "recalibrated";
+    r.AddEquipmentCertificate(Thermometer(), second, NoonOf("2026-09-02"));
+  }
+  // The next change must be refused with `message`, storing nothing and logging nothing.
+  void ExpectEndRefused(CalibrationRegister& r, const std::string& message) {
+    const std::vector<HeadLine> logged = ReadHeadLog(EquipmentLog());
+    const std::vector<EquipmentItem> before = r.ListEquipment();
+    try {
+      r.AddEquipmentCertificate(Thermometer("T-2"), Certificate("C-9"), NoonOf("2026-10-01"));
+      ADD_FAILURE() << "entered";
+    } catch (const RegisterError& error) {
+      EXPECT_THAT(error.what(), HasSubstr(message));
+      EXPECT_THAT(error.what(), HasSubstr("nothing was stored. Check it with: mensuro-cli "
+                                          "register verify"));
+    }
+    EXPECT_EQ(r.ListEquipment().size(), before.size());
+    EXPECT_EQ(ReadHeadLog(EquipmentLog()), logged);
   }
   // The register must refuse `certificate` with a message holding `message`, and store nothing.
   void ExpectRefused(CalibrationRegister& r, const EquipmentItem& item,
@@ -238,6 +268,97 @@ TEST_P(equipment_register, verify_names_a_changed_equipment_record) {
   edited = r.Verify();
   EXPECT_EQ(edited.brokenEquipment.substr(0, 18), "equipment record 3");
   EXPECT_THAT(edited.reason, HasSubstr("records are missing before it"));
+}
+
+TEST_P(equipment_register, each_change_is_logged_in_a_head_log_of_its_own) {
+  CalibrationRegister r = Open();
+  EnterTwo(r);
+  r.RetireEquipment(EquipmentKind::kThermometer, "T-4711", "worn out", NoonOf("2026-12-01"));
+  const std::vector<HeadLine> heads = ReadHeadLog(EquipmentLog());
+  ASSERT_EQ(heads.size(), 3u);
+  for (std::size_t i = 0; i < heads.size(); ++i) {
+    EXPECT_EQ(heads[i].number, "equipment-" + std::to_string(i + 1));
+    EXPECT_EQ(heads[i].link, heads[i].recordSha256);  // what the next record links to
+  }
+  EXPECT_NE(heads[0].recordSha256, heads[1].recordSha256);
+  EXPECT_TRUE(ReadHeadLog(CertificateLog()).empty());
+  EXPECT_TRUE(r.Head().equipmentMatches());
+  const VerifyResult verified = r.Verify();
+  EXPECT_TRUE(verified.intact) << verified.problem << verified.equipmentProblem;
+  EXPECT_TRUE(verified.equipmentHeadLogFound);
+  EXPECT_EQ(verified.equipmentHeadLog, EquipmentLog());
+}
+
+TEST_P(equipment_register, the_newest_record_deleted_is_found_and_refuses_the_next_change) {
+  CalibrationRegister r = Open();
+  EnterTwo(r);
+  // The superseding certificate taken out: the superseded one looks in force again.
+  EditBehindTheBack("DELETE FROM equipment_records WHERE id = 2");
+  const VerifyResult verified = r.Verify();
+  EXPECT_FALSE(verified.intact);
+  EXPECT_EQ(verified.equipmentProblem,
+            "Equipment-2 is in the head log " + EquipmentLog() + " but not in the register.");
+  EXPECT_FALSE(r.Head().equipmentMatches());
+  ExpectEndRefused(r, "the equipment records end at equipment-1 but their head log " +
+                          EquipmentLog() + " at equipment-2");
+}
+
+TEST_P(equipment_register, an_older_copy_put_back_is_found_and_refuses_the_next_change) {
+  const std::string copy = (Scratch().path() / "older.sqlite").string();
+  {
+    CalibrationRegister r = Open();
+    r.AddEquipmentCertificate(Thermometer(), Certificate("C-1"), NoonOf("2026-03-05"));
+  }
+  if (OnSqlite()) {
+    std::filesystem::copy_file(Location(), copy);  // closed: the whole register is in the file
+  }
+  {
+    CalibrationRegister r = Open();
+    r.RetireEquipment(EquipmentKind::kThermometer, "T-4711", "dropped", NoonOf("2026-06-01"));
+  }
+  if (OnSqlite()) {
+    std::filesystem::copy_file(copy, Location(), std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(Location() + "-wal");
+    std::filesystem::remove(Location() + "-shm");
+  } else {
+    // A dump taken before the retirement restored.
+    EditBehindTheBack("DELETE FROM equipment_records WHERE id = 2");
+  }
+  CalibrationRegister r = Open();
+  EXPECT_TRUE(r.FindEquipment(EquipmentKind::kThermometer, "T-4711")->retiredOn.empty());
+  EXPECT_FALSE(r.Verify().intact);
+  ExpectEndRefused(r, "but their head log " + EquipmentLog() + " at equipment-2");
+
+  // Put back with a record changed in the place of the log's last: named as changed.
+  EditBehindTheBack("UPDATE equipment_records SET record_sha256 = '" + std::string(64, 'f') +
+                    "' WHERE id = 1");
+  const std::vector<HeadLine> logged = ReadHeadLog(EquipmentLog());
+  ASSERT_EQ(logged.size(), 2u);
+  std::filesystem::resize_file(EquipmentLog(), HeadLineText(logged.front()).size() + 1);
+  ExpectEndRefused(r,
+                   "the equipment records end at equipment-1, with another record hash than "
+                   "their head log");
+}
+
+TEST_P(equipment_register, records_from_before_the_log_start_it_with_their_end) {
+  {
+    CalibrationRegister r = Open();
+    EnterTwo(r);
+  }
+  std::filesystem::remove(EquipmentLog());  // as a register of a version without it
+  const VerifyResult before = Open().Verify();
+  EXPECT_TRUE(before.intact) << before.equipmentProblem;
+  EXPECT_FALSE(before.equipmentHeadLogFound);
+
+  CalibrationRegister r = Open();
+  r.RetireEquipment(EquipmentKind::kThermometer, "T-4711", "worn out", NoonOf("2026-12-01"));
+  const std::vector<HeadLine> heads = ReadHeadLog(EquipmentLog());
+  ASSERT_EQ(heads.size(), 2u);
+  EXPECT_EQ(heads[0].number, "equipment-2");
+  EXPECT_EQ(heads[1].number, "equipment-3");
+  const VerifyResult after = r.Verify();
+  EXPECT_TRUE(after.intact) << after.equipmentProblem;
+  EXPECT_TRUE(after.equipmentHeadLogFound);
 }
 
 TEST_P(equipment_register, a_schema_3_register_is_upgraded_and_takes_equipment) {

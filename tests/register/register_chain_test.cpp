@@ -277,6 +277,25 @@ TEST_P(register_chain, a_postgres_register_issues_only_with_a_head_log) {
     EXPECT_THAT(error.what(), HasSubstr("a PostgreSQL register needs a head log to issue into"));
   }
   EXPECT_TRUE(r.List().empty());
+  EquipmentCertificate certificate;
+  certificate.number = "C-1";
+  certificate.date = "2026-03-02";
+  certificate.validUntil = "2027-03-01";
+  try {
+    r.AddEquipmentCertificate({.kind = EquipmentKind::kThermometer,
+                               .make = "Calderon Instruments",
+                               .model = "DT-20",
+                               .serial = "T-1",
+                               .certificates = {},
+                               .retiredOn = {},
+                               .retireReason = {}},
+                              certificate, test::NoonOf("2026-03-05"));
+    ADD_FAILURE() << "entered";
+  } catch (const RegisterError& error) {
+    EXPECT_THAT(error.what(),
+                HasSubstr("a PostgreSQL register needs a head log to enter equipment into"));
+  }
+  EXPECT_TRUE(r.ListEquipment().empty());
   test::SetEnvironment(kHeadLogEnvironment, kept);
 }
 
