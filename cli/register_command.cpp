@@ -472,18 +472,8 @@ int Verify(CalibrationRegister& reg, const RegisterCommandLine& line) {
     }
     return kExitSuccess;
   }
-  if (!result.problem.empty() || !result.equipmentProblem.empty()) {
-    for (const std::string& problem : {result.problem, result.equipmentProblem}) {
-      if (!problem.empty()) {
-        PrintOut(TerminalText(problem + "\n"));
-      }
-    }
-  } else if (!result.brokenEquipment.empty()) {
-    PrintOut(TerminalText(
-        fmt::format("The {} no longer matches: {}\n", result.brokenEquipment, result.reason)));
-  } else {
-    PrintOut(TerminalText(fmt::format("The record of certificate {} no longer matches: {}\n",
-                                      result.firstBroken, result.reason)));
+  for (const std::string& failure : VerifyFailureLines(result)) {
+    PrintOut(TerminalText(failure + "\n"));
   }
   return kExitProcessingFailed;
 }

@@ -58,4 +58,21 @@ std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& e) {
   return lines;
 }
 
+std::vector<std::string> VerifyFailureLines(const VerifyResult& result) {
+  std::vector<std::string> lines;
+  for (const std::string* problem : {&result.problem, &result.equipmentProblem}) {
+    if (!problem->empty()) {
+      lines.push_back(*problem);
+    }
+  }
+  if (!lines.empty()) {
+    return lines;
+  }
+  if (!result.brokenEquipment.empty()) {
+    return {"The " + result.brokenEquipment + " no longer matches: " + result.reason};
+  }
+  return {"The record of certificate " + result.firstBroken +
+          " no longer matches: " + result.reason};
+}
+
 }  // namespace mensuro

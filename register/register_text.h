@@ -25,4 +25,9 @@ struct RegisterLine {
 // left out.
 std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& entry);
 
+// What a verify that found the register not intact found, one sentence per line: what is wrong
+// with its ends (the certificates' and the equipment's), else the first record that no longer
+// matches.
+std::vector<std::string> VerifyFailureLines(const VerifyResult& result);
+
 }  // namespace mensuro

@@ -228,6 +228,37 @@ TEST_F(register_window, verify_names_the_newest_record_taken_out) {
                 ".heads but not in the register.");
 }
 
+TEST_F(register_window, verify_names_the_newest_equipment_record_taken_out) {
+  {
+    CalibrationRegister reg = CalibrationRegister::Open(location.toStdString());
+    EquipmentCertificate certificate;
+    certificate.number = "C-1";
+    certificate.date = "2026-03-02";
+    certificate.validUntil = "2027-03-01";
+    EquipmentItem thermometer;
+    thermometer.make = "Acme";
+    thermometer.model = "T-1";
+    thermometer.serial = "T-4711";
+    reg.AddEquipmentCertificate(thermometer, certificate);
+    certificate.number = "C-2";
+    reg.AddEquipmentCertificate(thermometer, certificate);
+  }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(location.toStdString().c_str(), &db), SQLITE_OK);
+  const int deleted =
+      sqlite3_exec(db, "DELETE FROM equipment_records WHERE id = 2", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  ASSERT_EQ(deleted, SQLITE_OK);
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  QSignalSpy verified(&registerWindow, &CRegisterWindow::Verified);
+  QTest::mouseClick(&Part<QPushButton>(registerWindow, "verify"), Qt::LeftButton);
+  ASSERT_TRUE(verified.wait(30000));
+  ASSERT_EQ(window.dialogs.messages.size(), 1u);
+  EXPECT_EQ(window.dialogs.messages.front().toStdString(),
+            "Equipment-2 is in the head log " + location.toStdString() +
+                ".heads.equipment but not in the register.");
+}
+
 TEST_F(register_window, a_register_of_a_newer_schema_is_told_and_nothing_opens) {
   const std::filesystem::path newer = scratch.path() / "newer.sqlite";
   sqlite3* db = nullptr;

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "register/calibration_register.h"
+#include "register/register_text.h"
 
 namespace mensuro {
 namespace {
@@ -25,10 +26,11 @@ QString VerifyMessage(const VerifyResult& result) {
         "The register is intact: {} records, each matching its hash and the record before it.",
         result.records));
   }
-  return Text(!result.problem.empty()
-                  ? result.problem
-                  : fmt::format("The record of certificate {} no longer matches: {}",
-                                result.firstBroken, result.reason));
+  std::string failure;
+  for (const std::string& line : VerifyFailureLines(result)) {
+    failure += (failure.empty() ? "" : "\n") + line;
+  }
+  return Text(failure);
 }
 
 RegisterVerification::RegisterVerification(const std::string& location, const std::string& headLog,
