@@ -92,7 +92,8 @@ run() { # NAME ARGS...: the program in the work folder, its output in NAME.out a
 }
 issue() { # NAME URI PDF
   run "$1" seven-pillar-measured.txt --baseline "Example seven-pillar line 600 m" \
-    --library Baselines.dat --register "$2" --details certificate-details.json --certificate "$3"
+    --library Baselines.dat --register "$2" --head-log heads.log --details certificate-details.json \
+    --certificate "$3"
 }
 
 number="MEN-$(date +%Y)-0001"
@@ -107,7 +108,7 @@ run list register list --register "$uri" || fail "register list failed: $(cat "$
 grep -q "$number" "$work/list.out.txt" || fail "register list lacks $number: $(cat "$work/list.out.txt")"
 pass "register list shows $number"
 
-run verify register verify --register "$uri" ||
+run verify register verify --register "$uri" --head-log heads.log ||
   fail "register verify failed: $(cat "$work/verify.err.txt") $(cat "$work/verify.out.txt")"
 grep -q "intact" "$work/verify.out.txt" ||
   fail "register verify did not find the register intact: $(cat "$work/verify.out.txt")"
