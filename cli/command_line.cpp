@@ -158,10 +158,12 @@ void AddOutputOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
 // The register the certificate is issued into.
 void AddRegisterOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
   auto* location =
-      app.add_option("--register", line.registerLocation,
-                     "Issue the certificate into this register (an SQLite file, created on first "
-                     "use, or a postgresql:// URI): numbered, stored with its texts, results and "
-                     "PDF, and written to the --certificate file once stored")
+      app.add_option(
+             "--register", line.registerLocation,
+             "Issue the certificate into this register (an SQLite file, created on first "
+             "use, or a postgresql:// URI): numbered, stored with its texts, results and "
+             "PDF, and written to the --certificate file once stored; without --certificate, "
+             "only read for the equipment named")
           ->type_name("REGISTER");
   auto* headLog =
       app.add_option("--head-log", line.headLogFile,

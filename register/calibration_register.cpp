@@ -1012,28 +1012,25 @@ EquipmentItem CalibrationRegister::AddEquipmentCertificate(const EquipmentItem& 
                                                            const EquipmentCertificate& certificate,
                                                            std::optional<std::time_t> at) {
   const LocalMoment moment = IssueMoment(at);
-  return Guarded([&] {
-    Transaction transaction(*database_, Transaction::Kind::kWrite);
-    // The equipment records must end where their head log does before one is added.
-    const ChainEnd chain = EquipmentChain(headLog_);
-    std::vector<HeadLine> heads = HeadsBeforeChange(*database_, chain);
-    EquipmentItem stored = StoreEquipmentCertificate(*database_, item, certificate, moment);
-    AppendHeadsInside(transaction, chain.log, std::move(heads), *LastEquipmentHead(*database_));
-    transaction.Commit();
-    return stored;
-  });
+  return ChangeEquipment(
+      [&] { return StoreEquipmentCertificate(*database_, item, certificate, moment); });
 }
 
 EquipmentItem CalibrationRegister::RetireEquipment(EquipmentKind kind, const std::string& serial,
                                                    const std::string& reason,
                                                    std::optional<std::time_t> at) {
   const LocalMoment moment = IssueMoment(at);
+  return ChangeEquipment(
+      [&] { return StoreEquipmentRetirement(*database_, kind, serial, reason, moment); });
+}
+
+EquipmentItem CalibrationRegister::ChangeEquipment(const std::function<EquipmentItem()>& store) {
   return Guarded([&] {
     Transaction transaction(*database_, Transaction::Kind::kWrite);
     // The equipment records must end where their head log does before one is added.
     const ChainEnd chain = EquipmentChain(headLog_);
     std::vector<HeadLine> heads = HeadsBeforeChange(*database_, chain);
-    EquipmentItem stored = StoreEquipmentRetirement(*database_, kind, serial, reason, moment);
+    EquipmentItem stored = store();
     AppendHeadsInside(transaction, chain.log, std::move(heads), *LastEquipmentHead(*database_));
     transaction.Commit();
     return stored;

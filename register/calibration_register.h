@@ -204,6 +204,10 @@ class CalibrationRegister {
  private:
   CalibrationRegister(std::unique_ptr<Database> database, std::filesystem::path headLog);
 
+  // Stores one equipment record with `store`, in a write transaction, once the equipment
+  // records are found to end where their head log does, and notes it in that log.
+  EquipmentItem ChangeEquipment(const std::function<EquipmentItem()>& store);
+
   std::unique_ptr<Database> database_;
   std::filesystem::path headLog_;
 };

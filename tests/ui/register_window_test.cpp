@@ -95,6 +95,21 @@ class register_window : public ::testing::Test {
     return *opened;
   }
 
+  // The message of Verify in the window once `sql` has changed the register behind its back.
+  std::string VerifiedAfter(const char* sql) {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(location.toStdString().c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    CRegisterWindow& registerWindow = OpenRegisterWindow();
+    QSignalSpy verified(&registerWindow, &CRegisterWindow::Verified);
+    QTest::mouseClick(&Part<QPushButton>(registerWindow, "verify"), Qt::LeftButton);
+    EXPECT_TRUE(verified.wait(30000));
+    EXPECT_EQ(window.dialogs.messages.size(), 1u);
+    return window.dialogs.messages.empty() ? std::string()
+                                           : window.dialogs.messages.front().toStdString();
+  }
+
   // The certificates' numbers in the order the table shows them.
   static std::vector<std::string> Numbers(const CRegisterWindow& registerWindow) {
     const auto& table = Part<QTableView>(registerWindow, "certificates");
@@ -212,18 +227,7 @@ TEST_F(register_window, verify_walks_off_the_window_thread_and_reports_the_recor
 }
 
 TEST_F(register_window, verify_names_the_newest_record_taken_out) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(location.toStdString().c_str(), &db), SQLITE_OK);
-  const int deleted =
-      sqlite3_exec(db, "DELETE FROM calibrations WHERE id = 4", nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-  ASSERT_EQ(deleted, SQLITE_OK);
-  CRegisterWindow& registerWindow = OpenRegisterWindow();
-  QSignalSpy verified(&registerWindow, &CRegisterWindow::Verified);
-  QTest::mouseClick(&Part<QPushButton>(registerWindow, "verify"), Qt::LeftButton);
-  ASSERT_TRUE(verified.wait(30000));
-  ASSERT_EQ(window.dialogs.messages.size(), 1u);
-  EXPECT_EQ(window.dialogs.messages.front().toStdString(),
+  EXPECT_EQ(VerifiedAfter("DELETE FROM calibrations WHERE id = 4"),
             "Certificate MEN-2026-0004 is in the head log " + location.toStdString() +
                 ".heads but not in the register.");
 }
@@ -243,18 +247,7 @@ TEST_F(register_window, verify_names_the_newest_equipment_record_taken_out) {
     certificate.number = "C-2";
     reg.AddEquipmentCertificate(thermometer, certificate);
   }
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(location.toStdString().c_str(), &db), SQLITE_OK);
-  const int deleted =
-      sqlite3_exec(db, "DELETE FROM equipment_records WHERE id = 2", nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-  ASSERT_EQ(deleted, SQLITE_OK);
-  CRegisterWindow& registerWindow = OpenRegisterWindow();
-  QSignalSpy verified(&registerWindow, &CRegisterWindow::Verified);
-  QTest::mouseClick(&Part<QPushButton>(registerWindow, "verify"), Qt::LeftButton);
-  ASSERT_TRUE(verified.wait(30000));
-  ASSERT_EQ(window.dialogs.messages.size(), 1u);
-  EXPECT_EQ(window.dialogs.messages.front().toStdString(),
+  EXPECT_EQ(VerifiedAfter("DELETE FROM equipment_records WHERE id = 2"),
             "Equipment-2 is in the head log " + location.toStdString() +
                 ".heads.equipment but not in the register.");
 }
