@@ -25,6 +25,10 @@ using ErrorKind = BaselineSurveyError::Kind;
 // The confidence of the variance test and, over all observations together, of the outlier test.
 constexpr double kConfidence = 0.95;
 
+// The most pillars a survey may have: a baseline has a few dozen, and the normal equations grow
+// with the square of the pillars and their solution with the cube.
+constexpr std::size_t kMostPillars = 500;
+
 // A redundancy number q_k at or below this share of 1/p_k is taken as zero: the observation is
 // all but fixed by the others and its residual says nothing of it.
 constexpr double kSmallestRedundancyShare = 1e-10;
@@ -238,21 +242,32 @@ double Misclosure(const Equation& e, const std::vector<double>& x, std::size_t c
   return e.corrected - (xj - xi - x[constant]);
 }
 
-// a' Q a of an equation's row a = e_j - e_i - e_c.
-double RowQuadratic(const Equation& e, const SquareMatrix& q, std::size_t constant) {
-  std::array<std::pair<std::size_t, double>, 3> row{};
+// The row a = e_j - e_i - e_c of an equation: its (at most three) unknowns and their
+// coefficients.
+struct Row {
+  std::array<std::pair<std::size_t, double>, 3> terms{};
   std::size_t count = 0;
+};
+
+Row RowOf(const Equation& e, std::size_t constant) {
+  Row row;
   if (e.after != Equation::kNone) {
-    row[count++] = {e.after, 1.0};
+    row.terms[row.count++] = {e.after, 1.0};
   }
   if (e.before != Equation::kNone) {
-    row[count++] = {e.before, -1.0};
+    row.terms[row.count++] = {e.before, -1.0};
   }
-  row[count++] = {constant, -1.0};
+  row.terms[row.count++] = {constant, -1.0};
+  return row;
+}
+
+// a' Q a of an equation's row.
+double RowQuadratic(const Equation& e, const SquareMatrix& q, std::size_t constant) {
+  const Row row = RowOf(e, constant);
   double sum = 0.0;
-  for (std::size_t a = 0; a < count; ++a) {
-    for (std::size_t b = 0; b < count; ++b) {
-      sum += row[a].second * q(row[a].first, row[b].first) * row[b].second;
+  for (std::size_t a = 0; a < row.count; ++a) {
+    for (std::size_t b = 0; b < row.count; ++b) {
+      sum += row.terms[a].second * q(row.terms[a].first, row.terms[b].first) * row.terms[b].second;
     }
   }
   return sum;
@@ -264,13 +279,10 @@ std::vector<double> WeightedMisclosures(const std::vector<Equation>& equations,
   std::vector<double> rhs(x.size(), 0.0);
   for (const Equation& e : equations) {
     const double pw = e.weight * Misclosure(e, x, constant);
-    if (e.after != Equation::kNone) {
-      rhs[e.after] += pw;
+    const Row row = RowOf(e, constant);
+    for (std::size_t r = 0; r < row.count; ++r) {
+      rhs[row.terms[r].first] += row.terms[r].second * pw;
     }
-    if (e.before != Equation::kNone) {
-      rhs[e.before] -= pw;
-    }
-    rhs[constant] -= pw;
   }
   return rhs;
 }
@@ -301,6 +313,11 @@ std::optional<BaselineAdjustment> AdjustBaselineSurvey(const RecordTable& table,
   }
 
   const std::vector<std::string> pillars = ObservedPillars(observed);
+  if (pillars.size() > kMostPillars) {
+    return Fail(error, ErrorKind::kData,
+                fmt::format("the survey names {} pillars; a baseline calibration takes at most {}",
+                            pillars.size(), kMostPillars));
+  }
   BaselineAdjustment result;
   std::vector<std::string> order;
   if (options.pillarOrder.empty()) {
@@ -352,18 +369,13 @@ std::optional<BaselineAdjustment> AdjustBaselineSurvey(const RecordTable& table,
     e.corrected = o.distance * scale;
     const double sigma = a * kMetresPerMillimetre + b * kPpm * o.distance;
     e.weight = apriori ? 1.0 / (sigma * sigma) : 1.0;
-    // N += p a a', rhs += p a l over the row's (at most three) unknowns.
-    std::array<std::pair<std::size_t, double>, 3> row{};
-    std::size_t count = 0;
-    row[count++] = {e.after, 1.0};
-    if (e.before != Equation::kNone) {
-      row[count++] = {e.before, -1.0};
-    }
-    row[count++] = {constant, -1.0};
-    for (std::size_t r = 0; r < count; ++r) {
-      rhs[row[r].first] += e.weight * row[r].second * e.corrected;
-      for (std::size_t s = 0; s < count; ++s) {
-        normal(row[r].first, row[s].first) += e.weight * row[r].second * row[s].second;
+    // N += p a a', rhs += p a l over the row's unknowns.
+    const Row row = RowOf(e, constant);
+    for (std::size_t r = 0; r < row.count; ++r) {
+      const auto [unknown, coefficient] = row.terms[r];
+      rhs[unknown] += e.weight * coefficient * e.corrected;
+      for (std::size_t c = 0; c < row.count; ++c) {
+        normal(unknown, row.terms[c].first) += e.weight * coefficient * row.terms[c].second;
       }
     }
     equations.push_back(e);
