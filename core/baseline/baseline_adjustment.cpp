@@ -13,8 +13,8 @@
 #include <utility>
 
 #include "core/analysis/calibration_uncertainty.h"
+#include "core/analysis/normal_equations.h"
 #include "core/analysis/quantile_policy.h"
-#include "core/baseline/normal_equations.h"
 #include "core/units.h"
 
 namespace mensuro {
