@@ -227,7 +227,9 @@ int ReadPrevious(const BaselineCommandLine& line, const char* argv0, BaselineInp
     return kExitSuccess;
   }
   return Fail(kExitUsage,
-              fmt::format("{}:{}: {}{}", fileName, problem.line, problem.reason,
+              fmt::format("{}{}: {}{}", fileName,
+                          problem.line == 0 ? std::string() : fmt::format(":{}", problem.line),
+                          problem.reason,
                           problem.uncertaintyMissing
                               ? "; give --previous-uncertainty A,B[,K] for the previous "
                                 "certificate's distances"
