@@ -183,6 +183,9 @@ std::string OptionsProblem(const BaselineCommandLine& line) {
   if (line.previousUncertainty && !line.previousName && line.previousPublishedFile.empty()) {
     return "--previous-uncertainty is used only with --previous or --previous-published";
   }
+  if (line.name && TrimBlanks(*line.name).empty()) {
+    return "--name needs the baseline's name";
+  }
   if (line.reduction.distances == PublishedDistanceKind::kMarkToMark) {
     return "--distances mark-to-mark: a baseline's certified distances are horizontal";
   }

@@ -183,13 +183,16 @@ std::string OutlierPart(const BaselineAdjustment& adjustment) {
 std::string ExcludedPart(const std::vector<AppliedExclusion>& excluded) {
   std::string text = "Observations left out\n";
   for (const AppliedExclusion& applied : excluded) {
+    // A line names itself; a pair is followed by the lines it took.
     std::string lines;
-    for (const std::size_t line : applied.lines) {
-      lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+    for (std::size_t i = 0; applied.exclusion.line == 0 && i < applied.lines.size(); ++i) {
+      lines +=
+          fmt::format("{}{}", i == 0 ? (applied.lines.size() == 1 ? " (line " : " (lines ") : ", ",
+                      applied.lines[i]);
     }
     const std::string& reason = applied.exclusion.reason;
-    text += fmt::format("  {} (line{} {}): {}\n", Name(DescribeExclusion(applied.exclusion)),
-                        applied.lines.size() == 1 ? "" : "s", lines,
+    text += fmt::format("  {}{}{}: {}\n", Name(DescribeExclusion(applied.exclusion)), lines,
+                        lines.empty() ? "" : ")",
                         reason.empty() ? std::string("no reason given") : Name(reason));
   }
   return text;

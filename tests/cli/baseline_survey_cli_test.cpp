@@ -204,6 +204,7 @@ TEST(cli_baseline_survey, usage_errors_write_nothing) {
       {{"--pillars", "P1,P2,P3,P4,P5,P6"}, "P7"},
       {{"--wavelength", "0.658", "--reference-index", "1.0003"}, "apply only to field files"},
       {{"--distances", "mark-to-mark"}, "certified distances are horizontal"},
+      {{"--name", " "}, "--name needs the baseline's name"},
       {{"--output", kSurvey}, "is the measured file"},
   };
   for (const auto& [args, what] : cases) {
