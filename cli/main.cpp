@@ -16,6 +16,7 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
+#include "cli/baseline_command.h"
 #include "cli/command_line.h"
 #include "cli/document_drawing.h"
 #include "cli/field_reduction_options.h"
@@ -183,7 +184,8 @@ std::optional<ReducedFieldFile> ReduceMeasuredFile(const CommandLine& line, std:
 
 // The inputs of the uncertainty budget: the options', and the baseline uncertainty of the
 // baseline's certificate in the register, else of the library baseline's own line, unless
-// --baseline-uncertainty replaces it; then the equipment's. Nothing when that uncertainty is
+// --baseline-uncertainty replaces it; the library baseline's pairs' own uncertainties, which
+// the pairs that have them take instead; then the equipment's. Nothing when an uncertainty is
 // malformed, after saying where.
 std::optional<UncertaintyInputs> BudgetInputs(const CommandLine& line,
                                               const PublishedSource& published,
@@ -208,6 +210,15 @@ std::optional<UncertaintyInputs> BudgetInputs(const CommandLine& line,
                                    property.line, reason));
       return std::nullopt;
     }
+  }
+  if (published.baseline) {
+    std::optional<std::vector<PairUncertainty>> pairs =
+        PairUncertainties(*published.baseline, reason);
+    if (!pairs) {
+      Fail(kExitUsage, fmt::format("{}, {}", published.fileName, reason));
+      return std::nullopt;
+    }
+    inputs.baselinePairs = std::move(*pairs);
   }
   if (equipment.applied.empty()) {
     return inputs;
@@ -678,6 +689,8 @@ int main(int argc, char** argv) {
   const CLI::App* reduce = DescribeReduceCommand(app, reduceLine);
   RegisterCommandLine registerLine;
   const CLI::App* registerCommand = DescribeRegisterCommand(app, registerLine);
+  BaselineCommandLine baselineLine;
+  const CLI::App* baseline = DescribeBaselineCommand(app, baselineLine);
   try {
     app.parse(static_cast<int>(argumentPointers.size()), argumentPointers.data());
   } catch (const CLI::CallForHelp&) {
@@ -694,6 +707,9 @@ int main(int argc, char** argv) {
   }
   if (registerCommand->parsed()) {
     return RunRegister(*registerCommand, registerLine, argv[0]);
+  }
+  if (baseline->parsed()) {
+    return RunBaseline(baselineLine, argv[0]);
   }
   if (const std::string problem = CommandLineProblem(line); !problem.empty()) {
     return Fail(kExitUsage, problem + " (see --help)");
