@@ -209,6 +209,35 @@ TEST(report_numbers, correction_as_a_surveyor_writes_it) {
   EXPECT_EQ(CorrectionText(-0.00001, -0.0001e-6), "0.0 mm + 0.000 ppm \u00d7 distance");
 }
 
+// With pairs of their own, the baseline's line says how many took theirs, the formula of the
+// others and the fitted line; or, when a pair has neither, that the baseline is left out.
+TEST(uncertainty_summary, the_baseline_line_tells_the_pairs_own_uncertainties) {
+  UncertaintyInputs inputs;
+  inputs.baseline = BaselineUncertainty{{0.3, 1.5}, 2.0, std::nullopt};
+  PairBaselineComponent pairs;
+  pairs.pairs.resize(3);
+  pairs.pairs[1].source = BaselinePairSource::kPair;
+  pairs.intercept = 0.12e-3;
+  pairs.slope = 0.8126e-6;
+  pairs.dof = 20.0;
+  EXPECT_EQ(UncertaintyInputLines(inputs, pairs).front(),
+            "Baseline: own U of 1 of the 3 station pairs, U = 0.3 mm + 1.5 ppm (k = 2, infinite "
+            "degrees of freedom) for the others; fitted u(D) = |a + b D| with a = 0.120 mm, "
+            "b = 0.813 ppm (20 degrees of freedom)");
+  for (BaselinePairInput& pair : pairs.pairs) {
+    pair.source = BaselinePairSource::kPair;
+  }
+  pairs.dof.reset();
+  EXPECT_EQ(UncertaintyInputLines(inputs, pairs).front(),
+            "Baseline: each station pair's own U (3 pairs); fitted u(D) = |a + b D| with "
+            "a = 0.120 mm, b = 0.813 ppm (infinite degrees of freedom)");
+  pairs.leftOut = "the station pair A-B has no uncertainty";
+  EXPECT_EQ(UncertaintyInputLines(inputs, pairs).front(),
+            "Baseline: not given: the station pair A-B has no uncertainty");
+  EXPECT_EQ(UncertaintyInputLines(inputs).front(),
+            "Baseline: U = 0.3 mm + 1.5 ppm (k = 2, infinite degrees of freedom)");
+}
+
 TEST(calibration_plot, charts_draw_the_data) {
   const CalibrationPlotData data = SmallPlot();
   const std::unique_ptr<QChart> chart = MakeCalibrationChart(data);

@@ -39,6 +39,7 @@ headings=(
   "The baseline library"
   "The window"
   "The register window"
+  "Calibrating the baseline"
   "The command line"
   "Reading the report"
   "Messages and what to do"

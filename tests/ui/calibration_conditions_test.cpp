@@ -214,5 +214,47 @@ TEST(calibration_conditions, a_library_baseline_brings_its_uncertainty) {
       << window.dialogs.messages[0].toStdString();
 }
 
+TEST(calibration_conditions, a_library_baselines_pair_lines_go_with_its_distances) {
+  TestWindow window(
+      TestWindow::Library{"1:Certified\r\n2:A,B,100\r\n2:A,C,300\r\n2:A,D,600\r\n"
+                          "3:uncertainty=0.6,1.5\r\n3:pair-uncertainty=D,A,2,2,inf\r\n"
+                          "1:Misprinted\r\n2:A,B,300\r\n3:pair-uncertainty=A,B,2\r\n"});
+  EnterWorkedExample(window);
+  QTest::mouseClick(window.Get(kIdPredefined), Qt::LeftButton);
+  const auto load = [&window](const QString& name) {
+    auto* list = window.Get<QComboBox>(kIdBaselineList);
+    list->setCurrentIndex(list->findText(name));
+    QTest::mouseClick(window.Button(kIdLoadBaseline), Qt::LeftButton);
+  };
+  const auto pairs = [&window] {
+    return window.dialog->Calibration().Calibration()->conditions.baselinePairs;
+  };
+  load(QStringLiteral("Certified"));
+  window.dialog->OnProcess();
+  ASSERT_EQ(pairs().size(), 1u);
+  EXPECT_EQ(pairs()[0].expandedMm, 2.0);
+  ASSERT_TRUE(window.dialog->Calibration().Calibration()->uncertainty.baselinePairs);
+
+  // New conditions leave them to the distances.
+  CPlotWindow& plot = window.OpenPlot();
+  window.dialogs.whileShown = [](QDialog& shown) { ClickOk(Conditions(shown)); };
+  QTest::mouseClick(&Part<QPushButton>(plot, "calibrationConditions"), Qt::LeftButton);
+  EXPECT_EQ(pairs().size(), 1u);
+  window.dialogs.whileShown = nullptr;
+
+  // Edited distances are no longer those the lines certify.
+  window.Text(kIdPublishedText)->setPlainText(QStringLiteral("A,B,100\nA,C,300\nA,D,600.001\n"));
+  window.dialog->OnProcess();
+  EXPECT_TRUE(pairs().empty());
+
+  // Lines that don't read are told, and none is kept.
+  load(QStringLiteral("Misprinted"));
+  ASSERT_EQ(window.dialogs.messages.size(), 1u);
+  EXPECT_TRUE(window.dialogs.messages[0].startsWith(
+      TextFromPath(window.folder.path() / "Baselines.dat") +
+      QStringLiteral(", line 9: the pair uncertainty \"A,B,2\" can't be read: ")))
+      << window.dialogs.messages[0].toStdString();
+}
+
 }  // namespace
 }  // namespace mensuro::test

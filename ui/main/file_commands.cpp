@@ -16,6 +16,7 @@
 #include <QTextDocument>
 #include <utility>
 
+#include "core/baseline/baseline_library_entry.h"
 #include "core/data/baseline_library.h"
 #include "core/data/data_files.h"
 #include "core/data/file_bytes.h"
@@ -262,6 +263,7 @@ void CVerantDlg::OnOpenPublished() {
     publishedDistances_.reset();
     libraryCertificate_.clear();
     librarySite_.clear();
+    libraryPairs_.reset();
   }
 }
 
@@ -274,6 +276,7 @@ void CVerantDlg::OnNewPublished() {
   publishedDistances_.reset();
   libraryCertificate_.clear();
   librarySite_.clear();
+  libraryPairs_.reset();
   publishedFile_.reset();
   // Deleted as an edit, so the user can take it back with Undo; the edit enables the Save
   // buttons, which the new, unwritten file then disables.
@@ -309,6 +312,24 @@ void CVerantDlg::OnLoadBaseline() {
   publishedFileName_->clear();
   publishedFile_.reset();
   RememberLibraryUncertainty(collected, TextFromPath(libraryPath));
+  KeepLibraryPairs(collected, TextFromPath(libraryPath));
+}
+
+void CVerantDlg::KeepLibraryPairs(const CollectedBaseline& collected, const QString& libraryName) {
+  libraryPairs_.reset();
+  std::string reason;
+  std::optional<std::vector<PairUncertainty>> pairs = PairUncertainties(collected, reason);
+  if (!pairs) {
+    services_.ShowMessage(
+        *this, QStringLiteral("%1, %2.\nNo pair takes an uncertainty of its own; the distances "
+                              "are loaded.")
+                   .arg(libraryName, FieldFromBytes(reason)));
+    return;
+  }
+  if (!pairs->empty()) {
+    // The text as the control holds it, which a Process compares.
+    libraryPairs_ = LibraryPairs{TextAreaBytes(*publishedText_), std::move(*pairs)};
+  }
 }
 
 void CVerantDlg::RememberLibraryUncertainty(const CollectedBaseline& collected,

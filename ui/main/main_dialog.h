@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/analysis/report_text.h"
+#include "core/baseline/baseline_library_entry.h"
 #include "core/certificate/certificate_details.h"
 #include "core/data/data_file_text.h"
 #include "core/data/measurement_header.h"
@@ -110,8 +111,10 @@ class CVerantDlg : public QDialog {
   // otherwise, as no sensor corrected its readings), and the other equipment remembered for
   // `instrument` from the open register, its certificates chosen for the date of measurement
   // `date` (as the header writes it).
+  // The library baseline's pairs' own uncertainties go with them while `published` is still
+  // the text loaded from it.
   UncertaintyInputs ConditionsFor(const QString& instrument, const std::string& date,
-                                  const std::string& measured);
+                                  const std::string& measured, const std::string& published);
   // Where the texts now in the window came from, for a Process of the measured text `measured`.
   CalibrationOrigin Origin(const std::string& measured, const std::string& published) const;
   // The measured text as the measured file holds it, its header lines in front.
@@ -188,6 +191,9 @@ class CVerantDlg : public QDialog {
   // The `3:uncertainty=` line of a baseline loaded from the library `libraryName`, when it has
   // one, as the remembered baseline uncertainty; one that doesn't read is told and left out.
   void RememberLibraryUncertainty(const CollectedBaseline& collected, const QString& libraryName);
+  // The `3:pair-uncertainty=` lines of a baseline loaded from the library `libraryName`, kept
+  // with its published text; lines that don't read are told and none is kept.
+  void KeepLibraryPairs(const CollectedBaseline& collected, const QString& libraryName);
 
   DialogServices& services_;
   std::filesystem::path executableDir_;
@@ -242,6 +248,13 @@ class CVerantDlg : public QDialog {
   std::string libraryCertificate_;
   // Where that baseline is, as its library line says (UTF-8); empty as the certificate is.
   std::string librarySite_;
+  // The pairs' own uncertainties of the library baseline loaded last, with its published text:
+  // a Process takes them while the published text is still that one.
+  struct LibraryPairs {
+    std::string text;
+    std::vector<PairUncertainty> pairs;
+  };
+  std::optional<LibraryPairs> libraryPairs_;
   // The measured text the last import put in, and how it was reduced: a Process states the
   // reduction, and the sensors that corrected its readings, while the measured text is still
   // that one.

@@ -117,14 +117,15 @@ void CVerantDlg::OnProcess() {
   }
   CalibrationOrigin origin = Origin(measured, published);
   const QString instrument = FieldFromBytes(header_.edmDescription);
-  UncertaintyInputs conditions = ConditionsFor(instrument, header_.date, measured);
+  UncertaintyInputs conditions = ConditionsFor(instrument, header_.date, measured, published);
   const ProcessedCalibration& processed = calibration_.Process(
       header_, std::move(measured), std::move(published), std::move(conditions), std::move(origin));
   // The header lines of the measured text are the window's header from now on.
   header_ = processed.header;
   // A description in the text names the instrument whose conditions apply.
   if (const QString described = FieldFromBytes(header_.edmDescription); described != instrument) {
-    calibration_.SetConditions(ConditionsFor(described, header_.date, processed.measuredText));
+    calibration_.SetConditions(
+        ConditionsFor(described, header_.date, processed.measuredText, processed.publishedText));
   }
   if (!processed.processed) {
     services_.ShowMessage(*this, calibration_.Failure());
@@ -134,7 +135,8 @@ void CVerantDlg::OnProcess() {
 }
 
 UncertaintyInputs CVerantDlg::ConditionsFor(const QString& instrument, const std::string& date,
-                                            const std::string& measured) {
+                                            const std::string& measured,
+                                            const std::string& published) {
   // Sensors correct a field file's readings: those the import applied are in the readings, and
   // no other sensor touched them.
   const ImportedText* import = ImportOf(measured);
@@ -151,7 +153,11 @@ UncertaintyInputs CVerantDlg::ConditionsFor(const QString& instrument, const std
       }
     }
   }
-  return WithEquipment(RememberedConditions(instrument), std::move(equipment),
+  UncertaintyInputs conditions = RememberedConditions(instrument);
+  if (libraryPairs_ && libraryPairs_->text == published) {
+    conditions.baselinePairs = libraryPairs_->pairs;
+  }
+  return WithEquipment(std::move(conditions), std::move(equipment),
                        import != nullptr ? import->meanReadings : std::nullopt);
 }
 

@@ -522,7 +522,7 @@ void CPlotWindow::ShowUncertainty(const ProcessedCalibration& calibration) {
   const CalibrationAnalysis& analysis = calibration.run.analysis;
   const CorrectionUncertainty& budget = calibration.uncertainty;
   std::vector<std::string> inputLines = {FitUncertaintyLine(analysis, budget)};
-  for (std::string& line : UncertaintyInputLines(inputs)) {
+  for (std::string& line : UncertaintyInputLines(inputs, budget.baselinePairs)) {
     inputLines.push_back(std::move(line));
   }
   inputs_->setText(Lines(inputLines));
@@ -669,7 +669,12 @@ void CPlotWindow::OnCalibrationConditions() {
     remembered.reflector = chosen->Serials().reflector;
     RememberEquipment(instrument, remembered);
   }
-  state_.SetConditions(dialog.Conditions());
+  // The pairs' own uncertainties go with the published distances, which the dialog leaves.
+  UncertaintyInputs conditions = dialog.Conditions();
+  if (calibration != nullptr) {
+    conditions.baselinePairs = calibration->conditions.baselinePairs;
+  }
+  state_.SetConditions(conditions);
 }
 
 void CPlotWindow::OnSaveAs() {
