@@ -95,7 +95,8 @@ std::string Number(double value) {
 std::vector<std::string> SummaryHeadings() {
   return {"number",   "issueDate",  "instrumentMake", "instrumentModel", "instrumentSerial",
           "client",   "constantMm", "constantUMm",    "scalePpm",        "scaleUPpm",
-          "replaces", "replacedBy", "recordSha256",   "measurementDate", "replaceReason"};
+          "replaces", "replacedBy", "recordSha256",   "measurementDate", "replaceReason",
+          "kind",     "baseline"};
 }
 
 std::vector<std::string> SummaryRow(const RegisterEntry& entry) {
@@ -114,7 +115,9 @@ std::vector<std::string> SummaryRow(const RegisterEntry& entry) {
           entry.replacedBy,
           entry.identity.recordSha256,
           entry.measurementDate,
-          entry.identity.replaceReason};
+          entry.identity.replaceReason,
+          std::string(RecordKindName(entry.kind)),
+          entry.baseline};
 }
 
 // A stored JSON text as a member: parsed back, or as text when it is not JSON.
@@ -156,6 +159,7 @@ nlohmann::json EntryJson(const RegisterEntry& entry, bool withContent) {
                             : nlohmann::json(entry.identity.replaceReason)},
       {"otherInstrument", entry.otherInstrument},
       {"recordFormat", entry.recordFormat},
+      {"kind", RecordKindName(entry.kind)},
   };
   if (withContent) {
     nlohmann::json files = nlohmann::json::array();
@@ -192,13 +196,16 @@ int List(CalibrationRegister& reg, const RegisterCommandLine& line) {
     }
     PrintOut(CsvTable(rows));
   } else {
-    std::vector<std::vector<std::string>> rows = {{"Certificate", "Issued", "Instrument", "Serial",
-                                                   "Client", "Constant (mm)", "Scale (ppm)",
-                                                   "Status"}};
+    std::vector<std::vector<std::string>> rows = {{"Certificate", "Issued", "Kind", "Instrument",
+                                                   "Serial", "Client", "Constant (mm)",
+                                                   "Scale (ppm)", "Status"}};
     for (const RegisterEntry& e : entries) {
-      rows.push_back({e.identity.number, e.identity.issueDate, InstrumentName(e.details.instrument),
-                      e.details.instrument.serialNumber, e.details.client.name,
-                      ConstantText(e.results), ScaleText(e.results), RegisterStatus(e)});
+      // A baseline's record names its reference instrument and certifies no constant or scale.
+      const bool baseline = e.kind == RecordKind::kBaseline;
+      rows.push_back({e.identity.number, e.identity.issueDate, RecordKindText(e),
+                      InstrumentName(e.details.instrument), e.details.instrument.serialNumber,
+                      e.details.client.name, baseline ? "-" : ConstantText(e.results),
+                      baseline ? "-" : ScaleText(e.results), RegisterStatus(e)});
     }
     // Names come from the register as typed: control characters are shown, not sent.
     PrintOut(
