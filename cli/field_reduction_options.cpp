@@ -117,8 +117,10 @@ std::optional<StationHeights> MarkHeights(const FieldReductionOptions& options,
 // What the command line lacks for slope distances, or the empty text.
 std::string MissingForSlopes(const FieldReductionOptions& options, bool fromBaseline) {
   if (!fromBaseline && options.heightsFile.empty()) {
-    return "the field file gives slope distances, which need the marks' heights: --baseline NAME "
-           "or --heights FILE";
+    return fmt::format(
+        "the field file gives slope distances, which need the marks' heights: {} NAME or "
+        "--heights FILE",
+        options.baselineOption);
   }
   if (!options.wavelength) {
     return "the field file gives slope distances, which need the instrument's carrier: "

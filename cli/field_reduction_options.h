@@ -42,6 +42,8 @@ struct FieldReductionOptions {
   std::optional<double> constant, ppm;
   // Columns the surveyor names; giving one says the file is a field file.
   std::vector<FieldColumnChoice> columns;
+  // The command's option that names the library baseline giving the heights, as messages name it.
+  std::string_view baselineOption = "--baseline";
 };
 
 // Declares the reduction's options on `app`, bound to `options`, and returns them; --heights

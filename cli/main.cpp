@@ -16,6 +16,7 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
+#include "cli/baseline_command.h"
 #include "cli/command_line.h"
 #include "cli/document_drawing.h"
 #include "cli/field_reduction_options.h"
@@ -678,6 +679,8 @@ int main(int argc, char** argv) {
   const CLI::App* reduce = DescribeReduceCommand(app, reduceLine);
   RegisterCommandLine registerLine;
   const CLI::App* registerCommand = DescribeRegisterCommand(app, registerLine);
+  BaselineCommandLine baselineLine;
+  const CLI::App* baseline = DescribeBaselineCommand(app, baselineLine);
   try {
     app.parse(static_cast<int>(argumentPointers.size()), argumentPointers.data());
   } catch (const CLI::CallForHelp&) {
@@ -694,6 +697,9 @@ int main(int argc, char** argv) {
   }
   if (registerCommand->parsed()) {
     return RunRegister(*registerCommand, registerLine, argv[0]);
+  }
+  if (baseline->parsed()) {
+    return RunBaseline(baselineLine, argv[0]);
   }
   if (const std::string problem = CommandLineProblem(line); !problem.empty()) {
     return Fail(kExitUsage, problem + " (see --help)");

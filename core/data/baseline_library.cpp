@@ -111,6 +111,11 @@ CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_vie
   return collected;
 }
 
+bool IsNameLineOf(std::string_view line, std::string_view baselineName) {
+  return TrimLineEnd(line).starts_with(kNamePrefix) &&
+         ComparedName(NameOfLine(line)) == ComparedName(baselineName);
+}
+
 std::optional<BaselineProperty> FindBaselineProperty(const CollectedBaseline& baseline,
                                                      std::string_view key) {
   const auto found =

@@ -60,6 +60,10 @@ std::optional<std::string> SimilarBaselineName(const std::vector<std::string>& n
 // name line whose name equals it once trailing blanks and tabs are dropped from both.
 CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_view baselineName);
 
+// Whether the library line `line` is a name line of the baseline `baselineName`, as
+// CollectBaseline compares names.
+bool IsNameLineOf(std::string_view line, std::string_view baselineName);
+
 // Loads the baseline named `baselineName` from the library's text at `libraryPath`
 // (ReadTextFile) into `collected` and returns 0; returns 1 with `collected` untouched when the
 // library can't be read whole or isn't single-byte text.
