@@ -6,7 +6,10 @@
 
 #include <QImage>
 #include <QString>
+#include <QTextDocument>
 #include <QUrl>
+#include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <set>
@@ -37,6 +40,20 @@ struct TableBreaks {
   bool beforeHeading = false;  // the table with its heading starts a new page
   std::set<int> beforeRows;    // rows (not counting the headings) that start a new page
 };
+
+// Where the certificate starts new pages besides its fixed ones: the breaks of each table with
+// column headings, in the order the tables stand in, of those the certificate holds.
+struct CertificateBreaks {
+  std::vector<TableBreaks> tables;
+  std::set<std::size_t> headings;  // headings, counted in the document's order, on a new page
+};
+
+// Fills `document` by `fill` with the breaks found so far, and again for each break the laid-out
+// document needs: a table leaving a few rows alone on a page or its heading at a page's foot, a
+// heading with too little of its text under it. `fill` lays out at most `tableCount` tables
+// with column headings.
+void FillWithBreaks(QTextDocument& document, std::size_t tableCount,
+                    const std::function<void(const CertificateBreaks& breaks)>& fill);
 
 QString Heading(const QString& text, bool newPage);
 
