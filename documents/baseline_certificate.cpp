@@ -2,7 +2,6 @@
 
 #include <fmt/format.h>
 
-#include <QBuffer>
 #include <QFont>
 #include <QIODevice>
 #include <QImage>
@@ -17,7 +16,6 @@
 #include "core/data/visible_text.h"
 #include "core/units.h"
 #include "documents/certificate_html.h"
-#include "documents/document_file.h"
 #include "documents/document_fonts.h"
 #include "documents/paged_pdf.h"
 #include "documents/report_numbers.h"
@@ -374,32 +372,18 @@ std::optional<std::string> DrawBaselineCertificatePdf(const BaselineCertificateS
                                                       const CertificateDetails& details,
                                                       const CertificateIdentity& identity,
                                                       QString& reason) {
-  const std::optional<QImage> logo = ReadLogo(details.laboratory, reason);
-  if (!logo) {
-    return std::nullopt;
-  }
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!WriteCertificate(buffer, source, details, IssuedIdentity(identity), *logo)) {
-    reason = QStringLiteral("the PDF could not be drawn");
-    return std::nullopt;
-  }
-  buffer.close();
-  return bytes.toStdString();
+  return DrawPdf(
+      details.laboratory, identity,
+      [&](QIODevice& device, const CertificateIdentity& issued, const QImage& logo) {
+        return WriteCertificate(device, source, details, issued, logo);
+      },
+      reason);
 }
 
 bool SaveBaselineCertificate(const QString& path, const BaselineCertificateSource& source,
                              const CertificateDetails& details, const CertificateIdentity& identity,
                              QString& reason) {
-  const std::optional<std::string> pdf =
-      DrawBaselineCertificatePdf(source, details, identity, reason);
-  return pdf && WriteDocumentFile(
-                    path,
-                    [&pdf](QIODevice& device) {
-                      return device.write(pdf->data(), std::ssize(*pdf)) == std::ssize(*pdf);
-                    },
-                    reason);
+  return SavePdf(path, DrawBaselineCertificatePdf(source, details, identity, reason), reason);
 }
 
 }  // namespace mensuro

@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QDate>
 #include <QFont>
 #include <QIODevice>
@@ -31,7 +30,6 @@
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
 #include "documents/certificate_html.h"
-#include "documents/document_file.h"
 #include "documents/document_fonts.h"
 #include "documents/origin_text.h"
 #include "documents/paged_pdf.h"
@@ -851,32 +849,18 @@ std::optional<std::string> DrawCertificatePdf(const ProcessedCalibration& calibr
                                               const CertificateDetails& details,
                                               const CertificateIdentity& identity,
                                               QString& reason) {
-  std::optional<QImage> logo = ReadLogo(details.laboratory, reason);
-  if (!logo) {
-    return std::nullopt;
-  }
-  const CertificateIdentity issued = IssuedIdentity(identity);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!WriteCertificate(buffer, calibration, {details, issued, std::move(*logo)})) {
-    reason = QStringLiteral("the PDF could not be drawn");
-    return std::nullopt;
-  }
-  buffer.close();
-  return bytes.toStdString();
+  return DrawPdf(
+      details.laboratory, identity,
+      [&](QIODevice& device, const CertificateIdentity& issued, QImage logo) {
+        return WriteCertificate(device, calibration, {details, issued, std::move(logo)});
+      },
+      reason);
 }
 
 bool SaveCertificate(const QString& path, const ProcessedCalibration& calibration,
                      const CertificateDetails& details, const CertificateIdentity& identity,
                      QString& reason) {
-  const std::optional<std::string> pdf = DrawCertificatePdf(calibration, details, identity, reason);
-  return pdf && WriteDocumentFile(
-                    path,
-                    [&pdf](QIODevice& device) {
-                      return device.write(pdf->data(), std::ssize(*pdf)) == std::ssize(*pdf);
-                    },
-                    reason);
+  return SavePdf(path, DrawCertificatePdf(calibration, details, identity, reason), reason);
 }
 
 }  // namespace mensuro

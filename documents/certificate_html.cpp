@@ -1,6 +1,7 @@
 #include "documents/certificate_html.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QDate>
 #include <QImageReader>
 #include <QPen>
@@ -15,6 +16,7 @@
 #include <cmath>
 
 #include "core/data/local_time.h"
+#include "documents/document_file.h"
 #include "documents/document_fonts.h"
 #include "documents/report_numbers.h"
 
@@ -328,6 +330,35 @@ std::optional<QImage> ReadLogo(const LaboratoryDetails& laboratory, QString& rea
     return std::nullopt;
   }
   return logo;
+}
+
+std::optional<std::string> DrawPdf(
+    const LaboratoryDetails& laboratory, const CertificateIdentity& identity,
+    const std::function<bool(QIODevice& device, const CertificateIdentity& issued, QImage logo)>&
+        write,
+    QString& reason) {
+  std::optional<QImage> logo = ReadLogo(laboratory, reason);
+  if (!logo) {
+    return std::nullopt;
+  }
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!write(buffer, IssuedIdentity(identity), std::move(*logo))) {
+    reason = QStringLiteral("the PDF could not be drawn");
+    return std::nullopt;
+  }
+  buffer.close();
+  return bytes.toStdString();
+}
+
+bool SavePdf(const QString& path, const std::optional<std::string>& pdf, QString& reason) {
+  return pdf && WriteDocumentFile(
+                    path,
+                    [&pdf](QIODevice& device) {
+                      return device.write(pdf->data(), std::ssize(*pdf)) == std::ssize(*pdf);
+                    },
+                    reason);
 }
 
 }  // namespace mensuro::certificate_html

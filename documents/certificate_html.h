@@ -4,6 +4,7 @@
 // (rows, tables that may be split over pages, the laboratory's block, the identity), the page
 // style and the identity and logo they are issued with.
 
+#include <QIODevice>
 #include <QImage>
 #include <QString>
 #include <QTextDocument>
@@ -100,5 +101,18 @@ CertificateIdentity IssuedIdentity(CertificateIdentity identity);
 // The laboratory's logo, a null image when none is given; nothing, with the reason, when the
 // file given can't be read as a picture.
 std::optional<QImage> ReadLogo(const LaboratoryDetails& laboratory, QString& reason);
+
+// The certificate's PDF bytes as `write` writes them to a device, given the identity as issued
+// and the laboratory's logo (null: none); nothing, with the reason, when the logo can't be read
+// or the PDF drawn.
+std::optional<std::string> DrawPdf(
+    const LaboratoryDetails& laboratory, const CertificateIdentity& identity,
+    const std::function<bool(QIODevice& device, const CertificateIdentity& issued, QImage logo)>&
+        write,
+    QString& reason);
+
+// Writes the `pdf` drawn to `path`; false, with the reason, when it was not drawn or can't be
+// written, an existing file then left as it was.
+bool SavePdf(const QString& path, const std::optional<std::string>& pdf, QString& reason);
 
 }  // namespace mensuro::certificate_html
