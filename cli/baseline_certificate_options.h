@@ -27,6 +27,13 @@ struct BaselineCertificateOptions {
   CertificateDetailsOptions details;
 };
 
+// What the exit status says of the certificate, for the command's help.
+inline constexpr const char* kBaselineCertificateHelp =
+    "With --certificate: exit 1 and nothing written while the variance test fails or an "
+    "observation is an outlier, unless --accept-warnings (the certificate then lists them); 3 a "
+    "register that can't be opened or written, or that refuses to issue. The certificate's "
+    "client is the baseline's owner, its instrument the reference instrument.";
+
 // Declares the certificate's options on `command`, bound to `options`.
 void AddBaselineCertificateOptions(CLI::App& command, BaselineCertificateOptions& options);
 

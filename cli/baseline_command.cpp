@@ -372,7 +372,7 @@ CLI::App* DescribeBaselineCommand(CLI::App& app, BaselineCommandLine& line) {
   AddOutputOptions(*command, line);
   AddFieldOptions(*command, line, previous);
   AddBaselineCertificateOptions(*command, line.certificate);
-  command->footer(std::string(kFooter) + " " + FieldColumnsHelp());
+  command->footer(std::string(kFooter) + " " + kBaselineCertificateHelp + " " + FieldColumnsHelp());
   return command;
 }
 
