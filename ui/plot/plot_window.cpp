@@ -37,6 +37,7 @@
 #include "ui/common/chart_view.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
+#include "ui/common/leave_out.h"
 #include "ui/common/remembered_conditions.h"
 #include "ui/common/remembered_equipment.h"
 
@@ -328,13 +329,7 @@ void CPlotWindow::ShowCalibration() {
 void CPlotWindow::ShowExclusions(const std::vector<AppliedExclusion>& exclusions) {
   exclusionList_->setRowCount(static_cast<int>(exclusions.size()));
   for (std::size_t i = 0; i < exclusions.size(); ++i) {
-    const AppliedExclusion& applied = exclusions[i];
-    const std::size_t count = applied.lines.size();
-    const std::string reason =
-        applied.exclusion.reason.empty() ? "no reason given" : applied.exclusion.reason;
-    auto* item = new QTableWidgetItem(FieldFromBytes(
-        VisibleText(fmt::format("{}: {} ({} observation{})", DescribeExclusion(applied.exclusion),
-                                reason, count, count == 1 ? "" : "s"))));
+    auto* item = new QTableWidgetItem(LeftOutText(exclusions[i]));
     exclusionList_->setItem(static_cast<int>(i), 0, item);
     auto* bringBack = new QPushButton(QStringLiteral("Bring back"), exclusionList_);
     bringBack->setObjectName(QStringLiteral("bringBack"));
@@ -414,22 +409,11 @@ void CPlotWindow::LeaveOut(const QScatterSeries& series, const QPointF& point) {
 }
 
 void CPlotWindow::AskReasonAndExclude(Exclusion exclusion, const std::string& what) {
-  const QString question =
-      FieldFromBytes(VisibleText(fmt::format("Why is {} left out of the fit?", what)));
-  QString reason;
-  while (reason.isEmpty()) {
-    const std::optional<QString> answer =
-        services_.AskText(*this, QStringLiteral("Leave out of the fit"), question);
-    if (!answer) {
-      return;
-    }
-    reason = answer->trimmed();
-    if (reason.isEmpty()) {
-      services_.ShowMessage(*this, QStringLiteral("Nothing is left out of the fit without a "
-                                                  "reason: the certificate states it."));
-    }
+  std::optional<std::string> reason = AskLeaveOutReason(services_, *this, what);
+  if (!reason) {
+    return;
   }
-  exclusion.reason = BytesFromField(reason);
+  exclusion.reason = std::move(*reason);
   if (const QString refused = state_.Exclude(std::move(exclusion)); !refused.isEmpty()) {
     services_.ShowMessage(*this, refused);
   }

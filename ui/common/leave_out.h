@@ -1,0 +1,27 @@
+#pragma once
+
+// What the windows that leave observations out of a fit share: asking the reason, which the
+// certificate states, and naming what was left out.
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/processing/exclusions.h"
+
+class QWidget;
+
+namespace mensuro {
+
+class DialogServices;
+
+// Asks why `what` is left out of the fit until a reason is given (an empty one is refused with
+// a message); the reason as bytes, or nothing when the user cancels.
+std::optional<std::string> AskLeaveOutReason(DialogServices& services, QWidget& owner,
+                                             std::string_view what);
+
+// "pair A-B: reason (2 observations)", as the lists of what is left out name it.
+QString LeftOutText(const AppliedExclusion& applied);
+
+}  // namespace mensuro
