@@ -35,6 +35,7 @@ struct ImportHeader;
 class CHListBox;
 class CPlotWindow;
 class CRegisterWindow;
+class CBaselineWindow;
 class DialogServices;
 
 // How saving a text to its file went.
@@ -126,6 +127,10 @@ class CVerantDlg : public QDialog {
   // Opens the register window, opening the register first when none is open; a register that
   // can't be opened is told and nothing else happens.
   void OnRegister();
+  // Opens the Baseline Calibration window, made by the first Baseline.
+  void OnBaseline();
+  // The Baseline Calibration window, once Baseline has opened it.
+  CBaselineWindow* BaselineWindow() const { return baselineWindow_; }
   void OnShowHelp();
   void OnAbout();
 
@@ -227,6 +232,8 @@ class CVerantDlg : public QDialog {
   RegisterSession register_;
   // A child window of this one, made by the first Register.
   CRegisterWindow* registerWindow_ = nullptr;
+  // A child window of this one, made by the first Baseline.
+  CBaselineWindow* baselineWindow_ = nullptr;
 
   MeasurementHeader header_;
   CalibrationState calibration_;
