@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <utility>
 
 #include "cli/command_line.h"
@@ -185,6 +186,9 @@ std::string OptionsProblem(const BaselineCommandLine& line) {
   }
   if (line.reduction.distances == PublishedDistanceKind::kMarkToMark) {
     return "--distances mark-to-mark: a baseline's certified distances are horizontal";
+  }
+  if (std::string problem = BaselineCertificateOptionsProblem(line.certificate); !problem.empty()) {
+    return problem;
   }
   return ReductionOptionsProblem(line.reduction);
 }
@@ -367,6 +371,7 @@ CLI::App* DescribeBaselineCommand(CLI::App& app, BaselineCommandLine& line) {
   AddInputOptions(*command, line, previous);
   AddOutputOptions(*command, line);
   AddFieldOptions(*command, line, previous);
+  AddBaselineCertificateOptions(*command, line.certificate);
   command->footer(std::string(kFooter) + " " + FieldColumnsHelp());
   return command;
 }
@@ -375,6 +380,12 @@ int RunBaseline(const BaselineCommandLine& line, const char* argv0) {
   if (const std::string problem = OptionsProblem(line); !problem.empty()) {
     return Fail(kExitUsage, problem + " (see baseline --help)");
   }
+  // The document module and the certificate's details before anything is read or written.
+  std::optional<BaselineCertificateOrder> certificate;
+  if (const int read = ReadBaselineCertificateOrder(line.certificate, argv0, certificate);
+      read != kExitSuccess) {
+    return read;
+  }
   BaselineInputs inputs;
   if (const int read = ReadPrevious(line, argv0, inputs); read != kExitSuccess) {
     return read;
@@ -382,13 +393,15 @@ int RunBaseline(const BaselineCommandLine& line, const char* argv0) {
   if (const int read = ReadSurvey(line, inputs); read != kExitSuccess) {
     return read;
   }
-  if (const std::string problem = OutputOverInputProblem(
-          {{"output file", line.outputFile}, {"library entry file", line.libraryEntryFile}},
-          {{"measured file", line.measuredFile},
-           {"baseline library", inputs.libraryFile},
-           {"published file", line.previousPublishedFile},
-           {"heights file", line.reduction.heightsFile}});
-      !problem.empty()) {
+  std::vector<NamedFile> outputs = {{"output file", line.outputFile},
+                                    {"library entry file", line.libraryEntryFile}};
+  std::vector<NamedFile> read = {{"measured file", line.measuredFile},
+                                 {"baseline library", inputs.libraryFile},
+                                 {"published file", line.previousPublishedFile},
+                                 {"heights file", line.reduction.heightsFile}};
+  std::ranges::copy(BaselineCertificateOutputs(line.certificate), std::back_inserter(outputs));
+  std::ranges::copy(BaselineCertificateInputs(line.certificate), std::back_inserter(read));
+  if (const std::string problem = OutputOverInputProblem(outputs, read); !problem.empty()) {
     return Fail(kExitUsage, problem);
   }
   std::optional<StationHeights> heights;
@@ -425,8 +438,24 @@ int RunBaseline(const BaselineCommandLine& line, const char* argv0) {
   const std::string name = BaselineName(line);
   const std::string output = line.format == "json" ? JsonText(BaselineCalibrationJson(*calibration))
                                                    : BaselineCalibrationText(*calibration, name);
+  // A certificate withheld writes nothing: the results are printed, and the run then fails.
+  const bool withheld = BaselineCertificateWithheld(line.certificate, *calibration);
+  if (withheld) {
+    PrintOut(output);
+    return RefuseBaselineCertificate(*calibration);
+  }
+  std::string number;  // the certificate's, when the register issued it
+  if (certificate) {
+    const BaselineSurvey survey{name, request.measuredText, line.measuredFile,
+                                !inputs.fileLines.empty()};
+    if (const int written = WriteBaselineCertificate(line.certificate, *certificate, *calibration,
+                                                     survey, request.options.pillarOrder, number);
+        written != kExitSuccess) {
+      return written;
+    }
+  }
   if (!line.libraryEntryFile.empty()) {
-    LibraryEntryDetails details{name, {}, {}};
+    LibraryEntryDetails details{name, number, {}};
     for (const PillarPosition& pillar : calibration->adjustment.pillars) {
       if (const std::optional<double> height = heights->Find(pillar.name)) {
         details.heights.emplace_back(pillar.name, *height);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/baseline_certificate_options.h"
 #include "cli/exclusion_options.h"
 #include "cli/field_reduction_options.h"
 #include "core/analysis/calibration_uncertainty.h"
@@ -35,6 +36,8 @@ struct BaselineCommandLine {
   // A measured file that is a field file is reduced first, as these options ask.
   FieldReductionOptions reduction;
   bool field = false;
+  // The baseline's certificate, a draft or issued into the register.
+  BaselineCertificateOptions certificate;
 };
 
 // Declares the subcommand "baseline" of `app` with its options, bound to `line`.

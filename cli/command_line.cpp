@@ -12,9 +12,7 @@
 #include "resources/version_info.h"
 
 namespace mensuro::cli {
-namespace {
 
-// The extension of `path` in lower case (".svg"), letter case aside as the desktop has it.
 std::string LowerExtension(const std::string& path) {
   std::string extension = std::filesystem::path(path).extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) {
@@ -22,6 +20,8 @@ std::string LowerExtension(const std::string& path) {
   });
   return extension;
 }
+
+namespace {
 
 // Whether `path` ends in an extension the plot can be written as (.svg, .png or .pdf, letter
 // case aside). Checked here, without Qt, so that a wrong name is a usage error before anything

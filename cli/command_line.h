@@ -61,6 +61,9 @@ struct CommandLine {
 // uncertainty option fails the parse with a CLI::ValidationError naming the option and why.
 void DescribeCommandLine(CLI::App& app, CommandLine& line);
 
+// The extension of `path` in lower case (".svg"), letter case aside as the desktop has it.
+std::string LowerExtension(const std::string& path);
+
 // What is missing from or wrong with a parsed command line, or the empty text when it is
 // complete.
 std::string CommandLineProblem(const CommandLine& line);

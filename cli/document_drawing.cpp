@@ -37,6 +37,7 @@ std::string LoadFailure(const std::error_code& error) {
 
 constexpr const char* kDrawDocuments = "mensuro_draw_documents";
 constexpr const char* kDrawHistoryPlot = "mensuro_draw_history_plot";
+constexpr const char* kDrawBaselineCertificate = "mensuro_draw_baseline_certificate";
 constexpr const char* kDocumentsFree = "mensuro_documents_free";
 constexpr const char* kDocumentBoundary = "mensuro_document_boundary";
 
@@ -114,6 +115,8 @@ std::optional<DocumentModule> LoadDocumentModule(const char* argv0, std::string&
       "the document module '" + Utf8FromPath(*found) + "' lacks its entry point ";
   module.drawDocuments = EntryPoint<MensuroDrawDocuments>(module.library, kDrawDocuments);
   module.drawHistoryPlot = EntryPoint<MensuroDrawHistoryPlot>(module.library, kDrawHistoryPlot);
+  module.drawBaselineCertificate =
+      EntryPoint<MensuroDrawBaselineCertificate>(module.library, kDrawBaselineCertificate);
   module.freeDocuments = EntryPoint<MensuroDocumentsFree>(module.library, kDocumentsFree);
   if (module.drawDocuments == nullptr || module.drawHistoryPlot == nullptr ||
       module.freeDocuments == nullptr) {
@@ -130,6 +133,10 @@ std::optional<DocumentModule> LoadDocumentModule(const char* argv0, std::string&
     reason = "the document module '" + Utf8FromPath(*found) + "' is of another build (layout " +
              std::to_string(layout) + ", this program's " +
              std::to_string(MENSURO_DOCUMENT_BOUNDARY) + "): install the two together";
+    return std::nullopt;
+  }
+  if (module.drawBaselineCertificate == nullptr) {
+    reason = lacking + kDrawBaselineCertificate;
     return std::nullopt;
   }
   return module;
@@ -167,6 +174,24 @@ DrawnDocuments DrawDocuments(const DocumentModule& module, const ProcessedCalibr
   MensuroDocuments drawn{};
   module.drawDocuments(&request, &drawn);
   return Taken(module, drawn);
+}
+
+DrawnDocument DrawBaselineCertificate(const DocumentModule& module,
+                                      const BaselineCalibration& calibration,
+                                      const std::string& baselineName,
+                                      const std::string& measuredText,
+                                      const CertificateDetails& details,
+                                      const CertificateIdentity& identity) {
+  const MensuroCertificate certificate = PlainCertificateOf(details, identity);
+  const PlainBaseline plain =
+      PlainBaselineOf(calibration, baselineName, measuredText, &certificate);
+  MensuroDocuments drawn{};
+  module.drawBaselineCertificate(&plain.request, &drawn);
+  DrawnDocuments documents = Taken(module, drawn);
+  if (!documents.failure.empty()) {
+    documents.certificate.failure = documents.failure;
+  }
+  return documents.certificate;
 }
 
 DrawnDocuments DrawHistoryPlot(const DocumentModule& module,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/baseline/baseline_calibration.h"
 #include "core/certificate/certificate_details.h"
 #include "core/processing/processed_calibration.h"
 #include "documents/module/document_module.h"
@@ -21,6 +22,7 @@ struct DocumentModule {
   boost::dll::shared_library library;  // kept loaded while its entry points are used
   MensuroDrawDocuments* drawDocuments = nullptr;
   MensuroDrawHistoryPlot* drawHistoryPlot = nullptr;
+  MensuroDrawBaselineCertificate* drawBaselineCertificate = nullptr;
   MensuroDocumentsFree* freeDocuments = nullptr;
 };
 
@@ -51,6 +53,15 @@ int PlotTypeOf(const std::string& fileName);
 DrawnDocuments DrawDocuments(const DocumentModule& module, const ProcessedCalibration& calibration,
                              int plotType, const CertificateDetails* details,
                              const CertificateIdentity& identity);
+
+// The certificate of the baseline `baselineName` calibrated by `calibration` from the survey
+// `measuredText`, with `details` under `identity`.
+DrawnDocument DrawBaselineCertificate(const DocumentModule& module,
+                                      const BaselineCalibration& calibration,
+                                      const std::string& baselineName,
+                                      const std::string& measuredText,
+                                      const CertificateDetails& details,
+                                      const CertificateIdentity& identity);
 
 // The charts of an instrument's history under `title`, as `plotType` asks.
 DrawnDocuments DrawHistoryPlot(const DocumentModule& module,

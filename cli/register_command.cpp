@@ -18,6 +18,7 @@
 #include "cli/document_drawing.h"
 #include "cli/register_issue.h"
 #include "cli/terminal_output.h"
+#include "core/baseline/baseline_history.h"
 #include "core/data/csv_cell.h"
 #include "core/data/file_bytes.h"
 #include "core/data/file_names.h"
@@ -25,6 +26,7 @@
 #include "core/data/same_file.h"
 #include "core/data/visible_text.h"
 #include "core/units.h"
+#include "json/baseline_json.h"
 #include "json/calibration_json.h"
 #include "json/certificate_details_json.h"
 #include "json/equipment_json.h"
@@ -95,7 +97,8 @@ std::string Number(double value) {
 std::vector<std::string> SummaryHeadings() {
   return {"number",   "issueDate",  "instrumentMake", "instrumentModel", "instrumentSerial",
           "client",   "constantMm", "constantUMm",    "scalePpm",        "scaleUPpm",
-          "replaces", "replacedBy", "recordSha256",   "measurementDate", "replaceReason"};
+          "replaces", "replacedBy", "recordSha256",   "measurementDate", "replaceReason",
+          "kind",     "baseline"};
 }
 
 std::vector<std::string> SummaryRow(const RegisterEntry& entry) {
@@ -114,7 +117,9 @@ std::vector<std::string> SummaryRow(const RegisterEntry& entry) {
           entry.replacedBy,
           entry.identity.recordSha256,
           entry.measurementDate,
-          entry.identity.replaceReason};
+          entry.identity.replaceReason,
+          std::string(RecordKindName(entry.kind)),
+          entry.baseline};
 }
 
 // A stored JSON text as a member: parsed back, or as text when it is not JSON.
@@ -156,6 +161,7 @@ nlohmann::json EntryJson(const RegisterEntry& entry, bool withContent) {
                             : nlohmann::json(entry.identity.replaceReason)},
       {"otherInstrument", entry.otherInstrument},
       {"recordFormat", entry.recordFormat},
+      {"kind", RecordKindName(entry.kind)},
   };
   if (withContent) {
     nlohmann::json files = nlohmann::json::array();
@@ -192,13 +198,16 @@ int List(CalibrationRegister& reg, const RegisterCommandLine& line) {
     }
     PrintOut(CsvTable(rows));
   } else {
-    std::vector<std::vector<std::string>> rows = {{"Certificate", "Issued", "Instrument", "Serial",
-                                                   "Client", "Constant (mm)", "Scale (ppm)",
-                                                   "Status"}};
+    std::vector<std::vector<std::string>> rows = {{"Certificate", "Issued", "Kind", "Instrument",
+                                                   "Serial", "Client", "Constant (mm)",
+                                                   "Scale (ppm)", "Status"}};
     for (const RegisterEntry& e : entries) {
-      rows.push_back({e.identity.number, e.identity.issueDate, InstrumentName(e.details.instrument),
-                      e.details.instrument.serialNumber, e.details.client.name,
-                      ConstantText(e.results), ScaleText(e.results), RegisterStatus(e)});
+      // A baseline's record names its reference instrument and certifies no constant or scale.
+      const bool baseline = e.kind == RecordKind::kBaseline;
+      rows.push_back({e.identity.number, e.identity.issueDate, RecordKindText(e),
+                      InstrumentName(e.details.instrument), e.details.instrument.serialNumber,
+                      e.details.client.name, baseline ? "-" : ConstantText(e.results),
+                      baseline ? "-" : ScaleText(e.results), RegisterStatus(e)});
     }
     // Names come from the register as typed: control characters are shown, not sent.
     PrintOut(
@@ -323,7 +332,103 @@ std::string HistoryTitle(const std::vector<HistoryPoint>& history) {
   return (name.empty() ? "" : name + " ") + "serial " + instrument.serialNumber;
 }
 
+// The certificates of the baseline `name` in force, with their distances, into `certificates`.
+// Returns the exit code, having said why not when there is none or one's results don't read.
+int BaselineCertificates(CalibrationRegister& reg, const std::string& name,
+                         std::vector<BaselineCertificateDistances>& certificates) {
+  RegisterFilter filter;
+  filter.kind = RecordKind::kBaseline;
+  filter.baseline = name;
+  for (const RegisterEntry& listed : reg.List(filter)) {
+    if (!listed.replacedBy.empty()) {
+      continue;  // its distances were corrected by the one that replaces it
+    }
+    const std::optional<RegisterEntry> entry = reg.Find(listed.identity.number);
+    std::string reason = "it went missing while it was read";
+    std::optional<BaselineCalibration> calibration;
+    if (entry) {
+      const nlohmann::json results = nlohmann::json::parse(entry->resultsJson, nullptr, false);
+      reason = "its results are no JSON";
+      if (!results.is_discarded()) {
+        calibration = BaselineCalibrationFromJson(results, reason);
+      }
+    }
+    if (!calibration) {
+      return Fail(kExitRegister,
+                  VisibleText("the certificate " + listed.identity.number + " of the baseline " +
+                              name + " can't be read: " + reason));
+    }
+    certificates.push_back({listed.identity.number, listed.measurementDate,
+                            listed.identity.issueDate,
+                            std::move(calibration->adjustment.distances)});
+  }
+  if (certificates.empty()) {
+    return Fail(kExitUsage,
+                VisibleText("the register holds no certificate of the baseline " + name));
+  }
+  return kExitSuccess;
+}
+
+std::string MillimetresOrDash(const std::optional<double>& metres) {
+  return metres ? fmt::format("{:+.2f}", *metres * kMillimetresPerMetre) : std::string("-");
+}
+
+// `register history --baseline NAME`: each pair's certified distance over the baseline's
+// certificates, and how it changed from one to the next.
+int BaselineHistory(CalibrationRegister& reg, const RegisterCommandLine& line) {
+  std::vector<BaselineCertificateDistances> certificates;
+  if (const int read = BaselineCertificates(reg, line.baseline, certificates);
+      read != kExitSuccess) {
+    return read;
+  }
+  const std::vector<PairHistory> pairs = BaselinePairHistory(std::move(certificates));
+  if (line.format == "json") {
+    nlohmann::json list = nlohmann::json::array();
+    for (const PairHistory& pair : pairs) {
+      nlohmann::json points = nlohmann::json::array();
+      for (const PairHistoryPoint& p : pair.points) {
+        points.push_back(
+            {{"number", p.number},
+             {"measurementDate", p.measurementDate.empty() ? nlohmann::json(nullptr)
+                                                           : nlohmann::json(p.measurementDate)},
+             {"distance", p.distance},
+             {"U", p.expanded},
+             {"change", OrNull(p.change)},
+             {"En", OrNull(p.En)}});
+      }
+      list.push_back({{"from", pair.from}, {"to", pair.to}, {"certificates", std::move(points)}});
+    }
+    PrintOut(JsonText({{"baseline", line.baseline}, {"pairs", std::move(list)}}));
+    return kExitSuccess;
+  }
+  std::string text = "History of the baseline " + line.baseline + "\n";
+  for (const PairHistory& pair : pairs) {
+    std::vector<std::vector<std::string>> rows = {
+        {"Certificate", "Measured", "D (m)", "U (mm)", "Change (mm)", "E_n", "Change"}};
+    for (const PairHistoryPoint& p : pair.points) {
+      rows.push_back({p.number, p.measurementDate.empty() ? "-" : p.measurementDate,
+                      fmt::format("{:.5f}", p.distance),
+                      fmt::format("{:.2f}", p.expanded * kMillimetresPerMetre),
+                      MillimetresOrDash(p.change), p.En ? fmt::format("{:+.2f}", *p.En) : "-",
+                      p.En && std::abs(*p.En) > 1.0 ? "moved beyond its uncertainty" : ""});
+    }
+    text += "\nPair " + pair.from + "-" + pair.to + "\n" + AlignedTable(rows);
+  }
+  text +=
+      "\nU: expanded uncertainty (95 %). Change: the distance less the certificate's before; "
+      "E_n = change / sqrt(U^2 + U_before^2), above 1 in size the pair moved beyond its "
+      "uncertainty. In the order of the dates of measurement.\n";
+  PrintOut(TerminalText(text));
+  return kExitSuccess;
+}
+
 int History(CalibrationRegister& reg, const RegisterCommandLine& line, const char* argv0) {
+  if (!line.baseline.empty()) {
+    return BaselineHistory(reg, line);
+  }
+  if (line.serial.empty()) {
+    return Fail(kExitUsage, "register history needs an instrument's SERIAL or --baseline NAME");
+  }
   // An instrument is its make, model and serial: a serial that two instruments share needs the
   // make or the model to tell which.
   std::vector<InstrumentDetails> instruments = reg.InstrumentsOfSerial(line.serial);
@@ -669,7 +774,8 @@ void AddHistoryCommand(CLI::App& reg, RegisterCommandLine& line) {
       "history",
       "An instrument's calibrations in the order of their dates of measurement and the changes "
       "between them");
-  history->add_option("SERIAL", line.serial, "The instrument's serial number")->required();
+  CLI::Option* serial =
+      history->add_option("SERIAL", line.serial, "The instrument's serial number");
   history->add_option("--make", line.make, "The instrument's make, when two share the serial")
       ->type_name("TEXT");
   history->add_option("--model", line.model, "The instrument's model, when two share the serial")
@@ -678,6 +784,12 @@ void AddHistoryCommand(CLI::App& reg, RegisterCommandLine& line) {
       ->type_name("PLOT_FILE");
   history->add_option("--format", line.format, "text (default) or json")
       ->check(CLI::IsMember({"text", "json"}));
+  history
+      ->add_option("--baseline", line.baseline,
+                   "A baseline's history instead: each pair's certified distance on each of its "
+                   "certificates and the change from the one before")
+      ->type_name("NAME")
+      ->excludes(serial);
 }
 
 // `register export`: every record, as JSON unless CSV is asked for.

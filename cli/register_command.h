@@ -31,6 +31,7 @@ struct RegisterCommandLine {
   std::string make;   // empty: any
   std::string model;  // empty: any
   std::string plotFile;
+  std::string baseline;  // a baseline's history instead of an instrument's
   // verify
   std::string head;  // a record hash or link the register must end at
   // verify-certificate

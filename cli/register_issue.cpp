@@ -67,9 +67,24 @@ std::string MissingIdentityMessage(const std::vector<IdentityPart>& missing) {
 
 std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const CertificateDetails& details,
                                        std::string& problem) {
+  std::optional<IssueOrder> order =
+      IssueOrderOf(line.registerLocation, line.headLogFile, line.laboratorySettingsFile,
+                   line.certificateFile, details, problem);
+  if (order) {
+    order->replaces = line.replaces;
+    order->replaceReason = line.replaceReason;
+    order->otherInstrument = line.otherInstrument;
+  }
+  return order;
+}
+
+std::optional<IssueOrder> IssueOrderOf(const std::string& location, const std::string& headLog,
+                                       const std::string& laboratorySettingsFile,
+                                       const std::string& certificateFile,
+                                       const CertificateDetails& details, std::string& problem) {
   IssueOrder order;
-  order.location = line.registerLocation;
-  order.headLog = line.headLogFile;
+  order.location = location;
+  order.headLog = headLog;
   if (IsPostgresLocation(order.location) && HeadLogPath(order.location, order.headLog).empty()) {
     problem = std::string(
                   "issuing into a PostgreSQL register needs its head log: give --head-log "
@@ -77,13 +92,10 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
               kHeadLogEnvironment;
     return std::nullopt;
   }
-  order.replaces = line.replaces;
-  order.replaceReason = line.replaceReason;
-  order.otherInstrument = line.otherInstrument;
-  order.certificateFile = line.certificateFile;
-  const std::filesystem::path settingsFile = line.laboratorySettingsFile.empty()
-                                                 ? LaboratorySettingsBeside(line.registerLocation)
-                                                 : PathFromUtf8(line.laboratorySettingsFile);
+  order.certificateFile = certificateFile;
+  const std::filesystem::path settingsFile = laboratorySettingsFile.empty()
+                                                 ? LaboratorySettingsBeside(location)
+                                                 : PathFromUtf8(laboratorySettingsFile);
   CertificateDetails base;
   if (!settingsFile.empty()) {
     std::optional<LaboratorySettings> settings = ReadLaboratorySettings(settingsFile, problem);
@@ -101,6 +113,27 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
 
 int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& calibration,
                          const nlohmann::json& input, const DocumentModule& documents) {
+  std::string number;
+  return IssueWithOrder(
+      order,
+      [&](CalibrationRegister& reg, const IssueOrder& withRegister) {
+        const IssueInputs inputs{withRegister.details, order.replaces,
+                                 ProgramVersion(),     input,
+                                 order.replaceReason,  order.otherInstrument};
+        return IssueCertificateFile(
+            reg, calibration, inputs,
+            [&](const CertificateIdentity& identity) {
+              return DrawnCertificatePdf(withRegister, calibration, documents, identity);
+            },
+            PathFromUtf8(order.certificateFile));
+      },
+      number);
+}
+
+int IssueWithOrder(const IssueOrder& order,
+                   const std::function<IssuedCertificate(CalibrationRegister& reg,
+                                                         const IssueOrder& withRegister)>& issue,
+                   std::string& number) {
   IssuedCertificate issued;
   std::optional<HeadLine> head;
   try {
@@ -111,14 +144,7 @@ int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& ca
     // The register's laboratory lines stand under the details' own, on the PDF as in the record.
     IssueOrder withRegister = order;
     withRegister.details = WithRegisterLaboratory(reg, order.details);
-    const IssueInputs inputs{withRegister.details, order.replaces,       ProgramVersion(), input,
-                             order.replaceReason,  order.otherInstrument};
-    issued = IssueCertificateFile(
-        reg, calibration, inputs,
-        [&](const CertificateIdentity& identity) {
-          return DrawnCertificatePdf(withRegister, calibration, documents, identity);
-        },
-        PathFromUtf8(order.certificateFile));
+    issued = issue(reg, withRegister);
     if (!issued.number.empty()) {
       try {
         head = reg.Head().logged;
@@ -148,6 +174,7 @@ int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& ca
                                 "reissue " +
                                 issued.number + " --certificate FILE");
   }
+  number = issued.number;
   PrintErrorLine("mensuro-cli: issued certificate " + issued.number);
   if (head) {
     PrintErrorLine("mensuro-cli: the register's head is now " + HeadLineText(*head));

@@ -4,6 +4,7 @@
 // for, and the register's issue (IssueCertificateFile) with the command line's messages and exit
 // codes.
 
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "core/processing/identity_check.h"
 #include "core/processing/processed_calibration.h"
 #include "json/certificate_details_json.h"
+#include "register/calibration_issue.h"
 #include "register/calibration_register.h"
 
 namespace mensuro::cli {
@@ -44,6 +46,14 @@ std::string MissingIdentityMessage(const std::vector<IdentityPart>& missing);
 std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const CertificateDetails& details,
                                        std::string& problem);
 
+// The same of a certificate that replaces none, into the register at `location` with the head
+// log `headLog`, the laboratory's settings from `laboratorySettingsFile`, written to
+// `certificateFile`.
+std::optional<IssueOrder> IssueOrderOf(const std::string& location, const std::string& headLog,
+                                       const std::string& laboratorySettingsFile,
+                                       const std::string& certificateFile,
+                                       const CertificateDetails& details, std::string& problem);
+
 // Issues the certificate of `calibration` as `order` says, the PDF drawn by `documents`, the
 // result kept with the members of `input` (what reading noticed). The register's settings give
 // the prefix and the laboratory's lines (under the details' own); a seed that differs from
@@ -52,5 +62,13 @@ std::optional<IssueOrder> IssueOrderOf(const CommandLine& line, const Certificat
 // was: 3 when the register failed or refused.
 int IssueFromCommandLine(const IssueOrder& order, const ProcessedCalibration& calibration,
                          const nlohmann::json& input, const DocumentModule& documents);
+
+// Issues as `order` says the certificate that `issue` issues into the register opened, with the
+// order's details over the register's laboratory lines, and says so as IssueFromCommandLine
+// does. Returns the exit code; `number` is the number issued.
+int IssueWithOrder(const IssueOrder& order,
+                   const std::function<IssuedCertificate(CalibrationRegister& reg,
+                                                         const IssueOrder& withRegister)>& issue,
+                   std::string& number);
 
 }  // namespace mensuro::cli

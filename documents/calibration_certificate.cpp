@@ -34,6 +34,7 @@
 #include "core/units.h"
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
+#include "documents/certificate_html.h"
 #include "documents/document_file.h"
 #include "documents/document_fonts.h"
 #include "documents/origin_text.h"
@@ -46,47 +47,12 @@
 namespace mensuro {
 namespace {
 
-constexpr int kResolution = 600;  // dots per inch of the PDF's page coordinates
+using namespace certificate_html;
+
 constexpr int kPlotObjectType = QTextFormat::UserObject + 1;
 constexpr double kPlotAspect = 1.0;         // width to height: the plot has a page of its own
 constexpr double kPlotLayoutWidth = 650.0;  // lettering of the plot about as large as the text's
 const QString kTitle = QStringLiteral("EDM Calibration Certificate");
-constexpr double kLogoHeightMm = 15.0;
-constexpr double kMillimetresPerInch = 25.4;
-const QUrl kLogoName(QStringLiteral("mensuro-certificate-logo"));
-
-QString Html(const std::string& bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toHtmlEscaped();
-}
-
-QString Html(const char* text) {
-  return QString::fromUtf8(text).toHtmlEscaped();
-}
-
-QString Row(std::initializer_list<QString> cells, const char* tag = "td") {
-  QString row = QStringLiteral("<tr>");
-  for (const QString& cell : cells) {
-    row += QStringLiteral("<%1>%2</%1>").arg(QLatin1String(tag), cell);
-  }
-  return row + QStringLiteral("</tr>");
-}
-
-// A table row whose cells from `firstNumber` on are numbers, aligned on the right.
-QString NumberRow(std::initializer_list<QString> cells, int firstNumber) {
-  QString row = QStringLiteral("<tr>");
-  int column = 0;
-  for (const QString& cell : cells) {
-    row += column++ < firstNumber ? QStringLiteral("<td>%1</td>").arg(cell)
-                                  : QStringLiteral("<td align=\"right\">%1</td>").arg(cell);
-  }
-  return row + QStringLiteral("</tr>");
-}
-
-// Where a table of the certificate starts new pages, found by laying the certificate out.
-struct TableBreaks {
-  bool beforeHeading = false;  // the table with its heading starts a new page
-  std::set<int> beforeRows;    // rows (not counting the headings) that start a new page
-};
 
 // The most tables with column headings a certificate holds: the accepted warnings, the equipment
 // used outside its validity, the results, the pairs, the observations left out, the correction
@@ -99,41 +65,6 @@ struct CertificateBreaks {
   std::array<TableBreaks, kTableCount> tables;
   std::set<std::size_t> headings;  // headings, counted in the document's order, on a new page
 };
-
-QString Heading(const QString& text, bool newPage) {
-  return newPage ? QStringLiteral("<h3 style=\"page-break-before: always\">%1</h3>").arg(text)
-                 : QStringLiteral("<h3>%1</h3>").arg(text);
-}
-
-// A bordered table of `rows` under the column headings `head` (a row of <th>), after its
-// heading and `intro`. Where `breaks` starts a new page the table is split, and the part on the
-// new page repeats the column headings.
-QString GridTable(const QString& heading, const QString& intro, const QString& head,
-                  const std::vector<QString>& rows, const TableBreaks& breaks) {
-  const auto table = [&head](bool newPage) {
-    return QStringLiteral(
-               "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\"%1>"
-               "<thead>%2</thead>")
-        .arg(newPage ? QStringLiteral(" style=\"page-break-before: always\"") : QString(), head);
-  };
-  QString html = Heading(heading, breaks.beforeHeading) + intro + table(false);
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    if (breaks.beforeRows.contains(static_cast<int>(row))) {
-      html += QStringLiteral("</table>") + table(true);
-    }
-    html += rows[row];
-  }
-  return html + QStringLiteral("</table>");
-}
-
-// The program's own texts, which are UTF-8.
-QString Text(const std::string& utf8) {
-  return QString::fromStdString(utf8);
-}
-
-QString Number(double value, int decimals) {
-  return QString::fromStdString(FixedText(value, decimals));
-}
 
 // The verdict of one t-test in words.
 QString Verdict(const char* error, bool passed, double t, double critical) {
@@ -150,64 +81,6 @@ QString Verdict(const char* error, bool passed, double t, double critical) {
                       "The %1 fails the t-test: %2, so it differs significantly "
                       "from zero.")
                       .arg(QLatin1String(error), comparison);
-}
-
-// A detail's text (UTF-8), its lines kept.
-QString DetailHtml(const std::string& utf8) {
-  return Text(utf8).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"));
-}
-
-// A row of a detail, left out when the detail is not given.
-QString DetailRow(const char* label, const std::string& utf8) {
-  return utf8.empty() ? QString() : Row({Html(label), DetailHtml(utf8)});
-}
-
-// A row of a header text (bytes, each the character of its code), left out when it is empty.
-QString BytesRow(const char* label, const std::string& bytes) {
-  return bytes.empty() ? QString() : Row({Html(label), Html(bytes)});
-}
-
-// The laboratory that issues the certificate, its logo on the left; nothing when none is given.
-QString LaboratoryBlock(const LaboratoryDetails& laboratory, const QImage& logo) {
-  QStringList lines;
-  if (!laboratory.name.empty()) {
-    lines << QStringLiteral("<b>%1</b>").arg(DetailHtml(laboratory.name));
-  }
-  if (!laboratory.address.empty()) {
-    lines << DetailHtml(laboratory.address);
-  }
-  if (!laboratory.accreditation.empty()) {
-    lines << QStringLiteral("Accreditation: ") + DetailHtml(laboratory.accreditation);
-  }
-  if (lines.isEmpty() && logo.isNull()) {
-    return {};
-  }
-  QString html = QStringLiteral("<table cellpadding=\"2\"><tr>");
-  if (!logo.isNull()) {
-    const double height = kLogoHeightMm / kMillimetresPerInch * kResolution;
-    const double width = height * logo.width() / std::max(logo.height(), 1);
-    html += QStringLiteral("<td><img src=\"%1\" width=\"%2\" height=\"%3\"></td>")
-                .arg(kLogoName.toString())
-                .arg(std::lround(width))
-                .arg(std::lround(height));
-  }
-  return html + QStringLiteral("<td>%1</td></tr></table>").arg(lines.join(QStringLiteral("<br>")));
-}
-
-// The measured text's date as ISO 8601 (YYYY-MM-DD) when it is a day-month-year date, as the
-// window writes it, or already ISO; any other text as it was written.
-std::string IsoDateText(const std::string& date) {
-  const QDate read = [&date] {
-    const QString text = QString::fromLatin1(date).trimmed();
-    for (const QString& format : {QStringLiteral("dd-MM-yyyy"), QStringLiteral("dd.MM.yyyy"),
-                                  QStringLiteral("dd/MM/yyyy"), QStringLiteral("yyyy-MM-dd")}) {
-      if (const QDate day = QDate::fromString(text, format); day.isValid()) {
-        return day;
-      }
-    }
-    return QDate();
-  }();
-  return read.isValid() ? read.toString(Qt::ISODate).toStdString() : date;
 }
 
 // The published baseline by its name: a library baseline's, or a published file's name without
@@ -459,22 +332,6 @@ QString EquipmentSection(const std::vector<AppliedEquipment>& equipment,
                     "each of its readings, and its standard uncertainty u, which enters the "
                     "budget; a reflector's prism constant with u; a reference instrument's "
                     "corrections with their expanded uncertainties U.</p>");
-}
-
-// The certificate's number, issue date and the certificate it replaces, and its client.
-QString IdentityTable(const CertificateIdentity& identity, const ClientDetails& client) {
-  QString html = QStringLiteral("<table cellpadding=\"2\">");
-  html += Row({Html("Certificate number:"),
-               identity.number.empty() ? Html("not registered") : DetailHtml(identity.number)});
-  html += DetailRow("Issue date:", identity.issueDate);
-  if (!identity.replaces.empty()) {
-    html += DetailRow("Replaces:", identity.replaceReason.empty()
-                                       ? identity.replaces
-                                       : identity.replaces + ": " + identity.replaceReason);
-  }
-  html += DetailRow("Client:", client.name);
-  html += DetailRow("Client address:", client.address);
-  return html + QStringLiteral("</table>");
 }
 
 QString HeaderSections(const MeasurementHeader& header, const CalibrationOrigin& origin,
@@ -786,12 +643,6 @@ QString UncertaintySection(const ProcessedCalibration& calibration, const TableB
   return html;
 }
 
-// A line to sign on, with the name of who signs when it is given.
-QString SignatureLine(const char* label, const std::string& name) {
-  return QStringLiteral("<p><br>%1 ______________________________%2</p>")
-      .arg(Html(label), name.empty() ? QString() : QStringLiteral(" ") + DetailHtml(name));
-}
-
 // The corrections stated as corrections, with the expanded uncertainties the register lists, and
 // what the uncertainties leave out.
 QString CorrectionSection(const ProcessedCalibration& calibration) {
@@ -922,19 +773,6 @@ CalibrationPlotData CertificatePlotData(const ProcessedCalibration& calibration)
     data.title.replace(data.title.size() - date.size(), date.size(), IsoDateText(date));
   }
   return data;
-}
-
-// A4 pages with room at the foot for three lines of 7 points: the program and the two hashes.
-PdfPageStyle CertificatePageStyle() {
-  PdfPageStyle style;
-  style.margins = QMarginsF(20, 15, 20, 15);
-  style.resolution = kResolution;
-  style.footerHeight = 11.43;  // 0.45 inches
-  style.footerFont = WithoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 7));
-  style.rulePen = QPen(Qt::black);
-  style.footerColor = Qt::black;
-  style.footerTextTop = 0.1;
-  return style;
 }
 
 // The headings of `document`, in their order.
@@ -1141,37 +979,6 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
   return pdf.Print(
       document, footer,
       frame.identity.number.empty() ? QStringLiteral("DRAFT: not registered") : QString());
-}
-
-}  // namespace
-
-namespace {
-
-// The identity as the certificate states it: issued today, by the laboratory's clock, unless a
-// date is given.
-CertificateIdentity IssuedIdentity(CertificateIdentity identity) {
-  if (identity.issueDate.empty()) {
-    if (const std::optional<LocalMoment> now = LocalMomentNow()) {
-      identity.issueDate = now->date;
-    }
-  }
-  return identity;
-}
-
-// The laboratory's logo, a null image when none is given; nothing, with the reason, when the
-// file given can't be read as a picture.
-std::optional<QImage> ReadLogo(const LaboratoryDetails& laboratory, QString& reason) {
-  if (laboratory.logoFile.empty()) {
-    return QImage();
-  }
-  QImageReader reader(Text(laboratory.logoFile));
-  QImage logo = reader.read();
-  if (logo.isNull()) {
-    reason = QStringLiteral("cannot read the logo '%1': %2")
-                 .arg(Text(laboratory.logoFile), reader.errorString());
-    return std::nullopt;
-  }
-  return logo;
 }
 
 }  // namespace

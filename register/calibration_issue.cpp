@@ -73,24 +73,23 @@ CertificateDetails WithRegisterLaboratory(CalibrationRegister& reg,
   return OverrideDetails(std::move(base), details);
 }
 
-IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
-                                       const ProcessedCalibration& calibration,
-                                       const IssueInputs& inputs,
-                                       const CertificateRenderer& renderPdf,
-                                       const std::filesystem::path& file) {
+IssuedCertificate IssueRecordFile(
+    CalibrationRegister& reg, const CertificateDetails& details,
+    const std::function<std::vector<IdentityPart>(const CertificateDetails&)>& missingOf,
+    const std::function<IssueRequest(const CertificateDetails&)>& requestOf,
+    const CertificateRenderer& renderPdf, const std::filesystem::path& file) {
   // The PDF made inside the register's transaction is the one written: the same bytes the
   // register keeps, so writing it again from the register gives the file the user has.
   std::string pdf;
   IssuedCertificate issued;
   try {
-    IssueInputs withRegister = inputs;
-    withRegister.details = WithRegisterLaboratory(reg, inputs.details);
-    issued.missing = MissingIdentity(withRegister.details, calibration);
+    const CertificateDetails withRegister = WithRegisterLaboratory(reg, details);
+    issued.missing = missingOf(withRegister);
     if (!issued.missing.empty()) {
       issued.failure = "a numbered certificate needs " + MissingIdentityText(issued.missing, {});
       return issued;
     }
-    issued.number = reg.Issue(IssueRequestOf(calibration, withRegister),
+    issued.number = reg.Issue(requestOf(withRegister),
                               [&pdf, &renderPdf](const CertificateIdentity& identity) {
                                 pdf = renderPdf(identity);
                                 return pdf;
@@ -113,6 +112,24 @@ IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
     issued.failure = reason.empty() ? "it can't be written" : reason;
   }
   return issued;
+}
+
+IssuedCertificate IssueCertificateFile(CalibrationRegister& reg,
+                                       const ProcessedCalibration& calibration,
+                                       const IssueInputs& inputs,
+                                       const CertificateRenderer& renderPdf,
+                                       const std::filesystem::path& file) {
+  return IssueRecordFile(
+      reg, inputs.details,
+      [&calibration](const CertificateDetails& details) {
+        return MissingIdentity(details, calibration);
+      },
+      [&calibration, &inputs](const CertificateDetails& details) {
+        IssueInputs withRegister = inputs;
+        withRegister.details = details;
+        return IssueRequestOf(calibration, withRegister);
+      },
+      renderPdf, file);
 }
 
 }  // namespace mensuro

@@ -69,6 +69,15 @@ struct IssuedCertificate {
   std::vector<IdentityPart> missing;
 };
 
+// Issues into `reg` the record `requestOf` makes, with the PDF `renderPdf` draws, and writes that
+// PDF to `file`. Both are given `details` with the register's laboratory lines under their own;
+// nothing is issued when `missingOf` finds parts of the identity lacking.
+IssuedCertificate IssueRecordFile(
+    CalibrationRegister& reg, const CertificateDetails& details,
+    const std::function<std::vector<IdentityPart>(const CertificateDetails&)>& missingOf,
+    const std::function<IssueRequest(const CertificateDetails&)>& requestOf,
+    const CertificateRenderer& renderPdf, const std::filesystem::path& file);
+
 // Issues the certificate of `calibration` into `reg`, its PDF drawn by `renderPdf` and stored with
 // the record in one transaction, then writes that PDF to `file`. The register's laboratory lines
 // stand under the details' own. Nothing is issued when the identity lacks a part (`missing`

@@ -217,12 +217,16 @@ void CheckReplaceable(Database& db, const IssueRequest& request) {
     return;
   }
   const std::vector<SqlRow> old = db.Query(
-      "SELECT instrument_make, instrument_model, instrument_serial FROM calibrations "
+      "SELECT instrument_make, instrument_model, instrument_serial, kind FROM calibrations "
       "WHERE number = ?",
       {replaces});
   if (old.empty()) {
     throw RegisterRequestError("the certificate " + replaces +
                                " to be replaced is not in the register");
+  }
+  if (TextOf(old[0].at(3)) != RecordKindName(request.kind)) {
+    throw RegisterRequestError("the certificate " + replaces + " is of a " + TextOf(old[0].at(3)) +
+                               "'s calibration; a replacement is of the " + "same kind");
   }
   const std::vector<SqlRow> newer =
       db.Query("SELECT number FROM calibrations WHERE replaces = ?", {replaces});
@@ -279,7 +283,9 @@ RegisterEntry RecordOf(const IssueRequest& request, const NumberAllocation& allo
                        const LocalMoment& moment) {
   RegisterEntry entry;
   entry.position = allocation.position;
-  entry.recordFormat = kRecordFormat;
+  entry.kind = request.kind;
+  entry.recordFormat =
+      request.kind == RecordKind::kBaseline ? kBaselineRecordFormat : kRecordFormat;
   entry.identity.number = allocation.number;
   entry.identity.issueDate = moment.date;
   entry.identity.replaces = request.replaces;
@@ -670,6 +676,8 @@ std::vector<RegisterEntry> CalibrationRegister::List(const RegisterFilter& filte
   where("c.instrument_model = ?", filter.instrumentModel);
   where("c.client_name = ?", filter.clientName);
   where("c.issue_date >= ?", filter.since);
+  where("c.kind = ?", filter.kind ? std::string(RecordKindName(*filter.kind)) : std::string());
+  where("c.baseline = ?", filter.baseline);
   sql += " ORDER BY c.id";
   return Guarded([&] {
     std::vector<RegisterEntry> entries;
@@ -710,8 +718,8 @@ std::vector<InstrumentDetails> CalibrationRegister::InstrumentsOfSerial(const st
     std::vector<InstrumentDetails> instruments;
     for (const SqlRow& row : database_->Query(
              "SELECT DISTINCT instrument_make, instrument_model FROM calibrations WHERE "
-             "instrument_serial = ? ORDER BY instrument_make, instrument_model",
-             {serial})) {
+             "instrument_serial = ? AND kind = ? ORDER BY instrument_make, instrument_model",
+             {serial, std::string(RecordKindName(RecordKind::kInstrument))})) {
       instruments.push_back({TextOf(row.at(0)), TextOf(row.at(1)), serial});
     }
     return instruments;
@@ -736,6 +744,7 @@ std::vector<HistoryPoint> CalibrationRegister::History(const InstrumentDetails& 
   filter.instrumentSerial = instrument.serialNumber;
   filter.instrumentMake = instrument.make;
   filter.instrumentModel = instrument.model;
+  filter.kind = RecordKind::kInstrument;  // a reference instrument's baseline surveys are not
   std::vector<RegisterEntry> entries = List(filter);
   // Two calibrations issued on one day a year apart are a year apart: the date of measurement
   // orders them; the issue order those measured on one day.
@@ -783,6 +792,10 @@ std::string RecordMismatch(const RegisterEntry& stored, const SqlBlob* pdf) {
       recomputed.measuredSha256 != stored.measuredSha256 ||
       recomputed.publishedSha256 != stored.publishedSha256 || !filesIntact) {
     return "its content no longer matches its hash";
+  }
+  // Formats before the baseline records' hash no kind: theirs is an instrument's.
+  if (stored.recordFormat < kBaselineRecordFormat && stored.kind != RecordKind::kInstrument) {
+    return "its kind no longer matches its record format";
   }
   if (pdf == nullptr || Sha256Hex(pdf->bytes) != stored.pdfSha256) {
     return "its PDF no longer matches its hash";
@@ -1060,7 +1073,9 @@ std::vector<InstrumentDue> CalibrationRegister::DueCalibrations() {
   const int interval = Settings().value_or(RegisterSettings{}).intervalMonths;
   // Each instrument's last calibration in force: a replaced one never counts.
   std::map<std::tuple<std::string, std::string, std::string>, RegisterEntry> last;
-  for (RegisterEntry& entry : List()) {
+  RegisterFilter instruments;
+  instruments.kind = RecordKind::kInstrument;
+  for (RegisterEntry& entry : List(instruments)) {
     if (!entry.replacedBy.empty()) {
       continue;
     }

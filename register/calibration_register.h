@@ -14,7 +14,9 @@
 // texts; scale, its uncertainty, constant, its uncertainty; the program's version;
 // previousSha256; then the row's id, the number's prefix, year and sequence; the replacement's
 // reason, the other-instrument flag (0 or 1), the date of measurement (YYYY-MM-DD); then the
-// number of input files and each file's role, name and SHA-256. Records of format 1 (those
+// number of input files and each file's role, name and SHA-256. A baseline's record is of
+// format 3: the line "mensuro-register-record-3", format 2's fields with its kind ("baseline")
+// after the date of measurement, then the files. Records of format 1 (those
 // issued before schema 3; their format column says 1) hash the line
 // "mensuro-register-record-1" and the fields up to previousSha256 alone, and verify as they
 // always did. Numbers are written in the shortest form that reads back to the same double,
@@ -49,7 +51,7 @@
 namespace mensuro {
 
 // The newest schema this program writes; a register of a later one is refused.
-inline constexpr int kRegisterSchemaVersion = 4;
+inline constexpr int kRegisterSchemaVersion = 5;
 
 // A failure of the register (a database error, a newer schema, a number not found, a
 // replacement of a replaced certificate), with a message for the user.

@@ -261,6 +261,19 @@ constexpr RecordField kFields[] = {
               "measurement_date", "TEXT NOT NULL DEFAULT ''", 39, ReadBack::kListed,
               [](auto& e) -> auto& { return e.measurementDate; }),
           3, 2),
+    // Schema 5: what the record certifies. Hashed from format 3, the baseline records' own:
+    // instrument records keep format 2, and a kind other than an instrument's on a record of
+    // an earlier format is a change that Verify finds.
+    Since(RecordField{"kind", "TEXT NOT NULL DEFAULT 'instrument'", 40, ReadBack::kListed,
+                      [](const RegisterEntry& entry, const RecordRow&) {
+                        return SqlValue{std::string(RecordKindName(entry.kind))};
+                      },
+                      [](RegisterEntry& entry, const SqlValue& value) {
+                        entry.kind = TextOf(value) == RecordKindName(RecordKind::kBaseline)
+                                         ? RecordKind::kBaseline
+                                         : RecordKind::kInstrument;
+                      }},
+          5, 3),
 };
 
 // Whether the hashed fields take the places 1, 2, 3 and so on, each its own.

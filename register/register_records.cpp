@@ -10,6 +10,10 @@
 
 namespace mensuro {
 
+std::string_view RecordKindName(RecordKind kind) {
+  return kind == RecordKind::kBaseline ? "baseline" : "instrument";
+}
+
 std::optional<double> NormalisedError(double x1, double u1, double x2, double u2) {
   const double combined = std::sqrt(u1 * u1 + u2 * u2);
   if (!(combined > 0.0)) {

@@ -7,15 +7,27 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/certificate/certificate_details.h"
 
 namespace mensuro {
 
-// The format of the records this program issues. Format 1 hashed the certificate's fields
-// without the row's id and number parts; records of it keep verifying as they were issued.
+// The format of the instrument records this program issues. Format 1 hashed the certificate's
+// fields without the row's id and number parts; records of it keep verifying as they were issued.
 inline constexpr int kRecordFormat = 2;
+
+// What a record certifies: an instrument calibrated against a baseline, or a baseline's own
+// distances from a survey with a reference instrument.
+enum class RecordKind { kInstrument, kBaseline };
+
+// The format of a baseline's record: format 2's fields and its kind. Instrument records stay of
+// format 2, which hashes no kind: a record of format 2 or 1 is an instrument's.
+inline constexpr int kBaselineRecordFormat = 3;
+
+// "instrument" or "baseline", as the register stores the kind.
+std::string_view RecordKindName(RecordKind kind);
 
 // A file the calibration was made from, as the register keeps it.
 struct RecordFile {
@@ -35,6 +47,10 @@ struct RegisteredResults {
 
 // What issuing stores, besides what the register adds (number, date, hashes, PDF).
 struct IssueRequest {
+  RecordKind kind = RecordKind::kInstrument;
+  // Of a baseline's record: the reference instrument stands in details.instrument, the
+  // baseline's name in `baseline`, the survey in `measuredText` (publishedText empty), the
+  // reference scale and pillar order in `conditionsJson`, the adjustment in `resultsJson`.
   CertificateDetails details;
   std::string baseline;              // the library baseline's name or the published file's name
   std::string measuredText;          // exactly as processed
@@ -56,6 +72,7 @@ struct IssueRequest {
 struct RegisterEntry {
   std::int64_t position = 0;  // in the issue order, from 1: the row's id
   int recordFormat = kRecordFormat;
+  RecordKind kind = RecordKind::kInstrument;
   CertificateIdentity identity;
   // The number's parts as the row holds them.
   std::string prefix;
@@ -85,11 +102,13 @@ struct RegisterEntry {
 };
 
 struct RegisterFilter {
-  std::string instrumentSerial;  // empty: any
-  std::string clientName;        // empty: any
-  std::string since;             // YYYY-MM-DD, issue date on or after; empty: any
-  std::string instrumentMake;    // empty: any
-  std::string instrumentModel;   // empty: any
+  std::string instrumentSerial;    // empty: any
+  std::string clientName;          // empty: any
+  std::string since;               // YYYY-MM-DD, issue date on or after; empty: any
+  std::string instrumentMake;      // empty: any
+  std::string instrumentModel;     // empty: any
+  std::optional<RecordKind> kind;  // none: both
+  std::string baseline;            // a baseline record's baseline; empty: any
 };
 
 // One calibration of an instrument's history and the change from the one before it.

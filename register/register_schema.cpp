@@ -107,8 +107,13 @@ constexpr std::string_view kEquipmentIndexes[] = {
     "(item_id, supersedes)",
 };
 
+// Step 5: records of their own kind for a baseline's certificates (the kind column), and the
+// look-up of a baseline's history.
+constexpr std::string_view kBaselineIndex =
+    "CREATE INDEX calibrations_by_baseline ON calibrations (kind, baseline)";
+
 // The statements of the step to schema `version` in `dialect`: its own, then the columns it adds
-// to the calibrations table.
+// to the calibrations table, then what needs those columns.
 std::vector<std::string> StepStatements(int version, std::string_view dialect) {
   std::vector<std::string> statements;
   if (version == 1) {
@@ -132,6 +137,9 @@ std::vector<std::string> StepStatements(int version, std::string_view dialect) {
   }
   for (std::string& added : AddedColumnsSql(version)) {
     statements.push_back(std::move(added));
+  }
+  if (version == 5) {
+    statements.emplace_back(kBaselineIndex);
   }
   return statements;
 }

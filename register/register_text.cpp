@@ -12,6 +12,11 @@ std::string InstrumentName(const InstrumentDetails& instrument) {
   return name;
 }
 
+std::string RecordKindText(const RegisterEntry& entry) {
+  return entry.kind == RecordKind::kBaseline ? "baseline " + entry.baseline
+                                             : std::string(RecordKindName(entry.kind));
+}
+
 std::string RegisterStatus(const RegisterEntry& entry) {
   return entry.replacedBy.empty() ? "in force" : "replaced by " + entry.replacedBy;
 }
@@ -24,7 +29,9 @@ std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& e) {
       lines.push_back({std::move(label), std::move(value)});
     }
   };
+  const bool baseline = e.kind == RecordKind::kBaseline;
   line("Certificate", e.identity.number);
+  line("Kind", baseline ? "baseline calibration" : "instrument calibration");
   line("Issue date", e.identity.issueDate);
   line("Issued at", e.issuedAt);
   line("Date of measurement", e.measurementDate);
@@ -35,7 +42,7 @@ std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& e) {
   line("Replaced instrument", e.otherInstrument ? "another, corrected by this certificate" : "");
   line("Laboratory", d.laboratory.name);
   line("Client", d.client.name);
-  line("Instrument", InstrumentName(d.instrument));
+  line(baseline ? "Reference instrument" : "Instrument", InstrumentName(d.instrument));
   line("Serial number", d.instrument.serialNumber);
   line("Reflector", InstrumentName({d.reflector.make, d.reflector.model, {}}));
   line("Prism constant",
@@ -44,11 +51,12 @@ std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& e) {
   line("Checked by", d.checkedBy);
   line("Baseline", e.baseline);
   line("Baseline certificate", d.baselineCertificate);
-  line("Constant (mm)", ConstantText(e.results) + " (U, 95 %)");
-  line("Scale (ppm)", ScaleText(e.results) + " (U, 95 %)");
+  // A baseline's results are its pairs' distances, in its results.
+  line("Constant (mm)", baseline ? "" : ConstantText(e.results) + " (U, 95 %)");
+  line("Scale (ppm)", baseline ? "" : ScaleText(e.results) + " (U, 95 %)");
   line("Program version", e.programVersion);
-  line("Measured text SHA-256", e.measuredSha256);
-  line("Published text SHA-256", e.publishedSha256);
+  line(baseline ? "Survey text SHA-256" : "Measured text SHA-256", e.measuredSha256);
+  line("Published text SHA-256", baseline ? "" : e.publishedSha256);
   line("Certificate PDF SHA-256", e.pdfSha256);
   line("Record SHA-256", e.identity.recordSha256);
   line("Previous record SHA-256", e.previousSha256);

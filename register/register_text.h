@@ -13,6 +13,9 @@ namespace mensuro {
 // Make and model, as one name.
 std::string InstrumentName(const InstrumentDetails& instrument);
 
+// What the record certifies, as the lists name it: "instrument", or "baseline" and its name.
+std::string RecordKindText(const RegisterEntry& entry);
+
 // "in force", or "replaced by" and the certificate that corrects it.
 std::string RegisterStatus(const RegisterEntry& entry);
 

@@ -4,8 +4,12 @@
 
 namespace mensuro {
 
-std::vector<IdentityPart> MissingIdentity(const CertificateDetails& details,
-                                          const ProcessedCalibration& calibration) {
+namespace {
+
+// The parts both kinds of certificate need: who issued it, for whom, with which instrument and
+// when it was measured, from `date` as the measured text's header gives it.
+std::vector<IdentityPart> MissingCommonIdentity(const CertificateDetails& details,
+                                                const std::string& date) {
   std::vector<IdentityPart> missing;
   const auto need = [&missing](bool given, IdentityPart part) {
     if (!given) {
@@ -17,7 +21,30 @@ std::vector<IdentityPart> MissingIdentity(const CertificateDetails& details,
   need(!details.instrument.make.empty(), IdentityPart::kInstrumentMake);
   need(!details.instrument.model.empty(), IdentityPart::kInstrumentModel);
   need(!details.instrument.serialNumber.empty(), IdentityPart::kInstrumentSerial);
-  need(MeasurementDateOf(calibration).has_value(), IdentityPart::kMeasurementDate);
+  need(IsoDateOf(date).has_value(), IdentityPart::kMeasurementDate);
+  return missing;
+}
+
+}  // namespace
+
+std::vector<IdentityPart> MissingBaselineIdentity(const CertificateDetails& details,
+                                                  const MeasurementHeader& header,
+                                                  const std::string& baselineName) {
+  std::vector<IdentityPart> missing = MissingCommonIdentity(details, header.date);
+  if (baselineName.empty()) {
+    missing.push_back(IdentityPart::kBaseline);
+  }
+  return missing;
+}
+
+std::vector<IdentityPart> MissingIdentity(const CertificateDetails& details,
+                                          const ProcessedCalibration& calibration) {
+  std::vector<IdentityPart> missing = MissingCommonIdentity(details, calibration.header.date);
+  const auto need = [&missing](bool given, IdentityPart part) {
+    if (!given) {
+      missing.push_back(part);
+    }
+  };
   need(!calibration.header.publishedSource.empty(), IdentityPart::kBaseline);
   need(calibration.conditions.baseline.has_value(), IdentityPart::kBaselineUncertainty);
   return missing;

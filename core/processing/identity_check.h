@@ -29,6 +29,14 @@ enum class IdentityPart {
 std::vector<IdentityPart> MissingIdentity(const CertificateDetails& details,
                                           const ProcessedCalibration& calibration);
 
+// The parts a baseline's numbered certificate leaves out: the laboratory's and the client's (the
+// baseline's owner's) names, the reference instrument (the details' instrument), the survey's
+// date of measurement (the measured text's header) and the baseline's name. Its uncertainty is
+// what the certificate certifies.
+std::vector<IdentityPart> MissingBaselineIdentity(const CertificateDetails& details,
+                                                  const MeasurementHeader& header,
+                                                  const std::string& baselineName);
+
 // The part as a message names it: "the laboratory's name".
 std::string IdentityPartText(IdentityPart part);
 

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "core/data/data_files.h"
+#include "documents/baseline_certificate.h"
 #include "documents/calibration_certificate.h"
 #include "documents/calibration_plot_data.h"
 #include "documents/document_fonts.h"
@@ -128,6 +129,23 @@ void DrawCalibration(const MensuroDocumentRequest& request, MensuroDocuments& do
   }
 }
 
+void DrawBaseline(const MensuroBaselineRequest& request, MensuroDocuments& documents) {
+  std::string failure = "no certificate details were handed over";
+  const std::optional<BaselineCalibration> calibration =
+      request.certificate == nullptr ? std::nullopt : BaselineCalibrationOf(request, failure);
+  if (!calibration) {
+    documents.certificateFailure = Bytes(failure);
+    return;
+  }
+  StartApplication();
+  QString reason;
+  const BaselineCertificateSource source{*calibration, TextOf(request.baselineName),
+                                         TextOf(request.measuredText)};
+  Keep(DrawBaselineCertificatePdf(source, DetailsOf(*request.certificate),
+                                  IdentityOf(*request.certificate), reason),
+       reason, documents.certificate, documents.certificateFailure);
+}
+
 void DrawHistory(const MensuroHistoryRequest& request, MensuroDocuments& documents) {
   StartApplication();
   QString reason;
@@ -178,6 +196,12 @@ MENSURO_ENTRY_POINT void mensuro_draw_history_plot(const MensuroHistoryRequest* 
   mensuro::Guarded([&] { mensuro::DrawHistory(*request, *documents); }, "history plot", *documents);
 }
 
+MENSURO_ENTRY_POINT void mensuro_draw_baseline_certificate(const MensuroBaselineRequest* request,
+                                                           MensuroDocuments* documents) {
+  mensuro::Guarded([&] { mensuro::DrawBaseline(*request, *documents); }, "baseline certificate",
+                   *documents);
+}
+
 MENSURO_ENTRY_POINT void mensuro_documents_free(MensuroDocuments* documents) {
   mensuro::ReleaseAll(*documents);
 }
@@ -188,5 +212,7 @@ MENSURO_ENTRY_POINT int mensuro_document_boundary() {
 
 static_assert(std::is_same_v<decltype(mensuro_draw_documents), MensuroDrawDocuments>);
 static_assert(std::is_same_v<decltype(mensuro_draw_history_plot), MensuroDrawHistoryPlot>);
+static_assert(
+    std::is_same_v<decltype(mensuro_draw_baseline_certificate), MensuroDrawBaselineCertificate>);
 static_assert(std::is_same_v<decltype(mensuro_documents_free), MensuroDocumentsFree>);
 static_assert(std::is_same_v<decltype(mensuro_document_boundary), MensuroDocumentBoundary>);

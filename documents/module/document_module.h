@@ -17,7 +17,7 @@ extern "C" {
 
 /* The layout of the structs below. The command line loads only a module of the same layout:
    members are appended at the ends of the structs, and each change raises this number. */
-#define MENSURO_DOCUMENT_BOUNDARY 3
+#define MENSURO_DOCUMENT_BOUNDARY 4
 
 /* Bytes owned by the other side: a text need not end in a null character. */
 typedef struct MensuroText {
@@ -202,6 +202,23 @@ typedef struct MensuroHistoryRequest {
   int plot; /* the plot's file type */
 } MensuroHistoryRequest;
 
+/* A baseline's certificate: its calibration as the JSON text the command line writes of it, with
+   what that text leaves to the survey: the measured text's header (its "^" and "%" lines the
+   reference instrument's specified accuracy), the reference scale applied, whether the pillar
+   order was inferred and where the previous certificate came from. */
+typedef struct MensuroBaselineRequest {
+  MensuroText calibrationJson;
+  MensuroHeader header;
+  double scalePpm;
+  double scaleExpandedPpm;
+  double scaleK;
+  int orderInferred;
+  MensuroText previousSource;
+  MensuroText baselineName;
+  MensuroText measuredText; /* the survey as adjusted */
+  const MensuroCertificate* certificate;
+} MensuroBaselineRequest;
+
 /* Bytes the module allocated. */
 typedef struct MensuroBytes {
   char* data;
@@ -224,6 +241,8 @@ typedef void MensuroDrawDocuments(const MensuroDocumentRequest* request,
                                   MensuroDocuments* documents);
 typedef void MensuroDrawHistoryPlot(const MensuroHistoryRequest* request,
                                     MensuroDocuments* documents);
+typedef void MensuroDrawBaselineCertificate(const MensuroBaselineRequest* request,
+                                            MensuroDocuments* documents);
 typedef void MensuroDocumentsFree(MensuroDocuments* documents);
 /* MENSURO_DOCUMENT_BOUNDARY as the module was built with it. */
 typedef int MensuroDocumentBoundary(void);

@@ -1,7 +1,11 @@
 #include "documents/module/plain_documents.h"
 
+#include <memory>
+#include <nlohmann/json.hpp>
 #include <utility>
 #include <variant>
+
+#include "json/baseline_json.h"
 
 namespace mensuro {
 namespace {
@@ -352,6 +356,45 @@ std::vector<HistoryPoint> HistoryOf(const MensuroHistoryPoint* points, std::size
     point.scaleEn = NumberOf(plain.scaleEn);
   }
   return history;
+}
+
+PlainBaseline PlainBaselineOf(const BaselineCalibration& calibration,
+                              const std::string& baselineName, const std::string& measuredText,
+                              const MensuroCertificate* certificate) {
+  PlainBaseline plain;
+  plain.json = std::make_unique<const std::string>(BaselineCalibrationJson(calibration).dump());
+  const ReferenceScale& scale = calibration.adjustment.referenceScale;
+  plain.request = {PlainText(*plain.json),
+                   PlainHeader(calibration.header),
+                   scale.ppm,
+                   scale.expandedPpm,
+                   scale.k,
+                   calibration.adjustment.orderInferred ? 1 : 0,
+                   PlainText(calibration.previousSource),
+                   PlainText(baselineName),
+                   PlainText(measuredText),
+                   certificate};
+  return plain;
+}
+
+std::optional<BaselineCalibration> BaselineCalibrationOf(const MensuroBaselineRequest& plain,
+                                                         std::string& reason) {
+  const nlohmann::json json = nlohmann::json::parse(TextOf(plain.calibrationJson), nullptr, false);
+  if (json.is_discarded()) {
+    reason = "the baseline calibration handed over is no JSON";
+    return std::nullopt;
+  }
+  std::optional<BaselineCalibration> calibration = BaselineCalibrationFromJson(json, reason);
+  if (calibration) {
+    calibration->header = HeaderOf(plain.header);
+    calibration->previousSource = TextOf(plain.previousSource);
+    BaselineAdjustment& adjustment = calibration->adjustment;
+    adjustment.referenceScale = {plain.scalePpm, plain.scaleExpandedPpm, plain.scaleK};
+    adjustment.aprioriMm = plain.header.constantError;
+    adjustment.aprioriPpm = plain.header.ppmError;
+    adjustment.orderInferred = plain.orderInferred != 0;
+  }
+  return calibration;
 }
 
 }  // namespace mensuro

@@ -5,10 +5,13 @@
 // again into the same calibration: the core gives the same result for the same inputs, and no
 // C++ object crosses from one C++ runtime to the other.
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/baseline/baseline_calibration.h"
 #include "core/certificate/certificate_details.h"
 #include "core/processing/processed_calibration.h"
 #include "documents/module/document_module.h"
@@ -41,6 +44,21 @@ MensuroCertificate PlainCertificateOf(const CertificateDetails& details,
                                       const CertificateIdentity& identity);
 CertificateDetails DetailsOf(const MensuroCertificate& plain);
 CertificateIdentity IdentityOf(const MensuroCertificate& plain);
+
+// A baseline's calibration in plain structs: `request` points into `json` and into the texts
+// given, which must outlive its use; moving it keeps it valid.
+struct PlainBaseline {
+  std::unique_ptr<const std::string> json;
+  MensuroBaselineRequest request{};
+};
+
+PlainBaseline PlainBaselineOf(const BaselineCalibration& calibration,
+                              const std::string& baselineName, const std::string& measuredText,
+                              const MensuroCertificate* certificate);
+
+// The calibration `plain` describes; nothing, with the reason, when its JSON text is none.
+std::optional<BaselineCalibration> BaselineCalibrationOf(const MensuroBaselineRequest& plain,
+                                                         std::string& reason);
 
 // What a history chart shows of each point, pointing into `history`.
 std::vector<MensuroHistoryPoint> PlainHistoryOf(const std::vector<HistoryPoint>& history);

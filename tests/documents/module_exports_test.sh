@@ -15,7 +15,7 @@ if [ -n "$others" ]; then
   echo "$others" >&2
   exit 1
 fi
-for entry in mensuro_draw_documents mensuro_draw_history_plot mensuro_documents_free \
-  mensuro_document_boundary; do
+for entry in mensuro_draw_documents mensuro_draw_history_plot mensuro_draw_baseline_certificate \
+  mensuro_documents_free mensuro_document_boundary; do
   grep -qx "$entry" <<<"$symbols" || { echo "$module lacks $entry" >&2; exit 1; }
 done

@@ -173,25 +173,33 @@ TEST_P(calibration_register, list_filters_by_instrument_client_and_date) {
                               .clientName = "",
                               .since = "",
                               .instrumentMake = "",
-                              .instrumentModel = ""})),
+                              .instrumentModel = "",
+                              .kind = std::nullopt,
+                              .baseline = ""})),
               ::testing::ElementsAre("MEN-2026-0001", "MEN-2026-0003"));
   EXPECT_THAT(numbers(r.List({.instrumentSerial = "",
                               .clientName = "Geo Ltd",
                               .since = "",
                               .instrumentMake = "",
-                              .instrumentModel = ""})),
+                              .instrumentModel = "",
+                              .kind = std::nullopt,
+                              .baseline = ""})),
               ::testing::ElementsAre("MEN-2026-0001", "MEN-2026-0002"));
   EXPECT_THAT(numbers(r.List({.instrumentSerial = "SN-1",
                               .clientName = "",
                               .since = "2026-02-01",
                               .instrumentMake = "",
-                              .instrumentModel = ""})),
+                              .instrumentModel = "",
+                              .kind = std::nullopt,
+                              .baseline = ""})),
               ::testing::ElementsAre("MEN-2026-0003"));
   EXPECT_TRUE(r.List({.instrumentSerial = "SN-9",
                       .clientName = "",
                       .since = "",
                       .instrumentMake = "",
-                      .instrumentModel = ""})
+                      .instrumentModel = "",
+                      .kind = std::nullopt,
+                      .baseline = ""})
                   .empty());
 }
 
@@ -537,7 +545,7 @@ void CopyRegister(Database& from, Database& to) {
   for (const SqlRow& column : from.Query("SELECT name FROM pragma_table_info('calibrations')")) {
     const std::string name = std::get<std::string>(column.at(0));
     if (name != "record_format" && name != "replace_reason" && name != "other_instrument" &&
-        name != "measurement_date") {
+        name != "measurement_date" && name != "kind") {
       columns += (columns.empty() ? "" : ", ") + name;
       marks += marks.empty() ? "?" : ", ?";
     }
@@ -585,8 +593,8 @@ std::string SchemaSha256(Database& database) {
 
 // The schema of the registers made so far, on each database.
 std::string MadeSchemaSha256(bool onSqlite) {
-  return onSqlite ? "18eec414f6490e130e034ff3dcecb688c80cbb497a194590744fe4062ae885d4"
-                  : "3b557b7ec78a43b0169361743a875f22b71c231176db386d81a5502944faf6f6";
+  return onSqlite ? "1880a03615f6f71fde3c55b220aecc7c11c2c29a644445f7fe85269fb7b64f9a"
+                  : "fcaff31f787d324bc30998e086cac8f984aadffb2fc320e78ca5a540203fd2ec";
 }
 
 TEST_P(calibration_register, an_old_schema_is_upgraded_with_its_records_intact) {
@@ -635,6 +643,12 @@ TEST_P(calibration_register, an_old_schema_is_upgraded_with_its_records_intact) 
   otherMake.details.instrument.make = "Other Maker";
   EXPECT_EQ(Issue(r, "2026-01-03", otherMake).recordFormat, 2);
   EXPECT_TRUE(r.Verify().intact);
+  // A baseline's record after them, of its own format, in the same chain.
+  IssueRequest baseline = Request();
+  baseline.kind = RecordKind::kBaseline;
+  EXPECT_EQ(Issue(r, "2026-01-04", baseline).recordFormat, kBaselineRecordFormat);
+  EXPECT_EQ(r.Find(issued[1].identity.number)->kind, RecordKind::kInstrument);
+  EXPECT_TRUE(r.Verify().intact);
   const std::unique_ptr<Database> database = OpenDatabase(Location());
   EXPECT_EQ(database->Query("SELECT id FROM instruments").size(), 2u);
   if (OnSqlite()) {
@@ -667,8 +681,10 @@ TEST_P(calibration_register, a_newer_schema_is_refused) {
     CalibrationRegister::Open(Location());
     ADD_FAILURE() << "opened";
   } catch (const RegisterError& error) {
-    EXPECT_THAT(error.what(), HasSubstr("written by a newer version of Mensuro (schema 5; this "
-                                        "version reads up to 4)"));
+    EXPECT_THAT(error.what(),
+                HasSubstr(fmt::format("written by a newer version of Mensuro (schema {}; this "
+                                      "version reads up to {})",
+                                      kRegisterSchemaVersion + 1, kRegisterSchemaVersion)));
   }
 }
 
@@ -691,7 +707,9 @@ TEST_P(calibration_register, names_are_stored_as_given) {
                     .clientName = request.details.client.name,
                     .since = "",
                     .instrumentMake = "",
-                    .instrumentModel = ""})
+                    .instrumentModel = "",
+                    .kind = std::nullopt,
+                    .baseline = ""})
                 .size(),
             1u);
   EXPECT_EQ(r.List().size(), 2u);

@@ -370,7 +370,7 @@ TEST_P(equipment_register, a_schema_3_register_is_upgraded_and_takes_equipment) 
     transaction.Commit();
   }
   CalibrationRegister r = Open();
-  EXPECT_EQ(OpenDatabase(Location())->SchemaVersion(), 4);
+  EXPECT_EQ(OpenDatabase(Location())->SchemaVersion(), kRegisterSchemaVersion);
   // A register whose settings predate the interval has the default.
   EXPECT_EQ(r.Settings()->intervalMonths, 12);
   EXPECT_EQ(r.Settings()->prefix, "LAB");

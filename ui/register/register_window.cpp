@@ -74,10 +74,24 @@ QStandardItem* FigureCell(const std::string& text, double sortKey) {
 QList<QStandardItem*> Row(const RegisterEntry& e) {
   const InstrumentDetails& instrument = e.details.instrument;
   QStandardItem* number = TextCell(e.identity.number);
-  number->setData(QStringList{Text(e.identity.number), Text(InstrumentName(instrument)),
-                              Text(instrument.serialNumber), Text(e.details.client.name)}
-                      .join(QLatin1Char('\n')),
-                  kFilterRole);
+  number->setData(
+      QStringList{Text(e.identity.number), Text(InstrumentName(instrument)),
+                  Text(instrument.serialNumber), Text(e.details.client.name), Text(e.baseline)}
+          .join(QLatin1Char('\n')),
+      kFilterRole);
+  // A baseline's certificate is listed by its baseline; it certifies no constant or scale.
+  if (e.kind == RecordKind::kBaseline) {
+    const std::string none = "\u2013";
+    return {number,
+            Cell(Text(e.identity.issueDate),
+                 QDate::fromString(Text(e.identity.issueDate), Qt::ISODate)),
+            TextCell("Baseline: " + e.baseline),
+            TextCell({}),
+            TextCell(e.details.client.name),
+            FigureCell(none, 0.0),
+            FigureCell(none, 0.0),
+            TextCell(RegisterStatus(e))};
+  }
   return {
       number,
       Cell(Text(e.identity.issueDate), QDate::fromString(Text(e.identity.issueDate), Qt::ISODate)),
@@ -354,7 +368,9 @@ void CRegisterWindow::OnSelectionChanged() {
     }
     details_->resizeRowsToContents();
   }
-  ShowHistory(entry ? entry->details.instrument : InstrumentDetails{});
+  // An instrument's history follows its own calibrations, never a baseline's survey with it.
+  ShowHistory(entry && entry->kind == RecordKind::kInstrument ? entry->details.instrument
+                                                              : InstrumentDetails{});
 }
 
 void CRegisterWindow::ShowHistory(const InstrumentDetails& instrument) {
