@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QChartView>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +22,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/data/baseline_library.h"
@@ -29,6 +31,8 @@
 #include "support/temp_dir.h"
 #include "test_window.h"
 #include "ui/common/control_text.h"
+#include "ui/common/settings.h"
+#include "ui/register/register_location.h"
 
 namespace mensuro::test {
 namespace {
@@ -302,6 +306,55 @@ TEST(baseline_window, a_library_entry_replaces_the_baselines_own_keeping_the_old
                                                     TextFromPath(blocked) + QStringLiteral(".bak")))
       << window.dialogs.messages[1].toStdString();
   EXPECT_EQ(ReadBytes(blocked), original);
+}
+
+// Issued into the register through the main window's details and register, the number then in
+// the library entry, written into a library that wasn't there yet.
+TEST(baseline_window, a_certificate_issued_gives_the_library_entry_its_number) {
+  TestWindow window;
+  settings::Forget(settings::Section::kCertificateLaboratory);
+  settings::Forget(settings::Section::kCertificateInstruments);
+  RememberRegisterLocation(TextFromPath(window.folder.path() / "register.sqlite"));
+  CBaselineWindow& baseline = OpenExample(window);
+  Part<QLineEdit>(baseline, "baselineName").setText(QStringLiteral("Seven-pillar line"));
+  Part<QLineEdit>(baseline, "scalePpm").setText(QStringLiteral("0.8"));
+  Part<QLineEdit>(baseline, "scaleUncertainty").setText(QStringLiteral("0.5"));
+  Click(baseline, "process");
+  ASSERT_TRUE(Part<QPushButton>(baseline, "saveCertificate").isVisible());
+
+  const std::filesystem::path pdf = window.folder.path() / "baseline.pdf";
+  window.dialogs.answers = {TextFromPath(pdf)};
+  window.dialogs.replies = {true};  // whatever warning holds the certificate back
+  window.dialogs.issueChoices = {IssueChoice::kIssue};
+  window.dialogs.whileShown = [](QDialog& shown) {
+    for (const auto& [field, text] :
+         {std::pair{"laboratoryName", "Survey Lab"}, std::pair{"clientName", "Valley Council"},
+          std::pair{"instrumentMake", "Maker"}, std::pair{"instrumentModel", "REF-1"}}) {
+      Part<QLineEdit>(shown, field).setText(QString::fromLatin1(text));
+    }
+    Part<QComboBox>(shown, "serialNumber").setEditText(QStringLiteral("301122"));
+    QTest::mouseClick(shown.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                      Qt::LeftButton);
+  };
+  Click(baseline, "saveCertificate");
+  settings::Forget(settings::Section::kRegister);
+  ASSERT_EQ(window.dialogs.messages.size(), 1u);
+  const QString issued = window.dialogs.messages[0];
+  ASSERT_TRUE(issued.startsWith(QStringLiteral("Certificate ")) &&
+              issued.contains(QStringLiteral(" is issued into the register")))
+      << issued.toStdString();
+  EXPECT_TRUE(ReadBytes(pdf).starts_with("%PDF-"));
+  const QString number = issued.section(QLatin1Char(' '), 1, 1);
+
+  const std::filesystem::path library = window.folder.path() / "new" / "Baselines.dat";
+  std::filesystem::create_directory(library.parent_path());
+  window.dialogs.answers = {TextFromPath(library)};
+  Click(baseline, "saveLibraryEntry");
+  EXPECT_FALSE(std::filesystem::exists(library.string() + ".bak"));
+  const std::optional<BaselineProperty> certificate =
+      FindBaselineProperty(CollectBaseline(ReadBytes(library), "Seven-pillar line"), "certificate");
+  ASSERT_TRUE(certificate);
+  EXPECT_EQ(QString::fromStdString(certificate->value), number);
 }
 
 }  // namespace

@@ -898,7 +898,7 @@ void CBaselineWindow::OnSaveLibraryEntry() {
 }
 
 void CBaselineWindow::OnSaveCertificate() {
-  if (!calibration_ || !certificateWriter_) {
+  if (!calibration_ || !request_ || !certificateWriter_) {
     return;
   }
   const std::string name = BytesFromField(baselineName_->text().trimmed());
@@ -908,7 +908,8 @@ void CBaselineWindow::OnSaveCertificate() {
                                                                   "gives the baseline")));
     return;
   }
-  if (std::optional<std::string> number = certificateWriter_(*this, *calibration_, name)) {
+  if (std::optional<std::string> number =
+          certificateWriter_(*this, {*calibration_, *request_, name})) {
     certificateNumber_ = std::move(*number);
   }
 }

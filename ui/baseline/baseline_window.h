@@ -24,10 +24,18 @@ namespace mensuro {
 
 class DialogServices;
 
-// Writes the certificate of `calibration` of the baseline `name` (asking the details, issuing
-// into the register); the certificate's number when one was issued, else nothing.
-using BaselineCertificateWriter = std::function<std::optional<std::string>(
-    QWidget& owner, const BaselineCalibration& calibration, const std::string& name)>;
+// A calibration to certify, as the window shows it.
+struct BaselineToCertify {
+  const BaselineCalibration& calibration;
+  // The survey as adjusted, its file, and the pillar order asked for (empty: inferred).
+  const BaselineSurveyRequest& request;
+  std::string name;  // the baseline's
+};
+
+// Writes the certificate of `certified` (asking the details, issuing into the register), its
+// dialogs over `owner`; the certificate's number when one was issued, else nothing.
+using BaselineCertificateWriter =
+    std::function<std::optional<std::string>(QWidget& owner, const BaselineToCertify& certified)>;
 
 // The non-modal "Baseline Calibration" window: a baseline's own calibration from an
 // all-combinations survey of its pillars with a calibrated reference instrument. On the left

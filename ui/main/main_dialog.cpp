@@ -261,6 +261,10 @@ void CVerantDlg::OnRegister() {
 void CVerantDlg::OnBaseline() {
   if (baselineWindow_ == nullptr) {
     baselineWindow_ = new CBaselineWindow(services_, BaselineLibraryPath(executableDir_), this);
+    baselineWindow_->SetCertificateWriter(
+        [this](QWidget& owner, const BaselineToCertify& certified) {
+          return WriteBaselineCertificate(owner, certified);
+        });
   }
   baselineWindow_->show();
   baselineWindow_->raise();

@@ -30,6 +30,7 @@ class QPushButton;
 namespace mensuro {
 
 class CalibrationRegister;
+struct BaselineToCertify;
 struct CollectedBaseline;
 struct ImportHeader;
 class CHListBox;
@@ -183,6 +184,15 @@ class CVerantDlg : public QDialog {
   // A Process refused before the texts were read, for `message`, which is shown.
   void FailProcess(const QString& message);
   void SaveCertificateAs(const QString& fileName);
+  // Before a certificate is written with no register open: asks whether to issue it into the
+  // register, which is then opened, or to save a draft. False when the user cancels, or the
+  // register can't be opened (told over `owner`).
+  bool OpenRegisterOrDraft(QWidget& owner);
+  // The certificate of the Baseline Calibration window's calibration `certified`: warnings
+  // accepted, a PDF file chosen, the details asked, issued into the register or saved as a
+  // draft, every dialog over `owner`. The number issued, if any.
+  std::optional<std::string> WriteBaselineCertificate(QWidget& owner,
+                                                      const BaselineToCertify& certified);
   // The files the window reads, which nothing it writes may land on: the texts' files and the
   // open register.
   std::vector<NamedFile> OpenInputFiles() const;
