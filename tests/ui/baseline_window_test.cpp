@@ -3,6 +3,7 @@
 
 #include "ui/baseline/baseline_window.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -355,6 +356,57 @@ TEST(baseline_window, a_certificate_issued_gives_the_library_entry_its_number) {
       FindBaselineProperty(CollectBaseline(ReadBytes(library), "Seven-pillar line"), "certificate");
   ASSERT_TRUE(certificate);
   EXPECT_EQ(QString::fromStdString(certificate->value), number);
+}
+
+// The previous certificate from the library: every pair compared, the one that moved marked; a
+// library baseline that states no uncertainty can't be compared with, and says so.
+TEST(baseline_window, compares_with_the_previous_certificate_of_the_library) {
+  BaselineSurveyRequest request;
+  request.measuredText = ReadBytes(kSurvey);
+  BaselineSurveyError error;
+  const std::optional<BaselineCalibration> now = CalibrateBaseline(request, error);
+  ASSERT_TRUE(now) << error.message;
+  std::string library = "1:Seven-pillar line\r\n";
+  std::string bare = "1:Without uncertainty\r\n";
+  for (const CertifiedDistance& pair : now->adjustment.distances) {
+    // P3-P4 5 mm longer then.
+    const double then = pair.distance + (pair.from == "P3" && pair.to == "P4" ? 0.005 : 0.0);
+    library += fmt::format("2:{},{},{:.4f}\r\n", pair.from, pair.to, then);
+    bare += fmt::format("2:{},{},{:.4f}\r\n", pair.from, pair.to, pair.distance);
+  }
+  library += "3:uncertainty=0.5,1\r\n" + bare;
+  TestWindow window(TestWindow::Library{library});
+  CBaselineWindow& baseline = OpenExample(window);
+  auto& previous = Part<QComboBox>(baseline, "previousCertificate");
+  ASSERT_EQ(previous.count(), 3);
+  EXPECT_EQ(previous.itemText(0), QStringLiteral("None"));
+  previous.setCurrentIndex(1);
+  EXPECT_EQ(Part<QLineEdit>(baseline, "baselineName").text(), QStringLiteral("Seven-pillar line"));
+  Click(baseline, "process");
+  ASSERT_TRUE(baseline.Calibration());
+  const QTableWidget& comparison = Part<QTableWidget>(baseline, "comparisonTable");
+  ASSERT_EQ(comparison.rowCount(), 21);
+  std::vector<QString> moved;
+  for (int row = 0; row < comparison.rowCount(); ++row) {
+    if (!comparison.item(row, 5)->text().isEmpty()) {
+      moved.push_back(comparison.item(row, 0)->text() + QLatin1Char('-') +
+                      comparison.item(row, 1)->text());
+    }
+  }
+  EXPECT_EQ(moved, std::vector<QString>{QStringLiteral("P3-P4")});
+  EXPECT_TRUE(Part<QLabel>(baseline, "comparisonSummary")
+                  .text()
+                  .contains(QStringLiteral("1 of 21 pairs moved beyond their uncertainty: P3-P4")))
+      << Part<QLabel>(baseline, "comparisonSummary").text().toStdString();
+
+  previous.setCurrentIndex(2);
+  Click(baseline, "process");
+  ASSERT_EQ(window.dialogs.messages.size(), 1u);
+  EXPECT_TRUE(window.dialogs.messages[0].contains(QStringLiteral("3:uncertainty=")))
+      << window.dialogs.messages[0].toStdString();
+  // The calibration shown stays that of the last Process.
+  ASSERT_TRUE(baseline.Calibration());
+  EXPECT_EQ(baseline.Calibration()->previousSource, "Seven-pillar line");
 }
 
 }  // namespace
