@@ -77,34 +77,31 @@ QTableWidget* NewTable(const char* name, const QStringList& headings, QWidget* p
   return table;
 }
 
-// Names left-aligned, figures right-aligned; each row's cells as given.
-void FillTable(QTableWidget& table, const std::vector<std::vector<QString>>& rows,
-               int firstFigure) {
+// Names left-aligned, figures right-aligned; each row's cells as given, the rows `marked` holds
+// true for in a colour and weight that stand out (an outlier, a pair that moved).
+void FillTable(QTableWidget& table, const std::vector<std::vector<QString>>& rows, int firstFigure,
+               const std::vector<bool>& marked = {}) {
   table.clearContents();
   table.setRowCount(static_cast<int>(rows.size()));
   for (std::size_t row = 0; row < rows.size(); ++row) {
+    const bool standsOut = row < marked.size() && marked[row];
     for (std::size_t column = 0; column < rows[row].size(); ++column) {
       auto* item = new QTableWidgetItem(rows[row][column]);
       item->setTextAlignment(static_cast<int>(column) < firstFigure
                                  ? Qt::AlignLeft | Qt::AlignVCenter
                                  : Qt::AlignRight | Qt::AlignVCenter);
+      if (standsOut) {
+        QFont font = item->font();
+        font.setBold(true);
+        item->setFont(font);
+        item->setForeground(QColor(0xc6, 0x28, 0x28));
+      }
       table.setItem(static_cast<int>(row), static_cast<int>(column), item);
     }
   }
+  // Sized after the marking, so that bold figures show whole.
   table.resizeColumnsToContents();
   table.resizeRowsToContents();
-}
-
-// The cells of `row` in a colour and weight that stand out: an outlier, a pair that moved.
-void MarkRow(QTableWidget& table, int row) {
-  for (int column = 0; column < table.columnCount(); ++column) {
-    if (QTableWidgetItem* item = table.item(row, column)) {
-      QFont font = item->font();
-      font.setBold(true);
-      item->setFont(font);
-      item->setForeground(QColor(0xc6, 0x28, 0x28));
-    }
-  }
 }
 
 QString Figure(const std::string& text) {
@@ -165,6 +162,8 @@ CBaselineWindow::CBaselineWindow(DialogServices& services, std::filesystem::path
   splitter->setChildrenCollapsible(false);
   splitter->setStretchFactor(0, 0);
   splitter->setStretchFactor(1, 1);
+  // The inputs narrow, the results taking the rest.
+  splitter->setSizes({330, 850});
 
   saveLibraryEntry_ = new QPushButton(QStringLiteral("Save Library Entry..."), this);
   saveLibraryEntry_->setObjectName(QStringLiteral("saveLibraryEntry"));
@@ -244,7 +243,6 @@ QWidget* CBaselineWindow::BuildInputColumn() {
   process->setObjectName(QStringLiteral("process"));
   connect(process, &QPushButton::clicked, this, &CBaselineWindow::OnProcess);
 
-  column->setMaximumWidth(340);
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(survey);
@@ -429,6 +427,8 @@ QWidget* CBaselineWindow::BuildObservationsPage() {
   splitter->setChildrenCollapsible(false);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 1);
+  // The table and the chart share the page evenly to begin with.
+  splitter->setSizes({1, 1});
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(splitter);
   return page;
@@ -680,12 +680,11 @@ void CBaselineWindow::ShowObservations(const BaselineAdjustment& adjustment) {
                         : QString(),
                     observation.outlier ? QStringLiteral("outlier") : QString()});
   }
-  FillTable(*observationTable_, rows, 3);
-  for (std::size_t i = 0; i < adjustment.observations.size(); ++i) {
-    if (adjustment.observations[i].outlier) {
-      MarkRow(*observationTable_, static_cast<int>(i));
-    }
+  std::vector<bool> outliers;
+  for (const SurveyObservation& observation : adjustment.observations) {
+    outliers.push_back(observation.outlier);
   }
+  FillTable(*observationTable_, rows, 3, outliers);
   // The line numbers are figures, right-aligned like the rest.
   for (int row = 0; row < observationTable_->rowCount(); ++row) {
     observationTable_->item(row, 0)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -718,25 +717,20 @@ void CBaselineWindow::ShowExclusions(const std::vector<AppliedExclusion>& exclud
 void CBaselineWindow::ShowComparison() {
   const bool compared = calibration_->comparison.has_value();
   std::vector<std::vector<QString>> rows;
+  std::vector<bool> marked;
   QStringList moved;
   if (compared) {
     for (const DistanceComparison& pair : *calibration_->comparison) {
       rows.push_back({Text(pair.from), Text(pair.to), Figure(Metres(pair.previous)),
                       Figure(Millimetres(pair.difference)), Figure(FixedText(pair.En, 2)),
                       pair.moved ? QStringLiteral("moved beyond its uncertainty") : QString()});
+      marked.push_back(pair.moved);
       if (pair.moved) {
         moved << Text(pair.from + "-" + pair.to);
       }
     }
   }
-  FillTable(*comparisonTable_, rows, 2);
-  if (compared) {
-    for (std::size_t i = 0; i < calibration_->comparison->size(); ++i) {
-      if ((*calibration_->comparison)[i].moved) {
-        MarkRow(*comparisonTable_, static_cast<int>(i));
-      }
-    }
-  }
+  FillTable(*comparisonTable_, rows, 2, marked);
   comparisonTable_->setVisible(compared);
   if (!compared) {
     comparisonSummary_->setText(
