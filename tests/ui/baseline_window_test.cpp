@@ -224,6 +224,24 @@ TEST(baseline_window, a_survey_that_cant_be_adjusted_keeps_what_was_typed) {
   EXPECT_TRUE(window.dialogs.messages[0].startsWith(QStringLiteral("Reference scale S: ")))
       << window.dialogs.messages[0].toStdString();
   EXPECT_FALSE(baseline.Calibration());
+
+  // Another survey, of two observations of three pillars: the last one's results and order
+  // go; no degree of freedom is left, which the message says.
+  Part<QLineEdit>(baseline, "scalePpm").setText(QStringLiteral("0.8"));
+  Click(baseline, "process");
+  ASSERT_TRUE(baseline.Calibration());
+  window.dialogs.answers = {
+      TextFromPath(window.folder.Write("short.txt", "A,B,10.000\r\nB,C,20.000\r\n"))};
+  Click(baseline, "openSurvey");
+  EXPECT_FALSE(baseline.Calibration());
+  EXPECT_EQ(order.count(), 0);
+  EXPECT_FALSE(Part<QPushButton>(baseline, "saveLibraryEntry").isEnabled());
+  Click(baseline, "process");
+  EXPECT_FALSE(baseline.Calibration());
+  EXPECT_TRUE(message.isVisible());
+  EXPECT_NE(message.text(), QStringLiteral("Press Process to adjust the survey."));
+  EXPECT_EQ(Part<QLineEdit>(baseline, "baselineName").text(), QStringLiteral("Seven pillars"));
+  EXPECT_EQ(window.dialogs.messages.size(), 1u);
 }
 
 TEST(baseline_window, an_observation_left_out_for_a_reason_and_brought_back) {

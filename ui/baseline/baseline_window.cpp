@@ -307,14 +307,7 @@ QWidget* CBaselineWindow::BuildOrderGroup(QWidget* parent) {
   });
   connect(up, &QPushButton::clicked, this, [this] { MoveSelectedPillar(-1); });
   connect(down, &QPushButton::clicked, this, [this] { MoveSelectedPillar(1); });
-  connect(infer, &QPushButton::clicked, this, [this] {
-    {
-      fillingOrder_ = true;
-      pillarOrder_->clear();
-      fillingOrder_ = false;
-    }
-    MarkOrder(false);
-  });
+  connect(infer, &QPushButton::clicked, this, &CBaselineWindow::InferOrder);
   auto* buttons = new QVBoxLayout;
   for (QPushButton* made : {add, remove, up, down, infer}) {
     buttons->addWidget(made);
@@ -478,9 +471,12 @@ void CBaselineWindow::OpenSurvey(const QString& fileName) {
                                      QStringLiteral(": ") + QString::fromStdString(reason));
     return;
   }
-  // A survey of its own: nothing of the last one's fit is left out of it.
+  // Another survey: nothing of the last one's fit is left out of it, its order is inferred
+  // afresh, and the last one's results go.
   if (*text != surveyText_) {
     exclusions_.clear();
+    InferOrder();
+    ShowFailure(QStringLiteral("Press Process to adjust the survey."));
   }
   surveyText_ = std::move(*text);
   surveyFile_->setText(fileName);
@@ -763,6 +759,13 @@ void CBaselineWindow::ShowOrder(const std::vector<PillarPosition>& pillars) {
     auto* item = new QListWidgetItem(FieldFromBytes(pillar.name), pillarOrder_);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
   }
+  fillingOrder_ = false;
+  MarkOrder(false);
+}
+
+void CBaselineWindow::InferOrder() {
+  fillingOrder_ = true;
+  pillarOrder_->clear();
   fillingOrder_ = false;
   MarkOrder(false);
 }

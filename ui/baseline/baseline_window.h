@@ -103,6 +103,8 @@ class CBaselineWindow : public QWidget {
   // The pillar order into the list, marked as inferred or given.
   void ShowOrder(const std::vector<PillarPosition>& pillars);
   void MarkOrder(bool given);
+  // An empty list, for Process to fill with the order it infers.
+  void InferOrder();
   void MoveSelectedPillar(int step);
   void OnPreviousChosen();
 
