@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the processing benchmarks and those of drawing the plot, then measures the command line's
-# peak memory on the 100,000-observation project, and checks all against the targets. Exits 1
+# peak memory on the 100,000-observation project and its time for a baseline calibration of 30
+# pillars, and checks all against the targets. Exits 1
 # when a target is missed, so that `make bench` shows it.
 # Usage: bench/run.sh BUILD_DIR
 set -euo pipefail
@@ -9,8 +10,10 @@ build=${1:?usage: bench/run.sh BUILD_DIR}
 bench="$build/bench/mensuro_bench"
 plot_bench="$build/bench/mensuro_plot_bench"
 cli="$build/bin/mensuro-cli"
+baseline_bench="$build/bench/mensuro_baseline_bench"
 observations=100000
-for program in "$bench" "$plot_bench" "$cli"; do
+pillars=30
+for program in "$bench" "$plot_bench" "$cli" "$baseline_bench"; do
   [ -x "$program" ] || { echo "run.sh: $program not built" >&2; exit 2; }
 done
 
@@ -36,13 +39,35 @@ if [ "$status" -ne 0 ]; then
   exit 2
 fi
 
-python3 - "$work/bench.json" "$work/time.txt" "$observations" "$work/plot.json" <<'EOF'
+# The whole of `mensuro-cli baseline` on an all-combinations survey of 30 pillars, every pair
+# measured both ways (870 lines): the median wall time of eleven runs, start to exit.
+"$baseline_bench" --write-baseline-survey "$work" "$pillars"
+python3 - "$cli" "$work/baseline-survey.txt" >"$work/baseline-seconds.txt" <<'EOF'
+import statistics
+import subprocess
+import sys
+import time
+
+runs = []
+for _ in range(11):
+    start = time.perf_counter()
+    subprocess.run([sys.argv[1], "baseline", sys.argv[2]], stdout=subprocess.DEVNULL, check=True)
+    runs.append(time.perf_counter() - start)
+print(statistics.median(runs))
+EOF
+
+python3 - "$work/bench.json" "$work/time.txt" "$observations" "$work/plot.json" \
+  "$work/baseline-seconds.txt" "$pillars" <<'EOF'
 import json
 import re
 import sys
 
 bench_json, time_txt, cli_observations = sys.argv[1], sys.argv[2], int(sys.argv[3])
 plot_json = sys.argv[4]
+with open(sys.argv[5]) as f:
+    baseline_seconds = float(f.read())
+pillars = int(sys.argv[6])
+survey_lines = pillars * (pillars - 1)
 to_seconds = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 # Median wall time of one run, by number of observations.
@@ -76,6 +101,8 @@ print(f"per-observation time, 100,000 over 10,000: {ratio:.2f}")
 print(f"mensuro-cli peak RSS, {cli_observations} observations: {rss_mb:.1f} MB")
 for n in sorted(plot_seconds):
     print(f"plot of {n:>5} observations: {plot_seconds[n] * 1e3:8.1f} ms")
+print(f"mensuro-cli baseline, {pillars} pillars ({survey_lines} lines): "
+      f"{baseline_seconds * 1e3:.1f} ms")
 print()
 
 checks = [
@@ -90,6 +117,8 @@ checks = [
     # Linear growth gives 4; the square of the points would give 16.
     ("plot of 8,000 observations at most 6x the time of 2,000", plot_ratio <= 6.0,
      f"{plot_ratio:.2f}x"),
+    (f"mensuro-cli baseline on {survey_lines} survey lines within 50 ms",
+     baseline_seconds <= 50e-3, f"{baseline_seconds * 1e3:.1f} ms"),
 ]
 for what, ok, figure in checks:
     print(f"{'PASS' if ok else 'FAIL'}: {what} ({figure})")

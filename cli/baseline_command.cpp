@@ -184,6 +184,9 @@ std::string OptionsProblem(const BaselineCommandLine& line) {
   if (line.previousUncertainty && !line.previousName && line.previousPublishedFile.empty()) {
     return "--previous-uncertainty is used only with --previous or --previous-published";
   }
+  if (line.name && TrimBlanks(*line.name).empty()) {
+    return "--name needs the baseline's name";
+  }
   if (line.reduction.distances == PublishedDistanceKind::kMarkToMark) {
     return "--distances mark-to-mark: a baseline's certified distances are horizontal";
   }
@@ -231,7 +234,9 @@ int ReadPrevious(const BaselineCommandLine& line, const char* argv0, BaselineInp
     return kExitSuccess;
   }
   return Fail(kExitUsage,
-              fmt::format("{}:{}: {}{}", fileName, problem.line, problem.reason,
+              fmt::format("{}{}: {}{}", fileName,
+                          problem.line == 0 ? std::string() : fmt::format(":{}", problem.line),
+                          problem.reason,
                           problem.uncertaintyMissing
                               ? "; give --previous-uncertainty A,B[,K] for the previous "
                                 "certificate's distances"

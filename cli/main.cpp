@@ -184,7 +184,8 @@ std::optional<ReducedFieldFile> ReduceMeasuredFile(const CommandLine& line, std:
 
 // The inputs of the uncertainty budget: the options', and the baseline uncertainty of the
 // baseline's certificate in the register, else of the library baseline's own line, unless
-// --baseline-uncertainty replaces it; then the equipment's. Nothing when that uncertainty is
+// --baseline-uncertainty replaces it; the library baseline's pairs' own uncertainties, which
+// the pairs that have them take instead; then the equipment's. Nothing when an uncertainty is
 // malformed, after saying where.
 std::optional<UncertaintyInputs> BudgetInputs(const CommandLine& line,
                                               const PublishedSource& published,
@@ -209,6 +210,15 @@ std::optional<UncertaintyInputs> BudgetInputs(const CommandLine& line,
                                    property.line, reason));
       return std::nullopt;
     }
+  }
+  if (published.baseline) {
+    std::optional<std::vector<PairUncertainty>> pairs =
+        PairUncertainties(*published.baseline, reason);
+    if (!pairs) {
+      Fail(kExitUsage, fmt::format("{}, {}", published.fileName, reason));
+      return std::nullopt;
+    }
+    inputs.baselinePairs = std::move(*pairs);
   }
   if (equipment.applied.empty()) {
     return inputs;

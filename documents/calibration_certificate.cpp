@@ -618,7 +618,7 @@ QString UncertaintySection(const ProcessedCalibration& calibration, const TableB
                                          "the decision rule below.")
                         : QString());
   intro += QStringLiteral("<p>%1<br>").arg(Html(FitUncertaintyLine(analysis, budget)));
-  for (const std::string& line : UncertaintyInputLines(inputs)) {
+  for (const std::string& line : UncertaintyInputLines(inputs, budget.baselinePairs)) {
     intro += Html(line) + QStringLiteral("<br>");
   }
   intro += QStringLiteral("</p>");

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/units.h"
@@ -59,9 +60,31 @@ std::string BaselineUncertaintyText(const BaselineUncertainty& baseline) {
       DegreesOfFreedom(baseline.dof ? fmt::format("{}", *baseline.dof) : "infinite"));
 }
 
-std::vector<std::string> UncertaintyInputLines(const UncertaintyInputs& inputs) {
+std::string PairBaselineText(const UncertaintyInputs& inputs, const PairBaselineComponent& pairs) {
+  if (!pairs.leftOut.empty()) {
+    return "not given: " + pairs.leftOut;
+  }
+  const auto own = std::count_if(
+      pairs.pairs.begin(), pairs.pairs.end(),
+      [](const BaselinePairInput& pair) { return pair.source == BaselinePairSource::kPair; });
+  std::string text =
+      static_cast<std::size_t>(own) == pairs.pairs.size()
+          ? fmt::format("each station pair's own U ({} pairs)", own)
+          : fmt::format("own U of {} of the {} station pairs, ", own, pairs.pairs.size()) +
+                BaselineUncertaintyText(*inputs.baseline) + " for the others";
+  return text + fmt::format("; fitted u(D) = |a + b D| with a = {} mm, b = {} ppm ({})",
+                            FixedText(pairs.intercept * kMillimetresPerMetre, 3),
+                            FixedText(pairs.slope * kPartsPerMillion, 3),
+                            DegreesOfFreedom(pairs.dof ? fmt::format("{}", *pairs.dof)
+                                                       : std::string("infinite")));
+}
+
+std::vector<std::string> UncertaintyInputLines(const UncertaintyInputs& inputs,
+                                               const std::optional<PairBaselineComponent>& pairs) {
   std::vector<std::string> lines;
-  if (const auto& baseline = inputs.baseline) {
+  if (pairs) {
+    lines.push_back("Baseline: " + PairBaselineText(inputs, *pairs));
+  } else if (const auto& baseline = inputs.baseline) {
     lines.push_back("Baseline: " + BaselineUncertaintyText(*baseline));
   } else {
     lines.emplace_back("Baseline: not given");

@@ -24,8 +24,12 @@ std::string FitUncertaintyLine(const CalibrationAnalysis& analysis,
 std::string BaselineUncertaintyText(const BaselineUncertainty& baseline);
 
 // One line per input of the budget, "Baseline: U = 1.0 mm + 2.0 ppm (k = 2, 50 degrees of
-// freedom)", those not given saying so.
-std::vector<std::string> UncertaintyInputLines(const UncertaintyInputs& inputs);
+// freedom)", those not given saying so. When station pairs have uncertainties of their own
+// (`pairs`), the baseline's line says how many and the straight line they give, or why the
+// baseline is left out.
+std::vector<std::string> UncertaintyInputLines(
+    const UncertaintyInputs& inputs,
+    const std::optional<PairBaselineComponent>& pairs = std::nullopt);
 
 // The correction table's column headings; the conformity column only with an acceptance limit.
 std::vector<std::string> CorrectionTableHeadings(const UncertaintyInputs& inputs);

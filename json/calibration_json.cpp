@@ -222,6 +222,30 @@ nlohmann::json InputsJson(const UncertaintyInputs& inputs) {
   return json;
 }
 
+// The inputs with how the station pairs took the baseline's uncertainty, when some have lines
+// of their own: only then, so every other run's JSON stays as it was.
+nlohmann::json InputsJson(const UncertaintyInputs& inputs,
+                          const std::optional<PairBaselineComponent>& pairs) {
+  nlohmann::json json = InputsJson(inputs);
+  if (!pairs) {
+    return json;
+  }
+  nlohmann::json& list = json["baselinePairs"] = nlohmann::json::array();
+  for (const BaselinePairInput& pair : pairs->pairs) {
+    const bool given = pair.source != BaselinePairSource::kNone;
+    list.push_back({{"from", pair.from},
+                    {"to", pair.to},
+                    {"source", BaselinePairSourceName(pair.source)},
+                    {"U_mm", given ? nlohmann::json(pair.expandedMm) : nlohmann::json()},
+                    {"k", given ? nlohmann::json(pair.k) : nlohmann::json()},
+                    {"dof", given ? OrNull(pair.dof) : nlohmann::json()}});
+  }
+  if (!pairs->leftOut.empty()) {
+    json["baselineLeftOut"] = pairs->leftOut;
+  }
+  return json;
+}
+
 nlohmann::json CorrectionRowJson(const CorrectionRow& row) {
   return {
       {"distance", row.distance},
@@ -249,7 +273,7 @@ nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
   return {
       {"covariance", budget.covariance},
       {"correlation", budget.correlation},
-      {"inputs", InputsJson(inputs)},
+      {"inputs", InputsJson(inputs, budget.baselinePairs)},
       {"table", std::move(table)},
       {"conformity", ConformityJson(budget.conformity)},
   };
@@ -257,6 +281,11 @@ nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
 
 nlohmann::json ConditionsJson(const UncertaintyInputs& inputs) {
   return InputsJson(inputs);
+}
+
+nlohmann::json ConditionsJson(const UncertaintyInputs& inputs,
+                              const CorrectionUncertainty& budget) {
+  return InputsJson(inputs, budget.baselinePairs);
 }
 
 nlohmann::json FullTestJson(const std::optional<FullTestResult>& test) {

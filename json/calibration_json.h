@@ -54,6 +54,10 @@ nlohmann::json OrNull(const std::optional<double>& value);
 // and certificate (number, issuedBy, date, validUntil and its figures), with "acceptedReason"
 // when that certificate was not valid on the date of measurement.
 nlohmann::json ConditionsJson(const UncertaintyInputs& inputs);
+// The same with, when station pairs of the calibration have uncertainties of their own,
+// "baselinePairs": each pair's from, to, source ("pair", "formula" or "none"), U_mm, k and dof
+// (null for infinite), and "baselineLeftOut" with the reason when a pair has neither.
+nlohmann::json ConditionsJson(const UncertaintyInputs& inputs, const CorrectionUncertainty& budget);
 
 // The ISO 17123-4 full test (lengths in metres), or null where it does not apply.
 nlohmann::json FullTestJson(const std::optional<FullTestResult>& test);

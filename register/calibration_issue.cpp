@@ -19,7 +19,8 @@ IssueRequest IssueRequestOf(const ProcessedCalibration& calibration, const Issue
   request.baseline = calibration.header.publishedSource;
   request.measuredText = calibration.measuredText;
   request.publishedText = calibration.publishedText;
-  request.conditionsJson = JsonText(ConditionsJson(calibration.conditions));
+  request.conditionsJson =
+      JsonText(ConditionsJson(calibration.conditions, calibration.uncertainty));
   request.exclusionsJson = JsonText(ExcludedJson(ExclusionsInFileLines(calibration)));
   nlohmann::json accepted = nlohmann::json::array();
   for (const InputNotice& warning : FindCertificateObstacles(calibration).listed) {

@@ -1,6 +1,7 @@
 #include "core/analysis/calibration_uncertainty.h"
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 #include <algorithm>
 #include <boost/math/distributions/students_t.hpp>
 #include <charconv>
@@ -84,8 +85,20 @@ double CoverageFactor(std::optional<double> dof) {
 
 namespace {
 
-// The row at `distance`, the covariance of constant and scale given.
+// Adds a component of standard uncertainty `u` with `dof` degrees of freedom (none: infinite)
+// to the sum of squares and to the Welch-Satterthwaite denominator.
+void AddComponent(double u, const std::optional<double>& dof, double& combined2,
+                  double& dofDenominator) {
+  combined2 += u * u;
+  if (dof && std::isfinite(*dof)) {
+    dofDenominator += u * u * u * u / *dof;
+  }
+}
+
+// The row at `distance`, the covariance of constant and scale and the pairs' own baseline
+// component (nothing: the formula's) given.
 CorrectionRow CorrectionWith(const CalibrationAnalysis& analysis, double covariance,
+                             const std::optional<PairBaselineComponent>& pairs,
                              const UncertaintyInputs& inputs, double distance) {
   const CalibrationResult& fit = analysis.result;
   const double D = distance;
@@ -102,12 +115,14 @@ CorrectionRow CorrectionWith(const CalibrationAnalysis& analysis, double covaria
   // Welch-Satterthwaite: only the components with finite degrees of freedom count.
   double dofDenominator = fitDof > 0.0 ? uA2 * uA2 / fitDof : 0.0;
 
-  if (inputs.baseline) {
-    const double uBl = Length(inputs.baseline->expanded, D) / inputs.baseline->k;
-    combined2 += uBl * uBl;
-    if (inputs.baseline->dof && std::isfinite(*inputs.baseline->dof)) {
-      dofDenominator += uBl * uBl * uBl * uBl / *inputs.baseline->dof;
+  if (pairs) {
+    if (pairs->leftOut.empty()) {
+      AddComponent(std::fabs(pairs->intercept + pairs->slope * D), pairs->dof, combined2,
+                   dofDenominator);
     }
+  } else if (inputs.baseline) {
+    AddComponent(Length(inputs.baseline->expanded, D) / inputs.baseline->k, inputs.baseline->dof,
+                 combined2, dofDenominator);
   }
   if (inputs.sensors) {
     const double uAtm = D * kPpm * SensorPpm(*inputs.sensors);
@@ -144,11 +159,13 @@ CorrectionRow CorrectionWith(const CalibrationAnalysis& analysis, double covaria
 std::vector<CorrectionRow> CorrectionsAt(const CalibrationAnalysis& analysis,
                                          const UncertaintyInputs& inputs,
                                          const std::vector<double>& distances) {
-  const double covariance = FitCovariance(analysis);  // once: it runs over every pair
+  // Once: they run over every pair.
+  const double covariance = FitCovariance(analysis);
+  const std::optional<PairBaselineComponent> pairs = PairBaseline(analysis.entries, inputs);
   std::vector<CorrectionRow> rows;
   rows.reserve(distances.size());
   for (const double distance : distances) {
-    rows.push_back(CorrectionWith(analysis, covariance, inputs, distance));
+    rows.push_back(CorrectionWith(analysis, covariance, pairs, inputs, distance));
   }
   return rows;
 }
@@ -162,12 +179,13 @@ ParameterUncertainty ExpandedParameterUncertainty(const CalibrationAnalysis& ana
   const double fitDof = static_cast<double>(analysis.entries.size()) - 2.0;
   double combined2 = uA * uA;
   double dofDenominator = fitDof > 0.0 ? uA * uA * uA * uA / fitDof : 0.0;
-  if (inputs.baseline) {
-    const double uBl = inputs.baseline->expanded.ppm / inputs.baseline->k;
-    combined2 += uBl * uBl;
-    if (inputs.baseline->dof && std::isfinite(*inputs.baseline->dof)) {
-      dofDenominator += uBl * uBl * uBl * uBl / *inputs.baseline->dof;
+  if (const std::optional<PairBaselineComponent> pairs = PairBaseline(analysis.entries, inputs)) {
+    if (pairs->leftOut.empty()) {
+      AddComponent(std::fabs(pairs->slope) / kPpm, pairs->dof, combined2, dofDenominator);
     }
+  } else if (inputs.baseline) {
+    AddComponent(inputs.baseline->expanded.ppm / inputs.baseline->k, inputs.baseline->dof,
+                 combined2, dofDenominator);
   }
   if (inputs.sensors) {
     const double uAtm = SensorPpm(*inputs.sensors);
@@ -179,6 +197,95 @@ ParameterUncertainty ExpandedParameterUncertainty(const CalibrationAnalysis& ana
   }
   expanded.scalePpm = CoverageFactor(dof) * std::sqrt(combined2);
   return expanded;
+}
+
+std::string_view BaselinePairSourceName(BaselinePairSource source) {
+  switch (source) {
+    case BaselinePairSource::kPair:
+      return "pair";
+    case BaselinePairSource::kFormula:
+      return "formula";
+    case BaselinePairSource::kNone:
+      break;
+  }
+  return "none";
+}
+
+std::optional<PairBaselineComponent> PairBaseline(const AdjustmentTable& entries,
+                                                  const UncertaintyInputs& inputs) {
+  // The later of two lines for one pair holds, as a later library line overrides an earlier.
+  const auto ownLine = [&inputs](const AdjustmentEntry& entry) -> const PairUncertainty* {
+    const auto& lines = inputs.baselinePairs;
+    const auto found = std::find_if(lines.rbegin(), lines.rend(), [&](const PairUncertainty& p) {
+      return (p.from == entry.from && p.to == entry.to) ||
+             (p.from == entry.to && p.to == entry.from);
+    });
+    return found == lines.rend() ? nullptr : &*found;
+  };
+  if (std::none_of(entries.begin(), entries.end(),
+                   [&](const AdjustmentEntry& entry) { return ownLine(entry) != nullptr; })) {
+    return std::nullopt;
+  }
+
+  PairBaselineComponent component;
+  std::vector<double> u;  // the pairs' standard uncertainties, metres
+  std::vector<std::string> uncertain;
+  bool infinite = true;
+  double smallestDof = 0.0;
+  for (const AdjustmentEntry& entry : entries) {
+    BaselinePairInput input;
+    input.from = entry.from;
+    input.to = entry.to;
+    if (const PairUncertainty* own = ownLine(entry)) {
+      input.source = BaselinePairSource::kPair;
+      input.expandedMm = own->expandedMm;
+      input.k = own->k;
+      input.dof = own->dof;
+    } else if (inputs.baseline) {
+      input.source = BaselinePairSource::kFormula;
+      input.expandedMm = Length(inputs.baseline->expanded, entry.P) * kMillimetresPerMetre;
+      input.k = inputs.baseline->k;
+      input.dof = inputs.baseline->dof;
+    } else {
+      uncertain.push_back(entry.from + "-" + entry.to);
+    }
+    if (input.source != BaselinePairSource::kNone) {
+      u.push_back(input.expandedMm * kMetresPerMillimetre / input.k);
+      if (input.dof && std::isfinite(*input.dof) && (infinite || *input.dof < smallestDof)) {
+        smallestDof = *input.dof;
+        infinite = false;
+      }
+    }
+    component.pairs.push_back(std::move(input));
+  }
+  if (!uncertain.empty()) {
+    component.leftOut = fmt::format(
+        "the station pair{} {} {} no 3:pair-uncertainty= line of {} own and no 3:uncertainty= "
+        "formula is given, so the baseline's uncertainty is left out",
+        uncertain.size() > 1 ? "s" : "", fmt::join(uncertain, ", "),
+        uncertain.size() > 1 ? "have" : "has", uncertain.size() > 1 ? "their" : "its");
+    return component;
+  }
+  if (!infinite) {
+    component.dof = smallestDof;
+  }
+
+  // The unweighted straight line through (P_j, u_j), as the calibration fits its differences.
+  const double n = static_cast<double>(entries.size());
+  const double meanP = MeanPublishedDistance(entries);
+  double meanU = 0.0;
+  for (const double value : u) {
+    meanU += value / n;
+  }
+  double sxx = 0.0;
+  double sxu = 0.0;
+  for (std::size_t j = 0; j < entries.size(); ++j) {
+    sxx += (entries[j].P - meanP) * (entries[j].P - meanP);
+    sxu += (entries[j].P - meanP) * (u[j] - meanU);
+  }
+  component.slope = sxx > 0.0 ? sxu / sxx : 0.0;
+  component.intercept = meanU - component.slope * meanP;
+  return component;
 }
 
 std::vector<double> CorrectionTableDistances(double largestDistance) {
@@ -212,6 +319,7 @@ CorrectionUncertainty AnalyseUncertainty(const CalibrationAnalysis& analysis,
     largest = std::max(largest, entry.P);
   }
   budget.table = CorrectionsAt(analysis, inputs, CorrectionTableDistances(largest));
+  budget.baselinePairs = PairBaseline(analysis.entries, inputs);
   if (inputs.acceptance) {
     const auto any = [&](Conformity wanted) {
       return std::any_of(budget.table.begin(), budget.table.end(),

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/analysis/calibration_adjustment.h"
+#include "core/baseline/baseline_library_entry.h"
 #include "core/equipment/equipment.h"
 
 namespace mensuro {
@@ -49,7 +50,47 @@ struct UncertaintyInputs {
   // measurement: what the certificate and the JSON name. A sensor's standard uncertainty is
   // already in `sensors`; the budget itself reads only the figures above.
   std::vector<AppliedEquipment> equipment;
+  // The pairs' own uncertainties, as the library baseline the published distances came from
+  // states them: a station pair with a line of its own takes it instead of `baseline`.
+  std::vector<PairUncertainty> baselinePairs;
 };
+
+// Where a station pair of the calibration takes the baseline's uncertainty from.
+enum class BaselinePairSource { kPair, kFormula, kNone };
+
+// "pair", "formula" or "none".
+std::string_view BaselinePairSourceName(BaselinePairSource source);
+
+// A station pair's share of the baseline component, when pairs have uncertainties of their own.
+struct BaselinePairInput {
+  std::string from;  // as the calibration names the pair
+  std::string to;
+  BaselinePairSource source = BaselinePairSource::kNone;
+  double expandedMm = 0.0;  // U at the pair's published distance (0 for none)
+  double k = 0.0;
+  std::optional<double> dof;  // none: infinite
+};
+
+// The baseline component of a calibration some of whose station pairs have uncertainties of
+// their own. With u_j the standard uncertainty of pair j's published distance P_j, the
+// baseline's standard uncertainty at D is |a + b D|, the unweighted straight line through the
+// points (P_j, u_j): the pairs' uncertainties, fully correlated, carried through the
+// calibration's own unweighted fit. When every pair follows the formula it is (A + B D)/K.
+struct PairBaselineComponent {
+  std::vector<BaselinePairInput> pairs;  // in the calibration's order
+  // Why the component is left out: a pair with neither a line of its own nor the formula.
+  // Empty when it counts.
+  std::string leftOut;
+  double intercept = 0.0;     // a, metres
+  double slope = 0.0;         // b, dimensionless
+  std::optional<double> dof;  // the smallest of the pairs'; none: every pair's infinite
+};
+
+// The baseline component of the station pairs `entries` under `inputs`; nothing when no pair
+// has a line of its own in `inputs.baselinePairs` (the formula alone applies then). A pair
+// matches a line in either direction; of two lines for one pair the later holds.
+std::optional<PairBaselineComponent> PairBaseline(const AdjustmentTable& entries,
+                                                  const UncertaintyInputs& inputs);
 
 enum class Conformity { kConforms, kDoesNotConform, kInconclusive };
 
@@ -72,6 +113,8 @@ struct CorrectionUncertainty {
   double correlation = 0.0;  // of constant and scale (NaN when either is known exactly)
   std::vector<CorrectionRow> table;
   std::optional<Conformity> conformity;  // over every row; only with an acceptance limit
+  // How the station pairs took the baseline's uncertainty, when some have lines of their own.
+  std::optional<PairBaselineComponent> baselinePairs;
 };
 
 // The correction, its uncertainty and its conformity at each of `distances` (metres), the fit's
@@ -88,8 +131,8 @@ struct ParameterUncertainty {
 };
 
 // The constant's from the row at D = 0; the scale's from the fit's scale standard error and the
-// ppm parts of the baseline's and the sensors' uncertainty, with k for the effective degrees of
-// freedom (Welch-Satterthwaite), as in the rows.
+// ppm parts of the baseline's (the slope b when pairs have their own) and the sensors'
+// uncertainty, with k for the effective degrees of freedom (Welch-Satterthwaite), as in the rows.
 ParameterUncertainty ExpandedParameterUncertainty(const CalibrationAnalysis& analysis,
                                                   const UncertaintyInputs& inputs);
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/analysis/normal_equations.h"
 #include "core/analysis/quantile_policy.h"
 #include "core/units.h"
 
@@ -17,57 +18,6 @@ namespace mensuro {
 namespace {
 
 constexpr int kFewestStations = 4;
-
-// A symmetric positive definite matrix, row by row.
-struct SquareMatrix {
-  explicit SquareMatrix(std::size_t size) : n(size), values(size * size, 0.0) {}
-  double& at(std::size_t row, std::size_t column) { return values[row * n + column]; }
-  double at(std::size_t row, std::size_t column) const { return values[row * n + column]; }
-  std::size_t n;
-  std::vector<double> values;
-};
-
-// Factors `matrix` into L L^T in place (the lower triangle); false when it is not positive
-// definite.
-bool CholeskyFactor(SquareMatrix& matrix) {
-  const std::size_t n = matrix.n;
-  for (std::size_t j = 0; j < n; ++j) {
-    double diagonal = matrix.at(j, j);
-    for (std::size_t k = 0; k < j; ++k) {
-      diagonal -= matrix.at(j, k) * matrix.at(j, k);
-    }
-    if (!(diagonal > 0.0)) {
-      return false;
-    }
-    matrix.at(j, j) = std::sqrt(diagonal);
-    for (std::size_t i = j + 1; i < n; ++i) {
-      double value = matrix.at(i, j);
-      for (std::size_t k = 0; k < j; ++k) {
-        value -= matrix.at(i, k) * matrix.at(j, k);
-      }
-      matrix.at(i, j) = value / matrix.at(j, j);
-    }
-  }
-  return true;
-}
-
-// Solves L L^T x = b with the factor of CholeskyFactor.
-std::vector<double> CholeskySolve(const SquareMatrix& factor, std::vector<double> b) {
-  const std::size_t n = factor.n;
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t k = 0; k < i; ++k) {
-      b[i] -= factor.at(i, k) * b[k];
-    }
-    b[i] /= factor.at(i, i);
-  }
-  for (std::size_t i = n; i-- > 0;) {
-    for (std::size_t k = i + 1; k < n; ++k) {
-      b[i] -= factor.at(k, i) * b[k];
-    }
-    b[i] /= factor.at(i, i);
-  }
-  return b;
-}
 
 // The stations numbered as the full test numbers them: the origin first (the station of the
 // longest pair whose name sorts first), the others by their distance from it, ties by name.
@@ -150,7 +100,7 @@ NormalEquations FormNormalEquations(const AdjustmentTable& entries,
     row.reduced = entry.C - (position[stations[k]] - position[stations[i]]);
     for (const auto& [column, a] : row.coefficients) {
       for (const auto& [other, b] : row.coefficients) {
-        equations.normal.at(column, other) += a * b;
+        equations.normal(column, other) += a * b;
       }
       equations.rightHandSide[column] += a * row.reduced;
     }
@@ -205,14 +155,17 @@ std::optional<FullTestResult> RunFullTest(const AdjustmentTable& entries, double
   }
   const std::size_t m = stations->size();
   NormalEquations equations = FormNormalEquations(entries, *stations, position);
-  if (!CholeskyFactor(equations.normal)) {
+  // Any positive pivot will do: the equations are reduced by the approximate positions.
+  std::size_t failed = 0;
+  const std::optional<SquareMatrix> factor = CholeskyFactor(equations.normal, failed, 0.0);
+  if (!factor) {
     return std::nullopt;
   }
   const std::size_t deltaColumn = m - 1;
-  const std::vector<double> solution = CholeskySolve(equations.normal, equations.rightHandSide);
+  const std::vector<double> solution = CholeskySolve(*factor, equations.rightHandSide);
   std::vector<double> unitDelta(m, 0.0);
   unitDelta[deltaColumn] = 1.0;
-  const double qDeltaDelta = CholeskySolve(equations.normal, unitDelta)[deltaColumn];
+  const double qDeltaDelta = CholeskySolve(*factor, unitDelta)[deltaColumn];
 
   FullTestResult test;
   test.stations = static_cast<int>(m);

@@ -13,8 +13,8 @@
 #include <utility>
 
 #include "core/analysis/calibration_uncertainty.h"
+#include "core/analysis/normal_equations.h"
 #include "core/analysis/quantile_policy.h"
-#include "core/baseline/normal_equations.h"
 #include "core/units.h"
 
 namespace mensuro {
@@ -24,6 +24,10 @@ using ErrorKind = BaselineSurveyError::Kind;
 
 // The confidence of the variance test and, over all observations together, of the outlier test.
 constexpr double kConfidence = 0.95;
+
+// The most pillars a survey may have: a baseline has a few dozen, and the normal equations grow
+// with the square of the pillars and their solution with the cube.
+constexpr std::size_t kMostPillars = 500;
 
 // A redundancy number q_k at or below this share of 1/p_k is taken as zero: the observation is
 // all but fixed by the others and its residual says nothing of it.
@@ -238,21 +242,32 @@ double Misclosure(const Equation& e, const std::vector<double>& x, std::size_t c
   return e.corrected - (xj - xi - x[constant]);
 }
 
-// a' Q a of an equation's row a = e_j - e_i - e_c.
-double RowQuadratic(const Equation& e, const SquareMatrix& q, std::size_t constant) {
-  std::array<std::pair<std::size_t, double>, 3> row{};
+// The row a = e_j - e_i - e_c of an equation: its (at most three) unknowns and their
+// coefficients.
+struct Row {
+  std::array<std::pair<std::size_t, double>, 3> terms{};
   std::size_t count = 0;
+};
+
+Row RowOf(const Equation& e, std::size_t constant) {
+  Row row;
   if (e.after != Equation::kNone) {
-    row[count++] = {e.after, 1.0};
+    row.terms[row.count++] = {e.after, 1.0};
   }
   if (e.before != Equation::kNone) {
-    row[count++] = {e.before, -1.0};
+    row.terms[row.count++] = {e.before, -1.0};
   }
-  row[count++] = {constant, -1.0};
+  row.terms[row.count++] = {constant, -1.0};
+  return row;
+}
+
+// a' Q a of an equation's row.
+double RowQuadratic(const Equation& e, const SquareMatrix& q, std::size_t constant) {
+  const Row row = RowOf(e, constant);
   double sum = 0.0;
-  for (std::size_t a = 0; a < count; ++a) {
-    for (std::size_t b = 0; b < count; ++b) {
-      sum += row[a].second * q(row[a].first, row[b].first) * row[b].second;
+  for (std::size_t a = 0; a < row.count; ++a) {
+    for (std::size_t b = 0; b < row.count; ++b) {
+      sum += row.terms[a].second * q(row.terms[a].first, row.terms[b].first) * row.terms[b].second;
     }
   }
   return sum;
@@ -264,15 +279,107 @@ std::vector<double> WeightedMisclosures(const std::vector<Equation>& equations,
   std::vector<double> rhs(x.size(), 0.0);
   for (const Equation& e : equations) {
     const double pw = e.weight * Misclosure(e, x, constant);
-    if (e.after != Equation::kNone) {
-      rhs[e.after] += pw;
+    const Row row = RowOf(e, constant);
+    for (std::size_t r = 0; r < row.count; ++r) {
+      rhs[row.terms[r].first] += row.terms[r].second * pw;
     }
-    if (e.before != Equation::kNone) {
-      rhs[e.before] -= pw;
-    }
-    rhs[constant] -= pw;
   }
   return rhs;
+}
+
+// Where the positions x of the pillars after the origin fail to run forward along the line,
+// the message that says so; nothing when they run forward.
+std::optional<std::string> GoingBackwards(const std::vector<std::string>& order,
+                                          const std::vector<double>& x, bool inferred) {
+  std::vector<std::string> backwards;
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    const double before = i == 1 ? 0.0 : x[i - 2];
+    if (!(x[i - 1] > before)) {
+      backwards.push_back(fmt::format("{} ({:.4f} m) is not beyond {} ({:.4f} m)", order[i],
+                                      x[i - 1], order[i - 1], before));
+    }
+  }
+  if (backwards.empty()) {
+    return std::nullopt;
+  }
+  if (inferred) {
+    return fmt::format(
+        "the adjusted positions go backwards under the order taken from the "
+        "observations ({}); were the ends not measured against each other? Give "
+        "the pillar order (--pillars)",
+        fmt::join(backwards, "; "));
+  }
+  return fmt::format("the adjusted positions go backwards in the pillar order given: {}",
+                     fmt::join(backwards, "; "));
+}
+
+// Pope's tau test of the standardized residuals w_k = v_k / (s0 sqrt(q_k)), with
+// q_k = 1/p_k - a_k' Q a_k, at alphaEach = 1 - 0.95^(1/m) for each observation.
+SurveyOutlierTest TestOutliers(const std::vector<Equation>& equations, const SquareMatrix& q,
+                               std::size_t constant, std::size_t dof, double s0,
+                               std::vector<SurveyObservation>& observations) {
+  SurveyOutlierTest tau;
+  if (dof < 2) {
+    tau.reason = fmt::format("it needs at least 2 degrees of freedom; the survey has {}", dof);
+    return tau;
+  }
+  if (!(s0 > 0.0)) {
+    tau.reason = "every residual is zero";
+    return tau;
+  }
+  tau.applicable = true;
+  tau.alphaEach = 1.0 - std::pow(kConfidence, 1.0 / static_cast<double>(equations.size()));
+  const double nu = static_cast<double>(dof);
+  const boost::math::students_t_distribution<double, QuietQuantilePolicy> t(nu - 1.0);
+  const double tc = boost::math::quantile(t, 1.0 - tau.alphaEach / 2.0);
+  tau.critical = std::sqrt(nu) * tc / std::sqrt(nu - 1.0 + tc * tc);
+  for (std::size_t k = 0; k < equations.size(); ++k) {
+    const double cofactor = 1.0 / equations[k].weight;
+    const double redundancy = cofactor - RowQuadratic(equations[k], q, constant);
+    if (!(redundancy > kSmallestRedundancyShare * cofactor)) {
+      continue;
+    }
+    SurveyObservation& out = observations[k];
+    out.standardizedResidual = out.residual / (s0 * std::sqrt(redundancy));
+    out.outlier = std::abs(*out.standardizedResidual) > tau.critical;
+    tau.outliers += out.outlier ? 1 : 0;
+  }
+  return tau;
+}
+
+// Every pair i < j in order: D = x_j - x_i, u_A from g = e_j - e_i over the covariance
+// s0^2 Q, u_B from the reference instrument's scale, and k for the effective degrees of freedom.
+std::vector<CertifiedDistance> CertifiedDistances(const std::vector<std::string>& order,
+                                                  const std::vector<double>& x,
+                                                  const SquareMatrix& q, double s02,
+                                                  std::size_t dof, const ReferenceScale& scale) {
+  const double scaleStandard = scale.k > 0.0 ? scale.expandedPpm / scale.k * kPpm : 0.0;
+  const std::size_t n = order.size();
+  std::vector<CertifiedDistance> distances;
+  distances.reserve(n * (n - 1) / 2);
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = i + 1; j < n; ++j) {
+      double gQg = q(j - 1, j - 1);
+      if (i != 0) {
+        gQg += q(i - 1, i - 1) - 2.0 * q(i - 1, j - 1);
+      }
+      CertifiedDistance d;
+      d.from = order[i];
+      d.to = order[j];
+      d.distance = x[j - 1] - (i == 0 ? 0.0 : x[i - 1]);
+      d.uA = std::sqrt(std::max(0.0, s02 * gQg));
+      d.uB = scaleStandard * d.distance;
+      d.u = std::hypot(d.uA, d.uB);
+      if (d.uA > 0.0) {
+        const double uA2 = d.uA * d.uA;
+        d.dofEffective = std::pow(d.u, 4) / (uA2 * uA2 / static_cast<double>(dof));
+      }
+      d.k = CoverageFactor(d.dofEffective);
+      d.expanded = d.k * d.u;
+      distances.push_back(std::move(d));
+    }
+  }
+  return distances;
 }
 
 std::string UnknownName(const std::vector<std::string>& order, std::size_t unknown) {
@@ -301,6 +408,11 @@ std::optional<BaselineAdjustment> AdjustBaselineSurvey(const RecordTable& table,
   }
 
   const std::vector<std::string> pillars = ObservedPillars(observed);
+  if (pillars.size() > kMostPillars) {
+    return Fail(error, ErrorKind::kData,
+                fmt::format("the survey names {} pillars; a baseline calibration takes at most {}",
+                            pillars.size(), kMostPillars));
+  }
   BaselineAdjustment result;
   std::vector<std::string> order;
   if (options.pillarOrder.empty()) {
@@ -352,18 +464,13 @@ std::optional<BaselineAdjustment> AdjustBaselineSurvey(const RecordTable& table,
     e.corrected = o.distance * scale;
     const double sigma = a * kMetresPerMillimetre + b * kPpm * o.distance;
     e.weight = apriori ? 1.0 / (sigma * sigma) : 1.0;
-    // N += p a a', rhs += p a l over the row's (at most three) unknowns.
-    std::array<std::pair<std::size_t, double>, 3> row{};
-    std::size_t count = 0;
-    row[count++] = {e.after, 1.0};
-    if (e.before != Equation::kNone) {
-      row[count++] = {e.before, -1.0};
-    }
-    row[count++] = {constant, -1.0};
-    for (std::size_t r = 0; r < count; ++r) {
-      rhs[row[r].first] += e.weight * row[r].second * e.corrected;
-      for (std::size_t s = 0; s < count; ++s) {
-        normal(row[r].first, row[s].first) += e.weight * row[r].second * row[s].second;
+    // N += p a a', rhs += p a l over the row's unknowns.
+    const Row row = RowOf(e, constant);
+    for (std::size_t r = 0; r < row.count; ++r) {
+      const auto [unknown, coefficient] = row.terms[r];
+      rhs[unknown] += e.weight * coefficient * e.corrected;
+      for (std::size_t c = 0; c < row.count; ++c) {
+        normal(unknown, row.terms[c].first) += e.weight * coefficient * row.terms[c].second;
       }
     }
     equations.push_back(e);
@@ -386,29 +493,8 @@ std::optional<BaselineAdjustment> AdjustBaselineSurvey(const RecordTable& table,
     x[u] += dx[u];
   }
 
-  // The positions must run forward along the line.
-  std::vector<std::string> backwards;
-  for (std::size_t i = 1; i + 1 < n; ++i) {
-    if (!(x[i] > x[i - 1])) {
-      backwards.push_back(fmt::format("{} ({:.4f} m) is not beyond {} ({:.4f} m)", order[i + 1],
-                                      x[i], order[i], x[i - 1]));
-    }
-  }
-  if (!(x[0] > 0.0)) {
-    backwards.insert(backwards.begin(),
-                     fmt::format("{} ({:.4f} m) is not beyond {} (0 m)", order[1], x[0], order[0]));
-  }
-  if (!backwards.empty()) {
-    if (result.orderInferred) {
-      return Fail(error, ErrorKind::kData,
-                  fmt::format("the adjusted positions go backwards under the order taken from "
-                              "the observations ({}); were the ends not measured against each "
-                              "other? Give the pillar order (--pillars)",
-                              fmt::join(backwards, "; ")));
-    }
-    return Fail(error, ErrorKind::kData,
-                fmt::format("the adjusted positions go backwards in the pillar order given: {}",
-                            fmt::join(backwards, "; ")));
+  if (auto backwards = GoingBackwards(order, x, result.orderInferred)) {
+    return Fail(error, ErrorKind::kData, std::move(*backwards));
   }
 
   const std::size_t dof = m - n;
@@ -449,60 +535,8 @@ std::optional<BaselineAdjustment> AdjustBaselineSurvey(const RecordTable& table,
   result.constant = x[constant];
   result.constantUncertainty = std::sqrt(s02 * q(constant, constant));
 
-  // Pope's tau test of the standardized residuals.
-  SurveyOutlierTest& tau = result.outlierTest;
-  if (dof < 2) {
-    tau.reason = fmt::format("it needs at least 2 degrees of freedom; the survey has {}", dof);
-  } else if (!(result.s0 > 0.0)) {
-    tau.reason = "every residual is zero";
-  } else {
-    tau.applicable = true;
-    tau.alphaEach = 1.0 - std::pow(kConfidence, 1.0 / static_cast<double>(m));
-    const boost::math::students_t_distribution<double, QuietQuantilePolicy> t(
-        static_cast<double>(dof - 1));
-    const double tc = boost::math::quantile(t, 1.0 - tau.alphaEach / 2.0);
-    const double nu = static_cast<double>(dof);
-    tau.critical = std::sqrt(nu) * tc / std::sqrt(nu - 1.0 + tc * tc);
-    for (std::size_t k = 0; k < m; ++k) {
-      const double cofactor = 1.0 / equations[k].weight;
-      const double redundancy = cofactor - RowQuadratic(equations[k], q, constant);
-      if (!(redundancy > kSmallestRedundancyShare * cofactor)) {
-        continue;
-      }
-      SurveyObservation& out = result.observations[k];
-      out.standardizedResidual = out.residual / (result.s0 * std::sqrt(redundancy));
-      out.outlier = std::abs(*out.standardizedResidual) > tau.critical;
-      tau.outliers += out.outlier ? 1 : 0;
-    }
-  }
-
-  // Every pair i < j: D = x_j - x_i with g = e_j - e_i.
-  const ReferenceScale& rs = result.referenceScale;
-  const double scaleStandard = rs.k > 0.0 ? rs.expandedPpm / rs.k * kPpm : 0.0;
-  result.distances.reserve(n * (n - 1) / 2);
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = i + 1; j < n; ++j) {
-      const double xi = i == 0 ? 0.0 : x[i - 1];
-      double gQg = q(j - 1, j - 1);
-      if (i != 0) {
-        gQg += q(i - 1, i - 1) - 2.0 * q(i - 1, j - 1);
-      }
-      CertifiedDistance d;
-      d.from = order[i];
-      d.to = order[j];
-      d.distance = x[j - 1] - xi;
-      d.uA = std::sqrt(std::max(0.0, s02 * gQg));
-      d.uB = scaleStandard * d.distance;
-      d.u = std::hypot(d.uA, d.uB);
-      if (d.uA > 0.0) {
-        const double uA2 = d.uA * d.uA;
-        d.dofEffective = std::pow(d.u, 4) / (uA2 * uA2 / static_cast<double>(dof));
-      }
-      d.k = CoverageFactor(d.dofEffective);
-      d.expanded = d.k * d.u;
-      result.distances.push_back(std::move(d));
-    }
-  }
+  result.outlierTest = TestOutliers(equations, q, constant, dof, result.s0, result.observations);
+  result.distances = CertifiedDistances(order, x, q, s02, dof, result.referenceScale);
   return result;
 }
 

@@ -13,7 +13,7 @@ namespace {
 enum class Align { kLeft, kRight };
 
 struct Column {
-  std::string_view title;
+  std::string_view title;  // none for every column: no title line
   Align align = Align::kRight;
 };
 
@@ -45,7 +45,9 @@ std::string Table(const std::vector<Column>& columns, const std::vector<Row>& ro
     text.erase(text.find_last_not_of(' ') + 1);
     return text + '\n';
   };
-  std::string table = line([&](std::size_t i) { return columns[i].title; });
+  const bool titled = std::any_of(columns.begin(), columns.end(),
+                                  [](const Column& column) { return !column.title.empty(); });
+  std::string table = titled ? line([&](std::size_t i) { return columns[i].title; }) : "";
   for (const Row& row : rows) {
     table += line([&](std::size_t i) { return i < row.size() ? std::string_view(row[i]) : ""; });
   }
@@ -82,9 +84,12 @@ std::string SurveyPart(const BaselineCalibration& calibration, std::string_view 
     text += fmt::format("Comment:               {}\n", Name(header.comment));
   }
   const ReferenceScale& scale = adjustment.referenceScale;
-  text += fmt::format(
-      "Scale correction:      {:+.3f} ppm, expanded uncertainty {:.3f} ppm (k = {:.2f})\n",
-      scale.ppm, scale.expandedPpm, scale.k);
+  text += scale.ppm == 0.0 && scale.expandedPpm == 0.0
+              ? std::string("Scale correction:      none\n")
+              : fmt::format(
+                    "Scale correction:      {:+.3f} ppm, expanded uncertainty {:.3f} ppm "
+                    "(k = {:.2f})\n",
+                    scale.ppm, scale.expandedPpm, scale.k);
   text +=
       adjustment.aprioriMm == 0.0 && adjustment.aprioriPpm == 0.0
           ? std::string("A priori accuracy:     none stated, every observation weighted alike\n")
@@ -120,13 +125,14 @@ std::string AdjustmentPart(const BaselineAdjustment& adjustment) {
   std::string text =
       fmt::format("Reference instrument constant c: {} mm, standard uncertainty {} mm\n\n",
                   Millimetres(adjustment.constant), Millimetres(adjustment.constantUncertainty));
-  text += "Adjustment\n";
-  text += fmt::format("  Observations m          {}\n", adjustment.observationCount);
-  text += fmt::format("  Unknowns n              {}\n", adjustment.unknowns);
-  text += fmt::format("  Degrees of freedom nu   {}\n", adjustment.dof);
   // Without a priori accuracies every weight is 1, and s0 is a length.
-  text += weighted ? fmt::format("  s0                      {:.3f}\n", adjustment.s0)
-                   : fmt::format("  s0                      {} mm\n", Millimetres(adjustment.s0));
+  const std::string s0 =
+      weighted ? fmt::format("{:.3f}", adjustment.s0) : Millimetres(adjustment.s0) + " mm";
+  text += "Adjustment\n" + Table({{"", Align::kLeft}, {}},
+                                 {{"Observations m", std::to_string(adjustment.observationCount)},
+                                  {"Unknowns n", std::to_string(adjustment.unknowns)},
+                                  {"Degrees of freedom nu", std::to_string(adjustment.dof)},
+                                  {"s0", s0}});
   text += "\n";
   if (const std::optional<SurveyVarianceTest>& test = adjustment.varianceTest) {
     text += fmt::format(
@@ -177,13 +183,16 @@ std::string OutlierPart(const BaselineAdjustment& adjustment) {
 std::string ExcludedPart(const std::vector<AppliedExclusion>& excluded) {
   std::string text = "Observations left out\n";
   for (const AppliedExclusion& applied : excluded) {
+    // A line names itself; a pair is followed by the lines it took.
     std::string lines;
-    for (const std::size_t line : applied.lines) {
-      lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+    for (std::size_t i = 0; applied.exclusion.line == 0 && i < applied.lines.size(); ++i) {
+      lines +=
+          fmt::format("{}{}", i == 0 ? (applied.lines.size() == 1 ? " (line " : " (lines ") : ", ",
+                      applied.lines[i]);
     }
     const std::string& reason = applied.exclusion.reason;
-    text += fmt::format("  {} (line{} {}): {}\n", Name(DescribeExclusion(applied.exclusion)),
-                        applied.lines.size() == 1 ? "" : "s", lines,
+    text += fmt::format("  {}{}{}: {}\n", Name(DescribeExclusion(applied.exclusion)), lines,
+                        lines.empty() ? "" : ")",
                         reason.empty() ? std::string("no reason given") : Name(reason));
   }
   return text;

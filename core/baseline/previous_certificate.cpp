@@ -5,6 +5,7 @@
 #include <map>
 #include <utility>
 
+#include "core/baseline/baseline_library_entry.h"
 #include "core/data/line_fields.h"
 #include "core/data/number_text.h"
 #include "core/data/text_lines.h"
@@ -23,15 +24,17 @@ PairKey KeyOf(const std::string& from, const std::string& to) {
 // A certified pair as its published line gives it, before its uncertainty is known.
 struct PublishedPair {
   PreviousDistance distance;
-  std::size_t line = 0;  // of the published text
+  std::size_t line = 0;  // of the file it comes from
 };
 
-// Every pair of the published text; nothing, with the problem at the text's line, for a line
-// without a distance above 0 or a pair given twice.
-std::optional<std::vector<PublishedPair>> ReadPairs(std::string_view text,
+// Every pair of the published text, each at the line `lineOf` gives for its line of the text;
+// nothing, with the problem at its line, for a line without a distance above 0 or a pair given
+// twice, or for a text without a pair.
+template <typename LineOf>
+std::optional<std::vector<PublishedPair>> ReadPairs(std::string_view text, const LineOf& lineOf,
                                                     PreviousCertificateProblem& problem) {
   std::vector<PublishedPair> pairs;
-  std::map<PairKey, std::size_t> lineOf;
+  std::map<PairKey, std::size_t> firstLine;
   std::string work;
   const bool read = ForEachNumberedTextLine(text, [&](std::string_view line, std::size_t number) {
     work.assign(line);
@@ -41,20 +44,23 @@ std::optional<std::vector<PublishedPair>> ReadPairs(std::string_view text,
     if (pair.from.empty() || pair.to.empty() || !(pair.distance > 0.0)) {
       problem = {
           fmt::format("\"{}\" is not From,To,distance with a distance above 0", VisibleText(line)),
-          number};
+          lineOf(number)};
       return false;
     }
-    const auto [at, added] = lineOf.emplace(KeyOf(pair.from, pair.to), number);
+    const auto [at, added] = firstLine.emplace(KeyOf(pair.from, pair.to), lineOf(number));
     if (!added) {
       problem = {fmt::format("a second distance of {}-{} (the first is on line {})",
                              VisibleText(pair.from), VisibleText(pair.to), at->second),
-                 number};
+                 lineOf(number)};
       return false;
     }
-    pairs.push_back({std::move(pair), number});
+    pairs.push_back({std::move(pair), lineOf(number)});
     return true;
   });
-  return read ? std::optional(std::move(pairs)) : std::nullopt;
+  if (read && pairs.empty()) {
+    problem = {"no From,To,distance line: no pair to compare with", 0};
+  }
+  return read && !pairs.empty() ? std::optional(std::move(pairs)) : std::nullopt;
 }
 
 }  // namespace
@@ -66,7 +72,8 @@ double ExpandedAt(const BaselineUncertainty& uncertainty, double distance) {
 std::optional<std::vector<PreviousDistance>> PreviousFromPublished(
     std::string_view publishedText, const BaselineUncertainty& uncertainty,
     PreviousCertificateProblem& problem) {
-  std::optional<std::vector<PublishedPair>> pairs = ReadPairs(publishedText, problem);
+  std::optional<std::vector<PublishedPair>> pairs = ReadPairs(
+      publishedText, [](std::size_t line) { return line; }, problem);
   if (!pairs) {
     return std::nullopt;
   }
@@ -87,32 +94,46 @@ std::optional<std::vector<PreviousDistance>> PreviousFromLibrary(
                ? baseline.libraryLines[textLine - 1]
                : 0;
   };
-  std::optional<std::vector<PublishedPair>> pairs = ReadPairs(baseline.publishedText, problem);
+  std::optional<std::vector<PublishedPair>> pairs =
+      ReadPairs(baseline.publishedText, libraryLine, problem);
   if (!pairs) {
-    problem.line = libraryLine(problem.line);
     return std::nullopt;
   }
-  std::optional<BaselineUncertainty> stated;
-  if (const std::optional<BaselineProperty> line = FindBaselineProperty(baseline, "uncertainty")) {
-    std::string reason;
-    stated = ParseBaselineUncertainty(line->value, reason);
-    if (!stated) {
-      problem = {"the baseline's uncertainty: " + reason, line->line};
-      return std::nullopt;
-    }
+  std::string reason;
+  const std::optional<std::vector<PairUncertainty>> own = PairUncertainties(baseline, reason);
+  if (!own) {
+    problem = {reason, 0};  // the reason names the line
+    return std::nullopt;
   }
-  const std::optional<BaselineUncertainty>& uncertainty = stated ? stated : fallback;
+  std::map<PairKey, double> ownExpanded;  // metres; a later line replaces an earlier one
+  for (const PairUncertainty& pair : *own) {
+    ownExpanded[KeyOf(pair.from, pair.to)] = pair.expandedMm * 1e-3;
+  }
+  // The baseline's own line, read only when a pair needs it.
+  std::optional<BaselineUncertainty> stated;
+  const std::optional<BaselineProperty> statedLine = FindBaselineProperty(baseline, "uncertainty");
   std::vector<PreviousDistance> previous;
   previous.reserve(pairs->size());
   for (PublishedPair& pair : *pairs) {
-    if (!uncertainty) {
+    PreviousDistance& distance = pair.distance;
+    if (const auto found = ownExpanded.find(KeyOf(distance.from, distance.to));
+        found != ownExpanded.end()) {
+      distance.expanded = found->second;
+    } else if (statedLine) {
+      if (!stated && !(stated = ParseBaselineUncertainty(statedLine->value, reason))) {
+        problem = {"the baseline's uncertainty: " + reason, statedLine->line};
+        return std::nullopt;
+      }
+      distance.expanded = ExpandedAt(*stated, distance.distance);
+    } else if (fallback) {
+      distance.expanded = ExpandedAt(*fallback, distance.distance);
+    } else {
       problem = {fmt::format("the library states no uncertainty of {}-{}",
-                             VisibleText(pair.distance.from), VisibleText(pair.distance.to)),
-                 libraryLine(pair.line), true};
+                             VisibleText(distance.from), VisibleText(distance.to)),
+                 pair.line, true};
       return std::nullopt;
     }
-    pair.distance.expanded = ExpandedAt(*uncertainty, pair.distance.distance);
-    previous.push_back(std::move(pair.distance));
+    previous.push_back(std::move(distance));
   }
   return previous;
 }

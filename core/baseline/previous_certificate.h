@@ -30,15 +30,17 @@ double ExpandedAt(const BaselineUncertainty& uncertainty, double distance);
 
 // The pairs of a published text ("From,To,distance" lines, as the calibration reads them), each
 // with the expanded uncertainty `uncertainty` gives at its distance. Nothing, with the problem at
-// its line, for a line that gives no distance above 0 or a pair given twice (in either direction).
+// its line, for a line that gives no distance above 0 or a pair given twice (in either direction),
+// or for a text without a pair.
 std::optional<std::vector<PreviousDistance>> PreviousFromPublished(
     std::string_view publishedText, const BaselineUncertainty& uncertainty,
     PreviousCertificateProblem& problem);
 
 // The pairs of a library baseline, each pair's expanded uncertainty from its own
 // "3:pair-uncertainty=" line, else from the baseline's "3:uncertainty=" line, else from
-// `fallback`. Nothing, with the problem at its library line, for a line that doesn't read, or
-// with `uncertaintyMissing` when a pair has no uncertainty from any of them.
+// `fallback`. Nothing, with the problem at its library line, for a line that doesn't read or a
+// baseline without a pair, or with `uncertaintyMissing` when a pair has no uncertainty from any
+// of them.
 std::optional<std::vector<PreviousDistance>> PreviousFromLibrary(
     const CollectedBaseline& baseline, const std::optional<BaselineUncertainty>& fallback,
     PreviousCertificateProblem& problem);

@@ -48,6 +48,15 @@ typedef struct MensuroHeader {
   MensuroText measuredFileName;
 } MensuroHeader;
 
+/* A baseline pair's own expanded uncertainty, U in mm at coverage factor k. */
+typedef struct MensuroPairUncertainty {
+  MensuroText from;
+  MensuroText to;
+  double expandedMm;
+  double k;
+  MensuroNumber dof; /* not given: infinite */
+} MensuroPairUncertainty;
+
 /* The conditions of the uncertainty budget; a part not given is left out. */
 typedef struct MensuroConditions {
   int baselineGiven;
@@ -64,6 +73,8 @@ typedef struct MensuroConditions {
   int acceptanceGiven;
   double acceptanceMm;
   double acceptancePpm;
+  const MensuroPairUncertainty* baselinePairs; /* the library baseline's pairs' own */
+  size_t baselinePairCount;
 } MensuroConditions;
 
 /* An exclusion as it was asked for: a pair when `line` is 0, else a line of the measured text. */

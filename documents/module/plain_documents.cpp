@@ -250,6 +250,12 @@ PlainCalibration PlainCalibrationOf(const ProcessedCalibration& calibration) {
   }
   c.equipment = plain.equipment.data();
   c.equipmentCount = plain.equipment.size();
+  for (const PairUncertainty& pair : calibration.conditions.baselinePairs) {
+    plain.baselinePairs.push_back(
+        {PlainText(pair.from), PlainText(pair.to), pair.expandedMm, pair.k, PlainNumber(pair.dof)});
+  }
+  c.conditions.baselinePairs = plain.baselinePairs.data();
+  c.conditions.baselinePairCount = plain.baselinePairs.size();
   return plain;
 }
 
@@ -262,6 +268,11 @@ ProcessedCalibration CalibrationOf(const MensuroCalibration& plain) {
   UncertaintyInputs conditions = ConditionsOf(plain.conditions);
   for (std::size_t i = 0; i < plain.equipmentCount; ++i) {
     conditions.equipment.push_back(EquipmentOf(plain.equipment[i]));
+  }
+  for (std::size_t i = 0; i < plain.conditions.baselinePairCount; ++i) {
+    const MensuroPairUncertainty& pair = plain.conditions.baselinePairs[i];
+    conditions.baselinePairs.push_back(
+        {TextOf(pair.from), TextOf(pair.to), pair.expandedMm, pair.k, NumberOf(pair.dof)});
   }
   ProcessedCalibration calibration =
       ProcessCalibration(HeaderOf(plain.header), TextOf(plain.measuredText),

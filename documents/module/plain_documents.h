@@ -31,6 +31,7 @@ struct PlainCalibration {
   std::vector<MensuroExclusion> exclusions;
   std::vector<MensuroInputFile> files;
   std::vector<MensuroEquipment> equipment;
+  std::vector<MensuroPairUncertainty> baselinePairs;
   MensuroCalibration calibration{};
 };
 

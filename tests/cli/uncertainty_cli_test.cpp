@@ -86,6 +86,34 @@ TEST(cli_uncertainty, the_library_line_gives_the_baseline_uncertainty_unless_the
   ExpectOneErrorLine(RunCli(dir, args), "mensuro-cli: lib.dat:5: ");
 }
 
+TEST(cli_uncertainty, the_librarys_pair_lines_enter_the_budget_and_the_json_says_which) {
+  const TempDir dir;
+  dir.Write("m.txt", kMeasured);
+  const auto run = [&dir](const std::string& pairLines) {
+    dir.Write("lib.dat",
+              "1:W\n2:A,B,100\n2:A,C,300\n2:A,D,600\n3:uncertainty=1,2,2,inf\n" + pairLines);
+    return RunCli(dir, {"m.txt", "--baseline", "W", "--library", "lib.dat", "--format", "json"});
+  };
+  const CliRun formula = run("");
+  // Lines for pairs the calibration doesn't have change nothing, byte for byte.
+  EXPECT_EQ(run("3:pair-uncertainty=B,C,5,2,inf\n").out, formula.out);
+
+  const Json own = Json::parse(run("3:pair-uncertainty=D,A,4,2,20\n").out).at("uncertainty");
+  const Json& pairs = own.at("inputs").at("baselinePairs");
+  ASSERT_EQ(pairs.size(), 3u) << pairs;
+  EXPECT_EQ(pairs[0].at("source"), "formula");
+  EXPECT_EQ(pairs[2], Json::parse(R"({"from": "A", "to": "D", "source": "pair", "U_mm": 4,
+      "k": 2, "dof": 20})"));
+  const Json before = Json::parse(formula.out).at("uncertainty");
+  EXPECT_EQ(own.at("inputs").at("baseline"), before.at("inputs").at("baseline"));
+  EXPECT_GT(own.at("table").back().at("expanded_uncertainty").get<double>(),
+            before.at("table").back().at("expanded_uncertainty").get<double>());
+
+  ExpectOneErrorLine(run("3:pair-uncertainty=A,B,1,2\n"),
+                     "mensuro-cli: lib.dat, line 6: the pair uncertainty \"A,B,1,2\" can't be "
+                     "read: \"A,B,1,2\" is not of the form From,To,U_mm,K,DOF\n");
+}
+
 TEST(cli_uncertainty, the_full_test_applies_when_every_pair_of_the_stations_is_measured) {
   const TempDir dir;
   const CliRun run = RunCli(dir, {MENSURO_EXAMPLES_DIR "/seven-pillar-measured.txt", "--baseline",

@@ -43,6 +43,7 @@ ProcessedCalibration FieldCalibration() {
   baseline.certificate.baselineUncertainty = "0.3,1.5,2,inf";
   baseline.certificate.supersededBy = "SSO-119";
   conditions.equipment = {barometer, reference, baseline};
+  conditions.baselinePairs = {{"A", "C", 0.5, 2.0, 12.0}, {"D", "A", 0.9, 2.5, std::nullopt}};
   ProcessedCalibration calibration =
       ProcessCalibration(header, "A,B,99.997\nA,C,299.995\nA,D,599.991\nB,C,199.998\nB,D,500.001\n",
                          "A,B,100\nA,C,300\nA,D,600\nB,C,200\nB,D,500\n", conditions,
@@ -72,6 +73,16 @@ TEST(plain_documents, a_calibration_processed_again_from_its_plain_form_is_the_s
   EXPECT_EQ(again.exclusions.size(), 1u);
   EXPECT_EQ(again.uncertainty.table.size(), calibration.uncertainty.table.size());
   EXPECT_EQ(again.uncertainty.conformity, calibration.uncertainty.conformity);
+  // The pairs' own baseline uncertainties cross, so the budget is the same.
+  ASSERT_EQ(again.conditions.baselinePairs.size(), 2u);
+  const PairUncertainty& own = again.conditions.baselinePairs[1];
+  EXPECT_EQ(std::tie(own.from, own.to, own.expandedMm, own.k, own.dof),
+            std::make_tuple("D", "A", 0.9, 2.5, std::optional<double>()));
+  EXPECT_EQ(again.conditions.baselinePairs[0].dof, 12.0);
+  for (std::size_t i = 0; i < calibration.uncertainty.table.size(); ++i) {
+    EXPECT_EQ(again.uncertainty.table[i].expandedUncertainty,
+              calibration.uncertainty.table[i].expandedUncertainty);
+  }
   EXPECT_EQ(again.conditions.baseline->dof, 30.0);
   EXPECT_EQ(again.conditions.centring, 0.1);
   EXPECT_FALSE(again.conditions.resolution);

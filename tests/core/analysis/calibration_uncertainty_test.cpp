@@ -181,5 +181,110 @@ TEST(calibration_uncertainty, expanded_constant_and_scale) {
   ExpectRelative(ExpandedParameterUncertainty(fit, {}).scalePpm, 4.302652729749464 * 2.0);
 }
 
+// SmallFit's pairs named A-B, A-C, A-D and A-E (100 to 400 m).
+CalibrationAnalysis NamedFit() {
+  CalibrationAnalysis fit = SmallFit();
+  for (std::size_t j = 0; j < fit.entries.size(); ++j) {
+    fit.entries[j].from = "A";
+    fit.entries[j].to = std::string(1, static_cast<char>('B' + j));
+  }
+  return fit;
+}
+
+// The baseline formula 1 mm + 2 ppm (k = 2, 10 degrees of freedom) alone.
+UncertaintyInputs FormulaOnly() {
+  UncertaintyInputs inputs;
+  inputs.baseline = BaselineUncertainty{{1.0, 2.0}, 2.0, 10.0};
+  return inputs;
+}
+
+TEST(calibration_uncertainty, pairs_whose_own_lines_follow_the_formula_give_the_formulas_budget) {
+  const CalibrationAnalysis fit = NamedFit();
+  UncertaintyInputs inputs = FormulaOnly();
+  const CorrectionUncertainty formula = AnalyseUncertainty(fit, inputs);
+  // Own lines for three pairs, one of them written the other way round; A-C takes the formula.
+  inputs.baselinePairs = {
+      {"A", "B", 1.2, 2.0, 10.0}, {"D", "A", 1.6, 2.0, 10.0}, {"A", "E", 1.8, 2.0, 10.0}};
+  const CorrectionUncertainty own = AnalyseUncertainty(fit, inputs);
+  ASSERT_EQ(own.table.size(), formula.table.size());
+  for (std::size_t i = 0; i < own.table.size(); ++i) {
+    ExpectRelative(own.table[i].standardUncertainty, formula.table[i].standardUncertainty);
+    ExpectRelative(*own.table[i].effectiveDof, *formula.table[i].effectiveDof);
+  }
+  ExpectRelative(ExpandedParameterUncertainty(fit, inputs).scalePpm,
+                 ExpandedParameterUncertainty(fit, FormulaOnly()).scalePpm);
+  ASSERT_TRUE(own.baselinePairs);
+  ASSERT_EQ(own.baselinePairs->pairs.size(), 4u);
+  const BaselinePairInput& ac = own.baselinePairs->pairs[1];
+  EXPECT_EQ(BaselinePairSourceName(ac.source), "formula");
+  ExpectRelative(ac.expandedMm, 1.4);
+  EXPECT_EQ(BaselinePairSourceName(own.baselinePairs->pairs[2].source), "pair");
+  EXPECT_TRUE(own.baselinePairs->leftOut.empty());
+}
+
+// The pair at 400 m with its own U = 3.8 mm (k = 2, 5 degrees of freedom) beside the formula's
+// 0.6, 0.7 and 0.8 mm: u_j = 0.6, 0.7, 0.8, 1.9 mm, whose straight line is u(D) = 4 ppm * D
+// with 5 degrees of freedom, the smallest. It weighs on the long distances and lightens the
+// short ones, as the fit carries it.
+TEST(calibration_uncertainty, a_pair_with_a_larger_own_uncertainty_tilts_the_baseline_component) {
+  const CalibrationAnalysis fit = NamedFit();
+  UncertaintyInputs inputs = FormulaOnly();
+  inputs.baselinePairs = {{"A", "E", 1.0, 2.0, 10.0}, {"E", "A", 3.8, 2.0, 5.0}};
+  const CorrectionUncertainty budget = AnalyseUncertainty(fit, inputs);
+  const CorrectionUncertainty formula = AnalyseUncertainty(fit, FormulaOnly());
+  ASSERT_TRUE(budget.baselinePairs);
+  ExpectRelative(budget.baselinePairs->slope, 4e-6);
+  EXPECT_NEAR(budget.baselinePairs->intercept, 0.0, 1e-15);
+  EXPECT_EQ(budget.baselinePairs->dof, 5.0);
+
+  const CorrectionRow& far = budget.table.back();
+  ASSERT_EQ(far.distance, 400.0);
+  const double uA2 = 8.4e-7;  // the fit's at 400 m
+  const double uBl2 = 1.6e-3 * 1.6e-3;
+  ExpectRelative(far.standardUncertainty, std::sqrt(uA2 + uBl2));
+  ExpectRelative(*far.effectiveDof,
+                 (uA2 + uBl2) * (uA2 + uBl2) / (uA2 * uA2 / 2 + uBl2 * uBl2 / 5));
+  EXPECT_GT(far.standardUncertainty, formula.table.back().standardUncertainty);
+  EXPECT_LT(budget.table.front().standardUncertainty, formula.table.front().standardUncertainty);
+
+  const double scale2 = 4.0 + 16.0;
+  ExpectRelative(ExpandedParameterUncertainty(fit, inputs).scalePpm,
+                 CoverageFactor(scale2 * scale2 / (16.0 / 2 + 256.0 / 5)) * std::sqrt(scale2));
+}
+
+TEST(calibration_uncertainty, own_lines_of_no_pair_leave_the_budget_as_it_was) {
+  const CalibrationAnalysis fit = NamedFit();
+  UncertaintyInputs inputs = EveryComponent();
+  const CorrectionUncertainty before = AnalyseUncertainty(fit, inputs);
+  inputs.baselinePairs = {{"B", "C", 9.0, 2.0, std::nullopt}};
+  const CorrectionUncertainty after = AnalyseUncertainty(fit, inputs);
+  EXPECT_FALSE(after.baselinePairs);
+  ASSERT_EQ(after.table.size(), before.table.size());
+  for (std::size_t i = 0; i < after.table.size(); ++i) {
+    EXPECT_EQ(after.table[i].expandedUncertainty, before.table[i].expandedUncertainty);
+    EXPECT_EQ(after.table[i].effectiveDof, before.table[i].effectiveDof);
+  }
+  EXPECT_EQ(ExpandedParameterUncertainty(fit, inputs).scalePpm,
+            ExpandedParameterUncertainty(fit, EveryComponent()).scalePpm);
+}
+
+TEST(calibration_uncertainty, a_pair_with_no_uncertainty_leaves_the_baseline_out_and_says_why) {
+  const CalibrationAnalysis fit = NamedFit();
+  UncertaintyInputs inputs;
+  inputs.baselinePairs = {{"A", "B", 1.0, 2.0, std::nullopt}, {"A", "D", 1.0, 2.0, std::nullopt}};
+  const CorrectionUncertainty budget = AnalyseUncertainty(fit, inputs);
+  ASSERT_TRUE(budget.baselinePairs);
+  EXPECT_EQ(budget.baselinePairs->leftOut,
+            "the station pairs A-C, A-E have no 3:pair-uncertainty= line of their own and no "
+            "3:uncertainty= formula is given, so the baseline's uncertainty is left out");
+  EXPECT_EQ(BaselinePairSourceName(budget.baselinePairs->pairs[1].source), "none");
+  const CorrectionUncertainty none = AnalyseUncertainty(fit, {});
+  for (std::size_t i = 0; i < budget.table.size(); ++i) {
+    EXPECT_EQ(budget.table[i].standardUncertainty, none.table[i].standardUncertainty);
+  }
+  EXPECT_EQ(ExpandedParameterUncertainty(fit, inputs).scalePpm,
+            ExpandedParameterUncertainty(fit, {}).scalePpm);
+}
+
 }  // namespace
 }  // namespace mensuro

@@ -306,6 +306,10 @@ TEST(baseline_adjustment, refuses_surveys_it_cannot_adjust) {
   const std::string four =
       "A,B,30.001\nA,C,70.002\nA,D,120.003\nB,C,40.001\nB,D,90.002\n"
       "C,D,50.001\n";
+  std::string star;
+  for (int i = 1; i <= 500; ++i) {
+    star += fmt::format("O,S{},{}.5\n", i, i);
+  }
   const Refusal refusals[] = {
       {"no observations", "^1\n%1\n", {}, Kind::kData, "the survey has no observations"},
       {"the same pillar at both ends",
@@ -344,6 +348,16 @@ TEST(baseline_adjustment, refuses_surveys_it_cannot_adjust) {
        {"A", "B", "C", "D", "E", "F"},
        Kind::kData,
        "pillars E, F are tied by no observation to A and the pillars measured with it"},
+      {"a negative accuracy",
+       "^-0.5\n" + four,
+       {},
+       Kind::kData,
+       "the reference instrument's accuracy can't be negative (^ -0.5 mm, % 2 ppm)"},
+      {"more pillars than a baseline has",
+       star,
+       {},
+       Kind::kData,
+       "the survey names 501 pillars; a baseline calibration takes at most 500"},
       {"no degree of freedom",
        "A,B,30.001\nA,C,70.002\nB,C,40.001\n",
        {},

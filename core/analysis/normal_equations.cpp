@@ -1,4 +1,4 @@
-#include "core/baseline/normal_equations.h"
+#include "core/analysis/normal_equations.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,10 +6,6 @@
 
 namespace mensuro {
 namespace {
-
-// A pivot no larger than this share of its diagonal term means the unknown is (all but) fixed
-// by the others: the system is singular.
-constexpr double kSmallestPivotShare = 1e-10;
 
 // Forward substitution: y of L y = b, in place.
 void SolveLower(const SquareMatrix& factor, std::vector<double>& b) {
@@ -37,7 +33,8 @@ void SolveUpper(const SquareMatrix& factor, std::vector<double>& y) {
 
 }  // namespace
 
-std::optional<SquareMatrix> CholeskyFactor(const SquareMatrix& normal, std::size_t& failedUnknown) {
+std::optional<SquareMatrix> CholeskyFactor(const SquareMatrix& normal, std::size_t& failedUnknown,
+                                           double smallestPivotShare) {
   const std::size_t n = normal.size;
   SquareMatrix factor(n);
   for (std::size_t j = 0; j < n; ++j) {
@@ -45,7 +42,7 @@ std::optional<SquareMatrix> CholeskyFactor(const SquareMatrix& normal, std::size
     for (std::size_t k = 0; k < j; ++k) {
       pivot -= factor(j, k) * factor(j, k);
     }
-    if (!(pivot > kSmallestPivotShare * normal(j, j))) {
+    if (!(pivot > smallestPivotShare * normal(j, j))) {
       failedUnknown = j;
       return std::nullopt;
     }

@@ -21,10 +21,15 @@ struct SquareMatrix {
   }
 };
 
+// A pivot no larger than this share of its diagonal term means the unknown is (all but) fixed
+// by the others: the system is singular.
+inline constexpr double kSingularPivotShare = 1e-10;
+
 // The lower triangle L of N = L L', from the lower triangle of `normal`. Nothing, with the
-// unknown at which it broke down in `failedUnknown`, when N is singular or so nearly singular
-// that the unknown's pivot has lost all but a ten-billionth of its diagonal term.
-std::optional<SquareMatrix> CholeskyFactor(const SquareMatrix& normal, std::size_t& failedUnknown);
+// unknown at which it broke down in `failedUnknown`, when a pivot is no larger than
+// `smallestPivotShare` of its diagonal term: N is singular or all but.
+std::optional<SquareMatrix> CholeskyFactor(const SquareMatrix& normal, std::size_t& failedUnknown,
+                                           double smallestPivotShare = kSingularPivotShare);
 
 // The solution x of L L' x = rhs.
 std::vector<double> CholeskySolve(const SquareMatrix& factor, std::vector<double> rhs);
