@@ -404,7 +404,7 @@ int BaselineHistory(CalibrationRegister& reg, const RegisterCommandLine& line) {
   std::string text = "History of the baseline " + line.baseline + "\n";
   for (const PairHistory& pair : pairs) {
     std::vector<std::vector<std::string>> rows = {
-        {"Certificate", "Measured", "D (m)", "U (mm)", "Change (mm)", "E_n", "Change"}};
+        {"Certificate", "Measured", "D (m)", "U (mm)", "Change (mm)", "E_n", "Note"}};
     for (const PairHistoryPoint& p : pair.points) {
       rows.push_back({p.number, p.measurementDate.empty() ? "-" : p.measurementDate,
                       fmt::format("{:.5f}", p.distance),

@@ -2,7 +2,6 @@
 
 #include <fmt/format.h>
 
-#include <QBuffer>
 #include <QFont>
 #include <QIODevice>
 #include <QImage>
@@ -17,7 +16,6 @@
 #include "core/data/visible_text.h"
 #include "core/units.h"
 #include "documents/certificate_html.h"
-#include "documents/document_file.h"
 #include "documents/document_fonts.h"
 #include "documents/paged_pdf.h"
 #include "documents/report_numbers.h"
@@ -112,7 +110,7 @@ QString MethodSection(const BaselineAdjustment& adjustment, const CertificateDet
   return html;
 }
 
-QString PillarSection(const BaselineAdjustment& adjustment) {
+QString PillarSection(const BaselineAdjustment& adjustment, const TableBreaks& breaks) {
   std::vector<QString> rows;
   for (const PillarPosition& pillar : adjustment.pillars) {
     rows.push_back(NumberRow({Html(VisibleText(pillar.name)), Number(pillar.position, 5),
@@ -125,13 +123,13 @@ QString PillarSection(const BaselineAdjustment& adjustment) {
           ? QStringLiteral("<p>The pillars in their order along the line, as the observations "
                            "give it.</p>")
           : QStringLiteral("<p>The pillars in their order along the line, as given.</p>"),
-      Row({Html("Pillar"), Html("Position (m)"), Html("u (mm)")}, "th"), rows, {});
+      Row({Html("Pillar"), Html("Position (m)"), Html("u (mm)")}, "th"), rows, breaks);
   return html + QStringLiteral(
                     "<p>Position: the adjusted distance from the origin, the first pillar. u: its "
                     "standard uncertainty from the adjustment (0 for the origin).</p>");
 }
 
-QString DistanceSection(const BaselineAdjustment& adjustment) {
+QString DistanceSection(const BaselineAdjustment& adjustment, const TableBreaks& breaks) {
   std::vector<QString> rows;
   for (const CertifiedDistance& d : adjustment.distances) {
     rows.push_back(
@@ -146,7 +144,7 @@ QString DistanceSection(const BaselineAdjustment& adjustment) {
                 Row({Html("From"), Html("To"), Html("D (m)"), Html("u_A (mm)"), Html("u_B (mm)"),
                      Html("u (mm)"), Html("\u03bd_eff"), Html("k"), Html("U (mm)")},
                     "th"),
-                rows, {});
+                rows, breaks);
   return html + QStringLiteral(
                     "<p>D: the certified horizontal distance between the pillars. u_A: its "
                     "standard uncertainty from the adjustment; u_B: from the reference "
@@ -223,7 +221,7 @@ QString OutlierSection(const BaselineAdjustment& adjustment) {
                          outliers.join(QStringLiteral("<br>")));
 }
 
-QString ExclusionSection(const std::vector<AppliedExclusion>& excluded) {
+QString ExclusionSection(const std::vector<AppliedExclusion>& excluded, const TableBreaks& breaks) {
   std::vector<QString> rows;
   for (const AppliedExclusion& applied : excluded) {
     QStringList observations;
@@ -240,7 +238,8 @@ QString ExclusionSection(const std::vector<AppliedExclusion>& excluded) {
   return GridTable(QStringLiteral("Observations left out"),
                    QStringLiteral("<p>These observations were left out of the adjustment at the "
                                   "surveyor's request; lines are those of the survey's text.</p>"),
-                   Row({Html("Left out"), Html("Reason"), Html("Observations")}, "th"), rows, {});
+                   Row({Html("Left out"), Html("Reason"), Html("Observations")}, "th"), rows,
+                   breaks);
 }
 
 QString WarningSection(const std::vector<std::string>& warnings) {
@@ -257,7 +256,7 @@ QString WarningSection(const std::vector<std::string>& warnings) {
 }
 
 QString ComparisonSection(const std::vector<DistanceComparison>& comparison,
-                          const std::string& source) {
+                          const std::string& source, const TableBreaks& breaks) {
   std::vector<QString> rows;
   for (const DistanceComparison& c : comparison) {
     rows.push_back(NumberRow({Html(VisibleText(c.from)), Html(VisibleText(c.to)),
@@ -271,14 +270,14 @@ QString ComparisonSection(const std::vector<DistanceComparison>& comparison,
                            Row({Html("From"), Html("To"), Html("Previous D (m)"),
                                 Html("Change (mm)"), Html("E_n"), Html("")},
                                "th"),
-                           rows, {});
+                           rows, breaks);
   return html + QStringLiteral(
                     "<p>Change: the certified distance less the previous one. E_n = change / "
                     "\u221a(U\u00b2 + U<sub>previous</sub>\u00b2); a pair with |E_n| greater "
                     "than 1 moved beyond its uncertainty.</p>");
 }
 
-QString StatementSection(const BaselineAdjustment& adjustment, const CertificateDetails& details) {
+QString StatementSection(const BaselineAdjustment& adjustment) {
   QString html = QStringLiteral("<h3>Statements</h3>");
   html += QStringLiteral(
       "<p>The results on this certificate relate only to the baseline named above, at the time "
@@ -286,11 +285,7 @@ QString StatementSection(const BaselineAdjustment& adjustment, const Certificate
   html += ScaleGiven(adjustment.referenceScale)
               ? QStringLiteral(
                     "<p>Traceability: the certified distances are traceable through the "
-                    "calibration of the reference instrument's scale, stated above%1.</p>")
-                    .arg(details.baselineCertificate.empty()
-                             ? QString()
-                             : QStringLiteral(" (") + DetailHtml(details.baselineCertificate) +
-                                   QLatin1Char(')'))
+                    "calibration of the reference instrument's scale, stated above.</p>")
               : QStringLiteral(
                     "<p>Traceability: no calibration of the reference instrument's scale was "
                     "given; the certified distances rest on its scale as it stands.</p>");
@@ -301,9 +296,14 @@ QString StatementSection(const BaselineAdjustment& adjustment, const Certificate
   return html;
 }
 
+// The tables with column headings: the pillars, the distances, the observations left out and
+// the comparison.
+constexpr std::size_t kTableCount = 4;
+
 void FillCertificate(QTextDocument& document, const BaselineCertificateSource& source,
                      const CertificateDetails& details, const CertificateIdentity& identity,
-                     const QImage& logo) {
+                     const QImage& logo, const CertificateBreaks& breaks) {
+  std::size_t table = 0;  // the breaks of the next table with column headings
   const BaselineCalibration& calibration = source.calibration;
   const BaselineAdjustment& adjustment = calibration.adjustment;
   if (!logo.isNull()) {
@@ -319,17 +319,18 @@ void FillCertificate(QTextDocument& document, const BaselineCertificateSource& s
       !warnings.empty()) {
     html += WarningSection(warnings);
   }
-  html += PillarSection(adjustment);
-  html += DistanceSection(adjustment);
+  html += PillarSection(adjustment, breaks.tables[table++]);
+  html += DistanceSection(adjustment, breaks.tables[table++]);
   html += AdjustmentSection(adjustment);
   html += OutlierSection(adjustment);
   if (!calibration.excluded.empty()) {
-    html += ExclusionSection(calibration.excluded);
+    html += ExclusionSection(calibration.excluded, breaks.tables[table++]);
   }
   if (calibration.comparison) {
-    html += ComparisonSection(*calibration.comparison, calibration.previousSource);
+    html += ComparisonSection(*calibration.comparison, calibration.previousSource,
+                              breaks.tables[table]);
   }
-  html += StatementSection(adjustment, details);
+  html += StatementSection(adjustment);
   if (!identity.recordSha256.empty()) {
     html +=
         QStringLiteral("<p>Register record SHA-256: %1</p>").arg(DetailHtml(identity.recordSha256));
@@ -351,7 +352,9 @@ bool WriteCertificate(QIODevice& device, const BaselineCertificateSource& source
   QTextDocument document;
   pdf.LayOutOnPages(document);
   document.setDefaultFont(WithoutLigatures(QFont(QStringLiteral("DejaVu Sans"), 9)));
-  FillCertificate(document, source, details, identity, logo);
+  FillWithBreaks(document, kTableCount, [&](const CertificateBreaks& breaks) {
+    FillCertificate(document, source, details, identity, logo, breaks);
+  });
   const QString footer =
       QStringLiteral("%1\nSurvey text SHA-256: %2")
           .arg(identity.number.empty()
@@ -369,32 +372,18 @@ std::optional<std::string> DrawBaselineCertificatePdf(const BaselineCertificateS
                                                       const CertificateDetails& details,
                                                       const CertificateIdentity& identity,
                                                       QString& reason) {
-  const std::optional<QImage> logo = ReadLogo(details.laboratory, reason);
-  if (!logo) {
-    return std::nullopt;
-  }
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!WriteCertificate(buffer, source, details, IssuedIdentity(identity), *logo)) {
-    reason = QStringLiteral("the PDF could not be drawn");
-    return std::nullopt;
-  }
-  buffer.close();
-  return bytes.toStdString();
+  return DrawPdf(
+      details.laboratory, identity,
+      [&](QIODevice& device, const CertificateIdentity& issued, const QImage& logo) {
+        return WriteCertificate(device, source, details, issued, logo);
+      },
+      reason);
 }
 
 bool SaveBaselineCertificate(const QString& path, const BaselineCertificateSource& source,
                              const CertificateDetails& details, const CertificateIdentity& identity,
                              QString& reason) {
-  const std::optional<std::string> pdf =
-      DrawBaselineCertificatePdf(source, details, identity, reason);
-  return pdf && WriteDocumentFile(
-                    path,
-                    [&pdf](QIODevice& device) {
-                      return device.write(pdf->data(), std::ssize(*pdf)) == std::ssize(*pdf);
-                    },
-                    reason);
+  return SavePdf(path, DrawBaselineCertificatePdf(source, details, identity, reason), reason);
 }
 
 }  // namespace mensuro

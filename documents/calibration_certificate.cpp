@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QDate>
 #include <QFont>
 #include <QIODevice>
@@ -15,15 +14,11 @@
 #include <QStringList>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextLayout>
 #include <QTextObjectInterface>
-#include <QTextTable>
 #include <QUrl>
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,7 +30,6 @@
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
 #include "documents/certificate_html.h"
-#include "documents/document_file.h"
 #include "documents/document_fonts.h"
 #include "documents/origin_text.h"
 #include "documents/paged_pdf.h"
@@ -59,12 +53,6 @@ const QString kTitle = QStringLiteral("EDM Calibration Certificate");
 // and the equipment. Their breaks are kept in the order the tables stand in, of those the
 // certificate holds.
 constexpr std::size_t kTableCount = 7;
-
-// Where the certificate starts new pages besides its fixed ones.
-struct CertificateBreaks {
-  std::array<TableBreaks, kTableCount> tables;
-  std::set<std::size_t> headings;  // headings, counted in the document's order, on a new page
-};
 
 // The verdict of one t-test in words.
 QString Verdict(const char* error, bool passed, double t, double critical) {
@@ -775,17 +763,6 @@ CalibrationPlotData CertificatePlotData(const ProcessedCalibration& calibration)
   return data;
 }
 
-// The headings of `document`, in their order.
-std::vector<QTextBlock> Headings(const QTextDocument& document) {
-  std::vector<QTextBlock> headings;
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    if (block.blockFormat().headingLevel() > 0) {
-      headings.push_back(block);
-    }
-  }
-  return headings;
-}
-
 // The certificate's text, its tables split and its headings put on new pages where `breaks`
 // says.
 // What a certificate shows besides the calibration.
@@ -832,115 +809,6 @@ void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibr
   cursor.insertText(QString(QChar::ObjectReplacementCharacter), plotFormat);
   cursor.insertHtml(ClosingSections(calibration, frame.details, frame.identity,
                                     breaks.tables[table], breaks.tables[table + 1]));
-
-  const std::vector<QTextBlock> headings = Headings(document);
-  for (const std::size_t heading : breaks.headings) {
-    if (heading < headings.size()) {
-      QTextBlockFormat newPage;
-      newPage.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-      QTextCursor(headings[heading]).mergeBlockFormat(newPage);
-    }
-  }
-}
-
-// One table of the laid-out certificate: the page of its heading and of each of its rows (the
-// column headings not counted), over all the parts it was split into.
-struct TablePages {
-  int heading = 0;
-  std::vector<int> rows;
-};
-
-std::vector<TablePages> PagesOfTables(const QTextDocument& document) {
-  const QAbstractTextDocumentLayout& layout = *document.documentLayout();
-  const double pageHeight = document.pageSize().height();
-  const auto pageOf = [&](const QTextBlock& block) {
-    return static_cast<int>(layout.blockBoundingRect(block).top() / pageHeight);
-  };
-  std::vector<TablePages> tables;
-  for (QTextFrame* frame : document.rootFrame()->childFrames()) {
-    const auto* table = qobject_cast<const QTextTable*>(frame);
-    if (table == nullptr || table->format().headerRowCount() == 0) {
-      continue;
-    }
-    // A part that starts a new page continues the table before it.
-    if (tables.empty() ||
-        !(table->format().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)) {
-      QTextBlock heading = table->firstCursorPosition().block();
-      while (heading.isValid() && heading.blockFormat().headingLevel() == 0) {
-        heading = heading.previous();
-      }
-      tables.push_back({heading.isValid() ? pageOf(heading) : 0, {}});
-    }
-    for (int row = table->format().headerRowCount(); row < table->rows(); ++row) {
-      tables.back().rows.push_back(pageOf(table->cellAt(row, 0).firstCursorPosition().block()));
-    }
-  }
-  return tables;
-}
-
-// Adds to `breaks` the first break that a table of the laid-out `document` needs: a heading
-// alone at the foot of a page, or too few rows on one side of a page break. Returns false when
-// every table breaks well.
-bool AddTableBreak(const QTextDocument& document, CertificateBreaks& breaks) {
-  const std::vector<TablePages> tables = PagesOfTables(document);
-  for (std::size_t index = 0; index < tables.size() && index < breaks.tables.size(); ++index) {
-    const TablePages& table = tables[index];
-    const int rowCount = static_cast<int>(table.rows.size());
-    int page = table.heading;
-    int firstOnPage = 0;
-    for (int row = 0; row < rowCount; ++row) {
-      if (table.rows[row] == page) {
-        continue;
-      }
-      const int before = row - firstOnPage;
-      const int kept = RowsKeptBeforeBreak(before, rowCount - row);
-      TableBreaks& split = breaks.tables[index];
-      if (kept == 0 && firstOnPage == 0 && !split.beforeHeading) {
-        split.beforeHeading = true;
-        return true;
-      }
-      if (kept > 0 && kept != before && split.beforeRows.insert(firstOnPage + kept).second) {
-        return true;
-      }
-      page = table.rows[row];
-      firstOnPage = row;
-    }
-  }
-  return false;
-}
-
-// The fewest lines of the text under a heading that stay with it on its page.
-constexpr int kLinesUnderHeading = 2;
-
-// Adds to `breaks` the first heading of the laid-out `document` that stands at the foot of a
-// page with fewer than kLinesUnderHeading lines of its text (all of a shorter text) under it.
-// Returns false when there is none.
-bool AddHeadingBreak(const QTextDocument& document, CertificateBreaks& breaks) {
-  const QAbstractTextDocumentLayout& layout = *document.documentLayout();
-  const double pageHeight = document.pageSize().height();
-  // A line that would run over the foot of a page is moved to the next, its block not.
-  const auto pageOfLine = [&](const QTextBlock& block, int line) {
-    const double top = layout.blockBoundingRect(block).top() + block.layout()->lineAt(line).y();
-    return static_cast<int>(top / pageHeight);
-  };
-  const std::vector<QTextBlock> headings = Headings(document);
-  for (std::size_t index = 0; index < headings.size(); ++index) {
-    const QTextBlock& heading = headings[index];
-    const QTextBlock text = heading.next();
-    if (heading.layout()->lineCount() == 0 || !text.isValid()) {
-      continue;
-    }
-    const int page = pageOfLine(heading, 0);
-    const int lines = std::min(text.layout()->lineCount(), kLinesUnderHeading);
-    int kept = 0;
-    while (kept < lines && pageOfLine(text, kept) == page) {
-      ++kept;
-    }
-    if (kept < lines && breaks.headings.insert(index).second) {
-      return true;
-    }
-  }
-  return false;
 }
 
 bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration,
@@ -957,16 +825,9 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
   PlotObject plot(CertificatePlotData(calibration), width);
   document.documentLayout()->registerHandler(kPlotObjectType, &plot);
 
-  // Laid out again for every break a table or a heading needs; each adds one, so this ends.
-  // The bound only guards against a layout that never settles.
-  CertificateBreaks breaks;
-  FillCertificate(document, calibration, frame, breaks);
-  const auto addBreak = [&document, &breaks] {
-    return AddTableBreak(document, breaks) || AddHeadingBreak(document, breaks);
-  };
-  for (std::size_t round = 0; round < 8 * kTableCount && addBreak(); ++round) {
+  FillWithBreaks(document, kTableCount, [&](const CertificateBreaks& breaks) {
     FillCertificate(document, calibration, frame, breaks);
-  }
+  });
 
   const QString footer =
       QStringLiteral("%1\nMeasured text SHA-256: %2\nPublished text SHA-256: %3")
@@ -975,7 +836,8 @@ bool WriteCertificate(QIODevice& device, const ProcessedCalibration& calibration
                                                    Text(frame.identity.number),
                QString::fromStdString(Sha256Hex(calibration.measuredText)),
                QString::fromStdString(Sha256Hex(calibration.publishedText)));
-  // A certificate the register did not number is a draft, and says so on every page.
+  // A certificate the register did not number is a draft, and says so on
+  // every page.
   return pdf.Print(
       document, footer,
       frame.identity.number.empty() ? QStringLiteral("DRAFT: not registered") : QString());
@@ -987,32 +849,18 @@ std::optional<std::string> DrawCertificatePdf(const ProcessedCalibration& calibr
                                               const CertificateDetails& details,
                                               const CertificateIdentity& identity,
                                               QString& reason) {
-  std::optional<QImage> logo = ReadLogo(details.laboratory, reason);
-  if (!logo) {
-    return std::nullopt;
-  }
-  const CertificateIdentity issued = IssuedIdentity(identity);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!WriteCertificate(buffer, calibration, {details, issued, std::move(*logo)})) {
-    reason = QStringLiteral("the PDF could not be drawn");
-    return std::nullopt;
-  }
-  buffer.close();
-  return bytes.toStdString();
+  return DrawPdf(
+      details.laboratory, identity,
+      [&](QIODevice& device, const CertificateIdentity& issued, QImage logo) {
+        return WriteCertificate(device, calibration, {details, issued, std::move(logo)});
+      },
+      reason);
 }
 
 bool SaveCertificate(const QString& path, const ProcessedCalibration& calibration,
                      const CertificateDetails& details, const CertificateIdentity& identity,
                      QString& reason) {
-  const std::optional<std::string> pdf = DrawCertificatePdf(calibration, details, identity, reason);
-  return pdf && WriteDocumentFile(
-                    path,
-                    [&pdf](QIODevice& device) {
-                      return device.write(pdf->data(), std::ssize(*pdf)) == std::ssize(*pdf);
-                    },
-                    reason);
+  return SavePdf(path, DrawCertificatePdf(calibration, details, identity, reason), reason);
 }
 
 }  // namespace mensuro

@@ -51,9 +51,9 @@ struct PlotPair {
 };
 
 struct CalibrationPlotData {
-  std::string title;                    // EDM description and date
+  std::string title;                          // EDM description and date
   std::vector<PlotObservation> observations;  // P minus every single observed distance
-  std::vector<PlotPair> pairs;          // in the report's order
+  std::vector<PlotPair> pairs;                // in the report's order
   // The fitted line constant + scale * P and the flag limits +-3 (a + b P) from 0 to the
   // largest published distance.
   PlotPoint fitStart;

@@ -1,13 +1,22 @@
 #include "documents/certificate_html.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QDate>
 #include <QImageReader>
 #include <QPen>
 #include <QStringList>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
 #include <algorithm>
 #include <cmath>
 
 #include "core/data/local_time.h"
+#include "documents/document_file.h"
 #include "documents/document_fonts.h"
 #include "documents/report_numbers.h"
 
@@ -17,7 +26,145 @@ namespace {
 constexpr double kLogoHeightMm = 15.0;
 constexpr double kMillimetresPerInch = 25.4;
 
+// The headings of `document`, in their order.
+std::vector<QTextBlock> Headings(const QTextDocument& document) {
+  std::vector<QTextBlock> headings;
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    if (block.blockFormat().headingLevel() > 0) {
+      headings.push_back(block);
+    }
+  }
+  return headings;
+}
+
+// One table of the laid-out certificate: the page of its heading and of each of its rows (the
+// column headings not counted), over all the parts it was split into.
+struct TablePages {
+  int heading = 0;
+  std::vector<int> rows;
+};
+
+std::vector<TablePages> PagesOfTables(const QTextDocument& document) {
+  const QAbstractTextDocumentLayout& layout = *document.documentLayout();
+  const double pageHeight = document.pageSize().height();
+  const auto pageOf = [&](const QTextBlock& block) {
+    return static_cast<int>(layout.blockBoundingRect(block).top() / pageHeight);
+  };
+  std::vector<TablePages> tables;
+  for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+    const auto* table = qobject_cast<const QTextTable*>(frame);
+    if (table == nullptr || table->format().headerRowCount() == 0) {
+      continue;
+    }
+    // A part that starts a new page continues the table before it.
+    if (tables.empty() ||
+        !(table->format().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)) {
+      QTextBlock heading = table->firstCursorPosition().block();
+      while (heading.isValid() && heading.blockFormat().headingLevel() == 0) {
+        heading = heading.previous();
+      }
+      tables.push_back({heading.isValid() ? pageOf(heading) : 0, {}});
+    }
+    for (int row = table->format().headerRowCount(); row < table->rows(); ++row) {
+      tables.back().rows.push_back(pageOf(table->cellAt(row, 0).firstCursorPosition().block()));
+    }
+  }
+  return tables;
+}
+
+// Adds to `breaks` the first break that a table of the laid-out `document` needs: a heading
+// alone at the foot of a page, or too few rows on one side of a page break. Returns false when
+// every table breaks well.
+bool AddTableBreak(const QTextDocument& document, CertificateBreaks& breaks) {
+  const std::vector<TablePages> tables = PagesOfTables(document);
+  for (std::size_t index = 0; index < tables.size() && index < breaks.tables.size(); ++index) {
+    const TablePages& table = tables[index];
+    const int rowCount = static_cast<int>(table.rows.size());
+    int page = table.heading;
+    int firstOnPage = 0;
+    for (int row = 0; row < rowCount; ++row) {
+      if (table.rows[row] == page) {
+        continue;
+      }
+      const int before = row - firstOnPage;
+      const int kept = RowsKeptBeforeBreak(before, rowCount - row);
+      TableBreaks& split = breaks.tables[index];
+      if (kept == 0 && firstOnPage == 0 && !split.beforeHeading) {
+        split.beforeHeading = true;
+        return true;
+      }
+      if (kept > 0 && kept != before && split.beforeRows.insert(firstOnPage + kept).second) {
+        return true;
+      }
+      page = table.rows[row];
+      firstOnPage = row;
+    }
+  }
+  return false;
+}
+
+// The fewest lines of the text under a heading that stay with it on its page.
+constexpr int kLinesUnderHeading = 2;
+
+// Adds to `breaks` the first heading of the laid-out `document` that stands at the foot of a
+// page with fewer than kLinesUnderHeading lines of its text (all of a shorter text) under it.
+// Returns false when there is none.
+bool AddHeadingBreak(const QTextDocument& document, CertificateBreaks& breaks) {
+  const QAbstractTextDocumentLayout& layout = *document.documentLayout();
+  const double pageHeight = document.pageSize().height();
+  // A line that would run over the foot of a page is moved to the next, its block not.
+  const auto pageOfLine = [&](const QTextBlock& block, int line) {
+    const double top = layout.blockBoundingRect(block).top() + block.layout()->lineAt(line).y();
+    return static_cast<int>(top / pageHeight);
+  };
+  const std::vector<QTextBlock> headings = Headings(document);
+  for (std::size_t index = 0; index < headings.size(); ++index) {
+    const QTextBlock& heading = headings[index];
+    const QTextBlock text = heading.next();
+    if (heading.layout()->lineCount() == 0 || !text.isValid()) {
+      continue;
+    }
+    const int page = pageOfLine(heading, 0);
+    const int lines = std::min(text.layout()->lineCount(), kLinesUnderHeading);
+    int kept = 0;
+    while (kept < lines && pageOfLine(text, kept) == page) {
+      ++kept;
+    }
+    if (kept < lines && breaks.headings.insert(index).second) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
+
+void FillWithBreaks(QTextDocument& document, std::size_t tableCount,
+                    const std::function<void(const CertificateBreaks& breaks)>& fill) {
+  CertificateBreaks breaks;
+  breaks.tables.resize(tableCount);
+  const auto fillAll = [&] {
+    fill(breaks);
+    const std::vector<QTextBlock> headings = Headings(document);
+    for (const std::size_t heading : breaks.headings) {
+      if (heading < headings.size()) {
+        QTextBlockFormat newPage;
+        newPage.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(headings[heading]).mergeBlockFormat(newPage);
+      }
+    }
+  };
+  // Laid out again for every break a table or a heading needs; each adds one, so this ends.
+  // The bound only guards against a layout that never settles.
+  fillAll();
+  const auto addBreak = [&document, &breaks] {
+    return AddTableBreak(document, breaks) || AddHeadingBreak(document, breaks);
+  };
+  for (std::size_t round = 0; round < 8 * std::max<std::size_t>(tableCount, 1) && addBreak();
+       ++round) {
+    fillAll();
+  }
+}
 
 const QUrl kLogoName(QStringLiteral("mensuro-certificate-logo"));
 
@@ -183,6 +330,35 @@ std::optional<QImage> ReadLogo(const LaboratoryDetails& laboratory, QString& rea
     return std::nullopt;
   }
   return logo;
+}
+
+std::optional<std::string> DrawPdf(
+    const LaboratoryDetails& laboratory, const CertificateIdentity& identity,
+    const std::function<bool(QIODevice& device, const CertificateIdentity& issued, QImage logo)>&
+        write,
+    QString& reason) {
+  std::optional<QImage> logo = ReadLogo(laboratory, reason);
+  if (!logo) {
+    return std::nullopt;
+  }
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!write(buffer, IssuedIdentity(identity), std::move(*logo))) {
+    reason = QStringLiteral("the PDF could not be drawn");
+    return std::nullopt;
+  }
+  buffer.close();
+  return bytes.toStdString();
+}
+
+bool SavePdf(const QString& path, const std::optional<std::string>& pdf, QString& reason) {
+  return pdf && WriteDocumentFile(
+                    path,
+                    [&pdf](QIODevice& device) {
+                      return device.write(pdf->data(), std::ssize(*pdf)) == std::ssize(*pdf);
+                    },
+                    reason);
 }
 
 }  // namespace mensuro::certificate_html

@@ -4,9 +4,13 @@
 // (rows, tables that may be split over pages, the laboratory's block, the identity), the page
 // style and the identity and logo they are issued with.
 
+#include <QIODevice>
 #include <QImage>
 #include <QString>
+#include <QTextDocument>
 #include <QUrl>
+#include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <set>
@@ -37,6 +41,20 @@ struct TableBreaks {
   bool beforeHeading = false;  // the table with its heading starts a new page
   std::set<int> beforeRows;    // rows (not counting the headings) that start a new page
 };
+
+// Where the certificate starts new pages besides its fixed ones: the breaks of each table with
+// column headings, in the order the tables stand in, of those the certificate holds.
+struct CertificateBreaks {
+  std::vector<TableBreaks> tables;
+  std::set<std::size_t> headings;  // headings, counted in the document's order, on a new page
+};
+
+// Fills `document` by `fill` with the breaks found so far, and again for each break the laid-out
+// document needs: a table leaving a few rows alone on a page or its heading at a page's foot, a
+// heading with too little of its text under it. `fill` lays out at most `tableCount` tables
+// with column headings.
+void FillWithBreaks(QTextDocument& document, std::size_t tableCount,
+                    const std::function<void(const CertificateBreaks& breaks)>& fill);
 
 QString Heading(const QString& text, bool newPage);
 
@@ -83,5 +101,18 @@ CertificateIdentity IssuedIdentity(CertificateIdentity identity);
 // The laboratory's logo, a null image when none is given; nothing, with the reason, when the
 // file given can't be read as a picture.
 std::optional<QImage> ReadLogo(const LaboratoryDetails& laboratory, QString& reason);
+
+// The certificate's PDF bytes as `write` writes them to a device, given the identity as issued
+// and the laboratory's logo (null: none); nothing, with the reason, when the logo can't be read
+// or the PDF drawn.
+std::optional<std::string> DrawPdf(
+    const LaboratoryDetails& laboratory, const CertificateIdentity& identity,
+    const std::function<bool(QIODevice& device, const CertificateIdentity& issued, QImage logo)>&
+        write,
+    QString& reason);
+
+// Writes the `pdf` drawn to `path`; false, with the reason, when it was not drawn or can't be
+// written, an existing file then left as it was.
+bool SavePdf(const QString& path, const std::optional<std::string>& pdf, QString& reason);
 
 }  // namespace mensuro::certificate_html

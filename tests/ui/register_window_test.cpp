@@ -197,6 +197,35 @@ TEST_F(register_window, the_selected_one_shows_its_record_and_its_instruments_hi
             "E_n 2.12).");
 }
 
+// A baseline's certificate is listed by its baseline, shows its kind, and draws no instrument's
+// history, though its reference instrument is SN-1.
+TEST_F(register_window, a_baseline_certificate_is_listed_by_its_baseline) {
+  {
+    IssueRequest survey = Request("SN-1", "Shire Survey Office", 0.0);
+    survey.kind = RecordKind::kBaseline;
+    survey.baseline = "Northfield";
+    CalibrationRegister::Open(location.toStdString()).Issue(survey, FakePdf, NoonOf("2026-05-10"));
+  }
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  QTest::keyClicks(&Part<QLineEdit>(registerWindow, "filter"), QStringLiteral("northfield"));
+  ASSERT_EQ(Numbers(registerWindow), (std::vector<std::string>{"MEN-2026-0005"}));
+  const QAbstractItemModel& rows = *Part<QTableView>(registerWindow, "certificates").model();
+  EXPECT_EQ(rows.index(0, CRegisterWindow::kConstant).data().toString(), QStringLiteral("\u2013"));
+  EXPECT_EQ(rows.index(0, CRegisterWindow::kInstrument).data().toString(),
+            QStringLiteral("Baseline: Northfield"));
+  registerWindow.Select("MEN-2026-0005");
+  const auto& details = Part<QTableWidget>(registerWindow, "details");
+  ASSERT_GT(details.rowCount(), 1);
+  EXPECT_EQ(details.item(1, 1)->text(), QStringLiteral("baseline calibration"));
+  for (const char* view : {"constantView", "scaleView"}) {
+    for (QAbstractSeries* series : Part<QChartView>(registerWindow, view).chart()->series()) {
+      const auto* markers = qobject_cast<QScatterSeries*>(series);
+      EXPECT_TRUE(markers == nullptr || markers->count() == 0) << view;
+    }
+  }
+  EXPECT_TRUE(Part<QLabel>(registerWindow, "changes").text().isEmpty());
+}
+
 TEST_F(register_window, reissue_and_open_write_the_stored_bytes) {
   CRegisterWindow& registerWindow = OpenRegisterWindow();
   registerWindow.Select("MEN-2026-0002");
