@@ -391,13 +391,7 @@ QWidget* CBaselineWindow::BuildObservationsPage() {
   connect(observationTable_, &QTableWidget::itemSelectionChanged, this,
           [this] { leaveOut_->setEnabled(!observationTable_->selectedItems().isEmpty()); });
   exclusionTitle_ = new QLabel(QStringLiteral("Left out of the fit:"), page);
-  exclusionList_ = new QTableWidget(0, 2, page);
-  exclusionList_->setObjectName(QStringLiteral("exclusionList"));
-  exclusionList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  exclusionList_->horizontalHeader()->hide();
-  exclusionList_->verticalHeader()->hide();
-  exclusionList_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-  exclusionList_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  exclusionList_ = NewLeftOutList(page);
   exclusionList_->setWordWrap(false);
   residualView_ = new QChartView(page);
   residualView_->setObjectName(QStringLiteral("residualView"));
@@ -690,16 +684,7 @@ void CBaselineWindow::ShowObservations(const BaselineAdjustment& adjustment) {
 }
 
 void CBaselineWindow::ShowExclusions(const std::vector<AppliedExclusion>& excluded) {
-  exclusionList_->clearContents();
-  exclusionList_->setRowCount(static_cast<int>(excluded.size()));
-  for (std::size_t i = 0; i < excluded.size(); ++i) {
-    exclusionList_->setItem(static_cast<int>(i), 0, new QTableWidgetItem(LeftOutText(excluded[i])));
-    auto* bringBack = new QPushButton(QStringLiteral("Bring back"), exclusionList_);
-    bringBack->setObjectName(QStringLiteral("bringBack"));
-    connect(bringBack, &QPushButton::clicked, this, [this, i] { BringBack(i); });
-    exclusionList_->setCellWidget(static_cast<int>(i), 1, bringBack);
-  }
-  exclusionList_->resizeRowsToContents();
+  FillLeftOutList(*exclusionList_, excluded, [this](std::size_t i) { BringBack(i); });
   if (!excluded.empty()) {
     // As tall as its rows, up to four, and scrolled beyond.
     exclusionList_->setFixedHeight(2 * exclusionList_->frameWidth() +

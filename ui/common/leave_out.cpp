@@ -2,6 +2,10 @@
 
 #include <fmt/format.h>
 
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+
 #include "core/data/visible_text.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
@@ -35,6 +39,31 @@ QString LeftOutText(const AppliedExclusion& applied) {
   return FieldFromBytes(
       VisibleText(fmt::format("{}: {} ({} observation{})", DescribeExclusion(applied.exclusion),
                               reason, count, count == 1 ? "" : "s")));
+}
+
+QTableWidget* NewLeftOutList(QWidget* parent) {
+  auto* list = new QTableWidget(0, 2, parent);
+  list->setObjectName(QStringLiteral("exclusionList"));
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->horizontalHeader()->hide();
+  list->verticalHeader()->hide();
+  list->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  list->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  return list;
+}
+
+void FillLeftOutList(QTableWidget& list, const std::vector<AppliedExclusion>& excluded,
+                     const std::function<void(std::size_t index)>& bringBack) {
+  list.clearContents();
+  list.setRowCount(static_cast<int>(excluded.size()));
+  for (std::size_t i = 0; i < excluded.size(); ++i) {
+    list.setItem(static_cast<int>(i), 0, new QTableWidgetItem(LeftOutText(excluded[i])));
+    auto* button = new QPushButton(QStringLiteral("Bring back"), &list);
+    button->setObjectName(QStringLiteral("bringBack"));
+    QObject::connect(button, &QPushButton::clicked, &list, [bringBack, i] { bringBack(i); });
+    list.setCellWidget(static_cast<int>(i), 1, button);
+  }
+  list.resizeRowsToContents();
 }
 
 }  // namespace mensuro

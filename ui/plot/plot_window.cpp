@@ -200,13 +200,7 @@ QWidget* CPlotWindow::BuildChartColumn() {
   noticeList_ = new QListWidget(column);
   noticeList_->setObjectName(QStringLiteral("noticeList"));
   exclusionTitle_ = new QLabel(QStringLiteral("Left out of the fit:"), column);
-  exclusionList_ = new QTableWidget(0, 2, column);
-  exclusionList_->setObjectName(QStringLiteral("exclusionList"));
-  exclusionList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  exclusionList_->horizontalHeader()->hide();
-  exclusionList_->verticalHeader()->hide();
-  exclusionList_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-  exclusionList_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  exclusionList_ = NewLeftOutList(column);
 
   auto* charts = new QWidget(column);
   auto* chartLayout = new QVBoxLayout(charts);
@@ -327,21 +321,12 @@ void CPlotWindow::ShowCalibration() {
 }
 
 void CPlotWindow::ShowExclusions(const std::vector<AppliedExclusion>& exclusions) {
-  exclusionList_->setRowCount(static_cast<int>(exclusions.size()));
-  for (std::size_t i = 0; i < exclusions.size(); ++i) {
-    auto* item = new QTableWidgetItem(LeftOutText(exclusions[i]));
-    exclusionList_->setItem(static_cast<int>(i), 0, item);
-    auto* bringBack = new QPushButton(QStringLiteral("Bring back"), exclusionList_);
-    bringBack->setObjectName(QStringLiteral("bringBack"));
-    connect(bringBack, &QPushButton::clicked, this, [this, i] {
-      state_.BringBack(i);
-      if (state_.Calibration() == nullptr) {
-        services_.ShowMessage(*this, state_.Failure());
-      }
-    });
-    exclusionList_->setCellWidget(static_cast<int>(i), 1, bringBack);
-  }
-  exclusionList_->resizeRowsToContents();
+  FillLeftOutList(*exclusionList_, exclusions, [this](std::size_t i) {
+    state_.BringBack(i);
+    if (state_.Calibration() == nullptr) {
+      services_.ShowMessage(*this, state_.Failure());
+    }
+  });
   if (!exclusions.empty()) {
     FitListHeight(*exclusionList_, exclusionList_->rowCount(), exclusionList_->rowHeight(0));
   }
