@@ -80,7 +80,7 @@ screenshot: configure
 	  examples/kellerby-published.txt docs/mensuro-window.png docs/mensuro-plot.png \
 	  $(BUILD)/mensuro-certificate.pdf examples/seven-pillar-field.csv docs/mensuro-import.png \
 	  examples/seven-pillar-collector.txt docs/mensuro-columns.png docs/mensuro-details.png \
-	  docs/mensuro-register.png
+	  docs/mensuro-register.png examples/baseline-survey.txt docs/mensuro-baseline.png
 	@pdftoppm -png -r 75 -f 1 -l 1 -singlefile $(BUILD)/mensuro-certificate.pdf \
 	  docs/mensuro-certificate
 

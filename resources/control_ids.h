@@ -40,6 +40,7 @@ enum MainControlId : int {
   kIdPlot = 1033,
   kIdNoticeSummary = 1036,
   kIdRegister = 1037,
+  kIdBaseline = 1038,
 };
 
 enum AboutControlId : int {

@@ -26,7 +26,7 @@ constexpr std::array kMainControls = {
     Entry(kIdProcess, kDefaultPushButton, "Process", {375, 390, 50, 14}, kButton),
     Entry(kIdCancel, kPushButton, "Cancel", {429, 390, 50, 14}, kButton),
     Entry(kIdPlot, kPushButton, "Plot", {7, 390, 50, 14}, kButton),
-    Entry(kIdNoticeSummary, kLabel, "", {61, 390, 64, 14}),
+    Entry(kIdNoticeSummary, kLabel, "", {61, 390, 56, 14}),
     Entry(kIdSourceGroup, kGroupBox, "Source for Published Baseline Distances", {7, 7, 471, 50}),
     Entry(kIdPredefined, kRadioButton, "Predefined:", {14, 40, 50, 10}),
     Entry(kIdPublishedFileName, kLineEdit, "", {139, 18, 263, 14}, kField),
@@ -34,7 +34,7 @@ constexpr std::array kMainControls = {
           kIdPublishedFileName),
     Entry(kIdOpenPublished, kPushButton, "Open", {411, 16, 33, 14}, kButton),
     Entry(kIdNewPublished, kPushButton, "&New", {446, 16, 28, 14}, kButton),
-    Entry(kIdSaveReportAs, kPushButton, "Save As", {129, 390, 50, 14}, kButton),
+    Entry(kIdSaveReportAs, kPushButton, "Save As", {121, 390, 46, 14}, kButton),
     Entry(kIdBaselineLabel, kLabel, "Existing Halvard Baselines:", {68, 40, 71, 8}, kStyleNone,
           kIdBaselineList),
     Entry(kIdLoadBaseline, kPushButton, "Load", {411, 39, 30, 14}, kButton),
@@ -74,9 +74,10 @@ constexpr std::array kMainControls = {
     Entry(kStaticControlId, kGroupBox, "Date/Time", {14, 203, 85, 45}),
     Entry(kStaticControlId, kGroupBox, "EDM Error", {102, 203, 117, 45}),
     Entry(kStaticControlId, kGroupBox, "Comments", {229, 203, 242, 45}),
-    Entry(kIdAbout, kPushButton, "About", {295, 390, 50, 14}, kButton),
-    Entry(kIdHelp, kPushButton, "Help", {239, 390, 50, 14}, kButton),
-    Entry(kIdRegister, kPushButton, "Register...", {184, 390, 50, 14}, kButton),
+    Entry(kIdAbout, kPushButton, "About", {323, 390, 40, 14}, kButton),
+    Entry(kIdHelp, kPushButton, "Help", {279, 390, 40, 14}, kButton),
+    Entry(kIdRegister, kPushButton, "Register...", {171, 390, 50, 14}, kButton),
+    Entry(kIdBaseline, kPushButton, "Baseline...", {225, 390, 50, 14}, kButton),
 };
 
 constexpr DialogTemplate kMainDialog{

@@ -3,10 +3,11 @@
 // more the Import Field Observations dialog of a field file on the library's seven-pillar line;
 // and with two more the Columns of the Field File dialog of a data collector's export; and with
 // one more the Certificate Details dialog the certificate was written with; and with one more
-// the register window on a register made on the fly, the example issued in it:
+// the register window on a register made on the fly, the example issued in it; and with two more
+// the Baseline Calibration window on a baseline survey:
 //   mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG CERTIFICATE_PDF
 //                      [FIELD_CSV IMPORT_PNG [EXPORT_FILE COLUMNS_PNG [DETAILS_PNG
-//                      [REGISTER_PNG]]]]]
+//                      [REGISTER_PNG [BASELINE_SURVEY BASELINE_PNG]]]]]]
 // Runs on any Qt platform, the offscreen one included, with example calibration conditions and
 // certificate details in settings of their own.
 
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <utility>
 
 #include "core/data/data_files.h"
 #include "core/data/file_bytes.h"
@@ -31,6 +33,7 @@
 #include "documents/document_fonts.h"
 #include "register/calibration_issue.h"
 #include "resources/control_ids.h"
+#include "ui/baseline/baseline_window.h"
 #include "ui/certificate/certificate_details_dialog.h"
 #include "ui/certificate/remembered_certificate_details.h"
 #include "ui/common/control_text.h"
@@ -185,6 +188,22 @@ bool DrawRegisterWindow(CVerantDlg& dialog, const ProcessedCalibration& calibrat
   return window->grab().save(QString::fromLocal8Bit(png));
 }
 
+// The Baseline Calibration window after a Process of the survey at `surveyPath`, its reference
+// instrument's scale as the example survey's comment states it.
+bool DrawBaselineWindow(CVerantDlg& dialog, const char* surveyPath, const char* png) {
+  dialog.OnBaseline();
+  CBaselineWindow* window = dialog.BaselineWindow();
+  window->OpenSurvey(QString::fromLocal8Bit(surveyPath));
+  for (const auto& [name, text] :
+       {std::pair{"baselineName", "Seven-pillar line"}, std::pair{"scalePpm", "0.8"},
+        std::pair{"scaleUncertainty", "0.5"}}) {
+    window->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QString::fromLatin1(text));
+  }
+  window->OnProcess();
+  QApplication::processEvents();
+  return window->Calibration().has_value() && window->grab().save(QString::fromLocal8Bit(png));
+}
+
 // The window after a Process of the example in `measuredPath` against `publishedPath`, the
 // instrument's calibration conditions remembered under the description the example gives it.
 void ProcessExample(CVerantDlg& dialog, const char* measuredPath, const char* publishedPath) {
@@ -234,8 +253,12 @@ int DrawLaterPictures(int argc, char** argv, QtDialogServices& services, CVerant
     std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[10]);
     return 1;
   }
-  if (argc == 12 && !DrawRegisterWindow(dialog, calibration, settingsFolder, argv[11])) {
+  if (argc >= 12 && !DrawRegisterWindow(dialog, calibration, settingsFolder, argv[11])) {
     std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[11]);
+    return 1;
+  }
+  if (argc == 14 && !DrawBaselineWindow(dialog, argv[12], argv[13])) {
+    std::fprintf(stderr, "mensuro-screenshot: could not draw %s\n", argv[13]);
     return 1;
   }
   return 0;
@@ -247,11 +270,11 @@ int main(int argc, char** argv) {
   UseShippedFontFolderUnlessChosen(RunningProgramFolder());
   QApplication application(argc, argv);
   LoadShippedFonts(PathFromText(QCoreApplication::applicationDirPath()));
-  if (argc != 4 && argc != 6 && argc != 8 && argc != 10 && argc != 11 && argc != 12) {
+  if (argc != 4 && argc != 6 && argc != 8 && argc != 10 && argc != 11 && argc != 12 && argc != 14) {
     std::fprintf(stderr,
                  "usage: mensuro-screenshot MEASURED_FILE PUBLISHED_FILE WINDOW_PNG [PLOT_PNG "
                  "CERTIFICATE_PDF [FIELD_CSV IMPORT_PNG [EXPORT_FILE COLUMNS_PNG "
-                 "[DETAILS_PNG [REGISTER_PNG]]]]]\n");
+                 "[DETAILS_PNG [REGISTER_PNG [BASELINE_SURVEY BASELINE_PNG]]]]]]\n");
     return 2;
   }
   // The pictures show the same calibration conditions whoever draws them: settings of their own,

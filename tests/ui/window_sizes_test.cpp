@@ -9,6 +9,7 @@
 #include <string>
 
 #include "test_window.h"
+#include "ui/baseline/baseline_window.h"
 #include "ui/common/control_text.h"
 #include "ui/common/settings.h"
 #include "ui/register/register_location.h"
@@ -57,8 +58,11 @@ TEST(window_sizes, every_window_and_dialog_opens_at_most_700_pixels_tall) {
   settings::Forget(settings::Section::kRegister);
   ASSERT_NE(window.dialog->RegisterWindow(), nullptr);
   measure(*window.dialog->RegisterWindow());
+  window.dialog->OnBaseline();
+  ASSERT_NE(window.dialog->BaselineWindow(), nullptr);
+  measure(*window.dialog->BaselineWindow());
 
-  EXPECT_EQ(heights.size(), 8u);
+  EXPECT_EQ(heights.size(), 9u);
   for (const auto& [name, height] : heights) {
     EXPECT_LE(height, 700) << name;
   }

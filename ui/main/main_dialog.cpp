@@ -21,11 +21,12 @@
 #include "core/data/number_text.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_templates.h"
+#include "ui/baseline/baseline_window.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
-#include "ui/import/field_import_dialog.h"
 #include "ui/common/fixed_pitch_font.h"
 #include "ui/common/h_list_box.h"
+#include "ui/import/field_import_dialog.h"
 #include "ui/plot/plot_window.h"
 #include "ui/register/register_window.h"
 
@@ -59,7 +60,7 @@ CVerantDlg::CVerantDlg(DialogServices& services, std::filesystem::path executabl
   const QSize laidOut = size();
   std::vector<QWidget*> bottomRow;
   for (const int id : {kIdProcess, kIdCancel, kIdPlot, kIdNoticeSummary, kIdSaveReportAs,
-                       kIdRegister, kIdAbout, kIdHelp}) {
+                       kIdRegister, kIdBaseline, kIdAbout, kIdHelp}) {
     bottomRow.push_back(Control(id));
   }
   growingLayout_.emplace(laidOut, *controls_.Find(kIdResultList), bottomRow);
@@ -122,6 +123,7 @@ void CVerantDlg::ConnectCommands() {
   onClick(kIdSaveReportAs, &CVerantDlg::OnSaveReportAs);
   onClick(kIdPlot, &CVerantDlg::OnPlot);
   onClick(kIdRegister, &CVerantDlg::OnRegister);
+  onClick(kIdBaseline, &CVerantDlg::OnBaseline);
   onClick(kIdHelp, &CVerantDlg::OnShowHelp);
   onClick(kIdAbout, &CVerantDlg::OnAbout);
   onClick(kIdOpenPublished, &CVerantDlg::OnOpenPublished);
@@ -254,6 +256,19 @@ void CVerantDlg::OnRegister() {
   registerWindow_->show();
   registerWindow_->raise();
   registerWindow_->activateWindow();
+}
+
+void CVerantDlg::OnBaseline() {
+  if (baselineWindow_ == nullptr) {
+    baselineWindow_ = new CBaselineWindow(services_, BaselineLibraryPath(executableDir_), this);
+    baselineWindow_->SetCertificateWriter(
+        [this](QWidget& owner, const BaselineToCertify& certified) {
+          return WriteBaselineCertificate(owner, certified);
+        });
+  }
+  baselineWindow_->show();
+  baselineWindow_->raise();
+  baselineWindow_->activateWindow();
 }
 
 void CVerantDlg::EnablePublishedSaves(bool enabled) {

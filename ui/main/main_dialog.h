@@ -31,11 +31,13 @@ class QPushButton;
 namespace mensuro {
 
 class CalibrationRegister;
+struct BaselineToCertify;
 struct CollectedBaseline;
 struct ImportHeader;
 class CHListBox;
 class CPlotWindow;
 class CRegisterWindow;
+class CBaselineWindow;
 class DialogServices;
 
 // How saving a text to its file went.
@@ -129,6 +131,10 @@ class CVerantDlg : public QDialog {
   // Opens the register window, opening the register first when none is open; a register that
   // can't be opened is told and nothing else happens.
   void OnRegister();
+  // Opens the Baseline Calibration window, made by the first Baseline.
+  void OnBaseline();
+  // The Baseline Calibration window, once Baseline has opened it.
+  CBaselineWindow* BaselineWindow() const { return baselineWindow_; }
   void OnShowHelp();
   void OnAbout();
 
@@ -181,6 +187,15 @@ class CVerantDlg : public QDialog {
   // A Process refused before the texts were read, for `message`, which is shown.
   void FailProcess(const QString& message);
   void SaveCertificateAs(const QString& fileName);
+  // Before a certificate is written with no register open: asks whether to issue it into the
+  // register, which is then opened, or to save a draft. False when the user cancels, or the
+  // register can't be opened (told over `owner`).
+  bool OpenRegisterOrDraft(QWidget& owner);
+  // The certificate of the Baseline Calibration window's calibration `certified`: warnings
+  // accepted, a PDF file chosen, the details asked, issued into the register or saved as a
+  // draft, every dialog over `owner`. The number issued, if any.
+  std::optional<std::string> WriteBaselineCertificate(QWidget& owner,
+                                                      const BaselineToCertify& certified);
   // The files the window reads, which nothing it writes may land on: the texts' files and the
   // open register.
   std::vector<NamedFile> OpenInputFiles() const;
@@ -233,6 +248,8 @@ class CVerantDlg : public QDialog {
   RegisterSession register_;
   // A child window of this one, made by the first Register.
   CRegisterWindow* registerWindow_ = nullptr;
+  // A child window of this one, made by the first Baseline.
+  CBaselineWindow* baselineWindow_ = nullptr;
 
   MeasurementHeader header_;
   CalibrationState calibration_;

@@ -304,25 +304,8 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
   // The place is the library baseline's, which the dialog doesn't ask for.
   CertificateDetails certified = details.Details();
   certified.baselineSite = librarySite_;
-  if (!register_.IsOpen()) {
-    const QString location = RegisterLocation();
-    switch (services_.AskIssueOrDraft(
-        *this, QStringLiteral("No register is open. Issue the certificate into the register %1, "
-                              "where it gets its number, or save a draft marked \"DRAFT: not "
-                              "registered\" on every page?")
-                   .arg(location))) {
-      case IssueChoice::kCancel:
-        return;
-      case IssueChoice::kDraft:
-        break;
-      case IssueChoice::kIssue:
-        if (const QString failure = register_.Open(location); !failure.isEmpty()) {
-          services_.ShowMessage(*this, QStringLiteral("Could not open the register ") + location +
-                                           QStringLiteral(": ") + failure);
-          return;
-        }
-        break;
-    }
+  if (!OpenRegisterOrDraft(*this)) {
+    return;
   }
   if (register_.IsOpen()) {
     IssueIntoRegister(*calibration, certified, fileName);
@@ -333,6 +316,31 @@ void CVerantDlg::SaveCertificateAs(const QString& fileName) {
     services_.ShowMessage(*this, QStringLiteral("Could not write the file ") + fileName +
                                      QStringLiteral(": ") + reason);
   }
+}
+
+bool CVerantDlg::OpenRegisterOrDraft(QWidget& owner) {
+  if (register_.IsOpen()) {
+    return true;
+  }
+  const QString location = RegisterLocation();
+  switch (services_.AskIssueOrDraft(
+      owner, QStringLiteral("No register is open. Issue the certificate into the register %1, "
+                            "where it gets its number, or save a draft marked \"DRAFT: not "
+                            "registered\" on every page?")
+                 .arg(location))) {
+    case IssueChoice::kCancel:
+      return false;
+    case IssueChoice::kDraft:
+      return true;
+    case IssueChoice::kIssue:
+      if (const QString failure = register_.Open(location); !failure.isEmpty()) {
+        services_.ShowMessage(owner, QStringLiteral("Could not open the register ") + location +
+                                         QStringLiteral(": ") + failure);
+        return false;
+      }
+      return true;
+  }
+  return false;
 }
 
 bool CVerantDlg::AcceptInvalidEquipment(ProcessedCalibration& calibration) {

@@ -37,6 +37,7 @@
 #include "ui/common/chart_view.h"
 #include "ui/common/control_text.h"
 #include "ui/common/dialog_services.h"
+#include "ui/common/leave_out.h"
 #include "ui/common/remembered_conditions.h"
 #include "ui/common/remembered_equipment.h"
 
@@ -199,13 +200,7 @@ QWidget* CPlotWindow::BuildChartColumn() {
   noticeList_ = new QListWidget(column);
   noticeList_->setObjectName(QStringLiteral("noticeList"));
   exclusionTitle_ = new QLabel(QStringLiteral("Left out of the fit:"), column);
-  exclusionList_ = new QTableWidget(0, 2, column);
-  exclusionList_->setObjectName(QStringLiteral("exclusionList"));
-  exclusionList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  exclusionList_->horizontalHeader()->hide();
-  exclusionList_->verticalHeader()->hide();
-  exclusionList_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-  exclusionList_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  exclusionList_ = NewLeftOutList(column);
 
   auto* charts = new QWidget(column);
   auto* chartLayout = new QVBoxLayout(charts);
@@ -326,27 +321,12 @@ void CPlotWindow::ShowCalibration() {
 }
 
 void CPlotWindow::ShowExclusions(const std::vector<AppliedExclusion>& exclusions) {
-  exclusionList_->setRowCount(static_cast<int>(exclusions.size()));
-  for (std::size_t i = 0; i < exclusions.size(); ++i) {
-    const AppliedExclusion& applied = exclusions[i];
-    const std::size_t count = applied.lines.size();
-    const std::string reason =
-        applied.exclusion.reason.empty() ? "no reason given" : applied.exclusion.reason;
-    auto* item = new QTableWidgetItem(FieldFromBytes(
-        VisibleText(fmt::format("{}: {} ({} observation{})", DescribeExclusion(applied.exclusion),
-                                reason, count, count == 1 ? "" : "s"))));
-    exclusionList_->setItem(static_cast<int>(i), 0, item);
-    auto* bringBack = new QPushButton(QStringLiteral("Bring back"), exclusionList_);
-    bringBack->setObjectName(QStringLiteral("bringBack"));
-    connect(bringBack, &QPushButton::clicked, this, [this, i] {
-      state_.BringBack(i);
-      if (state_.Calibration() == nullptr) {
-        services_.ShowMessage(*this, state_.Failure());
-      }
-    });
-    exclusionList_->setCellWidget(static_cast<int>(i), 1, bringBack);
-  }
-  exclusionList_->resizeRowsToContents();
+  FillLeftOutList(*exclusionList_, exclusions, [this](std::size_t i) {
+    state_.BringBack(i);
+    if (state_.Calibration() == nullptr) {
+      services_.ShowMessage(*this, state_.Failure());
+    }
+  });
   if (!exclusions.empty()) {
     FitListHeight(*exclusionList_, exclusionList_->rowCount(), exclusionList_->rowHeight(0));
   }
@@ -414,22 +394,11 @@ void CPlotWindow::LeaveOut(const QScatterSeries& series, const QPointF& point) {
 }
 
 void CPlotWindow::AskReasonAndExclude(Exclusion exclusion, const std::string& what) {
-  const QString question =
-      FieldFromBytes(VisibleText(fmt::format("Why is {} left out of the fit?", what)));
-  QString reason;
-  while (reason.isEmpty()) {
-    const std::optional<QString> answer =
-        services_.AskText(*this, QStringLiteral("Leave out of the fit"), question);
-    if (!answer) {
-      return;
-    }
-    reason = answer->trimmed();
-    if (reason.isEmpty()) {
-      services_.ShowMessage(*this, QStringLiteral("Nothing is left out of the fit without a "
-                                                  "reason: the certificate states it."));
-    }
+  std::optional<std::string> reason = AskLeaveOutReason(services_, *this, what);
+  if (!reason) {
+    return;
   }
-  exclusion.reason = BytesFromField(reason);
+  exclusion.reason = std::move(*reason);
   if (const QString refused = state_.Exclude(std::move(exclusion)); !refused.isEmpty()) {
     services_.ShowMessage(*this, refused);
   }

@@ -9,6 +9,7 @@
 
 #include "core/certificate/certificate_details.h"
 #include "core/processing/processed_calibration.h"
+#include "register/baseline_issue.h"
 #include "register/calibration_issue.h"
 
 namespace mensuro {
@@ -21,5 +22,13 @@ IssuedCertificate IssueFromWindow(CalibrationRegister& reg, const ProcessedCalib
                                   const std::string& programVersion,
                                   const CertificateRenderer& pdfOf,
                                   const std::filesystem::path& file);
+
+// Issues the certificate of a baseline's `calibration` in `reg` as IssueBaselineCertificateFile
+// does, then writes its PDF to `file`, with the window's messages.
+IssuedCertificate IssueBaselineFromWindow(CalibrationRegister& reg,
+                                          const BaselineCalibration& calibration,
+                                          const BaselineIssueInputs& inputs,
+                                          const CertificateRenderer& pdfOf,
+                                          const std::filesystem::path& file);
 
 }  // namespace mensuro

@@ -94,4 +94,18 @@ IssuedCertificate RegisterSession::Issue(const ProcessedCalibration& calibration
   return issued;
 }
 
+IssuedCertificate RegisterSession::IssueBaseline(const BaselineCalibration& calibration,
+                                                 const BaselineIssueInputs& inputs,
+                                                 const CertificateRenderer& pdfOf,
+                                                 const std::filesystem::path& file) {
+  if (!register_) {
+    return {.number = {}, .failure = "No register is open.", .registerFault = false, .missing = {}};
+  }
+  IssuedCertificate issued = IssueBaselineFromWindow(*register_, calibration, inputs, pdfOf, file);
+  if (!issued.number.empty()) {
+    emit Changed();
+  }
+  return issued;
+}
+
 }  // namespace mensuro

@@ -49,6 +49,12 @@ class RegisterSession : public QObject {
   IssuedCertificate Issue(const ProcessedCalibration& calibration,
                           const CertificateDetails& details, const std::string& programVersion,
                           const CertificateRenderer& pdfOf, const std::filesystem::path& file);
+  // Issues the certificate of a baseline's `calibration` into the open register and writes its
+  // PDF to `file`, as IssueBaselineFromWindow does. Signals the change when a number was issued.
+  IssuedCertificate IssueBaseline(const BaselineCalibration& calibration,
+                                  const BaselineIssueInputs& inputs,
+                                  const CertificateRenderer& pdfOf,
+                                  const std::filesystem::path& file);
 
  signals:
   // Another register was opened, or the open one holds a new certificate.
