@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "core/data/text_encoding.h"
 #include "core/data/text_lines.h"
 
 namespace mensuro {
@@ -41,32 +42,53 @@ std::string BaselineLibraryEntry(const LibraryEntryDetails& details,
   return entry;
 }
 
-std::string LibraryWithEntry(std::string_view libraryBytes, std::string_view name,
-                             std::string_view entry) {
+std::optional<std::string> LibraryWithEntry(std::string_view libraryBytes, std::string_view name,
+                                            std::string_view entry, std::string& reason) {
+  // The library is read as TextFileText makes it: refused when wide, its byte-order mark
+  // skipped, and a file of carriage returns alone read as lines.
+  if (!TextFileText(std::string(libraryBytes), reason)) {
+    return std::nullopt;
+  }
   std::string kept;
   kept.reserve(libraryBytes.size() + entry.size() + 2 * kLineEnd.size());
-  // A group runs from its name line to the next name line, as the library is read; its
-  // distance and property lines go with it, and every other line stays where it is.
+  if (libraryBytes.starts_with(kUtf8ByteOrderMark)) {
+    kept += kUtf8ByteOrderMark;
+    libraryBytes.remove_prefix(kUtf8ByteOrderMark.size());
+  }
+  // Lines ended by carriage returns alone become CR LF lines, which read the same and take the
+  // entry's CR LF lines beside them without turning the whole file into one line.
+  std::string ended;
+  if (libraryBytes.find('\n') == std::string_view::npos &&
+      libraryBytes.find('\r') != std::string_view::npos) {
+    for (const char c : libraryBytes) {
+      ended += c;
+      if (c == '\r') {
+        ended += '\n';
+      }
+    }
+    libraryBytes = ended;
+  }
+  // The group's lines are taken out piece by piece as loading reads them, so that a long line
+  // stays the same pieces to the loader; a piece taken out of a long line leaves the others
+  // where loading finds them. Every other piece stays as it was.
   bool inGroup = false;
   while (!libraryBytes.empty()) {
-    const std::size_t end = libraryBytes.find('\n');
-    const std::string_view line =
-        libraryBytes.substr(0, end == std::string_view::npos ? libraryBytes.size() : end + 1);
-    libraryBytes.remove_prefix(line.size());
-    const std::string_view content = TrimLineEnd(line);
+    const std::string_view piece = NextLibraryPiece(libraryBytes);
+    const std::string_view content = TrimLineEnd(piece);
     if (content.starts_with("1:")) {
-      inGroup = IsNameLineOf(line, name);
+      inGroup = IsNameLineOf(piece, name);
     }
     const bool ofGroup = inGroup && (content.starts_with("1:") || content.starts_with("2:") ||
                                      content.starts_with("3:"));
     if (!ofGroup) {
-      kept += line;
+      kept += piece;
     }
   }
-  if (!kept.empty() && !kept.ends_with('\n')) {
+  const bool lines = kept.size() > (kept.starts_with(kUtf8ByteOrderMark) ? 3u : 0u);
+  if (lines && !kept.ends_with('\n')) {
     kept += kLineEnd;
   }
-  if (!kept.empty() && !EndsInBlankLine(kept)) {
+  if (lines && !EndsInBlankLine(kept)) {
     kept += kLineEnd;
   }
   return kept += entry;

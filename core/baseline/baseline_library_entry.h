@@ -30,9 +30,11 @@ std::string BaselineLibraryEntry(const LibraryEntryDetails& details,
                                  const std::vector<CertifiedDistance>& distances);
 
 // The library's bytes with every group named `name` taken out and `entry` added at the end (a
-// blank line before it); the other lines as they were.
-std::string LibraryWithEntry(std::string_view libraryBytes, std::string_view name,
-                             std::string_view entry);
+// blank line before it); every other piece of the library (NextLibraryPiece) as it was, so every
+// other baseline loads as before. A library of carriage returns alone gets CR LF line ends,
+// which load the same. Nothing, with the reason, for a library that isn't single-byte text.
+std::optional<std::string> LibraryWithEntry(std::string_view libraryBytes, std::string_view name,
+                                            std::string_view entry, std::string& reason);
 
 // A pair's own expanded uncertainty as a "3:pair-uncertainty=" line gives it.
 struct PairUncertainty {

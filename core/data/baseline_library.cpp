@@ -14,16 +14,6 @@ constexpr std::string_view kNamePrefix = "1:";
 constexpr std::string_view kDistancePrefix = "2:";
 constexpr std::string_view kPropertyPrefix = "3:";
 
-// The next piece of the library: the next line with its line end, but at most
-// kLibraryPieceLength bytes.
-std::string_view NextPiece(std::string_view& bytes) {
-  const std::size_t lineEnd = bytes.find('\n');
-  const std::size_t length = lineEnd == std::string_view::npos ? bytes.size() : lineEnd + 1;
-  const std::string_view piece = bytes.substr(0, std::min(length, kLibraryPieceLength));
-  bytes.remove_prefix(piece.size());
-  return piece;
-}
-
 // The name a name line gives: the text after "1:" less the line feeds, carriage returns and
 // blanks at its end. Listing and loading both take names this way, so every name listed loads.
 std::string_view NameOfLine(std::string_view nameLine) {
@@ -43,6 +33,14 @@ std::string_view ComparedName(std::string_view name) {
 }
 
 }  // namespace
+
+std::string_view NextLibraryPiece(std::string_view& bytes) {
+  const std::size_t lineEnd = bytes.find('\n');
+  const std::size_t length = lineEnd == std::string_view::npos ? bytes.size() : lineEnd + 1;
+  const std::string_view piece = bytes.substr(0, std::min(length, kLibraryPieceLength));
+  bytes.remove_prefix(piece.size());
+  return piece;
+}
 
 std::vector<std::string> BaselineNames(const std::vector<std::string>& libraryLines) {
   std::vector<std::string> names;
@@ -88,7 +86,7 @@ CollectedBaseline CollectBaseline(std::string_view libraryBytes, std::string_vie
   bool collecting = false;
   std::size_t lineNumber = 1;
   while (!libraryBytes.empty()) {
-    const std::string_view whole = NextPiece(libraryBytes);
+    const std::string_view whole = NextLibraryPiece(libraryBytes);
     const std::string_view piece = TrimLineEnd(whole);
     if (piece.starts_with(kNamePrefix)) {
       // Every name line switches collecting on or off, so a repeated name joins its groups.

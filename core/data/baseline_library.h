@@ -17,6 +17,10 @@ namespace mensuro {
 // read as a line of its own.
 inline constexpr std::size_t kLibraryPieceLength = 254;
 
+// The next piece of the library's text, taken from the front of `bytes`: the next line with its
+// line end, but at most kLibraryPieceLength bytes. Loading reads every piece as a line.
+std::string_view NextLibraryPiece(std::string_view& bytes);
+
 // The baseline names of the library's lines, in file order: the text after "1:" of every line
 // that begins with it, less trailing line feeds, carriage returns and blanks (tabs stay). Loading
 // compares names with their trailing blanks and tabs removed on both sides, so every listed name

@@ -10,8 +10,6 @@
 namespace mensuro {
 namespace {
 
-constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-
 bool HasWideByteOrderMark(std::string_view bytes) {
   // UTF-32 LE starts like UTF-16 LE (FF FE), so both are covered.
   return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||

@@ -7,8 +7,12 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace mensuro {
+
+// The UTF-8 byte-order mark, which a text file may begin with and reading skips.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // The text of a file's bytes: a UTF-8 byte-order mark at the start is dropped, and when no line
 // feed is present at all, every carriage return becomes a line feed (lines ended the old

@@ -32,15 +32,19 @@ QString SaveLibraryEntry(const QString& libraryFile, std::string_view name,
   std::optional<std::string> old = std::string();
   if (existing) {
     old = ReadFileBytes(library, reason);
-    if (!old) {
-      return Failure(QStringLiteral("read"), libraryFile, reason);
-    }
+  }
+  const std::optional<std::string> updated =
+      old ? LibraryWithEntry(*old, name, entry, reason) : std::nullopt;
+  if (!updated) {
+    return Failure(QStringLiteral("read"), libraryFile, reason);
+  }
+  if (existing) {
     const QString backup = LibraryBackupFile(libraryFile);
     if (WriteFileBytes(PathFromText(backup), *old, reason) != 0) {
       return Failure(QStringLiteral("write"), backup, reason);
     }
   }
-  if (WriteFileBytes(library, LibraryWithEntry(*old, name, entry), reason) != 0) {
+  if (WriteFileBytes(library, *updated, reason) != 0) {
     return Failure(QStringLiteral("write"), libraryFile, reason);
   }
   return {};
