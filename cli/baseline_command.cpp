@@ -441,6 +441,9 @@ int RunBaseline(const BaselineCommandLine& line, const char* argv0) {
   WarnOfVarianceTest(calibration->adjustment);
 
   const std::string name = BaselineName(line);
+  if (const std::string problem = LibraryNameProblem(name); !problem.empty()) {
+    return Fail(kExitUsage, problem + "; give another with --name");
+  }
   const std::string output = line.format == "json" ? JsonText(BaselineCalibrationJson(*calibration))
                                                    : BaselineCalibrationText(*calibration, name);
   // A certificate withheld writes nothing: the results are printed, and the run then fails.

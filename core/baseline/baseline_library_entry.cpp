@@ -2,8 +2,11 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+
 #include "core/data/text_encoding.h"
 #include "core/data/text_lines.h"
+#include "core/data/visible_text.h"
 
 namespace mensuro {
 namespace {
@@ -20,6 +23,22 @@ bool EndsInBlankLine(std::string_view text) {
 }
 
 }  // namespace
+
+std::string LibraryNameProblem(std::string_view name) {
+  if (name.find_first_not_of(" \t") == std::string_view::npos) {
+    return "the baseline's name is empty";
+  }
+  const auto control = std::find_if(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+  });
+  if (control != name.end()) {
+    return fmt::format(
+        "the baseline's name \"{}\" holds a line break or another control "
+        "character, which a library line can't hold",
+        VisibleText(name));
+  }
+  return {};
+}
 
 std::string BaselineLibraryEntry(const LibraryEntryDetails& details,
                                  const std::vector<CertifiedDistance>& distances) {

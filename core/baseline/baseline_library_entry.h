@@ -23,6 +23,10 @@ struct LibraryEntryDetails {
   std::vector<std::pair<std::string, double>> heights;
 };
 
+// Why `name` can't name a baseline in the library: empty, or holding a control character such
+// as a line break, which would end its name line and start a line of its own. Empty when it can.
+std::string LibraryNameProblem(std::string_view name);
+
 // The group: "1:NAME", every pair "2:From,To,distance" (0.1 mm), "3:distances=horizontal",
 // the heights, the certificate and one "3:pair-uncertainty=From,To,U_mm,K,DOF" line per pair
 // (DOF "inf" for infinite), each line ending in CR LF.

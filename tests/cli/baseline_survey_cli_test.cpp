@@ -205,6 +205,7 @@ TEST(cli_baseline_survey, usage_errors_write_nothing) {
       {{"--wavelength", "0.658", "--reference-index", "1.0003"}, "apply only to field files"},
       {{"--distances", "mark-to-mark"}, "certified distances are horizontal"},
       {{"--name", " "}, "--name needs the baseline's name"},
+      {{"--name", "Line\n2:P1,P2,1"}, "holds a line break or another control character"},
       {{"--output", kSurvey}, "is the measured file"},
   };
   for (const auto& [args, what] : cases) {

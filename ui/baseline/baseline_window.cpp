@@ -859,6 +859,10 @@ void CBaselineWindow::OnSaveLibraryEntry() {
                                                                   "the baseline under")));
     return;
   }
+  if (const std::string problem = LibraryNameProblem(name); !problem.empty()) {
+    services_.ShowMessage(*this, FieldFromBytes(problem) + QLatin1Char('.'));
+    return;
+  }
   const std::optional<QString> chosen =
       services_.ChooseFile(*this, {.forSaving = true,
                                    .filter = kLibraryFilter,
