@@ -37,6 +37,9 @@ nlohmann::json Json(const CliRun& run) {
 }
 
 TEST(cli_baseline_certificate, a_draft_without_register_states_the_certified_distances) {
+#ifdef _WIN32
+  GTEST_SKIP() << "poppler's pdftotext is the build machine's";
+#endif
   const TempDir dir;
   const CliRun run = Baseline(
       dir, {kSurvey, "--reference-scale", "0.8,0.5", "--name", "Northfield", "--certificate",
@@ -83,11 +86,13 @@ TEST(cli_baseline_certificate, withheld_while_an_outlier_stands_and_issued_once_
   ASSERT_EQ(issued.exitCode, 0) << issued.err;
   const std::string number = "MEN-" + issued.err.substr(issued.err.find("MEN-") + 4, 9);
   EXPECT_TRUE(Contains(issued.err, "mensuro-cli: issued certificate " + number)) << issued.err;
+#ifndef _WIN32  // poppler's pdftotext is the build machine's
   const std::string words = CertificateWords(dir, "c.pdf");
   EXPECT_TRUE(Contains(words, "Accepted warnings"));
   EXPECT_TRUE(Contains(words, "Line 6 (P1-P2) is an outlier"));
   EXPECT_TRUE(Contains(words, "Certificate number: " + number));
   EXPECT_FALSE(Contains(words, "DRAFT"));
+#endif
   EXPECT_TRUE(Contains(ReadBytes(dir.path() / "entry.dat"), "3:certificate=" + number + "\r\n"));
 }
 
@@ -139,9 +144,11 @@ TEST_F(cli_baseline_register, lists_shows_and_verifies_both_kinds) {
   const nlohmann::json record = Json(Register({"show", number, "--format", "json"}));
   EXPECT_EQ(record.at("results").at("distances"), results[0].at("distances"));
   EXPECT_EQ(record.at("files").at(0).at("name"), "baseline-survey.txt");
+#ifndef _WIN32  // poppler's pdftotext is the build machine's
   // The certificate names the record it was issued under.
   EXPECT_TRUE(Contains(CertificateWords(dir, "b1.pdf"),
                        "Register record SHA-256: " + record.at("recordSha256").get<std::string>()));
+#endif
 
   const CliRun verified = Register({"verify"});
   EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
