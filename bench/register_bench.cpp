@@ -51,7 +51,7 @@ mensuro::IssueRequest Request(std::int64_t record) {
   request.exclusionsJson = "[]";
   request.acceptedWarningsJson = "[]";
   request.resultsJson = std::string(4000, 'r');
-  request.results = {1.5 + static_cast<double>(record % 10) / 10.0, 1.2, 0.0004, 0.0007};
+  request.results = {1.5 + static_cast<double>(record % 10) / 10.0, 1.2, 0.0004, 0.0007, std::nullopt};
   request.programVersion = "Mensuro bench";
   return request;
 }

@@ -38,11 +38,22 @@ struct RecordFile {
 };
 
 // The results of a calibration kept for its instrument's history.
+// The first harmonic of a calibration's cyclic error, as the register keeps it.
+struct RegisteredCyclic {
+  double unitLengthM = 0.0;
+  double amplitudeM = 0.0;
+  std::optional<double> amplitudeStdErrorM;  // none when the amplitude is 0
+  double phaseDegrees = 0.0;
+  bool significant = false;
+};
+
 struct RegisteredResults {
   double scalePpm = 0.0;
   double scaleUncertaintyPpm = 0.0;  // expanded, 95 percent
   double constantM = 0.0;
   double constantUncertaintyM = 0.0;  // expanded, 95 percent
+  // When the cyclic error was estimated and could be: its first harmonic.
+  std::optional<RegisteredCyclic> cyclic;
 };
 
 // What issuing stores, besides what the register adds (number, date, hashes, PDF).

@@ -18,10 +18,20 @@ RegisteredResults RegisteredResultsOf(const ProcessedCalibration& calibration) {
   const CalibrationResult& fit = calibration.run.analysis.result;
   const ParameterUncertainty uncertainty =
       ExpandedParameterUncertainty(calibration.run.analysis, calibration.conditions);
+  std::optional<RegisteredCyclic> cyclic;
+  if (calibration.cyclic && calibration.cyclic->estimable) {
+    const CyclicHarmonic& first = calibration.cyclic->harmonics.front();
+    cyclic = RegisteredCyclic{.unitLengthM = calibration.cyclic->settings.unitLength,
+                              .amplitudeM = first.amplitude,
+                              .amplitudeStdErrorM = first.amplitudeStdError,
+                              .phaseDegrees = first.phaseDegrees,
+                              .significant = first.significant};
+  }
   return {.scalePpm = fit.scale * kPartsPerMillion,
           .scaleUncertaintyPpm = uncertainty.scalePpm,
           .constantM = fit.constant,
-          .constantUncertaintyM = uncertainty.constant};
+          .constantUncertaintyM = uncertainty.constant,
+          .cyclic = cyclic};
 }
 
 std::string ConstantText(const RegisteredResults& results) {

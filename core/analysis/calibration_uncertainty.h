@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/analysis/calibration_adjustment.h"
+#include "core/analysis/cyclic_error.h"
 #include "core/baseline/baseline_library_entry.h"
 #include "core/equipment/equipment.h"
 
@@ -53,6 +54,9 @@ struct UncertaintyInputs {
   // The pairs' own uncertainties, as the library baseline the published distances came from
   // states them: a station pair with a line of its own takes it instead of `baseline`.
   std::vector<PairUncertainty> baselinePairs;
+  // The instrument's unit length and harmonics when its cyclic error is to be estimated beside
+  // the fit; not part of the budget, but a condition of the calibration as the others are.
+  std::optional<CyclicSettings> cyclic;
 };
 
 // Where a station pair of the calibration takes the baseline's uncertainty from.

@@ -40,6 +40,9 @@ ProcessedCalibration ProcessCalibration(MeasurementHeader header, std::string me
   calibration.fullTest =
       RunFullTest(analysis.entries, calibration.header.constantError, calibration.header.ppmError);
   calibration.outlierTest = TestForOutliers(analysis.entries);
+  if (calibration.conditions.cyclic) {
+    calibration.cyclic = EstimateCyclicError(analysis.entries, *calibration.conditions.cyclic);
+  }
   return calibration;
 }
 

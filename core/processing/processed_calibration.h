@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/analysis/calibration_uncertainty.h"
+#include "core/analysis/cyclic_error.h"
 #include "core/analysis/full_test.h"
 #include "core/analysis/outlier_test.h"
 #include "core/analysis/report_text.h"
@@ -87,6 +88,8 @@ struct ProcessedCalibration {
   CorrectionUncertainty uncertainty;       // budget and table under `conditions`
   std::optional<FullTestResult> fullTest;  // when every pair of 4 or more stations was measured
   OutlierTest outlierTest;                 // of the pairs of the fit
+  // The cyclic error estimated with the constant and scale, when the conditions ask for it.
+  std::optional<CyclicAnalysis> cyclic;
 };
 
 // What holds back the certificate until the surveyor leaves it out of the fit with a reason or

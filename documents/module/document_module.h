@@ -17,7 +17,7 @@ extern "C" {
 
 /* The layout of the structs below. The command line loads only a module of the same layout:
    members are appended at the ends of the structs, and each change raises this number. */
-#define MENSURO_DOCUMENT_BOUNDARY 4
+#define MENSURO_DOCUMENT_BOUNDARY 5
 
 /* Bytes owned by the other side: a text need not end in a null character. */
 typedef struct MensuroText {
@@ -75,6 +75,9 @@ typedef struct MensuroConditions {
   double acceptancePpm;
   const MensuroPairUncertainty* baselinePairs; /* the library baseline's pairs' own */
   size_t baselinePairCount;
+  int cyclicGiven; /* 0: no cyclic error is estimated */
+  double cyclicUnitLength; /* metres */
+  int cyclicHarmonics;
 } MensuroConditions;
 
 /* An exclusion as it was asked for: a pair when `line` is 0, else a line of the measured text. */
@@ -204,6 +207,12 @@ typedef struct MensuroHistoryPoint {
   MensuroNumber constantEn;
   MensuroNumber scaleEn;
   MensuroText measurementDate; /* YYYY-MM-DD; empty: placed by its issue date */
+  int cyclicGiven; /* 0: no cyclic error was estimated */
+  double cyclicUnitLengthM;
+  double cyclicAmplitudeM; /* of the first harmonic */
+  MensuroNumber cyclicAmplitudeStdErrorM;
+  double cyclicPhaseDegrees;
+  int cyclicSignificant;
 } MensuroHistoryPoint;
 
 typedef struct MensuroHistoryRequest {

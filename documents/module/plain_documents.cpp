@@ -70,6 +70,11 @@ MensuroConditions PlainConditions(const UncertaintyInputs& inputs) {
     plain.acceptanceMm = inputs.acceptance->mm;
     plain.acceptancePpm = inputs.acceptance->ppm;
   }
+  if (inputs.cyclic) {
+    plain.cyclicGiven = 1;
+    plain.cyclicUnitLength = inputs.cyclic->unitLength;
+    plain.cyclicHarmonics = inputs.cyclic->harmonics;
+  }
   return plain;
 }
 
@@ -87,6 +92,9 @@ UncertaintyInputs ConditionsOf(const MensuroConditions& plain) {
   inputs.centring = NumberOf(plain.centring);
   if (plain.acceptanceGiven != 0) {
     inputs.acceptance = MmPlusPpm{plain.acceptanceMm, plain.acceptancePpm};
+  }
+  if (plain.cyclicGiven != 0) {
+    inputs.cyclic = CyclicSettings{plain.cyclicUnitLength, plain.cyclicHarmonics};
   }
   return inputs;
 }
@@ -346,10 +354,23 @@ std::vector<MensuroHistoryPoint> PlainHistoryOf(const std::vector<HistoryPoint>&
   plain.reserve(history.size());
   for (const HistoryPoint& point : history) {
     const RegisteredResults& results = point.entry.results;
-    plain.push_back({PlainText(point.entry.identity.issueDate), results.constantM,
-                     results.constantUncertaintyM, results.scalePpm, results.scaleUncertaintyPpm,
-                     PlainNumber(point.constantEn), PlainNumber(point.scaleEn),
-                     PlainText(point.entry.measurementDate)});
+    MensuroHistoryPoint& p = plain.emplace_back();
+    p.issueDate = PlainText(point.entry.identity.issueDate);
+    p.constantM = results.constantM;
+    p.constantUncertaintyM = results.constantUncertaintyM;
+    p.scalePpm = results.scalePpm;
+    p.scaleUncertaintyPpm = results.scaleUncertaintyPpm;
+    p.constantEn = PlainNumber(point.constantEn);
+    p.scaleEn = PlainNumber(point.scaleEn);
+    p.measurementDate = PlainText(point.entry.measurementDate);
+    if (results.cyclic) {
+      p.cyclicGiven = 1;
+      p.cyclicUnitLengthM = results.cyclic->unitLengthM;
+      p.cyclicAmplitudeM = results.cyclic->amplitudeM;
+      p.cyclicAmplitudeStdErrorM = PlainNumber(results.cyclic->amplitudeStdErrorM);
+      p.cyclicPhaseDegrees = results.cyclic->phaseDegrees;
+      p.cyclicSignificant = results.cyclic->significant ? 1 : 0;
+    }
   }
   return plain;
 }
@@ -362,7 +383,12 @@ std::vector<HistoryPoint> HistoryOf(const MensuroHistoryPoint* points, std::size
     point.entry.identity.issueDate = TextOf(plain.issueDate);
     point.entry.measurementDate = TextOf(plain.measurementDate);
     point.entry.results = {plain.scalePpm, plain.scaleUncertaintyPpm, plain.constantM,
-                           plain.constantUncertaintyM};
+                           plain.constantUncertaintyM, std::nullopt};
+    if (plain.cyclicGiven != 0) {
+      point.entry.results.cyclic = RegisteredCyclic{
+          plain.cyclicUnitLengthM, plain.cyclicAmplitudeM, NumberOf(plain.cyclicAmplitudeStdErrorM),
+          plain.cyclicPhaseDegrees, plain.cyclicSignificant != 0};
+    }
     point.constantEn = NumberOf(plain.constantEn);
     point.scaleEn = NumberOf(plain.scaleEn);
   }

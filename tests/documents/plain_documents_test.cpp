@@ -167,7 +167,7 @@ TEST(plain_documents, certificate_details_and_history_cross_whole) {
 
   std::vector<HistoryPoint> history(2);
   history[0].entry.identity.issueDate = "2025-01-02";
-  history[0].entry.results = {1.5, 0.8, 0.002, 0.0004};
+  history[0].entry.results = {1.5, 0.8, 0.002, 0.0004, std::nullopt};
   history[1].entry.identity.issueDate = "2026-01-02";
   history[1].entry.measurementDate = "2025-12-30";
   history[1].scaleEn = 1.4;

@@ -36,7 +36,7 @@ IssueRequest InstrumentRequest(const std::string& serial) {
   request.baseline = "Valley baseline";
   request.measuredText = "A,B,100.0012\n";
   request.publishedText = "A,B,100\n";
-  request.results = {2.0, 1.5, 0.0005, 0.0008};
+  request.results = {2.0, 1.5, 0.0005, 0.0008, std::nullopt};
   request.programVersion = "Mensuro 1.0.0";
   request.measurementDate = "2026-01-01";
   return request;

@@ -49,7 +49,7 @@ IssueRequest Request(const std::string& serial = "SN-1", const std::string& clie
   request.exclusionsJson = "[]";
   request.acceptedWarningsJson = "[]";
   request.resultsJson = R"({"scale":2.0})";
-  request.results = {scalePpm, 1.5, constantM, 0.0008};
+  request.results = {scalePpm, 1.5, constantM, 0.0008, std::nullopt};
   request.programVersion = "Mensuro 1.0.0";
   request.measurementDate = "2026-01-01";
   return request;

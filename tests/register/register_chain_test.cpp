@@ -29,7 +29,7 @@ IssueRequest Request() {
   request.details.instrument = {"Maker", "TS-10", "SN-1"};
   request.measuredText = "measured\n1 2 100.0012\n";
   request.publishedText = "published\n1 2 100.0000\n";
-  request.results = {2.0, 1.5, 0.0005, 0.0008};
+  request.results = {2.0, 1.5, 0.0005, 0.0008, std::nullopt};
   request.programVersion = "Mensuro 1.0.0";
   return request;
 }

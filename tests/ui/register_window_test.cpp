@@ -59,7 +59,7 @@ IssueRequest Request(const std::string& serial, const std::string& client, doubl
   request.baseline = "Valley baseline";
   request.measuredText = "measured " + serial;
   request.publishedText = "published";
-  request.results = {2.0, 1.5, constantMm / 1000.0, 0.0008};
+  request.results = {2.0, 1.5, constantMm / 1000.0, 0.0008, std::nullopt};
   request.programVersion = "Mensuro test";
   request.measurementDate = "2026-01-05";
   return request;
