@@ -7,10 +7,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numbers>
 #include <string>
 #include <vector>
 
+#include "core/analysis/cyclic_text.h"
 #include "core/processing/processed_calibration.h"
 
 namespace mensuro {
@@ -205,6 +207,38 @@ TEST(cyclic_error, unit_fraction_and_fitted_term) {
   second.cosine = 0.0005;
   analysis.harmonics = {first, second};
   EXPECT_NEAR(CyclicTermAt(analysis, 0.25), 0.001 - 0.0005, 1e-15);
+}
+
+TEST(cyclic_error, figures_in_words) {
+  CyclicAnalysis analysis;
+  analysis.estimable = true;
+  CyclicHarmonic first;
+  first.amplitude = 0.000483;
+  first.amplitudeStdError = 0.0000512;
+  first.phaseDegrees = 38.24;
+  first.phaseStdErrorDegrees = 6.06;
+  first.F = 23.414;
+  first.critical = 3.7389;
+  first.significant = true;
+  CyclicHarmonic second;
+  second.order = 2;
+  second.F = std::numeric_limits<double>::infinity();
+  second.critical = 3.7389;
+  analysis.harmonics = {first, second};
+  EXPECT_EQ(CyclicAmplitudeText(first), "0.48 \u00b1 0.05 mm");
+  EXPECT_EQ(CyclicPhaseText(first), "38.2 \u00b1 6.1\u00b0");
+  EXPECT_EQ(CyclicTestText(first), "F = 23.41 > 3.74: significant");
+  EXPECT_EQ(CyclicAmplitudeText(second), "0.00 mm");
+  EXPECT_EQ(CyclicPhaseText(second), "undefined");
+  EXPECT_EQ(CyclicTestText(second), "F = \u221e \u2264 3.74: not significant");
+  EXPECT_EQ(CyclicVerdictText(analysis), "significant cyclic error (harmonic 1)");
+  analysis.harmonics[1].significant = true;
+  EXPECT_EQ(CyclicVerdictText(analysis), "significant cyclic error (harmonics 1 and 2)");
+  analysis.harmonics = {};
+  EXPECT_EQ(CyclicVerdictText(analysis), "no significant cyclic error");
+  analysis.estimable = false;
+  analysis.reason = "why";
+  EXPECT_EQ(CyclicVerdictText(analysis), "not estimable: why");
 }
 
 }  // namespace
