@@ -11,9 +11,11 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "core/analysis/cyclic_error.h"
 #include "test_window.h"
 #include "ui/common/calibration_conditions_dialog.h"
 #include "ui/common/control_text.h"
@@ -179,6 +181,153 @@ TEST(calibration_conditions, a_figure_that_does_not_read_is_named_and_kept_for_m
     EXPECT_FALSE(RememberedConditions(QString()).resolution ||
                  RememberedConditions(QString()).baseline);
   }
+}
+
+TEST(calibration_conditions, the_cyclic_error_is_read_from_its_unit_length_and_harmonics) {
+  struct Case {
+    QString unitLength;
+    int harmonicsIndex;
+    std::optional<CyclicSettings> taken;  // when OK closes the dialog
+    QString message;                      // when it doesn't
+  };
+  const std::vector<Case> cases = {
+      {QString(), 1, std::nullopt, {}},
+      {QStringLiteral(" 0.000 "), 1, std::nullopt, {}},
+      {QStringLiteral("5"), 0, CyclicSettings{5.0, 1}, {}},
+      {QStringLiteral(" 1.5 "), 1, CyclicSettings{1.5, 2}, {}},
+      {QStringLiteral("-5"), 0, std::nullopt,
+       QStringLiteral("Unit length (m): -5 is negative; enter 0 or more.")},
+      {QStringLiteral("2,5"), 0, std::nullopt,
+       QStringLiteral("Unit length (m): \"2,5\" is not a number. Write decimals with a point, as "
+                      "in 5.0.")},
+  };
+  for (const Case& tried : cases) {
+    SCOPED_TRACE(tried.unitLength.toStdString());
+    ScriptedDialogs services;
+    // Opened on other conditions, whose unit length the typed one replaces.
+    UncertaintyInputs shown;
+    shown.cyclic = CyclicSettings{10.0, 2};
+    shown.centring = 0.3;
+    CCalibrationConditionsDlg dialog(services, shown, nullptr);
+    dialog.show();
+    EXPECT_EQ(dialog.UnitLength().text(), QStringLiteral("10"));
+    EXPECT_EQ(dialog.Harmonics().currentText(), QStringLiteral("2"));
+    dialog.UnitLength().clear();
+    QTest::keyClicks(&dialog.UnitLength(), tried.unitLength);
+    dialog.Harmonics().setCurrentIndex(tried.harmonicsIndex);
+    ClickOk(dialog);
+    if (tried.message.isEmpty()) {
+      EXPECT_FALSE(dialog.isVisible());
+      EXPECT_TRUE(services.messages.empty());
+      EXPECT_EQ(dialog.Conditions().cyclic, tried.taken);
+      EXPECT_EQ(dialog.Conditions().centring, 0.3);
+    } else {
+      // Named, and kept as typed for mending; the conditions stay those it opened with.
+      EXPECT_TRUE(dialog.isVisible());
+      EXPECT_EQ(services.messages, std::vector<QString>{tried.message});
+      EXPECT_EQ(dialog.UnitLength().text(), tried.unitLength);
+      EXPECT_EQ(dialog.Conditions().cyclic, shown.cyclic);
+    }
+  }
+}
+
+TEST(calibration_conditions, the_cyclic_error_is_remembered_per_instrument) {
+  TestWindow window;  // nothing remembered
+  UncertaintyInputs first;
+  first.cyclic = CyclicSettings{1.5, 2};
+  RememberConditions(QStringLiteral("EDM 1"), first);
+  UncertaintyInputs second;
+  second.cyclic = CyclicSettings{10.0, 1};
+  RememberConditions(QStringLiteral("EDM 2"), second);
+  EXPECT_EQ(RememberedConditions(QStringLiteral("EDM 1")).cyclic, first.cyclic);
+  EXPECT_EQ(RememberedConditions(QStringLiteral("EDM 2")).cyclic, second.cyclic);
+  EXPECT_FALSE(RememberedConditions(QStringLiteral("EDM 3")).cyclic);
+
+  // Cleared for one, the other's stays.
+  RememberConditions(QStringLiteral("EDM 1"), UncertaintyInputs{});
+  EXPECT_FALSE(RememberedConditions(QStringLiteral("EDM 1")).cyclic);
+  EXPECT_EQ(RememberedConditions(QStringLiteral("EDM 2")).cyclic, second.cyclic);
+
+  // An entry edited by hand into something that no longer reads counts as not given; the
+  // instrument's other conditions still read.
+  for (const QString& text :
+       {QStringLiteral("5"), QStringLiteral("0,1"), QStringLiteral("-5,1"), QStringLiteral("5,3"),
+        QStringLiteral("5,1.5"), QStringLiteral("five,1"), QStringLiteral("5,1,1")}) {
+    std::vector<settings::InstrumentConditions> entries = settings::InstrumentConditionsList();
+    ASSERT_EQ(entries.size(), 2u);
+    entries[1].cyclic = text;
+    entries[1].centring = QStringLiteral("0.2");
+    settings::SetInstrumentConditionsList(entries);
+    const UncertaintyInputs read = RememberedConditions(QStringLiteral("EDM 2"));
+    EXPECT_FALSE(read.cyclic) << text.toStdString();
+    EXPECT_EQ(read.centring, 0.2);
+  }
+}
+
+TEST(calibration_conditions, the_cyclic_error_follows_the_pairs_and_the_unit_length) {
+  TestWindow window;
+  window.Text(kIdPublishedText)
+      ->setPlainText(QStringLiteral("A,B,47.6828\nA,C,104.7281\nA,D,152.4117\nA,E,234.2515\n"
+                                    "A,F,281.9343\nA,G,347.5361\nA,H,395.2191\nA,I,455.9623\n"
+                                    "A,J,503.6455\n"));
+  window.Text(kIdMeasuredText)
+      ->setPlainText(QStringLiteral("A,B,47.6819\nA,C,104.7276\nA,D,152.4108\nA,E,234.2508\n"
+                                    "A,F,281.9331\nA,G,347.5349\nA,H,395.2179\nA,I,455.9606\n"
+                                    "A,J,503.6442\n"));
+  window.dialog->OnProcess();
+  const std::vector<QString> plain = window.ResultLines();
+  const auto kept = [&window] { return window.dialog->Calibration().Calibration(); };
+  ASSERT_NE(kept(), nullptr);
+  EXPECT_FALSE(kept()->cyclic);
+
+  // The instrument's remembered unit length goes with the next Process; the report stays as it
+  // was.
+  UncertaintyInputs remembered;
+  remembered.cyclic = CyclicSettings{10.0, 1};
+  RememberConditions(QString(), remembered);
+  window.dialog->OnProcess();
+  ASSERT_TRUE(kept()->cyclic && kept()->cyclic->estimable);
+  EXPECT_EQ(kept()->cyclic->settings, *remembered.cyclic);
+  EXPECT_EQ(kept()->cyclic->fractions.size(), 9u);
+  EXPECT_EQ(window.ResultLines(), plain);
+
+  // A pair left out leaves the cyclic error to the others.
+  EXPECT_EQ(window.dialog->Calibration().Exclude({"A", "F", 0, "blunder"}), QString());
+  const auto estimatedFromKeptPairs = [&kept] {
+    return EstimateCyclicError(kept()->run.analysis.entries, kept()->cyclic->settings);
+  };
+  ASSERT_TRUE(kept()->cyclic.has_value());
+  EXPECT_EQ(kept()->cyclic->fractions.size(), 8u);
+  EXPECT_EQ(kept()->cyclic->constant, estimatedFromKeptPairs().constant);
+
+  // A new unit length and harmonics from the dialog work it out again, the pair still left out,
+  // and are remembered for the instrument.
+  CPlotWindow& plot = window.OpenPlot();
+  window.dialogs.whileShown = [](QDialog& shown) {
+    const CCalibrationConditionsDlg& dialog = Conditions(shown);
+    EXPECT_EQ(dialog.UnitLength().text(), QStringLiteral("10"));
+    dialog.UnitLength().clear();
+    QTest::keyClicks(&dialog.UnitLength(), QStringLiteral("20"));
+    dialog.Harmonics().setCurrentIndex(1);
+    ClickOk(dialog);
+  };
+  QTest::mouseClick(&Part<QPushButton>(plot, "calibrationConditions"), Qt::LeftButton);
+  ASSERT_TRUE(kept()->cyclic.has_value());
+  EXPECT_EQ(kept()->cyclic->settings, (CyclicSettings{20.0, 2}));
+  EXPECT_EQ(kept()->cyclic->harmonics.size(), 2u);
+  EXPECT_EQ(kept()->cyclic->constant, estimatedFromKeptPairs().constant);
+  EXPECT_EQ(kept()->exclusions.size(), 1u);
+  EXPECT_EQ(RememberedConditions(QString()).cyclic, (CyclicSettings{20.0, 2}));
+
+  // Cleared, there is none, and none is remembered.
+  window.dialogs.whileShown = [](QDialog& shown) {
+    const CCalibrationConditionsDlg& dialog = Conditions(shown);
+    dialog.UnitLength().clear();
+    ClickOk(dialog);
+  };
+  QTest::mouseClick(&Part<QPushButton>(plot, "calibrationConditions"), Qt::LeftButton);
+  EXPECT_FALSE(kept()->cyclic);
+  EXPECT_FALSE(RememberedConditions(QString()).cyclic);
 }
 
 TEST(calibration_conditions, a_library_baseline_brings_its_uncertainty) {

@@ -100,6 +100,10 @@ TEST_F(settings_file, an_earlier_versions_keys_are_read) {
 }
 
 TEST_F(settings_file, what_is_remembered_goes_under_the_same_keys) {
+  // The instrument's conditions first: they are remembered with the baseline's, none here.
+  UncertaintyInputs conditions;
+  conditions.cyclic = CyclicSettings{1.5, 2};
+  RememberConditions(QStringLiteral("EDM 2"), conditions);
   RememberBaselineUncertainty({{0.5, 1.0}, 2.0, std::nullopt});
   RememberInstrument(QStringLiteral("EDM 2"), EdmCarrier{0.85, 1.0002818});
   FieldColumnMap map;
@@ -119,6 +123,8 @@ TEST_F(settings_file, what_is_remembered_goes_under_the_same_keys) {
             QStringLiteral("EDM 2"));
   EXPECT_EQ(file.value(QStringLiteral("Instruments/1/reference")).toString(),
             QStringLiteral("index 1.0002818"));
+  EXPECT_EQ(file.value(QStringLiteral("InstrumentConditions/1/cyclicError")).toString(),
+            QStringLiteral("1.5,2"));
   EXPECT_EQ(file.value(QStringLiteral("FieldColumns/1/columns")).toString(),
             QStringLiteral("from,to"));
   EXPECT_EQ(file.value(QStringLiteral("CertificateLaboratory/name")).toString(),

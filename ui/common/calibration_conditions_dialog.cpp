@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -67,6 +68,12 @@ constexpr std::array<FieldLayout, kConditionFieldCount> kFields = {{
      Need::kZeroOrMore},
 }};
 
+// The cyclic error's group: no tick, an empty or zero unit length leaves it out.
+constexpr const char* kCyclicTitle = "Cyclic error";
+constexpr const char* kUnitLengthLabel = "Unit length (m):";
+constexpr const char* kUnitLengthName = "Unit length (m)";
+constexpr const char* kHarmonicsLabel = "Harmonics:";
+
 constexpr std::size_t Index(ConditionField field) {
   return static_cast<std::size_t>(field);
 }
@@ -117,21 +124,32 @@ CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
                  Qt::WindowCloseButtonHint);
   auto* layout = new QVBoxLayout(this);
   auto* note = new QLabel(QStringLiteral("What the uncertainty of the correction takes beside the "
-                                         "fit. A group without a tick is left out. Decimals are "
-                                         "written with a point."),
+                                         "fit, and the cyclic error to estimate with it. A group "
+                                         "without a tick is left out, as is the cyclic error "
+                                         "without a unit length. Decimals are written with a "
+                                         "point."),
                           this);
   note->setWordWrap(true);
   layout->addWidget(note);
 
-  // The fields of every group in one column.
+  // The budget's groups in one column with their fields aligned; the cyclic error and the
+  // equipment beside them, so that the dialog stays within a small screen's height.
+  auto* columns = new QHBoxLayout;
+  auto* budget = new QVBoxLayout;
+  auto* beside = new QVBoxLayout;
+  columns->addLayout(budget);
+  columns->addLayout(beside);
+  layout->addLayout(columns);
   int labelWidth = 0;
   for (const FieldLayout& field : kFields) {
     labelWidth =
         std::max(labelWidth, fontMetrics().horizontalAdvance(QString::fromUtf8(field.label)));
   }
   for (std::size_t group = 0; group < kConditionGroupCount; ++group) {
-    layout->addWidget(BuildGroup(group, labelWidth));
+    budget->addWidget(BuildGroup(group, labelWidth));
   }
+  budget->addStretch();
+  beside->addWidget(BuildCyclicGroup());
   if (equipment) {
     equipment_ = new CEquipmentChoice(std::move(equipment->items), this);
     equipment_->setObjectName(QStringLiteral("equipment"));
@@ -143,7 +161,7 @@ CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
          {EquipmentSlot::kThermometer, EquipmentSlot::kBarometer, EquipmentSlot::kHumidity}) {
       equipment_->Box(slot).setEnabled(false);
     }
-    layout->addWidget(equipment_);
+    beside->addWidget(equipment_);
     auto* sensorsNote = new QLabel(QStringLiteral("Sensors are chosen when the field file is "
                                                   "imported, since their corrections are in the "
                                                   "readings."),
@@ -151,8 +169,9 @@ CCalibrationConditionsDlg::CCalibrationConditionsDlg(DialogServices& services,
     sensorsNote->setObjectName(QStringLiteral("sensorsNote"));
     sensorsNote->setTextFormat(Qt::PlainText);
     sensorsNote->setWordWrap(true);
-    layout->addWidget(sensorsNote);
+    beside->addWidget(sensorsNote);
   }
+  beside->addStretch();
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &CCalibrationConditionsDlg::accept);
@@ -177,6 +196,27 @@ QGroupBox* CCalibrationConditionsDlg::BuildGroup(std::size_t group, int labelWid
     form->addRow(label, fields_[field]);
   }
   groups_[group] = box;
+  return box;
+}
+
+QGroupBox* CCalibrationConditionsDlg::BuildCyclicGroup() {
+  auto* box = new QGroupBox(QString::fromUtf8(kCyclicTitle), this);
+  box->setObjectName(QStringLiteral("cyclicError"));
+  auto* form = new QFormLayout(box);
+  // As wide as the budget's fields.
+  const int fieldWidth = fontMetrics().horizontalAdvance(QLatin1Char('0')) * 12;
+  unitLength_ = new QLineEdit(box);
+  unitLength_->setObjectName(QStringLiteral("unitLength"));
+  unitLength_->setMaximumWidth(fieldWidth);
+  unitLength_->setPlaceholderText(QStringLiteral("none"));
+  harmonics_ = new QComboBox(box);
+  harmonics_->setObjectName(QStringLiteral("harmonics"));
+  harmonics_->setMaximumWidth(fieldWidth);
+  for (int order = 1; order <= kMaxCyclicHarmonics; ++order) {
+    harmonics_->addItem(QString::number(order), order);
+  }
+  form->addRow(QString::fromUtf8(kUnitLengthLabel), unitLength_);
+  form->addRow(QString::fromUtf8(kHarmonicsLabel), harmonics_);
   return box;
 }
 
@@ -222,6 +262,10 @@ void CCalibrationConditionsDlg::Show(const UncertaintyInputs& shown) {
        acceptance ? std::optional(acceptance->mm) : std::nullopt);
   show(ConditionField::kAcceptanceScale,
        acceptance ? std::optional(acceptance->ppm) : std::nullopt);
+
+  UnitLength().setText(shown.cyclic ? FigureText(shown.cyclic->unitLength) : QString());
+  const int harmonics = shown.cyclic ? shown.cyclic->harmonics : 1;
+  Harmonics().setCurrentIndex(std::max(0, Harmonics().findData(harmonics)));
 }
 
 void CCalibrationConditionsDlg::accept() {
@@ -265,6 +309,26 @@ std::optional<double> CCalibrationConditionsDlg::ReadField(ConditionField field)
   return value;
 }
 
+std::optional<std::optional<CyclicSettings>> CCalibrationConditionsDlg::ReadCyclic() {
+  const QString text = UnitLength().text().trimmed();
+  if (text.isEmpty()) {
+    return std::optional<CyclicSettings>();
+  }
+  QString problem;
+  const std::optional<double> unitLength =
+      ReadTypedFigure(QString::fromUtf8(kUnitLengthName), text, ReadZeroOrMore, "5.0", problem);
+  if (!unitLength) {
+    services_.ShowMessage(*this, problem);
+    UnitLength().setFocus();
+    return std::nullopt;
+  }
+  if (*unitLength == 0.0) {
+    return std::optional<CyclicSettings>();
+  }
+  return std::optional(
+      CyclicSettings{.unitLength = *unitLength, .harmonics = Harmonics().currentData().toInt()});
+}
+
 std::optional<UncertaintyInputs> CCalibrationConditionsDlg::ReadConditions() {
   const bool infiniteDof = Infinite(Field(ConditionField::kDegreesOfFreedom).text());
   std::array<double, kConditionFieldCount> figures{};
@@ -281,8 +345,13 @@ std::optional<UncertaintyInputs> CCalibrationConditionsDlg::ReadConditions() {
     figures[index] = *figure;
   }
   const auto figure = [&figures](ConditionField field) { return figures[Index(field)]; };
+  const std::optional<std::optional<CyclicSettings>> cyclic = ReadCyclic();
+  if (!cyclic) {
+    return std::nullopt;
+  }
 
   UncertaintyInputs read;
+  read.cyclic = *cyclic;
   if (Given(ConditionGroup::kBaseline)) {
     read.baseline = BaselineUncertainty{
         .expanded = {figure(ConditionField::kBaselineConstant),

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/data/number_text.h"
 #include "ui/common/settings.h"
 
 namespace mensuro {
@@ -16,6 +17,20 @@ namespace {
 std::string BaselineText(const BaselineUncertainty& baseline) {
   return fmt::format("{},{},{},{}", baseline.expanded.mm, baseline.expanded.ppm, baseline.k,
                      baseline.dof ? fmt::format("{}", *baseline.dof) : std::string("inf"));
+}
+
+// "U,H": the unit length in metres, above 0, and the harmonics, 1 or 2.
+std::optional<CyclicSettings> ReadCyclicSettings(std::string_view text, std::string& reason) {
+  const std::optional<std::vector<double>> n = ReadNumberFields(text, 2, 2, "U,H", reason);
+  if (!n) {
+    return std::nullopt;
+  }
+  const double harmonics = (*n)[1];
+  if (!((*n)[0] > 0.0) || (harmonics != 1.0 && harmonics != 2.0)) {
+    reason = "U must be greater than 0 and H 1 or 2 (expected U,H)";
+    return std::nullopt;
+  }
+  return CyclicSettings{.unitLength = (*n)[0], .harmonics = static_cast<int>(harmonics)};
 }
 
 // `text` read back by the core's reader of its form.
@@ -46,6 +61,7 @@ UncertaintyInputs RememberedConditions(const QString& edmDescription) {
       conditions.resolution = Read(entry.resolution, ParseMillimetres);
       conditions.centring = Read(entry.centring, ParseMillimetres);
       conditions.acceptance = Read(entry.acceptance, ParseMmPlusPpm);
+      conditions.cyclic = Read(entry.cyclic, ReadCyclicSettings);
     }
   }
   return conditions;
@@ -61,9 +77,13 @@ void RememberConditions(const QString& edmDescription, const UncertaintyInputs& 
                return fmt::format("{},{},{}", sensors.temperature, sensors.pressure,
                                   sensors.humidity);
              }),
-      TextOf(conditions.resolution, millimetres), TextOf(conditions.centring, millimetres),
+      TextOf(conditions.resolution, millimetres),
+      TextOf(conditions.centring, millimetres),
       TextOf(conditions.acceptance,
-             [](const MmPlusPpm& limit) { return fmt::format("{},{}", limit.mm, limit.ppm); })};
+             [](const MmPlusPpm& limit) { return fmt::format("{},{}", limit.mm, limit.ppm); }),
+      TextOf(conditions.cyclic, [](const CyclicSettings& cyclic) {
+        return fmt::format("{},{}", cyclic.unitLength, cyclic.harmonics);
+      })};
   std::vector<settings::InstrumentConditions> entries = settings::InstrumentConditionsList();
   bool replaced = false;
   for (settings::InstrumentConditions& entry : entries) {

@@ -109,7 +109,8 @@ std::vector<InstrumentConditions> InstrumentConditionsList() {
                                     Text(settings, QStringLiteral("sensorUncertainty")),
                                     Text(settings, QStringLiteral("resolution")),
                                     Text(settings, QStringLiteral("centring")),
-                                    Text(settings, QStringLiteral("acceptance"))};
+                                    Text(settings, QStringLiteral("acceptance")),
+                                    Text(settings, QStringLiteral("cyclicError"))};
       });
 }
 
@@ -123,6 +124,7 @@ void SetInstrumentConditionsList(const std::vector<InstrumentConditions>& entrie
                                     Store(list, QStringLiteral("resolution"), entry.resolution);
                                     Store(list, QStringLiteral("centring"), entry.centring);
                                     Store(list, QStringLiteral("acceptance"), entry.acceptance);
+                                    Store(list, QStringLiteral("cyclicError"), entry.cyclic);
                                   });
 }
 

@@ -40,6 +40,7 @@ struct InstrumentConditions {
   QString resolution;   // mm
   QString centring;     // mm
   QString acceptance;   // "A,B"
+  QString cyclic;       // "U,H": unit length (m) and harmonics
 };
 std::vector<InstrumentConditions> InstrumentConditionsList();
 // Replaces the whole list, leaving no entry of a condition not given.
