@@ -1,13 +1,17 @@
 #include "cli/command_line.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "cli/read_option.h"
+#include "core/data/number_text.h"
 #include "register/database.h"
 #include "resources/version_info.h"
 
@@ -212,6 +216,81 @@ void AddUncertaintyOptions(CLI::App& app, UncertaintyInputs& inputs, RunOptions&
                  {baselineUncertainty, sensorUncertainty, resolution, centring, acceptance});
 }
 
+// The unit length U in metres: one finite number above 0.
+std::optional<double> ParseUnitLength(std::string_view text, std::string& reason) {
+  constexpr std::string_view kForm = "a length in m, greater than 0";
+  const auto n = ReadNumberFields(text, 1, 1, kForm, reason, {.infinityAllowed = true});
+  if (!n) {
+    return std::nullopt;
+  }
+  const double length = (*n)[0];
+  if (std::isfinite(length) && length > 0.0) {
+    return length;
+  }
+  reason = fmt::format("{} is {} (expected {})", TrimBlanks(text),
+                       std::isfinite(length) ? "zero" : "infinite", kForm);
+  return std::nullopt;
+}
+
+// The number of cyclic harmonics: a whole number from 1 to kMaxCyclicHarmonics.
+std::optional<int> ParseCyclicHarmonics(std::string_view text, std::string& reason) {
+  constexpr std::string_view kForm = "1 or 2";
+  const auto n = ReadNumberFields(text, 1, 1, kForm, reason);
+  if (!n) {
+    return std::nullopt;
+  }
+  const double harmonics = (*n)[0];
+  if (harmonics >= 1.0 && harmonics <= kMaxCyclicHarmonics && std::floor(harmonics) == harmonics) {
+    return static_cast<int>(harmonics);
+  }
+  reason = fmt::format("{} is not a number of harmonics (expected {})", TrimBlanks(text), kForm);
+  return std::nullopt;
+}
+
+// The value of option `name` as `read` reads `text`; a malformed one fails the parse naming the
+// option and why, as an uncertainty option's does.
+template <typename Value>
+Value ReadOrRefuse(const std::string& name, std::string_view text,
+                   std::optional<Value> (*read)(std::string_view, std::string&)) {
+  std::string reason;
+  const std::optional<Value> value = read(text, reason);
+  if (!value) {
+    throw CLI::ValidationError(name, reason);
+  }
+  return *value;
+}
+
+// The cyclic error's unit length and harmonics. Each sets the run's cyclic settings whichever
+// comes first, so that their order on the command line does not matter.
+void AddCyclicOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
+  auto* unitLength =
+      app.add_option_function<std::string>(
+             "--unit-length",
+             [&line](const std::string& text) {
+               line.uncertainty.cyclic =
+                   CyclicSettings{ReadOrRefuse("--unit-length", text, ParseUnitLength),
+                                  line.cyclicHarmonics.value_or(1)};
+             },
+             "Also estimate the EDM's cyclic error of this unit length (half the fine modulation "
+             "wavelength), m, jointly with the constant and scale; shown in the JSON, the plot "
+             "and the certificate, never in the text report")
+          ->type_name("U");
+  auto* harmonics =
+      app.add_option_function<std::string>(
+             "--cyclic-harmonics",
+             [&line](const std::string& text) {
+               line.cyclicHarmonics =
+                   ReadOrRefuse("--cyclic-harmonics", text, ParseCyclicHarmonics);
+               if (line.uncertainty.cyclic) {
+                 line.uncertainty.cyclic->harmonics = *line.cyclicHarmonics;
+               }
+             },
+             "How many harmonics of the cyclic error to estimate, 1 or 2 (default 1); only with "
+             "--unit-length")
+          ->type_name("H");
+  options.insert(options.end(), {unitLength, harmonics});
+}
+
 // What the surveyor leaves out of the fit, and the warnings the certificate may be issued with.
 void AddReviewOptions(CLI::App& app, CommandLine& line, RunOptions& options) {
   auto* pair = app.add_option("--exclude", line.exclusions.pairs,
@@ -239,6 +318,7 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
   AddInputOptions(app, line, runOptions);
   AddOutputOptions(app, line, runOptions);
   AddUncertaintyOptions(app, line.uncertainty, runOptions);
+  AddCyclicOptions(app, line, runOptions);
   AddReviewOptions(app, line, runOptions);
   AddRegisterOptions(app, line, runOptions);
   const std::vector<CLI::Option*> details = AddCertificateDetailsOptions(app, line.details);
@@ -260,6 +340,14 @@ void DescribeCommandLine(CLI::App& app, CommandLine& line) {
              kEquipmentFooter);
 }
 
+void RefuseRunOnlyOptions(CLI::App& app) {
+  for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+    for (const char* name : {"--unit-length", "--cyclic-harmonics"}) {
+      command->excludes(app.get_option(name));
+    }
+  }
+}
+
 std::string CommandLineProblem(const CommandLine& line) {
   if (line.listBaselines) {
     return {};
@@ -272,6 +360,9 @@ std::string CommandLineProblem(const CommandLine& line) {
   }
   if (!line.libraryFile.empty() && !line.baselineName) {
     return "--library is used only with --baseline or --list-baselines";
+  }
+  if (line.cyclicHarmonics && !line.uncertainty.cyclic) {
+    return "--cyclic-harmonics is used only with --unit-length U";
   }
   if (!line.plotFile.empty() && !IsPlotFileName(line.plotFile)) {
     return "--plot needs a file name ending in .svg, .png or .pdf";

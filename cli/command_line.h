@@ -34,6 +34,9 @@ struct CommandLine {
   // The inputs of the correction's uncertainty budget, read from their options as they are
   // parsed; a baseline uncertainty not given here may come from the library.
   UncertaintyInputs uncertainty;
+  // The number of cyclic harmonics as --cyclic-harmonics gives it; `uncertainty.cyclic` takes
+  // it with the unit length, and without one it is a usage error.
+  std::optional<int> cyclicHarmonics;
   ExclusionOptions exclusions;  // observations left out of the fit
   // Issue the certificate although a warning says the input was probably misread, or the
   // outlier test finds an outlier.
@@ -60,6 +63,11 @@ struct CommandLine {
 // Declares the options of `mensuro-cli` on `app`, bound to `line`. A malformed value of an
 // uncertainty option fails the parse with a CLI::ValidationError naming the option and why.
 void DescribeCommandLine(CLI::App& app, CommandLine& line);
+
+// Makes the subcommands of `app` (reduce, baseline, register) refuse the options of the cyclic
+// error given before them, which belong to a calibration run alone. Call it once the
+// subcommands are described.
+void RefuseRunOnlyOptions(CLI::App& app);
 
 // The extension of `path` in lower case (".svg"), letter case aside as the desktop has it.
 std::string LowerExtension(const std::string& path);

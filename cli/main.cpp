@@ -691,6 +691,7 @@ int main(int argc, char** argv) {
   const CLI::App* registerCommand = DescribeRegisterCommand(app, registerLine);
   BaselineCommandLine baselineLine;
   const CLI::App* baseline = DescribeBaselineCommand(app, baselineLine);
+  RefuseRunOnlyOptions(app);
   try {
     app.parse(static_cast<int>(argumentPointers.size()), argumentPointers.data());
   } catch (const CLI::CallForHelp&) {

@@ -212,6 +212,12 @@ nlohmann::json InputsJson(const UncertaintyInputs& inputs) {
       {"centring_mm", OrNull(inputs.centring)},
       {"acceptance", OrNull(inputs.acceptance, MmPlusPpmJson)},
   };
+  // Only a run that estimates the cyclic error has its settings, so every other run's JSON stays
+  // as it was.
+  if (inputs.cyclic) {
+    json["cyclic"] = {{"unitLength", inputs.cyclic->unitLength},
+                      {"harmonics", inputs.cyclic->harmonics}};
+  }
   // Only a run that used equipment names it, so every other run's JSON stays as it was.
   if (!inputs.equipment.empty()) {
     nlohmann::json& equipment = json["equipment"] = nlohmann::json::array();
@@ -286,6 +292,46 @@ nlohmann::json ConditionsJson(const UncertaintyInputs& inputs) {
 nlohmann::json ConditionsJson(const UncertaintyInputs& inputs,
                               const CorrectionUncertainty& budget) {
   return InputsJson(inputs, budget.baselinePairs);
+}
+
+nlohmann::json CyclicHarmonicJson(const CyclicHarmonic& harmonic) {
+  return {
+      {"order", harmonic.order},
+      {"sine", harmonic.sine},
+      {"cosine", harmonic.cosine},
+      {"sineStdError", harmonic.sineStdError},
+      {"cosineStdError", harmonic.cosineStdError},
+      {"amplitude", harmonic.amplitude},
+      {"phaseDegrees", harmonic.phaseDegrees},
+      {"amplitudeStdError", OrNull(harmonic.amplitudeStdError)},
+      {"phaseStdErrorDegrees", OrNull(harmonic.phaseStdErrorDegrees)},
+      {"F", harmonic.F},
+      {"critical", harmonic.critical},
+      {"significant", harmonic.significant},
+  };
+}
+
+nlohmann::json CyclicJson(const CyclicAnalysis& analysis) {
+  const double unitLength = analysis.settings.unitLength;
+  if (!analysis.estimable) {
+    return {{"unitLength", unitLength}, {"reason", analysis.reason}};
+  }
+  nlohmann::json harmonics = nlohmann::json::array();
+  for (const CyclicHarmonic& harmonic : analysis.harmonics) {
+    harmonics.push_back(CyclicHarmonicJson(harmonic));
+  }
+  return {
+      {"unitLength", unitLength},
+      {"dof", analysis.degreesOfFreedom},
+      {"s0", analysis.s0},
+      {"constant", analysis.constant},
+      {"constantStdError", analysis.constantStdError},
+      {"scale", analysis.scale},
+      {"scaleStdError", analysis.scaleStdError},
+      {"harmonics", std::move(harmonics)},
+      {"maxCorrelation", analysis.maxCorrelation},
+      {"warning", analysis.warning.empty() ? nlohmann::json() : nlohmann::json(analysis.warning)},
+  };
 }
 
 nlohmann::json FullTestJson(const std::optional<FullTestResult>& test) {
@@ -429,6 +475,9 @@ void WriteCalibrationJson(std::ostream& out, const ProcessedCalibration& calibra
   input["publishedDistances"] = PublishedDistancesJson(calibration.origin.publishedDistances);
   if (calibration.origin.reduction) {
     input["reduction"] = ReductionJson(*calibration.origin.reduction);
+  }
+  if (calibration.cyclic) {
+    input["cyclic"] = CyclicJson(*calibration.cyclic);
   }
   WriteResultsJson(out, calibration.header, run, calibration.outlierTest, calibration.report,
                    input);

@@ -50,6 +50,7 @@ nlohmann::json UncertaintyJson(const UncertaintyInputs& inputs,
 nlohmann::json OrNull(const std::optional<double>& value);
 
 // The inputs of the uncertainty budget as given, each in its own units; null where not given.
+// A run that estimates the cyclic error gives its "cyclic": {"unitLength" (m), "harmonics"}.
 // A run that used equipment lists it under "equipment": each item's kind, make, model, serial
 // and certificate (number, issuedBy, date, validUntil and its figures), with "acceptedReason"
 // when that certificate was not valid on the date of measurement.
@@ -58,6 +59,14 @@ nlohmann::json ConditionsJson(const UncertaintyInputs& inputs);
 // "baselinePairs": each pair's from, to, source ("pair", "formula" or "none"), U_mm, k and dof
 // (null for infinite), and "baselineLeftOut" with the reason when a pair has neither.
 nlohmann::json ConditionsJson(const UncertaintyInputs& inputs, const CorrectionUncertainty& budget);
+
+// The cyclic error estimated with the constant and scale (metres, the scale a fraction as the
+// result's): the unit length, degrees of freedom, s0, the joint model's constant and scale with
+// their standard errors, each harmonic (sine and cosine terms, amplitude, phase in degrees, their
+// standard errors or null when the amplitude is 0, F against its critical value and the
+// verdict), the largest correlation with the constant or scale and the design warning (null
+// when none). Terms that are not estimable give the unit length and the reason alone.
+nlohmann::json CyclicJson(const CyclicAnalysis& analysis);
 
 // The ISO 17123-4 full test (lengths in metres), or null where it does not apply.
 nlohmann::json FullTestJson(const std::optional<FullTestResult>& test);
@@ -73,7 +82,8 @@ nlohmann::json ReductionJson(const ReductionSummary& summary);
 
 // Writes the JSON document of a processed calibration to `out`: WriteResultsJson with the
 // uncertainty budget, the full test, the outlier test, what was left out, what the published
-// distances are and, for a field file, its reduction, besides the members of `input`.
+// distances are, for a field file its reduction and, when the conditions ask for it, the cyclic
+// error, besides the members of `input`.
 void WriteCalibrationJson(std::ostream& out, const ProcessedCalibration& calibration,
                           nlohmann::json input);
 
