@@ -18,11 +18,14 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/analysis/cyclic_error.h"
+#include "core/analysis/cyclic_text.h"
 #include "core/data/local_time.h"
 #include "core/data/visible_text.h"
 #include "core/equipment/equipment.h"
@@ -49,10 +52,10 @@ constexpr double kPlotLayoutWidth = 650.0;  // lettering of the plot about as la
 const QString kTitle = QStringLiteral("EDM Calibration Certificate");
 
 // The most tables with column headings a certificate holds: the accepted warnings, the equipment
-// used outside its validity, the results, the pairs, the observations left out, the correction
-// and the equipment. Their breaks are kept in the order the tables stand in, of those the
-// certificate holds.
-constexpr std::size_t kTableCount = 7;
+// used outside its validity, the results, the pairs, the cyclic error's harmonics and its
+// constant and scale, the observations left out, the correction and the equipment. Their breaks
+// are kept in the order the tables stand in, of those the certificate holds.
+constexpr std::size_t kTableCount = 9;
 
 // The verdict of one t-test in words.
 QString Verdict(const char* error, bool passed, double t, double critical) {
@@ -497,6 +500,97 @@ QString OutlierSection(const CalibrationAnalysis& analysis, const OutlierTest& t
   return html + QStringLiteral("</p>");
 }
 
+// A statement of the program's own words as a sentence of its own: its first letter capital.
+QString Sentence(const std::string& utf8) {
+  QString text = Text(utf8);
+  if (!text.isEmpty()) {
+    text[0] = text[0].toUpper();
+  }
+  return text.toHtmlEscaped();
+}
+
+// The unit length and the harmonics asked for: "U = 5.000 m, 1 harmonic".
+QString UnitLengthText(const CyclicSettings& settings) {
+  return QStringLiteral("U = %1 m, %2 %3")
+      .arg(Number(settings.unitLength, 3))
+      .arg(settings.harmonics)
+      .arg(settings.harmonics == 1 ? QStringLiteral("harmonic") : QStringLiteral("harmonics"));
+}
+
+// A row of the constant or the scale: its value and standard error in the plain fit and in the
+// model with the cyclic terms, each as `text` writes it followed by `unit`.
+QString JointRow(const char* name, std::string (*text)(double), const char* unit,
+                 std::initializer_list<double> values) {
+  QStringList cells;
+  for (const double value : values) {
+    cells << Text(text(value)) + QLatin1Char(' ') + QLatin1String(unit);
+  }
+  return NumberRow({Html(name), cells[0], cells[1], cells[2], cells[3]}, 1);
+}
+
+// The cyclic error estimated with the constant and scale: each harmonic's amplitude, phase and
+// F test, the verdict, a weak design's warning, and the constant and scale of that model beside
+// the plain fit's. When the terms are not estimable, why. `harmonicBreaks` and `jointBreaks`
+// are the breaks of its two tables.
+QString CyclicSection(const CalibrationResult& result, const CyclicAnalysis& cyclic,
+                      const TableBreaks& harmonicBreaks, const TableBreaks& jointBreaks) {
+  const QString unit =
+      QStringLiteral("<p>Unit length %1.</p>").arg(UnitLengthText(cyclic.settings));
+  if (!cyclic.estimable) {
+    return QStringLiteral("<h3>Cyclic error</h3>") + unit +
+           QStringLiteral("<p><b>%1.</b></p>").arg(Sentence(CyclicVerdictText(cyclic)));
+  }
+  const QString intro =
+      unit +
+      QStringLiteral(
+          "<p>The short-periodic error of the instrument's unit length U was estimated together "
+          "with the constant and scale from the %1 station pairs of the fit: d = c + s P + "
+          "\u03a3<sub>h</sub> [A<sub>h</sub> sin(2\u03c0h D/U) + B<sub>h</sub> cos(2\u03c0h "
+          "D/U)], D the mean observed distance of a pair. Degrees of freedom: %2; standard "
+          "deviation of unit weight s<sub>0</sub> = %3 mm.</p>")
+          .arg(cyclic.fractions.size())
+          .arg(cyclic.degreesOfFreedom)
+          .arg(Number(cyclic.s0 * kMillimetresPerMetre, 2));
+  std::vector<QString> rows;
+  for (const CyclicHarmonic& harmonic : cyclic.harmonics) {
+    rows.push_back(NumberRow(
+        {QString::number(harmonic.order), Text(CyclicAmplitudeText(harmonic)).toHtmlEscaped(),
+         Text(CyclicPhaseText(harmonic)).toHtmlEscaped(),
+         Text(CyclicTestText(harmonic)).toHtmlEscaped()},
+        1));
+  }
+  QString html =
+      GridTable(QStringLiteral("Cyclic error"), intro,
+                Row({Html("Harmonic"), Html("Amplitude"), Html("Phase"), Html("F test")}, "th"),
+                rows, harmonicBreaks);
+  html += QStringLiteral(
+              "<p>Amplitude a<sub>h</sub> = \u221a(A<sub>h</sub>\u00b2 + B<sub>h</sub>\u00b2) and "
+              "phase \u03c6<sub>h</sub> = atan2(B<sub>h</sub>, A<sub>h</sub>), with their standard "
+              "errors: the harmonic adds a<sub>h</sub> sin(2\u03c0h D/U + \u03c6<sub>h</sub>) to "
+              "the correction. F test: how much the harmonic reduces the scatter about the fit, "
+              "against F at the %1 percent level for 2 and %2 degrees of freedom.</p>")
+              .arg(Number(100.0 * kCyclicTestLevel, 0))
+              .arg(cyclic.degreesOfFreedom);
+  html += QStringLiteral("<p><b>%1.</b></p>").arg(Sentence(CyclicVerdictText(cyclic)));
+  if (!cyclic.warning.empty()) {
+    html += QStringLiteral("<p>Design warning: %1.</p>").arg(Text(cyclic.warning).toHtmlEscaped());
+  }
+  const std::vector<QString> joint = {
+      JointRow(
+          "Constant correction", MillimetresText, "mm",
+          {result.constant, result.constantStdError, cyclic.constant, cyclic.constantStdError}),
+      JointRow("Scale correction", PpmText, "ppm",
+               {result.scale, result.scaleStdError, cyclic.scale, cyclic.scaleStdError})};
+  html += GridTable(QStringLiteral("Constant and scale with the cyclic error"), QString(),
+                    Row({QString(), Html("Plain fit"), Html("Standard error"),
+                         Html("With cyclic error"), Html("Standard error")},
+                        "th"),
+                    joint, jointBreaks);
+  return html + QStringLiteral(
+                    "<p>Plain fit: the results above, which this certificate states. With cyclic "
+                    "error: the same corrections estimated together with the cyclic terms.</p>");
+}
+
 // Each exclusion with its reason and the observations it left out, each with its line in the
 // surveyor's own file, and how many of all were left out together.
 QString ExclusionSection(const ProcessedCalibration& calibration, const TableBreaks& breaks) {
@@ -796,6 +890,13 @@ void FillCertificate(QTextDocument& document, const ProcessedCalibration& calibr
   html += ResultSection(analysis, breaks.tables[table++]);
   html += PairSection(analysis, breaks.tables[table++]);
   html += OutlierSection(analysis, calibration.outlierTest);
+  if (calibration.cyclic) {
+    html += CyclicSection(analysis.result, *calibration.cyclic, breaks.tables[table],
+                          breaks.tables[table + 1]);
+    if (calibration.cyclic->estimable) {
+      table += 2;  // its two tables
+    }
+  }
   if (!calibration.exclusions.empty()) {
     html += ExclusionSection(calibration, breaks.tables[table++]);
   }

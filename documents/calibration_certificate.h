@@ -3,8 +3,9 @@
 // The PDF calibration certificate: A4 pages with the instrument, the baseline and what its
 // published distances are, how the observations were reduced when they came from a field file,
 // the warnings the surveyor accepted, the results and verdicts, every station pair, the outlier
-// test, the observations left out, the plot and the correction to apply, each page footed with
-// the program's version and the SHA-256 of the two texts, so it can be traced to its data.
+// test, the cyclic error when a unit length was given, the observations left out, the plot and the
+// correction to apply, each page footed with the program's version and the SHA-256 of the two
+// texts, so it can be traced to its data.
 
 #include <QString>
 #include <optional>

@@ -19,12 +19,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <iterator>
+#include <numbers>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/cli_run.h"
+#include "core/analysis/cyclic_text.h"
 #include "core/processing/project_processing.h"
 #include "core/reduction/reduction_summary.h"
 #include "documents/calibration_certificate.h"
@@ -513,6 +515,8 @@ TEST(certificate, holds_the_results_every_pair_and_the_hashes_on_every_page) {
   has("Not applicable: 3 station pairs; the test needs at least 4.");
   EXPECT_EQ(pdf.find("left out"), std::string::npos);
   EXPECT_EQ(pdf.find("ccepted"), std::string::npos);
+  // No unit length was given: no cyclic error.
+  EXPECT_EQ(pdf.find("yclic"), std::string::npos);
   // Every pair's row whole: from, to, P, C, observations with their standard deviation and
   // spread (a dash for a pair observed once), d, residual, standardized difference, flag.
   const std::vector<std::vector<std::string>> rows = {
@@ -752,6 +756,115 @@ TEST(certificate, states_the_published_distances_and_the_reduction) {
     EXPECT_NE(reduced.find(statement, section), std::string::npos)
         << "missing: " << statement << "\n"
         << reduced;
+  }
+}
+
+// Pairs from pillar 0 to pillars 1.. at the `published` distances, measured by an instrument
+// with a cyclic error of 0.5 mm at U = 5 m (phase 40 degrees), a constant of 0.8 mm and 3 ppm,
+// each observation off by a fixed scatter of up to 0.1 mm.
+ProcessedCalibration CyclicBench(const std::vector<double>& published, CyclicSettings settings) {
+  constexpr double kPhase = 40.0 * std::numbers::pi / 180.0;
+  constexpr double kScatter[] = {0.0001, -0.00005, 0.0, 0.00008, -0.0001, 0.00003, -0.00007};
+  std::string publishedText;
+  std::string measuredText = "^1\n%1\n";
+  for (std::size_t j = 0; j < published.size(); ++j) {
+    const double P = published[j];
+    const double d = 0.0008 + 3e-6 * P +
+                     0.0005 * std::sin(2.0 * std::numbers::pi * P / 5.0 + kPhase) +
+                     kScatter[j % std::size(kScatter)];
+    publishedText += fmt::format("0,{},{:.4f}\n", j + 1, P);
+    measuredText += fmt::format("0,{},{:.5f}\n", j + 1, P - d);
+  }
+  UncertaintyInputs conditions;
+  conditions.cyclic = settings;
+  ProcessedCalibration calibration =
+      ProcessCalibration(MeasurementHeader(), measuredText, publishedText, conditions);
+  EXPECT_TRUE(calibration.processed) << calibration.failure;
+  return calibration;
+}
+
+// Whether `words`, joined by single blanks, stand in `text`; the text shown when not.
+::testing::AssertionResult Holds(const std::string& text, const std::vector<std::string>& words) {
+  const std::string joined = fmt::format("{}", fmt::join(words, " "));
+  if (text.find(joined) != std::string::npos) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "missing: " << joined << "\n" << text;
+}
+
+// Each harmonic's amplitude, phase and F test, the verdict, the degrees of freedom and s0, and
+// the joint model's constant and scale beside the plain fit's, after the outlier test.
+TEST(certificate, states_the_cyclic_error_beside_the_plain_fit) {
+  SKIP_WITHOUT_PDF_TOOLS();
+  // Fourteen distances whose fractional parts of D/U step through the unit length.
+  std::vector<double> published;
+  for (int j = 0; j < 14; ++j) {
+    published.push_back(30.0 + 60.0 * j + 5.0 * j / 14.0);
+  }
+  const ProcessedCalibration calibration = CyclicBench(published, {5.0, 2});
+  ASSERT_TRUE(calibration.cyclic && calibration.cyclic->estimable);
+  const CyclicAnalysis& cyclic = *calibration.cyclic;
+  ASSERT_EQ(cyclic.harmonics.size(), 2u);
+  // The bench is what it says: a first harmonic of about 0.5 mm, and no second.
+  EXPECT_NEAR(cyclic.harmonics[0].amplitude, 0.0005, 0.0001);
+  const CalibrationResult& plain = calibration.run.analysis.result;
+  // Left out of the model, the cyclic error moves the constant by more than a rounding.
+  ASSERT_NE(MillimetresText(plain.constant), MillimetresText(cyclic.constant));
+
+  const std::string pdf = Joined(CertificatePages(calibration));
+  const std::size_t section = pdf.find("Cyclic error Unit length");
+  ASSERT_NE(section, std::string::npos) << pdf;
+  EXPECT_LT(pdf.find("Outlier test"), section);
+  EXPECT_LT(section, pdf.find("Calibration plot"));
+  const std::string text = pdf.substr(section, pdf.find("Calibration plot") - section);
+  EXPECT_TRUE(Holds(text, {"Unit length U = 5.000 m, 2 harmonics."}));
+  EXPECT_TRUE(Holds(text, {"from the 14 station pairs of the fit"}));
+  EXPECT_TRUE(Holds(text, {"Degrees of freedom: 8;", "standard deviation of unit weight s0",
+                           fmt::format("= {:.2f} mm.", cyclic.s0 * 1000.0)}));
+  EXPECT_TRUE(Holds(text, {"Harmonic Amplitude Phase F test"}));
+  for (const CyclicHarmonic& harmonic : cyclic.harmonics) {
+    EXPECT_TRUE(Holds(text, {std::to_string(harmonic.order), CyclicAmplitudeText(harmonic),
+                             CyclicPhaseText(harmonic), CyclicTestText(harmonic)}));
+  }
+  EXPECT_TRUE(Holds(text, {"for 2 and 8 degrees of freedom."}));
+  EXPECT_TRUE(Holds(text, {"Significant cyclic error (harmonic 1)."}));
+  EXPECT_EQ(text.find("Design warning"), std::string::npos) << text;
+  EXPECT_TRUE(Holds(text, {"Constant and scale with the cyclic error",
+                           "Plain fit Standard error With cyclic error Standard error"}));
+  EXPECT_TRUE(Holds(text, {"Constant correction", MillimetresText(plain.constant) + " mm",
+                           MillimetresText(plain.constantStdError) + " mm",
+                           MillimetresText(cyclic.constant) + " mm",
+                           MillimetresText(cyclic.constantStdError) + " mm"}));
+  EXPECT_TRUE(Holds(text, {"Scale correction", PpmText(plain.scale) + " ppm",
+                           PpmText(plain.scaleStdError) + " ppm", PpmText(cyclic.scale) + " ppm",
+                           PpmText(cyclic.scaleStdError) + " ppm"}));
+}
+
+// A design that hardly separates the cyclic error is warned of; terms that can't be estimated
+// give the unit length and why, and no table.
+TEST(certificate, warns_of_a_weak_design_and_says_why_terms_are_not_estimable) {
+  SKIP_WITHOUT_PDF_TOOLS();
+  // Whole unit lengths apart but for a few centimetres: the fractional parts bunch together.
+  std::vector<double> bunched;
+  for (int j = 0; j < 8; ++j) {
+    bunched.push_back(50.0 + 100.0 * j + 0.04 * j);
+  }
+  const ProcessedCalibration weak = CyclicBench(bunched, {5.0, 1});
+  ASSERT_TRUE(weak.cyclic && weak.cyclic->estimable);
+  ASSERT_FALSE(weak.cyclic->warning.empty());
+  const std::string warned = Joined(CertificatePages(weak));
+  EXPECT_TRUE(Holds(warned, {"Unit length U = 5.000 m, 1 harmonic."}));
+  EXPECT_TRUE(Holds(warned, {"Design warning: " + weak.cyclic->warning + "."}));
+  EXPECT_NE(weak.cyclic->warning.find("hardly separate the cyclic error"), std::string::npos);
+
+  UncertaintyInputs conditions;
+  conditions.cyclic = CyclicSettings{5.0, 1};
+  const std::string few = Joined(CertificatePages(SmallCalibration(conditions)));
+  EXPECT_TRUE(Holds(few, {"Cyclic error Unit length U = 5.000 m, 1 harmonic.",
+                          "Not estimable: the cyclic error with 1 harmonic needs at least 5 "
+                          "station pairs; the fit has 3."}));
+  for (const char* part : {"Harmonic Amplitude", "with the cyclic error", "Significant", "F ="}) {
+    EXPECT_EQ(few.find(part), std::string::npos) << part << "\n" << few;
   }
 }
 
