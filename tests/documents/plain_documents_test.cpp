@@ -133,6 +133,27 @@ TEST(plain_documents, a_calibration_processed_again_from_its_plain_form_is_the_s
   EXPECT_FALSE(typedAgain.origin.publishedDistances);
 }
 
+// The unit length and the harmonics cross, so the module's documents show the cyclic terms the
+// calibration has; a calibration without them gets none.
+TEST(plain_documents, the_cyclic_settings_cross_and_the_terms_are_estimated_again) {
+  UncertaintyInputs conditions;
+  conditions.cyclic = CyclicSettings{4.5, 1};
+  const ProcessedCalibration calibration = ProcessCalibration(
+      MeasurementHeader(),
+      "A,B,99.9983\nA,C,201.1014\nA,D,299.9957\nA,E,402.4021\nA,F,500.3008\n"
+      "A,G,603.0019\n",
+      "A,B,100\nA,C,201.1\nA,D,300\nA,E,402.4\nA,F,500.3\nA,G,603\n", conditions);
+  ASSERT_TRUE(calibration.cyclic && calibration.cyclic->estimable);
+  const ProcessedCalibration again = CalibrationOf(PlainCalibrationOf(calibration).calibration);
+  ASSERT_TRUE(again.cyclic && again.cyclic->estimable);
+  EXPECT_EQ(again.cyclic->settings, calibration.cyclic->settings);
+  EXPECT_EQ(again.cyclic->harmonics[0].amplitude, calibration.cyclic->harmonics[0].amplitude);
+  EXPECT_EQ(again.cyclic->constant, calibration.cyclic->constant);
+
+  const ProcessedCalibration plain = WithConditions(calibration, {});
+  EXPECT_FALSE(CalibrationOf(PlainCalibrationOf(plain).calibration).cyclic);
+}
+
 TEST(plain_documents, certificate_details_and_history_cross_whole) {
   CertificateDetails details;
   details.laboratory = {"Lab", "1 Road\nTown", "No. 4", "logo.png"};
