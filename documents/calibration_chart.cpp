@@ -90,18 +90,25 @@ void AddMarkers(QChart& chart, const MarkerStyle& style, const QList<QPointF>& p
   } while (first < points.size());
 }
 
-QLineSeries* AddLine(QChart& chart, const QString& name, const QColor& colour, Qt::PenStyle style,
-                     PlotPoint start, PlotPoint end) {
+// A line through `points`, named `name` in the legend.
+QLineSeries* AddCurve(QChart& chart, const QString& name, const QColor& colour, Qt::PenStyle style,
+                      const std::vector<PlotPoint>& points) {
   auto* series = new QLineSeries(&chart);
   series->setName(name);
   QPen pen(colour);
   pen.setWidthF(1.5);
   pen.setStyle(style);
   series->setPen(pen);
-  series->append(start.x, start.y);
-  series->append(end.x, end.y);
+  for (const PlotPoint& point : points) {
+    series->append(point.x, point.y);
+  }
   chart.addSeries(series);
   return series;
+}
+
+QLineSeries* AddLine(QChart& chart, const QString& name, const QColor& colour, Qt::PenStyle style,
+                     PlotPoint start, PlotPoint end) {
+  return AddCurve(chart, name, colour, style, {start, end});
 }
 
 // A tick interval of 1, 2 or 5 times a power of ten that divides `span` into about six parts.
@@ -418,15 +425,8 @@ std::unique_ptr<QChart> MakeCyclicChart(const CalibrationPlotData& data) {
               kPairColour, kCyclicSeries},
              residuals);
   if (!cyclic.curve.empty()) {
-    auto* curve = new QLineSeries(chart.get());
-    curve->setName(QStringLiteral("Fitted cyclic error"));
-    QPen pen(kFitColour);
-    pen.setWidthF(1.5);
-    curve->setPen(pen);
-    for (const PlotPoint& point : cyclic.curve) {
-      curve->append(point.x, point.y);
-    }
-    chart->addSeries(curve);
+    AddCurve(*chart, QStringLiteral("Fitted cyclic error"), kFitColour, Qt::SolidLine,
+             cyclic.curve);
   }
   QLineSeries* zero = AddLine(*chart, QString(), Qt::black, Qt::SolidLine, {0.0, 0.0}, {1.0, 0.0});
   HideFromLegend(*chart, *zero);

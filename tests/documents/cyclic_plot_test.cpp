@@ -22,6 +22,7 @@
 #include "documents/calibration_chart.h"
 #include "documents/calibration_plot_data.h"
 #include "documents/plot_export.h"
+#include "support/chart_series.h"
 
 namespace mensuro::test {
 namespace {
@@ -49,17 +50,6 @@ ProcessedCalibration CyclicBench(std::optional<CyclicSettings> cyclic,
       ProcessCalibration({}, measuredText, publishedText, conditions);
   EXPECT_TRUE(calibration.processed) << calibration.failure;
   return calibration;
-}
-
-template <class Series>
-std::vector<Series*> SeriesNamed(const QChart& chart, const QString& name) {
-  std::vector<Series*> found;
-  for (QAbstractSeries* series : chart.series()) {
-    if (auto* typed = qobject_cast<Series*>(series); typed != nullptr && series->name() == name) {
-      found.push_back(typed);
-    }
-  }
-  return found;
 }
 
 TEST(cyclic_plot, residuals_over_the_unit_length_with_both_harmonics_curve_and_panel) {
