@@ -11,6 +11,7 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -31,6 +32,7 @@ namespace {
 const QString kDifferenceSeries = QStringLiteral("pair differences");
 const QString kResidualSeries = QStringLiteral("pair residuals");
 const QString kObservationSeries = QStringLiteral("observations");
+const QString kCyclicSeries = QStringLiteral("pair residuals over the unit length");
 
 const QColor kObservationColour(0x9e, 0x9e, 0x9e);
 const QColor kPairColour(0x1f, 0x5f, 0xa8);
@@ -48,7 +50,8 @@ struct MarkerStyle {
   QScatterSeries::MarkerShape shape;
   double size;
   QColor colour;
-  // kDifferenceSeries, kResidualSeries, kObservationSeries or nothing: what the markers stand for
+  // kDifferenceSeries, kResidualSeries, kCyclicSeries, kObservationSeries or nothing: what the
+  // markers stand for
   QString role;
 };
 
@@ -87,18 +90,25 @@ void AddMarkers(QChart& chart, const MarkerStyle& style, const QList<QPointF>& p
   } while (first < points.size());
 }
 
-QLineSeries* AddLine(QChart& chart, const QString& name, const QColor& colour, Qt::PenStyle style,
-                     PlotPoint start, PlotPoint end) {
+// A line through `points`, named `name` in the legend.
+QLineSeries* AddCurve(QChart& chart, const QString& name, const QColor& colour, Qt::PenStyle style,
+                      const std::vector<PlotPoint>& points) {
   auto* series = new QLineSeries(&chart);
   series->setName(name);
   QPen pen(colour);
   pen.setWidthF(1.5);
   pen.setStyle(style);
   series->setPen(pen);
-  series->append(start.x, start.y);
-  series->append(end.x, end.y);
+  for (const PlotPoint& point : points) {
+    series->append(point.x, point.y);
+  }
   chart.addSeries(series);
   return series;
+}
+
+QLineSeries* AddLine(QChart& chart, const QString& name, const QColor& colour, Qt::PenStyle style,
+                     PlotPoint start, PlotPoint end) {
+  return AddCurve(chart, name, colour, style, {start, end});
 }
 
 // A tick interval of 1, 2 or 5 times a power of ten that divides `span` into about six parts.
@@ -159,8 +169,8 @@ void AddBand(QChart& chart, const CalibrationPlotData& data) {
   lower->setParent(band);
 }
 
-// Value axes from 0 to a little past the largest distance, and around every y value shown.
-void AddAxes(QChart& chart, double largestDistance, const QString& yTitle) {
+// `xAxis` and a value axis around every y value shown.
+void AddAxes(QChart& chart, QValueAxis* xAxis, const QString& yTitle) {
   double low = 0.0;
   double high = 0.0;
   for (const QAbstractSeries* series : chart.series()) {
@@ -174,10 +184,6 @@ void AddAxes(QChart& chart, double largestDistance, const QString& yTitle) {
     }
   }
   const double margin = std::max(0.08 * (high - low), 0.2);
-  const double end = largestDistance > 0.0 ? 1.04 * largestDistance : 1.0;
-
-  QValueAxis* xAxis =
-      MakeAxis(chart, QStringLiteral("Published distance (m)"), 0.0, end, QStringLiteral("%.0f"));
   QValueAxis* yAxis = MakeAxis(chart, yTitle, low - margin, high + margin, QStringLiteral("%.1f"));
   chart.addAxis(xAxis, Qt::AlignBottom);
   chart.addAxis(yAxis, Qt::AlignLeft);
@@ -185,6 +191,15 @@ void AddAxes(QChart& chart, double largestDistance, const QString& yTitle) {
     series->attachAxis(xAxis);
     series->attachAxis(yAxis);
   }
+}
+
+// Value axes from 0 to a little past the largest distance, and around every y value shown.
+void AddDistanceAxes(QChart& chart, double largestDistance, const QString& yTitle) {
+  const double end = largestDistance > 0.0 ? 1.04 * largestDistance : 1.0;
+  AddAxes(
+      chart,
+      MakeAxis(chart, QStringLiteral("Published distance (m)"), 0.0, end, QStringLiteral("%.0f")),
+      yTitle);
 }
 
 // The names of the flagged pairs above their markers and of the outliers beside theirs. A chart
@@ -368,7 +383,7 @@ std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data) {
                                data.lowerLimitEnd);
   HideFromLegend(*chart, *lower);
 
-  AddAxes(*chart, data.largestDistance, QStringLiteral("Published \u2212 observed (mm)"));
+  AddDistanceAxes(*chart, data.largestDistance, QStringLiteral("Published \u2212 observed (mm)"));
   WrapLegend(*chart);
   return chart;
 }
@@ -390,13 +405,54 @@ std::unique_ptr<QChart> MakeResidualChart(const CalibrationPlotData& data) {
   QLineSeries* zero =
       AddLine(*chart, QString(), Qt::black, Qt::SolidLine, {0.0, 0.0}, {data.largestDistance, 0.0});
   HideFromLegend(*chart, *zero);
-  AddAxes(*chart, data.largestDistance, QStringLiteral("Residual (mm)"));
+  AddDistanceAxes(*chart, data.largestDistance, QStringLiteral("Residual (mm)"));
   chart->legend()->setVisible(false);
+  return chart;
+}
+
+std::unique_ptr<QChart> MakeCyclicChart(const CalibrationPlotData& data) {
+  auto chart = PlainChart(QStringLiteral("Residuals of the fit over the unit length"));
+  if (!data.cyclic) {
+    return chart;
+  }
+  const CyclicPlot& cyclic = *data.cyclic;
+  QList<QPointF> residuals;
+  for (const PlotPoint& point : cyclic.residuals) {
+    residuals.append(QPointF(point.x, point.y));
+  }
+  AddMarkers(*chart,
+             {QStringLiteral("Residuals of the fit"), QScatterSeries::MarkerShapeCircle, 10.0,
+              kPairColour, kCyclicSeries},
+             residuals);
+  if (!cyclic.curve.empty()) {
+    AddCurve(*chart, QStringLiteral("Fitted cyclic error"), kFitColour, Qt::SolidLine,
+             cyclic.curve);
+  }
+  QLineSeries* zero = AddLine(*chart, QString(), Qt::black, Qt::SolidLine, {0.0, 0.0}, {1.0, 0.0});
+  HideFromLegend(*chart, *zero);
+  AddAxes(
+      *chart,
+      MakeAxis(*chart, QStringLiteral("Fractional part of D/U"), 0.0, 1.0, QStringLiteral("%.1f")),
+      QStringLiteral("Residual (mm)"));
+  WrapLegend(*chart);
   return chart;
 }
 
 const PlotPair* PairAtMarker(const CalibrationPlotData& data, const QScatterSeries& series,
                              const QPointF& point) {
+  if (series.objectName() == kCyclicSeries) {
+    // The residuals over the unit length are in the order of the pairs.
+    if (!data.cyclic) {
+      return nullptr;
+    }
+    const std::vector<PlotPoint>& residuals = data.cyclic->residuals;
+    for (std::size_t j = 0; j < residuals.size() && j < data.pairs.size(); ++j) {
+      if (residuals[j].x == point.x() && residuals[j].y == point.y()) {
+        return &data.pairs[j];
+      }
+    }
+    return nullptr;
+  }
   const bool differences = series.objectName() == kDifferenceSeries;
   if (!differences && series.objectName() != kResidualSeries) {
     return nullptr;
@@ -420,6 +476,60 @@ const PlotObservation* ObservationAtMarker(const CalibrationPlotData& data,
                                     return observation.x == point.x() && observation.y == point.y();
                                   });
   return found == data.observations.end() ? nullptr : &*found;
+}
+
+namespace {
+
+// The cyclic error's panel as a block of text `width` wide at `position`, under its heading.
+std::unique_ptr<QGraphicsTextItem> CyclicPanelItem(const CyclicPlot& cyclic, const QFont& font,
+                                                   const QPointF& position, double width) {
+  QString html = QStringLiteral("<p><b>Cyclic error</b></p>");
+  for (const std::string& line : cyclic.panel) {
+    html += QStringLiteral("<p>%1</p>").arg(QString::fromStdString(line).toHtmlEscaped());
+  }
+  auto item = std::make_unique<QGraphicsTextItem>();
+  item->setFont(font);
+  item->setHtml(html);
+  item->setTextWidth(width);
+  item->setPos(position);
+  return item;
+}
+
+}  // namespace
+
+double CalibrationPlotAspect(const CalibrationPlotData& data) {
+  return data.cyclic ? kCyclicPlotAspect : kChartsAspect;
+}
+
+void DrawCalibrationPlot(QPainter& painter, const QRectF& target, const CalibrationPlotData& data,
+                         double layoutWidth) {
+  if (!data.cyclic) {
+    DrawCalibrationCharts(painter, target, data, layoutWidth);
+    return;
+  }
+  const double sceneHeight = layoutWidth * target.height() / target.width();
+  // The two charts take the height they have without the cyclic error; its chart and panel
+  // share the rest side by side.
+  const double top = sceneHeight * kCyclicPlotAspect / kChartsAspect;
+  const double chartWidth = 0.6 * layoutWidth;
+  QGraphicsScene scene(0.0, 0.0, layoutWidth, sceneHeight);
+  // The charts and the panel go before the scene, each taking itself out of it.
+  const std::unique_ptr<QChart> upper = MakeCalibrationChart(data);
+  const std::unique_ptr<QChart> lower = MakeResidualChart(data);
+  const std::unique_ptr<QChart> cyclic = MakeCyclicChart(data);
+  upper->setGeometry(0.0, 0.0, layoutWidth, 0.62 * top);
+  lower->setGeometry(0.0, 0.62 * top, layoutWidth, 0.38 * top);
+  cyclic->setGeometry(0.0, top, chartWidth, sceneHeight - top);
+  const double margin = 0.02 * layoutWidth;
+  const std::unique_ptr<QGraphicsTextItem> panel = CyclicPanelItem(
+      *data.cyclic, WithoutLigatures(cyclic->legend()->font()),
+      QPointF(chartWidth + margin, top + 2 * margin), layoutWidth - chartWidth - 2 * margin);
+  scene.addItem(upper.get());
+  scene.addItem(lower.get());
+  scene.addItem(cyclic.get());
+  scene.addItem(panel.get());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  scene.render(&painter, target, scene.sceneRect());
 }
 
 void DrawCalibrationCharts(QPainter& painter, const QRectF& target, const CalibrationPlotData& data,

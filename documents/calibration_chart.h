@@ -28,8 +28,14 @@ std::unique_ptr<QChart> MakeCalibrationChart(const CalibrationPlotData& data);
 // outliers marked as in the calibration chart.
 std::unique_ptr<QChart> MakeResidualChart(const CalibrationPlotData& data);
 
+// The residuals of the unweighted fit against the fractional part of D/U, with the fitted cyclic
+// error drawn over them when it could be estimated; an empty chart when `data` has no cyclic
+// error.
+std::unique_ptr<QChart> MakeCyclicChart(const CalibrationPlotData& data);
+
 // The pair whose marker `series` shows at `point`, or nullptr when `series` marks no pair there.
-// The series of both charts mark pairs by their published distance and their value in mm.
+// The series of the first two charts mark pairs by their published distance and their value in
+// mm, the cyclic chart by their fraction of the unit length and their residual.
 const PlotPair* PairAtMarker(const CalibrationPlotData& data, const QScatterSeries& series,
                              const QPointF& point);
 
@@ -45,5 +51,18 @@ const PlotObservation* ObservationAtMarker(const CalibrationPlotData& data,
 // smaller width gives larger lettering.
 void DrawCalibrationCharts(QPainter& painter, const QRectF& target, const CalibrationPlotData& data,
                            double layoutWidth = 900.0);
+
+// Width to height of the two charts, and of the plot with the cyclic error below them.
+inline constexpr double kChartsAspect = 6.0 / 5.0;
+inline constexpr double kCyclicPlotAspect = 3.0 / 4.0;
+
+// Width to height of what DrawCalibrationPlot draws of `data`.
+double CalibrationPlotAspect(const CalibrationPlotData& data);
+
+// The plot as it is exported: the two charts as DrawCalibrationCharts draws them and, when `data`
+// has a cyclic error, below them its chart beside its panel; best drawn into a target of
+// CalibrationPlotAspect(data).
+void DrawCalibrationPlot(QPainter& painter, const QRectF& target, const CalibrationPlotData& data,
+                         double layoutWidth = 900.0);
 
 }  // namespace mensuro

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/analysis/cyclic_text.h"
 #include "core/analysis/flag_limit.h"
 #include "core/data/station_pairs.h"
 #include "core/units.h"
@@ -14,6 +15,8 @@ namespace {
 
 // Points along the band: enough for its curve to look smooth at any size.
 constexpr int kBandSegments = 60;
+// Points along one unit length of the cyclic curve: smooth for two harmonics.
+constexpr int kCyclicSegments = 120;
 
 double FlagLimitMm(const MeasurementHeader& header, double P) {
   return FlagLimit(header, P) * kMillimetresPerMetre;
@@ -91,6 +94,38 @@ void AddBand(const ProcessedCalibration& calibration, CalibrationPlotData& data)
   }
 }
 
+// U, then each harmonic, the verdict and the design warning, as the certificate words them.
+std::vector<std::string> CyclicPanel(const CyclicAnalysis& analysis) {
+  std::vector<std::string> lines = {fmt::format("U = {:.3f} m", analysis.settings.unitLength)};
+  for (const CyclicHarmonic& harmonic : analysis.harmonics) {
+    lines.push_back(fmt::format("Harmonic {}: amplitude {}, phase {}; {}", harmonic.order,
+                                CyclicAmplitudeText(harmonic), CyclicPhaseText(harmonic),
+                                CyclicTestText(harmonic)));
+  }
+  lines.push_back("Verdict: " + CyclicVerdictText(analysis));
+  if (!analysis.warning.empty()) {
+    lines.push_back("Warning: " + analysis.warning);
+  }
+  return lines;
+}
+
+CyclicPlot MakeCyclicPlot(const CyclicAnalysis& analysis, const AdjustmentTable& entries) {
+  CyclicPlot plot;
+  plot.unitLength = analysis.settings.unitLength;
+  for (const AdjustmentEntry& entry : entries) {
+    plot.residuals.push_back(
+        {UnitFraction(entry.C, plot.unitLength), entry.r * kMillimetresPerMetre});
+  }
+  if (analysis.estimable) {
+    for (int i = 0; i <= kCyclicSegments; ++i) {
+      const double fraction = static_cast<double>(i) / kCyclicSegments;
+      plot.curve.push_back({fraction, CyclicTermAt(analysis, fraction) * kMillimetresPerMetre});
+    }
+  }
+  plot.panel = CyclicPanel(analysis);
+  return plot;
+}
+
 }  // namespace
 
 CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibration) {
@@ -117,6 +152,9 @@ CalibrationPlotData MakeCalibrationPlotData(const ProcessedCalibration& calibrat
   data.lowerLimitEnd = {end, -FlagLimitMm(header, end)};
   if (!run.analysis.entries.empty()) {
     AddBand(calibration, data);
+  }
+  if (calibration.cyclic) {
+    data.cyclic = MakeCyclicPlot(*calibration.cyclic, run.analysis.entries);
   }
   return data;
 }

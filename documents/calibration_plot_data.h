@@ -50,6 +50,20 @@ struct PlotPair {
   std::string outlierTestReason = std::string();  // when it does not apply
 };
 
+// The cyclic error as the plot shows it: the residual of each pair of the fit against the
+// fractional part of its observed distance over the unit length, with the fitted cyclic term over
+// one unit length, and the panel that tells what was found.
+struct CyclicPlot {
+  double unitLength = 0.0;  // U, metres
+  // x: the fractional part of C/U (0..1), y: the residual of the unweighted fit (mm), in the
+  // order of the fit's pairs.
+  std::vector<PlotPoint> residuals;
+  // The fitted cyclic term (mm) from 0 to 1 of the unit length; none when not estimable.
+  std::vector<PlotPoint> curve;
+  // U, each harmonic's amplitude, phase and F test, the verdict and any design warning; UTF-8.
+  std::vector<std::string> panel;
+};
+
 struct CalibrationPlotData {
   std::string title;                          // EDM description and date
   std::vector<PlotObservation> observations;  // P minus every single observed distance
@@ -67,6 +81,8 @@ struct CalibrationPlotData {
   std::vector<PlotPoint> bandUpper;
   std::vector<PlotPoint> bandLower;
   double largestDistance = 0.0;  // metres
+  // When the calibration's conditions give a unit length.
+  std::optional<CyclicPlot> cyclic = std::nullopt;
 };
 
 // The plot of a processed calibration, with the uncertainty band of its budget.

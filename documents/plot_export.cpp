@@ -17,8 +17,6 @@
 namespace mensuro {
 namespace {
 
-// Width to height of the two charts together.
-constexpr double kPlotAspect = 6.0 / 5.0;
 const QString kPlotTitle = QStringLiteral("EDM calibration plot");
 
 bool DrawOn(QPaintDevice& device, const QRectF& target, const PlotDrawing& draw) {
@@ -31,8 +29,8 @@ bool DrawOn(QPaintDevice& device, const QRectF& target, const PlotDrawing& draw)
   return painter.end();
 }
 
-bool WriteSvg(QIODevice& device, const QString& title, const PlotDrawing& draw) {
-  const QSize size(1200, static_cast<int>(1200 / kPlotAspect));
+bool WriteSvg(QIODevice& device, const QString& title, const PlotDrawing& draw, double aspect) {
+  const QSize size(1200, static_cast<int>(1200 / aspect));
   QSvgGenerator svg;
   svg.setOutputDevice(&device);
   svg.setSize(size);
@@ -41,36 +39,38 @@ bool WriteSvg(QIODevice& device, const QString& title, const PlotDrawing& draw) 
   return DrawOn(svg, QRectF(QPointF(0, 0), size), draw);
 }
 
-bool WritePng(QIODevice& device, const PlotDrawing& draw) {
-  QImage image(kPlotPictureWidth, static_cast<int>(kPlotPictureWidth / kPlotAspect),
+bool WritePng(QIODevice& device, const PlotDrawing& draw, double aspect) {
+  QImage image(kPlotPictureWidth, static_cast<int>(kPlotPictureWidth / aspect),
                QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::white);
   return DrawOn(image, QRectF(image.rect()), draw) && image.save(&device, "PNG");
 }
 
-bool WritePdf(QIODevice& device, const QString& title, const PlotDrawing& draw) {
+bool WritePdf(QIODevice& device, const QString& title, const PlotDrawing& draw, double aspect) {
   QPdfWriter pdf(&device);
   pdf.setTitle(title);
   pdf.setCreator(QStringLiteral("Mensuro"));
-  pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+  // A drawing wider than tall on a landscape page, a taller one upright.
+  pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
+                                aspect >= 1.0 ? QPageLayout::Landscape : QPageLayout::Portrait,
                                 QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
   // The charts in their own proportions, centred on the page.
   const QRectF page(0, 0, pdf.width(), pdf.height());
-  QSizeF size(page.width(), page.width() / kPlotAspect);
+  QSizeF size(page.width(), page.width() / aspect);
   size.scale(page.size(), Qt::KeepAspectRatio);
   const QRectF target(page.center() - QPointF(size.width() / 2, size.height() / 2), size);
   return DrawOn(pdf, target, draw);
 }
 
 bool WriteDrawing(QIODevice& device, PlotFileType type, const QString& title,
-                  const PlotDrawing& draw) {
+                  const PlotDrawing& draw, double aspect) {
   switch (type) {
     case PlotFileType::kSvg:
-      return WriteSvg(device, title, draw);
+      return WriteSvg(device, title, draw, aspect);
     case PlotFileType::kPng:
-      return WritePng(device, draw);
+      return WritePng(device, draw, aspect);
     case PlotFileType::kPdf:
-      return WritePdf(device, title, draw);
+      return WritePdf(device, title, draw, aspect);
   }
   return false;
 }
@@ -92,17 +92,18 @@ std::optional<PlotFileType> PlotFileTypeOf(const QString& path) {
 }
 
 bool SaveDrawing(const QString& path, PlotFileType type, const QString& title,
-                 const PlotDrawing& draw, QString& reason) {
+                 const PlotDrawing& draw, QString& reason, double aspect) {
   return WriteDocumentFile(
-      path, [&](QIODevice& device) { return WriteDrawing(device, type, title, draw); }, reason);
+      path, [&](QIODevice& device) { return WriteDrawing(device, type, title, draw, aspect); },
+      reason);
 }
 
 std::optional<std::string> DrawingBytes(PlotFileType type, const QString& title,
-                                        const PlotDrawing& draw, QString& reason) {
+                                        const PlotDrawing& draw, QString& reason, double aspect) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  if (!WriteDrawing(buffer, type, title, draw)) {
+  if (!WriteDrawing(buffer, type, title, draw, aspect)) {
     reason = QStringLiteral("the drawing could not be made");
     return std::nullopt;
   }
@@ -115,9 +116,9 @@ std::optional<std::string> DrawPlot(PlotFileType type, const CalibrationPlotData
   return DrawingBytes(
       type, kPlotTitle,
       [&data](QPainter& painter, const QRectF& target) {
-        DrawCalibrationCharts(painter, target, data);
+        DrawCalibrationPlot(painter, target, data);
       },
-      reason);
+      reason, CalibrationPlotAspect(data));
 }
 
 bool SavePlot(const QString& path, PlotFileType type, const CalibrationPlotData& data,
@@ -125,9 +126,9 @@ bool SavePlot(const QString& path, PlotFileType type, const CalibrationPlotData&
   return SaveDrawing(
       path, type, kPlotTitle,
       [&data](QPainter& painter, const QRectF& target) {
-        DrawCalibrationCharts(painter, target, data);
+        DrawCalibrationPlot(painter, target, data);
       },
-      reason);
+      reason, CalibrationPlotAspect(data));
 }
 
 }  // namespace mensuro

@@ -38,6 +38,7 @@
 #include "documents/report_numbers.h"
 #include "documents/uncertainty_summary.h"
 #include "register/registered_figures.h"
+#include "support/chart_series.h"
 #include "support/temp_dir.h"
 #include "ui/common/control_text.h"
 
@@ -113,17 +114,6 @@ std::vector<std::vector<std::string>> WordsOfLines(const std::string& text) {
                        std::istream_iterator<std::string>());
   }
   return lines;
-}
-
-template <class Series>
-std::vector<Series*> SeriesNamed(const QChart& chart, const QString& name) {
-  std::vector<Series*> found;
-  for (QAbstractSeries* series : chart.series()) {
-    if (auto* typed = qobject_cast<Series*>(series); typed != nullptr && series->name() == name) {
-      found.push_back(typed);
-    }
-  }
-  return found;
 }
 
 TEST(calibration_plot, data_of_a_small_project) {

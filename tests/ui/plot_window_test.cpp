@@ -13,8 +13,13 @@
 #include <QScatterSeries>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStackedWidget>
+#include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QXYSeries>
+#include <cmath>
+#include <numbers>
 #include <utility>
 #include <vector>
 
@@ -273,6 +278,94 @@ TEST(plot_window, save_as_writes_the_chosen_type_or_says_why_not) {
   ASSERT_EQ(window.dialogs.messages.size(), 1u);
   EXPECT_TRUE(window.dialogs.messages[0].startsWith(QStringLiteral("Could not write the file ") +
                                                     missing + QStringLiteral(": ")));
+}
+
+// The scatter series of `view`'s chart named `name`, or nullptr.
+QXYSeries* SeriesOf(const QChartView& view, const QString& name) {
+  for (QAbstractSeries* series : view.chart()->series()) {
+    if (series->name() == name) {
+      return qobject_cast<QXYSeries*>(series);
+    }
+  }
+  return nullptr;
+}
+
+TEST(plot_window, shows_the_cyclic_error_while_the_conditions_give_a_unit_length) {
+  TestWindow window;
+  EnterWorkedExample(window);
+  // Seven pairs of a line whose residuals carry a cyclic error of 0.6 mm at a 10 m unit length.
+  QString published;
+  QString measured = QStringLiteral("^1\n%1\n");
+  for (int k = 1; k <= 7; ++k) {
+    const double P = 4.07 + 53.23 * k;
+    const double C = P - 0.0008 - 0.0006 * std::sin(2.0 * std::numbers::pi * P / 10.0 + 0.7);
+    published += QStringLiteral("0,%1,%2\n").arg(k).arg(P, 0, 'f', 4);
+    measured += QStringLiteral("0,%1,%2\n").arg(k).arg(C, 0, 'f', 4);
+  }
+  window.Text(kIdPublishedText)->setPlainText(published);
+  window.Text(kIdMeasuredText)->setPlainText(measured);
+  window.dialog->OnProcess();
+  CPlotWindow& plot = window.OpenPlot();
+  CalibrationState& state = window.dialog->Calibration();
+  ASSERT_NE(state.Calibration(), nullptr);
+  QTabBar& tabs = Part<QTabBar>(plot, "chartTabs");
+  const QStackedWidget& pages = Part<QStackedWidget>(plot, "chartPages");
+  const QLabel& summary = Part<QLabel>(plot, "cyclicSummary");
+  const QChartView& view = Part<QChartView>(plot, "cyclicView");
+  EXPECT_EQ(tabs.count(), 1);
+  EXPECT_FALSE(tabs.isVisible());
+  EXPECT_FALSE(summary.isVisible());
+  const QSize least = plot.minimumSizeHint();
+
+  UncertaintyInputs conditions = state.Calibration()->conditions;
+  conditions.cyclic = CyclicSettings{10.0, 1};
+  state.SetConditions(conditions);
+  ASSERT_EQ(tabs.count(), 2);
+  EXPECT_TRUE(tabs.isVisible());
+  EXPECT_EQ(tabs.tabText(1), QStringLiteral("Cyclic error"));
+  EXPECT_TRUE(summary.isVisible());
+  EXPECT_TRUE(summary.text().startsWith(QStringLiteral("U = 10.000 m\nHarmonic 1: amplitude ")))
+      << summary.text().toStdString();
+  const QXYSeries* residuals = SeriesOf(view, QStringLiteral("Residuals of the fit"));
+  ASSERT_NE(residuals, nullptr);
+  EXPECT_EQ(residuals->count(), 7);
+  EXPECT_NE(SeriesOf(view, QStringLiteral("Fitted cyclic error")), nullptr);
+  // The tabs take no room of their own: the window is as small as it could be before.
+  EXPECT_EQ(plot.minimumSizeHint(), least);
+  QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(1).center());
+  EXPECT_EQ(pages.currentWidget(), &view);
+  EXPECT_TRUE(view.isVisible());
+  EXPECT_FALSE(Part<QChartView>(plot, "calibrationView").isVisible());
+
+  // A residual's marker tells its pair, and a pair left out leaves the cyclic chart too.
+  const auto* markers = qobject_cast<const QScatterSeries*>(residuals);
+  ASSERT_NE(markers, nullptr);
+  const std::optional<QString> text = plot.MarkerText(*markers, markers->at(2));
+  ASSERT_TRUE(text.has_value());
+  EXPECT_TRUE(text->startsWith(QStringLiteral("0-3\n"))) << text->toStdString();
+  ASSERT_TRUE(state.Exclude({"0", "3", 0, "test"}).isEmpty());
+  residuals = SeriesOf(view, QStringLiteral("Residuals of the fit"));
+  ASSERT_NE(residuals, nullptr);
+  EXPECT_EQ(residuals->count(), 6);
+  EXPECT_EQ(tabs.currentIndex(), 1);
+
+  // Too few pairs for two harmonics: the residuals alone, and the reason.
+  conditions.cyclic = CyclicSettings{10.0, 2};
+  state.SetConditions(conditions);
+  EXPECT_EQ(SeriesOf(view, QStringLiteral("Fitted cyclic error")), nullptr);
+  EXPECT_TRUE(summary.text().endsWith(QStringLiteral(
+      "not estimable: the cyclic error with 2 harmonics needs at least 7 station pairs; the fit "
+      "has 6")))
+      << summary.text().toStdString();
+
+  // Conditions without a unit length drop the tab and the summary.
+  conditions.cyclic.reset();
+  state.SetConditions(conditions);
+  EXPECT_EQ(tabs.count(), 1);
+  EXPECT_FALSE(tabs.isVisible());
+  EXPECT_FALSE(summary.isVisible());
+  EXPECT_TRUE(view.chart()->series().isEmpty());
+  EXPECT_TRUE(Part<QChartView>(plot, "calibrationView").isVisible());
 }
 
 TEST(report_save_as, a_pdf_name_writes_the_certificate_of_the_last_process) {

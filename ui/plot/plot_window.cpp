@@ -14,7 +14,9 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStringList>
+#include <QTabBar>
 #include <QTableWidgetItem>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -188,9 +190,11 @@ QWidget* CPlotWindow::BuildChartColumn() {
   calibrationView_->setObjectName(QStringLiteral("calibrationView"));
   residualView_ = new QChartView(column);
   residualView_->setObjectName(QStringLiteral("residualView"));
+  cyclicView_ = new QChartView(column);
+  cyclicView_->setObjectName(QStringLiteral("cyclicView"));
   calibrationView_->setMinimumHeight(kCalibrationChartHeight);
   residualView_->setMinimumHeight(kResidualChartHeight);
-  for (QChartView* view : {calibrationView_, residualView_}) {
+  for (QChartView* view : {calibrationView_, residualView_, cyclicView_}) {
     view->setRenderHint(QPainter::Antialiasing);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view, &QWidget::customContextMenuRequested, this,
@@ -202,12 +206,22 @@ QWidget* CPlotWindow::BuildChartColumn() {
   exclusionTitle_ = new QLabel(QStringLiteral("Left out of the fit:"), column);
   exclusionList_ = NewLeftOutList(column);
 
+  // The two charts of the fit on one page, the cyclic error's chart on another, chosen by the
+  // tabs in the button row (BuildButtonRow).
+  auto* fitPage = new QWidget(column);
+  auto* fitLayout = new QVBoxLayout(fitPage);
+  fitLayout->setContentsMargins(0, 0, 0, 0);
+  fitLayout->addWidget(calibrationView_, 3);
+  fitLayout->addWidget(residualView_, 2);
+  chartPages_ = new QStackedWidget(column);
+  chartPages_->setObjectName(QStringLiteral("chartPages"));
+  chartPages_->addWidget(fitPage);
+  chartPages_->addWidget(cyclicView_);
   auto* charts = new QWidget(column);
   auto* chartLayout = new QVBoxLayout(charts);
   chartLayout->setContentsMargins(0, 0, 0, 0);
   chartLayout->addWidget(message_, 1);
-  chartLayout->addWidget(calibrationView_, 3);
-  chartLayout->addWidget(residualView_, 2);
+  chartLayout->addWidget(chartPages_, 5);
   listPane_ = new QWidget(column);
   auto* listLayout = new QVBoxLayout(listPane_);
   listLayout->setContentsMargins(0, 0, 0, 0);
@@ -254,6 +268,9 @@ QWidget* CPlotWindow::BuildSidePanel() {
 
   auto* resultTitle = new QLabel(QStringLiteral("<b>Calibration results</b>"), content);
   resultSummary_ = NewResultSummary(content);
+  cyclicTitle_ = new QLabel(QStringLiteral("<b>Cyclic error</b>"), content);
+  cyclicSummary_ = new QLabel(content);
+  cyclicSummary_->setObjectName(QStringLiteral("cyclicSummary"));
 
   auto* title = new QLabel(QStringLiteral("<b>Uncertainty of the correction</b>"), content);
   inputs_ = new QLabel(content);
@@ -267,7 +284,7 @@ QWidget* CPlotWindow::BuildSidePanel() {
   publishedDistances_ = new QLabel(content);
   publishedDistances_->setObjectName(QStringLiteral("publishedDistances"));
   reduction_ = BuildReductionSummary(content);
-  for (QLabel* text : {inputs_, conformity_, fullTest_, publishedDistances_}) {
+  for (QLabel* text : {cyclicSummary_, inputs_, conformity_, fullTest_, publishedDistances_}) {
     SetUpPanelText(*text);
   }
 
@@ -275,6 +292,9 @@ QWidget* CPlotWindow::BuildSidePanel() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(resultTitle);
   layout->addWidget(resultSummary_);
+  layout->addSpacing(8);
+  layout->addWidget(cyclicTitle_);
+  layout->addWidget(cyclicSummary_);
   layout->addSpacing(8);
   layout->addWidget(title);
   layout->addWidget(inputs_);
@@ -299,8 +319,19 @@ QLayout* CPlotWindow::BuildButtonRow() {
   saveAs_ = new QPushButton(QStringLiteral("Save As"), this);
   saveAs_->setObjectName(QStringLiteral("saveAs"));
   connect(saveAs_, &QPushButton::clicked, this, &CPlotWindow::OnSaveAs);
+  // The tabs of the chart pages sit in the row of buttons, below the charts, where they take no
+  // height of their own; they show only while there is more than one page.
+  chartTabs_ = new QTabBar(this);
+  chartTabs_->setObjectName(QStringLiteral("chartTabs"));
+  chartTabs_->setShape(QTabBar::RoundedSouth);
+  chartTabs_->setDrawBase(false);
+  chartTabs_->setAutoHide(true);
+  chartTabs_->addTab(QStringLiteral("Calibration"));
+  chartTabs_->setMaximumHeight(conditions_->sizeHint().height());
+  connect(chartTabs_, &QTabBar::currentChanged, chartPages_, &QStackedWidget::setCurrentIndex);
   auto* row = new QHBoxLayout;
   row->addWidget(conditions_);
+  row->addWidget(chartTabs_, 0, Qt::AlignTop);
   row->addStretch();
   row->addWidget(saveAs_);
   return row;
@@ -553,10 +584,30 @@ void CPlotWindow::ShowCharts(const CalibrationPlotData& data) {
   ConnectHovering(*residualChart);
   ReplaceChart(*calibrationView_, std::move(calibrationChart));
   ReplaceChart(*residualView_, std::move(residualChart));
+  ShowCyclic();
   message_->hide();
+  chartPages_->show();
   calibrationView_->show();
   residualView_->show();
   saveAs_->setEnabled(true);
+}
+
+void CPlotWindow::ShowCyclic() {
+  const CyclicPlot* cyclic = data_ && data_->cyclic ? &*data_->cyclic : nullptr;
+  std::unique_ptr<QChart> chart =
+      cyclic != nullptr ? MakeCyclicChart(*data_) : std::make_unique<QChart>();
+  ConnectHovering(*chart);
+  ReplaceChart(*cyclicView_, std::move(chart));
+  if (cyclic != nullptr && chartTabs_->count() == 1) {
+    chartTabs_->addTab(QStringLiteral("Cyclic error"));
+  } else if (cyclic == nullptr && chartTabs_->count() > 1) {
+    chartTabs_->removeTab(1);
+  }
+  if (cyclic != nullptr) {
+    cyclicSummary_->setText(Lines(cyclic->panel));
+  }
+  cyclicTitle_->setVisible(cyclic != nullptr);
+  cyclicSummary_->setVisible(cyclic != nullptr);
 }
 
 void CPlotWindow::ShowMessage(const QString& text) {
@@ -564,8 +615,10 @@ void CPlotWindow::ShowMessage(const QString& text) {
   // No stale plot behind the message: the views are emptied, not only hidden.
   ReplaceChart(*calibrationView_, std::make_unique<QChart>());
   ReplaceChart(*residualView_, std::make_unique<QChart>());
+  ShowCyclic();
   calibrationView_->hide();
   residualView_->hide();
+  chartPages_->hide();
   message_->setText(text);
   message_->show();
   saveAs_->setEnabled(false);

@@ -5,7 +5,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStackedWidget>
 #include <QString>
+#include <QTabBar>
 #include <QTableWidget>
 #include <QWidget>
 #include <functional>
@@ -36,15 +38,19 @@ using MeanReadingsOf = std::function<std::optional<FieldWeather>(const Processed
 // latest successful Process, or the message of a failed one, and beside them a panel that the
 // user can widen: first the scale and constant errors with their standard errors and verdicts,
 // then the uncertainty of the correction as the certificate gives it, last what the published
-// distances are and, when the measured text was reduced from a field file, how. Hovering a
-// pair's marker tells its figures; Save As writes both charts as SVG, PNG or PDF; Calibration
-// Conditions sets what the uncertainty takes. The parts that change are named, for finding them:
-// message, calibrationView, residualView, noticeList, uncertaintyPanel, resultSummary,
-// uncertaintyInputs, correctionTable, conformity, fullTest, publishedDistances,
-// reductionSummary, calibrationConditions and saveAs. A pair's marker has a
-// context menu to leave the pair out of the fit or to list its observations, each of which can
-// be left out on its own, as can an observation from its dot; what is left out is listed below
-// the charts (exclusionList), each with a button to bring it back (named bringBack).
+// distances are and, when the measured text was reduced from a field file, how. When the
+// conditions give a unit length, the residuals against the fractional part of D/U with the
+// fitted cyclic error have a page of their own, chosen by tabs in the row of buttons, and the
+// panel gives the cyclic error's figures and verdict below the results. Hovering a pair's marker
+// tells its figures; Save As writes the plot as SVG, PNG or PDF; Calibration Conditions sets
+// what the uncertainty takes. The parts that change are named, for finding them: message,
+// calibrationView, residualView, cyclicView, chartPages, chartTabs, noticeList,
+// uncertaintyPanel, resultSummary, cyclicSummary, uncertaintyInputs, correctionTable,
+// conformity, fullTest, publishedDistances, reductionSummary, calibrationConditions and saveAs.
+// A pair's marker has a context menu to leave the pair out of the fit or to list its
+// observations, each of which can be left out on its own, as can an observation from its dot;
+// what is left out is listed below the charts (exclusionList), each with a button to bring it
+// back (named bringBack).
 class CPlotWindow : public QWidget {
   Q_OBJECT
 
@@ -89,6 +95,9 @@ class CPlotWindow : public QWidget {
   QWidget* BuildReductionSummary(QWidget* parent);
   QLayout* BuildButtonRow();
   void ShowCharts(const CalibrationPlotData& data);
+  // The cyclic error's chart on a tab of its own and its summary in the panel, or neither when
+  // the charts have no cyclic error.
+  void ShowCyclic();
   void ShowMessage(const QString& text);
   void ConnectHovering(QChart& chart);
   void ShowNotices(const InputNotices& notices);
@@ -116,6 +125,11 @@ class CPlotWindow : public QWidget {
   QLabel* message_ = nullptr;
   QChartView* calibrationView_ = nullptr;
   QChartView* residualView_ = nullptr;
+  // The two charts above on one page, the cyclic error's chart on another, and the tabs that
+  // choose between them while there is a cyclic error.
+  QStackedWidget* chartPages_ = nullptr;
+  QTabBar* chartTabs_ = nullptr;
+  QChartView* cyclicView_ = nullptr;
   QWidget* listPane_ = nullptr;
   QLabel* noticeTitle_ = nullptr;
   QListWidget* noticeList_ = nullptr;
@@ -123,6 +137,8 @@ class CPlotWindow : public QWidget {
   QTableWidget* exclusionList_ = nullptr;
   QScrollArea* panel_ = nullptr;
   QTableWidget* resultSummary_ = nullptr;
+  QLabel* cyclicTitle_ = nullptr;
+  QLabel* cyclicSummary_ = nullptr;
   QLabel* inputs_ = nullptr;
   QTableWidget* correctionTable_ = nullptr;
   QLabel* conformity_ = nullptr;
