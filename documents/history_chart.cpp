@@ -56,28 +56,22 @@ std::optional<Value> ValueOf(const HistoryPoint& point, HistoryQuantity quantity
                results.cyclic->amplitudeStdErrorM.value_or(0.0) * kMillimetresPerMetre};
 }
 
-QString ChartTitle(HistoryQuantity quantity) {
-  switch (quantity) {
-    case HistoryQuantity::kConstant:
-      return QStringLiteral("Constant error");
-    case HistoryQuantity::kScale:
-      return QStringLiteral("Scale error");
-    case HistoryQuantity::kCyclicAmplitude:
-      break;
-  }
-  return QStringLiteral("Cyclic error amplitude");
-}
+// What a quantity's chart is called and its value axis says.
+struct QuantityTitles {
+  QString chart;
+  QString axis;
+};
 
-QString AxisTitle(HistoryQuantity quantity) {
+QuantityTitles TitlesOf(HistoryQuantity quantity) {
   switch (quantity) {
     case HistoryQuantity::kConstant:
-      return QStringLiteral("Constant (mm)");
+      return {QStringLiteral("Constant error"), QStringLiteral("Constant (mm)")};
     case HistoryQuantity::kScale:
-      return QStringLiteral("Scale (ppm)");
+      return {QStringLiteral("Scale error"), QStringLiteral("Scale (ppm)")};
     case HistoryQuantity::kCyclicAmplitude:
       break;
   }
-  return QStringLiteral("Amplitude (mm)");
+  return {QStringLiteral("Cyclic error amplitude"), QStringLiteral("Amplitude (mm)")};
 }
 
 // The issue date as the axis counts time: milliseconds since the epoch, at noon UTC so that
@@ -146,7 +140,7 @@ void AddHistoryAxes(QChart& chart, HistoryQuantity quantity, HistorySpan span, s
   dates->setTitleFont(WithoutLigatures(dates->titleFont()));
   dates->setLabelsFont(WithoutLigatures(dates->labelsFont()));
   auto* axis = new QValueAxis(&chart);
-  axis->setTitleText(AxisTitle(quantity));
+  axis->setTitleText(TitlesOf(quantity).axis);
   axis->setRange(span.low - margin, span.high + margin);
   axis->setLabelFormat(QStringLiteral("%.2f"));
   axis->setTitleFont(WithoutLigatures(axis->titleFont()));
@@ -185,7 +179,7 @@ std::vector<HistoryQuantity> HistoryQuantities(const std::vector<HistoryPoint>& 
 
 std::unique_ptr<QChart> MakeHistoryChart(const std::vector<HistoryPoint>& history,
                                          HistoryQuantity quantity) {
-  std::unique_ptr<QChart> chart = PlainChart(ChartTitle(quantity));
+  std::unique_ptr<QChart> chart = PlainChart(TitlesOf(quantity).chart);
   const QString barName = quantity == HistoryQuantity::kCyclicAmplitude
                               ? QStringLiteral("± standard error")
                               : QStringLiteral("±U (95 %)");
