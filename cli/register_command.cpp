@@ -131,6 +131,18 @@ nlohmann::json StoredJson(const std::string& text) {
   return parsed.is_discarded() ? nlohmann::json(text) : parsed;
 }
 
+// The first cyclic harmonic the record keeps (metres, degrees); null when it keeps none.
+nlohmann::json CyclicJson(const std::optional<RegisteredCyclic>& cyclic) {
+  if (!cyclic) {
+    return nullptr;
+  }
+  return {{"unitLengthM", cyclic->unitLengthM},
+          {"amplitudeM", cyclic->amplitudeM},
+          {"amplitudeStdErrorM", OrNull(cyclic->amplitudeStdErrorM)},
+          {"phaseDegrees", cyclic->phaseDegrees},
+          {"significant", cyclic->significant}};
+}
+
 nlohmann::json EntryJson(const RegisterEntry& entry, bool withContent) {
   const RegisteredResults& r = entry.results;
   nlohmann::json json = {
@@ -162,6 +174,7 @@ nlohmann::json EntryJson(const RegisterEntry& entry, bool withContent) {
       {"otherInstrument", entry.otherInstrument},
       {"recordFormat", entry.recordFormat},
       {"kind", RecordKindName(entry.kind)},
+      {"cyclic", CyclicJson(r.cyclic)},
   };
   if (withContent) {
     nlohmann::json files = nlohmann::json::array();
@@ -462,9 +475,15 @@ int History(CalibrationRegister& reg, const RegisterCommandLine& line, const cha
     PrintOut(JsonText(list));
   } else {
     std::string text = "History of " + HistoryTitle(history) + "\n\n";
+    // The cyclic error's column only for an instrument whose calibrations estimated it.
+    const bool cyclic = std::ranges::any_of(
+        history, [](const HistoryPoint& p) { return p.entry.results.cyclic.has_value(); });
     std::vector<std::vector<std::string>> rows = {{"Measured", "Issued", "Certificate",
                                                    "Constant (mm)", "E_n", "Scale (ppm)", "E_n",
                                                    "Change"}};
+    if (cyclic) {
+      rows.front().insert(rows.front().end() - 1, "Cyclic error (1st harmonic)");
+    }
     for (const HistoryPoint& p : history) {
       std::vector<std::string> changed;
       if (p.replaced) {
@@ -486,12 +505,22 @@ int History(CalibrationRegister& reg, const RegisterCommandLine& line, const cha
                       ConstantText(p.entry.results), EnText(p.constantEn),
                       ScaleText(p.entry.results), EnText(p.scaleEn),
                       fmt::format("{}", fmt::join(changed, " "))});
+      if (cyclic) {
+        const std::optional<RegisteredCyclic>& figures = p.entry.results.cyclic;
+        rows.back().insert(rows.back().end() - 1,
+                           figures ? CyclicAmplitudeText(*figures) : std::string("-"));
+      }
     }
     text += AlignedTable(rows);
     text +=
         "\nU: expanded uncertainty (95 %). E_n = |x2 - x1| / sqrt(U1^2 + U2^2) against the "
         "calibration in force before; above 1 the value changed beyond its uncertainty. In the "
         "order of the dates of measurement.\n";
+    if (cyclic) {
+      text +=
+          "Cyclic error: the first harmonic's amplitude \u00b1 its standard error, on the "
+          "instrument's unit length U.\n";
+    }
     PrintOut(TerminalText(text));
   }
   if (!line.plotFile.empty()) {

@@ -36,12 +36,42 @@ struct Value {
   double uncertainty = 0.0;
 };
 
-Value ValueOf(const HistoryPoint& point, HistoryQuantity quantity) {
+// The value of `point` and its bar's half length; nothing for a calibration without cyclic
+// figures on the cyclic chart.
+std::optional<Value> ValueOf(const HistoryPoint& point, HistoryQuantity quantity) {
   const RegisteredResults& results = point.entry.results;
-  return quantity == HistoryQuantity::kConstant
-             ? Value{results.constantM * kMillimetresPerMetre,
-                     results.constantUncertaintyM * kMillimetresPerMetre}
-             : Value{results.scalePpm, results.scaleUncertaintyPpm};
+  switch (quantity) {
+    case HistoryQuantity::kConstant:
+      return Value{results.constantM * kMillimetresPerMetre,
+                   results.constantUncertaintyM * kMillimetresPerMetre};
+    case HistoryQuantity::kScale:
+      return Value{results.scalePpm, results.scaleUncertaintyPpm};
+    case HistoryQuantity::kCyclicAmplitude:
+      break;
+  }
+  if (!results.cyclic) {
+    return std::nullopt;
+  }
+  return Value{results.cyclic->amplitudeM * kMillimetresPerMetre,
+               results.cyclic->amplitudeStdErrorM.value_or(0.0) * kMillimetresPerMetre};
+}
+
+// What a quantity's chart is called and its value axis says.
+struct QuantityTitles {
+  QString chart;
+  QString axis;
+};
+
+QuantityTitles TitlesOf(HistoryQuantity quantity) {
+  switch (quantity) {
+    case HistoryQuantity::kConstant:
+      return {QStringLiteral("Constant error"), QStringLiteral("Constant (mm)")};
+    case HistoryQuantity::kScale:
+      return {QStringLiteral("Scale error"), QStringLiteral("Scale (ppm)")};
+    case HistoryQuantity::kCyclicAmplitude:
+      break;
+  }
+  return {QStringLiteral("Cyclic error amplitude"), QStringLiteral("Amplitude (mm)")};
 }
 
 // The issue date as the axis counts time: milliseconds since the epoch, at noon UTC so that
@@ -87,9 +117,9 @@ struct HistorySpan {
   double last = -std::numeric_limits<double>::infinity();
 };
 
-// The date axis and the value axis of the constant's or the scale's chart, around `span`, for
-// `points` calibrations; the chart owns them.
-void AddHistoryAxes(QChart& chart, bool constant, HistorySpan span, std::size_t points) {
+// The date axis and the value axis of `quantity`'s chart, around `span`, for `points`
+// calibrations; the chart owns them.
+void AddHistoryAxes(QChart& chart, HistoryQuantity quantity, HistorySpan span, std::size_t points) {
   if (points == 0) {
     span.low = -1.0;
     span.high = 1.0;
@@ -110,7 +140,7 @@ void AddHistoryAxes(QChart& chart, bool constant, HistorySpan span, std::size_t 
   dates->setTitleFont(WithoutLigatures(dates->titleFont()));
   dates->setLabelsFont(WithoutLigatures(dates->labelsFont()));
   auto* axis = new QValueAxis(&chart);
-  axis->setTitleText(constant ? QStringLiteral("Constant (mm)") : QStringLiteral("Scale (ppm)"));
+  axis->setTitleText(TitlesOf(quantity).axis);
   axis->setRange(span.low - margin, span.high + margin);
   axis->setLabelFormat(QStringLiteral("%.2f"));
   axis->setTitleFont(WithoutLigatures(axis->titleFont()));
@@ -126,16 +156,33 @@ void AddHistoryAxes(QChart& chart, bool constant, HistorySpan span, std::size_t 
 }  // namespace
 
 bool ChangedBeyondUncertainty(const HistoryPoint& point, HistoryQuantity quantity) {
+  if (quantity == HistoryQuantity::kCyclicAmplitude) {
+    return false;  // a harmonic's amplitude has no E_n against the calibration before
+  }
   const std::optional<double>& en =
       quantity == HistoryQuantity::kConstant ? point.constantEn : point.scaleEn;
   return en && *en > 1.0;
 }
 
+bool HasCyclicAmplitude(const std::vector<HistoryPoint>& history) {
+  return std::ranges::any_of(
+      history, [](const HistoryPoint& point) { return point.entry.results.cyclic.has_value(); });
+}
+
+std::vector<HistoryQuantity> HistoryQuantities(const std::vector<HistoryPoint>& history) {
+  std::vector<HistoryQuantity> quantities = {HistoryQuantity::kConstant, HistoryQuantity::kScale};
+  if (HasCyclicAmplitude(history)) {
+    quantities.push_back(HistoryQuantity::kCyclicAmplitude);
+  }
+  return quantities;
+}
+
 std::unique_ptr<QChart> MakeHistoryChart(const std::vector<HistoryPoint>& history,
                                          HistoryQuantity quantity) {
-  const bool constant = quantity == HistoryQuantity::kConstant;
-  std::unique_ptr<QChart> chart =
-      PlainChart(constant ? QStringLiteral("Constant error") : QStringLiteral("Scale error"));
+  std::unique_ptr<QChart> chart = PlainChart(TitlesOf(quantity).chart);
+  const QString barName = quantity == HistoryQuantity::kCyclicAmplitude
+                              ? QStringLiteral("± standard error")
+                              : QStringLiteral("±U (95 %)");
 
   QLineSeries* trend = AddLine(*chart, QString(), kValueColour.lighter(150), 1.0);
   QScatterSeries* values = AddPoints(*chart, QStringLiteral("Calibration"), kValueColour,
@@ -145,24 +192,29 @@ std::unique_ptr<QChart> MakeHistoryChart(const std::vector<HistoryPoint>& histor
                 QScatterSeries::MarkerShapeRectangle);
   HistorySpan span;
   bool barInLegend = false;
+  std::size_t placed = 0;
   for (const HistoryPoint& point : history) {
+    const std::optional<Value> v = ValueOf(point, quantity);
+    if (!v) {
+      continue;
+    }
+    ++placed;
     // Placed when it was measured: two calibrations issued on one day may be a year apart.
     const double x =
         DateAxisValue(point.entry.measurementDate.empty() ? point.entry.identity.issueDate
                                                           : point.entry.measurementDate);
-    const Value v = ValueOf(point, quantity);
-    trend->append(x, v.value);
-    (ChangedBeyondUncertainty(point, quantity) ? changed : values)->append(x, v.value);
+    trend->append(x, v->value);
+    (ChangedBeyondUncertainty(point, quantity) ? changed : values)->append(x, v->value);
     // The bar of ±U: a short vertical line of its own.
-    QLineSeries* bar = AddLine(*chart, QStringLiteral("±U (95 %)"), kBarColour, 1.5);
-    bar->append(x, v.value - v.uncertainty);
-    bar->append(x, v.value + v.uncertainty);
+    QLineSeries* bar = AddLine(*chart, barName, kBarColour, 1.5);
+    bar->append(x, v->value - v->uncertainty);
+    bar->append(x, v->value + v->uncertainty);
     if (barInLegend) {
       HideFromLegend(*chart, *bar);
     }
     barInLegend = true;
-    span.low = std::min(span.low, v.value - v.uncertainty);
-    span.high = std::max(span.high, v.value + v.uncertainty);
+    span.low = std::min(span.low, v->value - v->uncertainty);
+    span.high = std::max(span.high, v->value + v->uncertainty);
     span.first = std::min(span.first, x);
     span.last = std::max(span.last, x);
   }
@@ -170,7 +222,7 @@ std::unique_ptr<QChart> MakeHistoryChart(const std::vector<HistoryPoint>& histor
   if (changed->count() == 0) {
     HideFromLegend(*chart, *changed);
   }
-  AddHistoryAxes(*chart, constant, span, history.size());
+  AddHistoryAxes(*chart, quantity, span, placed);
   return chart;
 }
 
@@ -187,14 +239,21 @@ void DrawHistoryCharts(QPainter& painter, const QRectF& target,
   heading->setPos((layoutWidth - heading->boundingRect().width()) / 2.0, 8.0);
   scene.addItem(heading);
   const double top = heading->boundingRect().height() + 16.0;
-  const double half = (sceneHeight - top) / 2.0;
   // The charts go before the scene, each taking itself out of it.
-  const std::unique_ptr<QChart> upper = MakeHistoryChart(history, HistoryQuantity::kConstant);
-  const std::unique_ptr<QChart> lower = MakeHistoryChart(history, HistoryQuantity::kScale);
-  upper->setGeometry(0.0, top, layoutWidth, half);
-  lower->setGeometry(0.0, top + half, layoutWidth, half);
-  scene.addItem(upper.get());
-  scene.addItem(lower.get());
+  std::vector<std::unique_ptr<QChart>> charts;
+  for (const HistoryQuantity quantity : HistoryQuantities(history)) {
+    charts.push_back(MakeHistoryChart(history, quantity));
+  }
+  const double share = (sceneHeight - top) / static_cast<double>(charts.size());
+  for (std::size_t i = 0; i < charts.size(); ++i) {
+    if (charts.size() > 2) {
+      // Three charts share the page: their legends go beside them, leaving the height to the
+      // values and their axes' titles.
+      charts[i]->legend()->setAlignment(Qt::AlignRight);
+    }
+    charts[i]->setGeometry(0.0, top + share * static_cast<double>(i), layoutWidth, share);
+    scene.addItem(charts[i].get());
+  }
   QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   scene.render(&painter, target, scene.sceneRect());
 }

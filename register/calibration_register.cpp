@@ -284,8 +284,13 @@ RegisterEntry RecordOf(const IssueRequest& request, const NumberAllocation& allo
   RegisterEntry entry;
   entry.position = allocation.position;
   entry.kind = request.kind;
-  entry.recordFormat =
-      request.kind == RecordKind::kBaseline ? kBaselineRecordFormat : kRecordFormat;
+  entry.results = request.results;
+  if (request.kind == RecordKind::kBaseline) {
+    entry.recordFormat = kBaselineRecordFormat;
+    entry.results.cyclic.reset();  // a baseline's survey certifies no instrument's error
+  } else {
+    entry.recordFormat = entry.results.cyclic ? kCyclicRecordFormat : kRecordFormat;
+  }
   entry.identity.number = allocation.number;
   entry.identity.issueDate = moment.date;
   entry.identity.replaces = request.replaces;
@@ -303,7 +308,6 @@ RegisterEntry RecordOf(const IssueRequest& request, const NumberAllocation& allo
   entry.baseline = request.baseline;
   entry.measuredSha256 = Sha256Hex(request.measuredText);
   entry.publishedSha256 = Sha256Hex(request.publishedText);
-  entry.results = request.results;
   entry.programVersion = request.programVersion;
   entry.previousSha256 = allocation.previousSha256;
   entry.measuredText = request.measuredText;
@@ -796,6 +800,10 @@ std::string RecordMismatch(const RegisterEntry& stored, const SqlBlob* pdf) {
   // Formats before the baseline records' hash no kind: theirs is an instrument's.
   if (stored.recordFormat < kBaselineRecordFormat && stored.kind != RecordKind::kInstrument) {
     return "its kind no longer matches its record format";
+  }
+  // Formats before the cyclic one hash no cyclic figures: theirs have none.
+  if (stored.recordFormat < kCyclicRecordFormat && stored.results.cyclic) {
+    return "its cyclic error figures no longer match its record format";
   }
   if (pdf == nullptr || Sha256Hex(pdf->bytes) != stored.pdfSha256) {
     return "its PDF no longer matches its hash";

@@ -16,7 +16,11 @@
 // reason, the other-instrument flag (0 or 1), the date of measurement (YYYY-MM-DD); then the
 // number of input files and each file's role, name and SHA-256. A baseline's record is of
 // format 3: the line "mensuro-register-record-3", format 2's fields with its kind ("baseline")
-// after the date of measurement, then the files. Records of format 1 (those
+// after the date of measurement, then the files. An instrument's record that keeps the first
+// harmonic of its cyclic error is of format 4: the line "mensuro-register-record-4", format 3's
+// fields (its kind "instrument") with the unit length, the amplitude, its standard error, the
+// phase and the significance flag (0 or 1) after the kind, then the files; a standard error not
+// given is the empty field. Records of format 1 (those
 // issued before schema 3; their format column says 1) hash the line
 // "mensuro-register-record-1" and the fields up to previousSha256 alone, and verify as they
 // always did. Numbers are written in the shortest form that reads back to the same double,
@@ -51,7 +55,7 @@
 namespace mensuro {
 
 // The newest schema this program writes; a register of a later one is refused.
-inline constexpr int kRegisterSchemaVersion = 5;
+inline constexpr int kRegisterSchemaVersion = 6;
 
 // A failure of the register (a database error, a newer schema, a number not found, a
 // replacement of a replaced certificate), with a message for the user.

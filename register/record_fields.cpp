@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 #include <type_traits>
+#include <variant>
 
 namespace mensuro {
 namespace {
@@ -112,6 +113,50 @@ constexpr RecordField RowField(std::string_view column, std::string_view sqlType
           ReadBack::kNever,
           [](const RegisterEntry&, const RecordRow& row) { return SqlValue{Of{}(row)}; },
           nullptr};
+}
+
+// The first cyclic harmonic's figures, NULL for a calibration without them. Read back, any
+// figure makes the terms, so that figures put on a record that has none are seen.
+SqlValue CyclicSql(double figure) {
+  return SqlValue{figure};
+}
+SqlValue CyclicSql(const std::optional<double>& figure) {
+  return figure ? SqlValue{*figure} : SqlValue{};
+}
+SqlValue CyclicSql(bool flag) {
+  return SqlValue{std::int64_t{flag ? 1 : 0}};
+}
+void ReadCyclic(double& figure, const SqlValue& value) {
+  figure = OptionalRealOf(value).value_or(0.0);
+}
+void ReadCyclic(std::optional<double>& figure, const SqlValue& value) {
+  figure = OptionalRealOf(value);
+}
+void ReadCyclic(bool& flag, const SqlValue& value) {
+  flag = IntegerOf(value) != 0;
+}
+
+template <typename At>
+constexpr RecordField CyclicField(std::string_view column, std::string_view sqlType, int hashPlace,
+                                  At /*at*/) {
+  return {column,
+          sqlType,
+          hashPlace,
+          ReadBack::kListed,
+          [](const RegisterEntry& entry, const RecordRow&) {
+            const std::optional<RegisteredCyclic>& cyclic = entry.results.cyclic;
+            return cyclic ? CyclicSql(At{}(*cyclic)) : SqlValue{};
+          },
+          [](RegisterEntry& entry, const SqlValue& value) {
+            if (std::holds_alternative<std::monostate>(value)) {
+              return;
+            }
+            std::optional<RegisteredCyclic>& cyclic = entry.results.cyclic;
+            if (!cyclic) {
+              cyclic.emplace();
+            }
+            ReadCyclic(At{}(*cyclic), value);
+          }};
 }
 
 // The calibrations table's columns in their order. The hashed places of format 1 are those of
@@ -274,6 +319,28 @@ constexpr RecordField kFields[] = {
                                          : RecordKind::kInstrument;
                       }},
           5, 3),
+    // Schema 6: the first harmonic of the cyclic error, when it was estimated. Hashed from
+    // format 4, that of the instrument records that have it: records without it keep their
+    // format, and figures on a record of an earlier format are a change that Verify finds.
+    Since(CyclicField(
+              "cyclic_unit_length_m", "DOUBLE PRECISION", 41,
+              [](auto& c) -> auto& { return c.unitLengthM; }),
+          6, 4),
+    Since(CyclicField(
+              "cyclic_amplitude_m", "DOUBLE PRECISION", 42,
+              [](auto& c) -> auto& { return c.amplitudeM; }),
+          6, 4),
+    Since(CyclicField(
+              "cyclic_amplitude_std_error_m", "DOUBLE PRECISION", 43,
+              [](auto& c) -> auto& { return c.amplitudeStdErrorM; }),
+          6, 4),
+    Since(CyclicField(
+              "cyclic_phase_degrees", "DOUBLE PRECISION", 44,
+              [](auto& c) -> auto& { return c.phaseDegrees; }),
+          6, 4),
+    Since(CyclicField(
+              "cyclic_significant", "BIGINT", 45, [](auto& c) -> auto& { return c.significant; }),
+          6, 4),
 };
 
 // Whether the hashed fields take the places 1, 2, 3 and so on, each its own.

@@ -26,6 +26,10 @@ enum class RecordKind { kInstrument, kBaseline };
 // format 2, which hashes no kind: a record of format 2 or 1 is an instrument's.
 inline constexpr int kBaselineRecordFormat = 3;
 
+// The format of an instrument's record that keeps the first harmonic of its cyclic error:
+// format 3's fields and the harmonic's. Records without it keep format 2 (or 3 for a baseline).
+inline constexpr int kCyclicRecordFormat = 4;
+
 // "instrument" or "baseline", as the register stores the kind.
 std::string_view RecordKindName(RecordKind kind);
 
@@ -37,7 +41,6 @@ struct RecordFile {
   std::string bytes;   // filled only where the files themselves are asked for
 };
 
-// The results of a calibration kept for its instrument's history.
 // The first harmonic of a calibration's cyclic error, as the register keeps it.
 struct RegisteredCyclic {
   double unitLengthM = 0.0;
@@ -47,6 +50,7 @@ struct RegisteredCyclic {
   bool significant = false;
 };
 
+// The results of a calibration kept for its instrument's history.
 struct RegisteredResults {
   double scalePpm = 0.0;
   double scaleUncertaintyPpm = 0.0;  // expanded, 95 percent

@@ -54,6 +54,7 @@ std::vector<RegisterLine> RegisterEntryLines(const RegisterEntry& e) {
   // A baseline's results are its pairs' distances, in its results.
   line("Constant (mm)", baseline ? "" : ConstantText(e.results) + " (U, 95 %)");
   line("Scale (ppm)", baseline ? "" : ScaleText(e.results) + " (U, 95 %)");
+  line("Cyclic error", e.results.cyclic ? CyclicFiguresText(*e.results.cyclic) : "");
   line("Program version", e.programVersion);
   line(baseline ? "Survey text SHA-256" : "Measured text SHA-256", e.measuredSha256);
   line("Published text SHA-256", baseline ? "" : e.publishedSha256);

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "core/analysis/calibration_uncertainty.h"
+#include "core/analysis/cyclic_text.h"
 #include "core/units.h"
 
 namespace mensuro {
@@ -10,6 +11,20 @@ namespace {
 
 std::string WithUncertainty(double value, double uncertainty, int decimals) {
   return fmt::format("{:+.{}f} \u00b1 {:.{}f}", value, decimals, uncertainty, decimals);
+}
+
+// The harmonic as the analysis words it; the register keeps no phase's standard error.
+CyclicHarmonic HarmonicOf(const RegisteredCyclic& cyclic) {
+  CyclicHarmonic harmonic;
+  harmonic.amplitude = cyclic.amplitudeM;
+  harmonic.amplitudeStdError = cyclic.amplitudeStdErrorM;
+  harmonic.phaseDegrees = cyclic.phaseDegrees;
+  harmonic.significant = cyclic.significant;
+  return harmonic;
+}
+
+std::string UnitLengthText(const RegisteredCyclic& cyclic) {
+  return fmt::format("U = {:.3f} m", cyclic.unitLengthM);
 }
 
 }  // namespace
@@ -41,6 +56,20 @@ std::string ConstantText(const RegisteredResults& results) {
 
 std::string ScaleText(const RegisteredResults& results) {
   return WithUncertainty(results.scalePpm, results.scaleUncertaintyPpm, 2);
+}
+
+std::string CyclicAmplitudeText(const RegisteredCyclic& cyclic) {
+  return CyclicAmplitudeText(HarmonicOf(cyclic)) + ", " + UnitLengthText(cyclic);
+}
+
+std::string CyclicFiguresText(const RegisteredCyclic& cyclic) {
+  // Without a standard error the amplitude is 0 and its phase has no meaning.
+  const std::string phase = cyclic.amplitudeStdErrorM
+                                ? fmt::format("{:.1f}\u00b0", cyclic.phaseDegrees)
+                                : std::string("undefined");
+  return fmt::format(
+      "{}, phase {}, {} (first harmonic, {})", CyclicAmplitudeText(HarmonicOf(cyclic)), phase,
+      cyclic.significant ? "significant" : "not significant", UnitLengthText(cyclic));
 }
 
 }  // namespace mensuro

@@ -18,4 +18,12 @@ RegisteredResults RegisteredResultsOf(const ProcessedCalibration& calibration);
 std::string ConstantText(const RegisteredResults& results);
 std::string ScaleText(const RegisteredResults& results);
 
+// The first cyclic harmonic's amplitude with its standard error and the unit length, as the
+// history gives them: "0.48 ± 0.05 mm, U = 5.000 m".
+std::string CyclicAmplitudeText(const RegisteredCyclic& cyclic);
+
+// All the figures the register keeps of it: "0.48 ± 0.05 mm, phase 38.2°, significant (first
+// harmonic, U = 5.000 m)"; the phase "undefined" when the amplitude is 0.
+std::string CyclicFiguresText(const RegisteredCyclic& cyclic);
+
 }  // namespace mensuro

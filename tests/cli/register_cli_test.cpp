@@ -14,6 +14,8 @@
 
 #include "cli/cli_expect.h"
 #include "cli/cli_run.h"
+#include "register/calibration_register.h"
+#include "support/time_zone.h"
 
 namespace mensuro::test {
 namespace {
@@ -249,6 +251,66 @@ TEST(cli_register, history_in_date_order_with_its_normalised_errors_and_plot) {
   const CliRun other = Register(dir, {"history", "SN 77", "--make", "Other"});
   ASSERT_EQ(other.exitCode, 0) << other.err;
   EXPECT_TRUE(Contains(other.out, "-0003") && !Contains(other.out, "-0001")) << other.out;
+}
+
+// The cyclic figures a record keeps are shown with it, and the history gives the first
+// harmonic's amplitude where a calibration has it; an instrument without them shows none.
+TEST(cli_register, show_and_history_give_the_cyclic_figures_a_record_keeps) {
+  const TempDir dir;
+  {
+    CalibrationRegister reg = CalibrationRegister::Open((dir.path() / "register.sqlite").string());
+    IssueRequest request;
+    request.details.laboratory.name = "Survey Lab";
+    request.details.client.name = "Geo Ltd";
+    request.details.instrument = {"Maker", "TS-10", "SN-1"};
+    request.measuredText = "measured";
+    request.publishedText = "published";
+    request.results = {2.0, 1.5, 0.0005, 0.0008, std::nullopt};
+    request.measurementDate = "2026-01-05";
+    const auto pdf = [](const CertificateIdentity& identity) { return "%PDF " + identity.number; };
+    reg.Issue(request, pdf, NoonOf("2026-01-10"));
+    request.results.cyclic = RegisteredCyclic{.unitLengthM = 5.0,
+                                              .amplitudeM = 0.00048,
+                                              .amplitudeStdErrorM = 0.00005,
+                                              .phaseDegrees = 38.2,
+                                              .significant = true};
+    request.measurementDate = "2026-02-05";
+    reg.Issue(request, pdf, NoonOf("2026-02-10"));
+    request.details.instrument.serialNumber = "SN-2";
+    request.results.cyclic.reset();
+    reg.Issue(request, pdf, NoonOf("2026-03-10"));
+  }
+  EXPECT_EQ(ValueOf(Register(dir, {"show", "MEN-2026-0002"}).out, "Cyclic error"),
+            "0.48 \u00b1 0.05 mm, phase 38.2\u00b0, significant (first harmonic, U = 5.000 m)");
+  EXPECT_EQ(ValueOf(Register(dir, {"show", "MEN-2026-0001"}).out, "Cyclic error"), "");
+  const nlohmann::json shown =
+      nlohmann::json::parse(Register(dir, {"show", "MEN-2026-0002", "--format", "json"}).out);
+  EXPECT_EQ(shown.at("cyclic"), nlohmann::json::parse(R"({"unitLengthM": 5.0,
+      "amplitudeM": 0.00048, "amplitudeStdErrorM": 0.00005, "phaseDegrees": 38.2,
+      "significant": true})"));
+
+  const CliRun history = Register(dir, {"history", "SN-1"});
+  ASSERT_EQ(history.exitCode, 0) << history.err;
+  const auto rowOf = [&](const std::string& number) {
+    const std::size_t at = history.out.find(number);
+    return at == std::string::npos ? std::string()
+                                   : history.out.substr(at, history.out.find('\n', at) - at);
+  };
+  EXPECT_TRUE(Contains(history.out, "Cyclic error (1st harmonic)")) << history.out;
+  EXPECT_TRUE(Contains(rowOf("MEN-2026-0002"), "0.48 \u00b1 0.05 mm, U = 5.000 m")) << history.out;
+  EXPECT_FALSE(Contains(rowOf("MEN-2026-0001"), " mm, U = ")) << history.out;
+  const nlohmann::json points =
+      nlohmann::json::parse(Register(dir, {"history", "SN-1", "--format", "json"}).out);
+  ASSERT_EQ(points.size(), 2u);
+  EXPECT_TRUE(points[0].at("cyclic").is_null());
+  EXPECT_EQ(points[1].at("cyclic").at("amplitudeM"), 0.00048);
+  EXPECT_EQ(points[1].at("cyclic").at("amplitudeStdErrorM"), 0.00005);
+  EXPECT_EQ(points[1].at("cyclic").at("unitLengthM"), 5.0);
+
+  const CliRun plain = Register(dir, {"history", "SN-2"});
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  EXPECT_FALSE(Contains(plain.out, "Cyclic")) << plain.out;
+  EXPECT_EQ(Register(dir, {"verify"}).exitCode, 0);
 }
 
 // A numbered certificate identifies what it certifies: everything missing is named at once,

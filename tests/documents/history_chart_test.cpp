@@ -8,6 +8,8 @@
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,6 +100,48 @@ TEST(history_chart, written_as_svg_png_and_pdf) {
         << name << ": " << reason.toStdString();
     EXPECT_GT(std::filesystem::file_size(dir.path() / name), 1000u) << name;
   }
+}
+
+// The cyclic error's amplitude is a third chart, of the calibrations that estimated it, and only
+// when one did: a history without it draws the two charts it always drew.
+TEST(history_chart, a_cyclic_amplitude_chart_only_with_cyclic_figures) {
+  std::vector<HistoryPoint> history = {Calibration("2025-03-01", 0.4, 1.0, std::nullopt),
+                                       Calibration("2026-03-01", 0.6, 1.0, 0.14)};
+  QString reason;
+  const auto svg = [&] {
+    const std::optional<std::string> bytes =
+        DrawHistoryPlot(PlotFileType::kSvg, history, QStringLiteral("R1"), reason);
+    EXPECT_TRUE(bytes) << reason.toStdString();
+    return bytes.value_or("");
+  };
+  EXPECT_FALSE(HasCyclicAmplitude(history));
+  EXPECT_EQ(HistoryQuantities(history),
+            (std::vector<HistoryQuantity>{HistoryQuantity::kConstant, HistoryQuantity::kScale}));
+  EXPECT_EQ(svg().find("Cyclic error amplitude"), std::string::npos);
+
+  history[1].entry.results.cyclic = RegisteredCyclic{.unitLengthM = 5.0,
+                                                     .amplitudeM = 0.00048,
+                                                     .amplitudeStdErrorM = 0.00005,
+                                                     .phaseDegrees = 38.2,
+                                                     .significant = true};
+  EXPECT_EQ(HistoryQuantities(history).back(), HistoryQuantity::kCyclicAmplitude);
+  const std::unique_ptr<QChart> cyclic =
+      MakeHistoryChart(history, HistoryQuantity::kCyclicAmplitude);
+  EXPECT_EQ(cyclic->title(), QStringLiteral("Cyclic error amplitude"));
+  const double x =
+      static_cast<double>(QDateTime(QDate(2026, 3, 1), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch());
+  EXPECT_EQ(Points(*cyclic, QStringLiteral("Calibration"))->points(), (QList<QPointF>{{x, 0.48}}));
+  QLineSeries* bar = nullptr;
+  for (QAbstractSeries* series : cyclic->series()) {
+    if (series->name() == QStringLiteral("\u00b1 standard error")) {
+      bar = static_cast<QLineSeries*>(series);
+    }
+  }
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(bar->count(), 2);
+  EXPECT_NEAR(bar->at(0).y(), 0.43, 1e-12);
+  EXPECT_NEAR(bar->at(1).y(), 0.53, 1e-12);
+  EXPECT_NE(svg().find("Cyclic error amplitude"), std::string::npos);
 }
 
 }  // namespace

@@ -197,6 +197,32 @@ TEST_F(register_window, the_selected_one_shows_its_record_and_its_instruments_hi
             "E_n 2.12).");
 }
 
+// The cyclic error's amplitude is a third chart beside the constant's and the scale's, shown only
+// for an instrument whose calibrations estimated it.
+TEST_F(register_window, a_cyclic_amplitude_chart_only_for_an_instrument_with_cyclic_figures) {
+  IssueRequest cyclic = Request("SN-5", "Geo Ltd", 0.3);
+  cyclic.results.cyclic = RegisteredCyclic{.unitLengthM = 5.0,
+                                           .amplitudeM = 0.00048,
+                                           .amplitudeStdErrorM = 0.00005,
+                                           .phaseDegrees = 38.2,
+                                           .significant = true};
+  CalibrationRegister::Open(location.toStdString()).Issue(cyclic, FakePdf, NoonOf("2026-05-10"));
+  CRegisterWindow& registerWindow = OpenRegisterWindow();
+  const auto& view = Part<QChartView>(registerWindow, "cyclicView");
+  registerWindow.Select("MEN-2026-0005");
+  ASSERT_TRUE(view.isVisibleTo(&registerWindow));
+  EXPECT_EQ(view.chart()->title(), QStringLiteral("Cyclic error amplitude"));
+  int points = 0;
+  for (QAbstractSeries* series : view.chart()->series()) {
+    if (const auto* markers = qobject_cast<QScatterSeries*>(series)) {
+      points += markers->count();
+    }
+  }
+  EXPECT_EQ(points, 1);
+  registerWindow.Select("MEN-2026-0003");
+  EXPECT_FALSE(view.isVisibleTo(&registerWindow));
+}
+
 // A baseline's certificate is listed by its baseline, shows its kind, and draws no instrument's
 // history, though its reference instrument is SN-1.
 TEST_F(register_window, a_baseline_certificate_is_listed_by_its_baseline) {

@@ -202,8 +202,12 @@ QWidget* CRegisterWindow::BuildCharts() {
   constantView_->setObjectName(QStringLiteral("constantView"));
   scaleView_ = new QChartView(charts);
   scaleView_->setObjectName(QStringLiteral("scaleView"));
+  // Shown only for an instrument with calibrations that estimated the cyclic error.
+  cyclicView_ = new QChartView(charts);
+  cyclicView_->setObjectName(QStringLiteral("cyclicView"));
+  cyclicView_->hide();
   auto* chartRow = new QHBoxLayout;
-  for (QChartView* view : {constantView_, scaleView_}) {
+  for (QChartView* view : {constantView_, scaleView_, cyclicView_}) {
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumHeight(180);
     chartRow->addWidget(view);
@@ -384,6 +388,11 @@ void CRegisterWindow::ShowHistory(const InstrumentDetails& instrument) {
   }
   ReplaceChart(*constantView_, MakeHistoryChart(history, HistoryQuantity::kConstant));
   ReplaceChart(*scaleView_, MakeHistoryChart(history, HistoryQuantity::kScale));
+  const bool cyclic = HasCyclicAmplitude(history);
+  if (cyclic) {
+    ReplaceChart(*cyclicView_, MakeHistoryChart(history, HistoryQuantity::kCyclicAmplitude));
+  }
+  cyclicView_->setVisible(cyclic);
   changes_->setText(history.empty() ? QString() : ChangesText(history));
 }
 

@@ -27,13 +27,14 @@ class RegisterVerification;
 // The non-modal "Calibration Register" window: where the register is (with Open Register... to
 // choose another), its certificates in a table that sorts by any column and narrows to those
 // whose number, instrument, serial number or client holds the filter's text, and below it the
-// selected one's record beside the history of its instrument as two charts (constant and scale)
-// with a line naming the changes beyond the uncertainty. Open Certificate shows the stored PDF,
+// selected one's record beside the history of its instrument as two charts (constant and scale),
+// a third of the cyclic error's amplitude when its calibrations have one, with a line naming the
+// changes beyond the uncertainty. Open Certificate shows the stored PDF,
 // Reissue writes it to a file, Verify checks the chain of records, Refresh reads the register
 // again. Beside the certificates, a page of the equipment behind them (CEquipmentPage, named
 // equipmentPage). The parts are named, for finding them: location, openRegister, filter,
-// certificates, details, constantView, scaleView, changes, openCertificate, reissue, verify,
-// refresh.
+// certificates, details, constantView, scaleView, cyclicView, changes, openCertificate, reissue,
+// verify, refresh.
 class CRegisterWindow : public QWidget {
   Q_OBJECT
 
@@ -97,6 +98,7 @@ class CRegisterWindow : public QWidget {
   QTableWidget* details_ = nullptr;
   QChartView* constantView_ = nullptr;
   QChartView* scaleView_ = nullptr;
+  QChartView* cyclicView_ = nullptr;
   QLabel* changes_ = nullptr;
   QPushButton* openCertificate_ = nullptr;
   QPushButton* reissue_ = nullptr;
