@@ -131,16 +131,13 @@ nlohmann::json StoredJson(const std::string& text) {
   return parsed.is_discarded() ? nlohmann::json(text) : parsed;
 }
 
-// The first cyclic harmonic the record keeps (metres, degrees); null when it keeps none.
-nlohmann::json CyclicJson(const std::optional<RegisteredCyclic>& cyclic) {
-  if (!cyclic) {
-    return nullptr;
-  }
-  return {{"unitLengthM", cyclic->unitLengthM},
-          {"amplitudeM", cyclic->amplitudeM},
-          {"amplitudeStdErrorM", OrNull(cyclic->amplitudeStdErrorM)},
-          {"phaseDegrees", cyclic->phaseDegrees},
-          {"significant", cyclic->significant}};
+// The first cyclic harmonic the record keeps (metres, degrees).
+nlohmann::json CyclicJson(const RegisteredCyclic& cyclic) {
+  return {{"unitLengthM", cyclic.unitLengthM},
+          {"amplitudeM", cyclic.amplitudeM},
+          {"amplitudeStdErrorM", OrNull(cyclic.amplitudeStdErrorM)},
+          {"phaseDegrees", cyclic.phaseDegrees},
+          {"significant", cyclic.significant}};
 }
 
 nlohmann::json EntryJson(const RegisterEntry& entry, bool withContent) {
@@ -174,8 +171,12 @@ nlohmann::json EntryJson(const RegisterEntry& entry, bool withContent) {
       {"otherInstrument", entry.otherInstrument},
       {"recordFormat", entry.recordFormat},
       {"kind", RecordKindName(entry.kind)},
-      {"cyclic", CyclicJson(r.cyclic)},
   };
+  // Only a record with cyclic figures has the member: the entries of every other record read
+  // as they always have.
+  if (r.cyclic) {
+    json["cyclic"] = CyclicJson(*r.cyclic);
+  }
   if (withContent) {
     nlohmann::json files = nlohmann::json::array();
     for (const RecordFile& file : entry.files) {
