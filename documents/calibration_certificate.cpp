@@ -511,8 +511,8 @@ QString Sentence(const std::string& utf8) {
 
 // The unit length and the harmonics asked for: "U = 5.000 m, 1 harmonic".
 QString UnitLengthText(const CyclicSettings& settings) {
-  return QStringLiteral("U = %1 m, %2 %3")
-      .arg(Number(settings.unitLength, 3))
+  return QStringLiteral("%1, %2 %3")
+      .arg(Text(CyclicUnitLengthText(settings.unitLength)))
       .arg(settings.harmonics)
       .arg(settings.harmonics == 1 ? QStringLiteral("harmonic") : QStringLiteral("harmonics"));
 }

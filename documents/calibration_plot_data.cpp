@@ -96,7 +96,7 @@ void AddBand(const ProcessedCalibration& calibration, CalibrationPlotData& data)
 
 // U, then each harmonic, the verdict and the design warning, as the certificate words them.
 std::vector<std::string> CyclicPanel(const CyclicAnalysis& analysis) {
-  std::vector<std::string> lines = {fmt::format("U = {:.3f} m", analysis.settings.unitLength)};
+  std::vector<std::string> lines = {CyclicUnitLengthText(analysis.settings.unitLength)};
   for (const CyclicHarmonic& harmonic : analysis.harmonics) {
     lines.push_back(fmt::format("Harmonic {}: amplitude {}, phase {}; {}", harmonic.order,
                                 CyclicAmplitudeText(harmonic), CyclicPhaseText(harmonic),

@@ -23,10 +23,6 @@ CyclicHarmonic HarmonicOf(const RegisteredCyclic& cyclic) {
   return harmonic;
 }
 
-std::string UnitLengthText(const RegisteredCyclic& cyclic) {
-  return fmt::format("U = {:.3f} m", cyclic.unitLengthM);
-}
-
 }  // namespace
 
 RegisteredResults RegisteredResultsOf(const ProcessedCalibration& calibration) {
@@ -59,7 +55,7 @@ std::string ScaleText(const RegisteredResults& results) {
 }
 
 std::string CyclicAmplitudeText(const RegisteredCyclic& cyclic) {
-  return CyclicAmplitudeText(HarmonicOf(cyclic)) + ", " + UnitLengthText(cyclic);
+  return CyclicAmplitudeText(HarmonicOf(cyclic)) + ", " + CyclicUnitLengthText(cyclic.unitLengthM);
 }
 
 std::string CyclicFiguresText(const RegisteredCyclic& cyclic) {
@@ -67,9 +63,10 @@ std::string CyclicFiguresText(const RegisteredCyclic& cyclic) {
   const std::string phase = cyclic.amplitudeStdErrorM
                                 ? fmt::format("{:.1f}\u00b0", cyclic.phaseDegrees)
                                 : std::string("undefined");
-  return fmt::format(
-      "{}, phase {}, {} (first harmonic, {})", CyclicAmplitudeText(HarmonicOf(cyclic)), phase,
-      cyclic.significant ? "significant" : "not significant", UnitLengthText(cyclic));
+  return fmt::format("{}, phase {}, {} (first harmonic, {})",
+                     CyclicAmplitudeText(HarmonicOf(cyclic)), phase,
+                     cyclic.significant ? "significant" : "not significant",
+                     CyclicUnitLengthText(cyclic.unitLengthM));
 }
 
 }  // namespace mensuro

@@ -17,6 +17,10 @@ std::string NumberOrInfinite(double value) {
 
 }  // namespace
 
+std::string CyclicUnitLengthText(double unitLength) {
+  return fmt::format("U = {:.3f} m", unitLength);
+}
+
 std::string CyclicAmplitudeText(const CyclicHarmonic& harmonic) {
   const double amplitude = harmonic.amplitude * kMillimetresPerMetre;
   if (!harmonic.amplitudeStdError) {

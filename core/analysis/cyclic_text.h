@@ -9,6 +9,9 @@
 
 namespace mensuro {
 
+// "U = 5.000 m".
+std::string CyclicUnitLengthText(double unitLength);
+
 // "0.48 ± 0.05 mm"; "0.00 mm" when the amplitude has no standard error (it is 0).
 std::string CyclicAmplitudeText(const CyclicHarmonic& harmonic);
 
